@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Text crosses the programs' boundaries (files, the database connection) as Windows-1250 bytes.
+namespace Win1250 {
+
+// Raises EConvertError naming the first character that Windows-1250 cannot hold.
+QByteArray Encode(const QString &text);
+QString Decode(const QByteArray &bytes);
+bool CanEncode(const QString &text);
+
+} // namespace Win1250

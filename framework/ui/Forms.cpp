@@ -1,0 +1,73 @@
+#include "Forms.h"
+
+#include "Actions.h"
+#include "Dialogs.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+TForm::TForm(QWidget *owner) : QDialog(owner) {}
+
+void TForm::SetModalResult(int result) {
+  FModalResult = result;
+  if (FInModalLoop && result != mrNone)
+    done(result);
+}
+
+void TForm::SetBorderStyle(TFormBorderStyle style) {
+  FBorderStyle = style;
+  const bool fixed = style == bsSingle || style == bsDialog || style == bsToolWindow;
+  setSizeGripEnabled(!fixed && style != bsNone);
+  if (fixed)
+    setWindowFlag(Qt::MSWindowsFixedSizeDialogHint, true);
+}
+
+void TForm::SetAction(TAction *action) {
+  FAction = action;
+  if (!action)
+    return;
+  setWindowTitle(action->text());
+  connect(action, &QAction::changed, this, [this] {
+    if (FAction)
+      setWindowTitle(FAction->text());
+  });
+}
+
+int TForm::ShowModal() {
+  FModalResult = mrNone;
+  return DialogSeam().ShowModal(*this);
+}
+
+int TForm::ExecModal() {
+  FInModalLoop = true;
+  const int result = exec();
+  FInModalLoop = false;
+  if (FModalResult == mrNone)
+    FModalResult = result == QDialog::Accepted ? mrOk : mrCancel;
+  return FModalResult;
+}
+
+void TForm::showEvent(QShowEvent *event) {
+  QDialog::showEvent(event);
+  PlaceOnScreen();
+}
+
+void TForm::PlaceOnScreen() {
+  QRect area;
+  switch (FPosition) {
+  case poScreenCenter:
+  case poDesktopCenter:
+    if (QScreen *screen = QGuiApplication::primaryScreen())
+      area = screen->availableGeometry();
+    break;
+  case poMainFormCenter:
+  case poOwnerFormCenter:
+    if (QWidget *owner = parentWidget())
+      area = owner->window()->frameGeometry();
+    break;
+  default:
+    return;
+  }
+  if (area.isValid())
+    move(area.center() - rect().center());
+}

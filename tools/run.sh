@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Builds meridox_sec and runs it against a local Firebird server whose data stays in run/ of the
+# checkout between runs. The server stops when the program ends.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${MERIDOX_BUILD_DIR:-$root/build}
+
+"$root/tools/deps.sh"
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build "$build" -j "$(nproc)" --target meridox_sec upgrade
+
+server_dir="$root/run/fbserver"
+mkdir -p "$server_dir"
+"$root/tools/fbserver" start "$server_dir"
+trap '"$root/tools/fbserver" stop "$server_dir" >/dev/null 2>&1 || true' EXIT
+# shellcheck disable=SC1091
+source "$server_dir/server.env"
+
+ini="$build/bin/meridox_sec.ini"
+if [ ! -f "$ini" ]; then
+  printf '[LAST_SERVER]\r\nSERVER=%s\r\n' "$MERIDOX_TEST_SERVER" >"$ini"
+fi
+
+cat <<TXT
+Firebird server: $MERIDOX_TEST_SERVER
+User:            SYSDBA
+Password:        $MERIDOX_TEST_PASSWORD
+Type these into "Serwer:", "Użytkownik:" and "Hasło:", then press "Połącz".
+TXT
+"$build/bin/meridox_sec"

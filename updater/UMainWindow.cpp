@@ -1,0 +1,6 @@
+#include "UMainWindow.h"
+
+TMainWindow::TMainWindow(QWidget *owner) : TForm(owner) {
+  setObjectName(QStringLiteral("MainWindow"));
+  SetPosition(poScreenCenter);
+}
