@@ -1,14 +1,160 @@
 #pragma once
 
 #include "Forms.h"
+#include "Graphics.h"
 
+#include <QString>
+#include <memory>
+
+class Exception;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLineEdit;
+class QMenu;
+class QRadioButton;
+class QStatusBar;
 class TAction;
+class TButton;
+class TComboEdit;
+class TDataSet;
+class TDataSource;
+class TDBCheckBox;
+class TDBEdit;
+class TDBNavigator;
+class TDMSecurity;
+class TField;
+class TIBDatabase;
+class TIBQuery;
+class TIBSecurityService;
+class TIBTransaction;
+class TMxDBGrid;
+class TMxSpeedButton;
 
-// The main window of meridox_sec.
+// The main window of meridox_sec: the connection, the password policy and the users list, with
+// every action of the program.
 class TMainForm : public TForm {
   Q_OBJECT
 public:
-  explicit TMainForm(QWidget *owner = nullptr);
+  // The .ini lies beside the program unless another file is named.
+  explicit TMainForm(QWidget *owner = nullptr, const QString &iniFileName = QString());
+  ~TMainForm() override;
 
-  TAction *UpdateFormA = nullptr;
+  static QString DefaultIniFileName();
+
+  // Connection area
+  QComboBox *edSerwer;
+  QLineEdit *edUserName;
+  QLineEdit *edAdminPswd;
+  TButton *Button1;
+  TButton *Button2;
+  TMxSpeedButton *SpeedButton5;
+  TButton *Button3;
+  TButton *btnMatryca;
+  TButton *btnUprawnienia;
+  // Policy box
+  QGroupBox *GroupBox1;
+  TDBEdit *DBEdit1;
+  TDBEdit *DBEdit2;
+  TDBEdit *DBEdit3;
+  TDBEdit *DBEdit4;
+  TDBEdit *DBEdit5;
+  TDBEdit *DBEdit6;
+  TDBEdit *DBEdit7;
+  TDBNavigator *DBNavigator1;
+  QCheckBox *cbWithAdminOpt;
+  // Users box
+  QGroupBox *GroupBox2;
+  TMxDBGrid *UsrGrid;
+  TMxSpeedButton *SpeedButton1;
+  TMxSpeedButton *SpeedButton2;
+  TMxSpeedButton *SpeedButton3;
+  TMxSpeedButton *SpeedButton4;
+  QGroupBox *RadioGroup1;
+  QRadioButton *RadioGroup1Items[2];
+  TComboEdit *edGrupa;
+  TButton *btnPobierzZVeldar;
+  TDBNavigator *DBNavigator2;
+  TDBCheckBox *DBCheckBox1;
+  TDBCheckBox *DBCheckBox2;
+  QStatusBar *StatusBar1;
+  QMenu *PopupMenu1;
+  // Non-visual
+  TDataSource *dsConfig;
+  TDataSource *dsUsers;
+  TIBSecurityService *Security;
+  TIBDatabase *Database;
+  TIBTransaction *Transaction;
+  TIBQuery *Query;
+  // Actions
+  TAction *DBConnectA;
+  TAction *DBDisconnectA;
+  TAction *NowyUzytkownikA;
+  TAction *ZmienHasloA;
+  TAction *UsunUzytkownikaA;
+  TAction *GrantAdminRoleA;
+  TAction *SynchroA;
+  TAction *PobierzUzytkownikowZSerweraA;
+  TAction *MonitorSQLA;
+  TAction *PobierzZVeldarA;
+  TAction *MatrycaUprawnienA;
+  TAction *UprawnieniaA;
+  TAction *UpdateFormA;
+
+  TDMSecurity *DM() const { return FDM; }
+  int RadioGroup1ItemIndex() const;
+  void SetRadioGroup1ItemIndex(int index);
+
+  // Handlers
+  void DBConnectAExecute(QObject *Sender);
+  void DBDisconnectAExecute(QObject *Sender);
+  void GrantAdminRoleAExecute(QObject *Sender);
+  void SpeedButton5Click();
+  void NowyUzytkownikAExecute(QObject *Sender);
+  void ZmienHasloAExecute(QObject *Sender);
+  void UsunUzytkownikaAExecute(QObject *Sender);
+  void PobierzUzytkownikowZSerweraAExecute(QObject *Sender);
+  void SynchroAExecute(QObject *Sender);
+  void DeleteUsersMissingOnServer();
+  void PobierzZVeldarAExecute(QObject *Sender);
+  void MonitorSQLAExecute(QObject *Sender);
+  void edGrupaButtonClick(QObject *Sender);
+  void UsrGridEditButtonClick(QObject *Sender);
+  void UpdateFormAUpdate(QObject *Sender);
+  void cbWithAdminOptClick();
+  void RadioGroup1Click();
+  void UsrGridGetCellParams(QObject *Sender, TField *Field, TFont &AFont, TColor &Background, bool Highlight);
+  void ApplicationEventsException(QObject *Sender, Exception &E);
+  void usersBeforeInsert(TDataSet *DataSet);
+  void usersAfterInsert(TDataSet *DataSet);
+  void usersFilterRecord(TDataSet *DataSet, bool &Accept);
+  void usersBeforeDelete(TDataSet *DataSet);
+
+  // The two server messages that the program shows in its own words.
+  static QString TranslatedMessage(const QString &message);
+
+protected:
+  bool event(QEvent *event) override;
+
+private:
+  void CreateActions();
+  QWidget *CreateConnectionArea();
+  QGroupBox *CreatePolicyBox();
+  QGroupBox *CreateUsersBox();
+  void CreateUsersGrid();
+  void ReadIniFile();
+  void WriteIniFile();
+  bool ConnectedAsSysdba() const;
+  void ApplyGroupFilter();
+  // Inserts a users row while the program allows it, as the new-user and fetch roads do.
+  void InsertUserRow();
+
+  QString FIniFileName;
+  unsigned char FChangeEnabled = 1;
+  QString FDefaultGroup;
+  TDMSecurity *FDM = nullptr;
+  unsigned char FAllowInsert = 0;
+  // Non-zero while the program itself deletes users rows; a delete from the grid goes through
+  // "Usuń użytkownika" instead.
+  unsigned char FAllowDelete = 0;
 };

@@ -1,5 +1,5 @@
 #include "Application.h"
-#include "UMainWindow.h"
+#include "UpgrWnd.h"
 
 int main(int argc, char **argv) {
   TApplication application(argc, argv);

@@ -39,5 +39,11 @@ public:
   using Exception::Exception;
 };
 
+// A control asked to do what its state does not allow (such as a range whose end lies before its start).
+class EInvalidOperation : public Exception {
+public:
+  using Exception::Exception;
+};
+
 // Raises the silent EAbort.
 [[noreturn]] void Abort();

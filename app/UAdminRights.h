@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+class TIBDatabase;
+
+// Judges admin rights on any open connection: the security database's and each application
+// database's. Each routine reads through its own transaction and statement.
+
+// The caller may administer DB; otherwise tells the user why ("Brak uprawnień") and returns false.
+bool CheckAdminAccess(TIBDatabase *DB, bool CheckRole);
+// UserName is SYSDBA or holds RDB$ADMIN in DB.
+bool HasAdminRole(TIBDatabase *DB, const QString &UserName);
+// The login of DB has admin rights there: SYSDBA, or a login with the role RDB$ADMIN granted.
+bool IsConnectedAsAdmin(TIBDatabase *DB);
+bool AdminRoleExists(TIBDatabase *DB);
+// Who granted RoleName to UserName (the first grant found), or "".
+void GetRoleGrantor(TIBDatabase *DB, const QString &UserName, const QString &RoleName, QString &Grantor);
+// Every grantor of RoleName to UserName, so that a revoke can remove every grant.
+QStringList GetRoleGrantors(TIBDatabase *DB, const QString &UserName, const QString &RoleName);
+
+bool IsSysdba(const QString &userName);
+// An SQL identifier in double quotes, embedded quotes doubled.
+QString QuotedIdentifier(const QString &name);

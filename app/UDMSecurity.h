@@ -1,0 +1,99 @@
+#pragma once
+
+#include "UAdminRights.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+class TDataSet;
+class TField;
+class TIBDatabase;
+class TIBQuery;
+class TIBScript;
+class TIBStoredProc;
+class TIBTransaction;
+class TIBUpdateSQL;
+
+// The security data module: the connection to the security database, its schema scripts, the
+// password policy row and the users list.
+class TDMSecurity : public QObject {
+  Q_OBJECT
+public:
+  explicit TDMSecurity(QObject *owner = nullptr);
+
+  TIBDatabase *Database;
+  TIBTransaction *Transaction;
+  TIBQuery *config;
+  TIBUpdateSQL *updConfig;
+  TIBQuery *users;
+  TIBUpdateSQL *updUsers;
+  TIBStoredProc *procMODIFY_PASS_TIME;
+  TIBStoredProc *procGET_VERSION;
+  TIBStoredProc *procGET_PSWD_LENGTH;
+  TIBStoredProc *procGET_EXTRA_CHARS;
+  TIBStoredProc *procGET_DIGITS;
+  TIBStoredProc *procGET_LOWER_CASES;
+  TIBStoredProc *procGET_UPPER_CASES;
+  TIBStoredProc *procGET_OPTIONS;
+  TIBScript *DBScript;
+  TIBScript *UpdateToVer1;
+  TIBScript *UpdateToVer2;
+  TIBScript *UpdateToVer3;
+  TIBScript *UpdateToVer4;
+
+  // What follows "server:" in the database name: the server's alias of the security database.
+  // Tests point it at a database file of their own.
+  QString SecurityAlias = QStringLiteral("meridox_sec");
+
+  // The first two lines of the users statement; the third one orders it.
+  static QStringList UsersSelectLines();
+  static QString UsersOrderByName() { return QStringLiteral("order by u.USER_NAME"); }
+  static QString UsersOrderBySurname() { return QStringLiteral("order by u.SECOND_NAME, u.FIRST_NAME"); }
+
+  // Connects to Server:"meridox_sec" as the user, checks admin rights, upgrades the schema and opens
+  // the policy row and the users list. A login without admin rights is told so and disconnected:
+  // the result is then false. Connection errors raise.
+  bool Connect(const QString &Server, const QString &UserName, const QString &Password);
+  // Creates Server:"meridox_sec" as SYSDBA and lays schema version 1 on it.
+  void CreateSecurityDatabase(const QString &Server, const QString &SysdbaPassword);
+
+  // 0 for a database older than version 1.
+  int GetSchemaVersion();
+  void UpgradeSchema();
+
+  // True when the password meets the policy; otherwise tells the user the first rule it breaks.
+  bool CheckPassword(const QString &Password);
+  // Bit 0 of OPTIONS as the database holds it; false when it cannot be read.
+  bool GetSysdbaFlag();
+  // Bit 0 of OPTIONS in the open policy row (true while it is closed).
+  bool GetConfigSysdbaFlag();
+  void SetConfigSysdbaFlag(bool Value);
+
+  void configBeforePost(TDataSet *DataSet);
+  void configAfterPost(TDataSet *DataSet);
+  void configAfterCancel(TDataSet *DataSet);
+  void usersBeforePost(TDataSet *DataSet);
+  void usersAfterPost(TDataSet *DataSet);
+  void usersAfterDelete(TDataSet *DataSet);
+  void usersAfterCancel(TDataSet *DataSet);
+
+private:
+  void CreateUsersFields();
+  void SetUpConfig();
+  void SetUpUsers();
+  TIBStoredProc *NewProc(const QString &name);
+  TIBScript *NewScript(const QString &text);
+  int ExecIntProc(TIBStoredProc *proc, const QString &output);
+};
+
+// Counts of the kinds of characters in a password, over its Windows-1250 bytes: only the ASCII
+// letters and digits are letters and digits, everything else (Polish letters too) is special.
+struct TPasswordCounts {
+  int Length = 0;
+  int Special = 0;
+  int Digits = 0;
+  int Lower = 0;
+  int Upper = 0;
+};
+TPasswordCounts CountPasswordCharacters(const QString &password);

@@ -1,0 +1,216 @@
+// The main window's user administration: new user, password change, delete, and keeping the
+// users list in step with the server's users.
+#include "UMainForm.h"
+
+#include "Actions.h"
+#include "Dialogs.h"
+#include "Exceptions.h"
+#include "Fields.h"
+#include "IBDatabase.h"
+#include "IBQuery.h"
+#include "IBServices.h"
+#include "IBStoredProc.h"
+#include "IBTransaction.h"
+#include "MxToolEdit.h"
+#include "UDMSecurity.h"
+#include "UGrupy.h"
+#include "UNowyUzytkownikF.h"
+#include "UPobierzUzytkownikowF.h"
+#include "UZmianaHaslaF.h"
+
+#include <QLineEdit>
+#include <memory>
+
+namespace {
+
+const TLocateOptions kIgnoreCase{loCaseInsensitive};
+
+// Sets a flag for the duration of a scope and puts the old value back.
+class TFlagScope {
+public:
+  explicit TFlagScope(unsigned char &flag) : FFlag(flag), FSaved(flag) { flag = 1; }
+  ~TFlagScope() { FFlag = FSaved; }
+
+private:
+  unsigned char &FFlag;
+  unsigned char FSaved;
+};
+
+void ShowError(const char *text) { MessageBox(QString::fromUtf8(text), QString::fromUtf8("Błąd"), MB_OK | MB_ICONERROR); }
+
+QString UserNameOf(TDMSecurity *dm) { return dm->users->FieldByName(QStringLiteral("USER_NAME"))->AsString(); }
+
+void RunModifyPassTime(TDMSecurity *dm, const QString &userName) {
+  dm->procMODIFY_PASS_TIME->ParamByName(QStringLiteral("USERNAME"))->SetAsString(userName);
+  dm->procMODIFY_PASS_TIME->ExecProc();
+}
+
+} // namespace
+
+void TMainForm::InsertUserRow() {
+  TFlagScope allow(FAllowInsert);
+  FDM->users->Insert();
+}
+
+void TMainForm::NowyUzytkownikAExecute(QObject *) {
+  TFlagScope allow(FAllowInsert);
+  auto dialog = std::make_unique<TNowyUzytkownikF>(this);
+  while (dialog->ShowModal() == mrOk) {
+    if (FDM->users->Locate(QStringLiteral("USER_NAME"), dialog->edUser->text(), kIgnoreCase)) {
+      ShowError("Dany użytkownik istnieje juz na liście");
+      continue;
+    }
+    if (dialog->edPswd1->text() != dialog->edPSWD2->text()) {
+      ShowError("Błędnie powtórzone hasło");
+      continue;
+    }
+    if (!FDM->CheckPassword(dialog->edPswd1->text())) {
+      ShowError("Hasło nie spełnia zasad bezpieczeństwa");
+      continue;
+    }
+    Security->SetUserName(dialog->edUser->text());
+    Security->SetPassword(dialog->edPswd1->text());
+    Security->AddUser();
+    TDataSet *users = FDM->users;
+    users->Insert();
+    users->FieldByName(QStringLiteral("USER_NAME"))->SetAsString(dialog->edUser->text());
+    users->FieldByName(QStringLiteral("FIRST_NAME"))->SetAsString(dialog->edFirstName->text());
+    users->FieldByName(QStringLiteral("SECOND_NAME"))->SetAsString(dialog->edSecondName->text());
+    users->FieldByName(QStringLiteral("USER_ID"))->SetAsString(dialog->edPesel->text());
+    users->FieldByName(QStringLiteral("PSWD_VALID"))->SetAsInteger(0);
+    users->Post();
+    RunModifyPassTime(FDM, UserNameOf(FDM));
+    FDM->Transaction->CommitRetaining();
+    FDM->users->Refresh();
+    break;
+  }
+}
+
+void TMainForm::ZmienHasloAExecute(QObject *) {
+  auto dialog = std::make_unique<TZmianaHaslaF>(this);
+  dialog->pnlOldPassword->hide();
+  dialog->adjustSize();
+  if (dialog->ShowModal() != mrOk)
+    return;
+  if (dialog->edPSWD1->text() != dialog->edPSWD2->text()) {
+    ShowError("Błędnie powtórzone hasło");
+    Abort();
+  }
+  const QString user = UserNameOf(FDM);
+  if (!(IsSysdba(user) && !FDM->GetSysdbaFlag()) && !FDM->CheckPassword(dialog->edPSWD1->text())) {
+    ShowError("Hasło nie spełnia zasad bezpieczeństwa");
+    Abort();
+  }
+  Security->SetUserName(user);
+  Security->SetPassword(dialog->edPSWD1->text());
+  Security->ModifyUser();
+  RunModifyPassTime(FDM, user);
+  FDM->Transaction->CommitRetaining();
+  FDM->users->Refresh();
+}
+
+void TMainForm::UsunUzytkownikaAExecute(QObject *) {
+  const QString user = UserNameOf(FDM);
+  if (IsSysdba(user)) {
+    MessageBox(QString::fromUtf8("Nie można usunąć uzytkownika SYSDBA"), QStringLiteral("Komunikat"), MB_OK | MB_ICONERROR);
+    Abort();
+  }
+  if (MessageBox(QString::fromUtf8("Czy napewno chcesz usunąć użytkownika ") + user + QStringLiteral(" ?"),
+                 QStringLiteral("Uwaga"), MB_YESNO | MB_ICONQUESTION) != mrYes)
+    return;
+  Security->SetUserName(user);
+  {
+    TFlagScope allow(FAllowDelete);
+    FDM->users->Delete();
+  }
+  Security->DeleteUser();
+}
+
+void TMainForm::PobierzUzytkownikowZSerweraAExecute(QObject *) {
+  Security->DisplayUsers();
+  for (int i = 0; i < Security->UserInfoCount(); ++i) {
+    const QString name = Security->UserInfo(i).UserName;
+    if (FDM->users->Locate(QStringLiteral("USER_NAME"), name, kIgnoreCase))
+      continue;
+    InsertUserRow();
+    FDM->users->FieldByName(QStringLiteral("USER_NAME"))->SetAsString(name);
+    FDM->users->FieldByName(QStringLiteral("PSWD_VALID"))->SetAsInteger(1);
+    FDM->users->Post();
+    RunModifyPassTime(FDM, UserNameOf(FDM));
+  }
+  FDM->Transaction->CommitRetaining();
+  FDM->users->Close();
+  FDM->users->Open();
+}
+
+void TMainForm::SynchroAExecute(QObject *) {
+  PobierzUzytkownikowZSerweraA->Execute();
+  DeleteUsersMissingOnServer();
+}
+
+void TMainForm::DeleteUsersMissingOnServer() {
+  Security->DisplayUsers();
+  TStringList onServer;
+  for (int i = 0; i < Security->UserInfoCount(); ++i)
+    onServer.Add(Security->UserInfo(i).UserName);
+  onServer.SetSorted(true);
+  TFlagScope allow(FAllowDelete);
+  FDM->users->First();
+  while (!FDM->users->Eof()) {
+    int index = 0;
+    if (onServer.Find(UserNameOf(FDM), index))
+      FDM->users->Next();
+    else
+      FDM->users->Delete();
+  }
+}
+
+void TMainForm::edGrupaButtonClick(QObject *) {
+  auto dialog = std::make_unique<TGrupyForm>(this, FDM->Database);
+  if (dialog->ShowModal() == mrOk)
+    edGrupa->SetText(dialog->ChosenGroup());
+  ApplyGroupFilter();
+}
+
+void TMainForm::UsrGridEditButtonClick(QObject *) {
+  auto dialog = std::make_unique<TGrupyForm>(this, FDM->Database);
+  dialog->grupy->Close();
+  dialog->grupy->SQL().SetText(QStringLiteral("select distinct GRUPA from USERS where GRUPA is not null"));
+  dialog->grupy->Open();
+  if (dialog->ShowModal() != mrOk)
+    return;
+  FDM->users->Edit();
+  FDM->users->FieldByName(QStringLiteral("GRUPA"))->SetAsString(dialog->ChosenGroup());
+}
+
+void TMainForm::PobierzZVeldarAExecute(QObject *) {
+  auto dialog = std::make_unique<TPobierzUzytkownikowF>(this);
+  if (dialog->ShowModal() != mrOk)
+    return;
+  Database->Close();
+  Database->SetDatabaseName(dialog->edFileName->FileName());
+  Database->Params().Clear();
+  Database->Params().SetValues(QStringLiteral("user_name"), QStringLiteral("SYSDBA"));
+  Database->Params().SetValues(QStringLiteral("password"), edAdminPswd->text());
+  Database->Params().SetValues(QStringLiteral("lc_ctype"), QStringLiteral("WIN1250"));
+  Database->Open();
+  if (!Transaction->Active())
+    Transaction->StartTransaction();
+  Query->Close();
+  Query->SQL().SetText(QStringLiteral("select * from USERS"));
+  Query->Open();
+  for (Query->First(); !Query->Eof(); Query->Next()) {
+    if (!FDM->users->Locate(QStringLiteral("USER_NAME"), Query->FieldByName(QStringLiteral("USR_NAME"))->AsString(),
+                            kIgnoreCase))
+      continue;
+    FDM->users->Edit();
+    FDM->users->FieldByName(QStringLiteral("FIRST_NAME"))->SetAsString(Query->FieldByName(QStringLiteral("IMIE"))->AsString());
+    FDM->users->FieldByName(QStringLiteral("SECOND_NAME"))
+        ->SetAsString(Query->FieldByName(QStringLiteral("NAZWISKO"))->AsString());
+    FDM->users->FieldByName(QStringLiteral("USER_ID"))->SetAsString(Query->FieldByName(QStringLiteral("PESEL"))->AsString());
+    FDM->users->Post();
+  }
+  FDM->Transaction->CommitRetaining();
+  FDM->users->Close();
+  FDM->users->Open();
+}

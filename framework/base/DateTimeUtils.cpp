@@ -1,0 +1,660 @@
+#include "DateTimeUtils.h"
+
+#include "Exceptions.h"
+#include "FormatSettings.h"
+
+#include <QLocale>
+#include <cmath>
+#include <vector>
+
+namespace {
+
+constexpr qint64 MSecsPerDay = 86400000;
+// Days from 0001-01-01 to 1899-12-31.
+constexpr int DateDelta = 693594;
+const QDate &Epoch() {
+  static const QDate epoch(1899, 12, 30);
+  return epoch;
+}
+
+std::function<QDateTime()> &Clock() {
+  static std::function<QDateTime()> clock;
+  return clock;
+}
+
+QDateTime CurrentDateTime() { return Clock() ? Clock()() : QDateTime::currentDateTime(); }
+
+[[noreturn]] void ConvertError(const QString &text, const char *what) {
+  throw EConvertError(QStringLiteral("'%1' is not a valid %2").arg(text, QLatin1String(what)));
+}
+
+qint64 WholeDays(TDateTime value) { return qint64(std::trunc(value)); }
+
+// Milliseconds of the time of day, rounded (a value that rounds up to midnight stays 23:59:59.999).
+int TimeOfDayMSecs(TDateTime value) {
+  const double fraction = std::fabs(value - std::trunc(value));
+  const qint64 ms = qint64(std::llround(fraction * MSecsPerDay));
+  return int(std::min<qint64>(ms, MSecsPerDay - 1));
+}
+
+} // namespace
+
+bool IsLeapYear(int year) { return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0); }
+
+int DaysInMonth(int year, int month) {
+  static const int days[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  if (month < 1 || month > 12)
+    return 0;
+  return month == 2 && IsLeapYear(year) ? 29 : days[month - 1];
+}
+
+bool TryEncodeDate(int year, int month, int day, TDateTime &result) {
+  if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month))
+    return false;
+  result = double(Epoch().daysTo(QDate(year, month, day)));
+  return true;
+}
+
+TDateTime EncodeDate(int year, int month, int day) {
+  TDateTime result;
+  if (!TryEncodeDate(year, month, day, result))
+    throw EConvertError(QStringLiteral("Invalid argument to date encode: %1-%2-%3").arg(year).arg(month).arg(day));
+  return result;
+}
+
+bool TryEncodeTime(int hour, int minute, int second, int msec, TDateTime &result) {
+  if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59 || msec < 0 || msec > 999)
+    return false;
+  result = double(((hour * 60 + minute) * 60 + second) * 1000 + msec) / MSecsPerDay;
+  return true;
+}
+
+TDateTime EncodeTime(int hour, int minute, int second, int msec) {
+  TDateTime result;
+  if (!TryEncodeTime(hour, minute, second, msec, result))
+    throw EConvertError(QStringLiteral("Invalid argument to time encode: %1:%2:%3.%4")
+                            .arg(hour).arg(minute).arg(second).arg(msec));
+  return result;
+}
+
+void DecodeDate(TDateTime value, int &year, int &month, int &day) {
+  const QDate date = DateTimeToQDate(value);
+  year = date.year();
+  month = date.month();
+  day = date.day();
+}
+
+void DecodeTime(TDateTime value, int &hour, int &minute, int &second, int &msec) {
+  int ms = TimeOfDayMSecs(value);
+  msec = ms % 1000;
+  ms /= 1000;
+  second = ms % 60;
+  ms /= 60;
+  minute = ms % 60;
+  hour = ms / 60;
+}
+
+int DayOfWeek(TDateTime value) { return DateTimeToQDate(value).dayOfWeek() % 7 + 1; }
+
+TTimeStamp DateTimeToTimeStamp(TDateTime value) {
+  const qint64 ms = std::llround(value * MSecsPerDay);
+  TTimeStamp result;
+  result.Date = int(DateDelta + ms / MSecsPerDay);
+  result.Time = int(std::llabs(ms) % MSecsPerDay);
+  return result;
+}
+
+TDateTime TimeStampToDateTime(const TTimeStamp &value) {
+  qint64 ms = qint64(value.Date - DateDelta) * MSecsPerDay;
+  ms = ms >= 0 ? ms + value.Time : ms - value.Time;
+  return double(ms) / MSecsPerDay;
+}
+
+double TimeStampToMSecs(const TTimeStamp &value) { return double(value.Date) * MSecsPerDay + value.Time; }
+
+TTimeStamp MSecsToTimeStamp(double msecs) {
+  const qint64 ms = std::llround(msecs);
+  TTimeStamp result;
+  result.Date = int(ms / MSecsPerDay);
+  result.Time = int(ms % MSecsPerDay);
+  return result;
+}
+
+QDate DateTimeToQDate(TDateTime value) { return Epoch().addDays(WholeDays(value)); }
+
+QTime DateTimeToQTime(TDateTime value) { return QTime::fromMSecsSinceStartOfDay(TimeOfDayMSecs(value)); }
+
+QDateTime DateTimeToQDateTime(TDateTime value) {
+  return QDateTime(DateTimeToQDate(value), DateTimeToQTime(value));
+}
+
+TDateTime QDateToDateTime(const QDate &value) { return double(Epoch().daysTo(value)); }
+
+TDateTime QTimeToDateTime(const QTime &value) { return double(value.msecsSinceStartOfDay()) / MSecsPerDay; }
+
+TDateTime QDateTimeToDateTime(const QDateTime &value) {
+  const double days = QDateToDateTime(value.date());
+  const double time = QTimeToDateTime(value.time());
+  return days >= 0 ? days + time : days - time;
+}
+
+bool TryVarToDateTime(const QVariant &value, TDateTime &result) {
+  switch (value.typeId()) {
+  case QMetaType::QDate: result = QDateToDateTime(value.toDate()); return true;
+  case QMetaType::QTime: result = QTimeToDateTime(value.toTime()); return true;
+  case QMetaType::QDateTime: result = QDateTimeToDateTime(value.toDateTime()); return true;
+  case QMetaType::QString: return TryStrToDateTime(value.toString(), result);
+  default: {
+    bool ok = false;
+    result = value.toDouble(&ok);
+    return ok;
+  }
+  }
+}
+
+void SetClock(std::function<QDateTime()> clock) { Clock() = std::move(clock); }
+TDateTime Now() { return QDateTimeToDateTime(CurrentDateTime()); }
+TDateTime Date() { return QDateToDateTime(CurrentDateTime().date()); }
+TDateTime Time() { return QTimeToDateTime(CurrentDateTime().time()); }
+
+// ---------------------------------------------------------------- formatting
+
+namespace {
+
+bool StartsWithCI(const QString &s, int pos, const char *token) {
+  return s.mid(pos, int(qstrlen(token))).compare(QLatin1String(token), Qt::CaseInsensitive) == 0;
+}
+
+bool UsesTwelveHourClock(const QString &format) {
+  QChar quote;
+  for (int i = 0; i < format.size(); ++i) {
+    const QChar c = format[i];
+    if (!quote.isNull()) {
+      if (c == quote)
+        quote = QChar();
+    } else if (c == u'\'' || c == u'"') {
+      quote = c;
+    } else if (StartsWithCI(format, i, "am/pm") || StartsWithCI(format, i, "a/p") || StartsWithCI(format, i, "ampm")) {
+      return true;
+    }
+  }
+  return false;
+}
+
+int RunLength(const QString &s, int pos) {
+  int n = 1;
+  while (pos + n < s.size() && s[pos + n].toLower() == s[pos].toLower())
+    ++n;
+  return n;
+}
+
+class TDateFormatter {
+public:
+  TDateFormatter(TDateTime value) : FValue(value) {
+    DecodeDate(value, FYear, FMonth, FDay);
+    DecodeTime(value, FHour, FMinute, FSecond, FMSec);
+  }
+
+  QString Format(const QString &format, int depth) {
+    const TFormatSettings &fs = FormatSettings();
+    if (format.isEmpty())
+      return Format(QStringLiteral("c"), depth);
+    const bool twelve = UsesTwelveHourClock(format);
+    QString out;
+    bool lastWasHour = false;
+    int i = 0;
+    while (i < format.size()) {
+      const QChar c = format[i];
+      const QChar lc = c.toLower();
+      if (c == u'\'' || c == u'"') {
+        const int end = format.indexOf(c, i + 1);
+        const int stop = end < 0 ? format.size() : end;
+        out += format.mid(i + 1, stop - i - 1);
+        i = stop + 1;
+        continue;
+      }
+      if (StartsWithCI(format, i, "am/pm") || StartsWithCI(format, i, "a/p")) {
+        const int len = StartsWithCI(format, i, "am/pm") ? 5 : 3;
+        const QString token = format.mid(i, len);
+        const bool pm = FHour >= 12;
+        const QString part = token.split(u'/')[pm ? 1 : 0];
+        out += part;
+        i += len;
+        continue;
+      }
+      if (StartsWithCI(format, i, "ampm")) {
+        out += FHour >= 12 ? fs.TimePMString : fs.TimeAMString;
+        i += 4;
+        continue;
+      }
+      if (c == u'/') {
+        out += fs.DateSeparator;
+        ++i;
+        continue;
+      }
+      if (c == u':') {
+        out += fs.TimeSeparator;
+        ++i;
+        continue;
+      }
+      const int n = RunLength(format, i);
+      bool hour = false;
+      if (lc == u'y') {
+        out += n <= 2 ? Pad(FYear % 100, 2) : Pad(FYear, 4);
+      } else if (lc == u'm' && lastWasHour) {
+        out += n == 1 ? QString::number(FMinute) : Pad(FMinute, 2);
+        i += std::min(n, 2);
+        lastWasHour = false;
+        continue;
+      } else if (lc == u'm') {
+        if (n == 1) out += QString::number(FMonth);
+        else if (n == 2) out += Pad(FMonth, 2);
+        else if (n == 3) out += fs.ShortMonthNames[std::size_t(FMonth - 1)];
+        else out += fs.LongMonthNames[std::size_t(FMonth - 1)];
+        i += std::min(n, 4);
+        lastWasHour = false;
+        continue;
+      } else if (lc == u'd') {
+        const int dow = DayOfWeek(FValue) - 1;
+        const int take = std::min(n, 6);
+        if (take == 1) out += QString::number(FDay);
+        else if (take == 2) out += Pad(FDay, 2);
+        else if (take == 3) out += fs.ShortDayNames[std::size_t(dow)];
+        else if (take == 4) out += fs.LongDayNames[std::size_t(dow)];
+        else if (depth < 2) out += Format(take == 5 ? fs.ShortDateFormat : fs.LongDateFormat, depth + 1);
+        i += take;
+        lastWasHour = false;
+        continue;
+      } else if (lc == u'h') {
+        int h = FHour;
+        if (twelve) {
+          h %= 12;
+          if (h == 0)
+            h = 12;
+        }
+        out += n == 1 ? QString::number(h) : Pad(h, 2);
+        hour = true;
+        i += std::min(n, 2);
+        lastWasHour = hour;
+        continue;
+      } else if (lc == u'n') {
+        out += n == 1 ? QString::number(FMinute) : Pad(FMinute, 2);
+        i += std::min(n, 2);
+        lastWasHour = false;
+        continue;
+      } else if (lc == u's') {
+        out += n == 1 ? QString::number(FSecond) : Pad(FSecond, 2);
+        i += std::min(n, 2);
+        lastWasHour = false;
+        continue;
+      } else if (lc == u'z') {
+        out += n < 3 ? QString::number(FMSec) : Pad(FMSec, 3);
+        i += std::min(n, 3);
+        lastWasHour = false;
+        continue;
+      } else if (lc == u't') {
+        const int take = std::min(n, 2);
+        if (depth < 2) out += Format(take == 1 ? fs.ShortTimeFormat : fs.LongTimeFormat, depth + 1);
+        i += take;
+        lastWasHour = false;
+        continue;
+      } else if (lc == u'c') {
+        if (depth < 2) {
+          out += Format(fs.ShortDateFormat, depth + 1);
+          if (FHour || FMinute || FSecond || FMSec)
+            out += u' ' + Format(fs.LongTimeFormat, depth + 1);
+        }
+        i += 1;
+        lastWasHour = false;
+        continue;
+      } else {
+        out += c;
+        ++i;
+        continue;
+      }
+      i += n;
+      lastWasHour = hour;
+    }
+    return out;
+  }
+
+private:
+  static QString Pad(int v, int width) { return QStringLiteral("%1").arg(v, width, 10, QLatin1Char('0')); }
+
+  TDateTime FValue;
+  int FYear, FMonth, FDay, FHour, FMinute, FSecond, FMSec;
+};
+
+} // namespace
+
+QString FormatDateTime(const QString &format, TDateTime value) { return TDateFormatter(value).Format(format, 0); }
+
+QString DateToStr(TDateTime value) { return FormatDateTime(FormatSettings().ShortDateFormat, value); }
+QString TimeToStr(TDateTime value) { return FormatDateTime(FormatSettings().LongTimeFormat, value); }
+QString DateTimeToStr(TDateTime value) { return FormatDateTime(QStringLiteral("c"), value); }
+
+// ---------------------------------------------------------------- parsing
+
+namespace {
+
+bool ReadNumber(const QString &s, int &pos, int &value, int maxDigits = 4) {
+  int digits = 0;
+  value = 0;
+  while (pos < s.size() && s[pos].isDigit() && digits < maxDigits) {
+    value = value * 10 + s[pos].digitValue();
+    ++pos;
+    ++digits;
+  }
+  return digits > 0;
+}
+
+int ExpandYear(int year, int digits) {
+  if (digits > 2)
+    return year;
+  const int window = CurrentDateTime().date().year() - 50;
+  year += window / 100 * 100;
+  if (year < window)
+    year += 100;
+  return year;
+}
+
+// The order of day (d), month (m) and year (y) in ShortDateFormat.
+QString DateOrder() {
+  QString order;
+  for (const QChar c : FormatSettings().ShortDateFormat) {
+    const QChar l = c.toLower();
+    if ((l == u'd' || l == u'm' || l == u'y') && !order.contains(l))
+      order += l;
+  }
+  return order.size() == 3 ? order : QStringLiteral("dmy");
+}
+
+// Reads a date at pos; leaves pos after it.
+bool ScanDate(const QString &s, int &pos, TDateTime &result) {
+  const QChar sep = FormatSettings().DateSeparator;
+  int parts[3] = {0, 0, 0};
+  int digits[3] = {0, 0, 0};
+  int count = 0;
+  while (count < 3) {
+    const int start = pos;
+    if (!ReadNumber(s, pos, parts[count]))
+      return false;
+    digits[count] = pos - start;
+    ++count;
+    if (pos < s.size() && s[pos] == sep && count < 3)
+      ++pos;
+    else
+      break;
+  }
+  if (count < 2)
+    return false;
+  const QString order = DateOrder();
+  int day = 0, month = 0, year = CurrentDateTime().date().year();
+  if (count == 2) {
+    // Day and month in their order, this year.
+    const QString dm = QString(order).remove(u'y');
+    day = parts[dm.indexOf(u'd')];
+    month = parts[dm.indexOf(u'm')];
+  } else {
+    day = parts[order.indexOf(u'd')];
+    month = parts[order.indexOf(u'm')];
+    const int y = order.indexOf(u'y');
+    year = ExpandYear(parts[y], digits[y]);
+  }
+  return TryEncodeDate(year, month, day, result);
+}
+
+bool ScanTime(const QString &s, int &pos, TDateTime &result) {
+  const QChar sep = FormatSettings().TimeSeparator;
+  int hour = 0, minute = 0, second = 0, msec = 0;
+  if (!ReadNumber(s, pos, hour, 2))
+    return false;
+  if (pos < s.size() && s[pos] == sep) {
+    ++pos;
+    if (!ReadNumber(s, pos, minute, 2))
+      return false;
+    if (pos < s.size() && s[pos] == sep) {
+      ++pos;
+      if (!ReadNumber(s, pos, second, 2))
+        return false;
+      if (pos < s.size() && (s[pos] == FormatSettings().DecimalSeparator || s[pos] == u'.')) {
+        ++pos;
+        if (!ReadNumber(s, pos, msec, 3))
+          return false;
+      }
+    }
+  }
+  while (pos < s.size() && s[pos].isSpace())
+    ++pos;
+  const QString rest = s.mid(pos).trimmed();
+  const TFormatSettings &fs = FormatSettings();
+  auto is = [&](const QString &word) { return !word.isEmpty() && rest.startsWith(word, Qt::CaseInsensitive); };
+  bool pm = false, twelve = false;
+  for (const QString &word : {fs.TimeAMString, QStringLiteral("AM"), QStringLiteral("A")})
+    if (!twelve && is(word)) { twelve = true; pos += int(word.size()); }
+  for (const QString &word : {fs.TimePMString, QStringLiteral("PM"), QStringLiteral("P")})
+    if (!twelve && is(word)) { twelve = true; pm = true; pos += int(word.size()); }
+  if (twelve) {
+    if (hour < 1 || hour > 12)
+      return false;
+    hour = hour % 12 + (pm ? 12 : 0);
+  }
+  return TryEncodeTime(hour, minute, second, msec, result);
+}
+
+bool AtEnd(const QString &s, int pos) { return s.mid(pos).trimmed().isEmpty(); }
+
+} // namespace
+
+bool TryStrToDate(const QString &text, TDateTime &result) {
+  const QString s = text.trimmed();
+  int pos = 0;
+  return ScanDate(s, pos, result) && AtEnd(s, pos);
+}
+
+bool TryStrToTime(const QString &text, TDateTime &result) {
+  const QString s = text.trimmed();
+  int pos = 0;
+  return ScanTime(s, pos, result) && AtEnd(s, pos);
+}
+
+bool TryStrToDateTime(const QString &text, TDateTime &result) {
+  const QString s = text.trimmed();
+  int pos = 0;
+  TDateTime date = 0, time = 0;
+  if (!ScanDate(s, pos, date)) {
+    pos = 0;
+    if (!ScanTime(s, pos, time) || !AtEnd(s, pos))
+      return false;
+    result = time;
+    return true;
+  }
+  while (pos < s.size() && s[pos].isSpace())
+    ++pos;
+  if (pos < s.size() && (!ScanTime(s, pos, time) || !AtEnd(s, pos)))
+    return false;
+  result = date >= 0 ? date + time : date - time;
+  return true;
+}
+
+TDateTime StrToDate(const QString &text) {
+  TDateTime result;
+  if (!TryStrToDate(text, result))
+    ConvertError(text, "date");
+  return result;
+}
+
+TDateTime StrToTime(const QString &text) {
+  TDateTime result;
+  if (!TryStrToTime(text, result))
+    ConvertError(text, "time");
+  return result;
+}
+
+TDateTime StrToDateTime(const QString &text) {
+  TDateTime result;
+  if (!TryStrToDateTime(text, result))
+    ConvertError(text, "date and time");
+  return result;
+}
+
+// ---------------------------------------------------------------- numbers
+
+QString FloatToStr(double value) {
+  QString s = QString::number(value, 'g', 15);
+  const int e = s.indexOf(u'e');
+  if (e >= 0) {
+    QString exponent = s.mid(e + 1);
+    const bool negative = exponent.startsWith(u'-');
+    exponent.remove(u'+').remove(u'-');
+    while (exponent.size() > 1 && exponent.startsWith(u'0'))
+      exponent.remove(0, 1);
+    s = s.left(e) + u'E' + (negative ? QStringLiteral("-") : QString()) + exponent;
+  }
+  return s.replace(u'.', FormatSettings().DecimalSeparator);
+}
+
+bool TryStrToFloat(const QString &text, double &result) {
+  QString s = text.trimmed();
+  if (s.isEmpty())
+    return false;
+  s.replace(FormatSettings().DecimalSeparator, u'.');
+  bool ok = false;
+  result = QLocale::c().toDouble(s, &ok);
+  return ok && std::isfinite(result);
+}
+
+double StrToFloat(const QString &text) {
+  double result;
+  if (!TryStrToFloat(text, result))
+    ConvertError(text, "floating point value");
+  return result;
+}
+
+namespace {
+
+std::vector<QString> FormatSections(const QString &format) {
+  std::vector<QString> sections(1);
+  QChar quote;
+  for (const QChar c : format) {
+    if (!quote.isNull()) {
+      if (c == quote)
+        quote = QChar();
+    } else if (c == u'\'' || c == u'"') {
+      quote = c;
+    } else if (c == u';') {
+      sections.emplace_back();
+      continue;
+    }
+    sections.back() += c;
+  }
+  return sections;
+}
+
+struct TNumberPattern {
+  QString Prefix, Suffix;
+  int IntZeros = 0;     // '0' placeholders before the point
+  int MinDecimals = 0;  // '0' after the point
+  int MaxDecimals = 0;  // '0' and '#' after the point
+  bool Thousands = false;
+  bool Scientific = false;
+  bool ExponentSign = false; // E+ always shows the sign
+  int ExponentDigits = 0;
+};
+
+TNumberPattern ParsePattern(const QString &section) {
+  TNumberPattern p;
+  bool inNumber = false, afterPoint = false, done = false;
+  QChar quote;
+  for (int i = 0; i < section.size(); ++i) {
+    const QChar c = section[i];
+    if (!quote.isNull()) {
+      if (c == quote) quote = QChar();
+      else (inNumber || done ? p.Suffix : p.Prefix) += c;
+      continue;
+    }
+    if (c == u'\'' || c == u'"') { quote = c; continue; }
+    const bool placeholder = c == u'0' || c == u'#';
+    if (!done && (placeholder || (c == u'.' ) || (c == u',' && inNumber))) {
+      inNumber = true;
+      if (c == u'.') afterPoint = true;
+      else if (c == u',') p.Thousands = true;
+      else if (afterPoint) { ++p.MaxDecimals; if (c == u'0') p.MinDecimals = p.MaxDecimals; }
+      else if (c == u'0') ++p.IntZeros;
+      continue;
+    }
+    if (!done && inNumber && (c == u'E' || c == u'e') && i + 1 < section.size() &&
+        (section[i + 1] == u'+' || section[i + 1] == u'-')) {
+      p.Scientific = true;
+      p.ExponentSign = section[i + 1] == u'+';
+      i += 2;
+      while (i < section.size() && section[i] == u'0') { ++p.ExponentDigits; ++i; }
+      --i;
+      done = true;
+      continue;
+    }
+    if (inNumber) done = true;
+    (done ? p.Suffix : p.Prefix) += c;
+  }
+  return p;
+}
+
+QString GroupThousands(const QString &digits) {
+  QString out;
+  const int n = int(digits.size());
+  for (int i = 0; i < n; ++i) {
+    if (i > 0 && (n - i) % 3 == 0)
+      out += FormatSettings().ThousandSeparator;
+    out += digits[i];
+  }
+  return out;
+}
+
+QString FormatMagnitude(const TNumberPattern &p, double magnitude) {
+  int exponent = 0;
+  if (p.Scientific && magnitude != 0) {
+    exponent = int(std::floor(std::log10(magnitude))) - std::max(p.IntZeros, 1) + 1;
+    magnitude /= std::pow(10.0, exponent);
+  }
+  QString fixed = QString::number(magnitude, 'f', p.MaxDecimals);
+  QString intPart = fixed.section(u'.', 0, 0);
+  QString decimals = fixed.section(u'.', 1);
+  while (decimals.size() > p.MinDecimals && decimals.endsWith(u'0'))
+    decimals.chop(1);
+  if (intPart == QLatin1String("0"))
+    intPart.clear();
+  while (intPart.size() < p.IntZeros)
+    intPart.prepend(u'0');
+  if (p.Thousands)
+    intPart = GroupThousands(intPart);
+  QString out = intPart;
+  if (!decimals.isEmpty())
+    out += FormatSettings().DecimalSeparator + decimals;
+  if (p.Scientific) {
+    QString e = QString::number(std::abs(exponent));
+    while (e.size() < p.ExponentDigits)
+      e.prepend(u'0');
+    out += u'E' + QString(exponent < 0 ? QStringLiteral("-") : (p.ExponentSign ? QStringLiteral("+") : QString())) + e;
+  }
+  return out;
+}
+
+} // namespace
+
+QString FormatFloat(const QString &format, double value) {
+  if (format.isEmpty())
+    return FloatToStr(value);
+  const std::vector<QString> sections = FormatSections(format);
+  std::size_t index = 0;
+  if (value < 0 && sections.size() > 1 && !sections[1].isEmpty())
+    index = 1;
+  // A value that shows as zero in the first section is formatted as zero (no sign, zero section).
+  const int decimals = ParsePattern(sections[0]).MaxDecimals;
+  const bool roundsToZero = QString::number(std::fabs(value), 'f', decimals).toDouble() == 0;
+  if (roundsToZero && sections.size() > 2 && !sections[2].isEmpty())
+    index = 2;
+  const TNumberPattern p = ParsePattern(sections[index]);
+  const QString number = FormatMagnitude(p, std::fabs(value));
+  const bool sign = value < 0 && index == 0 && !roundsToZero;
+  return p.Prefix + (sign ? QStringLiteral("-") : QString()) + number + p.Suffix;
+}

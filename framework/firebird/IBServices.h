@@ -1,0 +1,85 @@
+#pragma once
+
+#include "StringList.h"
+
+#include <QObject>
+#include <ibase.h>
+#include <vector>
+
+enum TProtocol { TCP, SPX, NamedPipe, Local };
+
+struct TUserInfo {
+  QString UserName;
+  QString FirstName;
+  QString MiddleName;
+  QString LastName;
+  int UserID = 0;
+  int GroupID = 0;
+};
+
+// The server's user administration through the services API. ServerName "host" or "host/port";
+// Params: user_name and password of the administrator. UserName, Password and the names describe
+// the user that AddUser, ModifyUser and DeleteUser work on; ModifyUser changes only what was set
+// since the last action. DisplayUsers / DisplayUser fill UserInfo.
+class TIBSecurityService : public QObject {
+  Q_OBJECT
+
+public:
+  explicit TIBSecurityService(QObject *owner = nullptr);
+  ~TIBSecurityService() override;
+
+  const QString &ServerName() const { return FServerName; }
+  void SetServerName(const QString &value);
+  TProtocol Protocol() const { return FProtocol; }
+  void SetProtocol(TProtocol value);
+  TStringList &Params() { return FParams; }
+  // There is no login dialog: the login comes from Params whatever this says.
+  bool LoginPrompt() const { return FLoginPrompt; }
+  void SetLoginPrompt(bool value) { FLoginPrompt = value; }
+  bool Active() const { return FHandle != 0; }
+  void SetActive(bool value);
+  void Attach();
+  void Detach();
+
+  const QString &UserName() const { return FUser.UserName; }
+  void SetUserName(const QString &value) { FUser.UserName = value; }
+  const QString &Password() const { return FPassword; }
+  void SetPassword(const QString &value);
+  const QString &FirstName() const { return FUser.FirstName; }
+  void SetFirstName(const QString &value);
+  const QString &MiddleName() const { return FUser.MiddleName; }
+  void SetMiddleName(const QString &value);
+  const QString &LastName() const { return FUser.LastName; }
+  void SetLastName(const QString &value);
+  int UserID() const { return FUser.UserID; }
+  void SetUserID(int value);
+  int GroupID() const { return FUser.GroupID; }
+  void SetGroupID(int value);
+
+  void AddUser();
+  void ModifyUser();
+  void DeleteUser();
+  void DisplayUsers();
+  void DisplayUser(const QString &userName);
+  int UserInfoCount() const { return static_cast<int>(FUserInfo.size()); }
+  const TUserInfo &UserInfo(int index) const;
+
+private:
+  enum TChange { chPassword = 1, chFirstName = 2, chMiddleName = 4, chLastName = 8, chUserID = 16, chGroupID = 32 };
+  QString ServiceName() const;
+  void CheckActive() const;
+  void CheckUserName() const;
+  void RunUserAction(char action, int changes);
+  QByteArray Query(char item);
+  void Display(const QString &userName);
+
+  QString FServerName;
+  TProtocol FProtocol = TCP;
+  TStringList FParams;
+  bool FLoginPrompt = false;
+  isc_svc_handle FHandle = 0;
+  TUserInfo FUser;
+  QString FPassword;
+  int FChanges = 0;
+  std::vector<TUserInfo> FUserInfo;
+};

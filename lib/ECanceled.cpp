@@ -1,0 +1,3 @@
+#include "ECanceled.h"
+
+ECanceled::ECanceled() { SetMessage(QString()); }

@@ -1,0 +1,3 @@
+#include "cncllogimp.h"
+
+int TCancelLogImp::Ask(const QString &, const QString &) { return caCancel; }

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "ScratchDatabase.h"
+#include "ScriptedDialogs.h"
+#include "UMainForm.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <memory>
+
+// The real main window over a security database of the test's own, its .ini in a temporary
+// folder, every dialog answered through the script.
+class MainFormTest : public testing::Test {
+protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // Builds the window (again) from the .ini as it now stands.
+  void OpenWindow();
+  QString IniPath() const { return IniDir.filePath("meridox_sec.ini"); }
+  // Closes the window (which writes the file), then writes these bytes.
+  void WriteIni(const QByteArray &bytes);
+  QByteArray ReadIni() const;
+
+  // Lays version 1 on the scratch database, as "Utwórz nową bazę" would, and disconnects.
+  void CreateSecurityDatabase();
+  // Types the login into the window and runs "Połącz".
+  void Connect(const QString &user, const QString &password);
+  void ConnectAsSysdba();
+  // Moves the users list to the user's row; false when it is not listed.
+  bool SelectUser(const QString &name);
+  QStringList ListedUsers();
+
+  QTemporaryDir IniDir;
+  std::unique_ptr<ScratchDatabase> Db;
+  std::unique_ptr<TMainForm> Form;
+  ScriptedDialogs Dialogs;
+};
+
+// Tests that need no server.
+class MainFormOfflineTest : public MainFormTest {
+protected:
+  void SetUp() override;
+};

@@ -1,0 +1,235 @@
+#include "Actions.h"
+#include "DB.h"
+#include "Exceptions.h"
+#include "IBDatabase.h"
+#include "IBQuery.h"
+#include "MainFormFixture.h"
+#include "MxToolEdit.h"
+#include "StdCtrls.h"
+#include "TestServer.h"
+#include "UDMSecurity.h"
+#include "UGrupy.h"
+#include "UNowyUzytkownikF.h"
+#include "UZmianaHaslaF.h"
+
+#include <QDateTime>
+#include <QLineEdit>
+
+namespace {
+
+struct NewUser {
+  QString Name, First, Second, Pesel, Password1, Password2;
+};
+
+// Fills the new-user dialog and presses "Zatwierdź".
+std::function<int(TNowyUzytkownikF &)> Fill(const NewUser &u) {
+  return [u](TNowyUzytkownikF &f) {
+    f.edUser->setText(u.Name);
+    f.edFirstName->setText(u.First);
+    f.edSecondName->setText(u.Second);
+    f.edPesel->setText(u.Pesel);
+    f.edPswd1->setText(u.Password1);
+    f.edPSWD2->setText(u.Password2);
+    f.BitBtn3->click();
+    return f.ModalResult();
+  };
+}
+
+bool ServerHasUser(ScratchDatabase &db, const QString &name) {
+  return db.QueryValue(QStringLiteral("select count(*) from sec$users where sec$user_name = '%1'").arg(name)).toInt() == 1;
+}
+
+class UsersTest : public MainFormTest {
+protected:
+  void SetUp() override {
+    MainFormTest::SetUp();
+    if (IsSkipped())
+      return;
+    CreateSecurityDatabase();
+    ConnectAsSysdba();
+  }
+};
+
+TEST_F(UsersTest, NewUserRoadRefusesThenAdds) {
+  const QString name = QStringLiteral("nowy") + QString::number(QDateTime::currentMSecsSinceEpoch() % 100000000);
+  Db->ForgetServerUser(name.toUpper());
+  // Already listed (compared ignoring case).
+  Dialogs.AnswerModalAs<TNowyUzytkownikF>(Fill({"sysdba", "Jan", "Kowalski", "80010112345", "Ab1!x#yz", "Ab1!x#yz"}));
+  Dialogs.AnswerMessage(mrOk);
+  // Wrong repetition; the dialog comes back with the values kept.
+  Dialogs.AnswerModalAs<TNowyUzytkownikF>([](TNowyUzytkownikF &f) {
+    EXPECT_EQ(f.edFirstName->text(), "Jan");
+    EXPECT_EQ(f.edPesel->text(), "80010112345");
+    return Fill({"", "Jan", "Kowalski", "80010112345", "Ab1!x#yz", "Ab1!x#yZ"})(f);
+  });
+  Dialogs.AnswerMessage(mrOk);
+  // Fails the policy (two special characters are required by default).
+  Dialogs.AnswerModalAs<TNowyUzytkownikF>(Fill({"", "Jan", "Kowalski", "80010112345", "Abcdefg1", "Abcdefg1"}));
+  Dialogs.AnswerMessage(mrOk);
+  Dialogs.AnswerMessage(mrOk);
+  Dialogs.AnswerModalAs<TNowyUzytkownikF>([&](TNowyUzytkownikF &f) {
+    f.edUser->setText(name);
+    return Fill({name, QString::fromUtf8("Jan"), QString::fromUtf8("Kowalski-Żak"), "80010112345", "Ab1!x#yz", "Ab1!x#yz"})(f);
+  });
+  Form->NowyUzytkownikA->Execute();
+
+  ASSERT_EQ(Dialogs.Messages().size(), 4u);
+  EXPECT_EQ(Dialogs.Messages()[0].Text, QString::fromUtf8("Dany użytkownik istnieje juz na liście"));
+  EXPECT_EQ(Dialogs.Messages()[0].Caption, QString::fromUtf8("Błąd"));
+  EXPECT_EQ(Dialogs.Messages()[1].Text, QString::fromUtf8("Błędnie powtórzone hasło"));
+  EXPECT_EQ(Dialogs.Messages()[2].Text, QString::fromUtf8("Wymagana liczba znaków specjalnych to 2."));
+  EXPECT_EQ(Dialogs.Messages()[3].Text, QString::fromUtf8("Hasło nie spełnia zasad bezpieczeństwa"));
+  EXPECT_TRUE(Dialogs.Exhausted());
+
+  EXPECT_TRUE(ServerHasUser(*Db, name.toUpper()));
+  ASSERT_TRUE(SelectUser(name));
+  TDataSet *users = Form->DM()->users;
+  EXPECT_EQ(users->FieldByName("USER_NAME")->AsString(), name.toUpper());
+  EXPECT_EQ(users->FieldByName("SECOND_NAME")->AsString(), QString::fromUtf8("Kowalski-Żak"));
+  EXPECT_EQ(users->FieldByName("PSWD_VALID")->AsInteger(), 0) << "must change the password at the first login";
+  EXPECT_FALSE(users->FieldByName("PSWD_DATE")->IsNull());
+  EXPECT_EQ(Db->QueryValue(QStringLiteral("select count(*) from USERS where USER_NAME = '%1' and PSWD_DATE is not null")
+                               .arg(name.toUpper()))
+                .toInt(),
+            1);
+}
+
+TEST_F(UsersTest, NewUserCancelChangesNothing) {
+  const int before = ListedUsers().size();
+  Dialogs.AnswerModal([](TForm &) { return int(mrCancel); });
+  Form->NowyUzytkownikA->Execute();
+  EXPECT_EQ(ListedUsers().size(), before);
+  EXPECT_TRUE(Dialogs.Messages().empty());
+}
+
+TEST_F(UsersTest, NewUserGetsTheVisibleGroup) {
+  const QString name = QStringLiteral("GRP") + QString::number(QDateTime::currentMSecsSinceEpoch() % 100000000);
+  Db->ForgetServerUser(name);
+  Form->edGrupa->SetText("Kadry");
+  Dialogs.AnswerModalAs<TNowyUzytkownikF>(Fill({name, "", "", "", "Ab1!x#yz", "Ab1!x#yz"}));
+  Form->NowyUzytkownikA->Execute();
+  EXPECT_EQ(Db->QueryValue(QStringLiteral("select GRUPA from USERS where USER_NAME = '%1'").arg(name)).toString(), "Kadry");
+}
+
+TEST_F(MainFormTest, SynchronisationTakesOverServerUsersAndDropsRowsWithoutOne) {
+  CreateSecurityDatabase();
+  const QString a = Db->CreateServerUser("SYNA", "secret1");
+  const QString b = Db->CreateServerUser("SYNB", "secret1");
+  const QString c = QStringLiteral("SYNC") + a.mid(4);
+  Db->Execute({QStringLiteral("insert into USERS (USER_NAME, FIRST_NAME, PSWD_VALID) values ('%1', 'Anna', 0)").arg(a),
+               QStringLiteral("insert into USERS (USER_NAME, PSWD_VALID) values ('%1', 0)").arg(c)});
+  ConnectAsSysdba();
+  const QStringList listed = ListedUsers();
+  EXPECT_TRUE(listed.contains(a));
+  EXPECT_TRUE(listed.contains(b));
+  EXPECT_FALSE(listed.contains(c));
+  EXPECT_EQ(Db->QueryValue(QStringLiteral("select FIRST_NAME || PSWD_VALID from USERS where USER_NAME = '%1'").arg(a)).toString(),
+            "Anna0")
+      << "a listed user keeps its row";
+  EXPECT_EQ(Db->QueryValue(QStringLiteral("select PSWD_VALID from USERS where USER_NAME = '%1'").arg(b)).toInt(), 1);
+  EXPECT_EQ(Db->QueryValue(QStringLiteral("select count(*) from USERS where USER_NAME = '%1'").arg(c)).toInt(), 0);
+}
+
+TEST_F(UsersTest, ChangePasswordChecksTheRepetitionAndThePolicy) {
+  const QString user = Db->CreateServerUser("PWD", "Old1!pass");
+  Form->SynchroA->Execute();
+  ASSERT_TRUE(SelectUser(user));
+  // In the dialog: a wrong repetition keeps it open.
+  Dialogs.AnswerModalAs<TZmianaHaslaF>([&](TZmianaHaslaF &f) {
+    EXPECT_TRUE(f.pnlOldPassword->isHidden());
+    f.edPSWD1->setText("New1!p#ss");
+    f.edPSWD2->setText("other");
+    f.BitBtn1->click();
+    EXPECT_EQ(f.ModalResult(), mrNone);
+    f.edPSWD2->setText("New1!p#ss");
+    f.BitBtn1->click();
+    return f.ModalResult();
+  });
+  Dialogs.AnswerMessage(mrOk);
+  Form->ZmienHasloA->Execute();
+  ASSERT_EQ(Dialogs.Messages().size(), 1u);
+  EXPECT_EQ(Dialogs.Messages()[0].Text, QString::fromUtf8("Błędnie powtórzone hasło"));
+
+  TIBDatabase login;
+  login.SetDatabaseName(Db->DatabaseName());
+  login.Params().SetText(QStringLiteral("user_name=%1\npassword=New1!p#ss").arg(user));
+  EXPECT_NO_THROW(login.Open()) << "the server took the new password";
+  login.Close();
+
+  Dialogs.AnswerModalAs<TZmianaHaslaF>([](TZmianaHaslaF &f) {
+    f.edPSWD1->setText("short");
+    f.edPSWD2->setText("short");
+    f.BitBtn1->click();
+    return f.ModalResult();
+  });
+  Dialogs.AnswerMessage(mrOk);
+  Dialogs.AnswerMessage(mrOk);
+  EXPECT_THROW(Form->ZmienHasloA->Execute(), EAbort);
+  EXPECT_EQ(Dialogs.Messages().back().Text, QString::fromUtf8("Hasło nie spełnia zasad bezpieczeństwa"));
+}
+
+TEST_F(UsersTest, DeleteAsksThenRemovesTheRowAndTheServerUser) {
+  const QString user = Db->CreateServerUser("DEL", "secret1");
+  Form->SynchroA->Execute();
+  ASSERT_TRUE(SelectUser(user));
+  Dialogs.AnswerMessage(mrNo);
+  Form->UsunUzytkownikaA->Execute();
+  EXPECT_EQ(Dialogs.Messages().back().Text, QString::fromUtf8("Czy napewno chcesz usunąć użytkownika ") + user + " ?");
+  EXPECT_EQ(Dialogs.Messages().back().Icon, mtConfirmation);
+  EXPECT_TRUE(ServerHasUser(*Db, user));
+
+  ASSERT_TRUE(SelectUser(user));
+  Dialogs.AnswerMessage(mrYes);
+  Form->UsunUzytkownikaA->Execute();
+  EXPECT_FALSE(ServerHasUser(*Db, user));
+  EXPECT_FALSE(ListedUsers().contains(user));
+
+  ASSERT_TRUE(SelectUser("SYSDBA"));
+  Dialogs.AnswerMessage(mrOk);
+  EXPECT_THROW(Form->UsunUzytkownikaA->Execute(), EAbort);
+  EXPECT_EQ(Dialogs.Messages().back().Text, QString::fromUtf8("Nie można usunąć uzytkownika SYSDBA"));
+}
+
+TEST_F(UsersTest, TheGridNeitherInsertsNorDeletesRowsOnItsOwn) {
+  const QString user = Db->CreateServerUser("GRID", "secret1");
+  Form->SynchroA->Execute();
+  const int before = ListedUsers().size();
+  EXPECT_THROW(Form->DM()->users->Insert(), EAbort);
+  EXPECT_EQ(Form->DM()->users->State(), dsBrowse);
+  EXPECT_EQ(ListedUsers().size(), before);
+
+  // A delete from the grid goes through "Usuń użytkownika" and its question.
+  ASSERT_TRUE(SelectUser(user));
+  Dialogs.AnswerMessage(mrNo);
+  EXPECT_THROW(Form->DM()->users->Delete(), EAbort);
+  EXPECT_TRUE(ListedUsers().contains(user));
+  ASSERT_TRUE(SelectUser(user));
+  Dialogs.AnswerMessage(mrYes);
+  EXPECT_THROW(Form->DM()->users->Delete(), EAbort);
+  EXPECT_FALSE(ListedUsers().contains(user));
+  EXPECT_FALSE(ServerHasUser(*Db, user));
+}
+
+TEST_F(UsersTest, VisibleGroupFiltersTheList) {
+  const QString a = Db->CreateServerUser("GRA", "secret1");
+  const QString b = Db->CreateServerUser("GRB", "secret1");
+  Form->SynchroA->Execute();
+  Db->Execute({QStringLiteral("update USERS set GRUPA = 'Kadry' where USER_NAME = '%1'").arg(a)});
+  Form->DM()->users->Close();
+  Form->DM()->users->Open();
+  Dialogs.AnswerModal([](TForm &f) {
+    auto &groups = dynamic_cast<TGrupyForm &>(f);
+    EXPECT_EQ(groups.ChosenGroup(), "Wszystkie") << "the visible-group picker offers all first";
+    groups.grupy->Next();
+    return int(mrOk);
+  });
+  Form->edGrupaButtonClick(nullptr);
+  EXPECT_EQ(Form->edGrupa->Text(), "Kadry");
+  EXPECT_EQ(ListedUsers(), QStringList{a});
+  Form->edGrupa->SetText("Wszystkie");
+  Dialogs.AnswerModal([](TForm &) { return int(mrCancel); });
+  Form->edGrupaButtonClick(nullptr);
+  EXPECT_TRUE(ListedUsers().contains(b));
+}
+
+} // namespace

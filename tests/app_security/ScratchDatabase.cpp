@@ -1,0 +1,102 @@
+#include "ScratchDatabase.h"
+
+#include "IBDatabase.h"
+#include "IBSQL.h"
+#include "IBServices.h"
+#include "IBTransaction.h"
+#include "TestServer.h"
+
+#include <QFile>
+#include <QUuid>
+#include <cstdio>
+
+namespace {
+
+// Runs work on a SYSDBA connection of its own to the database, committing at the end.
+template <class F> void WithSysdba(const QString &databaseName, F &&work) {
+  TIBDatabase database;
+  database.SetDatabaseName(databaseName);
+  database.Params().SetText(
+      QStringLiteral("user_name=SYSDBA\npassword=%1\nlc_ctype=WIN1250").arg(TestServer::SysdbaPassword()));
+  TIBTransaction transaction;
+  database.SetDefaultTransaction(&transaction);
+  transaction.SetDefaultDatabase(&database);
+  database.Open();
+  transaction.StartTransaction();
+  TIBSQL query;
+  query.SetDatabase(&database);
+  query.SetTransaction(&transaction);
+  work(query);
+  transaction.Commit();
+  database.Close();
+}
+
+// Works on the server's users through the services API, which needs no database.
+template <class F> void WithUserService(F &&work) {
+  TIBSecurityService service;
+  service.SetServerName(TestServer::Address());
+  service.Params().SetText(QStringLiteral("user_name=SYSDBA\npassword=%1").arg(TestServer::SysdbaPassword()));
+  service.SetActive(true);
+  work(service);
+  service.SetActive(false);
+}
+
+} // namespace
+
+ScratchDatabase::ScratchDatabase(const QString &stem) : FServer(TestServer::Address()) {
+  FPath = TestServer::FreshDatabase(stem).mid(FServer.size() + 1);
+}
+
+ScratchDatabase::~ScratchDatabase() {
+  try {
+    WithUserService([this](TIBSecurityService &service) {
+      service.DisplayUsers();
+      for (int i = 0; i < service.UserInfoCount(); ++i)
+        if (FServerUsers.contains(service.UserInfo(i).UserName)) {
+          service.SetUserName(service.UserInfo(i).UserName);
+          service.DeleteUser();
+        }
+    });
+    if (!QFile::exists(FPath))
+      return;
+    TIBDatabase database;
+    database.SetDatabaseName(DatabaseName());
+    database.Params().SetText(QStringLiteral("user_name=SYSDBA\npassword=%1").arg(TestServer::SysdbaPassword()));
+    database.Open();
+    database.DropDatabase();
+  } catch (const std::exception &e) {
+    std::fprintf(stderr, "clean-up of %s: %s\n", qPrintable(FPath), e.what());
+  }
+}
+
+void ScratchDatabase::Execute(const QStringList &statements) {
+  WithSysdba(DatabaseName(), [&](TIBSQL &query) {
+    for (const QString &statement : statements) {
+      query.Close();
+      query.SQL().SetText(statement);
+      query.ExecQuery();
+    }
+  });
+}
+
+QVariant ScratchDatabase::QueryValue(const QString &sql) {
+  QVariant value;
+  WithSysdba(DatabaseName(), [&](TIBSQL &query) {
+    query.SQL().SetText(sql);
+    query.ExecQuery();
+    if (!query.Eof())
+      value = query.Fields(0).Value();
+  });
+  return value;
+}
+
+QString ScratchDatabase::CreateServerUser(const QString &stem, const QString &password) {
+  const QString name = stem + QUuid::createUuid().toString(QUuid::Id128).left(8).toUpper();
+  WithUserService([&](TIBSecurityService &service) {
+    service.SetUserName(name);
+    service.SetPassword(password);
+    service.AddUser();
+  });
+  FServerUsers.append(name);
+  return name;
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+// A database file of its own on the test server, and the server users a test made, all removed
+// again when it goes out of scope. Statements run as SYSDBA in a transaction of their own.
+class ScratchDatabase {
+public:
+  explicit ScratchDatabase(const QString &stem);
+  ~ScratchDatabase();
+  ScratchDatabase(const ScratchDatabase &) = delete;
+  ScratchDatabase &operator=(const ScratchDatabase &) = delete;
+
+  QString Server() const { return FServer; }
+  // The file, as it follows "server:" in a database name.
+  QString Path() const { return FPath; }
+  QString DatabaseName() const { return FServer + u':' + FPath; }
+
+  void Execute(const QStringList &statements);
+  void Execute(const QString &statement) { Execute(QStringList{statement}); }
+  QVariant QueryValue(const QString &sql);
+  // A server user with a unique name made from the stem; dropped at the end.
+  QString CreateServerUser(const QString &stem, const QString &password);
+  // Drops a user made elsewhere (by the program under test) at the end as well.
+  void ForgetServerUser(const QString &name) { FServerUsers.append(name); }
+
+private:
+  QString FServer;
+  QString FPath;
+  QStringList FServerUsers;
+};

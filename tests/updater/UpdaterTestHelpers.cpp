@@ -1,0 +1,45 @@
+#include "UpdaterTestHelpers.h"
+
+#include "VersionBlock.h"
+
+#include <QDirIterator>
+#include <QFile>
+#include <QProcess>
+#include <random>
+
+QByteArray FakeImage(std::uint16_t major, std::uint16_t minor, const QByteArray &filler) {
+  const VersionBlock::TBlockBytes block = VersionBlock::Make(major, minor, 0, 7);
+  return filler + QByteArray(reinterpret_cast<const char *>(&block), sizeof block) + filler;
+}
+
+QByteArray NoiseBytes(qsizetype length, unsigned seed) {
+  std::mt19937 random(seed);
+  QByteArray bytes(length, Qt::Uninitialized);
+  for (char &c : bytes)
+    c = char(random() % 7); // a small alphabet: some compression, many chunks for large members
+  return bytes;
+}
+
+std::map<QString, TFileState> FolderState(const QString &folder) {
+  std::map<QString, TFileState> state;
+  QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+  while (it.hasNext()) {
+    const QString path = it.next();
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    state[path.mid(folder.size())] = {file.readAll(), int(file.permissions())};
+  }
+  return state;
+}
+
+QByteArray ReadFile(const QString &path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+}
+
+QString RunProgram(const QString &path) {
+  QProcess process;
+  process.start(path, {});
+  process.waitForFinished(20000);
+  return QString::fromLatin1(process.readAllStandardOutput()).trimmed();
+}

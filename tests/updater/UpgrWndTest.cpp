@@ -1,0 +1,296 @@
+#include "UpgrWnd.h"
+
+#include "Application.h"
+#include "LoopbackServer.h"
+#include "Registry.h"
+#include "ScriptedDialogs.h"
+#include "StdCtrls.h"
+#include "UpdaterTestHelpers.h"
+#include "UpgWriter.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString DownloadDone = QStringLiteral("Pobieranie pliku zakończyło się. Dokonać upgrade'u ?");
+
+// The probe program (a build carrying the version block) installed in a folder that the registry
+// names, an update server on the loopback, and the window built over both.
+class UpgrWndTest : public testing::Test {
+protected:
+  void SetUp() override {
+    savedConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", dir.filePath(QStringLiteral("config")).toLocal8Bit());
+    ASSERT_TRUE(QDir().mkpath(Installed()));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(VERSION_PROBE), Program()));
+    TRegIniFile registry(InstallRegistryKey);
+    registry.WriteString(InstallRegistrySection, InstallFolderValue, Installed());
+    registry.WriteString(InstallRegistrySection, UpdateServerValue, server.Url(QStringLiteral("/upd")));
+  }
+  void TearDown() override { qputenv("XDG_CONFIG_HOME", savedConfig); }
+
+  QString Installed() const { return dir.filePath(QStringLiteral("inst")); }
+  QString Program() const { return Installed() + QStringLiteral("/meridox_sec"); }
+  std::unique_ptr<TMainWindow> MakeWindow() {
+    auto window = std::make_unique<TMainWindow>();
+    window->DescriptorPath = dir.filePath(QStringLiteral("meridox_sec.ver"));
+    return window;
+  }
+  void Descriptor(const QByteArray &text) {
+    server.Route(QStringLiteral("/upd/meridox_sec.ver"), {200, text});
+  }
+  // A descriptor line offering `version` from the package route.
+  QByteArray Offer(const QString &version) const {
+    return "X\tnot for us\r\nP\t" + version.toLatin1() + "\t" + server.Url(QStringLiteral("/upd/pkg.upg")).toLatin1() + "\r\n";
+  }
+  void Package(std::uint16_t major, std::uint16_t minor) {
+    const QByteArray image = WithVersion(ReadFile(QStringLiteral(VERSION_PROBE)), major, minor, 0, 9);
+    server.Route(QStringLiteral("/upd/pkg.upg"),
+                 {200, BuildPackage({{QStringLiteral("meridox_sec"), image, true},
+                                     {QStringLiteral("doc\\zmiany.txt"), "zmiany", true}})});
+  }
+  void ExpectBox(size_t index, const QString &text, TMsgDlgType icon) const {
+    ASSERT_LT(index, dialogs.Messages().size());
+    const TMessageRequest &box = dialogs.Messages()[index];
+    EXPECT_EQ(box.Text, text);
+    EXPECT_EQ(box.Caption, QString());
+    EXPECT_EQ(box.Icon, icon);
+  }
+  QString DownloadError() const {
+    return QStringLiteral("Błąd podczas ściągania pliku. Spróbuj pobrać upgrade ponownie, jeżeli się to nie "
+                          "powiedzie połącz się z serwerem: ") +
+           server.Url(QStringLiteral("/upd/")) + QStringLiteral(" i pobierz upgrade bezpośrednio przy użyciu przeglądarki WWW");
+  }
+  static TURLGetFileWnd *DownloadWindow() {
+    for (QWidget *widget : QApplication::topLevelWidgets())
+      if (auto *download = qobject_cast<TURLGetFileWnd *>(widget))
+        return download;
+    return nullptr;
+  }
+  static void ExpectUsable(TMainWindow &window) {
+    EXPECT_TRUE(window.isEnabled());
+    EXPECT_EQ(DownloadWindow(), nullptr) << "the download window is freed";
+  }
+
+  QTemporaryDir dir;
+  QByteArray savedConfig;
+  TLoopbackServer server;
+  ScriptedDialogs dialogs;
+  const QString built = QStringLiteral(PROJECT_VERSION_TEXT);
+  const QString newer = QStringLiteral("%1.%2").arg(PROJECT_MAJOR).arg(PROJECT_MINOR + 1);
+};
+
+TEST_F(UpgrWndTest, StartsWithTheInstalledProgramFromTheRegistry) {
+  auto window = MakeWindow();
+  EXPECT_EQ(window->Caption(), QStringLiteral("Uaktualnienie programu Meridox_sec"));
+  EXPECT_EQ(window->Lab->text(), QStringLiteral("Ścieżka do programu Meridox_sec:"));
+  EXPECT_EQ(window->Path->text(), Program());
+  EXPECT_EQ(window->UpgradePath->text(), QStringLiteral("meridox_sec.upg"));
+  EXPECT_EQ(window->UpdateServer(), server.Url(QStringLiteral("/upd/")));
+  EXPECT_TRUE(window->GetUpgrade->isEnabled());
+  EXPECT_EQ(window->MakeUpgradeBtn->text(), QStringLiteral("Przeprowadź upgrade"));
+}
+
+TEST_F(UpgrWndTest, WithoutARegistryValueTheProgramIsLookedForInTheCurrentFolder) {
+  qputenv("XDG_CONFIG_HOME", dir.filePath(QStringLiteral("empty-config")).toLocal8Bit());
+  auto window = MakeWindow();
+  EXPECT_EQ(window->Path->text(), QStringLiteral("meridox_sec"));
+  EXPECT_EQ(window->UpdateServer(), DefaultUpdateServer);
+}
+
+TEST_F(UpgrWndTest, ChangeButtonsChooseFilesThroughTheDialogs) {
+  auto window = MakeWindow();
+  dialogs.AnswerFile(QStringLiteral("/elsewhere/meridox_sec"));
+  dialogs.AnswerFile(QString());
+  window->PathBtn->click();
+  window->UpgradePathBtn->click();
+  ASSERT_EQ(dialogs.FileDialogs().size(), 2u);
+  EXPECT_EQ(dialogs.FileDialogs()[0].Title, QStringLiteral("Wskaż plik wykonywalny z programem"));
+  EXPECT_EQ(dialogs.FileDialogs()[0].FileName, Program()) << "preset with the edit's text";
+  EXPECT_EQ(dialogs.FileDialogs()[1].Title, QStringLiteral("Wskaż plik z upgrade'm"));
+  EXPECT_EQ(window->Path->text(), QStringLiteral("/elsewhere/meridox_sec"));
+  EXPECT_EQ(window->UpgradePath->text(), QStringLiteral("meridox_sec.upg")) << "cancelled";
+}
+
+TEST_F(UpgrWndTest, DownloadsVerifiesAndReplacesEndToEnd) {
+  Descriptor(Offer(newer));
+  Package(PROJECT_MAJOR, PROJECT_MINOR + 1);
+  auto window = MakeWindow();
+  dialogs.AnswerMessage(mrYes);
+  dialogs.AnswerMessage(mrOk);
+  window->GetUpgrade->click();
+  ASSERT_EQ(dialogs.Messages().size(), 2u);
+  ExpectBox(0, DownloadDone, mtConfirmation);
+  EXPECT_EQ(dialogs.Messages()[0].Buttons, (TMsgDlgButtons{mbYes, mbNo}));
+  ExpectBox(1, QStringLiteral("Upgrade został przeprowadzony poprawnie"), mtInformation);
+  EXPECT_EQ(window->UpgradePath->text(), Installed() + QStringLiteral("/meridox_sec.upg"));
+  EXPECT_EQ(RunProgram(Program()), newer + QStringLiteral(".0.9"));
+  EXPECT_EQ(RunProgram(Installed() + QStringLiteral("/meridox_sec.bak")), built);
+  EXPECT_EQ(ReadFile(Installed() + QStringLiteral("/doc/zmiany.txt")), QByteArray("zmiany"));
+  EXPECT_EQ(server.Requests(), 2);
+  ExpectUsable(*window);
+}
+
+TEST_F(UpgrWndTest, DeclinedUpgradeAfterTheDownloadKeepsThePackageOnly) {
+  Descriptor(Offer(newer));
+  Package(PROJECT_MAJOR, PROJECT_MINOR + 1);
+  auto window = MakeWindow();
+  const QByteArray before = ReadFile(Program());
+  dialogs.AnswerMessage(mrNo);
+  window->GetUpgrade->click();
+  EXPECT_EQ(dialogs.Messages().size(), 1u);
+  EXPECT_EQ(ReadFile(Program()), before);
+  EXPECT_TRUE(QFile::exists(Installed() + QStringLiteral("/meridox_sec.upg")));
+  ExpectUsable(*window);
+}
+
+TEST_F(UpgrWndTest, OlderOfferIsAskedAndNoStopsSilently) {
+  Descriptor(Offer(QStringLiteral("%1.%2").arg(PROJECT_MAJOR).arg(PROJECT_MINOR)));
+  auto window = MakeWindow();
+  dialogs.AnswerMessage(mrNo);
+  window->GetUpgrade->click();
+  ASSERT_EQ(dialogs.Messages().size(), 1u);
+  ExpectBox(0, QStringLiteral("Nie znaleziono nowszej wersji programu. Kontynuować pobieranie ?"), mtConfirmation);
+  EXPECT_EQ(server.Requests(), 1) << "no package fetched";
+  ExpectUsable(*window);
+}
+
+TEST_F(UpgrWndTest, RefusalsShowTheirMessageAndLeaveTheWindowUsable) {
+  const QByteArray before = ReadFile(Program());
+  const struct {
+    const char *Label;
+    bool ServeDescriptor;
+    QByteArray Text;
+    QString Message;
+  } cases[] = {
+      {"descriptor missing on the server", false, {}, DownloadError()},
+      {"major change refused", true, Offer(QStringLiteral("%1.0").arg(PROJECT_MAJOR + 1)),
+       QStringLiteral("Nie znaleziono odpowiedniego upgrade'u")},
+      {"package missing on the server", true, Offer(newer), DownloadError()},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.Label);
+    server.Route(QStringLiteral("/upd/meridox_sec.ver"), {c.ServeDescriptor ? 200 : 404, c.Text});
+    dialogs.Clear();
+    dialogs.AnswerMessage(mrOk);
+    auto window = MakeWindow();
+    window->GetUpgrade->click();
+    ASSERT_EQ(dialogs.Messages().size(), 1u);
+    ExpectBox(0, c.Message, mtError);
+    ExpectUsable(*window);
+  }
+  EXPECT_EQ(ReadFile(Program()), before);
+  EXPECT_FALSE(QFile::exists(Installed() + QStringLiteral("/meridox_sec.upg"))) << "a failed package is deleted";
+}
+
+TEST_F(UpgrWndTest, LineWithOnlyTheLetterEndsTheCheckSilently) {
+  Descriptor("P\r\n");
+  auto window = MakeWindow();
+  window->GetUpgrade->click();
+  EXPECT_TRUE(dialogs.Messages().empty());
+  ExpectUsable(*window);
+}
+
+TEST_F(UpgrWndTest, VersionThatIsNotANumberIsReportedAndTheWindowStaysUsable) {
+  Descriptor(Offer(QStringLiteral("%1.x").arg(PROJECT_MAJOR)));
+  auto window = MakeWindow();
+  dialogs.AnswerMessage(mrOk);
+  window->GetUpgrade->click();
+  ASSERT_EQ(dialogs.Messages().size(), 1u);
+  EXPECT_EQ(dialogs.Messages()[0].Text,
+            QStringLiteral("Błędny numer wersji w pliku meridox_sec.ver: %1.x.").arg(PROJECT_MAJOR));
+  EXPECT_EQ(dialogs.Messages()[0].Icon, mtError);
+  ExpectUsable(*window);
+}
+
+TEST_F(UpgrWndTest, StalledPackageIsAbortedFromTheDownloadWindow) {
+  Descriptor(Offer(newer));
+  server.Route(QStringLiteral("/upd/pkg.upg"), {200, QByteArray(200000, 'x'), 5000});
+  auto window = MakeWindow();
+  bool abortable = false;
+  server.OnStall = [&window, &abortable] {
+    QMetaObject::invokeMethod(
+        window.get(),
+        [&window, &abortable] {
+          TURLGetFileWnd *download = DownloadWindow();
+          ASSERT_NE(download, nullptr);
+          abortable = download->isVisible() && download->AbortBtn->isEnabled() && !window->isEnabled();
+          download->AbortBtn->click();
+        },
+        Qt::QueuedConnection);
+  };
+  const QByteArray before = ReadFile(Program());
+  dialogs.AnswerMessage(mrOk);
+  window->GetUpgrade->click();
+  ASSERT_EQ(dialogs.Messages().size(), 1u);
+  ExpectBox(0, DownloadError(), mtError);
+  EXPECT_TRUE(abortable) << "the main window is disabled, the abort button is not";
+  EXPECT_EQ(server.StallsLeftByClient(), 1) << "the transfer was stopped by the button";
+  EXPECT_EQ(ReadFile(Program()), before);
+  EXPECT_FALSE(QFile::exists(Installed() + QStringLiteral("/meridox_sec.upg")));
+  ExpectUsable(*window);
+}
+
+TEST_F(UpgrWndTest, ProgramWithoutAVersionBlockMakesTheCheckDoNothing) {
+  QFile::remove(Program());
+  QFile plain(Program());
+  ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+  plain.write("no version here");
+  plain.close();
+  auto window = MakeWindow();
+  window->GetUpgrade->click();
+  EXPECT_TRUE(dialogs.Messages().empty());
+  EXPECT_EQ(server.Requests(), 0);
+}
+
+TEST_F(UpgrWndTest, WrongProgramPathIsRefused) {
+  auto window = MakeWindow();
+  window->Path->setText(dir.filePath(QStringLiteral("absent/meridox_sec")));
+  dialogs.AnswerMessage(mrOk);
+  dialogs.AnswerMessage(mrOk);
+  window->GetUpgrade->click();
+  window->MakeUpgradeBtn->click();
+  ASSERT_EQ(dialogs.Messages().size(), 2u);
+  ExpectBox(0, QStringLiteral("Podano błędną ścieżkę do programu"), mtError);
+  ExpectBox(1, QStringLiteral("Nie można otworzyć pliku: ") + window->Path->text(), mtError);
+  EXPECT_EQ(server.Requests(), 0);
+}
+
+TEST_F(UpgrWndTest, LocalPackageOfANewerMajorIsRefusedWithNothingChanged) {
+  const QString package = dir.filePath(QStringLiteral("local.upg"));
+  WritePackage(package, {{QStringLiteral("meridox_sec"),
+                          WithVersion(ReadFile(QStringLiteral(VERSION_PROBE)), PROJECT_MAJOR + 1, 0, 0, 0), true}});
+  auto window = MakeWindow();
+  window->UpgradePath->setText(package);
+  const auto before = FolderState(Installed());
+  dialogs.AnswerMessage(mrOk);
+  window->MakeUpgradeBtn->click();
+  ASSERT_EQ(dialogs.Messages().size(), 1u);
+  EXPECT_EQ(dialogs.Messages()[0].Text,
+            QStringLiteral("Upgrade nie może zostać przeprowadzony. Dotychczasowa wersja programu jest za stara."));
+  EXPECT_EQ(FolderState(Installed()), before);
+}
+
+TEST_F(UpgrWndTest, LocalPackageOfTheSameVersionAsksFirst) {
+  const QByteArray image = ReadFile(QStringLiteral(VERSION_PROBE));
+  const QString package = dir.filePath(QStringLiteral("same.upg"));
+  WritePackage(package, {{QStringLiteral("meridox_sec"), WithVersion(image, PROJECT_MAJOR, PROJECT_MINOR, 5, 5), false}});
+  auto window = MakeWindow();
+  window->UpgradePath->setText(package);
+  dialogs.AnswerMessage(mrYes);
+  dialogs.AnswerMessage(mrOk);
+  window->MakeUpgradeBtn->click();
+  ASSERT_EQ(dialogs.Messages().size(), 2u);
+  ExpectBox(0, QStringLiteral("Dotychczasowa wersja programu jest taka sama lub nowsza od upgrade'u. Kontynuować ?"),
+            mtConfirmation);
+  ExpectBox(1, QStringLiteral("Upgrade został przeprowadzony poprawnie"), mtInformation);
+  EXPECT_EQ(RunProgram(Program()), QStringLiteral("%1.%2.5.5").arg(PROJECT_MAJOR).arg(PROJECT_MINOR));
+}
+
+} // namespace

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <cstdint>
+#include <vector>
+
+// One file of an update package. The first member of a package is the new program image.
+struct TPackageMember {
+  QString Name; // relative to the program's folder, "\" between folders
+  QByteArray Data;
+  bool Compressed = true;
+};
+
+// Deliberate damage, so that tests can show how the reader refuses a package. Indexes are member
+// indexes; -1 leaves that member alone.
+struct TPackageDamage {
+  bool BadMagic = false;
+  bool BadChecksum = false;       // one byte of the first entry's reserved area is changed afterwards
+  int BackPointingEntry = -1;     // its next-entry offset points at itself
+  int OversizedChunkEntry = -1;   // its first chunk claims more than the reader's 2 MiB source buffer
+  int NameLengthEntry = -1;       // its name's length byte becomes NameLength
+  std::uint8_t NameLength = 0;
+  qint64 TruncateTo = -1;         // the package is cut to this size before its checksum is sealed
+};
+
+// Builds the package bytes: header, entries, stored or compressed data in 1 MiB pieces or chunks,
+// every data byte scrambled as the reader expects, and the checksum.
+QByteArray BuildPackage(const std::vector<TPackageMember> &members, const TPackageDamage &damage = {});
+void WritePackage(const QString &fileName, const std::vector<TPackageMember> &members,
+                  const TPackageDamage &damage = {});
+
+// A copy of the image whose version block carries another version.
+QByteArray WithVersion(QByteArray image, std::uint16_t major, std::uint16_t minor, std::uint16_t release,
+                       std::uint16_t build);

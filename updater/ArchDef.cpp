@@ -1,0 +1,273 @@
+#include "ArchDef.h"
+
+#include "Common.h"
+#include "Win1250.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QtEndian>
+#include <algorithm>
+#include <cstring>
+#include <mutex>
+#include <zlib.h>
+
+namespace {
+
+std::mutex &UnCompressLock() {
+  static std::mutex lock;
+  return lock;
+}
+
+// Deflate cannot pack more than about 1032 bytes into one; a longer claim is a broken entry.
+constexpr qint64 MaxInflateRatio = 1032;
+
+[[noreturn]] void BrokenArchive() { throw EArchiveError(QStringLiteral("Błąd w pliku archiwum")); }
+
+std::uint32_t SumDwords(const char *data, qint64 count) {
+  std::uint32_t sum = 0;
+  for (qint64 i = 0; i + 4 <= count; i += 4) {
+    std::uint32_t dword;
+    std::memcpy(&dword, data + i, 4);
+    sum += qFromLittleEndian(dword);
+  }
+  return sum;
+}
+
+// A stored name that would land outside the target folder: a ".." step, a root or a drive letter.
+bool LeavesFolder(const QString &name) {
+  if (name.isEmpty() || name.startsWith(u'\\') || name.startsWith(u'/'))
+    return true;
+  if (name.size() >= 2 && name.at(1) == u':' && name.at(0).isLetter())
+    return true;
+  const QStringList steps = QString(name).replace(u'\\', u'/').split(u'/');
+  return std::any_of(steps.begin(), steps.end(), [](const QString &step) { return step == u".."; });
+}
+
+} // namespace
+
+QString EntryName(const TArchiveEntry &entry) {
+  const int length = std::min<int>(entry.Name[0], MaxEntryNameLength);
+  return Win1250::Decode(QByteArray(reinterpret_cast<const char *>(entry.Name + 1), length));
+}
+
+std::uint32_t ArchiveChecksum(const QByteArray &bytes, qint64 from) {
+  if (from >= bytes.size())
+    return 0;
+  return SumDwords(bytes.constData() + from, bytes.size() - from);
+}
+
+int UnCompress(char *dest, int &destLength, const char *source, int sourceLength) {
+  std::lock_guard guard(UnCompressLock());
+  uLongf produced = uLongf(destLength);
+  const int result = uncompress(reinterpret_cast<Bytef *>(dest), &produced,
+                                reinterpret_cast<const Bytef *>(source), uLong(sourceLength));
+  destLength = int(produced);
+  return result;
+}
+
+TArchiver::TArchiver()
+    : FReadBuffer(new char[ArchivePieceSize]), FSourceBuffer(new char[MaxCompressedChunk]) {}
+
+TArchiver::~TArchiver() { Close(); }
+
+void TArchiver::Open(const QString &fileName, bool verify) {
+  Close();
+  FFile.setFileName(fileName);
+  if (!FFile.open(QIODevice::ReadOnly))
+    throw EArchiveError(QStringLiteral("Nie można otworzyć pliku archiwum: ") + fileName);
+  FOpen = true;
+  FHeader = {};
+  ReadBuffer(reinterpret_cast<char *>(&FHeader), 6);
+  if (qFromLittleEndian(FHeader.Magic) != ArchiveMagic)
+    throw EArchiveError(QStringLiteral("Plik:") + fileName + QStringLiteral(" nie jest plikiem archiwum"));
+  const int size = std::min<int>(qFromLittleEndian(FHeader.Size), ArchiveHeaderSize);
+  Seek(0);
+  ReadBuffer(reinterpret_cast<char *>(&FHeader), size);
+  if (verify && ComputeChecksum() != qFromLittleEndian(FHeader.Checksum))
+    throw EArchiveError(QStringLiteral("Plik:") + fileName + QStringLiteral(" jest uszkodzony"));
+}
+
+void TArchiver::Close() {
+  if (!FOpen)
+    return;
+  FFile.close();
+  FOpen = false;
+}
+
+void TArchiver::Seek(qint64 offset) {
+  if (!FFile.seek(offset))
+    throw EArchiveError(QStringLiteral("Błąd podczas odczytu z archiwum"));
+}
+
+void TArchiver::ReadBuffer(char *buffer, qint64 count) {
+  if (FFile.read(buffer, count) != count)
+    throw EArchiveError(QStringLiteral("Błąd podczas odczytu z archiwum"));
+}
+
+std::uint32_t TArchiver::ComputeChecksum() {
+  std::uint32_t sum = 0;
+  const qint64 from = qFromLittleEndian(FHeader.FirstEntry);
+  if (from >= FFile.size())
+    return sum;
+  Seek(from);
+  for (;;) {
+    const qint64 got = FFile.read(FReadBuffer.get(), ArchivePieceSize);
+    if (got < 0)
+      throw EArchiveError(QStringLiteral("Błąd podczas odczytu z archiwum"));
+    sum += SumDwords(FReadBuffer.get(), got);
+    if (got < ArchivePieceSize)
+      return sum;
+  }
+}
+
+void TArchiver::CheckOpen() const {
+  if (!FOpen)
+    throw EArchiveError(QStringLiteral("Nie można czytać z nieotwartego archiwum"));
+}
+
+// Entries and chunk headers start with their stored size: read at most the record's own size, the
+// fields beyond a shorter one stay 0.
+void TArchiver::ReadSizedRecord(qint64 offset, char *record, int recordSize) {
+  std::memset(record, 0, recordSize);
+  Seek(offset);
+  ReadBuffer(record, 2);
+  std::uint16_t size;
+  std::memcpy(&size, record, 2);
+  Seek(offset);
+  ReadBuffer(record, std::min<int>(qFromLittleEndian(size), recordSize));
+}
+
+void TArchiver::ReadEntry(qint64 offset, TArchiveEntry &entry) {
+  ReadSizedRecord(offset, reinterpret_cast<char *>(&entry), ArchiveEntrySize);
+  if (entry.Name[0] > MaxEntryNameLength)
+    BrokenArchive();
+}
+
+bool TArchiver::FirstEntry(TArchiveEntry &entry) {
+  CheckOpen();
+  const qint64 offset = qFromLittleEndian(FHeader.FirstEntry);
+  if (offset >= FFile.size())
+    return false;
+  ReadEntry(offset, entry);
+  return true;
+}
+
+bool TArchiver::NextEntry(TArchiveEntry &entry) {
+  CheckOpen();
+  const qint64 offset = qFromLittleEndian(entry.NextEntry);
+  if (offset >= FFile.size())
+    return false;
+  ReadEntry(offset, entry);
+  if (qFromLittleEndian(entry.NextEntry) <= offset)
+    BrokenArchive();
+  return true;
+}
+
+// The lengths an entry claims must fit the file before anything is allocated or read.
+void TArchiver::CheckEntry(const TArchiveEntry &entry) const {
+  const qint64 dataOffset = qFromLittleEndian(entry.DataOffset);
+  const qint64 length = qFromLittleEndian(entry.Length);
+  const qint64 available = FFile.size() - dataOffset;
+  if (available < 0)
+    BrokenArchive();
+  if (qFromLittleEndian(entry.Method) == MethodCompressed ? length > available * MaxInflateRatio
+                                                           : length > available)
+    BrokenArchive();
+}
+
+void TArchiver::ReadChunkHeader(qint64 position, TChunkHeader &chunk) {
+  ReadSizedRecord(position, reinterpret_cast<char *>(&chunk), ChunkHeaderSize);
+  // The compressed bytes must lie after the chunk's size field, so that every chunk moves on.
+  if (qFromLittleEndian(chunk.CompressedLength) > std::uint32_t(MaxCompressedChunk) ||
+      qFromLittleEndian(chunk.Offset) < position + 2)
+    BrokenArchive();
+}
+
+qint64 TArchiver::ReadMember(const TArchiveEntry &entry, char *dest, const TSink &sink,
+                             const QString &decompressError) {
+  const qint64 length = qFromLittleEndian(entry.Length);
+  qint64 total = 0;
+  qint64 position = qFromLittleEndian(entry.DataOffset);
+  const bool compressed = qFromLittleEndian(entry.Method) == MethodCompressed;
+  if (!compressed)
+    Seek(position);
+  for (;;) {
+    char *target = dest ? dest + total : FReadBuffer.get();
+    qint64 produced;
+    if (compressed) {
+      TChunkHeader chunk;
+      ReadChunkHeader(position, chunk);
+      const int sourceLength = int(qFromLittleEndian(chunk.CompressedLength));
+      Seek(qFromLittleEndian(chunk.Offset));
+      ReadBuffer(FSourceBuffer.get(), sourceLength);
+      DecodeBuffer(FSourceBuffer.get(), sourceLength);
+      int capacity = dest ? int(length - total) : ArchivePieceSize;
+      if (UnCompress(target, capacity, FSourceBuffer.get(), sourceLength) < 0)
+        throw EArchiveError(decompressError);
+      position = FFile.pos();
+      produced = capacity;
+    } else {
+      produced = std::min<qint64>(length - total, ArchivePieceSize);
+      ReadBuffer(target, produced);
+      DecodeBuffer(target, produced);
+    }
+    if (produced > length - total)
+      BrokenArchive();
+    if (sink)
+      sink(target, produced);
+    total += produced;
+    if (produced < ArchivePieceSize)
+      break;
+  }
+  if (total != length)
+    BrokenArchive();
+  return total;
+}
+
+QByteArray TArchiver::ExtractToMemory(const TArchiveEntry &entry) {
+  CheckOpen();
+  BeginMember(QString(), entry);
+  CheckEntry(entry);
+  QByteArray data(qsizetype(qFromLittleEndian(entry.Length)), Qt::Uninitialized);
+  ReadMember(entry, data.data(), {}, QStringLiteral(" Błąd podczas dekompresji pliku: ") + EntryName(entry));
+  return data;
+}
+
+QString TArchiver::TargetPath(const QString &folder, const TArchiveEntry &entry) {
+  const QString name = EntryName(entry);
+  if (LeavesFolder(name))
+    throw EArchiveError(QStringLiteral("Niedozwolona nazwa pliku w archiwum: ") + name);
+  const QString relative = QString(name).replace(u'\\', u'/');
+  if (folder.isEmpty())
+    return QDir::current().absoluteFilePath(relative);
+  return AddTrailingBackslash(folder) + relative;
+}
+
+void TArchiver::ExtractToFile(const QString &folder, const TArchiveEntry &entry, QFileDevice *target) {
+  CheckOpen();
+  const QString withSlash = AddTrailingBackslash(folder);
+  const QString path = TargetPath(withSlash, entry);
+  CheckEntry(entry);
+  BeginMember(withSlash, entry);
+  QDir().mkpath(QFileInfo(path).absolutePath());
+  QSaveFile own(path);
+  QFileDevice *file = target;
+  if (file) {
+    file->seek(0);
+  } else {
+    if (!own.open(QIODevice::WriteOnly))
+      throw EArchiveError(QStringLiteral("Nie można utworzyć pliku: ") + path);
+    file = &own;
+  }
+  const QString writeError = QStringLiteral("Błąd podczas zapisu do pliku: ") + path;
+  const qint64 written = ReadMember(
+      entry, nullptr,
+      [&](const char *data, qint64 count) {
+        if (file->write(data, count) != count)
+          throw EArchiveError(writeError);
+      },
+      QStringLiteral("Błąd podczas dekompresji pliku: ") + path);
+  if (target ? !target->resize(written) : !own.commit())
+    throw EArchiveError(writeError);
+}

@@ -1,6 +1,0 @@
-#include "UMainWindow.h"
-
-TMainWindow::TMainWindow(QWidget *owner) : TForm(owner) {
-  setObjectName(QStringLiteral("MainWindow"));
-  SetPosition(poScreenCenter);
-}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <functional>
+
+class TUpgradeArchiver;
+struct TArchiveEntry;
+
+// Applies an update package to the installed program: compares the versions of the two images,
+// keeps the old program as "meridox_sec.bak", puts the new image in its place and extracts the
+// package's further files beside it. Nothing on disk changes until the whole package has been
+// read and checked.
+class TUpgradeInstaller {
+public:
+  TUpgradeInstaller(QString programPath, QString packagePath);
+  virtual ~TUpgradeInstaller() = default;
+
+  // Asked when the package is not newer than the installed program; true goes on.
+  std::function<bool()> OnConfirmNotNewer;
+
+  // Works on the installed image that the caller has read; false when the person declined.
+  bool Execute(const QByteArray &installedImage);
+
+  QString Folder() const;
+  QString BackupPath() const;
+
+protected:
+  // Renames, replacing an existing target; raises EInOutError when it fails.
+  virtual void RenameFile(const QString &from, const QString &to);
+
+private:
+  void CheckFurtherMembers(TUpgradeArchiver &archiver, TArchiveEntry entry) const;
+  void ReplaceProgram(const QByteArray &image);
+  void WriteNewImage(const QString &fileName, const QByteArray &image) const;
+
+  QString FProgramPath;
+  QString FPackagePath;
+};
+
+// Reads the whole file; false when it cannot be opened or read.
+bool ReadWholeFile(const QString &fileName, QByteArray &bytes);

@@ -1,0 +1,88 @@
+#include "UrlDownload.h"
+
+#include <QSaveFile>
+#include <QUrl>
+#include <curl/curl.h>
+#include <memory>
+
+namespace {
+
+struct TTransfer {
+  QSaveFile File;
+  IBindStatusCallback &Callback;
+  QString Url;
+  bool Begun = false;
+  bool WriteFailed = false;
+};
+
+size_t WriteBody(char *data, size_t size, size_t count, void *user) {
+  auto *transfer = static_cast<TTransfer *>(user);
+  const qint64 length = qint64(size * count);
+  if (transfer->File.write(data, length) != length) {
+    transfer->WriteFailed = true;
+    return 0;
+  }
+  return size_t(length);
+}
+
+int Progress(void *user, curl_off_t total, curl_off_t now, curl_off_t, curl_off_t) {
+  auto *transfer = static_cast<TTransfer *>(user);
+  unsigned status = BINDSTATUS_SENDINGREQUEST;
+  if (now > 0) {
+    status = transfer->Begun ? BINDSTATUS_DOWNLOADINGDATA : BINDSTATUS_BEGINDOWNLOADDATA;
+    transfer->Begun = true;
+  }
+  return transfer->Callback.OnProgress(now, total, status, transfer->Url) == S_OK ? 0 : 1;
+}
+
+HRESULT Perform(TTransfer &transfer) {
+  std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), curl_easy_cleanup);
+  if (!curl)
+    return E_FAIL;
+  const QByteArray url = transfer.Url.toUtf8();
+  curl_easy_setopt(curl.get(), CURLOPT_URL, url.constData());
+  curl_easy_setopt(curl.get(), CURLOPT_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(curl.get(), CURLOPT_FAILONERROR, 1L);
+  curl_easy_setopt(curl.get(), CURLOPT_FOLLOWLOCATION, 1L);
+  curl_easy_setopt(curl.get(), CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(curl.get(), CURLOPT_CONNECTTIMEOUT, 30L);
+  curl_easy_setopt(curl.get(), CURLOPT_WRITEFUNCTION, WriteBody);
+  curl_easy_setopt(curl.get(), CURLOPT_WRITEDATA, &transfer);
+  curl_easy_setopt(curl.get(), CURLOPT_NOPROGRESS, 0L);
+  curl_easy_setopt(curl.get(), CURLOPT_XFERINFOFUNCTION, Progress);
+  curl_easy_setopt(curl.get(), CURLOPT_XFERINFODATA, &transfer);
+  const CURLcode code = curl_easy_perform(curl.get());
+  if (code == CURLE_ABORTED_BY_CALLBACK)
+    return E_ABORT;
+  if (code != CURLE_OK || transfer.WriteFailed)
+    return E_FAIL;
+  const qint64 size = transfer.File.size();
+  if (transfer.Callback.OnProgress(size, size, BINDSTATUS_ENDDOWNLOADDATA, transfer.Url) != S_OK)
+    return E_ABORT;
+  return transfer.File.commit() ? S_OK : E_FAIL;
+}
+
+} // namespace
+
+bool URLDownloadAvailable() {
+  static const bool initialised = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
+  return initialised;
+}
+
+HRESULT URLDownloadToFile(const QString &url, const QString &fileName, IBindStatusCallback &callback) {
+  if (!URLDownloadAvailable())
+    return E_FAIL;
+  TTransfer transfer{QSaveFile(fileName), callback, url};
+  if (!transfer.File.open(QIODevice::WriteOnly))
+    return E_FAIL;
+  callback.OnStartBinding();
+  const QString host = QUrl(url).host();
+  HRESULT result = callback.OnProgress(0, 0, BINDSTATUS_FINDINGRESOURCE, host);
+  if (result == S_OK)
+    result = callback.OnProgress(0, 0, BINDSTATUS_CONNECTING, host);
+  result = result == S_OK ? Perform(transfer) : E_ABORT;
+  if (result != S_OK)
+    transfer.File.cancelWriting();
+  callback.OnStopBinding(result);
+  return result;
+}
