@@ -339,10 +339,12 @@ TGetResult TIBCustomDataSet::GetRecord(TRecordBuffer buffer, TGetMode getMode, b
   }
   if (getMode == gmNext) {
     for (int i = FCursor + 1;; ++i) {
-      if (i >= int(FRows.size()) && !FetchNext()) {
-        FCursor = int(FRows.size());
-        return grEOF;
-      }
+      // After a delete the cursor may stand past the rows fetched so far: fetch up to it.
+      while (i >= int(FRows.size()))
+        if (!FetchNext()) {
+          FCursor = int(FRows.size());
+          return grEOF;
+        }
       FillBuffer(buffer, i);
       if (Accepted(buffer)) {
         FCursor = i;

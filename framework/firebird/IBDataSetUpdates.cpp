@@ -139,7 +139,11 @@ void TIBCustomDataSet::InternalDelete() {
   else
     ExecuteUpdate(UpdateText(ukDelete));
   FRows.erase(FRows.begin() + FCursor);
-  FIdsInOrder = FIdsInOrder && FCursor == int(FRows.size());
+  // Rows fetched later take ids past the deleted one: position and id no longer agree.
+  FIdsInOrder = false;
+  // The cursor now stands on the row that followed; when that one is not fetched yet, fetch it.
+  if (FCursor >= int(FRows.size()))
+    FetchNext();
 }
 
 // ---------------------------------------------------------------- generator

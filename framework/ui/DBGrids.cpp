@@ -227,7 +227,7 @@ void TCustomDBGrid::LayoutChanged() {
 void TCustomDBGrid::InternalLayout() {
   FInLayout = true;
   try {
-    if (FColumns->State() == csDefault && FDefaultColumnsStale) {
+    if (FColumns->State() == csDefault && (FDefaultColumnsStale || FColumns->Count() == 0)) {
       FColumns->BuildDefaultColumns();
       FDefaultColumnsStale = false;
     }

@@ -260,3 +260,32 @@ TEST_F(IBQueryTest, GeneratorGivesPostedNewRecordsTheirKey) {
   Transaction.Commit();
   EXPECT_EQ(QueryValue(QStringLiteral("select ID from T where NAME = 'nowy'")).toInt(), 42);
 }
+
+// Deleting while walking the rows, as keeping a list in step with another does: runs of deletes,
+// and deletes at the end, leave the cursor on the row that follows.
+TEST_F(IBQueryTest, DeletingRunsOfRowsWhileWalkingKeepsTheCursorValid) {
+  Execute({"create table USERS (USER_NAME varchar(50) not null primary key, FIRST_NAME varchar(50),"
+           " PSWD_VALID smallint, STAMP timestamp)",
+           "execute block as declare i integer = 0; begin while (i < 40) do begin"
+           " insert into USERS (USER_NAME) values (lpad(:i, 3, '0')); i = i + 1; end end"});
+  UseUpdateObject();
+  Query.Open();
+  const auto keep = [](const QString &name) {
+    const int n = name.toInt();
+    return n < 5 || (n >= 12 && n < 30 && n % 3 == 0);
+  };
+  int visited = 0;
+  Query.First();
+  while (!Query.Eof()) {
+    ASSERT_LT(++visited, 100);
+    if (keep(Query.FieldByName(QStringLiteral("USER_NAME"))->AsString()))
+      Query.Next();
+    else
+      Query.Delete();
+  }
+  Transaction.CommitRetaining();
+  EXPECT_EQ(QueryValue(QStringLiteral("select list(USER_NAME, ',') from (select * from USERS order by USER_NAME)"))
+                .toString()
+                .toStdString(),
+            "000,001,002,003,004,012,015,018,021,024,027");
+}

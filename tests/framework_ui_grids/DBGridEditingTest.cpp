@@ -154,6 +154,25 @@ TEST_F(DBGridEditingTest, CtrlDeleteRemovesTheSelectedRows) {
   EXPECT_EQ(grid->SelectedRows().Count(), 0);
 }
 
+TEST_F(DBGridEditingTest, SelectedRowsKeepTheDatasetsOrderAndDropDeletedRecords) {
+  grid->SetOptions(grid->Options() | dgMultiSelect);
+  Click(*grid->viewport(), DataCell(1, 2).center());
+  Click(*grid->viewport(), DataCell(1, 0).center(), Qt::ControlModifier);
+  TBookmarkList &rows = grid->SelectedRows();
+  ASSERT_EQ(rows.Count(), 2);
+  EXPECT_LT(rows.Compare(rows.Items(0), rows.Items(1)), 0);
+  int index = -1;
+  EXPECT_TRUE(rows.Find(users->GetBookmark(), index));
+  EXPECT_EQ(index, 0);
+  EXPECT_TRUE(rows.CurrentRowSelected());
+  users->Delete();
+  EXPECT_TRUE(rows.Refresh());
+  EXPECT_EQ(rows.Count(), 1);
+  EXPECT_FALSE(rows.Refresh());
+  grid->SetOptions(grid->Options() & ~dgMultiSelect);
+  EXPECT_EQ(rows.Count(), 0);
+}
+
 TEST_F(DBGridEditingTest, AFailedPostIsReportedAndTheEditKept) {
   ScriptedDialogs dialogs;
   users->FailPosts(1);

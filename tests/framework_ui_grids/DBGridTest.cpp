@@ -235,6 +235,9 @@ TEST_F(DBGridTest, CustomisedColumnsShowOnlyTheirFields) {
   users->Open();
   EXPECT_EQ(grid->Columns().Count(), 2);
   EXPECT_EQ(name->Field(), Field("USER_NAME"));
+  grid->Columns().SetState(csDefault);
+  EXPECT_EQ(grid->Columns().Count(), 3);
+  EXPECT_EQ(grid->ColCount(), 4);
 }
 
 } // namespace
