@@ -10,6 +10,7 @@
 #include "UDMSecurity.h"
 #include "UGrupy.h"
 #include "UNowyUzytkownikF.h"
+#include "UPobierzUzytkownikowF.h"
 #include "UZmianaHaslaF.h"
 
 #include <QDateTime>
@@ -230,6 +231,43 @@ TEST_F(UsersTest, VisibleGroupFiltersTheList) {
   Dialogs.AnswerModal([](TForm &) { return int(mrCancel); });
   Form->edGrupaButtonClick(nullptr);
   EXPECT_TRUE(ListedUsers().contains(b));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(UsersTest, SiblingImportFillsNamesOfListedUsersOnly) {
+  const QString listed = Db->CreateServerUser("SIB", "secret1");
+  Form->SynchroA->Execute();
+  ScratchDatabase sibling(QStringLiteral("sibling"));
+  {
+    TIBDatabase create;
+    create.SetDatabaseName(sibling.DatabaseName());
+    create.Params().SetText(QStringLiteral(" USER 'SYSDBA' PASSWORD '%1' DEFAULT CHARACTER SET WIN1250")
+                                .arg(TestServer::SysdbaPassword()));
+    create.CreateDatabase();
+    create.Close();
+  }
+  sibling.Execute(QStringLiteral("create table USERS (USR_NAME varchar(50), IMIE varchar(50), NAZWISKO varchar(50), PESEL varchar(11))"));
+  sibling.Execute({QStringLiteral("insert into USERS values ('%1', 'Zofia', 'Łęcka', '90020212345')").arg(listed.toLower()),
+                   QStringLiteral("insert into USERS values ('NOBODY_THERE', 'X', 'Y', '1')")});
+  const int before = ListedUsers().size();
+  Dialogs.AnswerModal([&](TForm &f) {
+    auto &dialog = dynamic_cast<TPobierzUzytkownikowF &>(f);
+    EXPECT_EQ(dialog.Caption(), QString::fromUtf8("Pobierz użytkowników"));
+    dialog.edFileName->SetFileName(sibling.DatabaseName());
+    dialog.BitBtn1->click();
+    return dialog.ModalResult();
+  });
+  Form->PobierzZVeldarAExecute(nullptr);
+  EXPECT_EQ(Db->QueryValue(QStringLiteral("select FIRST_NAME || ' ' || SECOND_NAME || ' ' || USER_ID from USERS "
+                                          "where USER_NAME = '%1'")
+                               .arg(listed))
+                .toString(),
+            QString::fromUtf8("Zofia Łęcka 90020212345"));
+  EXPECT_EQ(ListedUsers().size(), before) << "nothing is inserted";
+  Form->Database->Close();
 }
 
 } // namespace
