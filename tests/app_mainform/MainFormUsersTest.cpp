@@ -4,6 +4,7 @@
 #include "IBDatabase.h"
 #include "IBQuery.h"
 #include "MainFormFixture.h"
+#include "MxDBCtrl.h"
 #include "MxToolEdit.h"
 #include "StdCtrls.h"
 #include "TestServer.h"
@@ -13,7 +14,9 @@
 #include "UPobierzUzytkownikowF.h"
 #include "UZmianaHaslaF.h"
 
+#include <QApplication>
 #include <QDateTime>
+#include <QKeyEvent>
 #include <QLineEdit>
 
 namespace {
@@ -204,9 +207,13 @@ TEST_F(UsersTest, TheGridNeitherInsertsNorDeletesRowsOnItsOwn) {
   Dialogs.AnswerMessage(mrNo);
   EXPECT_THROW(Form->DM()->users->Delete(), EAbort);
   EXPECT_TRUE(ListedUsers().contains(user));
+  // Ctrl+Del in the grid asks "Usuń użytkownika"'s question only, and deletes the server user too.
   ASSERT_TRUE(SelectUser(user));
   Dialogs.AnswerMessage(mrYes);
-  EXPECT_THROW(Form->DM()->users->Delete(), EAbort);
+  QKeyEvent ctrlDel(QEvent::KeyPress, Qt::Key_Delete, Qt::ControlModifier);
+  QApplication::sendEvent(Form->UsrGrid, &ctrlDel);
+  ASSERT_EQ(Dialogs.Messages().size(), 2u);
+  EXPECT_EQ(Dialogs.Messages().back().Caption, "Uwaga");
   EXPECT_FALSE(ListedUsers().contains(user));
   EXPECT_FALSE(ServerHasUser(*Db, user));
 }
