@@ -24,7 +24,8 @@ void TMainForm::DBConnectAExecute(QObject *) {
   Security->Params().SetValues(QStringLiteral("password"), edAdminPswd->text());
   Security->SetServerName(edSerwer->currentText());
   Security->SetActive(true);
-  if (edSerwer->findText(edSerwer->currentText(), Qt::MatchFixedString | Qt::MatchCaseSensitive) < 0) {
+  // The list is compared ignoring case, as the class library's string lists compare.
+  if (edSerwer->findText(edSerwer->currentText(), Qt::MatchFixedString) < 0) {
     const QString typed = edSerwer->currentText();
     edSerwer->addItem(typed);
     edSerwer->setEditText(typed);
@@ -41,10 +42,10 @@ void TMainForm::DBDisconnectAExecute(QObject *) { FDM->Database->Close(); }
 void TMainForm::GrantAdminRoleAExecute(QObject *) {
   if (!CheckAdminAccess(FDM->Database, true))
     return;
-  TIBTransaction transaction(this);
+  TIBTransaction transaction;
   transaction.SetDefaultDatabase(FDM->Database);
   transaction.StartTransaction();
-  TIBSQL statement(this);
+  TIBSQL statement;
   statement.SetDatabase(FDM->Database);
   statement.SetTransaction(&transaction);
   if (!FDM->Transaction->Active())
