@@ -1,0 +1,202 @@
+#pragma once
+
+#include "DBTypes.h"
+#include "MaskEdit.h"
+
+#include <QImage>
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+class QTimer;
+
+enum TSpinButtonKind { bkStandard, bkDiagonal };
+enum TValueType { vtInteger, vtFloat, vtHex };
+
+// How long a held spin button waits before it repeats, and how fast it repeats then (ms); tests
+// shorten them.
+struct TSpinRepeat {
+  int Pause = 400;
+  int Interval = 100;
+};
+
+// A square split by its diagonal into an up half (upper left) and a down half (lower right). A
+// press steps at once and repeats while the mouse stays on the pressed half.
+class TMxSpinButton : public QWidget {
+  Q_OBJECT
+public:
+  enum TSpinState { ssReleased, ssTopDown, ssBottomDown };
+
+  explicit TMxSpinButton(QWidget *parent = nullptr);
+  ~TMxSpinButton() override;
+
+  const QImage &UpGlyph() const { return FUpGlyph; }
+  // A null image puts back the built-in glyph.
+  void SetUpGlyph(const QImage &value);
+  const QImage &DownGlyph() const { return FDownGlyph; }
+  void SetDownGlyph(const QImage &value);
+  QWidget *FocusControl() const { return FFocusControl; }
+  void SetFocusControl(QWidget *value) { FFocusControl = value; }
+  TSpinState State() const { return FState; }
+  TSpinRepeat &Repeat() { return FRepeat; }
+  QTimer *RepeatTimer() const { return FRepeatTimer; }
+  // Whether the point lies in the upper half (on or above the diagonal).
+  bool InUpperHalf(QPoint pos) const;
+  // One tick of the repeat timer.
+  void TimerExpired();
+
+  std::function<void(QObject *sender)> OnTopClick;
+  std::function<void(QObject *sender)> OnBottomClick;
+
+  QSize sizeHint() const override { return QSize(20, 20); }
+
+protected:
+  void paintEvent(QPaintEvent *event) override;
+  void mousePressEvent(QMouseEvent *event) override;
+  void mouseMoveEvent(QMouseEvent *event) override;
+  void mouseReleaseEvent(QMouseEvent *event) override;
+  void changeEvent(QEvent *event) override;
+
+private:
+  void TopClick();
+  void BottomClick();
+  void DrawAllFaces();
+  QImage DrawFace(TSpinState state) const;
+
+  TSpinState FState = ssReleased;
+  QImage FUpGlyph;
+  QImage FDownGlyph;
+  bool FDragging = false;
+  bool FInvalidate = true;
+  QImage FTopDownFace;
+  QImage FBottomDownFace;
+  QTimer *FRepeatTimer = nullptr;
+  QImage FNormalFace;
+  TSpinState FLastState = ssReleased;
+  QPointer<QWidget> FFocusControl;
+  TSpinRepeat FRepeat;
+};
+
+enum TUDBtnType { btNext, btPrev };
+
+// The standard up-down control: an up arrow over a down arrow; a press clicks at once and repeats
+// while held on the same arrow.
+class TMxUpDown : public QWidget {
+  Q_OBJECT
+public:
+  explicit TMxUpDown(QWidget *parent = nullptr);
+  ~TMxUpDown() override;
+
+  // The arrow under the point: btNext for the upper half.
+  TUDBtnType ButtonAt(QPoint pos) const { return pos.y() < height() / 2 ? btNext : btPrev; }
+  TSpinRepeat &Repeat() { return FRepeat; }
+  QTimer *RepeatTimer() const { return FRepeatTimer; }
+  void TimerExpired();
+  void Click(TUDBtnType button);
+
+  std::function<void(QObject *sender, TUDBtnType button)> OnClick;
+
+protected:
+  void paintEvent(QPaintEvent *event) override;
+  void mousePressEvent(QMouseEvent *event) override;
+  void mouseMoveEvent(QMouseEvent *event) override;
+  void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+  bool FDragging = false;
+  bool FInside = false;
+  TUDBtnType FButton = btNext;
+  QTimer *FRepeatTimer = nullptr;
+  TSpinRepeat FRepeat;
+};
+
+// A numeric edit with spin buttons at its side: integer, floating or hexadecimal values, bounds,
+// step and the accepted characters. The value lives only in the text.
+class TMxSpinEdit : public TCustomEdit {
+  Q_OBJECT
+public:
+  explicit TMxSpinEdit(QWidget *parent = nullptr);
+  ~TMxSpinEdit() override;
+
+  TAlignment Alignment() const { return TCustomEdit::Alignment(); }
+  void SetAlignment(TAlignment value) { TCustomEdit::SetAlignment(value); }
+  bool ArrowKeys() const { return FArrowKeys; }
+  void SetArrowKeys(bool value);
+  TSpinButtonKind ButtonKind() const;
+  void SetButtonKind(TSpinButtonKind value);
+  int Decimal() const { return FDecimal; }
+  void SetDecimal(int value);
+  bool EditorEnabled() const { return FEditorEnabled; }
+  void SetEditorEnabled(bool value) { FEditorEnabled = value; }
+  double Increment() const { return FIncrement; }
+  void SetIncrement(double value) { FIncrement = value; }
+  double MaxValue() const { return FMaxValue; }
+  void SetMaxValue(double value) { FMaxValue = value; }
+  double MinValue() const { return FMinValue; }
+  void SetMinValue(double value) { FMinValue = value; }
+  TValueType ValueType() const { return FValueType; }
+  void SetValueType(TValueType value);
+
+  // The text as a number of the value type. An empty text reads as MinValue (truncated for
+  // whole numbers); any other text that is no number raises EConvertError.
+  double Value() const;
+  // Clamps the value into the bounds and writes it as text.
+  void SetValue(double value);
+  int AsInteger() const;
+  void SetAsInteger(int value) { SetValue(value); }
+  // MinValue..MaxValue, only when they differ.
+  double CheckValue(double value) const;
+
+  virtual bool AcceptsChar(QChar key) const;
+  virtual void StepUp();
+  virtual void StepDown();
+
+  TMxSpinButton *SpinButton() const { return FButton; }
+  TMxUpDown *UpDown() const { return FUpDown; }
+  int ButtonWidth() const;
+  int MinHeight() const;
+  // Timing of the auto-repeat of whichever button the edit shows (kept across button changes).
+  void SetRepeat(const TSpinRepeat &value);
+
+  std::function<void(QObject *sender)> OnTopClick;
+  std::function<void(QObject *sender)> OnBottomClick;
+
+protected:
+  void Change() override;
+  bool EditCanModify() override { return FEditorEnabled && !ReadOnly(); }
+  void keyPressEvent(QKeyEvent *event) override;
+  void focusOutEvent(QFocusEvent *event) override;
+  void resizeEvent(QResizeEvent *event) override;
+  void changeEvent(QEvent *event) override;
+
+private:
+  friend class TSpinValidator;
+  // Whether the character may join the text (the typed and pasted check).
+  bool CharAllowed(QChar key, const QString &text) const;
+  bool TryParse(const QString &text, TValueType type, double &value) const;
+  QString FormatValue(double value) const;
+  // Value := Value, when the text is a number.
+  void Reformat();
+  void Step(double delta, const std::function<void(QObject *)> &event);
+  void RecreateButton();
+  void ResizeButton();
+  void SetEditRect();
+  void UpDownClick(QObject *sender, TUDBtnType button);
+
+  bool FChanging = false;
+  bool FArrowKeys = true;
+  TSpinButtonKind FButtonKind = bkDiagonal;
+  int FDecimal = 2;
+  bool FEditorEnabled = true;
+  double FIncrement = 1.0;
+  double FMaxValue = 0;
+  double FMinValue = 0;
+  TValueType FValueType = vtInteger;
+  TSpinRepeat FRepeat;
+  // The text before the change the validator looks at.
+  QString FAcceptedText;
+  TMxSpinButton *FButton = nullptr;
+  QWidget *FBtnWindow = nullptr;
+  TMxUpDown *FUpDown = nullptr;
+};
