@@ -489,22 +489,35 @@ void TDataSet::Refresh() {
   DoAfterRefresh();
 }
 
+bool TDataSet::AcceptedInFilterState(TRecordBuffer buffer, const std::function<bool()> &accept) {
+  FFilterBuffer = buffer;
+  const TDataSetState saved = SetTempState(dsFilter);
+  bool accepted;
+  try {
+    accepted = accept();
+  } catch (...) {
+    RestoreState(saved);
+    throw;
+  }
+  RestoreState(saved);
+  return accepted;
+}
+
+bool TDataSet::RecordAccepted(TRecordBuffer buffer) {
+  if (!FFiltered || !OnFilterRecord)
+    return true;
+  return AcceptedInFilterState(buffer, [this] {
+    bool accept = true;
+    OnFilterRecord(this, accept);
+    return accept;
+  });
+}
+
 bool TDataSet::ScanRecords(bool forward, const std::function<bool()> &accept) {
   const TRecordBuffer work = WorkBuffer();
-  while (GetRecord(work, forward ? gmNext : gmPrior, true) == grOK) {
-    FFilterBuffer = work;
-    const TDataSetState saved = SetTempState(dsFilter);
-    bool accepted;
-    try {
-      accepted = accept();
-    } catch (...) {
-      RestoreState(saved);
-      throw;
-    }
-    RestoreState(saved);
-    if (accepted)
+  while (GetRecord(work, forward ? gmNext : gmPrior, true) == grOK)
+    if (AcceptedInFilterState(work, accept))
       return true;
-  }
   return false;
 }
 

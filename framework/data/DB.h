@@ -300,6 +300,9 @@ protected:
   bool LocateRecord(const QString &keyFields, const QVariant &keyValues, TLocateOptions options);
   // Walks the records from the cursor (work buffer, dsFilter state) until accept answers true.
   bool ScanRecords(bool forward, const std::function<bool()> &accept);
+  // Whether OnFilterRecord accepts the buffer's record (always when not Filtered), run in the
+  // dsFilter state on that buffer.
+  bool RecordAccepted(TRecordBuffer buffer);
   TRecordBuffer WorkBuffer() const { return FBuffers[std::size_t(FRecordCount)]; }
 
 private:
@@ -315,6 +318,8 @@ private:
   void EndInsertAppend();
   void AddRecord(const QVariantList &values, bool append);
   void PrepareInsertBuffer(bool append);
+  // Runs accept in the dsFilter state with the buffer as FilterBuffer.
+  bool AcceptedInFilterState(TRecordBuffer buffer, const std::function<bool()> &accept);
   void CheckOperation(const std::function<void()> &operation,
                       const std::function<void(TDataSet *, EDatabaseError &, TDataAction &)> &errorEvent);
   void DoInternalOpen();

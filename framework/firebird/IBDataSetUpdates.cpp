@@ -108,20 +108,12 @@ void TIBCustomDataSet::PostRecord(TRecordBuffer buffer, bool inserting, bool app
     ExecuteUpdate(UpdateText(kind));
   RefreshRow(buffer);
   if (!inserting) {
-    if (FCursor < 0 || FCursor >= int(FRows.size()))
-      DatabaseError(QStringLiteral("Record not found"), this);
-    StoreBuffer(buffer, FRows[std::size_t(FCursor)]);
+    StoreBuffer(buffer, CursorRow());
     return;
   }
   if (append)
     FetchAll();
-  TRow row;
-  row.Id = FNextId++;
-  StoreBuffer(buffer, row);
-  const int position = append ? int(FRows.size()) : std::clamp(FCursor, 0, int(FRows.size()));
-  FIdsInOrder = FIdsInOrder && position == int(FRows.size());
-  FRows.insert(FRows.begin() + position, std::move(row));
-  FCursor = position;
+  InsertRow(buffer, append);
 }
 
 void TIBCustomDataSet::InternalPost() {
@@ -132,18 +124,14 @@ void TIBCustomDataSet::InternalPost() {
 void TIBCustomDataSet::InternalAddRecord(TRecordBuffer buffer, bool append) { PostRecord(buffer, true, append); }
 
 void TIBCustomDataSet::InternalDelete() {
-  if (FCursor < 0 || FCursor >= int(FRows.size()))
-    DatabaseError(QStringLiteral("Record not found"), this);
+  CursorRow(); // raises before the server is asked when there is no row
   if (FUpdateObject)
     FUpdateObject->Apply(ukDelete);
   else
     ExecuteUpdate(UpdateText(ukDelete));
-  FRows.erase(FRows.begin() + FCursor);
-  // Rows fetched later take ids past the deleted one: position and id no longer agree.
-  FIdsInOrder = false;
+  EraseCursorRow();
   // The cursor now stands on the row that followed; when that one is not fetched yet, fetch it.
-  if (FCursor >= int(FRows.size()))
-    FetchNext();
+  FetchUpTo(FCursor);
 }
 
 // ---------------------------------------------------------------- generator
@@ -218,9 +206,7 @@ void TIBCustomDataSet::InternalRefresh() {
     for (const TField *field : fields)
       key.append(FRows[std::size_t(FCursor)].Data.mid(FOffsets[std::size_t(field->FieldNo() - 1)], 1 + field->DataSize()));
   FQSelect.Close();
-  FRows.clear();
-  FNextId = 1;
-  FIdsInOrder = true;
+  ClearRows();
   BindSelectParams();
   FQSelect.ExecQuery();
   FAllFetched = FQSelect.Eof();
