@@ -17,6 +17,7 @@
 #include "MxToolEdit.h"
 #include "StdCtrls.h"
 #include "UDMSecurity.h"
+#include "USqlMon.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -486,7 +487,9 @@ void TMainForm::UsrGridGetCellParams(QObject *, TField *, TFont &AFont, TColor &
 }
 
 void TMainForm::MonitorSQLAExecute(QObject *) {
-  throw Exception(QString::fromUtf8("Monitor zapytań SQL nie jest jeszcze dostępny w tej wersji programu"));
+  // Modeless and without an owning window: the console frees itself when closed.
+  auto *monitor = new TSQLMonitorForm(FDM->Database, true);
+  monitor->show();
 }
 
 bool TMainForm::event(QEvent *event) {
