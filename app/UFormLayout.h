@@ -16,7 +16,6 @@ public:
   QLineEdit *AddEdit(const QString &label, const QString &name, QLineEdit::EchoMode echo = QLineEdit::Normal);
   void AddRow(const QString &label, QWidget *field);
   TButton *AddButton(const QString &caption, const QString &name, int modalResult);
-  QFormLayout *Rows() const { return FRows; }
 
 private:
   QWidget *FForm;
