@@ -278,3 +278,23 @@ TEST_F(UsersTest, SiblingImportFillsNamesOfListedUsersOnly) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(UsersTest, OrderingFollowsTheRadioGroup) {
+  const QString a = Db->CreateServerUser("ORDA", "secret1");
+  const QString b = Db->CreateServerUser("ORDB", "secret1");
+  Form->SynchroA->Execute();
+  Db->Execute({QStringLiteral("update USERS set SECOND_NAME = 'Zaremba' where USER_NAME = '%1'").arg(a),
+               QStringLiteral("update USERS set SECOND_NAME = 'Adamczyk' where USER_NAME = '%1'").arg(b)});
+  Form->SetRadioGroup1ItemIndex(1);
+  EXPECT_EQ(Form->DM()->users->SQL().Strings(2), "order by u.SECOND_NAME, u.FIRST_NAME");
+  QStringList byName = ListedUsers();
+  EXPECT_LT(byName.indexOf(b), byName.indexOf(a)) << "Adamczyk before Zaremba";
+  Form->SetRadioGroup1ItemIndex(0);
+  EXPECT_EQ(Form->DM()->users->SQL().Strings(2), "order by u.USER_NAME");
+  byName = ListedUsers();
+  EXPECT_LT(byName.indexOf(a), byName.indexOf(b));
+}
+
+} // namespace
