@@ -1,0 +1,223 @@
+// The option menu of TExDBGrid, opened from the top-left corner cell.
+#include "ExDBGrid.h"
+
+#include "Application.h"
+#include "DataSetControls.h"
+#include "Dialogs.h"
+#include "ExColSelectFrm.h"
+#include "ExDBQbf.h"
+
+#include <QActionGroup>
+#include <QMenu>
+
+namespace {
+
+struct TMenuRow {
+  const char *Caption;
+  int Option; // -1: a separator whose visibility follows its group
+};
+
+constexpr TMenuRow MenuRows[] = {
+    {"Auto Size", exAutoSize},
+    {"Auto Width", exAutoWidth},
+    {"-", -1},
+    {"Display Boolean", exDisplayBoolean},
+    {"Display Images", exDisplayImages},
+    {"Display Memo", exDisplayMemo},
+    {"Display Date/Time", exDisplayDateTime},
+    {"-", -1},
+    {"Show Text Ellipsis", exShowTextEllipsis},
+    {"Show Title Ellipsis", exShowTitleEllipsis},
+    {"Full Size Memo", exFullSizeMemo},
+    {"-", -1},
+    {"Allow Row Sizing", exAllowRowSizing},
+    {"Cell Hints", exCellHints},
+    {"Multi Line Titles", exMultiLineTitles},
+    {"Use Row Colors", exUseRowColors},
+    {"Fixed Columns", exFixedColumns},
+    {"-", -1},
+    {"Print Grid", exPrintGrid},
+    {"Print DataSet", exPrintDataSet},
+    {"-", -1},
+    {"Export Grid", exExportGrid},
+    {"-", -1},
+    {"Select All", exSelectAll},
+    {"Unselect All", exUnSelectAll},
+    {"-", -1},
+    {"Query By Form", exQueryByForm},
+    {"Sort By Form", exSortByForm},
+    {"-", -1},
+    {"Memo Editor Mode", exMemoInplaceEditors},
+    {"RichEdit Editor Mode", exMemoInplaceEditors},
+    {"-", exMemoInplaceEditors},
+    {"Customize", exCustomize},
+    {"Search Mode", exSearchMode},
+    {"-", exSaveLayout},
+    {"Save Layout", exSaveLayout},
+    {"Load Layout", exLoadLayout},
+};
+
+enum { ItemAutoSize = 0, ItemAutoWidth = 1, ItemDisplayBoolean = 3, ItemShowTextEllipsis = 8,
+       ItemCellHints = 13, ItemUseRowColors = 15, ItemFixedColumns = 16, ItemSelectAll = 23,
+       ItemExportGrid = 21, ItemUnselectAll = 24, ItemQueryByForm = 26, ItemSortByForm = 27, ItemCustomize = 32, ItemSearchMode = 33, ItemSaveLayout = 35, ItemLoadLayout = 36 };
+
+} // namespace
+
+void TExDBGrid::BuildMenu() {
+  FMenu = new QMenu(this);
+  for (const TMenuRow &row : MenuRows) {
+    QAction *item = FMenu->addAction(QString::fromLatin1(row.Caption));
+    item->setSeparator(row.Caption[0] == '-');
+    item->setCheckable(!item->isSeparator());
+    // Items stay greyed until a handler is wired, so none pretends to work.
+    item->setEnabled(item->isSeparator());
+    FMenuItems.push_back(item);
+  }
+  QMenu *fixed = new QMenu(FMenu);
+  auto *group = new QActionGroup(fixed);
+  for (int tag = 1; tag <= 6; ++tag) {
+    const int count = tag - 1;
+    QAction *sub = fixed->addAction(count == 1 ? QStringLiteral("1 Fixed Column")
+                                               : QStringLiteral("%1 Fixed Columns").arg(count));
+    sub->setCheckable(true);
+    sub->setChecked(count == 0);
+    sub->setData(tag);
+    group->addAction(sub);
+    connect(sub, &QAction::triggered, this, [this, count] {
+      RunGuarded([this, count] {
+        SetLockedCols(count);
+        ApplyLockedColumns();
+      });
+    });
+  }
+  FMenuItems[ItemFixedColumns]->setCheckable(false);
+  FMenuItems[ItemFixedColumns]->setMenu(fixed);
+  FMenuItems[ItemFixedColumns]->setEnabled(true);
+  for (QAction *item : {FMenuItems[18], FMenuItems[19], FMenuItems[ItemExportGrid], FMenuItems[ItemSaveLayout],
+                        FMenuItems[ItemLoadLayout], FMenuItems[ItemCustomize],
+                        FMenuItems[ItemQueryByForm], FMenuItems[ItemSortByForm]})
+    item->setCheckable(false);
+
+  Wire(ItemAutoSize,
+          [this] { ToggleItem(ItemAutoSize, &TExDBGrid::GridAutoSize, &TExDBGrid::SetGridAutoSize); });
+  Wire(ItemAutoWidth, [this] {
+    RunGuarded([this] { SetGridAutoWidth(FGridAutoWidth != awNone ? awNone : awUniform); });
+    FMenuItems[ItemAutoWidth]->setChecked(FGridAutoWidth != awNone);
+  });
+  Wire(ItemDisplayBoolean,
+          [this] { ToggleItem(ItemDisplayBoolean, &TExDBGrid::DisplayBoolean, &TExDBGrid::SetDisplayBoolean); });
+  Wire(ItemShowTextEllipsis, [this] {
+    ToggleItem(ItemShowTextEllipsis, &TExDBGrid::ShowTextEllipsis, &TExDBGrid::SetShowTextEllipsis);
+  });
+  Wire(ItemCellHints,
+          [this] { ToggleItem(ItemCellHints, &TExDBGrid::CellHints, &TExDBGrid::SetCellHints); });
+  Wire(ItemUseRowColors,
+          [this] { ToggleItem(ItemUseRowColors, &TExDBGrid::UseRowColors, &TExDBGrid::SetUseRowColors); });
+  Wire(ItemExportGrid, [this] { RunGuarded([this] { ExportGrid(QString()); }); });
+  Wire(ItemQueryByForm, [this] { Guarded(this, [this] { QueryByForm(*this); }); });
+  Wire(ItemSortByForm, [this] { Guarded(this, [this] { SortByForm(*this); }); });
+  Wire(ItemCustomize, [this] { Guarded(this, [this] { Customize(); }); });
+  Wire(ItemSearchMode, [this] { ToggleItem(ItemSearchMode, &TExDBGrid::SearchMode, &TExDBGrid::SetSearchMode); });
+  // Layout items change fields and widths with the controls live, so the columns follow at once.
+  Wire(ItemSaveLayout, [this] { Guarded(this, [this] { SaveLayout(); }); });
+  Wire(ItemLoadLayout, [this] { Guarded(this, [this] { LoadLayout(); }); });
+  Wire(ItemSelectAll, [this] { SelectAllRows(true); });
+  Wire(ItemUnselectAll, [this] { SelectAllRows(false); });
+  UpdateMenuVisibility();
+}
+
+void TExDBGrid::Customize() {
+  if (!DataLink()->Active())
+    return;
+  TExColSelectFrm form(this);
+  form.SetGrid(this);
+  form.SetDataSource(DataSource());
+  form.FormActivate();
+  const int result = form.ShowModal();
+  form.FormClose(result);
+  if (FGridAutoSize) {
+    FGridAutoSize = false;
+    SetGridAutoSize(true);
+  }
+  if (FGridAutoWidth != awNone)
+    ApplyAutoWidth(FGridAutoWidth);
+  InvalidateGrid();
+  if (result == mrOk && OnCustomize)
+    OnCustomize(this);
+}
+
+void TExDBGrid::Wire(int index, const std::function<void()> &handler) {
+  QAction *item = FMenuItems[size_t(index)];
+  item->setEnabled(true);
+  connect(item, &QAction::triggered, this, handler);
+}
+
+void TExDBGrid::RunGuarded(const std::function<void()> &change) {
+  Guarded(this, [this, &change] {
+    TDataSet *dataSet = DataLink()->Active() ? DataLink()->DataSet() : nullptr;
+    if (!dataSet)
+      return;
+    TControlsDisabled disabled(*dataSet);
+    change();
+  });
+}
+
+void TExDBGrid::ToggleItem(int index, bool (TExDBGrid::*getter)() const, void (TExDBGrid::*setter)(bool)) {
+  // The triggered item has already flipped its own mark; the property follows what it showed before.
+  QAction *item = FMenuItems[size_t(index)];
+  const bool wanted = item->isChecked();
+  RunGuarded([this, setter, wanted] { (this->*setter)(wanted); });
+  item->setChecked((this->*getter)());
+}
+
+void TExDBGrid::SelectAllRows(bool select) {
+  RunGuarded([this, select] {
+    TDataSet *dataSet = DataLink()->DataSet();
+    if (select) {
+      SetOptions(Options() | dgMultiSelect);
+      for (dataSet->First(); !dataSet->Eof(); dataSet->Next())
+        SelectedRows().SetCurrentRowSelected(true);
+    } else {
+      SetOptions(Options() & ~TDBGridOptions(dgMultiSelect));
+      dataSet->First();
+    }
+  });
+}
+
+void TExDBGrid::UpdateMenuChecks() {
+  FMenuItems[ItemAutoSize]->setChecked(FGridAutoSize);
+  FMenuItems[ItemAutoWidth]->setChecked(FGridAutoWidth != awNone);
+  FMenuItems[ItemDisplayBoolean]->setChecked(FDisplayBoolean);
+  FMenuItems[ItemShowTextEllipsis]->setChecked(FShowTextEllipsis);
+  FMenuItems[ItemCellHints]->setChecked(FCellHints);
+  FMenuItems[ItemUseRowColors]->setChecked(FUseRowColors);
+  FMenuItems[ItemSearchMode]->setChecked(FSearchMode);
+  for (QAction *sub : FMenuItems[ItemFixedColumns]->menu()->actions())
+    sub->setChecked(sub->data().toInt() - 1 == FLockedCols);
+}
+
+void TExDBGrid::SetExMenuOptions(TExMenuOptions value) {
+  if (FExMenuOptions == value)
+    return;
+  FExMenuOptions = value;
+  UpdateMenuVisibility();
+  InvalidateGrid();
+}
+
+void TExDBGrid::UpdateMenuVisibility() {
+  // A separator with no option of its own shows when any item of the group above it shows.
+  bool groupShown = false;
+  for (size_t i = 0; i < FMenuItems.size(); ++i) {
+    const TMenuRow &row = MenuRows[i];
+    QAction *item = FMenuItems[i];
+    if (row.Option < 0) {
+      item->setVisible(groupShown);
+      groupShown = false;
+      continue;
+    }
+    const bool shown = FExMenuOptions.Contains(TExMenuOption(row.Option));
+    item->setVisible(shown);
+    if (!item->isSeparator())
+      groupShown = groupShown || shown;
+  }
+}

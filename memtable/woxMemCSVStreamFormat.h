@@ -1,0 +1,91 @@
+#pragma once
+
+#include "woxMemStreamFormat.h"
+
+#include <QByteArray>
+#include <memory>
+
+class TFormatSettingsScope;
+
+// A memory table as delimited text: an optional definitions section with the field and index
+// definitions, an optional header line of column names, one line per record.
+class TwoxCustomCSVStreamFormat : public TwoxCustomStreamFormat {
+public:
+  explicit TwoxCustomCSVStreamFormat(QObject *owner = nullptr);
+  ~TwoxCustomCSVStreamFormat() override;
+
+  void Assign(const TwoxCustomStreamFormat &source) override;
+
+  QChar CSVQuote() const { return FQuote; }
+  void SetCSVQuote(QChar value) { FQuote = value; }
+  QChar CSVFieldDelimiter() const { return FFieldDelimiter; }
+  void SetCSVFieldDelimiter(QChar value);
+  QChar CSVRecordDelimiter() const { return FRecordDelimiter; }
+  void SetCSVRecordDelimiter(QChar value) { FRecordDelimiter = value; }
+  const QString &CSVTrueString() const { return FTrueString; }
+  void SetCSVTrueString(const QString &value) { FTrueString = value; }
+  const QString &CSVFalseString() const { return FFalseString; }
+  void SetCSVFalseString(const QString &value) { FFalseString = value; }
+  TwoxStreamFlags sfLocalFormat() const { return FLocalFormat; }
+  void SetsfLocalFormat(TwoxStreamFlags value) { FLocalFormat = value; }
+  TwoxStreamFlags sfNoHeader() const { return FNoHeader; }
+  void SetsfNoHeader(TwoxStreamFlags value) { FNoHeader = value; }
+  TwoxStreamFlags sfQuoteOnlyStrings() const { return FQuoteOnlyStrings; }
+  void SetsfQuoteOnlyStrings(TwoxStreamFlags value) { FQuoteOnlyStrings = value; }
+  TwoxStreamFlags sfPlaceHolders() const { return FPlaceHolders; }
+  void SetsfPlaceHolders(TwoxStreamFlags value) { FPlaceHolders = value; }
+
+  // %0 %n %c %% for NUL, LF, CR and %; and back.
+  static QString EscapeCSVText(const QString &text);
+  static QString UnescapeCSVText(const QString &text);
+  // Bytes as 6-bit groups, each the character 32 + group (least significant bit first); and back.
+  static QString EncodeBinaryText(const QByteArray &bytes);
+  static QByteArray DecodeBinaryText(const QString &text);
+
+protected:
+  QString GetVersion() const override { return QStringLiteral("3.00"); }
+  void BeforeSave(TwoxCustomMemTable &table) override;
+  void SaveDefinitions(TwoxCustomMemTable &table) override;
+  void SaveRecords(TwoxCustomMemTable &table) override;
+  void AfterSave(TwoxCustomMemTable &table) override;
+  void GetColumnNames(TwoxCustomMemTable &table, QStringList &names, int pass) override;
+  void FindColumnField(TwoxCustomMemTable &table, const QString &name, int pass, int &fieldIndex) override;
+  void BeforeLoad(TwoxCustomMemTable &table) override;
+  void LoadDefinitions(TwoxCustomMemTable &table) override;
+  void LoadRecords(TwoxCustomMemTable &table) override;
+  void AfterLoad(TwoxCustomMemTable &table) override;
+
+  virtual bool FillBuffer();
+  virtual bool ReadLine();
+  virtual void ReadToken(QString &token, bool &null);
+
+private:
+  QString Quote(const QString &text) const;
+  void WriteLine(const QString &line);
+  void UseFixedSettings(bool keepLocal);
+  QString FieldDefinitionLine(const TField &field) const;
+  QString RecordLine(TwoxCustomMemTable &table);
+  void LoadFieldDefinition(TwoxCustomMemTable &table, const QString &line, const QString &firstToken);
+  void LoadIndexDefinition(TwoxCustomMemTable &table, const QString &line);
+  void LoadValue(TwoxCustomMemTable &table, TField *field, const QString &token, bool null);
+  QString Unquoted(const QString &line) const;
+  bool LineHasText() const { return FLinePos < FLine.size(); }
+
+  QChar FQuote = u'"', FFieldDelimiter = u',', FRecordDelimiter = u',';
+  QString FTrueString = QStringLiteral("True"), FFalseString = QStringLiteral("False");
+  TwoxStreamFlags FLocalFormat = 0, FNoHeader = 0, FQuoteOnlyStrings = 0, FPlaceHolders = 0;
+  std::unique_ptr<TFormatSettingsScope> FSettings;
+  // Reading: the block read from the work stream and the current line.
+  QByteArray FBlock;
+  int FBlockPos = 0;
+  int FFillCount = 0;
+  QString FLine;
+  int FLinePos = 0;
+  TwoxCustomMemTable *FLoadingTable = nullptr;
+};
+
+// The CSV format as components use it.
+class TwoxCSVStreamFormat : public TwoxCustomCSVStreamFormat {
+public:
+  using TwoxCustomCSVStreamFormat::TwoxCustomCSVStreamFormat;
+};

@@ -1,0 +1,358 @@
+#include "woxMemIndex.h"
+
+#include "DB.h"
+#include "woxMemCommon.h"
+#include "woxMemCompare.h"
+#include "woxMemTableError.h"
+
+#include <QStringList>
+
+namespace {
+
+constexpr int BinarySearchThreshold = 20;
+
+[[noreturn]] void DuplicateError() {
+  MemTableError(QStringLiteral("Duplicate index value. Operation aborted."));
+}
+
+} // namespace
+
+QStringList SplitFieldNames(const QString &fieldNames) {
+  QStringList names;
+  for (const QString &part : fieldNames.split(QLatin1Char(';')))
+    if (!part.trimmed().isEmpty())
+      names << part.trimmed();
+  return names;
+}
+
+TwoxIndex::TwoxIndex(const QString &name, TwoxIndexHost &host, const QString &fields,
+                     TwoxMemTableCompareOptions options, int indexType, bool enabled)
+    : FName(name), FHost(host), FFieldNames(fields), FOptions(options), FIndexType(indexType),
+      FRowOrder(name == QLatin1String(RowOrderIndexName)), FEnabled(enabled),
+      FMaintained(!options.testFlag(mtcoNonMaintained)) {
+  TDataSet *dataSet = host.IndexDataSet();
+  for (const QString &fieldName : SplitFieldNames(fields)) {
+    TField *field = dataSet->FindField(fieldName);
+    if (!field || field->IsBlob() || !host.IndexStore().FieldInfo(field->FieldNo()) ||
+        (field->FieldKind() != fkData && field->FieldKind() != fkInternalCalc))
+      MemTableError(QStringLiteral("Can't index on field %1").arg(fieldName));
+    FFieldList.Add(field, options);
+  }
+  FOrdered = host.IndexStore().RecordCount() == 0;
+}
+
+int TwoxIndex::CompareRecords(const TwoxRecord &key, const TwoxRecord &record, const TwoxFieldList *fields,
+                              bool totalOrder, bool withoutDescending) {
+  const TwoxFieldList &list = fields ? *fields : FFieldList;
+  const TwoxCommon &store = FHost.IndexStore();
+  QByteArray a, b;
+  for (int i = 0; i < list.Count(); ++i) {
+    TField *field = list.Fields(i);
+    TwoxMemTableCompareOptions options = list.Options(i);
+    if (withoutDescending)
+      options &= ~TwoxMemTableCompareOptions(mtcoDescending);
+    const TwoxFieldInfo *info = store.FieldInfo(field->FieldNo());
+    a.resize(info->DataSize + 1);
+    b.resize(info->DataSize + 1);
+    a.fill('\0');
+    b.fill('\0');
+    const bool keyHasValue = store.ReadField(key, field, a.data());
+    const bool recordHasValue = store.ReadField(record, field, b.data());
+    if (!keyHasValue && options.testFlag(mtcoIgnoreNullKey))
+      continue;
+    int result = 0;
+    bool fullMatch = true;
+    if (!keyHasValue || !recordHasValue)
+      result = keyHasValue == recordHasValue ? 0 : (keyHasValue ? 1 : -1);
+    else if (!FHost.CompareFieldsEvent(field, a.constData(), b.constData(), options, fullMatch, result))
+      result = CompareNativeValues(field->DataType(), a.constData(), b.constData(), options, store.LocaleID(),
+                                   fullMatch);
+    if (result != 0)
+      return result < 0 ? -1 : 1;
+    if (!fullMatch)
+      return 0;
+  }
+  if (totalOrder && key.RecordID != record.RecordID)
+    return key.RecordID < record.RecordID ? -1 : 1;
+  return 0;
+}
+
+// ---------------------------------------------------------------- sorting
+
+void TwoxIndex::QuickSort(int low, int high) {
+  while (high - low + 1 > 4) {
+    auto less = [this](TwoxRecord *x, TwoxRecord *y) { return CompareRecords(*x, *y, nullptr, true) < 0; };
+    const int mid = low + (high - low) / 2;
+    if (less(FRecords[std::size_t(mid)], FRecords[std::size_t(low)]))
+      std::swap(FRecords[std::size_t(mid)], FRecords[std::size_t(low)]);
+    if (less(FRecords[std::size_t(high)], FRecords[std::size_t(low)]))
+      std::swap(FRecords[std::size_t(high)], FRecords[std::size_t(low)]);
+    if (less(FRecords[std::size_t(high)], FRecords[std::size_t(mid)]))
+      std::swap(FRecords[std::size_t(high)], FRecords[std::size_t(mid)]);
+    TwoxRecord *pivot = FRecords[std::size_t(mid)];
+    int i = low, j = high;
+    while (i <= j) {
+      while (less(FRecords[std::size_t(i)], pivot))
+        ++i;
+      while (less(pivot, FRecords[std::size_t(j)]))
+        --j;
+      if (i <= j)
+        std::swap(FRecords[std::size_t(i++)], FRecords[std::size_t(j--)]);
+    }
+    // Recurse into the smaller part, loop over the larger one.
+    if (j - low < high - i) {
+      QuickSort(low, j);
+      low = i;
+    } else {
+      QuickSort(i, high);
+      high = j;
+    }
+  }
+}
+
+void TwoxIndex::Sort() {
+  if (FRowOrder)
+    return;
+  TwoxStoreLock lock(FHost.IndexStore());
+  FHost.BeginSorting();
+  try {
+    QuickSort(0, Count() - 1);
+    for (int i = 1; i < Count(); ++i) {
+      TwoxRecord *item = FRecords[std::size_t(i)];
+      int j = i - 1;
+      while (j >= 0 && CompareRecords(*item, *FRecords[std::size_t(j)], nullptr, true) < 0) {
+        FRecords[std::size_t(j + 1)] = FRecords[std::size_t(j)];
+        --j;
+      }
+      FRecords[std::size_t(j + 1)] = item;
+    }
+    FOrdered = true;
+    if (FOptions.testFlag(mtcoUnique))
+      for (int i = 1; i < Count(); ++i)
+        if (CompareRecords(*FRecords[std::size_t(i - 1)], *FRecords[std::size_t(i)]) == 0)
+          DuplicateError();
+  } catch (...) {
+    FHost.EndSorting();
+    throw;
+  }
+  FHost.EndSorting();
+}
+
+void TwoxIndex::Clear() {
+  FRecords.clear();
+  FOrdered = true;
+}
+
+void TwoxIndex::Rebuild() {
+  TwoxCommon &store = FHost.IndexStore();
+  TwoxStoreLock lock(store);
+  FRecords.clear();
+  for (int id = 0; id < store.RecordSlotCount(); ++id) {
+    TwoxRecord *record = store.Record(id);
+    if (!record || (store.EnableVersioning() && record->UpdateStatus == mtusDeleted))
+      continue;
+    if (FHost.IndexAccepts(*this, *record))
+      FRecords.push_back(record);
+  }
+  FOrdered = false;
+  if (FHost.IndexActive())
+    Sort();
+}
+
+// ---------------------------------------------------------------- searching
+
+bool TwoxIndex::SameOrdering(const TwoxFieldList &searchFields) const {
+  if (FRowOrder || !FOrdered || searchFields.Count() != FFieldList.Count())
+    return false;
+  // The index order only guides the search when it compares the way the search does.
+  const auto ordering = TwoxMemTableCompareOptions(mtcoCaseInsensitive | mtcoIgnoreLocale);
+  for (int i = 0; i < FFieldList.Count(); ++i)
+    if (searchFields.Fields(i) != FFieldList.Fields(i) ||
+        (searchFields.Options(i) & ordering) != (FFieldList.Options(i) & ordering))
+      return false;
+  return true;
+}
+
+int TwoxIndex::BinarySearch(const TwoxRecord &key, const TwoxFieldList &fields, bool last) {
+  // The index's own direction decides, the search's options the equality.
+  TwoxFieldList ordered;
+  for (int i = 0; i < fields.Count(); ++i)
+    ordered.Add(fields.Fields(i), fields.Options(i) | (FFieldList.Options(i) & mtcoDescending));
+  int low = 0, high = Count() - 1, found = -1;
+  while (low <= high) {
+    const int mid = low + (high - low) / 2;
+    const int c = CompareRecords(key, *FRecords[std::size_t(mid)], &ordered);
+    if (c == 0) {
+      found = mid;
+      if (last)
+        low = mid + 1;
+      else
+        high = mid - 1;
+    } else if (c < 0) {
+      high = mid - 1;
+    } else {
+      low = mid + 1;
+    }
+  }
+  return found;
+}
+
+int TwoxIndex::Search(const TwoxRecord &key, const TwoxFieldList &searchFields, bool filtering,
+                      bool nearest) {
+  TwoxStoreLock lock(FHost.IndexStore());
+  if (SameOrdering(searchFields) && Count() > BinarySearchThreshold) {
+    int position = BinarySearch(key, searchFields, false);
+    if (position >= 0) {
+      for (; position < Count() && CompareRecords(key, *FRecords[std::size_t(position)], &searchFields) == 0;
+           ++position)
+        if (!filtering || FHost.RecordAccepted(*FRecords[std::size_t(position)]))
+          return position;
+    }
+  }
+  for (int i = 0; i < Count(); ++i) {
+    if (i % 100 == 0)
+      FHost.SearchProgress(Count() ? int(qint64(i) * 100 / Count()) : 0);
+    TwoxRecord &record = *FRecords[std::size_t(i)];
+    const int c = CompareRecords(key, record, &searchFields);
+    if (c == 0 && (!filtering || FHost.RecordAccepted(record)))
+      return i;
+    if (nearest && c < 0)
+      return i;
+  }
+  return -1;
+}
+
+int TwoxIndex::PositionOf(const TwoxRecord &record) {
+  const int hint = record.RecordNumber;
+  if (hint >= 0 && hint < Count() && FRecords[std::size_t(hint)] == &record)
+    return hint;
+  int start = 0;
+  if (!FRowOrder && FOrdered && Count() > BinarySearchThreshold) {
+    const int first = BinarySearch(record, FFieldList, false);
+    if (first >= 0)
+      start = first;
+  }
+  for (int i = start; i < Count(); ++i)
+    if (FRecords[std::size_t(i)] == &record)
+      return i;
+  for (int i = 0; i < start; ++i)
+    if (FRecords[std::size_t(i)] == &record)
+      return i;
+  return -1;
+}
+
+// ---------------------------------------------------------------- maintenance
+
+int TwoxIndex::InsertPosition(const TwoxRecord &record) {
+  int low = 0, high = Count();
+  while (low < high) {
+    const int mid = low + (high - low) / 2;
+    if (CompareRecords(record, *FRecords[std::size_t(mid)], nullptr, true) < 0)
+      high = mid;
+    else
+      low = mid + 1;
+  }
+  return low;
+}
+
+void TwoxIndex::RecordInserted(TwoxRecord *record, int rowOrderPosition) {
+  if (!FHost.IndexAccepts(*this, *record))
+    return;
+  int position = Count();
+  if (FRowOrder) {
+    if (rowOrderPosition >= 0 && rowOrderPosition < Count())
+      position = rowOrderPosition;
+  } else if (Maintained() && FOrdered) {
+    position = InsertPosition(*record);
+  } else {
+    FOrdered = false;
+  }
+  FRecords.insert(FRecords.begin() + position, record);
+}
+
+void TwoxIndex::RecordDeleted(const TwoxRecord *record) {
+  const int position = PositionOf(*record);
+  if (position >= 0)
+    FRecords.erase(FRecords.begin() + position);
+}
+
+void TwoxIndex::RecordChanged(TwoxRecord *record) {
+  if (FRowOrder)
+    return;
+  if (!Maintained()) {
+    FOrdered = false;
+    return;
+  }
+  const int position = PositionOf(*record);
+  if (position < 0)
+    return;
+  FRecords.erase(FRecords.begin() + position);
+  FRecords.insert(FRecords.begin() + (FOrdered ? InsertPosition(*record) : position), record);
+}
+
+void TwoxIndex::CheckUnique(const TwoxRecord &candidate, const TwoxRecord *self) {
+  if (!FOptions.testFlag(mtcoUnique) || !Maintained() || FRowOrder)
+    return;
+  for (TwoxRecord *record : FRecords)
+    if (record != self && CompareRecords(candidate, *record) == 0)
+      DuplicateError();
+}
+
+// ---------------------------------------------------------------- the list
+
+TwoxIndexes::TwoxIndexes(TwoxIndexHost &host)
+    : FHost(host), FRowOrder(std::make_unique<TwoxIndex>(QLatin1String(RowOrderIndexName), host, QString(),
+                                                         TwoxMemTableCompareOptions(), 0, true)) {}
+
+TwoxIndex *TwoxIndexes::FindByName(const QString &name) const {
+  if (name.compare(QLatin1String(RowOrderIndexName), Qt::CaseInsensitive) == 0)
+    return FRowOrder.get();
+  for (const auto &index : FIndexes)
+    if (index->Name().compare(name, Qt::CaseInsensitive) == 0)
+      return index.get();
+  return nullptr;
+}
+
+TwoxIndex *TwoxIndexes::FindByFields(const QString &fieldNames) const {
+  TwoxIndex *found = nullptr;
+  for (const auto &index : FIndexes)
+    if (index->FieldNames().compare(fieldNames, Qt::CaseInsensitive) == 0)
+      found = index.get();
+  return found;
+}
+
+TwoxIndex *TwoxIndexes::Add(std::unique_ptr<TwoxIndex> index) {
+  index->SetPosition(Count());
+  FIndexes.push_back(std::move(index));
+  return FIndexes.back().get();
+}
+
+TwoxIndex *TwoxIndexes::AddFromIndexDef(const TIndexDef &def) {
+  if (def.Fields().trimmed().isEmpty())
+    MemTableError(QStringLiteral("Missing Name or FieldNames in IndexDef!"));
+  return Add(std::make_unique<TwoxIndex>(def.Name(), FHost, def.Fields(),
+                                         IndexOptionsToCompareOptions(def.Options()), 0, true));
+}
+
+void TwoxIndexes::Clear() {
+  FIndexes.clear();
+  FRowOrder->Clear();
+}
+
+void TwoxIndexes::BuildFromIndexDefs(const TIndexDefs &defs) {
+  FIndexes.clear();
+  for (int i = 0; i < defs.Count(); ++i)
+    AddFromIndexDef(*defs.Items(i));
+}
+
+std::vector<TwoxIndex *> TwoxIndexes::All() const {
+  std::vector<TwoxIndex *> all{FRowOrder.get()};
+  for (const auto &index : FIndexes)
+    all.push_back(index.get());
+  return all;
+}
+
+void TwoxIndexes::RebuildAll() {
+  for (TwoxIndex *index : All())
+    index->Rebuild();
+}

@@ -1,0 +1,129 @@
+#pragma once
+
+#include "woxMemFieldList.h"
+
+#include <QString>
+#include <memory>
+#include <vector>
+
+class TDataSet;
+class TIndexDef;
+class TIndexDefs;
+class TwoxCommon;
+class TwoxIndex;
+struct TwoxRecord;
+
+// What an index needs from the table it belongs to.
+class TwoxIndexHost {
+public:
+  virtual ~TwoxIndexHost() = default;
+  virtual TwoxCommon &IndexStore() const = 0;
+  virtual TDataSet *IndexDataSet() = 0;
+  // OnCompareFields: true when it compared the two native values (result set).
+  virtual bool CompareFieldsEvent(TField *field, const char *key, const char *value,
+                                  TwoxMemTableCompareOptions options, bool &fullCompare, int &result) = 0;
+  // OnFilterIndex.
+  virtual bool IndexAccepts(TwoxIndex &index, TwoxRecord &record) = 0;
+  // The table's acceptance test (filter, range, master/detail).
+  virtual bool RecordAccepted(TwoxRecord &record) = 0;
+  virtual bool IndexActive() const = 0;
+  // Sorting runs in the sorting operation state with the store locked.
+  virtual void BeginSorting() = 0;
+  virtual void EndSorting() = 0;
+  virtual void SearchProgress(int percentage) = 0;
+};
+
+constexpr const char *RowOrderIndexName = "__MT__ROWORDER";
+
+// An ordered list of references to the store's records.
+class TwoxIndex {
+public:
+  // Raises "Can't index on field %s" for a missing field or one the store does not hold.
+  TwoxIndex(const QString &name, TwoxIndexHost &host, const QString &fields,
+            TwoxMemTableCompareOptions options, int indexType, bool enabled);
+
+  const QString &Name() const { return FName; }
+  const QString &FieldNames() const { return FFieldNames; }
+  const TwoxFieldList &FieldList() const { return FFieldList; }
+  TwoxMemTableCompareOptions Options() const { return FOptions; }
+  bool RowOrder() const { return FRowOrder; }
+  bool Ordered() const { return FOrdered; }
+  bool Enabled() const { return FEnabled; }
+  bool Maintained() const { return FMaintained && FEnabled && !FSuspended; }
+  // While suspended (the table's EnableIndexes is off) changes only leave the list unordered.
+  void SetSuspended(bool value) { FSuspended = value; }
+  int IndexType() const { return FIndexType; }
+  int Position() const { return FPosition; }
+  void SetPosition(int value) { FPosition = value; }
+
+  int Count() const { return int(FRecords.size()); }
+  TwoxRecord *Records(int position) const { return FRecords[std::size_t(position)]; }
+
+  // -1, 0 or 1 of key against record over the key fields (or the given list); totalOrder breaks
+  // ties by record id; withoutDescending compares as range checks do.
+  int CompareRecords(const TwoxRecord &key, const TwoxRecord &record, const TwoxFieldList *fields = nullptr,
+                     bool totalOrder = false, bool withoutDescending = false);
+  void Sort();
+  // Clears and refills the list from the store, sorting it when the table is active.
+  void Rebuild();
+  void Clear();
+
+  // Position of the first record matching key over searchFields, or -1.
+  int Search(const TwoxRecord &key, const TwoxFieldList &searchFields, bool filtering, bool nearest);
+  // Position of a record in this index, or -1.
+  int PositionOf(const TwoxRecord &record);
+
+  // Maintenance: rowOrderPosition is where the row-order index takes an inserted record (-1 = end).
+  void RecordInserted(TwoxRecord *record, int rowOrderPosition);
+  void RecordDeleted(const TwoxRecord *record);
+  void RecordChanged(TwoxRecord *record);
+  // Raises "Duplicate index value. Operation aborted." when another record has the key of candidate.
+  void CheckUnique(const TwoxRecord &candidate, const TwoxRecord *self);
+
+private:
+  int BinarySearch(const TwoxRecord &key, const TwoxFieldList &fields, bool last);
+  int InsertPosition(const TwoxRecord &record);
+  bool SameOrdering(const TwoxFieldList &searchFields) const;
+  void QuickSort(int low, int high);
+
+  QString FName;
+  std::vector<TwoxRecord *> FRecords;
+  TwoxIndexHost &FHost;
+  QString FFieldNames;
+  TwoxFieldList FFieldList;
+  TwoxMemTableCompareOptions FOptions;
+  bool FOrdered = false;
+  int FIndexType;
+  bool FRowOrder;
+  bool FEnabled;
+  int FPosition = -1;
+  bool FMaintained;
+  bool FSuspended = false;
+};
+
+// The table's indexes by name, plus the row-order index.
+class TwoxIndexes {
+public:
+  explicit TwoxIndexes(TwoxIndexHost &host);
+
+  TwoxIndex &RowOrderIndex() { return *FRowOrder; }
+  int Count() const { return int(FIndexes.size()); }
+  TwoxIndex *Items(int i) const { return FIndexes[std::size_t(i)].get(); }
+  TwoxIndex *FindByName(const QString &name) const;
+  TwoxIndex *FindByFields(const QString &fieldNames) const;
+  TwoxIndex *Add(std::unique_ptr<TwoxIndex> index);
+  TwoxIndex *AddFromIndexDef(const TIndexDef &def);
+  void Clear();
+  void BuildFromIndexDefs(const TIndexDefs &defs);
+  // The row-order index first, then the others.
+  std::vector<TwoxIndex *> All() const;
+  void RebuildAll();
+
+private:
+  TwoxIndexHost &FHost;
+  std::unique_ptr<TwoxIndex> FRowOrder;
+  std::vector<std::unique_ptr<TwoxIndex>> FIndexes;
+};
+
+// Splits "A;B" into names.
+QStringList SplitFieldNames(const QString &fieldNames);

@@ -1,0 +1,35 @@
+#pragma once
+
+// Pieces of the memory table shared by its source files only.
+#include "DataSource.h"
+#include "woxMemTable.h"
+
+struct TwoxCustomMemTable::TwoxBuffer {
+  TwoxRecord Record;
+  // Set on the filter scratch buffer: field reads go straight to the stored record.
+  TwoxRecord *View = nullptr;
+  QByteArray Calc;
+  TBookmarkFlag Flag = bfCurrent;
+  quint32 TableID = 0;
+};
+
+// Tells the detail table when its master moves or changes.
+class TwoxMasterDataLink : public TDataLink {
+public:
+  explicit TwoxMasterDataLink(TwoxCustomMemTable &table) : FTable(table) {}
+
+protected:
+  void ActiveChanged() override {
+    if (Active())
+      FTable.MasterChanged();
+    else
+      FTable.MasterDisabled();
+  }
+  void RecordChanged(TField *) override {
+    if (Active())
+      FTable.MasterChanged();
+  }
+
+private:
+  TwoxCustomMemTable &FTable;
+};

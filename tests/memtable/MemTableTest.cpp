@@ -1,0 +1,211 @@
+#include "MemTableFixture.h"
+
+#include "Fields.h"
+#include "TestDataSet.h"
+
+using ::testing::ElementsAre;
+
+class MemTableTest : public MemTableFixture {};
+
+TEST_F(MemTableTest, OpeningNeedsFields) {
+  TwoxMemTable empty;
+  EXPECT_EQ(MessageOf([&] { empty.Open(); }), "There must be at least one field");
+  EXPECT_FALSE(empty.Active());
+  EXPECT_EQ(empty.Version(), "3.02");
+  EXPECT_EQ(empty.LocaleID(), 1024);
+  EXPECT_EQ(empty.LoadLimit(), -1);
+  EXPECT_EQ(MessageOf([&] { empty.RecordCount(); }), "Cannot perform this operation on a closed dataset");
+}
+
+TEST_F(MemTableTest, AppendInsertEditDeleteAndNavigate) {
+  Fill({{"a", "a.fdb", "KORVIN", 1}, {"c", "c.fdb", "VELDAR", 3}});
+  Table.Last();
+  Table.Insert(); // before "c"
+  Table.FieldByName("Nazwa")->SetAsString("b");
+  Table.Post();
+  EXPECT_EQ(Column("Nazwa"), QStringList({"a", "b", "c"}));
+  EXPECT_EQ(Table.RecordCount(), 3);
+  Table.First();
+  Table.Next();
+  EXPECT_EQ(Table.RecNo(), 2);
+  Table.Edit();
+  Table.FieldByName("Grupa")->SetAsString("PLOMER");
+  Table.Post();
+  EXPECT_EQ(Column("Grupa"), QStringList({"KORVIN", "PLOMER", "VELDAR"}));
+  Table.SetRecNo(1);
+  Table.Delete();
+  EXPECT_EQ(Table.FieldByName("Nazwa")->AsString(), "b");
+  EXPECT_EQ(Column("Nazwa"), QStringList({"b", "c"}));
+  // The freed slot is used again; the new record still comes last in row order.
+  Table.AppendRecord({"d"});
+  EXPECT_EQ(Column("Nazwa"), QStringList({"b", "c", "d"}));
+  Table.Close();
+  Table.Open();
+  EXPECT_EQ(Table.RecordCount(), 0); // the records live as long as the table is open
+}
+
+TEST_F(MemTableTest, BookmarksOfRemovedRecordsAreInvalid) {
+  Fill({{"a"}, {"b"}, {"c"}});
+  Table.First();
+  Table.Next();
+  const TBookmark b = Table.GetBookmark();
+  Table.Last();
+  const TBookmark c = Table.GetBookmark();
+  EXPECT_TRUE(Table.BookmarkValid(b));
+  EXPECT_EQ(Table.CompareBookmarks(b, c), -1);
+  EXPECT_EQ(Table.CompareBookmarks(c, b), 1);
+  Table.GotoBookmark(b);
+  EXPECT_EQ(Table.FieldByName("Nazwa")->AsString(), "b");
+  Table.Delete();
+  EXPECT_FALSE(Table.BookmarkValid(b));
+  Table.AppendRecord({"e"}); // takes the freed slot of "b"
+  EXPECT_FALSE(Table.BookmarkValid(b));
+  EXPECT_THAT(MessageOf([&] { Table.GotoBookmark(b); }).toStdString(),
+              ::testing::StartsWith("Bookmark 1 not found."));
+  Table.Close();
+  Table.Open();
+  Table.AppendRecord({"x"});
+  Table.AppendRecord({"y"});
+  Table.AppendRecord({"z"});
+  EXPECT_FALSE(Table.BookmarkValid(c)); // emptying drew a new table id
+}
+
+TEST_F(MemTableTest, IndexesOrderRecordsAndSwitchKeepsCurrentRecord) {
+  Table.IndexDefs().Add(QStringLiteral("ByName"), QStringLiteral("Nazwa"), ixCaseInsensitive);
+  Table.IndexDefs().Add(QStringLiteral("ByGroupNumber"), QStringLiteral("Grupa;N"), ixDescending);
+  Table.SetIndexName(QStringLiteral("ByName")); // stored while closed
+  Fill({{"delta", "", "A", 1}, {"Alpha", "", "B", 2}, {"charlie", "", "A", 3}, {"bravo", "", "B", 4}});
+  EXPECT_EQ(Column("Nazwa"), QStringList({"Alpha", "bravo", "charlie", "delta"}));
+  EXPECT_TRUE(Table.FieldByName("Nazwa")->IsIndexField());
+  ASSERT_TRUE(Table.Locate("Nazwa", "charlie", {}));
+  Table.SetIndexFieldNames(QStringLiteral("Grupa;N"));
+  EXPECT_EQ(Table.FieldByName("Nazwa")->AsString(), "charlie");
+  EXPECT_EQ(Column("N"), QStringList({"4", "2", "3", "1"}));
+  Table.SetIndexFieldNames(QStringLiteral("Baza")); // matches no index: order unchanged
+  EXPECT_EQ(Column("N"), QStringList({"4", "2", "3", "1"}));
+  Table.SetIndexName(QString());
+  EXPECT_EQ(Column("Nazwa"), QStringList({"delta", "Alpha", "charlie", "bravo"}));
+  // Edits and inserts keep the order of the current index.
+  Table.SetIndexName(QStringLiteral("ByName"));
+  Table.AppendRecord({"beta"});
+  ASSERT_TRUE(Table.Locate("Nazwa", "delta", {}));
+  Table.Edit();
+  Table.FieldByName("Nazwa")->SetAsString("aardvark");
+  Table.Post();
+  EXPECT_EQ(Column("Nazwa"), QStringList({"aardvark", "Alpha", "beta", "bravo", "charlie"}));
+}
+
+TEST_F(MemTableTest, UniqueIndexRefusesDuplicateAndKeepsContent) {
+  Table.IndexDefs().Add(QStringLiteral("Unique"), QStringLiteral("Nazwa"), ixUnique);
+  Table.SetIndexName(QStringLiteral("Unique"));
+  Fill({{"a"}, {"b"}});
+  EXPECT_EQ(MessageOf([&] { Table.AppendRecord({"b"}); }), "Duplicate index value. Operation aborted.");
+  Table.Cancel();
+  EXPECT_EQ(Column("Nazwa"), QStringList({"a", "b"}));
+  Table.First();
+  Table.Edit();
+  Table.FieldByName("Nazwa")->SetAsString("b");
+  EXPECT_EQ(MessageOf([&] { Table.Post(); }), "Duplicate index value. Operation aborted.");
+  Table.Cancel();
+  EXPECT_EQ(Column("Nazwa"), QStringList({"a", "b"}));
+}
+
+TEST_F(MemTableTest, LocateAndLookup) {
+  Fill({{"Konta", "k.fdb", "KORVIN", 1}, {"Konta", "v.fdb", "VELDAR", 2}, {"Place", "p.fdb", "KORVIN", 3}});
+  EXPECT_TRUE(Table.Locate("Nazwa;Grupa", QVariantList{"Konta", "VELDAR"}, {}));
+  EXPECT_EQ(Table.FieldByName("N")->AsInteger(), 2);
+  EXPECT_TRUE(Table.Locate("Nazwa;Grupa", QVariantList{"Place", "KORVIN", "extra"}, {}));
+  EXPECT_EQ(Table.FieldByName("N")->AsInteger(), 3);
+  EXPECT_EQ(MessageOf([&] { Table.Locate("Nazwa;Grupa", "Konta", {}); }), "More fields than values");
+  EXPECT_EQ(MessageOf([&] {
+              Table.Locate("Nazwa;Grupa", QVariantList{QVariantList{"a"}, "b"}, {});
+            }),
+            "Values variant array has invalid dimension count");
+  EXPECT_EQ(MessageOf([&] { Table.Locate("Nope", "x", {}); }), "Can't index on field Nope");
+  EXPECT_FALSE(Table.Locate("Nazwa", "konta", {}));
+  EXPECT_FALSE(Table.Found());
+  EXPECT_EQ(Table.FieldByName("N")->AsInteger(), 3); // not moved
+  EXPECT_TRUE(Table.Locate("Nazwa", "konta", loCaseInsensitive));
+  EXPECT_EQ(Table.FieldByName("N")->AsInteger(), 1);
+  EXPECT_TRUE(Table.Locate("Baza", "p.f", loPartialKey));
+  EXPECT_EQ(Table.FieldByName("N")->AsInteger(), 3);
+  EXPECT_EQ(Table.Lookup("N", 2, "Baza;Grupa"), QVariant(QVariantList{"v.fdb", "VELDAR"}));
+  EXPECT_TRUE(Table.Lookup("N", 9, "Baza").isNull());
+  EXPECT_EQ(Table.FieldByName("N")->AsInteger(), 3); // Lookup does not move
+}
+
+TEST_F(MemTableTest, WritesOutsideEditModeAndIntoReadOnlyFieldsAreRefused) {
+  Fill({{"a"}});
+  EXPECT_EQ(MessageOf([&] { Table.FieldByName("Nazwa")->SetAsString("x"); }), "Dataset is not in edit mode.");
+  Table.FieldByName("Baza")->SetReadOnly(true);
+  Table.Edit();
+  EXPECT_EQ(MessageOf([&] { Table.FieldByName("Baza")->SetAsString("x"); }), "Field Baza is read only");
+  Table.Cancel();
+  Table.SetReadOnly(true);
+  EXPECT_FALSE(Table.CanModify());
+}
+
+TEST_F(MemTableTest, AutoIncrementNumbersNewRecords) {
+  TwoxMemTable table;
+  table.FieldDefs().Add(QStringLiteral("ID"), ftAutoInc);
+  table.FieldDefs().Add(QStringLiteral("Name"), ftString, 10);
+  table.SetAutoIncMinValue(100);
+  table.Open();
+  table.AppendRecord({QVariant(), "a"});
+  table.AppendRecord({QVariant(), "b"});
+  EXPECT_EQ(table.FieldByName("ID")->AsInteger(), 101);
+  table.First();
+  EXPECT_EQ(table.FieldByName("ID")->AsInteger(), 100);
+}
+
+TEST_F(MemTableTest, LongTextStoredOutsideRoundTrips) {
+  Table.SetPerformance(mtpfSmall);
+  int compressed = 0;
+  Table.OnCompressField = [&](TDataSet *, TField *, const QByteArray &in, QByteArray &out) {
+    ++compressed;
+    out = QByteArray(in).prepend('#');
+  };
+  Table.OnDecompressField = [](TDataSet *, TField *, const QByteArray &in, QByteArray &out) {
+    out = in.mid(1);
+  };
+  Fill({{"Kadry i place", "serwer:/data/kadry.fdb", "KORVIN", 1}});
+  EXPECT_EQ(Table.FieldByName("Baza")->AsString(), "serwer:/data/kadry.fdb");
+  EXPECT_EQ(Table.FieldByName("Nazwa")->AsString(), "Kadry i place");
+  EXPECT_GE(compressed, 3); // Nazwa, Baza and Grupa (size >= 13) live outside
+  Table.Close();
+  EXPECT_EQ(MessageOf([&] {
+              Table.Open();
+              Table.SetPerformance(mtpfFast);
+            }),
+            "Table must be closed for this operation.");
+}
+
+TEST_F(MemTableTest, FilterRecordEventHidesRecords) {
+  Fill({{"a", "", "", 1}, {"b", "", "", 2}, {"c", "", "", 3}});
+  Table.OnFilterRecord = [](TDataSet *dataSet, bool &accept) {
+    accept = dataSet->FieldByName("N")->AsInteger() != 2;
+  };
+  Table.SetFiltered(true);
+  EXPECT_EQ(Table.RecordCount(), 2);
+  EXPECT_EQ(Column("Nazwa"), QStringList({"a", "c"}));
+  EXPECT_FALSE(Table.Locate("Nazwa", "b", {}));
+  Table.SetFiltered(false);
+  EXPECT_EQ(Table.RecordCount(), 3);
+}
+
+TEST_F(MemTableTest, VersioningKeepsFirstOldVersion) {
+  Fill({{"a", "", "", 1}});
+  Table.Common().SetEnableVersioning(true);
+  for (int value : {2, 3}) {
+    Table.Edit();
+    Table.FieldByName("N")->SetAsInteger(value);
+    Table.Post();
+  }
+  const TwoxRecord *record = Table.CurrentIndex().Records(0);
+  EXPECT_EQ(record->UpdateStatus, mtusModified);
+  ASSERT_NE(record->PreviousVersion, nullptr);
+  EXPECT_EQ(record->PreviousVersion->PreviousVersion, nullptr);
+  Table.Delete();
+  EXPECT_EQ(Table.RecordCount(), 0);
+  EXPECT_EQ(Table.Common().DeletedCount(), 1);
+}

@@ -1,0 +1,165 @@
+#include "StoreFixture.h"
+
+#include "woxMemTableError.h"
+
+class RecordStoreTest : public StoreFixture {};
+
+TEST_F(RecordStoreTest, FreedIdsAreReusedLastFreedFirst) {
+  Define({{"ID", ftInteger, 0}});
+  for (int i = 0; i < 6; ++i)
+    Add({i});
+  Store.DeleteRecord(3);
+  Store.DeleteRecord(5);
+  EXPECT_EQ(Store.Record(3), nullptr);
+  EXPECT_EQ(Store.RecordCount(), 4);
+  const int uniqueBefore = Store.Record(4)->UniqueRecordID;
+  TwoxRecord *first = Add({10});
+  TwoxRecord *second = Add({11});
+  EXPECT_EQ(first->RecordID, 5);
+  EXPECT_EQ(second->RecordID, 3);
+  EXPECT_GT(second->UniqueRecordID, first->UniqueRecordID);
+  EXPECT_GT(first->UniqueRecordID, uniqueBefore);
+  EXPECT_TRUE(first->Flags & mtrfFilled);
+  EXPECT_EQ(Add({12})->RecordID, 6);
+}
+
+TEST_F(RecordStoreTest, EmptyingDrawsNewTableIdAndResetsCounters) {
+  Define({{"ID", ftInteger, 0}});
+  Add({1});
+  Add({2});
+  const quint32 id = Store.TableID();
+  Store.Empty();
+  EXPECT_NE(Store.TableID(), id);
+  EXPECT_EQ(Store.RecordCount(), 0);
+  EXPECT_EQ(Add({3})->RecordID, 0);
+}
+
+TEST_F(RecordStoreTest, VersioningMarksAppendedRecordsInserted) {
+  Define({{"ID", ftInteger, 0}});
+  EXPECT_EQ(Add({1})->UpdateStatus, mtusUnmodified);
+  Store.SetEnableVersioning(true);
+  EXPECT_EQ(Add({2})->UpdateStatus, mtusInserted);
+}
+
+TEST_F(RecordStoreTest, LocaleParts) {
+  EXPECT_EQ(Store.LocaleID(), 1024);
+  EXPECT_EQ(Store.LanguageID(), 0);
+  EXPECT_EQ(Store.SubLanguageID(), 1);
+  EXPECT_EQ(Store.SortID(), 0);
+  Store.SetLocaleID(0x50415); // sort 5, Polish, sub-language 1
+  EXPECT_EQ(Store.SortID(), 5);
+  EXPECT_EQ(Store.LanguageID(), 0x15);
+  EXPECT_EQ(Store.SubLanguageID(), 1);
+  Store.SetSortID(0);
+  Store.SetSubLanguageID(2);
+  EXPECT_EQ(Store.LocaleID(), 2 * 1024 + 0x15);
+}
+
+TEST_F(RecordStoreTest, WhereValuesAreStoredByPerformance) {
+  struct Case {
+    TwoxMemTablePerformance performance;
+    int size;
+    quint8 flags;
+  };
+  for (const Case &c : {Case{mtpfBalanced, 12, 0}, Case{mtpfBalanced, 13, mtffOutside}, Case{mtpfFast, 12, 0},
+                        Case{mtpfFast, 13, 0}, Case{mtpfSmall, 13, mtffOutside | mtffCompressed}}) {
+    TTestDataSet fields;
+    fields.FieldDefs().Add(QStringLiteral("S"), ftString, c.size);
+    fields.FieldDefs().Add(QStringLiteral("M"), ftMemo, 0);
+    fields.Open();
+    TwoxCommon store(&fields);
+    store.SetPerformance(c.performance);
+    store.ComputeLayout(fields.FieldDefs());
+    EXPECT_EQ(store.FieldInfo(1)->Flags, c.flags) << c.performance << " size " << c.size;
+    EXPECT_EQ(store.FieldInfo(1)->Offset < 0, bool(c.flags & mtffOutside));
+    EXPECT_EQ(store.FieldInfo(2)->Flags, mtffOutside); // blobs always live outside
+  }
+}
+
+TEST_F(RecordStoreTest, OutsideValuesRoundTripThroughCompressionHooks) {
+  Define({{"S", ftString, 40}}, mtpfSmall);
+  Store.CompressField = [](TField *, const QByteArray &bytes) { return QByteArray(bytes).prepend('Z'); };
+  Store.DecompressField = [](TField *, const QByteArray &bytes) { return bytes.mid(1); };
+  TwoxRecord *record = Add({QStringLiteral("a longer text value")});
+  EXPECT_EQ(record->Outside[0].Block, QByteArray("Za longer text value"));
+  char buffer[41];
+  ASSERT_TRUE(Store.ReadField(*record, Field("S"), buffer));
+  EXPECT_STREQ(buffer, "a longer text value");
+  Put(*record, Field("S"), QVariant());
+  EXPECT_FALSE(Store.ReadField(*record, Field("S"), nullptr));
+}
+
+TEST_F(RecordStoreTest, CopiesShareOutsideValuesUntilChanged) {
+  Define({{"S", ftString, 40}}, mtpfBalanced);
+  TwoxRecord *record = Add({QStringLiteral("original text value")});
+  auto copy = record->Copy();
+  Put(*record, Field("S"), QStringLiteral("changed text value"));
+  char buffer[41];
+  Store.ReadField(*copy, Field("S"), buffer);
+  EXPECT_STREQ(buffer, "original text value");
+}
+
+TEST_F(RecordStoreTest, LayoutErrors) {
+  TTestDataSet none;
+  TwoxCommon store(&none);
+  EXPECT_EQ(MessageOf([&] { store.ComputeLayout(none.FieldDefs()); }), "There must be at least one field");
+
+  TTestDataSet wide;
+  wide.FieldDefs().Add(QStringLiteral("L"), ftWideString, 10);
+  EXPECT_EQ(MessageOf([&] { store.ComputeLayout(wide.FieldDefs()); }),
+            "Fielddef L (L) Datatype 24 not supported.");
+  TTestDataSet many;
+  for (int i = 0; i <= WOX_MAX_FIELDS; ++i)
+    many.FieldDefs().Add(QStringLiteral("F%1").arg(i), ftInteger);
+  EXPECT_EQ(MessageOf([&] { store.ComputeLayout(many.FieldDefs()); }),
+            "Too many fielddefs. Please raise WOX_MAX_FIELDS value.");
+}
+
+TEST_F(RecordStoreTest, AttachAndStandaloneRules) {
+  TTestDataSet second, third;
+  EXPECT_EQ(MessageOf([&] { Store.SetAttachMaxCount(0); }), "Invalid argument.");
+  Store.Attach(&Fields);
+  EXPECT_EQ(Store.AttachedSlot(&Fields), 0);
+  EXPECT_EQ(Store.Attach(&second), 1); // no empty slot, nothing active: a new one
+  EXPECT_EQ(MessageOf([&] { Store.SetStandalone(true); }), "Children are attached to this table.");
+  Store.Detach(&second);
+  Store.SetStandalone(true);
+  EXPECT_TRUE(Store.Standalone());
+  EXPECT_EQ(Store.Attach(&third), 1); // the emptied slot is taken again
+  EXPECT_EQ(MessageOf([&] { Store.SetAttachMaxCount(1); }), "Children are attached to this table.");
+}
+
+TEST_F(RecordStoreTest, AttachRefusesNewSlotWhileTableActive) {
+  Define({{"ID", ftInteger, 0}});
+  Store.Attach(&Fields); // Fields is open
+  TTestDataSet second;
+  EXPECT_EQ(MessageOf([&] { Store.Attach(&second); }), "Table must be closed for this operation.");
+  EXPECT_EQ(MessageOf([&] { Store.SetAttachMaxCount(2); }), "Table must be closed for this operation.");
+}
+
+TEST_F(RecordStoreTest, AutoIncMinValueRaisesHighestValue) {
+  Store.SetHighestAutoInc(3);
+  Store.SetAutoIncMinValue(10);
+  EXPECT_EQ(Store.HighestAutoInc(), 9);
+  Store.SetAutoIncMinValue(5);
+  EXPECT_EQ(Store.HighestAutoInc(), 9);
+}
+
+TEST_F(RecordStoreTest, FieldListOperationsAndIndexOptions) {
+  Define({{"A", ftInteger, 0}, {"B", ftInteger, 0}});
+  TwoxFieldList list, copy;
+  TField *a = Field("A"), *b = Field("B");
+  list.Add(a, mtcoDescending);
+  list.Add(b, {});
+  list.SetOptions(1, mtcoCaseInsensitive);
+  copy.Assign(list);
+  EXPECT_EQ(copy.Count(), 2);
+  EXPECT_EQ(copy.IndexOf(b), 1);
+  EXPECT_EQ(copy.IndexOf(nullptr), -1);
+  EXPECT_EQ(copy.Options(1), TwoxMemTableCompareOptions(mtcoCaseInsensitive));
+  copy.Clear();
+  EXPECT_EQ(copy.Count(), 0);
+  EXPECT_EQ(
+      IndexOptionsToCompareOptions(ixUnique | ixDescending | ixCaseInsensitive | ixNonMaintained | ixPrimary),
+      mtcoUnique | mtcoDescending | mtcoCaseInsensitive | mtcoNonMaintained);
+}
