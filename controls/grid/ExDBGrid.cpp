@@ -1,12 +1,14 @@
 #include "ExDBGrid.h"
 
 #include "DB.h"
-#include "Field.h"
+#include "ExDBGridFieldKinds.h"
+#include "ExDBGridPicture.h"
 #include "InplaceEdit.h"
 
 #include <QApplication>
 #include <QLabel>
 #include <QMenu>
+#include <QPainter>
 #include <QScreen>
 
 TExDBGrid::TExDBGrid(QWidget *parent) : TDBGrid(parent) {
@@ -21,14 +23,13 @@ TExDBGrid::TExDBGrid(QWidget *parent) : TDBGrid(parent) {
   FCellHint->setMargin(2);
   FCellHint->hide();
   viewport()->setMouseTracking(true);
+  WatchThumbDrag();
   BuildMenu();
 }
 
-TExDBGrid::~TExDBGrid() = default;
+TExDBGrid::~TExDBGrid() { HideFormControl(); }
 
 // --- simple properties ---
-
-void TExDBGrid::SetDisplayBoolean(bool value) { Change(FDisplayBoolean, value); }
 
 void TExDBGrid::SetUseRowColors(bool value) {
   if (value)
@@ -85,7 +86,7 @@ void TExDBGrid::ApplyLockedColumns() {
       TColumn *column = Columns()[i];
       const bool locked = locking && i < FLockedCols;
       column->Font().Assign(locked ? FLockedFont : Font());
-      column->SetColor(locked ? FLockedColor : Color());
+      column->SetColor(locked ? FLockedColor : FCells3D ? FixedColor() : Color());
     }
   } catch (...) {
     FApplyingLocks = false;
@@ -117,8 +118,10 @@ void TExDBGrid::SetColumnAttributes() {
 
 void TExDBGrid::LinkActive(bool Value) {
   TDBGrid::LinkActive(Value);
-  if (Value)
+  if (Value) {
     ApplyLockedColumns();
+    ApplyColumnEnterRules();
+  }
 }
 
 // --- painting ---
@@ -136,7 +139,7 @@ bool TExDBGrid::IsChecked(const TField *field) const {
 }
 
 bool TExDBGrid::HighlightCell(int DataCol, int DataRow, const QString &Value, TGridDrawState AState) {
-  FHighlighted = TDBGrid::HighlightCell(DataCol, DataRow, Value, AState);
+  FHighlighted = TDBGrid::HighlightCell(DataCol, DataRow, Value, AState) || InCellRange(DataCol);
   return FHighlighted;
 }
 
@@ -151,9 +154,51 @@ void TExDBGrid::DrawCell(int ACol, int ARow, const QRect &ARect, TGridDrawState 
   // A locked column's data cell is fixed for scrolling but paints as a data cell.
   if ((AState & gdFixed) && ACol >= IndicatorOffset() && ARow >= TitleOffset())
     AState &= ~TGridDrawState(gdFixed);
-  TDBGrid::DrawCell(ACol, ARow, ARect, AState);
+  TColumn *titleColumn = ARow < TitleOffset() && ACol >= IndicatorOffset() ? ColumnAt(ACol) : nullptr;
+  if (titleColumn && titleColumn->Showing())
+    DrawTitleText(ARect, titleColumn);
+  else
+    TDBGrid::DrawCell(ACol, ARow, ARect, AState);
+  DrawCellEdges(canvas, ACol, ARow, ARect);
   if (ACol == 0 && ARow == 0 && FTitleCheck && (Options() & dgIndicator) && (Options() & dgTitles))
     DrawCornerTriangle(canvas, ARect);
+}
+
+void TExDBGrid::SetCells3D(bool value) {
+  if (FCells3D == value)
+    return;
+  FCells3D = value;
+  ApplyLockedColumns();
+  InvalidateGrid();
+}
+
+namespace {
+
+// A one-pixel edge: light top and left, shadow bottom and right.
+void DrawRaisedEdge(TCanvas &canvas, const QRect &r, TColor light, TColor shadow) {
+  canvas.Pen.Color = light;
+  canvas.MoveTo(r.left(), r.bottom());
+  canvas.LineTo(r.left(), r.top());
+  canvas.LineTo(r.right() + 1, r.top());
+  canvas.Pen.Color = shadow;
+  canvas.MoveTo(r.right(), r.top() + 1);
+  canvas.LineTo(r.right(), r.bottom());
+  canvas.LineTo(r.left(), r.bottom());
+}
+
+} // namespace
+
+void TExDBGrid::DrawCellEdges(TCanvas &canvas, int ACol, int ARow, const QRect &cell) {
+  const bool title = ARow < TitleOffset();
+  const bool indicator = !title && ACol < IndicatorOffset();
+  if (!FCells3D || !(Options() & dgColLines) || !(Options() & dgRowLines)) {
+    if (title || indicator)
+      DrawRaisedEdge(canvas, cell, FixedColor(), clBtnShadow);
+    return;
+  }
+  if ((title && !FBoldTitlesWhenCells3D) || (indicator && !FBoldIndicatorsWhenCells3D))
+    DrawRaisedEdge(canvas, cell.adjusted(1, 1, -1, -1), FixedColor(), clBtnShadow);
+  DrawRaisedEdge(canvas, cell, clHighlightText, clBtnShadow);
 }
 
 void TExDBGrid::DrawCornerTriangle(TCanvas &canvas, const QRect &cell) {
@@ -181,7 +226,9 @@ void TExDBGrid::DrawColumnCell(const QRect &Rect, int DataCol, TColumn *Column, 
   canvas.FillRect(Rect);
   if (FDisplayBoolean && IsBooleanField(field)) {
     DrawCheckBox(canvas, Rect, !field->IsNull() && IsChecked(field), canvas.Font.Color());
-  } else {
+  } else if (FDisplayImages && IsBlobKind(field) && !IsMemoKind(field)) {
+    DrawPictureCell(canvas, Rect, field, highlighted);
+  } else if (FDisplayMemo || !IsMemoKind(field)) {
     TTextFormat format = Column->Alignment() == taRightJustify ? tfRight
                          : Column->Alignment() == taCenter     ? tfCenter
                                                                : tfLeft;
@@ -190,7 +237,22 @@ void TExDBGrid::DrawColumnCell(const QRect &Rect, int DataCol, TColumn *Column, 
     canvas.TextRect(Rect.adjusted(2, 0, -2, 0), field->DisplayText(), format);
     canvas.Brush.Style = bsSolid;
   }
+  if ((State & gdFocused) && IsDatePickerCell(Column))
+    PrepareDatePicker(Rect, field);
+  if ((State & gdFocused) && IsMemoEditorCell(Column))
+    PrepareMemoEditor(Rect);
   TDBGrid::DrawColumnCell(Rect, DataCol, Column, State);
+}
+
+void TExDBGrid::DrawPictureCell(TCanvas &canvas, const QRect &cell, TField *field, bool highlighted) {
+  if (highlighted) {
+    canvas.Brush.Color = FImageHighlightColor;
+    canvas.Font.SetColor(Font().Color());
+    canvas.FillRect(cell);
+  }
+  const QImage picture = DecodeGridPicture(field->AsBytes());
+  if (!picture.isNull())
+    canvas.Painter().drawImage(FitPictureRect(picture.size(), cell), picture);
 }
 
 void TExDBGrid::DrawCheckBox(TCanvas &canvas, const QRect &cell, bool checked, TColor tickColor) {
@@ -215,11 +277,16 @@ void TExDBGrid::DrawCheckBox(TCanvas &canvas, const QRect &cell, bool checked, T
 
 void TExDBGrid::CellClick(TColumn *Column) {
   HideSearchEdit();
-  TField *field = Column ? Column->Field() : nullptr;
-  if (field && FDisplayBoolean && IsBooleanField(field) && (Options() & dgEditing) &&
-      !(Options() & dgRowSelect) && CanModifyDataSet() && !Column->ReadOnly() && field->CanModify())
-    ToggleCheck(field);
+  if (CanToggleCheck(Column))
+    ToggleCheck(Column->Field());
+  EditorCellClicked(Column);
   TDBGrid::CellClick(Column);
+}
+
+bool TExDBGrid::CanToggleCheck(TColumn *Column) {
+  TField *field = Column ? Column->Field() : nullptr;
+  return field && FDisplayBoolean && IsBooleanField(field) && (Options() & dgEditing) &&
+         !(Options() & dgRowSelect) && CanModifyDataSet() && !Column->ReadOnly() && field->CanModify();
 }
 
 void TExDBGrid::ToggleCheck(TField *field) {
@@ -234,6 +301,10 @@ void TExDBGrid::ToggleCheck(TField *field) {
 // --- mouse ---
 
 void TExDBGrid::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  if (FRangeCapture && Button == mbLeft) {
+    ExtendCellRange(X, Y);
+    FRangeCapture = false;
+  }
   const TGridCoord cell = MouseCoord(X, Y);
   TDBGrid::MouseUp(Button, Shift, X, Y);
   if (cell.X == 0 && cell.Y == 0 && FTitleCheck && (Options() & dgTitles) && (Options() & dgIndicator) &&
@@ -247,7 +318,9 @@ void TExDBGrid::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
 
 void TExDBGrid::MouseMove(TShiftState Shift, int X, int Y) {
   TDBGrid::MouseMove(Shift, X, Y);
-  if (FCellHints)
+  if (FRangeCapture)
+    ExtendCellRange(X, Y);
+  else if (FCellHints && !FEnableCellRangeSelect)
     UpdateCellHint(X, Y);
 }
 
@@ -255,6 +328,26 @@ void TExDBGrid::KeyDown(int &Key, TShiftState Shift) {
   HideCellHint();
   if (FEnterAsTab && (Key == Qt::Key_Return || Key == Qt::Key_Enter))
     Key = Qt::Key_Tab;
+  if (CellClipboardKey(Key, Shift)) {
+    Key = 0;
+    return;
+  }
+  // Space, Enter and F2 flip a check-box cell as a click does.
+  if (!FEnableCellRangeSelect &&
+      (Key == Qt::Key_Space || Key == Qt::Key_Return || Key == Qt::Key_Enter || Key == Qt::Key_F2) &&
+      !EditorMode() && DataLink()->Active() && CanToggleCheck(ColumnAt(Col()))) {
+    ToggleCheck(ColumnAt(Col())->Field());
+    Key = 0;
+    return;
+  }
+  if (!FEnableCellRangeSelect && (Key == Qt::Key_Space || Key == Qt::Key_Return || Key == Qt::Key_Enter) &&
+      !EditorMode() && (Options() & dgEditing) && !(Options() & dgRowSelect) && CanModifyDataSet() &&
+      (IsDatePickerCell(ColumnAt(Col())) || IsMemoEditorCell(ColumnAt(Col())))) {
+    ShowDatePicker();
+    ShowMemoEditor();
+    Key = 0;
+    return;
+  }
   TDataSet *dataSet = DataLink()->Active() ? DataLink()->DataSet() : nullptr;
   const bool wasInserting = dataSet && dataSet->State() == dsInsert;
   const int key = Key;
@@ -276,12 +369,19 @@ TInplaceEdit *TExDBGrid::CreateEditor() {
 }
 
 bool TExDBGrid::CanEditShow() {
-  if (!TDBGrid::CanEditShow())
+  if (FEnableCellRangeSelect || !TDBGrid::CanEditShow())
     return false;
   TColumn *column = ColumnAt(Col());
   TField *field = column ? column->Field() : nullptr;
-  // Check-box cells change by click or key, never through the text editor.
-  return !(field && FDisplayBoolean && IsBooleanField(field));
+  // A listed form control takes the place of the text editor.
+  if (QWidget *control = ListedControl(field)) {
+    if (control != FFormControl)
+      ShowFormControl(control, Col(), Row());
+    return false;
+  }
+  // Check-box and date cells change by click, key or picker, never through the text editor.
+  return !(field &&
+           ((FDisplayBoolean && IsBooleanField(field)) || (FDisplayDateTime && IsDateTimeKind(field))));
 }
 
 void TExDBGrid::DblClick() {
@@ -289,12 +389,32 @@ void TExDBGrid::DblClick() {
   TDBGrid::DblClick();
 }
 
+void TExDBGrid::SetGridFontColor(TColor color) {
+  Font().SetColor(color);
+  ApplyLockedColumns();
+  InvalidateGrid();
+}
+
+void TExDBGrid::enterEvent(QEnterEvent *event) {
+  TDBGrid::enterEvent(event);
+  if (!FHotTrack || FHotTracking || FEnableCellRangeSelect)
+    return;
+  FHotTracking = true;
+  FFontColorBeforeHotTrack = Font().Color();
+  SetGridFontColor(FHotTrackColor);
+}
+
 void TExDBGrid::leaveEvent(QEvent *event) {
   HideCellHint();
+  if (FHotTracking) {
+    FHotTracking = false;
+    SetGridFontColor(FFontColorBeforeHotTrack);
+  }
   TDBGrid::leaveEvent(event);
 }
 
 void TExDBGrid::Scroll(int Distance) {
+  TakeDownIdleFormControl();
   if (FUseRowColors)
     InvalidateGrid();
   TDBGrid::Scroll(Distance);

@@ -1,5 +1,7 @@
 // The column layout of TExDBGrid in the registry, its export and its search box.
+#include "DBCtrls.h"
 #include "ExDBGrid.h"
+#include "ExDateTimePicker.h"
 
 #include "Application.h"
 #include "DB.h"
@@ -150,7 +152,8 @@ void TExDBGrid::ShowSearchEdit(TColumn *Column) {
   if (!FSearchEdit) {
     FSearchEdit = new QLineEdit(viewport());
     FSearchEdit->setFrame(false);
-    connect(FSearchEdit, &QLineEdit::textChanged, this, [this] { Guarded(this, [this] { SearchEditChange(); }); });
+    connect(FSearchEdit, &QLineEdit::textChanged, this,
+            [this] { Guarded(this, [this] { SearchEditChange(); }); });
     connect(FSearchEdit, &QLineEdit::returnPressed, this, [this] { HideSearchEdit(); });
     connect(FSearchEdit, &QLineEdit::editingFinished, this, [this] {
       if (FSearchEdit->isVisible() && !FSearchEdit->hasFocus())
@@ -196,6 +199,12 @@ bool TExDBGrid::eventFilter(QObject *watched, QEvent *event) {
     HideSearchEdit();
     return true;
   }
+  if (FMemoEditor && watched == FMemoEditor && MemoEditorEvent(event))
+    return true;
+  if (FDatePicker && watched == FDatePicker && DatePickerEvent(event))
+    return true;
+  if (FFormControl && watched == FFormControl && FormControlEvent(event))
+    return true;
   return TDBGrid::eventFilter(watched, event);
 }
 

@@ -57,9 +57,33 @@ constexpr TMenuRow MenuRows[] = {
     {"Load Layout", exLoadLayout},
 };
 
-enum { ItemAutoSize = 0, ItemAutoWidth = 1, ItemDisplayBoolean = 3, ItemShowTextEllipsis = 8,
-       ItemCellHints = 13, ItemUseRowColors = 15, ItemFixedColumns = 16, ItemSelectAll = 23,
-       ItemExportGrid = 21, ItemUnselectAll = 24, ItemQueryByForm = 26, ItemSortByForm = 27, ItemCustomize = 32, ItemSearchMode = 33, ItemSaveLayout = 35, ItemLoadLayout = 36 };
+enum {
+  ItemAutoSize = 0,
+  ItemAutoWidth = 1,
+  ItemDisplayBoolean = 3,
+  ItemShowTextEllipsis = 8,
+  ItemDisplayImages = 4,
+  ItemDisplayMemo = 5,
+  ItemDisplayDateTime = 6,
+  ItemFullSizeMemo = 10,
+  ItemShowTitleEllipsis = 9,
+  ItemAllowRowSizing = 12,
+  ItemMultiLineTitles = 14,
+  ItemMemoEditor = 29,
+  ItemRichEditEditor = 30,
+  ItemCellHints = 13,
+  ItemUseRowColors = 15,
+  ItemFixedColumns = 16,
+  ItemSelectAll = 23,
+  ItemExportGrid = 21,
+  ItemUnselectAll = 24,
+  ItemQueryByForm = 26,
+  ItemSortByForm = 27,
+  ItemCustomize = 32,
+  ItemSearchMode = 33,
+  ItemSaveLayout = 35,
+  ItemLoadLayout = 36
+};
 
 } // namespace
 
@@ -93,31 +117,51 @@ void TExDBGrid::BuildMenu() {
   FMenuItems[ItemFixedColumns]->setCheckable(false);
   FMenuItems[ItemFixedColumns]->setMenu(fixed);
   FMenuItems[ItemFixedColumns]->setEnabled(true);
-  for (QAction *item : {FMenuItems[18], FMenuItems[19], FMenuItems[ItemExportGrid], FMenuItems[ItemSaveLayout],
-                        FMenuItems[ItemLoadLayout], FMenuItems[ItemCustomize],
+  for (QAction *item : {FMenuItems[18], FMenuItems[19], FMenuItems[ItemExportGrid],
+                        FMenuItems[ItemSaveLayout], FMenuItems[ItemLoadLayout], FMenuItems[ItemCustomize],
                         FMenuItems[ItemQueryByForm], FMenuItems[ItemSortByForm]})
     item->setCheckable(false);
 
   Wire(ItemAutoSize,
-          [this] { ToggleItem(ItemAutoSize, &TExDBGrid::GridAutoSize, &TExDBGrid::SetGridAutoSize); });
+       [this] { ToggleItem(ItemAutoSize, &TExDBGrid::GridAutoSize, &TExDBGrid::SetGridAutoSize); });
   Wire(ItemAutoWidth, [this] {
     RunGuarded([this] { SetGridAutoWidth(FGridAutoWidth != awNone ? awNone : awUniform); });
     FMenuItems[ItemAutoWidth]->setChecked(FGridAutoWidth != awNone);
   });
   Wire(ItemDisplayBoolean,
-          [this] { ToggleItem(ItemDisplayBoolean, &TExDBGrid::DisplayBoolean, &TExDBGrid::SetDisplayBoolean); });
+       [this] { ToggleItem(ItemDisplayBoolean, &TExDBGrid::DisplayBoolean, &TExDBGrid::SetDisplayBoolean); });
   Wire(ItemShowTextEllipsis, [this] {
     ToggleItem(ItemShowTextEllipsis, &TExDBGrid::ShowTextEllipsis, &TExDBGrid::SetShowTextEllipsis);
   });
-  Wire(ItemCellHints,
-          [this] { ToggleItem(ItemCellHints, &TExDBGrid::CellHints, &TExDBGrid::SetCellHints); });
+  Wire(ItemDisplayImages,
+       [this] { ToggleItem(ItemDisplayImages, &TExDBGrid::DisplayImages, &TExDBGrid::SetDisplayImages); });
+  Wire(ItemDisplayMemo,
+       [this] { ToggleItem(ItemDisplayMemo, &TExDBGrid::DisplayMemo, &TExDBGrid::SetDisplayMemo); });
+  Wire(ItemDisplayDateTime, [this] {
+    ToggleItem(ItemDisplayDateTime, &TExDBGrid::DisplayDateTime, &TExDBGrid::SetDisplayDateTime);
+  });
+  Wire(ItemFullSizeMemo,
+       [this] { ToggleItem(ItemFullSizeMemo, &TExDBGrid::FullSizeMemo, &TExDBGrid::SetFullSizeMemo); });
+  Wire(ItemShowTitleEllipsis, [this] {
+    ToggleItem(ItemShowTitleEllipsis, &TExDBGrid::ShowTitleEllipsis, &TExDBGrid::SetShowTitleEllipsis);
+  });
+  Wire(ItemAllowRowSizing, [this] {
+    ToggleItem(ItemAllowRowSizing, &TExDBGrid::RowSizingAllowed, &TExDBGrid::SetRowSizingAllowed);
+  });
+  Wire(ItemMultiLineTitles, [this] {
+    ToggleItem(ItemMultiLineTitles, &TExDBGrid::MultiLineTitles, &TExDBGrid::SetMultiLineTitles);
+  });
+  Wire(ItemMemoEditor, [this] { ChooseMemoEditor(TMemoInplaceEditor::Memo); });
+  Wire(ItemRichEditEditor, [this] { ChooseMemoEditor(TMemoInplaceEditor::RichEdit); });
+  Wire(ItemCellHints, [this] { ToggleItem(ItemCellHints, &TExDBGrid::CellHints, &TExDBGrid::SetCellHints); });
   Wire(ItemUseRowColors,
-          [this] { ToggleItem(ItemUseRowColors, &TExDBGrid::UseRowColors, &TExDBGrid::SetUseRowColors); });
+       [this] { ToggleItem(ItemUseRowColors, &TExDBGrid::UseRowColors, &TExDBGrid::SetUseRowColors); });
   Wire(ItemExportGrid, [this] { RunGuarded([this] { ExportGrid(QString()); }); });
   Wire(ItemQueryByForm, [this] { Guarded(this, [this] { QueryByForm(*this); }); });
   Wire(ItemSortByForm, [this] { Guarded(this, [this] { SortByForm(*this); }); });
   Wire(ItemCustomize, [this] { Guarded(this, [this] { Customize(); }); });
-  Wire(ItemSearchMode, [this] { ToggleItem(ItemSearchMode, &TExDBGrid::SearchMode, &TExDBGrid::SetSearchMode); });
+  Wire(ItemSearchMode,
+       [this] { ToggleItem(ItemSearchMode, &TExDBGrid::SearchMode, &TExDBGrid::SetSearchMode); });
   // Layout items change fields and widths with the controls live, so the columns follow at once.
   Wire(ItemSaveLayout, [this] { Guarded(this, [this] { SaveLayout(); }); });
   Wire(ItemLoadLayout, [this] { Guarded(this, [this] { LoadLayout(); }); });
@@ -170,6 +214,12 @@ void TExDBGrid::ToggleItem(int index, bool (TExDBGrid::*getter)() const, void (T
   item->setChecked((this->*getter)());
 }
 
+void TExDBGrid::ChooseMemoEditor(TMemoInplaceEditor editor) {
+  RunGuarded([this, editor] { FMemoInplaceEditor = editor; });
+  FMenuItems[ItemMemoEditor]->setChecked(FMemoInplaceEditor == TMemoInplaceEditor::Memo);
+  FMenuItems[ItemRichEditEditor]->setChecked(FMemoInplaceEditor == TMemoInplaceEditor::RichEdit);
+}
+
 void TExDBGrid::SelectAllRows(bool select) {
   RunGuarded([this, select] {
     TDataSet *dataSet = DataLink()->DataSet();
@@ -189,6 +239,15 @@ void TExDBGrid::UpdateMenuChecks() {
   FMenuItems[ItemAutoWidth]->setChecked(FGridAutoWidth != awNone);
   FMenuItems[ItemDisplayBoolean]->setChecked(FDisplayBoolean);
   FMenuItems[ItemShowTextEllipsis]->setChecked(FShowTextEllipsis);
+  FMenuItems[ItemDisplayImages]->setChecked(FDisplayImages);
+  FMenuItems[ItemDisplayMemo]->setChecked(FDisplayMemo);
+  FMenuItems[ItemDisplayDateTime]->setChecked(FDisplayDateTime);
+  FMenuItems[ItemFullSizeMemo]->setChecked(FFullSizeMemo);
+  FMenuItems[ItemShowTitleEllipsis]->setChecked(FShowTitleEllipsis);
+  FMenuItems[ItemAllowRowSizing]->setChecked(FRowSizingAllowed);
+  FMenuItems[ItemMultiLineTitles]->setChecked(FMultiLineTitles);
+  FMenuItems[ItemMemoEditor]->setChecked(FMemoInplaceEditor == TMemoInplaceEditor::Memo);
+  FMenuItems[ItemRichEditEditor]->setChecked(FMemoInplaceEditor == TMemoInplaceEditor::RichEdit);
   FMenuItems[ItemCellHints]->setChecked(FCellHints);
   FMenuItems[ItemUseRowColors]->setChecked(FUseRowColors);
   FMenuItems[ItemSearchMode]->setChecked(FSearchMode);

@@ -2,7 +2,7 @@
 #include "ExDBGrid.h"
 
 #include "DataSetControls.h"
-#include "Field.h"
+#include "ExDBGridFieldKinds.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -11,11 +11,6 @@
 namespace {
 
 constexpr int IndicatorWidth = 11;
-
-bool IsMemoKind(const TField *field) {
-  const TFieldType type = field->DataType();
-  return type == ftMemo || type == ftFmtMemo || type == ftBytes;
-}
 
 // Keeps the hourglass up while widths are worked out.
 class TWaitCursor {
@@ -51,6 +46,8 @@ void TExDBGrid::SetGridAutoWidth(TAutoWidth value) {
   if (value == awNone)
     return;
   FGridAutoSize = false;
+  if (value != awWidestValue && value != awWidestValueTitle)
+    FFullSizeMemo = false;
   ApplyAutoWidth(value);
   if (!FGridAutoWidthOnResize)
     FGridAutoWidth = awNone;
@@ -66,6 +63,8 @@ void TExDBGrid::SetGridAutoWidthOnResize(bool value) {
 
 void TExDBGrid::Resize() {
   TDBGrid::Resize();
+  if (FFormControl)
+    ShowFormControl(FFormControl, Col(), Row());
   if (!FSizing && FGridAutoWidth != awNone && FGridAutoWidthOnResize)
     ApplyAutoWidth(FGridAutoWidth);
 }
@@ -74,9 +73,7 @@ void TExDBGrid::ApplyAutoWidth(TAutoWidth mode) {
   if (!CanSize() || FSizing)
     return;
   TWaitCursor wait;
-  FSizing = true;
-  BeginLayout();
-  try {
+  RunSizing([this, mode] {
     switch (mode) {
     case awDefault:
       for (int i = 0; i < Columns().Count(); ++i)
@@ -89,6 +86,14 @@ void TExDBGrid::ApplyAutoWidth(TAutoWidth mode) {
     case awWidestValueTitle: SizeToWidestValues(true); break;
     case awNone: break;
     }
+  });
+}
+
+void TExDBGrid::RunSizing(const std::function<void()> &sizing) {
+  FSizing = true;
+  BeginLayout();
+  try {
+    sizing();
   } catch (...) {
     EndLayout();
     FSizing = false;
@@ -127,13 +132,14 @@ void TExDBGrid::ShareAvailableWidth(bool proportional) {
   int left = available;
   for (int i = 0; i < count; ++i) {
     TColumn *column = visible[size_t(i)];
-    const int width = i == count - 1 ? left : int(std::lround(double(column->Width()) / widthSum * available));
+    const int width =
+        i == count - 1 ? left : int(std::lround(double(column->Width()) / widthSum * available));
     column->SetWidth(std::max(0, width));
     left -= width;
   }
 }
 
-void TExDBGrid::SizeToWidestValues(bool titleMinimum) {
+void TExDBGrid::SizeToWidestValues(bool titleMinimum, bool memoOnly) {
   TDataSet *dataSet = DataLink()->DataSet();
   TCanvas &canvas = Canvas();
   std::vector<int> widest(size_t(Columns().Count()), -1);
@@ -149,10 +155,10 @@ void TExDBGrid::SizeToWidestValues(bool titleMinimum) {
       for (int i = 0; i < Columns().Count(); ++i) {
         TColumn *column = Columns()[i];
         TField *field = column->Field();
-        if (!column->Visible() || !field || field->IsNull())
+        if (!column->Visible() || !field || field->IsNull() || (memoOnly && !IsMemoKind(field)))
           continue;
         canvas.Font = column->Font();
-        const QString text = IsMemoKind(field) ? field->AsString() : field->DisplayText();
+        const QString text = IsMemoKind(field) && FFullSizeMemo ? field->AsString() : field->DisplayText();
         widest[size_t(i)] = std::max(widest[size_t(i)], canvas.TextWidth(text));
       }
       if (dataSet->Bof())
@@ -162,9 +168,24 @@ void TExDBGrid::SizeToWidestValues(bool titleMinimum) {
   }
   for (int i = 0; i < Columns().Count(); ++i) {
     TColumn *column = Columns()[i];
-    if (!column->Visible())
+    if (!column->Visible() || (memoOnly && !(column->Field() && IsMemoKind(column->Field()))))
       continue;
     const int measured = widest[size_t(i)];
     column->SetWidth(measured < 0 ? column->DefaultWidth() : std::min(measured + 5, viewport()->width()));
   }
+}
+
+void TExDBGrid::SetFullSizeMemo(bool value) {
+  if (FFullSizeMemo == value)
+    return;
+  FFullSizeMemo = value;
+  if (value) {
+    FDisplayMemo = true;
+    if (FGridAutoWidth != awWidestValue && FGridAutoWidth != awWidestValueTitle)
+      FGridAutoWidth = awNone;
+  }
+  if (!CanSize() || FSizing)
+    return;
+  RunSizing([this] { SizeToWidestValues(false, true); });
+  InvalidateGrid();
 }

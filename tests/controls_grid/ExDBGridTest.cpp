@@ -202,6 +202,19 @@ TEST_F(ExDBGridKeysTest, CheckBoxCellsGetNoTextEditor) {
   EXPECT_TRUE(grid->InplaceEditor()->isVisible());
 }
 
+TEST_F(ExDBGridKeysTest, SpaceEnterAndF2FlipACheckBoxCell) {
+  grid->SetSelectedIndex(2);
+  for (int key : {Qt::Key_Space, Qt::Key_Return, Qt::Key_F2}) {
+    const bool before = Field("CHECK")->AsBoolean();
+    GridInput::Press(key, Qt::NoModifier, key == Qt::Key_Space ? QStringLiteral(" ") : QString());
+    EXPECT_NE(Field("CHECK")->AsBoolean(), before) << key;
+  }
+  grid->SetOptions(grid->Options() | dgRowSelect);
+  const bool before = Field("CHECK")->AsBoolean();
+  GridInput::Press(Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
+  EXPECT_EQ(Field("CHECK")->AsBoolean(), before) << "row selection leaves the value";
+}
+
 TEST_F(ExDBGridKeysTest, TextEditorTakesEditColor) {
   grid->SetEditColor(clYellow);
   grid->SetSelectedIndex(1);

@@ -1,0 +1,140 @@
+// Row heights and title painting of TExDBGrid: multi-line titles and rows, row sizing, ellipsis.
+#include "ExDBGrid.h"
+
+#include <QFontMetrics>
+
+namespace {
+
+constexpr int BaseLineHeight = 17;
+
+TTextFormat AlignmentFormat(TAlignment alignment) {
+  return alignment == taRightJustify ? tfRight : alignment == taCenter ? tfCenter : tfLeft;
+}
+
+} // namespace
+
+void TExDBGrid::SetDefaultRowHeight(int value) {
+  if (value == FStoredRowHeight)
+    return;
+  FStoredRowHeight = value;
+  if (value == 0) {
+    LayoutChanged();
+    return;
+  }
+  ++FRowHeightChanges;
+  BeginLayout();
+  try {
+    TCustomGrid::SetDefaultRowHeight(value);
+    UpdateTitleHeight();
+  } catch (...) {
+    EndLayout();
+    --FRowHeightChanges;
+    throw;
+  }
+  EndLayout();
+  --FRowHeightChanges;
+}
+
+void TExDBGrid::LayoutChanged() {
+  TDBGrid::LayoutChanged();
+  // The base sizes rows from the font; a height set on the grid wins over that.
+  if (FRowHeightChanges == 0 && FStoredRowHeight > 0 && DefaultRowHeight() != FStoredRowHeight) {
+    ++FRowHeightChanges;
+    TCustomGrid::SetDefaultRowHeight(FStoredRowHeight);
+    UpdateRowCount();
+    --FRowHeightChanges;
+  }
+  UpdateTitleHeight();
+  if (FMultiLineRows && FRowHeightChanges == 0)
+    SetDefaultRowHeight(BaseLineHeight * FLinesPerRow);
+}
+
+void TExDBGrid::UpdateTitleHeight() {
+  if (!(Options() & dgTitles) || RowCount() == 0)
+    return;
+  if (!FMultiLineTitles) {
+    SetRowHeights(0, BaseLineHeight);
+    return;
+  }
+  int tallest = 0;
+  for (int i = 0; i < Columns().Count(); ++i) {
+    TColumn *column = Columns()[i];
+    if (!column->Visible())
+      continue;
+    const QFontMetrics metrics(column->Title().Font().ToQFont());
+    const QRect bound(0, 0, std::max(1, column->Width() - 1), 10000);
+    tallest =
+        std::max(tallest, metrics.boundingRect(bound, Qt::TextWordWrap, column->Title().Caption()).height());
+  }
+  const int height = tallest + ((Options() & dgRowLines) ? 3 : 2);
+  SetRowHeights(0, std::max(BaseLineHeight, height));
+}
+
+void TExDBGrid::SetMultiLineTitles(bool value) {
+  if (FMultiLineTitles == value)
+    return;
+  FMultiLineTitles = value;
+  LayoutChanged();
+}
+
+void TExDBGrid::SetShowTitleEllipsis(bool value) { Change(FShowTitleEllipsis, value); }
+
+void TExDBGrid::SetMultiLineRows(bool value) {
+  if (FMultiLineRows == value)
+    return;
+  FMultiLineRows = value;
+  if (value)
+    SetRowSizingAllowed(false);
+  LayoutChanged();
+}
+
+void TExDBGrid::SetLinesPerRow(int value) {
+  if (FLinesPerRow == value || value < 1)
+    return;
+  FLinesPerRow = value;
+  LayoutChanged();
+}
+
+void TExDBGrid::SetRowSizingAllowed(bool value) {
+  if (FRowSizingAllowed == value)
+    return;
+  FRowSizingAllowed = value;
+  const TGridOptions common =
+      goDrawFocusSelected | goColSizing | goRowMoving | goColMoving | goTabs | goThumbTracking;
+  if (value) {
+    FMultiLineRows = false;
+    TCustomGrid::SetOptions(TCustomGrid::Options() | common | goRowSizing);
+  } else {
+    TCustomGrid::SetOptions((TCustomGrid::Options() | common) & ~TGridOptions(goRowSizing));
+  }
+}
+
+void TExDBGrid::RowHeightsChanged() {
+  TDBGrid::RowHeightsChanged();
+  if (!FRowSizingAllowed || FRowHeightChanges > 0)
+    return;
+  // A row the user dragged to another height sets the height of every row.
+  for (int row = TitleOffset(); row < RowCount(); ++row)
+    if (RowHeights(row) != DefaultRowHeight()) {
+      SetDefaultRowHeight(RowHeights(row));
+      return;
+    }
+}
+
+void TExDBGrid::DrawTitleText(const QRect &ARect, TColumn *column) {
+  TCanvas &canvas = Canvas();
+  canvas.Font = column->Title().Font();
+  canvas.Brush.Color = column->Title().Color();
+  canvas.Brush.Style = bsSolid;
+  canvas.FillRect(ARect);
+  TTextFormat format = AlignmentFormat(column->Title().Alignment());
+  if (FShowTitleEllipsis)
+    format |= tfSingleLine | tfEndEllipsis;
+  else if (FMultiLineTitles)
+    format |= tfWordBreak;
+  else
+    format |= tfSingleLine;
+  canvas.Brush.Style = bsClear;
+  canvas.TextRect(ARect.adjusted(2, 2, -2, 0), column->Title().Caption(), format);
+  canvas.Brush.Style = bsSolid;
+}
