@@ -25,10 +25,15 @@ QLineEdit *TLabelledRows::AddEdit(const QString &label, const QString &name, QLi
 
 void TLabelledRows::AddRow(const QString &label, QWidget *field) { FRows->addRow(label, field); }
 
-TButton *TLabelledRows::AddButton(const QString &caption, const QString &name, int modalResult) {
-  auto *button = new TButton(FForm, caption);
+TButton *AddDialogButton(QWidget *form, QBoxLayout *row, const QString &caption, const QString &name,
+                         int modalResult) {
+  auto *button = new TButton(form, caption);
   button->setObjectName(name);
   button->SetModalResult(modalResult);
-  FButtons->addWidget(button);
+  row->addWidget(button);
   return button;
+}
+
+TButton *TLabelledRows::AddButton(const QString &caption, const QString &name, int modalResult) {
+  return AddDialogButton(FForm, FButtons, caption, name, modalResult);
 }

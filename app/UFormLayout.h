@@ -3,10 +3,15 @@
 #include <QLineEdit>
 #include <QString>
 
+class QBoxLayout;
 class QFormLayout;
 class QHBoxLayout;
 class QWidget;
 class TButton;
+
+// A dialog button of the form, added to the row; modal result 0 leaves closing to a handler.
+TButton *AddDialogButton(QWidget *form, QBoxLayout *row, const QString &caption, const QString &name,
+                         int modalResult);
 
 // Lays out a small dialog: labelled rows, then a row of buttons at the bottom right.
 class TLabelledRows {

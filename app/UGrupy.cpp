@@ -9,6 +9,7 @@
 #include "IBTransaction.h"
 #include "Dialogs.h"
 #include "StdCtrls.h"
+#include "UFormLayout.h"
 
 #include <QHBoxLayout>
 #include <QVBoxLayout>
@@ -50,15 +51,9 @@ TGrupyForm::TGrupyForm(QWidget *owner, TIBDatabase *database) : TForm(owner) {
   DBNavigator1->SetVisibleButtons({nbFirst, nbPrior, nbNext, nbLast, nbRefresh});
   buttons->addWidget(DBNavigator1);
   buttons->addStretch();
-  BitBtn1 = new TButton(this, QStringLiteral("OK"));
-  BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-  BitBtn1->SetModalResult(mrOk);
+  BitBtn1 = AddDialogButton(this, buttons, QStringLiteral("OK"), QStringLiteral("BitBtn1"), mrOk);
   BitBtn1->SetDefault(true);
-  BitBtn2 = new TButton(this, QStringLiteral("Anuluj"));
-  BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
-  BitBtn2->SetModalResult(mrCancel);
-  buttons->addWidget(BitBtn1);
-  buttons->addWidget(BitBtn2);
+  BitBtn2 = AddDialogButton(this, buttons, QStringLiteral("Anuluj"), QStringLiteral("BitBtn2"), mrCancel);
   outer->addLayout(buttons);
   resize(260, 320);
   FormCreate();

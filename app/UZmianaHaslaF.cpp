@@ -4,6 +4,7 @@
 #include "Dialogs.h"
 #include "Exceptions.h"
 #include "StdCtrls.h"
+#include "UFormLayout.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -45,14 +46,9 @@ TZmianaHaslaF::TZmianaHaslaF(QWidget *owner) : TForm(owner) {
 
   auto *buttons = new QHBoxLayout;
   buttons->addStretch();
-  BitBtn1 = new TButton(this, QString::fromUtf8("Zatwierdź"));
-  BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
+  BitBtn1 = AddDialogButton(this, buttons, QString::fromUtf8("Zatwierdź"), QStringLiteral("BitBtn1"), mrNone);
   BitBtn1->SetDefault(true);
-  BitBtn2 = new TButton(this, QStringLiteral("Anuluj"));
-  BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
-  BitBtn2->SetModalResult(mrCancel);
-  buttons->addWidget(BitBtn1);
-  buttons->addWidget(BitBtn2);
+  BitBtn2 = AddDialogButton(this, buttons, QStringLiteral("Anuluj"), QStringLiteral("BitBtn2"), mrCancel);
   outer->addLayout(buttons);
   connect(BitBtn1, &QPushButton::clicked, this, [this] { Guarded(this, [this] { BitBtn1Click(); }); });
 }

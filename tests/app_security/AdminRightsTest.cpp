@@ -10,10 +10,8 @@ namespace {
 class AdminRightsTest : public SecurityTest {
 protected:
   void SetUp() override {
-    SecurityTest::SetUp();
-    if (IsSkipped())
+    if (!SetUpWithDatabase())
       return;
-    CreateDatabase();
     DM->Database->Close();
   }
 };

@@ -19,10 +19,8 @@ TEST(PasswordCountsTest, CountsAsciiClassesAndTreatsTheRestAsSpecial) {
 class PolicyTest : public SecurityTest {
 protected:
   void SetUp() override {
-    SecurityTest::SetUp();
-    if (IsSkipped())
+    if (!SetUpWithDatabase())
       return;
-    CreateDatabase();
     ASSERT_TRUE(ConnectAsSysdba());
   }
 

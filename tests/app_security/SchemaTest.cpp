@@ -98,10 +98,8 @@ TEST_F(SecurityTest, DatabaseAtVersionFourRunsNoScript) {
 class SchemaBehaviourTest : public SecurityTest {
 protected:
   void SetUp() override {
-    SecurityTest::SetUp();
-    if (IsSkipped())
+    if (!SetUpWithDatabase())
       return;
-    CreateDatabase();
     ASSERT_TRUE(ConnectAsSysdba());
     DM->Database->Close();
   }

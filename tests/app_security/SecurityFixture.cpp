@@ -20,6 +20,14 @@ void SecurityTest::TearDown() {
   Db.reset();
 }
 
+bool SecurityTest::SetUpWithDatabase() {
+  SecurityTest::SetUp();
+  if (IsSkipped())
+    return false;
+  CreateDatabase();
+  return true;
+}
+
 void SecurityTest::CreateDatabase() { DM->CreateSecurityDatabase(Server, TestServer::SysdbaPassword()); }
 
 bool SecurityTest::Connect(const QString &user, const QString &password) { return DM->Connect(Server, user, password); }

@@ -16,6 +16,8 @@ protected:
 
   // Creates the database with the version 1 script; the module stays connected as SYSDBA.
   void CreateDatabase();
+  // For fixtures that start from a created database: SetUp, then CreateDatabase; false when skipped.
+  bool SetUpWithDatabase();
   // Connects the module as the program does (admin check, upgrade, datasets opened).
   bool Connect(const QString &user, const QString &password);
   bool ConnectAsSysdba();
