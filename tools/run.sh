@@ -11,8 +11,8 @@ cmake --build "$build" -j "$(nproc)" --target meridox_sec upgrade
 
 server_dir="$root/run/fbserver"
 mkdir -p "$server_dir"
-"$root/tools/fbserver" start "$server_dir"
 trap '"$root/tools/fbserver" stop "$server_dir" >/dev/null 2>&1 || true' EXIT
+"$root/tools/fbserver" start "$server_dir" >/dev/null
 # shellcheck disable=SC1091
 source "$server_dir/server.env"
 

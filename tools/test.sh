@@ -1,12 +1,27 @@
 #!/usr/bin/env bash
 # The one test command: installs what is missing, builds, starts a private Firebird server, runs every
 # test against it and stops it again. Exits with the tests' status.
+#
+#   tools/test.sh              the ordinary build in build/
+#   tools/test.sh --sanitize   everything built with AddressSanitizer and UndefinedBehaviorSanitizer in
+#                              build-sanitize/; any report fails the test that caused it
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${MERIDOX_BUILD_DIR:-$root/build}
+config=()
+if [ "${1:-}" = "--sanitize" ]; then
+  build=${MERIDOX_BUILD_DIR:-$root/build-sanitize}
+  config=(-DMERIDOX_SANITIZE=ON)
+  # Leaks are reported by the processes' exit, not by a failing test; the other checks stop the test.
+  export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0:abort_on_error=1:strict_string_checks=1}
+  export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+elif [ $# -gt 0 ]; then
+  echo "usage: $0 [--sanitize]" >&2
+  exit 2
+fi
 
 "$root/tools/deps.sh"
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${config[@]}"
 cmake --build "$build" -j "$(nproc)"
 
 server_dir=$(mktemp -d "${TMPDIR:-/tmp}/meridox-test-server.XXXXXX")
@@ -15,11 +30,13 @@ stop_server() {
   rm -rf "$server_dir"
 }
 trap stop_server EXIT
-"$root/tools/fbserver" start "$server_dir"
+# The throw-away password stays out of the log; the tests read it from server.env.
+"$root/tools/fbserver" start "$server_dir" >/dev/null
 set -a
 # shellcheck disable=SC1091
 source "$server_dir/server.env"
 set +a
+echo "test server: $MERIDOX_TEST_SERVER"
 
 cd "$build"
 ctest --output-on-failure -j "$(nproc)" --timeout 900

@@ -24,16 +24,21 @@ bool IsBlank(const QByteArray &line) {
 
 } // namespace
 
-bool ReadDescriptorLines(const QString &fileName, QList<QByteArray> &lines) {
-  QFile file(fileName);
-  if (!file.open(QIODevice::ReadOnly))
-    return false;
-  lines.clear();
-  for (QByteArray line : file.readAll().split('\n')) {
+QList<QByteArray> SplitDescriptorLines(const QByteArray &content) {
+  QList<QByteArray> lines;
+  for (QByteArray line : content.split('\n')) {
     if (line.endsWith('\r'))
       line.chop(1);
     lines.append(line);
   }
+  return lines;
+}
+
+bool ReadDescriptorLines(const QString &fileName, QList<QByteArray> &lines) {
+  QFile file(fileName);
+  if (!file.open(QIODevice::ReadOnly))
+    return false;
+  lines = SplitDescriptorLines(file.readAll());
   return true;
 }
 

@@ -18,7 +18,10 @@ struct TDescriptorResult {
   QString Address;
 };
 
-// Reads the descriptor's lines (CR LF or LF ended); false when the file cannot be opened.
+// The descriptor's lines, CR LF or LF ended.
+QList<QByteArray> SplitDescriptorLines(const QByteArray &content);
+
+// Reads the descriptor's lines; false when the file cannot be opened.
 bool ReadDescriptorLines(const QString &fileName, QList<QByteArray> &lines);
 
 // Looks for the line "P major.minor address" of the installed major. A minor that is not above the
