@@ -12,8 +12,8 @@ config=()
 if [ "${1:-}" = "--sanitize" ]; then
   build=${MERIDOX_BUILD_DIR:-$root/build-sanitize}
   config=(-DMERIDOX_SANITIZE=ON)
-  # Leaks are reported by the processes' exit, not by a failing test; the other checks stop the test.
-  export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0:abort_on_error=1:strict_string_checks=1}
+  export ASAN_OPTIONS=${ASAN_OPTIONS:-abort_on_error=1:strict_string_checks=1}
+  export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$root/tools/lsan.supp}
   export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 elif [ $# -gt 0 ]; then
   echo "usage: $0 [--sanitize]" >&2
