@@ -1,6 +1,6 @@
 #include "UColEdFrame.h"
 
-#include "Actions.h"
+#include "ActionTools.h"
 #include "Application.h"
 #include "Dialogs.h"
 #include "StringList.h"
@@ -13,21 +13,13 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextEdit>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 TColEdFrame::TColEdFrame(QWidget *owner) : QWidget(owner) {
-  SaveA = new TAction(this, QStringLiteral("SaveA"), QStringLiteral("Zapisz"));
-  SaveA->OnExecute = [this](QObject *) { SaveAExecute(); };
-  PrintA = new TAction(this, QStringLiteral("PrintA"), QStringLiteral("Drukuj"));
-  PrintA->OnExecute = [this](QObject *) { PrintAExecute(); };
+  SaveA = NewAction(this, "SaveA", "Zapisz", &TColEdFrame::SaveAExecute);
+  PrintA = NewAction(this, "PrintA", "Drukuj", &TColEdFrame::PrintAExecute);
   auto *tools = new QHBoxLayout;
-  for (TAction *a : {SaveA, PrintA}) {
-    auto *button = new QToolButton(this);
-    button->setDefaultAction(a);
-    button->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    tools->addWidget(button);
-  }
+  AddActionButtons(tools, this, {SaveA, PrintA});
   tools->addStretch();
   RichEdit = new QTextEdit(this);
   RichEdit->setObjectName(QStringLiteral("RichEdit"));
@@ -40,7 +32,8 @@ TColEdFrame::TColEdFrame(QWidget *owner) : QWidget(owner) {
   layout->addWidget(RichEdit, 1);
 }
 
-void TColEdFrame::SetReport(const QString &header, const QStringList &rows, const std::vector<int> &tabStops) {
+void TColEdFrame::SetReport(const QString &header, const QStringList &rows,
+                            const std::vector<int> &tabStops) {
   FTabStops = tabStops;
   QTextDocument *document = RichEdit->document();
   document->setDefaultFont(QFont(QStringLiteral("Courier")));
@@ -92,8 +85,9 @@ QByteArray TColEdFrame::RichText() const {
     rtf += "\\tx" + QByteArray::number(stop * 15); // pixels of 96 dpi in twips
   rtf += "\\f0\\fs20\r\n";
   for (QTextBlock block = RichEdit->document()->begin(); block.isValid(); block = block.next()) {
-    const bool bold = block.charFormat().fontWeight() >= QFont::Bold ||
-                      (block.begin() != block.end() && block.begin().fragment().charFormat().fontWeight() >= QFont::Bold);
+    const bool bold =
+        block.charFormat().fontWeight() >= QFont::Bold ||
+        (block.begin() != block.end() && block.begin().fragment().charFormat().fontWeight() >= QFont::Bold);
     rtf += (bold ? "\\b " : "") + RtfText(block.text()) + (bold ? "\\b0" : "") + "\\par\r\n";
   }
   return rtf + "}\r\n";
@@ -108,7 +102,8 @@ void TColEdFrame::SaveAExecute() {
   request.FilterIndex = 2;
   if (!DialogSeam().FileDialog(request))
     return;
-  const bool plainText = request.FilterIndex == 1 || request.FileName.endsWith(QStringLiteral(".txt"), Qt::CaseInsensitive);
+  const bool plainText =
+      request.FilterIndex == 1 || request.FileName.endsWith(QStringLiteral(".txt"), Qt::CaseInsensitive);
   if (plainText)
     TextFile::WriteLines(request.FileName, Lines());
   else

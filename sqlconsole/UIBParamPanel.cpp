@@ -1,5 +1,8 @@
 #include "UIBParamPanel.h"
 
+#include "DateTimeUtils.h"
+#include "Exceptions.h"
+#include "FormatSettings.h"
 #include "IBSQL.h"
 #include "IBTransaction.h"
 #include "IBXSQLDA.h"
@@ -8,9 +11,11 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateTimeEdit>
 #include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRegularExpression>
 #include <algorithm>
 #include <ibase.h>
 
@@ -38,12 +43,6 @@ QString ConvertQuotes(const QString &rest) {
   return out;
 }
 
-QString QuotedForCommaText(const QString &text) {
-  QString doubled = text;
-  doubled.replace(u'"', QStringLiteral("\"\""));
-  return u'"' + doubled + u'"';
-}
-
 // The first column of every row, each quoted, joined by ",".
 QString ListQueryResult(const QString &sql, TIBTransaction *transaction) {
   if (!transaction)
@@ -56,7 +55,7 @@ QString ListQueryResult(const QString &sql, TIBTransaction *transaction) {
   query.ExecQuery();
   QStringList items;
   for (; !query.Eof(); query.Next())
-    items.append(QuotedForCommaText(query.Fields(0).AsString()));
+    items.append(AnsiQuotedStr(query.Fields(0).AsString(), u'"'));
   query.Close();
   return items.join(u',');
 }
@@ -68,6 +67,29 @@ void ReplaceSelectValue(TStringList &lines, const QString &key, TIBTransaction *
 }
 
 int BaseType(const TIBXSQLVAR *param) { return param->SQLType() & ~1; }
+
+// BIGINT and scaled numbers are carried as the exact text typed: through a double they lose digits.
+bool IsExactNumber(const TIBXSQLVAR *param) { return BaseType(param) == SQL_INT64 || param->SQLScale() < 0; }
+
+qint64 PowerOfTen(int exponent) {
+  qint64 power = 1;
+  while (exponent-- > 0)
+    power *= 10;
+  return power;
+}
+
+// The decimal text of an exact number as typed ("-12,50" or "-12.50"), with "." as its point.
+QString ExactNumberText(const QString &typed, const TIBXSQLVAR *param) {
+  static const QRegularExpression number(QStringLiteral("^[+-]?(\\d+(\\.\\d*)?|\\.\\d+)$"));
+  QString text = typed.trimmed();
+  text.replace(FormatSettings().DecimalSeparator, u'.');
+  if (text.isEmpty())
+    return QStringLiteral("0");
+  if (!number.match(text).hasMatch() || (param->SQLScale() == 0 && text.contains(u'.')))
+    throw EConvertError(
+        QString::fromUtf8("„%1” nie jest poprawną wartością parametru %2").arg(typed, param->Name()));
+  return text;
+}
 
 } // namespace
 
@@ -102,6 +124,7 @@ void TIBParamPanel::SetParam(TIBXSQLVAR *param) {
     UpdateCaption();
     ReadNull();
     delete FEditor;
+    FEditor = nullptr;
     FEditor = CreateEditor();
     FEditor->setParent(this);
     FEditor->installEventFilter(this);
@@ -121,7 +144,8 @@ void TIBParamPanel::UpdateCaption() {
     FLabel->clear();
     return;
   }
-  ParseParamDescription(FDescription.isEmpty() ? FParam->Name() : FDescription, FCaption, FLines, FTransaction);
+  ParseParamDescription(FDescription.isEmpty() ? FParam->Name() : FDescription, FCaption, FLines,
+                        FTransaction);
   FLabel->setText(FCaption);
 }
 
@@ -179,6 +203,15 @@ QComboBox *TIBParamPanel::ChoiceEditor() {
   if (values.isEmpty())
     return nullptr;
   FValues.SetCommaText(values);
+  // A shown text without a stored value would run the statement with NULL.
+  TStringList display;
+  display.SetCommaText(FLines.Values(QStringLiteral("DISPLAY")));
+  if (display.Count() > FValues.Count())
+    throw Exception(
+        QString::fromUtf8("Parametr „%1”: lista DISPLAY ma więcej pozycji (%2) niż lista VALUES (%3).")
+            .arg(FCaption.isEmpty() ? FParam->Name() : FCaption)
+            .arg(display.Count())
+            .arg(FValues.Count()));
   return new QComboBox;
 }
 
@@ -250,84 +283,149 @@ void TIBNumericParamPanel::SetupEditor() {
   if (!spin)
     return;
   spin->SetButtonKind(bkStandard);
-  const auto bounds = [spin](double min, double max, TValueType type) {
-    spin->SetMinValue(min);
-    spin->SetMaxValue(max);
-    spin->SetValueType(type);
+  const int scale = -Param()->SQLScale();
+  // Scaled numbers (NUMERIC, DECIMAL) are stored as whole numbers but entered with their decimals;
+  // the limits of the stored number apply.
+  const auto bounds = [spin, scale](double min, double max, TValueType type) {
+    const double factor = double(PowerOfTen(scale));
+    spin->SetMinValue(min / factor);
+    spin->SetMaxValue(max / factor);
+    spin->SetValueType(scale > 0 ? vtFloat : type);
+    if (scale > 0)
+      spin->SetDecimal(scale);
   };
-  // Scaled numbers (NUMERIC, DECIMAL) are stored as integers but entered with their decimals.
-  const TValueType wholeOrScaled = Param()->SQLScale() < 0 ? vtFloat : vtInteger;
   switch (BaseType(Param())) {
-  case SQL_LONG:
-    bounds(-2147483648.0, 2147483647.0, wholeOrScaled);
-    break;
-  case SQL_SHORT:
-    bounds(-32768, 32767, wholeOrScaled);
-    break;
-  case SQL_INT64:
-    bounds(0, 0, wholeOrScaled);
-    break;
+  case SQL_LONG: bounds(-2147483648.0, 2147483647.0, vtInteger); break;
+  case SQL_SHORT: bounds(-32768, 32767, vtInteger); break;
+  case SQL_INT64: bounds(0, 0, vtInteger); break;
   case SQL_DOUBLE:
-  case SQL_FLOAT:
-    bounds(0, 0, vtFloat);
-    break;
-  default:
-    break;
+  case SQL_FLOAT: bounds(0, 0, vtFloat); break;
+  default: break;
   }
 }
 
 void TIBNumericParamPanel::LoadValue() {
-  if (auto *spin = qobject_cast<TMxSpinEdit *>(Editor()))
-    spin->SetValue(Param()->AsDouble());
-  else
+  auto *spin = qobject_cast<TMxSpinEdit *>(Editor());
+  if (!spin)
     LoadChoice();
+  else if (IsExactNumber(Param()) && !Param()->IsNull())
+    spin->SetText(Param()->AsString().replace(u'.', FormatSettings().DecimalSeparator));
+  else
+    spin->SetValue(Param()->AsDouble());
 }
 
 void TIBNumericParamPanel::WriteValue() {
-  if (!WriteChoice())
-    Param()->SetAsDouble(static_cast<TMxSpinEdit *>(Editor())->Value());
+  if (!WriteChoice()) {
+    auto *spin = static_cast<TMxSpinEdit *>(Editor());
+    if (!IsExactNumber(Param()))
+      Param()->SetAsDouble(spin->CheckValue(spin->Value()));
+    else if (Param()->SQLScale() < 0)
+      Param()->SetAsString(ExactNumberText(spin->Text(), Param()));
+    else {
+      bool ok = false;
+      const qint64 value = ExactNumberText(spin->Text(), Param()).toLongLong(&ok);
+      if (!ok)
+        throw EConvertError(QString::fromUtf8("„%1” nie mieści się w zakresie parametru %2")
+                                .arg(spin->Text(), Param()->Name()));
+      Param()->SetAsInt64(value);
+    }
+  }
   TIBParamPanel::WriteValue();
 }
 
-QWidget *TIBDateTimeParamPanel::CreateEditor() { return new TDateEdit; }
+QWidget *TIBDateTimeParamPanel::CreateEditor() {
+  switch (BaseType(Param())) {
+  case SQL_TYPE_TIME: return new QTimeEdit;
+  case SQL_TIMESTAMP: return new QDateTimeEdit;
+  default: return new TDateEdit;
+  }
+}
 
 void TIBDateTimeParamPanel::SetupEditor() {
   TIBParamPanel::SetupEditor();
-  auto *edit = static_cast<TDateEdit *>(Editor());
-  edit->SetDialogTitle(QString::fromUtf8("Wybierz datę"));
-  edit->SetGlyphKind(gkDropDown);
+  if (auto *edit = qobject_cast<TDateEdit *>(Editor())) {
+    edit->SetDialogTitle(QString::fromUtf8("Wybierz datę"));
+    edit->SetGlyphKind(gkDropDown);
+  } else if (auto *stamp = qobject_cast<QDateTimeEdit *>(Editor())) {
+    const bool timeOnly = BaseType(Param()) == SQL_TYPE_TIME;
+    stamp->setDisplayFormat(timeOnly ? QStringLiteral("HH:mm:ss") : QStringLiteral("dd.MM.yyyy HH:mm:ss"));
+    stamp->setCalendarPopup(!timeOnly);
+    if (!timeOnly)
+      stamp->setDateTime(QDateTime(DateTimeToQDate(Date()), QTime(0, 0)));
+  }
+}
+
+void TIBDateTimeParamPanel::LoadValue() {
+  // The date edit starts empty; a time or a moment has no empty state and starts from the value.
+  auto *stamp = qobject_cast<QDateTimeEdit *>(Editor());
+  if (!stamp || Param()->IsNull())
+    return;
+  const QVariant value = Param()->Value();
+  if (BaseType(Param()) == SQL_TYPE_TIME)
+    stamp->setTime(value.toTime());
+  else if (value.toDateTime().isValid())
+    stamp->setDateTime(value.toDateTime());
 }
 
 void TIBDateTimeParamPanel::WriteValue() {
-  // An empty date edit is no date: NULL, not the null date's 1899-12-30.
-  const TDateTime date = static_cast<TDateEdit *>(Editor())->Date();
-  if (date == 0)
-    Param()->SetIsNull(true);
-  else
-    Param()->SetAsDateTime(date);
+  if (auto *edit = qobject_cast<TDateEdit *>(Editor())) {
+    // An empty date edit is no date: NULL, not the null date's 1899-12-30.
+    const TDateTime date = edit->Date();
+    if (date == 0)
+      Param()->SetIsNull(true);
+    else
+      Param()->SetAsDateTime(date);
+  } else if (auto *stamp = qobject_cast<QDateTimeEdit *>(Editor())) {
+    if (BaseType(Param()) == SQL_TYPE_TIME)
+      Param()->SetValue(stamp->time());
+    else
+      Param()->SetValue(stamp->dateTime());
+  }
+  TIBParamPanel::WriteValue();
+}
+
+QWidget *TIBBooleanParamPanel::CreateEditor() { return new QCheckBox(QStringLiteral("Tak")); }
+
+void TIBBooleanParamPanel::LoadValue() {
+  static_cast<QCheckBox *>(Editor())->setChecked(!Param()->IsNull() && Param()->AsBoolean());
+}
+
+void TIBBooleanParamPanel::WriteValue() {
+  Param()->SetAsBoolean(static_cast<QCheckBox *>(Editor())->isChecked());
   TIBParamPanel::WriteValue();
 }
 
 TIBParamPanel *CreateParamPanel(int sqlType, QWidget *owner) {
-  enum TKind { pkString, pkNumeric, pkDate };
+  enum TKind { pkString, pkNumeric, pkDate, pkBoolean };
   static const struct {
     int Code;
     TKind Kind;
-  } classes[] = {{SQL_VARYING, pkString}, {SQL_TEXT, pkString},     {SQL_DOUBLE, pkNumeric},  {SQL_FLOAT, pkNumeric},
-                 {SQL_LONG, pkNumeric},   {SQL_SHORT, pkNumeric},   {SQL_TIMESTAMP, pkDate},  {SQL_BLOB, pkString},
-                 {SQL_D_FLOAT, pkNumeric}, {SQL_ARRAY, pkString},   {SQL_QUAD, pkString},     {SQL_TYPE_TIME, pkDate},
-                 {SQL_TYPE_DATE, pkDate}, {SQL_INT64, pkNumeric},   {590, pkNumeric}};
+  } classes[] = {{SQL_VARYING, pkString},
+                 {SQL_TEXT, pkString},
+                 {SQL_DOUBLE, pkNumeric},
+                 {SQL_FLOAT, pkNumeric},
+                 {SQL_LONG, pkNumeric},
+                 {SQL_SHORT, pkNumeric},
+                 {SQL_TIMESTAMP, pkDate},
+                 {SQL_BLOB, pkString},
+                 {SQL_D_FLOAT, pkNumeric},
+                 {SQL_ARRAY, pkString},
+                 {SQL_QUAD, pkString},
+                 {SQL_TYPE_TIME, pkDate},
+                 {SQL_TYPE_DATE, pkDate},
+                 {SQL_INT64, pkNumeric},
+                 {590, pkNumeric},
+                 // The Firebird 3 client's BOOLEAN.
+                 {SQL_BOOLEAN, pkBoolean}};
   const int code = sqlType & ~1;
   for (const auto &entry : classes) {
     if (entry.Code != code)
       continue;
     switch (entry.Kind) {
-    case pkString:
-      return new TIBStringParamPanel(owner);
-    case pkNumeric:
-      return new TIBNumericParamPanel(owner);
-    case pkDate:
-      return new TIBDateTimeParamPanel(owner);
+    case pkString: return new TIBStringParamPanel(owner);
+    case pkNumeric: return new TIBNumericParamPanel(owner);
+    case pkDate: return new TIBDateTimeParamPanel(owner);
+    case pkBoolean: return new TIBBooleanParamPanel(owner);
     }
   }
   return nullptr;

@@ -93,6 +93,7 @@ protected:
   void LoadValue() override;
 };
 
+// A date edit for DATE, a time edit for TIME, a date and time edit for TIMESTAMP.
 class TIBDateTimeParamPanel : public TIBParamPanel {
   Q_OBJECT
 public:
@@ -102,6 +103,19 @@ public:
 protected:
   QWidget *CreateEditor() override;
   void SetupEditor() override;
+  void LoadValue() override;
+};
+
+// A check box for true and false; "Wartość pusta" is its NULL.
+class TIBBooleanParamPanel : public TIBParamPanel {
+  Q_OBJECT
+public:
+  using TIBParamPanel::TIBParamPanel;
+  void WriteValue() override;
+
+protected:
+  QWidget *CreateEditor() override;
+  void LoadValue() override;
 };
 
 // The panel for a parameter's SQL type (nullable bit ignored); nullptr when there is none.

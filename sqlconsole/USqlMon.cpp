@@ -1,6 +1,6 @@
 #include "USqlMon.h"
 
-#include "Actions.h"
+#include "ActionTools.h"
 #include "Application.h"
 #include "DBCtrls.h"
 #include "DBGrids.h"
@@ -10,6 +10,7 @@
 #include "IBQuery.h"
 #include "IBScript.h"
 #include "IBTransaction.h"
+#include "MemoText.h"
 #include "MxCtrls.h"
 #include "PosForm.h"
 #include "USqlmlF.h"
@@ -23,11 +24,10 @@
 #include <QPushButton>
 #include <QSplitter>
 #include <QTabWidget>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 TSQLMonitorForm::TSQLMonitorForm(TIBDatabase *database, bool managerRights)
-    : TForm(nullptr), FManagerRights(managerRights), FDatabase(database) {
+    : TForm(nullptr), FGuard(managerRights), FDatabase(database) {
   setObjectName(QStringLiteral("SQLMonitorForm"));
   setAttribute(Qt::WA_DeleteOnClose);
   SetPosition(poDesktopCenter);
@@ -108,56 +108,48 @@ void TSQLMonitorForm::CreateComponents() {
 }
 
 void TSQLMonitorForm::CreateActions() {
-  const auto action = [this](const char *name, const char *caption, void (TSQLMonitorForm::*handler)()) {
-    auto *a = new TAction(this, QString::fromLatin1(name), QString::fromUtf8(caption));
-    if (handler)
-      a->OnExecute = [this, handler](QObject *) { (this->*handler)(); };
-    return a;
-  };
-  ExecuteSQLAction = action("ExecuteSQLAction", "Wykonaj", &TSQLMonitorForm::ExecuteSQLActionExecute);
-  ExecuteSQLScriptA = action("ExecuteSQLScriptA", "Wykonaj skrypt", &TSQLMonitorForm::ExecuteSQLScriptAExecute);
+  using F = TSQLMonitorForm;
+  ExecuteSQLAction = NewAction(this, "ExecuteSQLAction", "Wykonaj", &F::ExecuteSQLActionExecute);
+  ExecuteSQLScriptA = NewAction(this, "ExecuteSQLScriptA", "Wykonaj skrypt", &F::ExecuteSQLScriptAExecute);
   ExecuteSQLScriptA->SetHint(QStringLiteral("Wykonuje skrypt SQL"));
-  FileOpenAction = action("FileOpenAction", "Otwórz z pliku", &TSQLMonitorForm::FileOpenActionExecute);
-  FileSaveAction = action("FileSaveAction", "Zapisz do pliku", &TSQLMonitorForm::FileSaveActionExecute);
-  ClearEditorAction = action("ClearEditorAction", "Wyczyść", &TSQLMonitorForm::ClearEditorActionExecute);
-  PoprzedniePytA = action("PoprzedniePytA", "Poprzednie", &TSQLMonitorForm::PoprzedniePytAExecute);
-  NastepnePytA = action("NastepnePytA", "Następne", &TSQLMonitorForm::NastepnePytAExecute);
-  GetSQLAction = action("GetSQLAction", "Pobierz pytanie", &TSQLMonitorForm::GetSQLActionExecute);
-  DodajA = action("DodajA", "Dodaj pytanie", &TSQLMonitorForm::DodajAExecute);
-  ExportTableAction = action("ExportTableAction", "Exportuj tabelę", &TSQLMonitorForm::TabFileActionExecute);
-  TabFileAction = action("TabFileAction", "Podział z tabulatorem", &TSQLMonitorForm::TabFileActionExecute);
+  FileOpenAction = NewAction(this, "FileOpenAction", "Otwórz z pliku", &F::FileOpenActionExecute);
+  FileSaveAction = NewAction(this, "FileSaveAction", "Zapisz do pliku", &F::FileSaveActionExecute);
+  ClearEditorAction = NewAction(this, "ClearEditorAction", "Wyczyść", &F::ClearEditorActionExecute);
+  PoprzedniePytA = NewAction(this, "PoprzedniePytA", "Poprzednie", &F::PoprzedniePytAExecute);
+  NastepnePytA = NewAction(this, "NastepnePytA", "Następne", &F::NastepnePytAExecute);
+  GetSQLAction = NewAction(this, "GetSQLAction", "Pobierz pytanie", &F::GetSQLActionExecute);
+  DodajA = NewAction(this, "DodajA", "Dodaj pytanie", &F::DodajAExecute);
+  ExportTableAction = NewAction(this, "ExportTableAction", "Exportuj tabelę", &F::TabFileActionExecute);
+  TabFileAction = NewAction(this, "TabFileAction", "Podział z tabulatorem", &F::TabFileActionExecute);
   SeparatorFileAction =
-      action("SeparatorFileAction", "Podział za pomocą separatora", &TSQLMonitorForm::SeparatorFileActionExecute);
-  SeparatorSettingsAction = action("SeparatorSettingsAction", "Ustawienia separatora i ogranicznika",
-                                   &TSQLMonitorForm::SeparatorSettingsActionExecute);
-  PrintA = action("PrintA", "Drukowanie", &TSQLMonitorForm::PrintAExecute);
-  GenerujHTMLA = action("GenerujHTMLA", "Generuj HTML", &TSQLMonitorForm::GenerujHTMLAExecute);
+      NewAction(this, "SeparatorFileAction", "Podział za pomocą separatora", &F::SeparatorFileActionExecute);
+  SeparatorSettingsAction = NewAction(this, "SeparatorSettingsAction", "Ustawienia separatora i ogranicznika",
+                                      &F::SeparatorSettingsActionExecute);
+  PrintA = NewAction(this, "PrintA", "Drukowanie", &F::PrintAExecute);
+  GenerujHTMLA = NewAction(this, "GenerujHTMLA", "Generuj HTML", &F::GenerujHTMLAExecute);
+  ZapiszKorvinA = NewAction(this, "ZapiszKorvinA", "Zapisz w formacie Korvin", &F::ZapiszKorvinAExecute);
+  WizualizacjaA = NewAction(this, "WizualizacjaA", "Wizualizacja", &F::WizualizacjaAExecute);
+  ZapiszKorvinA->SetVisible(false);
+  WizualizacjaA->SetVisible(false);
+  // The form has these three without behaviour.
+  PasteAction = NewAction<F>(this, "PasteAction", "Z listy...", nullptr);
+  InsertToListAction = NewAction<F>(this, "InsertToListAction", "Wstaw do listy", nullptr);
+  UpdateListPosAction = NewAction<F>(this, "UpdateListPosAction", "Zastąp actualną pozycję", nullptr);
+  UpdateAction = NewAction<F>(this, "UpdateAction", "Monitor zapytań SQL", nullptr);
+  UpdateAction->OnUpdate = [this](QObject *) { UpdateActionUpdate(); };
   ExportTableAction->OnUpdate = [this](QObject *) {
     ExportTableAction->SetEnabled(!EditorEmpty() && Query->Active());
   };
-  UpdateAction = action("UpdateAction", "Monitor zapytań SQL", nullptr);
-  UpdateAction->OnUpdate = [this](QObject *) { UpdateActionUpdate(); };
   const auto whenEditorFilled = [this](QObject *sender) {
     static_cast<TAction *>(sender)->SetEnabled(!EditorEmpty());
   };
   ExecuteSQLAction->OnUpdate = whenEditorFilled;
   ExecuteSQLScriptA->OnUpdate = whenEditorFilled;
-  PoprzedniePytA->OnUpdate = [this](QObject *) {
-    PoprzedniePytA->SetEnabled(FHistoryIndex > 0 && FHistory.Count() > 0);
-  };
-  NastepnePytA->OnUpdate = [this](QObject *) {
-    NastepnePytA->SetEnabled(FHistoryIndex < FHistory.Count() - 1 && FHistory.Count() > 0);
-  };
+  PoprzedniePytA->OnUpdate = [this](QObject *) { PoprzedniePytA->SetEnabled(FHistory.CanGoBack()); };
+  NastepnePytA->OnUpdate = [this](QObject *) { NastepnePytA->SetEnabled(FHistory.CanGoForward()); };
 }
 
 namespace {
-
-QToolButton *ActionButton(QWidget *parent, TAction *action) {
-  auto *button = new QToolButton(parent);
-  button->setToolButtonStyle(Qt::ToolButtonTextOnly);
-  button->setDefaultAction(action);
-  return button;
-}
 
 QListWidget *NamedList(QWidget *parent, const char *name) {
   auto *list = new QListWidget(parent);
@@ -172,15 +164,22 @@ QPlainTextEdit *NamedMemo(QWidget *parent, const char *name) {
   return memo;
 }
 
+QPushButton *ActionPushButton(QWidget *parent, TAction *action) {
+  auto *button = new QPushButton(parent);
+  button->setObjectName(action->objectName() + QStringLiteral("Button"));
+  LinkAction(button, action);
+  return button;
+}
+
 } // namespace
 
 QWidget *TSQLMonitorForm::CreateToolBar() {
   auto *bar = new QWidget(this);
   auto *row = new QHBoxLayout(bar);
   row->setContentsMargins(0, 0, 0, 0);
-  for (TAction *a : {FileOpenAction, FileSaveAction, ClearEditorAction, PoprzedniePytA, NastepnePytA,
-                     ExecuteSQLAction, ExecuteSQLScriptA})
-    row->addWidget(ActionButton(bar, a));
+  AddActionButtons(row, bar,
+                   {FileOpenAction, FileSaveAction, ClearEditorAction, PoprzedniePytA, NastepnePytA,
+                    ExecuteSQLAction, ExecuteSQLScriptA});
   row->addStretch();
   return bar;
 }
@@ -203,7 +202,8 @@ QWidget *TSQLMonitorForm::CreateBasicTab() {
   memOpis->setReadOnly(true);
   labelled(QString::fromUtf8("Lista zapytań:"), lbZapytania);
   labelled(QStringLiteral("Opis:"), memOpis);
-  connect(lbZapytania, &QListWidget::currentRowChanged, this, [this] { Guarded(this, [this] { lbZapytaniaClick(); }); });
+  connect(lbZapytania, &QListWidget::currentRowChanged, this,
+          [this] { Guarded(this, [this] { lbZapytaniaClick(); }); });
   auto *layout = new QVBoxLayout(tabPodstawowe);
   layout->addWidget(splitter);
   return tabPodstawowe;
@@ -223,16 +223,16 @@ QWidget *TSQLMonitorForm::CreateAdvancedTab() {
   Memo->setTabChangesFocus(false);
   row->addWidget(Memo, 1);
   auto *buttons = new QVBoxLayout;
-  for (TAction *a : {GetSQLAction, DodajA}) {
-    auto *button = new QPushButton(tabZaawansowane);
-    LinkAction(button, a);
-    buttons->addWidget(button);
-  }
+  buttons->addWidget(ActionPushButton(tabZaawansowane, GetSQLAction));
+  buttons->addWidget(ActionPushButton(tabZaawansowane, DodajA));
   buttons->addStretch();
   row->addLayout(buttons);
-  connect(TabeleList, &QListWidget::currentRowChanged, this, [this] { Guarded(this, [this] { TabeleListClick(); }); });
-  connect(TabeleList, &QListWidget::itemDoubleClicked, this, [this] { Guarded(this, [this] { TabeleListDblClick(); }); });
-  connect(PolaList, &QListWidget::itemDoubleClicked, this, [this] { Guarded(this, [this] { PolaListDblClick(); }); });
+  connect(TabeleList, &QListWidget::currentRowChanged, this,
+          [this] { Guarded(this, [this] { TabeleListClick(); }); });
+  connect(TabeleList, &QListWidget::itemDoubleClicked, this,
+          [this] { Guarded(this, [this] { TabeleListDblClick(); }); });
+  connect(PolaList, &QListWidget::itemDoubleClicked, this,
+          [this] { Guarded(this, [this] { PolaListDblClick(); }); });
   return tabZaawansowane;
 }
 
@@ -252,6 +252,9 @@ QWidget *TSQLMonitorForm::CreateResultBar() {
   MxSpeedButton3->setObjectName(QStringLiteral("MxSpeedButton3"));
   MxSpeedButton3->SetAction(ExportTableAction);
   MxSpeedButton3->SetDropDownMenu(ExportMenu);
+  // As wide as its caption and the drop-down arrow need.
+  MxSpeedButton3->setFixedSize(
+      MxSpeedButton3->fontMetrics().horizontalAdvance(ExportTableAction->text()) + 32, 25);
   row->addWidget(MxSpeedButton3);
   FieldNameCheck = new QCheckBox(QString::fromUtf8("Exportuj nazwy pól"), bar);
   FieldNameCheck->setObjectName(QStringLiteral("FieldNameCheck"));
@@ -262,31 +265,33 @@ QWidget *TSQLMonitorForm::CreateResultBar() {
   dbnDBNavigator->SetHints({QString(), QStringLiteral("Poprzedni"), QString::fromUtf8("Następny")});
   dbnDBNavigator->SetDataSource(DataSource);
   row->addWidget(dbnDBNavigator);
-  auto *html = new QPushButton(bar);
-  LinkAction(html, GenerujHTMLA);
-  row->addWidget(html);
+  row->addWidget(ActionPushButton(bar, GenerujHTMLA));
+  btnZapiszKorvin = ActionPushButton(bar, ZapiszKorvinA);
+  btnWizualizacja = ActionPushButton(bar, WizualizacjaA);
+  row->addWidget(btnZapiszKorvin);
+  row->addWidget(btnWizualizacja);
   row->addStretch();
+  AddNewPosMenu = new QMenu(this);
+  AddNewPosMenu->setObjectName(QStringLiteral("AddNewPosMenu"));
+  AddNewPosMenu->addAction(InsertToListAction);
+  AddNewPosMenu->addAction(UpdateListPosAction);
   return bar;
 }
 
-QString TSQLMonitorForm::EditorText() const {
-  return Memo->toPlainText().replace(u'\n', QStringLiteral("\r\n"));
-}
+QString TSQLMonitorForm::EditorText() const { return MemoText(Memo); }
 
-void TSQLMonitorForm::SetEditorText(const QString &text) {
-  QString plain = text;
-  plain.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  // Text read as lines ends with a line break that is no line of its own.
-  if (plain.endsWith(u'\n'))
-    plain.chop(1);
-  Memo->setPlainText(plain);
-}
+void TSQLMonitorForm::SetEditorText(const QString &text) { SetMemoText(Memo, text); }
 
 bool TSQLMonitorForm::EditorEmpty() const { return Memo->document()->isEmpty(); }
 
 bool TSQLMonitorForm::AdvancedTabActive() const { return pgcProfil->currentWidget() == tabZaawansowane; }
 
 void TSQLMonitorForm::UpdateActionUpdate() {
+  // Hidden while there are no key fields to write: the flag's handlers are bound to no dataset.
+  for (TAction *keyAction : {ZapiszKorvinA, WizualizacjaA}) {
+    keyAction->SetEnabled(FKeyFieldsPresent);
+    keyAction->SetVisible(FKeyFieldsPresent);
+  }
   FileOpenAction->SetEnabled(AdvancedTabActive());
   FileSaveAction->SetEnabled(AdvancedTabActive() && !EditorEmpty());
   ClearEditorAction->SetEnabled(AdvancedTabActive() && !EditorEmpty());

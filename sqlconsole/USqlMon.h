@@ -2,7 +2,9 @@
 
 #include "Forms.h"
 #include "ObjList.h"
-#include "StringList.h"
+#include "ResultExport.h"
+#include "SQLHistory.h"
+#include "StatementGuard.h"
 #include "USqlItem.h"
 
 #include <QPointer>
@@ -11,8 +13,10 @@ class QCheckBox;
 class QListWidget;
 class QMenu;
 class QPlainTextEdit;
+class QPushButton;
 class QTabWidget;
 class TAction;
+class TDataSet;
 class TDataSource;
 class TDBGrid;
 class TDBNavigator;
@@ -26,15 +30,16 @@ class TSQLMonListForm;
 class TZUVPosForm;
 
 // "Monitor zapytań SQL": ad-hoc statements and scripts on a connection the caller holds, in a
-// transaction of the window's own. A guard looks at the prepared statement's type before it runs.
-// Modeless; it frees itself when closed, and closes when its database goes away.
+// transaction of the window's own, under the statement guard. Modeless; it frees itself when closed,
+// and closes when its database goes away. The guard, the history, the export formats and the print
+// measuring live in classes of their own; the window wires its controls to them.
 class TSQLMonitorForm : public TForm {
   Q_OBJECT
 public:
   TSQLMonitorForm(TIBDatabase *database, bool managerRights);
   ~TSQLMonitorForm() override;
 
-  // The statement guard: prepares Query and says whether it may run (asking where rights allow).
+  // The statement guard on the editor's statement: prepares Query and says whether it may run.
   bool CheckStatement(const QString &sql);
   void LoadTableNames();
   void LoadFieldNames(const QString &tableName);
@@ -45,8 +50,9 @@ public:
   QString EditorText() const;
   void SetEditorText(const QString &text);
 
-  const TStringList &History() const { return FHistory; }
-  int HistoryIndex() const { return FHistoryIndex; }
+  const TSQLHistory &History() const { return FHistory; }
+  int HistoryIndex() const { return FHistory.Index(); }
+  bool KeyFieldsPresent() const { return FKeyFieldsPresent; }
 
   TIBQuery *Query;
   TIBTransaction *IBTransaction;
@@ -67,12 +73,16 @@ public:
   QCheckBox *FieldNameCheck;
   TMxSpeedButton *MxSpeedButton3;
   QMenu *ExportMenu;
+  QMenu *AddNewPosMenu;
+  QPushButton *btnZapiszKorvin;
+  QPushButton *btnWizualizacja;
   TZUVPosForm *ZUVPosForm1;
   TSQLMonListForm *QueryList() const { return FQueryList; }
 
   TAction *ExecuteSQLAction, *ExecuteSQLScriptA, *FileOpenAction, *FileSaveAction, *ClearEditorAction,
       *PoprzedniePytA, *NastepnePytA, *GetSQLAction, *DodajA, *ExportTableAction, *TabFileAction,
-      *SeparatorFileAction, *SeparatorSettingsAction, *PrintA, *GenerujHTMLA, *UpdateAction;
+      *SeparatorFileAction, *SeparatorSettingsAction, *PrintA, *GenerujHTMLA, *ZapiszKorvinA, *WizualizacjaA,
+      *PasteAction, *InsertToListAction, *UpdateListPosAction, *UpdateAction;
 
   QChar Separator() const { return FSeparator; }
   QChar Quote() const { return FQuote; }
@@ -91,12 +101,17 @@ public:
   void SeparatorSettingsActionExecute();
   void PrintAExecute();
   void GenerujHTMLAExecute();
+  void ZapiszKorvinAExecute();
+  void WizualizacjaAExecute();
   void UpdateActionUpdate();
   void TabeleListClick();
   void TabeleListDblClick();
   void PolaListDblClick();
   void tabPodstawoweShow();
   void lbZapytaniaClick();
+  // Not bound to any dataset: the key fields' flag stays off unless a caller runs them.
+  void IBDataSetAfterOpen(TDataSet *dataSet);
+  void IBDataSetAfterClose(TDataSet *dataSet);
 
 private:
   void CreateComponents();
@@ -107,24 +122,30 @@ private:
   QWidget *CreateResultBar();
   // Opens Query, through the parameter dialog when the statement has parameters.
   void OpenQuery();
-  void ShowHistoryEntry(int index);
-  // Asks for the export file and writes the result into it whole.
+  void ShowHistoryEntry(const QString &text);
+  // Asks for the export file and writes the result into it in the mode FTabMode and FKorvinMode set.
   void ExportToChosenFile();
-  QStringList ExportToText();
-  QString ExportLine() const;
   void InsertIntoEditor(QListWidget *list);
   bool EditorEmpty() const;
   bool AdvancedTabActive() const;
+  // Whether the editor may be replaced: unasked when it holds the statement last run or loaded,
+  // else only when the person agrees.
+  bool MayReplaceEditor();
+  // Loads a statement into the editor as the one last loaded.
+  void LoadEditor(const QString &text);
 
-  TStringList FHistory;
-  int FHistoryIndex = -1;
   QChar FSeparator = u',';
   QChar FQuote = u'\'';
   TSQLMonListForm *FQueryList = nullptr;
   bool FTabMode = false;
-  bool FAskCommit = false;
-  bool FManagerRights;
+  TSQLHistory FHistory;
+  bool FKeyFieldsPresent = false;
+  bool FKorvinMode = false;
+  TStatementGuard FGuard;
   QPointer<TIBDatabase> FDatabase;
   // The saved queries behind lbZapytania's items.
   TObjList<TSQLItem> FQueryItems;
+  // The statement last run or loaded into the editor.
+  QString FLastStatement;
+  int FShownQuery = -1;
 };

@@ -7,11 +7,14 @@
 #include "Exceptions.h"
 #include "IBDataSet.h"
 #include "IBDatabase.h"
+#include "MemoText.h"
 #include "USqlmlF.h"
 
 #include <QFileInfo>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QSignalBlocker>
+#include <QTabWidget>
 
 namespace {
 const char *const SQLFilter = "Pliki SQL (*.sql)|*.SQL";
@@ -60,7 +63,10 @@ bool TSQLMonitorForm::IsSelectQuery(const QString &sql) {
 }
 
 void TSQLMonitorForm::LoadQueryList() {
+  // Rebuilding the list picks no statement: only lbZapytaniaClick loads one.
+  const QSignalBlocker quiet(lbZapytania);
   lbZapytania->clear();
+  FShownQuery = -1;
   FQueryItems.FreeAll();
   for (const QString &path : SQLFiles()) {
     std::unique_ptr<TSQLItem> read = ReadSQLItem(path);
@@ -81,21 +87,49 @@ void TSQLMonitorForm::LoadQueryList() {
 
 void TSQLMonitorForm::tabPodstawoweShow() {
   LoadQueryList();
-  if (lbZapytania->count() > 0)
+  if (lbZapytania->count() > 0) {
+    const QSignalBlocker quiet(lbZapytania);
     lbZapytania->setCurrentRow(0);
-  lbZapytaniaClick();
+  }
+  try {
+    lbZapytaniaClick();
+  } catch (const EAbort &) {
+    // The typed statement stays, and so does the tab it is typed on.
+    pgcProfil->setCurrentWidget(tabZaawansowane);
+    throw;
+  }
+}
+
+bool TSQLMonitorForm::MayReplaceEditor() {
+  if (EditorEmpty() || EditorText() == FLastStatement)
+    return true;
+  return MessageBox(
+             QString::fromUtf8("Zapytanie w edytorze różni się od ostatnio wykonanego lub wczytanego i "
+                               "zostanie utracone.\nCzy kontynuować?"),
+             QStringLiteral("Uwaga"), MB_YESNO | MB_ICONWARNING) == mrYes;
+}
+
+void TSQLMonitorForm::LoadEditor(const QString &text) {
+  SetEditorText(text);
+  FLastStatement = EditorText();
 }
 
 void TSQLMonitorForm::lbZapytaniaClick() {
+  if (!MayReplaceEditor()) {
+    const QSignalBlocker quiet(lbZapytania);
+    lbZapytania->setCurrentRow(FShownQuery);
+    Abort();
+  }
+  FShownQuery = lbZapytania->currentRow();
   QListWidgetItem *entry = lbZapytania->currentItem();
   if (!entry) {
     memOpis->clear();
-    Memo->clear();
+    LoadEditor(QString());
     return;
   }
   const auto *item = static_cast<const TSQLItem *>(entry->data(Qt::UserRole).value<void *>());
   memOpis->setPlainText(item->Description);
-  SetEditorText(item->SQL);
+  LoadEditor(item->SQL);
 }
 
 void TSQLMonitorForm::FileOpenActionExecute() {
@@ -106,7 +140,7 @@ void TSQLMonitorForm::FileOpenActionExecute() {
     return;
   TStringList lines;
   lines.LoadFromFile(request.FileName);
-  SetEditorText(lines.Text());
+  LoadEditor(lines.Text());
 }
 
 void TSQLMonitorForm::FileSaveActionExecute() {
@@ -122,19 +156,19 @@ void TSQLMonitorForm::FileSaveActionExecute() {
 }
 
 void TSQLMonitorForm::ClearEditorActionExecute() {
-  if (MessageBox(QStringLiteral("Czy napewno chcesz wyczyścić zawartość edytora ?"), QStringLiteral("Ostrzeżenie..."),
-                 MB_YESNO) == mrYes)
+  if (MessageBox(QStringLiteral("Czy napewno chcesz wyczyścić zawartość edytora ?"),
+                 QStringLiteral("Ostrzeżenie..."), MB_YESNO) == mrYes)
     Memo->clear();
 }
 
 void TSQLMonitorForm::GetSQLActionExecute() {
   if (FQueryList->ShowModal() == mrOk)
-    SetEditorText(FQueryList->FormatMemo->toPlainText());
+    LoadEditor(MemoText(FQueryList->FormatMemo));
 }
 
 void TSQLMonitorForm::DodajAExecute() {
   FQueryList->SetMode(TSQLMonListForm::mdNew);
   FQueryList->OpisMemo->clear();
-  FQueryList->FormatMemo->setPlainText(Memo->toPlainText());
+  SetMemoText(FQueryList->FormatMemo, EditorText());
   GetSQLAction->Execute();
 }

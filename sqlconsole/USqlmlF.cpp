@@ -1,9 +1,10 @@
 #include "USqlmlF.h"
 
-#include "Actions.h"
+#include "ActionTools.h"
 #include "Application.h"
 #include "Dialogs.h"
 #include "Exceptions.h"
+#include "MemoText.h"
 #include "StdCtrls.h"
 
 #include <QFileInfo>
@@ -13,7 +14,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTableWidget>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 TSQLMonListForm::TSQLMonListForm(QWidget *owner) : TForm(owner) {
@@ -44,12 +44,7 @@ TSQLMonListForm::TSQLMonListForm(QWidget *owner) : TForm(owner) {
           [this] { Guarded(this, [this] { PytaniaGridClick(); }); });
 
   auto *tools = new QHBoxLayout;
-  for (TAction *a : {OdswierzA, DodajA, ModyfikujA, ZapiszA}) {
-    auto *button = new QToolButton(this);
-    button->setDefaultAction(a);
-    button->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    tools->addWidget(button);
-  }
+  AddActionButtons(tools, this, {OdswierzA, DodajA, ModyfikujA, ZapiszA});
   tools->addStretch();
   auto *texts = new QVBoxLayout;
   texts->addWidget(new QLabel(QStringLiteral("Opis:"), this));
@@ -75,17 +70,12 @@ TSQLMonListForm::TSQLMonListForm(QWidget *owner) : TForm(owner) {
 }
 
 void TSQLMonListForm::CreateActions() {
-  const auto action = [this](const char *name, const char *caption, void (TSQLMonListForm::*handler)()) {
-    auto *a = new TAction(this, QString::fromLatin1(name), QString::fromUtf8(caption));
-    if (handler)
-      a->OnExecute = [this, handler](QObject *) { (this->*handler)(); };
-    return a;
-  };
-  OdswierzA = action("OdswierzA", "Odśwież listę", &TSQLMonListForm::OdswierzAExecute);
-  DodajA = action("DodajA", "Nowy", &TSQLMonListForm::DodajAExecute);
-  ModyfikujA = action("ModyfikujA", "Modyfikuj", &TSQLMonListForm::ModyfikujAExecute);
-  ZapiszA = action("ZapiszA", "Zapisz", &TSQLMonListForm::ZapiszAExecute);
-  UpdateFormA = action("UpdateFormA", "Wybór zapytania SQL", nullptr);
+  using F = TSQLMonListForm;
+  OdswierzA = NewAction(this, "OdswierzA", "Odśwież listę", &F::OdswierzAExecute);
+  DodajA = NewAction(this, "DodajA", "Nowy", &F::DodajAExecute);
+  ModyfikujA = NewAction(this, "ModyfikujA", "Modyfikuj", &F::ModyfikujAExecute);
+  ZapiszA = NewAction(this, "ZapiszA", "Zapisz", &F::ZapiszAExecute);
+  UpdateFormA = NewAction<F>(this, "UpdateFormA", "Wybór zapytania SQL", nullptr);
   UpdateFormA->OnUpdate = [this](QObject *) { UpdateFormAUpdate(); };
 }
 
@@ -157,16 +147,17 @@ void TSQLMonListForm::PytaniaGridClick() {
   }
   if (PytaniaGrid->currentRow() == FCurrentRow)
     return;
-  MessageBox(QString::fromUtf8("Należy zatwierdzić lub anulować wprowadzanie zmian."), QStringLiteral("Uwaga"),
-             MB_OK | MB_ICONINFORMATION);
+  MessageBox(QString::fromUtf8("Należy zatwierdzić lub anulować wprowadzanie zmian."),
+             QStringLiteral("Uwaga"), MB_OK | MB_ICONINFORMATION);
   MoveTo(FCurrentRow);
   Abort();
 }
 
 QLineEdit *TSQLMonListForm::NameEditor() const {
   const int row = FCurrentRow;
-  return row >= 0 && row < PytaniaGrid->rowCount() ? qobject_cast<QLineEdit *>(PytaniaGrid->cellWidget(row, 0))
-                                                   : nullptr;
+  return row >= 0 && row < PytaniaGrid->rowCount()
+             ? qobject_cast<QLineEdit *>(PytaniaGrid->cellWidget(row, 0))
+             : nullptr;
 }
 
 void TSQLMonListForm::OpenNameEditor(int row) {
@@ -221,9 +212,12 @@ QString OneLine(QString text) {
   text.replace(u'\r', u' ');
   return text;
 }
-
-QString MemoText(const QPlainTextEdit *memo) { return memo->toPlainText().replace(u'\n', QStringLiteral("\r\n")); }
 } // namespace
+
+void TSQLMonListForm::Refuse(const char *text) {
+  MessageBox(QString::fromUtf8(text), QStringLiteral("Uwaga"), MB_OK | MB_ICONINFORMATION);
+  Abort();
+}
 
 void TSQLMonListForm::ZapiszAExecute() {
   const int row = PytaniaGrid->currentRow();
@@ -231,8 +225,13 @@ void TSQLMonListForm::ZapiszAExecute() {
   const QString name = CellText(row);
   const QString description = OneLine(OpisMemo->toPlainText());
   const QString sql = MemoText(FormatMemo);
+  // A file without a name lists as its file name; one without a statement reads back without its header.
+  if (name.trimmed().isEmpty())
+    Refuse("Podaj nazwę zapytania.");
+  if (sql.trimmed().isEmpty())
+    Refuse("Podaj treść zapytania.");
   QString target;
-  if (FMode == mdEdit) {
+  if (FMode == mdEdit && !item->FileName.isEmpty()) {
     target = SQLFolder() + item->FileName;
   } else {
     TFileDialogRequest request;
@@ -256,10 +255,20 @@ void TSQLMonListForm::ZapiszAExecute() {
 }
 
 void TSQLMonListForm::BitBtn2Click() {
-  if (FMode == mdBrowse) {
+  if (FMode == mdBrowse)
     SetModalResult(mrCancel);
-    return;
-  }
+  else
+    LeaveEditing();
+}
+
+void TSQLMonListForm::reject() {
+  // Closed by its window button while a row is new or edited: the row is given up as by "Anuluj".
+  if (FMode != mdBrowse)
+    LeaveEditing();
+  TForm::reject();
+}
+
+void TSQLMonListForm::LeaveEditing() {
   CloseNameEditor();
   if (FMode == mdNew) {
     const int row = PytaniaGrid->currentRow();

@@ -43,6 +43,7 @@ public:
 
 protected:
   void showEvent(QShowEvent *event) override;
+  void reject() override;
 
 private:
   void CreateActions();
@@ -54,6 +55,10 @@ private:
   void OpenNameEditor(int row);
   void CloseNameEditor();
   QString CellText(int row) const;
+  // Out of new or edit mode: a new row is removed, the edited one shows its stored texts again.
+  void LeaveEditing();
+  // Tells why the row is not saved and stops the save.
+  static void Refuse(const char *text);
 
   TMode FMode = mdBrowse;
   int FCurrentRow = 0;

@@ -208,17 +208,18 @@ void TStringList::SetText(const QString &text) {
     Add(line);
 }
 
+QString AnsiQuotedStr(const QString &text, QChar quote) {
+  QString copy = text;
+  return quote + copy.replace(quote, QString(2, quote)) + quote;
+}
+
+QString CommaTextItem(const QString &text) {
+  const bool needsQuotes =
+      std::any_of(text.begin(), text.end(), [](QChar c) { return c <= u' ' || c == u'"' || c == u','; });
+  return needsQuotes ? AnsiQuotedStr(text, u'"') : text;
+}
+
 namespace {
-bool NeedsQuotes(const QString &value) {
-  return std::any_of(value.begin(), value.end(),
-                     [](QChar c) { return c <= u' ' || c == u'"' || c == u','; });
-}
-
-QString Quoted(const QString &value) {
-  QString copy = value;
-  return u'"' + copy.replace(QStringLiteral("\""), QStringLiteral("\"\"")) + u'"';
-}
-
 bool IsBlank(QChar c) { return c != QChar(0) && c <= u' '; }
 } // namespace
 
@@ -227,7 +228,7 @@ QString TStringList::CommaText() const {
     return QStringLiteral("\"\"");
   QStringList parts;
   for (const Item &item : FItems)
-    parts.append(NeedsQuotes(item.Value) ? Quoted(item.Value) : item.Value);
+    parts.append(CommaTextItem(item.Value));
   return parts.join(u',');
 }
 

@@ -4,6 +4,12 @@
 #include <QStringList>
 #include <vector>
 
+// The text enclosed in the quote character, every quote character inside doubled.
+QString AnsiQuotedStr(const QString &text, QChar quote);
+// One item as a comma text writes it: in double quotes when it holds a blank or control character, a
+// comma or a double quote.
+QString CommaTextItem(const QString &text);
+
 // A list of strings with optional sorting, name=value access and the comma/line text forms that
 // configuration and forms rely on. Comparisons ignore case unless CaseSensitive is set.
 class TStringList {

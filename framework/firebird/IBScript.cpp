@@ -29,7 +29,6 @@ QString WithoutComments(const QString &text) {
 
 TIBScript::TIBScript(QObject *owner) : QObject(owner) {}
 
-
 void TIBScript::SetTerminator(const QString &value) {
   if (value.trimmed().isEmpty())
     throw EDatabaseError(QStringLiteral("The script terminator cannot be empty"));
@@ -48,16 +47,24 @@ TIBTransaction *TIBScript::Transaction() const {
   return Database() ? Database()->DefaultTransaction() : nullptr;
 }
 
-void TIBScript::ExecuteScript() {
-  if (!Database())
-    throw EDatabaseError(QStringLiteral("Database not assigned"));
-  TIBSQL query;
-  query.SetDatabase(Database());
-  query.SetTransaction(Transaction());
-  query.SetParamCheck(FDataset && FDataset->ParamCheck());
-
-  const QString text = FScript.Text();
+QList<TIBScriptStatement> TIBScript::Statements() const {
+  static const QRegularExpression setTerm(QStringLiteral("^SET\\s+TERM\\s+(\\S+)$"),
+                                          QRegularExpression::CaseInsensitiveOption);
+  QList<TIBScriptStatement> statements;
   QString terminator = FTerminator;
+  const auto collect = [&](const QString &text, int startLine) {
+    const QString command = WithoutComments(text);
+    if (command.isEmpty())
+      return;
+    if (const auto match = setTerm.match(command); match.hasMatch()) {
+      terminator = match.captured(1);
+      return;
+    }
+    // The statement's own first line is where its text starts, past leading blank lines.
+    const QString trimmed = text.trimmed();
+    statements.append({trimmed, startLine + int(text.left(text.indexOf(trimmed)).count(u'\n'))});
+  };
+  const QString text = FScript.Text();
   qsizetype start = 0;
   int line = 1, startLine = 1;
   for (qsizetype i = 0; i < text.size();) {
@@ -68,7 +75,7 @@ void TIBScript::ExecuteScript() {
       continue;
     }
     if (QStringView(text).mid(i).startsWith(terminator, Qt::CaseInsensitive)) {
-      Execute(query, {text.mid(start, i - start), startLine}, terminator);
+      collect(text.mid(start, i - start), startLine);
       i += terminator.size();
       start = i;
       startLine = line;
@@ -78,47 +85,58 @@ void TIBScript::ExecuteScript() {
       ++line;
     ++i;
   }
-  Execute(query, {text.mid(start), startLine}, terminator);
+  collect(text.mid(start), startLine);
+  return statements;
 }
 
-void TIBScript::Execute(TIBSQL &query, const TStatement &statement, QString &terminator) {
-  static const QRegularExpression setTerm(QStringLiteral("^SET\\s+TERM\\s+(\\S+)$"),
-                                          QRegularExpression::CaseInsensitiveOption);
+void TIBScript::ExecuteScript() {
+  if (!Database())
+    throw EDatabaseError(QStringLiteral("Database not assigned"));
+  TIBSQL query;
+  query.SetDatabase(Database());
+  query.SetTransaction(Transaction());
+  query.SetParamCheck(FDataset && FDataset->ParamCheck());
+  const QList<TIBScriptStatement> statements = Statements();
+  for (int index = 0; index < statements.size(); ++index) {
+    const bool committed = Execute(query, statements[index]);
+    if (AfterStatement)
+      AfterStatement(this, index, committed);
+  }
+}
+
+bool TIBScript::Execute(TIBSQL &query, const TIBScriptStatement &statement) {
   static const QRegularExpression commit(QStringLiteral("^COMMIT(\\s+WORK)?$"),
                                          QRegularExpression::CaseInsensitiveOption);
   static const QRegularExpression rollback(QStringLiteral("^ROLLBACK(\\s+WORK)?$"),
                                            QRegularExpression::CaseInsensitiveOption);
   const QString command = WithoutComments(statement.Text);
-  if (command.isEmpty())
-    return;
-  if (const auto match = setTerm.match(command); match.hasMatch()) {
-    terminator = match.captured(1);
-    return;
-  }
   TIBTransaction *transaction = query.Transaction();
   if (!transaction)
     throw EDatabaseError(QStringLiteral("Transaction not assigned"));
   if (commit.match(command).hasMatch()) {
     if (transaction->InTransaction())
       transaction->Commit();
-    return;
+    return true;
   }
   if (rollback.match(command).hasMatch()) {
     if (transaction->InTransaction())
       transaction->Rollback();
-    return;
+    return false;
   }
-  // The statement's own first line is where its text starts, past leading blank lines.
-  const QString trimmed = statement.Text.trimmed();
-  const int line = statement.Line + int(statement.Text.left(statement.Text.indexOf(trimmed)).count(u'\n'));
   try {
-    query.SQL().SetText(trimmed);
+    query.SQL().SetText(statement.Text);
     query.ExecQuery();
     query.Close();
-    if (FAutoDDL && query.SQLType() == SQLDDL)
+    if (FAutoDDL && query.SQLType() == SQLDDL) {
       transaction->CommitRetaining();
+      return true;
+    }
+    return false;
   } catch (Exception &error) {
-    error.SetMessage(QStringLiteral("%1\n\nStatement at line %2:\n%3").arg(error.Message()).arg(line).arg(trimmed));
+    error.SetMessage(QStringLiteral("%1\n\nStatement at line %2:\n%3")
+                         .arg(error.Message())
+                         .arg(statement.Line)
+                         .arg(statement.Text));
     throw;
   }
 }

@@ -4,7 +4,9 @@
 #include "IBTransaction.h"
 #include "StringList.h"
 
+#include <QList>
 #include <QObject>
+#include <functional>
 
 // Runs a script: statements end with the terminator (";" at first; "SET TERM x" switches it),
 // "COMMIT [WORK]" and "ROLLBACK [WORK]" end the transaction inside the script, comments and empty
@@ -15,6 +17,13 @@
 // off so that ":" in procedure bodies stays the server's), with ParamCheck off otherwise.
 class TIBDataSet;
 class TIBSQL;
+
+// One statement of a script as it runs: its text without the terminator, trimmed, and the line its
+// text starts on.
+struct TIBScriptStatement {
+  QString Text;
+  int Line = 1;
+};
 
 class TIBScript : public QObject {
   Q_OBJECT
@@ -35,15 +44,18 @@ public:
   bool AutoDDL() const { return FAutoDDL; }
   void SetAutoDDL(bool value) { FAutoDDL = value; }
 
+  // The statements ExecuteScript runs, in order: "SET TERM" applied and dropped, so are statements
+  // of nothing but comments; "COMMIT" and "ROLLBACK" stay.
+  QList<TIBScriptStatement> Statements() const;
   void ExecuteScript();
 
+  // After each statement ran: its index in Statements() and whether all work of the transaction up to
+  // it is committed now (a COMMIT, or a DDL statement under AutoDDL).
+  std::function<void(QObject *sender, int index, bool committed)> AfterStatement;
+
 private:
-  struct TStatement {
-    QString Text;
-    int Line;
-  };
-  // Runs one statement of the script or one of the script's own commands.
-  void Execute(TIBSQL &query, const TStatement &statement, QString &terminator);
+  // Runs one statement of the script or one of the script's own commands; says whether it committed.
+  bool Execute(TIBSQL &query, const TIBScriptStatement &statement);
 
   TIBDatabase *FDatabase = nullptr;
   TIBTransaction *FTransaction = nullptr;

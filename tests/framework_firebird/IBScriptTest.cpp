@@ -79,3 +79,43 @@ TEST_F(IBScriptTest, RunsThroughItsDatasetWhoseParamCheckIsOff) {
   Transaction.Commit();
   EXPECT_EQ(QueryValue(QStringLiteral("select A from T")).toInt(), 5);
 }
+
+TEST(IBScriptStatementsTest, ListsWhatRunsWithTheTerminatorSwitchesApplied) {
+  TIBScript script;
+  script.Script().SetText(QStringLiteral("/* only a comment */;\r\n"
+                                         "create table T (A integer);\r\n"
+                                         "\r\n"
+                                         "  insert into T values (';');\r\n"
+                                         "set term ^ ;\r\n"
+                                         "execute block as begin insert into T values (1); end^\r\n"
+                                         "SET TERM ; ^\r\n"
+                                         "commit work;\r\n"
+                                         "select A from T"));
+  const QList<TIBScriptStatement> statements = script.Statements();
+  QStringList texts;
+  QList<int> lines;
+  for (const TIBScriptStatement &statement : statements) {
+    texts.append(statement.Text);
+    lines.append(statement.Line);
+  }
+  EXPECT_EQ(texts, (QStringList{QStringLiteral("create table T (A integer)"),
+                                QStringLiteral("insert into T values (';')"),
+                                QStringLiteral("execute block as begin insert into T values (1); end"),
+                                QStringLiteral("commit work"), QStringLiteral("select A from T")}));
+  EXPECT_EQ(lines, (QList<int>{2, 4, 6, 8, 9}));
+}
+
+TEST_F(IBScriptTest, TellsAfterEachStatementWhetherItCommittedTheWorkBeforeIt) {
+  Script.Script().SetText(QStringLiteral("create table T (A integer);\n"
+                                         "insert into T values (1);\n"
+                                         "commit;\n"
+                                         "insert into T values (2);\n"
+                                         "rollback;\n"));
+  QList<std::pair<int, bool>> reported;
+  Script.AfterStatement = [&reported](QObject *, int index, bool committed) {
+    reported.append({index, committed});
+  };
+  Script.ExecuteScript();
+  EXPECT_EQ(reported,
+            (QList<std::pair<int, bool>>{{0, true}, {1, false}, {2, true}, {3, false}, {4, false}}));
+}

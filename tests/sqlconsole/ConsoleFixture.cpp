@@ -1,6 +1,8 @@
 #include "ConsoleFixture.h"
 
 #include "Actions.h"
+#include "IBSQL.h"
+#include "IBTransaction.h"
 #include "TestServer.h"
 #include "USqlItem.h"
 
@@ -21,9 +23,13 @@ void ConsoleTest::SetUp() {
     creator.CreateDatabase();
     creator.Close();
   }
-  Db->Execute({QStringLiteral("create table T1 (ID integer not null primary key, NAME varchar(30))"),
-               QStringLiteral("create procedure P1 as begin end")});
-  Db->Execute({QStringLiteral("insert into T1 values (1, 'Alfa')"), QStringLiteral("insert into T1 values (2, 'Beta')")});
+  Db->Execute(
+      {QStringLiteral("create table T1 (ID integer not null primary key, NAME varchar(30))"),
+       QStringLiteral("create procedure P1 as begin end"),
+       QStringLiteral("create procedure P2 returns (R integer) as begin insert into T1 values (9, 'x'); "
+                      "R = 1; suspend; end")});
+  Db->Execute({QStringLiteral("insert into T1 values (1, 'Alfa')"),
+               QStringLiteral("insert into T1 values (2, 'Beta')")});
   Database = std::make_unique<TIBDatabase>();
   Database->SetDatabaseName(Db->DatabaseName());
   Database->Params().SetText(
@@ -48,6 +54,15 @@ void ConsoleTest::OpenConsole(bool managerRights) {
 void ConsoleTest::Run(const QString &sql) {
   Console->SetEditorText(sql);
   Console->ExecuteSQLAction->Execute();
+}
+
+int ConsoleTest::RowsSeenByConsole() {
+  TIBSQL count;
+  count.SetDatabase(Database.get());
+  count.SetTransaction(Console->IBTransaction);
+  count.SQL().SetText(QStringLiteral("select count(*) from T1"));
+  count.ExecQuery();
+  return count.Fields(0).AsInteger();
 }
 
 QStringList ConsoleTest::MessageCaptions() const {

@@ -10,7 +10,8 @@
 #include <gtest/gtest.h>
 #include <memory>
 
-// A scratch database with a small table T1 (ID, NAME) of two rows and a procedure P1, a connection
+// A scratch database with a small table T1 (ID, NAME) of two rows, a procedure P1 and a selectable
+// procedure P2 that inserts row 9 as it returns its one row, a connection
 // to it as SYSDBA, a saved-query folder of the test's own, and a console opened on the connection.
 class ConsoleTest : public testing::Test {
 protected:
@@ -22,7 +23,10 @@ protected:
   // Types into the editor and runs "Wykonaj" (errors go to the caller).
   void Run(const QString &sql);
   QStringList MessageCaptions() const;
+  // Rows of T1 that another connection sees: what is committed.
   int RowsOfT1() { return Db->QueryValue(QStringLiteral("select count(*) from T1")).toInt(); }
+  // Rows of T1 in the console's own transaction.
+  int RowsSeenByConsole();
   QString SavedQueryPath(const QString &fileName) const { return Folder.path() + u'/' + fileName; }
   void WriteFile(const QString &path, const QByteArray &bytes);
 

@@ -1,6 +1,8 @@
 #include "ConsoleFixture.h"
+#include "DelimitedText.h"
 
 #include "Actions.h"
+#include "Application.h"
 #include "DB.h"
 #include "Exceptions.h"
 #include "IBQuery.h"
@@ -61,7 +63,8 @@ TEST_F(ConsoleExportTest, TabExportWritesPlainValuesAndGivesTheSeparatorBack) {
   ChooseSeparator(QStringLiteral("|"), false);
   Dialogs.AnswerFile(SavedQueryPath("tab.tab"));
   ASSERT_TRUE(Console->ExportTableAction->Execute());
-  EXPECT_EQ(Read(SavedQueryPath("tab.tab")), QByteArray("2\tBeta\r\n3\tO'Brien\r\n"));
+  // A value holding the quote character is quoted in tab mode too, or it would not read back.
+  EXPECT_EQ(Read(SavedQueryPath("tab.tab")), QByteArray("2\tBeta\r\n3\t'O''Brien'\r\n"));
   EXPECT_EQ(Console->Separator(), u'|');
   Dialogs.AnswerFile(SavedQueryPath("sep.tab"));
   Console->SeparatorFileAction->Execute();
@@ -105,7 +108,9 @@ INSTANTIATE_TEST_SUITE_P(Inputs, SeparatorDialogTest,
                                          SeparatorCase{"Code", "124", true, u'|'},
                                          SeparatorCase{"CodeAbove255", "300", true, u','},
                                          SeparatorCase{"CodeOfTheCodePage", "185", true, u'ą'}),
-                         [](const testing::TestParamInfo<SeparatorCase> &info) { return std::string(info.param.Name); });
+                         [](const testing::TestParamInfo<SeparatorCase> &info) {
+                           return std::string(info.param.Name);
+                         });
 
 TEST_F(ConsoleExportTest, SeparatorDialogShowsTheCodeAndRefusesABadOne) {
   Dialogs.AnswerModalAs<TSeparatorDlg>([](TSeparatorDlg &dialog) {
@@ -134,8 +139,9 @@ TEST_F(ConsoleExportTest, ThePreviewTabulatesTheResultAndSavesAndPrintsIt) {
   Dialogs.AnswerModalAs<TPrintForm>([&](TPrintForm &form) {
     EXPECT_EQ(form.Caption(), QStringLiteral("Drukowanie"));
     TColEdFrame &frame = *form.ColEdFrame;
-    EXPECT_EQ(frame.Lines(), (QStringList{QStringLiteral("ID\tNAME\tTEN"), QString(), QStringLiteral("1\tAlfa\t10"),
-                                          QStringLiteral("2\tBeta\t20"), QStringLiteral("3\tO'Brien\t30")}));
+    EXPECT_EQ(frame.Lines(),
+              (QStringList{QStringLiteral("ID\tNAME\tTEN"), QString(), QStringLiteral("1\tAlfa\t10"),
+                           QStringLiteral("2\tBeta\t20"), QStringLiteral("3\tO'Brien\t30")}));
     EXPECT_EQ(frame.TabStops().size(), 2u);
     EXPECT_LT(frame.TabStops()[0], frame.TabStops()[1]);
     const QTextBlock header = frame.RichEdit->document()->begin();
@@ -181,4 +187,81 @@ TEST_F(ConsoleExportTest, HtmlNeedsAResultAndOpensTheReportDialog) {
   Dialogs.AnswerModalAs<Thtml>([](Thtml &) { return int(mrCancel); });
   ASSERT_TRUE(Console->GenerujHTMLA->Execute());
   EXPECT_EQ(Dialogs.ModalForms().back(), QStringLiteral("Thtml"));
+}
+
+// A result holding every character that could split a record: separators, both quotes, line breaks,
+// a tab, Polish letters, a text blob and a decimal comma.
+class ConsoleRoundTripTest : public ConsoleExportTest {
+protected:
+  void SetUp() override {
+    ConsoleExportTest::SetUp();
+    if (IsSkipped())
+      return;
+    Db->Execute(QStringLiteral("create table T4 (ID integer, NAME varchar(40), AMOUNT numeric(9,2), "
+                               "NOTE blob sub_type text, DAY_ date)"));
+    Db->Execute(QString::fromUtf8("insert into T4 values (1, 'a,b;c', 1.5, 'x,y''z' || ascii_char(13) || "
+                                  "ascii_char(10) || 'w', '2024-02-29')"));
+    Db->Execute(QString::fromUtf8(
+        "insert into T4 values (2, 'O''Brien \"Junior\"', -2, 'tab' || ascii_char(9) || 'bed', null)"));
+    Db->Execute(QString::fromUtf8("insert into T4 values (3, 'Zażółć gęślą jaźń', 0, null, '2000-01-01')"));
+    Db->Execute(QString::fromUtf8(
+        "insert into T4 values (4, 'line' || ascii_char(10) || 'break', 1234.25, 'ąę', null)"));
+    // A console whose transaction sees the new table.
+    delete Console.data();
+    OpenConsole();
+    Run(QStringLiteral("select * from T4 order by ID"));
+  }
+  // The values as the console shows them, record by record.
+  std::vector<QStringList> Shown() {
+    std::vector<QStringList> records;
+    for (Console->Query->First(); !Console->Query->Eof(); Console->Query->Next()) {
+      QStringList values;
+      for (const TField *field : Console->Query->FieldList())
+        values.append(field->DataType() == ftDate ? field->Text() : field->AsString());
+      records.push_back(values);
+    }
+    return records;
+  }
+};
+
+TEST_F(ConsoleRoundTripTest, EveryExportReadsBackAsTheSameRecordsAndValues) {
+  const std::vector<QStringList> shown = Shown();
+  ASSERT_EQ(shown.size(), 4u);
+  EXPECT_EQ(shown[0][2], QStringLiteral("1,5"));
+  EXPECT_EQ(shown[0][3], QStringLiteral("x,y'z\r\nw"));
+  struct Mode {
+    const char *Name;
+    TAction *Action;
+    QString Separator, Quote;
+    QChar ReadSeparator, ReadQuote;
+  };
+  const std::vector<Mode> modes{
+      {"comma", Console->SeparatorFileAction, QStringLiteral(","), QStringLiteral("'"), u',', u'\''},
+      {"semicolon and double quote", Console->SeparatorFileAction, QStringLiteral(";"), QStringLiteral("\""),
+       u';', u'"'},
+      {"tab", Console->TabFileAction, QStringLiteral("|"), QStringLiteral("'"), u'\t', u'\''}};
+  for (const Mode &mode : modes) {
+    ChooseSeparator(mode.Separator, false, mode.Quote);
+    const QString path = SavedQueryPath("wynik.tab");
+    Dialogs.AnswerFile(path);
+    ASSERT_TRUE(mode.Action->Execute()) << mode.Name;
+    EXPECT_EQ(ReadDelimited(Read(path), mode.ReadSeparator, mode.ReadQuote), shown) << mode.Name;
+  }
+}
+
+TEST_F(ConsoleExportTest, TheKeyPairExportWritesEachRecordsOwnKeys) {
+  Run(QString::fromUtf8("select ID as IDOBR, case ID when 1 then '12.5' when 3 then 'ą.b' end as IDD "
+                        "from T1 order by ID"));
+  Console->IBDataSetAfterOpen(Console->Query);
+  Application()->DoIdle();
+  Console->FieldNameCheck->setChecked(true); // no header in this format
+  const QString path = SavedQueryPath("klucze.tab");
+  Dialogs.AnswerFile(path);
+  ASSERT_TRUE(Console->ZapiszKorvinA->Execute());
+  EXPECT_EQ(Dialogs.FileDialogs().back().Filter, QStringLiteral("Pliki tablic (*.tab)|*.TAB"));
+  EXPECT_EQ(Read(path), QByteArray("d 1.12-5\r\n\r\nd 3.\xb9-b\r\n"));
+  // The next export writes the chosen format again.
+  Dialogs.AnswerFile(path);
+  ASSERT_TRUE(Console->SeparatorFileAction->Execute());
+  EXPECT_EQ(Read(path), QByteArray("IDOBR,IDD\r\n1,'12.5'\r\n2,''\r\n3,'\xb9.b'\r\n"));
 }

@@ -40,6 +40,7 @@ TEST_F(ConsoleTest, TheEditorFileActionsWorkOnlyOnTheAdvancedTab) {
   Console->UpdateAction->Update();
   EXPECT_TRUE(Console->FileOpenAction->Enabled());
   EXPECT_TRUE(Console->FileSaveAction->Enabled());
+  Dialogs.AnswerMessage(mrYes); // the typed statement may go
   Console->pgcProfil->setCurrentWidget(Console->tabPodstawowe);
   Console->UpdateAction->Update();
   EXPECT_FALSE(Console->FileOpenAction->Enabled());
@@ -82,7 +83,8 @@ TEST_F(ConsoleTest, ClearingTheEditorAsksFirst) {
   Dialogs.AnswerMessage(mrYes);
   Console->ClearEditorAction->Execute();
   EXPECT_TRUE(Console->EditorText().isEmpty());
-  EXPECT_EQ(Dialogs.Messages().back().Text, QString::fromUtf8("Czy napewno chcesz wyczyścić zawartość edytora ?"));
+  EXPECT_EQ(Dialogs.Messages().back().Text,
+            QString::fromUtf8("Czy napewno chcesz wyczyścić zawartość edytora ?"));
   EXPECT_EQ(Dialogs.Messages().back().Caption, QStringLiteral("Ostrzeżenie..."));
 }
 
@@ -135,4 +137,34 @@ TEST_F(ConsoleTest, AddQuerySavesTheEditorsStatementAndGetQueryBringsOneBack) {
   });
   ASSERT_TRUE(Console->GetSQLAction->Execute());
   EXPECT_EQ(Console->EditorText(), QStringLiteral("select ID\r\nfrom T1"));
+}
+
+TEST_F(ConsoleTest, OpeningTheBasicTabAsksBeforeATypedStatementIsReplaced) {
+  WriteFile(SavedQueryPath("a.sql"), "nazwa=Alfa\r\nopis=Pierwsze\r\n****\r\nselect NAME from T1\r\n");
+  OpenConsole();
+  const QString typed = QStringLiteral("select ID\r\nfrom T1 -- still typing");
+  Console->SetEditorText(typed);
+  Dialogs.AnswerMessage(mrNo);
+  Console->pgcProfil->setCurrentWidget(Console->tabPodstawowe);
+  ASSERT_EQ(Dialogs.Messages().size(), 1u);
+  EXPECT_EQ(Dialogs.Messages()[0].Text,
+            QString::fromUtf8("Zapytanie w edytorze różni się od ostatnio wykonanego lub "
+                              "wczytanego i zostanie utracone.\nCzy kontynuować?"));
+  EXPECT_EQ(Dialogs.Messages()[0].Caption, QStringLiteral("Uwaga"));
+  EXPECT_EQ(Console->EditorText(), typed);
+  EXPECT_EQ(Console->pgcProfil->currentWidget(), Console->tabZaawansowane);
+
+  Dialogs.AnswerMessage(mrYes);
+  Console->pgcProfil->setCurrentWidget(Console->tabPodstawowe);
+  EXPECT_EQ(Console->EditorText(), QStringLiteral("select NAME from T1"));
+  EXPECT_EQ(Console->memOpis->toPlainText(), QStringLiteral("Pierwsze"));
+
+  // What was loaded or run is not asked about again.
+  Console->pgcProfil->setCurrentWidget(Console->tabZaawansowane);
+  Console->pgcProfil->setCurrentWidget(Console->tabPodstawowe);
+  Console->pgcProfil->setCurrentWidget(Console->tabZaawansowane);
+  Run(QStringLiteral("select ID from T1"));
+  Console->pgcProfil->setCurrentWidget(Console->tabPodstawowe);
+  EXPECT_EQ(Dialogs.Messages().size(), 2u);
+  EXPECT_EQ(Console->EditorText(), QStringLiteral("select NAME from T1"));
 }

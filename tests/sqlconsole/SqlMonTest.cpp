@@ -2,15 +2,19 @@
 
 #include "Actions.h"
 #include "Application.h"
+#include "ConsoleScript.h"
 #include "DB.h"
 #include "Exceptions.h"
 #include "IBQuery.h"
 #include "IBTransaction.h"
+#include "MxCtrls.h"
 
 #include <QCoreApplication>
 #include <QEvent>
 #include <QListWidget>
+#include <QMenu>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTabWidget>
 
 TEST_F(ConsoleTest, OpensOnTheAdvancedTabWithTheUserTablesAndTheFirstTablesFields) {
@@ -26,6 +30,14 @@ TEST_F(ConsoleTest, OpensOnTheAdvancedTabWithTheUserTablesAndTheFirstTablesField
   EXPECT_EQ(Console->HistoryIndex(), -1);
 }
 
+TEST_F(ConsoleTest, TheExportButtonShowsItsWholeCaption) {
+  OpenConsole();
+  const QString caption = QString::fromUtf8("Exportuj tabelę");
+  EXPECT_EQ(Console->MxSpeedButton3->Caption(), caption);
+  EXPECT_GT(Console->MxSpeedButton3->width(),
+            Console->MxSpeedButton3->fontMetrics().horizontalAdvance(caption));
+}
+
 TEST_F(ConsoleTest, ASelectRunsWithoutAnyQuestionAndFillsTheGrid) {
   OpenConsole(false);
   Run(QStringLiteral("select * from T1 order by ID"));
@@ -37,52 +49,53 @@ TEST_F(ConsoleTest, ASelectRunsWithoutAnyQuestionAndFillsTheGrid) {
   EXPECT_EQ(Console->History().Count(), 1);
 }
 
-struct GuardCase {
+// Without manager rights (the main window always gives them; the table with them runs there).
+struct RefusalCase {
   const char *Name;
   const char *Sql;
   bool Rights;
-  std::vector<int> Answers;
   std::vector<const char *> Captions;
-  bool InHistory;
-  int RowsAfter; // rows of T1 seen from another connection
 };
 
-class ConsoleGuardTest : public ConsoleTest, public testing::WithParamInterface<GuardCase> {};
+class ConsoleRefusalTest : public ConsoleTest, public testing::WithParamInterface<RefusalCase> {};
 
-TEST_P(ConsoleGuardTest, RefusesOrAsksByStatementTypeAndRights) {
-  const GuardCase &c = GetParam();
+TEST_P(ConsoleRefusalTest, RefusesWithTheGuardsBoxesAndRunsNothing) {
+  const RefusalCase &c = GetParam();
   OpenConsole(c.Rights);
-  for (int answer : c.Answers)
-    Dialogs.AnswerMessage(answer);
-  Run(QString::fromUtf8(c.Sql));
   QStringList expected;
-  for (const char *caption : c.Captions)
+  for (const char *caption : c.Captions) {
     expected.append(QString::fromUtf8(caption));
+    Dialogs.AnswerMessage(mrOk);
+  }
+  Run(QString::fromUtf8(c.Sql));
   EXPECT_EQ(MessageCaptions(), expected);
-  EXPECT_EQ(Console->History().Count(), c.InHistory ? 1 : 0);
-  EXPECT_EQ(RowsOfT1(), c.RowsAfter);
+  EXPECT_EQ(Console->History().Count(), 0);
+  EXPECT_EQ(RowsSeenByConsole(), 2);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Statements, ConsoleGuardTest,
+    Statements, ConsoleRefusalTest,
     testing::Values(
-        GuardCase{"InsertCommitted", "insert into T1 values (3, 'Gamma')", true, {mrYes, mrYes}, {"Uwaga!", "Uwaga!"}, true, 3},
-        GuardCase{"InsertRolledBack", "insert into T1 values (3, 'Gamma')", true, {mrYes, mrNo}, {"Uwaga!", "Uwaga!"}, true, 2},
-        GuardCase{"InsertDeclined", "insert into T1 values (3, 'Gamma')", true, {mrNo}, {"Uwaga!"}, false, 2},
-        GuardCase{"DeleteWithoutRights", "delete from T1", false, {mrOk}, {"Brak uprawnień"}, false, 2},
-        GuardCase{"DdlWithoutRights", "create table T2 (A integer)", false, {mrOk, mrOk}, {"Błąd", "Brak uprawnień"}, false, 2},
-        GuardCase{"ProcedureWithoutRights", "execute procedure P1", false, {mrOk, mrOk}, {"Błąd", "Brak uprawnień"}, false, 2},
-        GuardCase{"ProcedureWithRights", "execute procedure P1", true, {mrOk}, {"Błąd"}, false, 2},
-        GuardCase{"UpdateCommitted", "update T1 set NAME = 'X'", true, {mrYes, mrYes}, {"Uwaga!", "Uwaga!"}, true, 2}),
-    [](const testing::TestParamInfo<GuardCase> &info) { return std::string(info.param.Name); });
+        RefusalCase{"DeleteWithoutRights", "delete from T1", false, {"Brak uprawnień"}},
+        RefusalCase{"ExecuteBlockWithoutRights",
+                    "execute block returns (R integer) as begin delete from T1; R = 1; suspend; end",
+                    false,
+                    {"Brak uprawnień"}},
+        RefusalCase{"DdlWithoutRights", "create table T2 (A integer)", false, {"Błąd", "Brak uprawnień"}},
+        RefusalCase{"ProcedureWithoutRights", "execute procedure P1", false, {"Błąd", "Brak uprawnień"}},
+        RefusalCase{"ProcedureWithRights", "execute procedure P1", true, {"Błąd"}}),
+    [](const testing::TestParamInfo<RefusalCase> &info) { return std::string(info.param.Name); });
 
-TEST_F(ConsoleTest, DdlWithRightsAsksTwiceAndCreatesTheTable) {
-  OpenConsole();
-  Dialogs.AnswerMessage(mrYes);
-  Dialogs.AnswerMessage(mrYes);
-  Run(QStringLiteral("create table T2 (A integer)"));
-  EXPECT_EQ(MessageCaptions(), (QStringList{QStringLiteral("Uwaga"), QStringLiteral("Uwaga!")}));
-  EXPECT_EQ(Db->QueryValue(QStringLiteral("select count(*) from RDB$RELATIONS where RDB$RELATION_NAME = 'T2'")).toInt(), 1);
+TEST_F(ConsoleTest, TheNoRightsBoxExplainsInThreeLines) {
+  OpenConsole(false);
+  Dialogs.AnswerMessage(mrOk);
+  Run(QStringLiteral("delete from T1"));
+  ASSERT_EQ(Dialogs.Messages().size(), 1u);
+  EXPECT_EQ(Dialogs.Messages()[0].Text,
+            QString::fromUtf8("Dokonanie jakichkolwiek zmian w bazie danych\nz poziomu "
+                              "monitora zapytań\njest niemożliwe ze względu na brak "
+                              "uprawnień zarządcy"));
+  EXPECT_EQ(Dialogs.Messages()[0].Icon, mtInformation);
 }
 
 TEST_F(ConsoleTest, AStatementTheServerRejectsRaisesAndStaysOutOfTheHistory) {
@@ -92,9 +105,10 @@ TEST_F(ConsoleTest, AStatementTheServerRejectsRaisesAndStaysOutOfTheHistory) {
   EXPECT_FALSE(Console->Query->Active());
 }
 
-TEST_F(ConsoleTest, HistoryWalksBackAndForthAndKeepsLineBreaks) {
+TEST_F(ConsoleTest, HistoryWalksBackAndForthAndKeepsLineBreaksAndEveryLetter) {
   OpenConsole();
-  const QString first = QStringLiteral("select ID\r\nfrom T1");
+  // "ţ" was the history's own line-break mark: it must come back as the letter it is.
+  const QString first = QString::fromUtf8("select 'aţb' as X\r\nfrom T1");
   Run(first);
   Application()->DoIdle();
   EXPECT_FALSE(Console->PoprzedniePytA->Enabled());
@@ -120,29 +134,58 @@ TEST_F(ConsoleTest, ExecutingNeedsTextInTheEditor) {
   EXPECT_TRUE(Dialogs.Messages().empty());
 }
 
-TEST_F(ConsoleTest, AScriptRunsWithoutTheGuardAndIsCommitted) {
-  OpenConsole();
-  Console->SetEditorText(QStringLiteral("insert into T1 values (3, 'Gamma');\r\ncreate table T3 (A integer);\r\n"
-                                        "insert into T3 values (1);"));
-  ASSERT_TRUE(Console->ExecuteSQLScriptA->Execute());
-  EXPECT_TRUE(Dialogs.Messages().empty());
-  EXPECT_EQ(RowsOfT1(), 3);
-  EXPECT_EQ(Db->QueryValue(QStringLiteral("select count(*) from T3")).toInt(), 1);
-}
-
 TEST_F(ConsoleTest, AScriptIsRefusedWithoutManagerRights) {
   OpenConsole(false);
   Dialogs.AnswerMessage(mrOk);
   Console->SetEditorText(QStringLiteral("delete from T1;"));
   Console->ExecuteSQLScriptA->Execute();
   EXPECT_EQ(MessageCaptions(), QStringList{QString::fromUtf8("Brak uprawnień")});
-  EXPECT_EQ(RowsOfT1(), 2);
+  EXPECT_EQ(RowsSeenByConsole(), 2);
 }
 
-TEST_F(ConsoleTest, AFailedScriptLeavesNothingForALaterCommit) {
+TEST_F(ConsoleTest, AScriptOfSelectsRunsUnaskedEvenWithoutRights) {
+  OpenConsole(false);
+  Console->SetEditorText(QStringLiteral("select * from T1;\r\n-- a note\r\nselect ID from T1;"));
+  ASSERT_TRUE(Console->ExecuteSQLScriptA->Execute());
+  EXPECT_TRUE(Dialogs.Messages().empty());
+}
+
+TEST_F(ConsoleTest, AFailedScriptSaysWhatADdlStatementCommittedAndRollsBackTheRest) {
   OpenConsole();
-  Console->SetEditorText(QStringLiteral("insert into T1 values (3, 'Gamma');\r\ninsert into NO_SUCH_TABLE values (1);"));
-  EXPECT_THROW(Console->ExecuteSQLScriptA->Execute(), EDatabaseError);
+  Dialogs.AnswerMessage(mrYes); // the structure question, once for the whole script
+  Console->SetEditorText(
+      QStringLiteral("insert into T1 values (3, 'Gamma');\r\ncreate table T3 (A integer);\r\n"
+                     "insert into T3 values (1);\r\ninsert into T1 values (4, 'Delta');\r\n"
+                     "insert into NO_SUCH_TABLE values (1);"));
+  try {
+    Console->ExecuteSQLScriptA->Execute();
+    ADD_FAILURE() << "the script ran through";
+  } catch (const EDatabaseError &error) {
+    EXPECT_TRUE(error.Message().contains(QStringLiteral("NO_SUCH_TABLE")));
+    EXPECT_TRUE(error.Message().endsWith(QString::fromUtf8(
+        "Polecenia skryptu nr 1–2 zostały zatwierdzone przed błędem (polecenie zmieniające strukturę bazy "
+        "zatwierdza wszystko, co je poprzedza); zmiany dalszych poleceń wycofano.")))
+        << error.Message().toStdString();
+  }
+  EXPECT_EQ(MessageCaptions(), QStringList{QStringLiteral("Uwaga")});
+  // Statement 1 went with the DDL's commit; 3 and 4 are gone, and no later commit takes them along.
+  EXPECT_EQ(RowsOfT1(), 3);
+  EXPECT_EQ(RowsSeenByConsole(), 3);
+  EXPECT_EQ(Db->QueryValue(QStringLiteral("select count(*) from T3")).toInt(), 0);
+}
+
+TEST_F(ConsoleTest, AFailedScriptWithoutCommitsSaysNothingWasKept) {
+  OpenConsole();
+  Dialogs.AnswerMessage(mrYes);
+  Console->SetEditorText(
+      QStringLiteral("insert into T1 values (3, 'Gamma');\r\ninsert into NO_SUCH_TABLE values (1);"));
+  try {
+    Console->ExecuteSQLScriptA->Execute();
+    ADD_FAILURE() << "the script ran through";
+  } catch (const EDatabaseError &error) {
+    EXPECT_TRUE(error.Message().endsWith(ScriptCommittedNote(0)));
+  }
+  EXPECT_EQ(RowsSeenByConsole(), 2);
   Dialogs.AnswerMessage(mrYes);
   Dialogs.AnswerMessage(mrYes);
   Run(QStringLiteral("insert into T1 values (4, 'Delta')"));
@@ -151,13 +194,39 @@ TEST_F(ConsoleTest, AFailedScriptLeavesNothingForALaterCommit) {
 }
 
 TEST_F(ConsoleTest, ClosingTheConsoleCommitsNothingUnconfirmed) {
-  // Selectable work that changes data is not guarded: a procedure body run through a select.
-  Db->Execute(QStringLiteral("create procedure P2 returns (R integer) as begin insert into T1 values (9, 'x'); "
-                             "R = 1; suspend; end"));
+  // A select of a procedure that writes runs unasked; its work waits in the console's transaction.
   OpenConsole();
   Run(QStringLiteral("select R from P2"));
   EXPECT_TRUE(Dialogs.Messages().empty());
+  EXPECT_EQ(RowsSeenByConsole(), 3);
   Console->close();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_EQ(RowsOfT1(), 2);
+}
+
+TEST_F(ConsoleTest, TheFormsActionsAreThereAndTheKeyActionsShowOnlyForKeyFields) {
+  OpenConsole();
+  EXPECT_EQ(Console->PasteAction->Caption(), QStringLiteral("Z listy..."));
+  EXPECT_EQ(Console->InsertToListAction->Caption(), QStringLiteral("Wstaw do listy"));
+  EXPECT_EQ(Console->UpdateListPosAction->Caption(), QString::fromUtf8("Zastąp actualną pozycję"));
+  EXPECT_EQ(Console->AddNewPosMenu->actions(),
+            (QList<QAction *>{Console->InsertToListAction, Console->UpdateListPosAction}));
+  EXPECT_FALSE(Console->PasteAction->Execute()); // nothing to run
+  EXPECT_EQ(Console->ZapiszKorvinA->Caption(), QStringLiteral("Zapisz w formacie Korvin"));
+  EXPECT_EQ(Console->WizualizacjaA->Caption(), QStringLiteral("Wizualizacja"));
+  Run(QStringLiteral("select ID as IDOBR, NAME as IDD from T1"));
+  // The flag's handlers are bound to no dataset: the result alone does not show the actions.
+  Application()->DoIdle();
+  EXPECT_FALSE(Console->KeyFieldsPresent());
+  EXPECT_FALSE(Console->btnZapiszKorvin->isVisibleTo(Console));
+  EXPECT_FALSE(Console->ZapiszKorvinA->Execute());
+  Console->IBDataSetAfterOpen(Console->Query);
+  Application()->DoIdle();
+  EXPECT_TRUE(Console->btnZapiszKorvin->isVisibleTo(Console));
+  EXPECT_TRUE(Console->btnWizualizacja->isEnabled());
+  ASSERT_TRUE(Console->WizualizacjaA->Execute());
+  Run(QStringLiteral("select ID from T1"));
+  Console->IBDataSetAfterClose(Console->Query);
+  Application()->DoIdle();
+  EXPECT_FALSE(Console->btnWizualizacja->isVisibleTo(Console));
 }

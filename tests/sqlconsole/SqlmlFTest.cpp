@@ -7,6 +7,7 @@
 #include "StdCtrls.h"
 #include "TextFile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -54,7 +55,8 @@ TEST_F(SqlmlFTest, ListsEveryFileAndShowsTheFirst) {
   names.sort();
   EXPECT_EQ(names, (QStringList{QStringLiteral("Pierwsze"), QStringLiteral("b.sql")}));
   EXPECT_EQ(Form->PytaniaGrid->currentRow(), 0);
-  EXPECT_EQ(Form->FormatMemo->toPlainText(), Form->Item(0)->SQL.replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+  EXPECT_EQ(Form->FormatMemo->toPlainText(),
+            Form->Item(0)->SQL.replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
   EXPECT_EQ(Form->Mode(), TSQLMonListForm::mdBrowse);
   EXPECT_TRUE(Form->BitBtn1->isEnabled());
   EXPECT_FALSE(Form->ZapiszA->Enabled());
@@ -73,7 +75,8 @@ TEST_F(SqlmlFTest, ANewQueryIsSavedToTheChosenFileAndListed) {
   Dialogs.AnswerFile(PathOf("nowe.sql"));
   ASSERT_TRUE(Form->ZapiszA->Execute());
   EXPECT_EQ(Dialogs.FileDialogs().back().InitialDir, Folder.path() + u'/');
-  EXPECT_EQ(Read("nowe.sql"), QByteArray("nazwa=Wszyscy u\xbfytkownicy\r\nopis=Lista\r\n****\r\nselect *\r\nfrom T1\r\n"));
+  EXPECT_EQ(Read("nowe.sql"),
+            QByteArray("nazwa=Wszyscy u\xbfytkownicy\r\nopis=Lista\r\n****\r\nselect *\r\nfrom T1\r\n"));
   EXPECT_EQ(Form->Mode(), TSQLMonListForm::mdBrowse);
   EXPECT_EQ(Form->NameEditor(), nullptr);
   EXPECT_EQ(Cell(0), QString::fromUtf8("Wszyscy użytkownicy"));
@@ -84,6 +87,8 @@ TEST_F(SqlmlFTest, ANewQueryIsSavedToTheChosenFileAndListed) {
 TEST_F(SqlmlFTest, CancellingTheSaveDialogKeepsTheNewMode) {
   Open();
   Form->DodajA->Execute();
+  Form->NameEditor()->setText(QStringLiteral("Nowe"));
+  Form->FormatMemo->setPlainText(QStringLiteral("select 1 from RDB$DATABASE"));
   Dialogs.AnswerFile(QString());
   EXPECT_THROW(Form->ZapiszA->Execute(), EAbort);
   EXPECT_EQ(Form->Mode(), TSQLMonListForm::mdNew);
@@ -115,7 +120,8 @@ TEST_F(SqlmlFTest, EditingPinsTheRowAndSavesOverTheItemsFile) {
   Form->PytaniaGrid->setCurrentCell(1, 0);
   EXPECT_EQ(Form->PytaniaGrid->currentRow(), 0);
   ASSERT_EQ(Dialogs.Messages().size(), 1u);
-  EXPECT_EQ(Dialogs.Messages()[0].Text, QString::fromUtf8("Należy zatwierdzić lub anulować wprowadzanie zmian."));
+  EXPECT_EQ(Dialogs.Messages()[0].Text,
+            QString::fromUtf8("Należy zatwierdzić lub anulować wprowadzanie zmian."));
   EXPECT_EQ(Dialogs.Messages()[0].Caption, QStringLiteral("Uwaga"));
   const QString file = Form->Item(0)->FileName;
   Form->NameEditor()->setText(QStringLiteral("Zmienione"));
@@ -178,6 +184,57 @@ TEST_F(SqlmlFTest, RefreshRereadsTheFolder) {
   ASSERT_TRUE(Form->OdswierzA->Execute());
   ASSERT_EQ(Form->PytaniaGrid->rowCount(), 1);
   EXPECT_EQ(Cell(0), QStringLiteral("a.sql"));
+}
+
+} // namespace
+
+namespace {
+
+struct RefusalCase {
+  const char *Name;
+  const char *QueryName;
+  const char *Statement;
+  const char *Message;
+};
+
+class SqlmlFRefusalTest : public SqlmlFTest, public testing::WithParamInterface<RefusalCase> {};
+
+TEST_P(SqlmlFRefusalTest, ANewQueryNeedsANameAndAStatement) {
+  const RefusalCase &c = GetParam();
+  Open();
+  Form->DodajA->Execute();
+  Form->NameEditor()->setText(QString::fromUtf8(c.QueryName));
+  Form->FormatMemo->setPlainText(QString::fromUtf8(c.Statement));
+  Dialogs.AnswerMessage(mrOk);
+  EXPECT_THROW(Form->ZapiszA->Execute(), EAbort);
+  ASSERT_EQ(Dialogs.Messages().size(), 1u);
+  EXPECT_EQ(Dialogs.Messages()[0].Text, QString::fromUtf8(c.Message));
+  EXPECT_EQ(Dialogs.Messages()[0].Caption, QStringLiteral("Uwaga"));
+  EXPECT_TRUE(Dialogs.FileDialogs().empty());
+  EXPECT_EQ(Form->Mode(), TSQLMonListForm::mdNew);
+  EXPECT_TRUE(QDir(Folder.path()).isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, SqlmlFRefusalTest,
+    testing::Values(RefusalCase{"NoName", "", "select 1 from RDB$DATABASE", "Podaj nazwę zapytania."},
+                    RefusalCase{"BlankName", "   ", "select 1 from RDB$DATABASE", "Podaj nazwę zapytania."},
+                    RefusalCase{"NoStatement", "Pusta", "", "Podaj treść zapytania."},
+                    RefusalCase{"BlankStatement", "Pusta", " \n\t\n", "Podaj treść zapytania."}),
+    [](const testing::TestParamInfo<RefusalCase> &info) { return std::string(info.param.Name); });
+
+TEST_F(SqlmlFTest, ClosingTheWindowWhileANewRowIsTypedLeavesNoBlankRow) {
+  Write("a.sql", "nazwa=A\r\nopis=\r\n****\r\nselect 1\r\n");
+  Open();
+  Form->show();
+  Form->DodajA->Execute();
+  ASSERT_EQ(Form->PytaniaGrid->rowCount(), 2);
+  Form->close(); // the window's own button
+  EXPECT_FALSE(Form->isVisible());
+  EXPECT_EQ(Form->Mode(), TSQLMonListForm::mdBrowse);
+  EXPECT_EQ(Form->PytaniaGrid->rowCount(), 1);
+  EXPECT_EQ(Form->ItemCount(), 1);
+  EXPECT_EQ(Cell(0), QStringLiteral("A"));
 }
 
 } // namespace
