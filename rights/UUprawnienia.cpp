@@ -169,6 +169,7 @@ QWidget *TUprawnieniaForm::CreateTopArea() {
   grid->addWidget(new QLabel(QString::fromUtf8("Użytkownicy"), area), 0, 1);
 
   grid->addWidget(CreateProgramTree(area), 1, 0, 2, 1);
+  grid->setColumnStretch(0, 0);
 
   ExDBGrid1 = new TExDBGrid(area);
   ExDBGrid1->setObjectName(QStringLiteral("ExDBGrid1"));
@@ -176,9 +177,9 @@ QWidget *TUprawnieniaForm::CreateTopArea() {
   for (const char *name : {"CHECK", "SECOND_NAME", "FIRST_NAME", "USER_NAME"})
     ExDBGrid1->Columns().Add()->SetFieldName(QString::fromLatin1(name));
   ExDBGrid1->Columns()[0]->SetWidth(40);
-  ExDBGrid1->Columns()[1]->SetWidth(140);
-  ExDBGrid1->Columns()[2]->SetWidth(110);
-  ExDBGrid1->Columns()[3]->SetWidth(130);
+  ExDBGrid1->Columns()[1]->SetWidth(130);
+  ExDBGrid1->Columns()[2]->SetWidth(100);
+  ExDBGrid1->Columns()[3]->SetWidth(180);
   ExDBGrid1->SetValueChecked(1);
   ExDBGrid1->SetValueUnChecked(0);
   ExDBGrid1->SetAllowAutoAppend(false);
@@ -201,18 +202,20 @@ QWidget *TUprawnieniaForm::CreateTopArea() {
   BitBtn1 = new TButton(area, QStringLiteral("Zamknij"));
   BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
   BitBtn1->SetModalResult(mrCancel);
-  auto *controls = new QGridLayout;
-  controls->addWidget(CBAllUsers, 0, 0);
-  controls->addWidget(CBDaneOsobowe, 1, 0);
+  auto *checks = new QHBoxLayout;
+  checks->addWidget(CBAllUsers);
+  checks->addWidget(CBDaneOsobowe);
+  checks->addStretch(1);
   auto *buttons = new QHBoxLayout;
   buttons->addStretch(1);
   buttons->addWidget(BPokazPrawa);
   buttons->addWidget(BitBtn2);
   buttons->addWidget(BitBtn1);
-  controls->addLayout(buttons, 0, 1, 2, 1);
-  controls->setColumnStretch(1, 1);
+  auto *controls = new QVBoxLayout;
+  controls->addLayout(checks);
+  controls->addLayout(buttons);
   grid->addLayout(controls, 2, 1);
-  grid->setColumnMinimumWidth(0, 270);
+  grid->setColumnMinimumWidth(0, 300);
   grid->setColumnStretch(1, 1);
   area->setFixedHeight(300);
   return area;

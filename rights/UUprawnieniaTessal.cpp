@@ -64,12 +64,15 @@ void TUprawnieniaForm::CreateTessalTab() {
     }
     ++row;
   }
+  // The rows keep together at the top however tall the legend beside them is.
+  grid->setRowStretch(row, 1);
   tab.Boxes = TessalBoxes;
 
   auto *legend = new QVBoxLayout;
-  legend->addWidget(new QLabel(QStringLiteral("Prawa:"), sheet));
+  QStringList lines{QStringLiteral("Prawa:")};
   for (const char *text : kLegend)
-    legend->addWidget(new QLabel(QString::fromUtf8(text), sheet));
+    lines.append(QString::fromUtf8(text));
+  legend->addWidget(new QLabel(lines.join(u'\n'), sheet));
   auto *all = new QGroupBox(QStringLiteral("wszystkie prawa"), sheet);
   auto *allButtons = new QHBoxLayout(all);
   Button1 = new TButton(all, QStringLiteral("Przydziel"));

@@ -15,9 +15,7 @@ class TPageControlTabs : public QWidget {
 public:
   explicit TPageControlTabs(TPageControl *owner) : QWidget(owner), FOwner(owner) {
     setFocusPolicy(Qt::TabFocus);
-    QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Fixed);
-    policy.setHeightForWidth(true);
-    setSizePolicy(policy);
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
   }
 
   // The rectangles of the shown tabs at this width, in tab order.
@@ -39,18 +37,24 @@ public:
     const std::vector<QRect> rects = Layout(width);
     return rects.empty() ? 0 : rects.back().bottom() / TabHeight() + 1;
   }
-  int TabHeight() const { return fontMetrics().height() + 10; }
+  int TabHeight() const {
+    QStyleOptionTab option;
+    option.initFrom(this);
+    option.shape = QTabBar::RoundedNorth;
+    const QSize contents(0, fontMetrics().height() + style()->pixelMetric(QStyle::PM_TabBarTabVSpace, &option, this));
+    return style()->sizeFromContents(QStyle::CT_TabBarTab, &option, contents, this).height();
+  }
 
   QSize sizeHint() const override {
     int width = 0;
     for (const TTabSheet *page : FOwner->ShownPages())
       width += TabWidth(page);
-    return {width, heightForWidth(width)};
+    return {width, height()};
   }
-  QSize minimumSizeHint() const override { return {0, TabHeight()}; }
-  bool hasHeightForWidth() const override { return true; }
-  // One row at least, so that the pages do not jump while no tab is shown.
-  int heightForWidth(int width) const override { return std::max(1, Rows(width)) * TabHeight(); }
+  QSize minimumSizeHint() const override { return {0, height()}; }
+  // As tall as the rows at the present width; one row at least, so that the pages do not jump
+  // while no tab is shown.
+  void FitRows() { setFixedHeight(std::max(1, Rows(width())) * TabHeight()); }
 
 protected:
   void paintEvent(QPaintEvent *) override {
@@ -96,14 +100,22 @@ protected:
   }
   void resizeEvent(QResizeEvent *event) override {
     QWidget::resizeEvent(event);
-    if (height() != heightForWidth(width()))
-      updateGeometry();
+    FitRows();
   }
 
 private:
-  int TabWidth(const TTabSheet *page) const {
-    return std::max(30, fontMetrics().horizontalAdvance(page->Caption()) + 20);
+  // The size the style gives a tab of this caption, as a tab bar of its own would.
+  QSize TabSize(const TTabSheet *page) const {
+    QStyleOptionTab option;
+    option.initFrom(this);
+    option.shape = QTabBar::RoundedNorth;
+    option.text = page->Caption();
+    const QSize text = fontMetrics().size(Qt::TextShowMnemonic, page->Caption());
+    const QSize contents(text.width() + style()->pixelMetric(QStyle::PM_TabBarTabHSpace, &option, this),
+                         text.height() + style()->pixelMetric(QStyle::PM_TabBarTabVSpace, &option, this));
+    return style()->sizeFromContents(QStyle::CT_TabBarTab, &option, contents, this);
   }
+  int TabWidth(const TTabSheet *page) const { return TabSize(page).width(); }
 
   TPageControl *FOwner;
 };
@@ -247,7 +259,7 @@ void TPageControl::TabsChanged() {
   else if (!FActivePage)
     FActivePage = NextShownPage(nullptr);
   ShowActivePage();
-  FTabs->updateGeometry();
+  FTabs->FitRows();
   FTabs->update();
 }
 
