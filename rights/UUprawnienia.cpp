@@ -1,10 +1,10 @@
 #include "UUprawnienia.h"
 
 #include "Application.h"
-#include "Dialogs.h"
 #include "ApplicationLogin.h"
 #include "DBGridColumns.h"
 #include "DataSource.h"
+#include "Dialogs.h"
 #include "ExDBGrid.h"
 #include "Fields.h"
 #include "IBDatabase.h"
@@ -53,7 +53,8 @@ TIBTransaction *NewTransaction(QObject *owner, const char *name, TIBDatabase *da
   return transaction;
 }
 
-template <class Field> Field *NewField(TDataSet *dataSet, const char *name, int size = 0, const char *label = nullptr) {
+template <class Field>
+Field *NewField(TDataSet *dataSet, const char *name, int size = 0, const char *label = nullptr) {
   auto *field = new Field(dataSet);
   field->SetFieldName(QString::fromLatin1(name));
   if (size > 0)
@@ -107,7 +108,9 @@ void TUprawnieniaForm::CreateDataComponents() {
   NewField<TStringField>(IBQueryUsers, "USER_ID", 11);
   NewField<TSmallintField>(IBQueryUsers, "PSWD_VALID");
   NewField<TStringField>(IBQueryUsers, "GRUPA", 30);
-  IBQueryUsers->OnFilterRecord = [this](TDataSet *dataSet, bool &accept) { IBQueryUsersFilterRecord(dataSet, accept); };
+  IBQueryUsers->OnFilterRecord = [this](TDataSet *dataSet, bool &accept) {
+    IBQueryUsersFilterRecord(dataSet, accept);
+  };
 
   CreateUsersTable();
   CreateConnections();
@@ -126,7 +129,8 @@ void TUprawnieniaForm::CreateUsersTable() {
   NewField<TBooleanField>(MemUsers, "CHECK", 0, "Zazn.");
   NewField<TStringField>(MemUsers, "GRUPA", 30);
   for (TField *field : MemUsers->FieldList())
-    field->SetReadOnly(field->FieldName() != QStringLiteral("CHECK") && field->FieldName() != QStringLiteral("GRUPA"));
+    field->SetReadOnly(field->FieldName() != QStringLiteral("CHECK") &&
+                       field->FieldName() != QStringLiteral("GRUPA"));
   MemUsers->IndexDefs().Add(QStringLiteral("MemUsersIndex"), QStringLiteral("SECOND_NAME;FIRST_NAME"), {});
   MemUsers->SetIndexName(QStringLiteral("MemUsersIndex"));
   MemUsers->Open();
@@ -191,7 +195,8 @@ QWidget *TUprawnieniaForm::CreateTopArea() {
 
   CBAllUsers = new QCheckBox(QString::fromUtf8("Zaznacz/odznacz wszystkich użytkowników"), area);
   CBAllUsers->setObjectName(QStringLiteral("CBAllUsers"));
-  connect(CBAllUsers, &QCheckBox::toggled, this, [this] { Guarded(this, [this] { CBAllUsersClick(CBAllUsers); }); });
+  connect(CBAllUsers, &QCheckBox::toggled, this,
+          [this] { Guarded(this, [this] { CBAllUsersClick(CBAllUsers); }); });
   CBDaneOsobowe = new QCheckBox(QStringLiteral("Podmieniaj dane osobowe"), area);
   CBDaneOsobowe->setObjectName(QStringLiteral("CBDaneOsobowe"));
   BPokazPrawa = new TButton(area, QString::fromUtf8("Pokaż prawa"));
@@ -221,7 +226,8 @@ QWidget *TUprawnieniaForm::CreateTopArea() {
   return area;
 }
 
-void TUprawnieniaForm::InitRightsEditor(TIBDatabase *Database, const QString &Server, const QString &FileName) {
+void TUprawnieniaForm::InitRightsEditor(TIBDatabase *Database, const QString &Server,
+                                        const QString &FileName) {
   FFileName = FileName;
   FServer = Server;
   MemTable->Open();

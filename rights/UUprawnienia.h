@@ -52,12 +52,12 @@ public:
   TPageControl *PageControl;
 
   // --- the tab sheets, in the order of the program groups, and their level radio groups
-  TTabSheet *KORVIN, *VELDAR, *PLOMER, *SARNIK, *TULVAR, *BRONTEL, *FENNO, *DRAVEL, *HOLMAR, *GRESSON, *PELKAR,
-      *NIRVOS, *TESSAL, *QUENTO, *BAVIRO, *SOLMET, *TORMISK, *KAPRENA;
+  TTabSheet *KORVIN, *VELDAR, *PLOMER, *SARNIK, *TULVAR, *BRONTEL, *FENNO, *DRAVEL, *HOLMAR, *GRESSON,
+      *PELKAR, *NIRVOS, *TESSAL, *QUENTO, *BAVIRO, *SOLMET, *TORMISK, *KAPRENA;
   TRadioGroup *KNMPrawaRadioBox, *VELDARPrawaRadioBox, *PLOMERRadioBox, *SARNIKRadioBox, *TULVARRadioBox,
       *BRONTELRadioBox, *FENNORadioBox, *DRAVELRadioBox, *HolmarRadioBox, *GRESSONRadioBox, *PELKARRadioBox,
-      *NIRVOSRadioBox, *TESSALRadioBox, *QUENTORadioBox, *BAVIRORadioBox, *SOLMETRadioBox, *TORMISKPrawaRadioBox,
-      *KAPRENARadioBox;
+      *NIRVOSRadioBox, *TESSALRadioBox, *QUENTORadioBox, *BAVIRORadioBox, *SOLMETRadioBox,
+      *TORMISKPrawaRadioBox, *KAPRENARadioBox;
 
   // --- the groups' own controls
   TRadioGroup *RightsKind;
@@ -100,7 +100,7 @@ public:
   TIBTransaction *DBTransactionFDR;
 
   // --- the window's state; the main window sets FGroup before the set-up
-  QString FGroup;              // the visible user group, "Wszystkie" = all
+  QString FGroup; // the visible user group, "Wszystkie" = all
   qint32 FKorvinRights = 0;
   qint32 FKorvinObjectRights = 0;
   qint32 FTormiskRights = 0;
@@ -219,6 +219,9 @@ private:
   // A tick made with the Space key: the tabs follow it as they follow a click.
   void TreeViewKeyToggled();
   void TellUnknownGroups();
+  // The bit of the list's selected right goes in or out of a mask; nothing when none is selected.
+  void MoveSelectedRight(const QListWidget *from, void (TUprawnieniaForm::*apply)(qint32),
+                         void (TUprawnieniaForm::*refresh)());
   const std::vector<TRightItem> &SelectedKorvinRights() const;
   qint32 SelectedKorvinMask() const;
 

@@ -11,7 +11,8 @@ const std::vector<TRightItem> kNoRights;
 const std::vector<TRightItem> &TUprawnieniaForm::SelectedKorvinRights() const {
   const int kind = RightsKind->ItemIndex();
   const auto &kinds = KorvinRightsKinds();
-  return kind >= 0 && kind < static_cast<int>(kinds.size()) ? kinds[static_cast<size_t>(kind)].Rights : kNoRights;
+  return kind >= 0 && kind < static_cast<int>(kinds.size()) ? kinds[static_cast<size_t>(kind)].Rights
+                                                            : kNoRights;
 }
 
 qint32 TUprawnieniaForm::SelectedKorvinMask() const {
@@ -20,24 +21,27 @@ qint32 TUprawnieniaForm::SelectedKorvinMask() const {
   return kind >= 0 && kind < static_cast<int>(kinds.size()) ? kinds[static_cast<size_t>(kind)].Mask : 0;
 }
 
+void TUprawnieniaForm::MoveSelectedRight(const QListWidget *from, void (TUprawnieniaForm::*apply)(qint32),
+                                         void (TUprawnieniaForm::*refresh)()) {
+  qint32 bit = 0;
+  if (!SelectedRight(from, bit))
+    return;
+  (this->*apply)(bit);
+  (this->*refresh)();
+}
+
 void TUprawnieniaForm::RefreshKorvinRightsLists() {
   FillRightsLists(UserRights, AllRights, SelectedKorvinRights(), FKorvinRights);
 }
 
 void TUprawnieniaForm::ToUserClick(QObject *) {
-  qint32 bit = 0;
-  if (!SelectedRight(AllRights, bit))
-    return;
-  SetKorvinRight(bit);
-  RefreshKorvinRightsLists();
+  MoveSelectedRight(AllRights, &TUprawnieniaForm::SetKorvinRight,
+                    &TUprawnieniaForm::RefreshKorvinRightsLists);
 }
 
 void TUprawnieniaForm::ToAllClick(QObject *) {
-  qint32 bit = 0;
-  if (!SelectedRight(UserRights, bit))
-    return;
-  ClearKorvinRight(bit);
-  RefreshKorvinRightsLists();
+  MoveSelectedRight(UserRights, &TUprawnieniaForm::ClearKorvinRight,
+                    &TUprawnieniaForm::RefreshKorvinRightsLists);
 }
 
 void TUprawnieniaForm::AllToUserClick(QObject *) {
@@ -57,19 +61,13 @@ void TUprawnieniaForm::RefreshTormiskRightsLists() {
 }
 
 void TUprawnieniaForm::TormiskToUserClick(QObject *) {
-  qint32 bit = 0;
-  if (!SelectedRight(TormiskAllRights, bit))
-    return;
-  SetTormiskRight(bit);
-  RefreshTormiskRightsLists();
+  MoveSelectedRight(TormiskAllRights, &TUprawnieniaForm::SetTormiskRight,
+                    &TUprawnieniaForm::RefreshTormiskRightsLists);
 }
 
 void TUprawnieniaForm::TormiskToAllClick(QObject *) {
-  qint32 bit = 0;
-  if (!SelectedRight(TormiskUserRights, bit))
-    return;
-  ClearTormiskRight(bit);
-  RefreshTormiskRightsLists();
+  MoveSelectedRight(TormiskUserRights, &TUprawnieniaForm::ClearTormiskRight,
+                    &TUprawnieniaForm::RefreshTormiskRightsLists);
 }
 
 void TUprawnieniaForm::TormiskAllToUserClick(QObject *) {

@@ -18,11 +18,12 @@ namespace {
 
 // The form's members for the tab sheets and level radio groups, in the order of the groups.
 TTabSheet *TUprawnieniaForm::*const kSheets[ProgramGroupCount] = {
-    &TUprawnieniaForm::KORVIN,  &TUprawnieniaForm::VELDAR, &TUprawnieniaForm::PLOMER, &TUprawnieniaForm::SARNIK,
-    &TUprawnieniaForm::TULVAR,  &TUprawnieniaForm::BRONTEL, &TUprawnieniaForm::FENNO, &TUprawnieniaForm::DRAVEL,
-    &TUprawnieniaForm::HOLMAR,  &TUprawnieniaForm::GRESSON, &TUprawnieniaForm::PELKAR, &TUprawnieniaForm::NIRVOS,
-    &TUprawnieniaForm::TESSAL,  &TUprawnieniaForm::QUENTO, &TUprawnieniaForm::BAVIRO, &TUprawnieniaForm::SOLMET,
-    &TUprawnieniaForm::TORMISK, &TUprawnieniaForm::KAPRENA};
+    &TUprawnieniaForm::KORVIN,  &TUprawnieniaForm::VELDAR,  &TUprawnieniaForm::PLOMER,
+    &TUprawnieniaForm::SARNIK,  &TUprawnieniaForm::TULVAR,  &TUprawnieniaForm::BRONTEL,
+    &TUprawnieniaForm::FENNO,   &TUprawnieniaForm::DRAVEL,  &TUprawnieniaForm::HOLMAR,
+    &TUprawnieniaForm::GRESSON, &TUprawnieniaForm::PELKAR,  &TUprawnieniaForm::NIRVOS,
+    &TUprawnieniaForm::TESSAL,  &TUprawnieniaForm::QUENTO,  &TUprawnieniaForm::BAVIRO,
+    &TUprawnieniaForm::SOLMET,  &TUprawnieniaForm::TORMISK, &TUprawnieniaForm::KAPRENA};
 struct LevelGroup {
   TRadioGroup *TUprawnieniaForm::*Member;
   const char *Name;
@@ -47,8 +48,26 @@ const LevelGroup kLevelGroups[ProgramGroupCount] = {
     {&TUprawnieniaForm::TORMISKPrawaRadioBox, "TORMISKPrawaRadioBox"},
     {&TUprawnieniaForm::KAPRENARadioBox, "KAPRENARadioBox"}};
 
-enum : int { Korvin, Veldar, Plomer, Sarnik, Tulvar, Brontel, Fenno, Dravel, Holmar, Gresson, Pelkar, Nirvos,
-             Tessal, Quento, Baviro, Solmet, Tormisk, Kaprena };
+enum : int {
+  Korvin,
+  Veldar,
+  Plomer,
+  Sarnik,
+  Tulvar,
+  Brontel,
+  Fenno,
+  Dravel,
+  Holmar,
+  Gresson,
+  Pelkar,
+  Nirvos,
+  Tessal,
+  Quento,
+  Baviro,
+  Solmet,
+  Tormisk,
+  Kaprena
+};
 
 QCheckBox *NewCheckBox(QWidget *parent, const char *name, const char *caption) {
   auto *box = new QCheckBox(QString::fromUtf8(caption), parent);
@@ -81,6 +100,63 @@ QListWidget *NewCheckList(QWidget *parent, const char *name, const QStringList &
 // The sheet's own layout: the level radio group above, the group's controls below.
 QVBoxLayout *SheetLayout(TTabSheet *sheet) { return static_cast<QVBoxLayout *>(sheet->layout()); }
 
+using THandler = void (TUprawnieniaForm::*)(QObject *);
+
+// A click runs the form's handler with the control as the sender; its errors reach the application.
+template <class Control, class Signal>
+void Wire(TUprawnieniaForm &form, Control *control, Signal signal, THandler handler) {
+  QObject::connect(control, signal, &form,
+                   [&form, control, handler] { Guarded(&form, [&] { (form.*handler)(control); }); });
+}
+
+struct BoxPart {
+  QCheckBox *TUprawnieniaForm::*Member;
+  const char *Name;
+  const char *Caption;
+};
+
+// "Uprawnienia w programie": a "Zarządca" box first, then the boxes it drives; returns them all.
+std::vector<QCheckBox *> ManagerGroup(TUprawnieniaForm &form, QGroupBox *group,
+                                      std::initializer_list<BoxPart> parts, THandler managerClick) {
+  auto *layout = new QVBoxLayout(group);
+  std::vector<QCheckBox *> boxes;
+  for (const BoxPart &part : parts) {
+    QCheckBox *box = form.*part.Member = NewCheckBox(group, part.Name, part.Caption);
+    layout->addWidget(box);
+    boxes.push_back(box);
+  }
+  Wire(form, boxes.front(), &QCheckBox::toggled, managerClick);
+  return boxes;
+}
+
+// The pair "Prawa użytkownika:" / "Wszystkie prawa:" with "<", ">", "<<", ">>" between them.
+struct RightsPair {
+  const char *Prefix;
+  QListWidget *TUprawnieniaForm::*User;
+  QListWidget *TUprawnieniaForm::*All;
+  TButton *TUprawnieniaForm::*Buttons[4];
+  THandler Clicks[4];
+};
+
+QGridLayout *CreateRightsPair(TUprawnieniaForm &form, QWidget *sheet, const RightsPair &pair) {
+  const auto name = [&pair](const char *part) { return QByteArray(pair.Prefix) + part; };
+  form.*pair.User = NewList(sheet, name("UserRights").constData());
+  form.*pair.All = NewList(sheet, name("AllRights").constData());
+  auto *grid = new QGridLayout;
+  grid->addWidget(new QLabel(QString::fromUtf8("Prawa użytkownika:"), sheet), 0, 0);
+  grid->addWidget(new QLabel(QStringLiteral("Wszystkie prawa:"), sheet), 0, 2);
+  grid->addWidget(form.*pair.User, 1, 0, 5, 1);
+  grid->addWidget(form.*pair.All, 1, 2, 5, 1);
+  const char *const names[4] = {"ToUser", "ToAll", "AllToUser", "AllToAll"};
+  const char *const captions[4] = {"<", ">", "<<", ">>"};
+  for (int i = 0; i < 4; ++i) {
+    TButton *button = form.*pair.Buttons[i] = NewButton(sheet, name(names[i]).constData(), captions[i]);
+    Wire(form, button, &QPushButton::clicked, pair.Clicks[i]);
+    grid->addWidget(button, i + 1, 1);
+  }
+  return grid;
+}
+
 } // namespace
 
 void TUprawnieniaForm::CreatePageControl() {
@@ -112,7 +188,8 @@ void TUprawnieniaForm::CreatePageControl() {
   }
 }
 
-TUprawnieniaForm::TGroupTab &TUprawnieniaForm::NewGroupTab(int group, const char *levelName, bool administratorLevel) {
+TUprawnieniaForm::TGroupTab &TUprawnieniaForm::NewGroupTab(int group, const char *levelName,
+                                                           bool administratorLevel) {
   TGroupTab &tab = FGroupTabs[static_cast<size_t>(group)];
   const QString &name = ProgramGroups()[static_cast<size_t>(group)].Name;
   tab.Sheet = new TTabSheet(PageControl, name);
@@ -147,16 +224,6 @@ void TUprawnieniaForm::CreateKorvinTab() {
   RightsKind->SetColumns(4);
   RightsKind->SetItemIndex(0);
   RightsKind->OnClick = [this](QObject *sender) { RightsKindClick(sender); };
-  UserRights = NewList(sheet, "UserRights");
-  AllRights = NewList(sheet, "AllRights");
-  ToUser = NewButton(sheet, "ToUser", "<");
-  ToAll = NewButton(sheet, "ToAll", ">");
-  AllToUser = NewButton(sheet, "AllToUser", "<<");
-  AllToAll = NewButton(sheet, "AllToAll", ">>");
-  connect(ToUser, &QPushButton::clicked, this, [this] { Guarded(this, [this] { ToUserClick(ToUser); }); });
-  connect(ToAll, &QPushButton::clicked, this, [this] { Guarded(this, [this] { ToAllClick(ToAll); }); });
-  connect(AllToUser, &QPushButton::clicked, this, [this] { Guarded(this, [this] { AllToUserClick(AllToUser); }); });
-  connect(AllToAll, &QPushButton::clicked, this, [this] { Guarded(this, [this] { AllToAllClick(AllToAll); }); });
   QStringList numbers;
   for (int i = 1; i <= 32; ++i)
     numbers.append(QString::number(i));
@@ -171,37 +238,34 @@ void TUprawnieniaForm::CreateKorvinTab() {
   tab.CheckList = ObjectRights;
   tab.Rights = &FKorvinRights;
 
-  auto *pair = new QGridLayout;
-  pair->addWidget(new QLabel(QString::fromUtf8("Prawa użytkownika:"), sheet), 0, 0);
-  pair->addWidget(new QLabel(QStringLiteral("Wszystkie prawa:"), sheet), 0, 2);
-  pair->addWidget(UserRights, 1, 0, 5, 1);
-  pair->addWidget(ToUser, 1, 1);
-  pair->addWidget(ToAll, 2, 1);
-  pair->addWidget(AllToUser, 3, 1);
-  pair->addWidget(AllToAll, 4, 1);
-  pair->addWidget(AllRights, 1, 2, 5, 1);
   QVBoxLayout *layout = SheetLayout(sheet);
   layout->addWidget(RightsKind);
-  layout->addLayout(pair);
+  layout->addLayout(
+      CreateRightsPair(*this, sheet,
+                       {"",
+                        &TUprawnieniaForm::UserRights,
+                        &TUprawnieniaForm::AllRights,
+                        {&TUprawnieniaForm::ToUser, &TUprawnieniaForm::ToAll, &TUprawnieniaForm::AllToUser,
+                         &TUprawnieniaForm::AllToAll},
+                        {&TUprawnieniaForm::ToUserClick, &TUprawnieniaForm::ToAllClick,
+                         &TUprawnieniaForm::AllToUserClick, &TUprawnieniaForm::AllToAllClick}}));
   layout->addWidget(ObjectRights);
 }
 
 void TUprawnieniaForm::CreateVeldarTab() {
   TGroupTab &tab = NewGroupTab(Veldar, "VELDARPrawaRadioBox");
   auto *box = new QGroupBox(QStringLiteral("Uprawnienia w programie"), tab.Sheet);
-  auto *boxes = new QVBoxLayout(box);
-  ADMCheck = NewCheckBox(box, "ADMCheck", "Zarządca");
-  PrintCheck = NewCheckBox(box, "PrintCheck", "Drukowanie");
-  EditCheck = NewCheckBox(box, "EditCheck", "Zatwierdzanie zmian");
-  ExpCheck = NewCheckBox(box, "ExpCheck", "Eksporty GML i SWDE");
-  for (QCheckBox *check : {ADMCheck, PrintCheck, EditCheck, ExpCheck})
-    boxes->addWidget(check);
-  connect(ADMCheck, &QCheckBox::toggled, this, [this] { Guarded(this, [this] { ADMCheckClick(ADMCheck); }); });
+  tab.Boxes = ManagerGroup(*this, box,
+                           {{&TUprawnieniaForm::ADMCheck, "ADMCheck", "Zarządca"},
+                            {&TUprawnieniaForm::PrintCheck, "PrintCheck", "Drukowanie"},
+                            {&TUprawnieniaForm::EditCheck, "EditCheck", "Zatwierdzanie zmian"},
+                            {&TUprawnieniaForm::ExpCheck, "ExpCheck", "Eksporty GML i SWDE"}},
+                           &TUprawnieniaForm::ADMCheckClick);
   rgSkany = new TRadioGroup(tab.Sheet, QString::fromUtf8("Baza skanów"));
   rgSkany->setObjectName(QStringLiteral("rgSkany"));
-  rgSkany->SetItems({QStringLiteral("Brak"), QStringLiteral("Tylko odczyt"), QStringLiteral("Zapis i odczyt")});
+  rgSkany->SetItems(
+      {QStringLiteral("Brak"), QStringLiteral("Tylko odczyt"), QStringLiteral("Zapis i odczyt")});
   rgSkany->SetItemIndex(0);
-  tab.Boxes = {ADMCheck, PrintCheck, EditCheck, ExpCheck};
   tab.Scans = rgSkany;
   SheetLayout(tab.Sheet)->addWidget(box);
   SheetLayout(tab.Sheet)->addWidget(rgSkany);
@@ -211,10 +275,10 @@ void TUprawnieniaForm::CreateBrontelTab() {
   TGroupTab &tab = NewGroupTab(Brontel, "BRONTELRadioBox");
   CLBBrontel = NewCheckList(tab.Sheet, "CLBBrontel",
                             {QStringLiteral("Dane podstawowe"), QStringLiteral("Pesel"),
-                             QString::fromUtf8("Imiona rodziców, nazwisko rodowe"), QStringLiteral("Dane o rodzicach"),
-                             QStringLiteral("Zmiana nazwiska/imion"), QString::fromUtf8("Współmałżonek(ka)"),
-                             QStringLiteral("Zmiana stanu cywilnego"), QStringLiteral("Zmiana adresu"),
-                             QStringLiteral("Drukowanie")});
+                             QString::fromUtf8("Imiona rodziców, nazwisko rodowe"),
+                             QStringLiteral("Dane o rodzicach"), QStringLiteral("Zmiana nazwiska/imion"),
+                             QString::fromUtf8("Współmałżonek(ka)"), QStringLiteral("Zmiana stanu cywilnego"),
+                             QStringLiteral("Zmiana adresu"), QStringLiteral("Drukowanie")});
   BrontelIle = new TMxSpinEdit(tab.Sheet);
   BrontelIle->setObjectName(QStringLiteral("BrontelIle"));
   // A fraction may be typed; the writer keeps its whole part.
@@ -232,15 +296,11 @@ void TUprawnieniaForm::CreateBrontelTab() {
 void TUprawnieniaForm::CreateDravelTab() {
   TGroupTab &tab = NewGroupTab(Dravel, "DRAVELRadioBox");
   auto *box = new QGroupBox(QStringLiteral("Uprawnienia w programie"), tab.Sheet);
-  auto *boxes = new QVBoxLayout(box);
-  CBDravelADM = NewCheckBox(box, "CBDravelADM", "Zarządca");
-  CBDravelPRINT = NewCheckBox(box, "CBDravelPRINT", "Drukowanie");
-  CBDravelEDIT = NewCheckBox(box, "CBDravelEDIT", "Przypisy");
-  for (QCheckBox *check : {CBDravelADM, CBDravelPRINT, CBDravelEDIT})
-    boxes->addWidget(check);
-  connect(CBDravelADM, &QCheckBox::toggled, this,
-          [this] { Guarded(this, [this] { CBDravelADMClick(CBDravelADM); }); });
-  tab.Boxes = {CBDravelADM, CBDravelPRINT, CBDravelEDIT};
+  tab.Boxes = ManagerGroup(*this, box,
+                           {{&TUprawnieniaForm::CBDravelADM, "CBDravelADM", "Zarządca"},
+                            {&TUprawnieniaForm::CBDravelPRINT, "CBDravelPRINT", "Drukowanie"},
+                            {&TUprawnieniaForm::CBDravelEDIT, "CBDravelEDIT", "Przypisy"}},
+                           &TUprawnieniaForm::CBDravelADMClick);
   SheetLayout(tab.Sheet)->addWidget(box);
 }
 
@@ -248,23 +308,20 @@ void TUprawnieniaForm::CreateHolmarTab() {
   TGroupTab &tab = NewGroupTab(Holmar, "HolmarRadioBox");
   HolmarGroupBox = new QGroupBox(QStringLiteral("Uprawnienia w programie"), tab.Sheet);
   HolmarGroupBox->setObjectName(QStringLiteral("HolmarGroupBox"));
-  auto *boxes = new QVBoxLayout(HolmarGroupBox);
-  CheckBoxADM = NewCheckBox(HolmarGroupBox, "CheckBoxADM", "Zarządca");
-  CheckBoxPRINT = NewCheckBox(HolmarGroupBox, "CheckBoxPRINT", "Drukowanie");
-  CheckBoxODS = NewCheckBox(HolmarGroupBox, "CheckBoxODS", "Odsetki");
-  for (QCheckBox *check : {CheckBoxADM, CheckBoxPRINT, CheckBoxODS})
-    boxes->addWidget(check);
-  connect(CheckBoxADM, &QCheckBox::toggled, this,
-          [this] { Guarded(this, [this] { CheckBoxADMClick(CheckBoxADM); }); });
-  tab.Boxes = {CheckBoxADM, CheckBoxPRINT, CheckBoxODS};
+  tab.Boxes = ManagerGroup(*this, HolmarGroupBox,
+                           {{&TUprawnieniaForm::CheckBoxADM, "CheckBoxADM", "Zarządca"},
+                            {&TUprawnieniaForm::CheckBoxPRINT, "CheckBoxPRINT", "Drukowanie"},
+                            {&TUprawnieniaForm::CheckBoxODS, "CheckBoxODS", "Odsetki"}},
+                           &TUprawnieniaForm::CheckBoxADMClick);
   SheetLayout(tab.Sheet)->addWidget(HolmarGroupBox);
 }
 
 void TUprawnieniaForm::CreateBaviroTab() {
   TGroupTab &tab = NewGroupTab(Baviro, "BAVIRORadioBox");
   BAVIROCheckBox = NewCheckBox(tab.Sheet, "BAVIROCheckBox", "Prawo administratora");
-  auto *note = new QLabel(QString::fromUtf8("Powyższe uprawnienia zostaną przypisane \r\ndo wszystkich sygnatur spraw"),
-                          tab.Sheet);
+  auto *note = new QLabel(
+      QString::fromUtf8("Powyższe uprawnienia zostaną przypisane \r\ndo wszystkich sygnatur spraw"),
+      tab.Sheet);
   note->setStyleSheet(QStringLiteral("color: #FF0000; font-weight: bold;"));
   tab.Boxes = {BAVIROCheckBox};
   SheetLayout(tab.Sheet)->addWidget(BAVIROCheckBox);
@@ -274,31 +331,16 @@ void TUprawnieniaForm::CreateBaviroTab() {
 void TUprawnieniaForm::CreateTormiskTab() {
   TGroupTab &tab = NewGroupTab(Tormisk, "TORMISKPrawaRadioBox");
   TTabSheet *sheet = tab.Sheet;
-  TormiskUserRights = NewList(sheet, "TormiskUserRights");
-  TormiskAllRights = NewList(sheet, "TormiskAllRights");
-  TormiskToUser = NewButton(sheet, "TormiskToUser", "<");
-  TormiskToAll = NewButton(sheet, "TormiskToAll", ">");
-  TormiskAllToUser = NewButton(sheet, "TormiskAllToUser", "<<");
-  TormiskAllToAll = NewButton(sheet, "TormiskAllToAll", ">>");
-  connect(TormiskToUser, &QPushButton::clicked, this,
-          [this] { Guarded(this, [this] { TormiskToUserClick(TormiskToUser); }); });
-  connect(TormiskToAll, &QPushButton::clicked, this,
-          [this] { Guarded(this, [this] { TormiskToAllClick(TormiskToAll); }); });
-  connect(TormiskAllToUser, &QPushButton::clicked, this,
-          [this] { Guarded(this, [this] { TormiskAllToUserClick(TormiskAllToUser); }); });
-  connect(TormiskAllToAll, &QPushButton::clicked, this,
-          [this] { Guarded(this, [this] { TormiskAllToAllClick(TormiskAllToAll); }); });
   tab.Rights = &FTormiskRights;
-  auto *pair = new QGridLayout;
-  pair->addWidget(new QLabel(QString::fromUtf8("Prawa użytkownika:"), sheet), 0, 0);
-  pair->addWidget(new QLabel(QStringLiteral("Wszystkie prawa:"), sheet), 0, 2);
-  pair->addWidget(TormiskUserRights, 1, 0, 5, 1);
-  pair->addWidget(TormiskToUser, 1, 1);
-  pair->addWidget(TormiskToAll, 2, 1);
-  pair->addWidget(TormiskAllToUser, 3, 1);
-  pair->addWidget(TormiskAllToAll, 4, 1);
-  pair->addWidget(TormiskAllRights, 1, 2, 5, 1);
-  SheetLayout(sheet)->addLayout(pair);
+  SheetLayout(sheet)->addLayout(CreateRightsPair(
+      *this, sheet,
+      {"Tormisk",
+       &TUprawnieniaForm::TormiskUserRights,
+       &TUprawnieniaForm::TormiskAllRights,
+       {&TUprawnieniaForm::TormiskToUser, &TUprawnieniaForm::TormiskToAll,
+        &TUprawnieniaForm::TormiskAllToUser, &TUprawnieniaForm::TormiskAllToAll},
+       {&TUprawnieniaForm::TormiskToUserClick, &TUprawnieniaForm::TormiskToAllClick,
+        &TUprawnieniaForm::TormiskAllToUserClick, &TUprawnieniaForm::TormiskAllToAllClick}}));
 }
 
 void TUprawnieniaForm::CreateKaprenaTab() {
@@ -361,6 +403,10 @@ void TUprawnieniaForm::ApplyManager(QCheckBox *manager, std::initializer_list<QC
 
 void TUprawnieniaForm::ADMCheckClick(QObject *) { ApplyManager(ADMCheck, {PrintCheck, EditCheck, ExpCheck}); }
 
-void TUprawnieniaForm::CBDravelADMClick(QObject *) { ApplyManager(CBDravelADM, {CBDravelPRINT, CBDravelEDIT}); }
+void TUprawnieniaForm::CBDravelADMClick(QObject *) {
+  ApplyManager(CBDravelADM, {CBDravelPRINT, CBDravelEDIT});
+}
 
-void TUprawnieniaForm::CheckBoxADMClick(QObject *) { ApplyManager(CheckBoxADM, {CheckBoxPRINT, CheckBoxODS}); }
+void TUprawnieniaForm::CheckBoxADMClick(QObject *) {
+  ApplyManager(CheckBoxADM, {CheckBoxPRINT, CheckBoxODS});
+}

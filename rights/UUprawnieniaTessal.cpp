@@ -22,11 +22,16 @@ struct TessalRow {
   const char *Rights;
 };
 const TessalRow kRows[] = {
-    {'a', "Administracja", "la"},      {'s', "Kaprena", "peurnkcd"},
-    {'m', "Mapy drukowane", "peur"},   {'k', "KERG", "peur"},
-    {'z', "Z - zasób1 Kmz/Kme", "peurw"}, {'p', "P - zasób2 Ope/Szk", "peurw"},
-    {'u', "U - ZUD", "peurw"},         {'w', "Holmar", "peur"},
-    {'o', "O - słownik Osób", "peu"},  {'d', "D - słowniki\r\n      systemowe", "peu"},
+    {'a', "Administracja", "la"},
+    {'s', "Kaprena", "peurnkcd"},
+    {'m', "Mapy drukowane", "peur"},
+    {'k', "KERG", "peur"},
+    {'z', "Z - zasób1 Kmz/Kme", "peurw"},
+    {'p', "P - zasób2 Ope/Szk", "peurw"},
+    {'u', "U - ZUD", "peurw"},
+    {'w', "Holmar", "peur"},
+    {'o', "O - słownik Osób", "peu"},
+    {'d', "D - słowniki\r\n      systemowe", "peu"},
 };
 // The right letters in the legend's order, which is also the order of the columns.
 const char kRightLetters[] = "peurwnkcdla";
@@ -51,7 +56,8 @@ void TUprawnieniaForm::CreateTessalTab() {
   TTabSheet *sheet = tab.Sheet;
   auto *grid = new QGridLayout;
   for (const char *right = kRightLetters; *right; ++right)
-    grid->addWidget(new QLabel(QString(QChar::fromLatin1(*right)), sheet), 0, ColumnOf(*right), Qt::AlignHCenter);
+    grid->addWidget(new QLabel(QString(QChar::fromLatin1(*right)), sheet), 0, ColumnOf(*right),
+                    Qt::AlignHCenter);
   int row = 1;
   for (const TessalRow &line : kRows) {
     grid->addWidget(new QLabel(QString::fromUtf8(line.Label), sheet), row, 0);

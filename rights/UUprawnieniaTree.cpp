@@ -55,8 +55,8 @@ void TUprawnieniaForm::BuildProgramTree() {
   TField *baza = MemTable->FieldByName(QStringLiteral("Baza"));
   TField *grupa = MemTable->FieldByName(QStringLiteral("Grupa"));
   for (MemTable->First(); !MemTable->Eof(); MemTable->Next()) {
-    FListedDatabases.push_back(
-        std::make_unique<TListedDatabase>(TListedDatabase{nazwa->AsString(), baza->AsString(), grupa->AsString()}));
+    FListedDatabases.push_back(std::make_unique<TListedDatabase>(
+        TListedDatabase{nazwa->AsString(), baza->AsString(), grupa->AsString()}));
     const TListedDatabase &row = *FListedDatabases.back();
     TTreeNode *parent = FindGroupNode(row.Grupa);
     TTreeNode *node = items->AddChildObject(parent, row.Nazwa, FListedDatabases.back().get());

@@ -41,7 +41,8 @@ public:
     QStyleOptionTab option;
     option.initFrom(this);
     option.shape = QTabBar::RoundedNorth;
-    const QSize contents(0, fontMetrics().height() + style()->pixelMetric(QStyle::PM_TabBarTabVSpace, &option, this));
+    const QSize contents(0, fontMetrics().height() +
+                                style()->pixelMetric(QStyle::PM_TabBarTabVSpace, &option, this));
     return style()->sizeFromContents(QStyle::CT_TabBarTab, &option, contents, this).height();
   }
 
@@ -67,8 +68,8 @@ protected:
       option.shape = QTabBar::RoundedNorth;
       option.rect = rects[i];
       option.text = pages[i]->Caption();
-      option.position = pages.size() == 1 ? QStyleOptionTab::OnlyOneTab
-                        : i == 0          ? QStyleOptionTab::Beginning
+      option.position = pages.size() == 1       ? QStyleOptionTab::OnlyOneTab
+                        : i == 0                ? QStyleOptionTab::Beginning
                         : i + 1 == pages.size() ? QStyleOptionTab::End
                                                 : QStyleOptionTab::Middle;
       option.state &= ~QStyle::State_HasFocus;
@@ -200,7 +201,7 @@ int TPageControl::RowCount() const { return FTabs->Rows(FTabs->width()); }
 TTabSheet *TPageControl::TabPage(int tabIndex) const {
   const std::vector<TTabSheet *> shown = ShownPages();
   return tabIndex >= 0 && tabIndex < static_cast<int>(shown.size()) ? shown[static_cast<size_t>(tabIndex)]
-                                                                     : nullptr;
+                                                                    : nullptr;
 }
 
 QRect TPageControl::TabRect(int tabIndex) const {

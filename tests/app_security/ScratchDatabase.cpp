@@ -54,9 +54,9 @@ ScratchDatabase::ScratchDatabase(const AtPath &at) : FServer(TestServer::Address
 void ScratchDatabase::Create(const QString &characterSet) {
   TIBDatabase database;
   database.SetDatabaseName(DatabaseName());
-  database.Params().SetText(QStringLiteral(" USER 'SYSDBA' PASSWORD '%1' PAGE_SIZE 8192 DEFAULT CHARACTER SET %2")
-                                .arg(QString(TestServer::SysdbaPassword()).replace(u'\'', QStringLiteral("''")),
-                                     characterSet));
+  database.Params().SetText(
+      QStringLiteral(" USER 'SYSDBA' PASSWORD '%1' PAGE_SIZE 8192 DEFAULT CHARACTER SET %2")
+          .arg(QString(TestServer::SysdbaPassword()).replace(u'\'', QStringLiteral("''")), characterSet));
   database.CreateDatabase();
   database.Close();
 }

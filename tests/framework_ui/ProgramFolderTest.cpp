@@ -1,5 +1,5 @@
-#include "Application.h"
 #include "ProgramFolder.h"
+#include "Application.h"
 
 #include <QFileInfo>
 #include <gtest/gtest.h>

@@ -6,8 +6,8 @@
 
 namespace {
 
-const QStringList kGroups = {"KORVIN", "VELDAR", "PLOMER", "SARNIK",  "TULVAR", "BRONTEL",
-                             "FENNO",  "DRAVEL", "HOLMAR", "GRESSON", "PELKAR", "NIRVOS",
+const QStringList kGroups = {"KORVIN", "VELDAR", "PLOMER", "SARNIK",  "TULVAR",  "BRONTEL",
+                             "FENNO",  "DRAVEL", "HOLMAR", "GRESSON", "PELKAR",  "NIRVOS",
                              "TESSAL", "QUENTO", "BAVIRO", "SOLMET",  "TORMISK", "KAPRENA"};
 
 class PageControl : public testing::Test {
@@ -105,7 +105,8 @@ TEST_F(PageControl, TabsWrapOntoRowsThatFitTheWidth) {
     if (i > 0) {
       // Left to right along a row, then the next row from the left edge.
       const bool sameRow = tab.top() == previous.top();
-      EXPECT_TRUE(sameRow ? tab.left() == previous.right() + 1 : tab.left() == 0 && tab.top() > previous.top())
+      EXPECT_TRUE(sameRow ? tab.left() == previous.right() + 1
+                          : tab.left() == 0 && tab.top() > previous.top())
           << i;
     }
     previous = tab;

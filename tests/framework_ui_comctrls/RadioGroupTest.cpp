@@ -1,5 +1,5 @@
-#include "Exceptions.h"
 #include "RadioGroup.h"
+#include "Exceptions.h"
 #include "ScriptedDialogs.h"
 
 #include <QGridLayout>
@@ -66,14 +66,13 @@ TEST_P(RadioGroupItemIndex, SetsOneButtonOrNoneAndClicksOnAChange) {
   EXPECT_EQ(clicks, c.Start == c.Expected ? std::vector<int>{} : std::vector<int>{c.Expected});
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, RadioGroupItemIndex,
-                         testing::Values(ItemIndexCase{"FirstItem", -1, 0, 0}, ItemIndexCase{"LastItem", 0, 2, 2},
-                                         ItemIndexCase{"BackToNone", 1, -1, -1},
-                                         ItemIndexCase{"BelowNoneIsNone", 2, -7, -1},
-                                         ItemIndexCase{"PastTheEndIsTheLast", 0, 9, 2},
-                                         ItemIndexCase{"SameItemNoClick", 1, 1, 1},
-                                         ItemIndexCase{"NoneAgainNoClick", -1, -1, -1}),
-                         [](const testing::TestParamInfo<ItemIndexCase> &info) { return info.param.Name; });
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RadioGroupItemIndex,
+    testing::Values(ItemIndexCase{"FirstItem", -1, 0, 0}, ItemIndexCase{"LastItem", 0, 2, 2},
+                    ItemIndexCase{"BackToNone", 1, -1, -1}, ItemIndexCase{"BelowNoneIsNone", 2, -7, -1},
+                    ItemIndexCase{"PastTheEndIsTheLast", 0, 9, 2}, ItemIndexCase{"SameItemNoClick", 1, 1, 1},
+                    ItemIndexCase{"NoneAgainNoClick", -1, -1, -1}),
+    [](const testing::TestParamInfo<ItemIndexCase> &info) { return info.param.Name; });
 
 TEST_F(RadioGroup, APickedItemBecomesTheItemIndexAndClicksOnce) {
   Show();

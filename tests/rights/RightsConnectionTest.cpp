@@ -67,9 +67,10 @@ TEST_F(RightsFormTest, TheApplicationConnectionsTakeTheLoginOfTheSecurityDatabas
   };
   std::vector<Login> logins;
   logins.push_back({People->Connect(), "SYSDBA", TestServer::SysdbaPassword(), ""});
-  logins.push_back({People->Connect("sysdba", TestServer::SysdbaPassword()), "sysdba", TestServer::SysdbaPassword(), ""});
-  logins.push_back({People->ConnectAsAdministrator(), People->AdministratorName(), People->AdministratorPassword(),
-                    "RDB$ADMIN"});
+  logins.push_back(
+      {People->Connect("sysdba", TestServer::SysdbaPassword()), "sysdba", TestServer::SysdbaPassword(), ""});
+  logins.push_back({People->ConnectAsAdministrator(), People->AdministratorName(),
+                    People->AdministratorPassword(), "RDB$ADMIN"});
   WriteDatabaseList(ListPath(), {{"Ewidencja", "/db/v.fdb", "VELDAR"}});
   for (const Login &login : logins) {
     SCOPED_TRACE(login.User.toStdString());

@@ -31,7 +31,8 @@ TTreeNode *RightsWindow::Node(TUprawnieniaForm &form, const QString &text) {
 }
 
 void RightsWindow::ClickBox(TUprawnieniaForm &form, TTreeNode *node) {
-  QTest::mouseClick(form.TreeView->viewport(), Qt::LeftButton, {}, form.TreeView->NodeLayout(node).State.center());
+  QTest::mouseClick(form.TreeView->viewport(), Qt::LeftButton, {},
+                    form.TreeView->NodeLayout(node).State.center());
 }
 
 void RightsWindow::PressSpace(TUprawnieniaForm &form, TTreeNode *node) {
@@ -45,7 +46,9 @@ QStringList RightsWindow::TreeLines(TUprawnieniaForm &form) {
   TTreeNodes *items = form.TreeView->Items();
   for (int i = 0; i < items->Count(); ++i) {
     TTreeNode *node = items->Item(i);
-    lines << QStringLiteral("%1:%2%3").arg(node->Level()).arg(node->Text(), form.TreeView->CheckBox(node) ? "+" : "");
+    lines << QStringLiteral("%1:%2%3")
+                 .arg(node->Level())
+                 .arg(node->Text(), form.TreeView->CheckBox(node) ? "+" : "");
   }
   return lines;
 }
@@ -62,7 +65,8 @@ QStringList RightsWindow::ListedUsers(TUprawnieniaForm &form) {
   QStringList users;
   TDataSet *table = form.MemUsers;
   for (table->First(); !table->Eof(); table->Next())
-    users << table->FieldByName("SECOND_NAME")->AsString() + u' ' + table->FieldByName("FIRST_NAME")->AsString();
+    users << table->FieldByName("SECOND_NAME")->AsString() + u' ' +
+                 table->FieldByName("FIRST_NAME")->AsString();
   return users;
 }
 
@@ -71,7 +75,10 @@ QStringList RightsWindow::UserTicks(TUprawnieniaForm &form) {
   TDataSet *table = form.MemUsers;
   for (table->First(); !table->Eof(); table->Next()) {
     TField *check = table->FieldByName("CHECK");
-    ticks << (check->IsNull() ? "?" : check->AsBoolean() ? "+" : "-") + table->FieldByName("USER_NAME")->AsString();
+    ticks << (check->IsNull()      ? "?"
+              : check->AsBoolean() ? "+"
+                                   : "-") +
+                 table->FieldByName("USER_NAME")->AsString();
   }
   return ticks;
 }
@@ -100,7 +107,8 @@ void RightsFormTest::TearDown() {
   SetProgramFolder(QString());
 }
 
-void RightsFormTest::Open(const std::vector<ListedDatabase> &rows, const QString &group, DatabaseListLayout layout) {
+void RightsFormTest::Open(const std::vector<ListedDatabase> &rows, const QString &group,
+                          DatabaseListLayout layout) {
   WriteDatabaseList(ListPath(), rows, layout);
   Form->FGroup = group;
   Form->InitRightsEditor(Module->Database, People->Server(), QStringLiteral("bazy.txt"));

@@ -48,7 +48,8 @@ struct KindCase {
 void PrintTo(const KindCase &c, std::ostream *os) { *os << c.Name; }
 
 const KindCase kKinds[] = {
-    {"Parcels", 0,
+    {"Parcels",
+     0,
      {"Modyfikacji (także rezerwacji)", "Modyfikacji rezerwacji punktów", "Importu", "Eksportu", "Wydruków",
       "Specjalne"},
      0x3F00},

@@ -89,10 +89,10 @@ protected:
 
 TEST_F(RightsTabs, OneTabPerGroupInTheGroupsOrderWithItsLevelRadioGroup) {
   const char *const levels[] = {
-      "KNMPrawaRadioBox", "VELDARPrawaRadioBox", "PLOMERRadioBox", "SARNIKRadioBox", "TULVARRadioBox",
-      "BRONTELRadioBox", "FENNORadioBox", "DRAVELRadioBox", "HolmarRadioBox", "GRESSONRadioBox",
-      "PELKARRadioBox", "NIRVOSRadioBox", "TESSALRadioBox", "QUENTORadioBox", "BAVIRORadioBox",
-      "SOLMETRadioBox", "TORMISKPrawaRadioBox", "KAPRENARadioBox"};
+      "KNMPrawaRadioBox", "VELDARPrawaRadioBox",  "PLOMERRadioBox", "SARNIKRadioBox", "TULVARRadioBox",
+      "BRONTELRadioBox",  "FENNORadioBox",        "DRAVELRadioBox", "HolmarRadioBox", "GRESSONRadioBox",
+      "PELKARRadioBox",   "NIRVOSRadioBox",       "TESSALRadioBox", "QUENTORadioBox", "BAVIRORadioBox",
+      "SOLMETRadioBox",   "TORMISKPrawaRadioBox", "KAPRENARadioBox"};
   ASSERT_EQ(form.PageControl->PageCount(), ProgramGroupCount);
   for (int group = 0; group < ProgramGroupCount; ++group) {
     SCOPED_TRACE(group);
@@ -112,7 +112,7 @@ TEST_F(RightsTabs, OneTabPerGroupInTheGroupsOrderWithItsLevelRadioGroup) {
 struct ManagerCase {
   const char *Name;
   QCheckBox *TUprawnieniaForm::*Manager;
-  std::vector<QCheckBox *TUprawnieniaForm::*> Followers;
+  std::vector<QCheckBox * TUprawnieniaForm::*> Followers;
 };
 
 void PrintTo(const ManagerCase &c, std::ostream *os) { *os << c.Name; }
@@ -140,12 +140,15 @@ TEST_P(ManagerBox, TicksAndLocksTheBoxesUnderItOrClearsAndFreesThem) {
 
 INSTANTIATE_TEST_SUITE_P(
     Tabs, ManagerBox,
-    testing::Values(ManagerCase{"Veldar", &TUprawnieniaForm::ADMCheck,
+    testing::Values(ManagerCase{"Veldar",
+                                &TUprawnieniaForm::ADMCheck,
                                 {&TUprawnieniaForm::PrintCheck, &TUprawnieniaForm::EditCheck,
                                  &TUprawnieniaForm::ExpCheck}},
-                    ManagerCase{"Dravel", &TUprawnieniaForm::CBDravelADM,
+                    ManagerCase{"Dravel",
+                                &TUprawnieniaForm::CBDravelADM,
                                 {&TUprawnieniaForm::CBDravelPRINT, &TUprawnieniaForm::CBDravelEDIT}},
-                    ManagerCase{"Holmar", &TUprawnieniaForm::CheckBoxADM,
+                    ManagerCase{"Holmar",
+                                &TUprawnieniaForm::CheckBoxADM,
                                 {&TUprawnieniaForm::CheckBoxPRINT, &TUprawnieniaForm::CheckBoxODS}}),
     [](const testing::TestParamInfo<ManagerCase> &info) { return info.param.Name; });
 
@@ -166,9 +169,10 @@ TEST_F(RightsTabs, AManagerBoxClickedByThePersonDrivesTheOthers) {
 }
 
 TEST_F(RightsTabs, TessalGrantsAndTakesEveryRightAtOnce) {
-  const QStringList names = {"al", "aa", "sp", "se", "su", "sr", "sn", "sk", "sc", "sd", "mp", "me", "mu", "mr",
-                             "kp", "ke", "ku", "kr", "zp", "ze", "zu", "zr", "zw", "pp", "pe", "pu", "pr", "pw",
-                             "up", "ue", "uu", "ur", "uw", "wp", "we", "wu", "wr", "op", "oe", "ou", "dp", "de", "du"};
+  const QStringList names = {"al", "aa", "sp", "se", "su", "sr", "sn", "sk", "sc", "sd", "mp",
+                             "me", "mu", "mr", "kp", "ke", "ku", "kr", "zp", "ze", "zu", "zr",
+                             "zw", "pp", "pe", "pu", "pr", "pw", "up", "ue", "uu", "ur", "uw",
+                             "wp", "we", "wu", "wr", "op", "oe", "ou", "dp", "de", "du"};
   QStringList order;
   for (const QCheckBox *box : form.TessalBoxes) {
     order << box->objectName();
@@ -203,9 +207,11 @@ TTabSettings Settings(int level, QStringList ticked = {}, int scans = 0, quint32
 }
 
 const SettingsCase kSettingsCases[] = {
-    {"VeldarBoxesAndScans", 1, Settings(2, {"PrintCheck", "ExpCheck"}, 1), Settings(2, {"PrintCheck", "ExpCheck"}, 1)},
+    {"VeldarBoxesAndScans", 1, Settings(2, {"PrintCheck", "ExpCheck"}, 1),
+     Settings(2, {"PrintCheck", "ExpCheck"}, 1)},
     // The manager box ticks the boxes after it, as a click would.
-    {"VeldarManager", 1, Settings(1, {"ADMCheck"}, 2), Settings(1, {"ADMCheck", "PrintCheck", "EditCheck", "ExpCheck"}, 2)},
+    {"VeldarManager", 1, Settings(1, {"ADMCheck"}, 2),
+     Settings(1, {"ADMCheck", "PrintCheck", "EditCheck", "ExpCheck"}, 2)},
     {"DravelManagerClearedFreesTheOthers", 7, Settings(0, {"CBDravelEDIT"}), Settings(0, {"CBDravelEDIT"})},
     {"BrontelOptionsAndAFractionalLimit", 5, Settings(0, {}, 0, 0x105, 2.7), Settings(0, {}, 0, 0x105, 2.7)},
     {"KorvinObjectsUpToTheLastBitAndRights", 0, Settings(2, {}, 0, 0x80000001u, 0, 0x108),
@@ -213,7 +219,8 @@ const SettingsCase kSettingsCases[] = {
     {"TormiskRightsWithBitsNoListShows", 16, Settings(1, {}, 0, 0, 0, 0x15), Settings(1, {}, 0, 0, 0, 0x15)},
     {"TessalLetters", 12, Settings(0, {"sp", "aa", "du"}), Settings(0, {"aa", "sp", "du"})},
     {"NoLevel", 9, Settings(-1), Settings(-1)},
-    {"KaprenaHasNoAdministratorLevel", 17, Settings(2, {"FINANSECheckBox"}), Settings(1, {"FINANSECheckBox"})},
+    {"KaprenaHasNoAdministratorLevel", 17, Settings(2, {"FINANSECheckBox"}),
+     Settings(1, {"FINANSECheckBox"})},
     {"ValuesATabHasNoControlForStayOut", 2, Settings(1, {"ADMCheck"}, 2, 7, 3, 9), Settings(1)},
 };
 

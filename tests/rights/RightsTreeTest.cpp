@@ -22,12 +22,16 @@ void PrintTo(const TreeCase &c, std::ostream *os) { *os << c.Name; }
 
 const TreeCase kTreeCases[] = {
     {"GroupsInTableOrderWhateverTheFileOrder",
-     {{"Rejestr", "/db/t.fdb", "TORMISK"}, {"Mapy", "/db/k.fdb", "KORVIN"}, {"Ewidencja", "/db/v.fdb", "VELDAR"}},
+     {{"Rejestr", "/db/t.fdb", "TORMISK"},
+      {"Mapy", "/db/k.fdb", "KORVIN"},
+      {"Ewidencja", "/db/v.fdb", "VELDAR"}},
      DatabaseListLayout::ListWindow,
      {"0:Programy+", "1:KORVIN+", "2:Mapy+", "1:VELDAR+", "2:Ewidencja+", "1:TORMISK+", "2:Rejestr+"},
      ""},
     {"DatabasesInFileOrderWithinTheirGroup",
-     {{"Gmina B", "/db/b.fdb", "VELDAR"}, {"Kasa", "/db/k.fdb", "KAPRENA"}, {"Gmina A", "/db/a.fdb", "VELDAR"},
+     {{"Gmina B", "/db/b.fdb", "VELDAR"},
+      {"Kasa", "/db/k.fdb", "KAPRENA"},
+      {"Gmina A", "/db/a.fdb", "VELDAR"},
       {"Gmina C", "/db/c.fdb", "VELDAR"}},
      DatabaseListLayout::ListWindow,
      {"0:Programy+", "1:VELDAR+", "2:Gmina B+", "2:Gmina A+", "2:Gmina C+", "1:KAPRENA+", "2:Kasa+"},
@@ -38,8 +42,11 @@ const TreeCase kTreeCases[] = {
      {"0:Programy+", "1:TESSAL+", "2:Sprawy+"},
      ""},
     {"UnknownAndMisCasedGroupsStayOutsideWithoutABox",
-     {{"Stara", "/db/s.fdb", "Veldar"}, {"Obca", "/db/o.fdb", "GEODEZJA"}, {"Nowa", "/db/n.fdb", "VELDAR"},
-      {"Druga obca", "/db/d.fdb", "GEODEZJA"}, {"Bez grupy", "/db/x.fdb", ""}},
+     {{"Stara", "/db/s.fdb", "Veldar"},
+      {"Obca", "/db/o.fdb", "GEODEZJA"},
+      {"Nowa", "/db/n.fdb", "VELDAR"},
+      {"Druga obca", "/db/d.fdb", "GEODEZJA"},
+      {"Bez grupy", "/db/x.fdb", ""}},
      DatabaseListLayout::ListWindow,
      {"0:Programy+", "1:VELDAR+", "2:Nowa+", "0:Stara", "0:Obca", "0:Druga obca", "0:Bez grupy"},
      "\"Veldar\", \"GEODEZJA\", \"\""},
@@ -152,13 +159,15 @@ TEST_F(RightsFormTest, TenThousandDatabasesFindTheirGroups) {
   Rows rows;
   for (int i = 0; i < 10000; ++i) {
     const TProgramGroup &group = ProgramGroups()[size_t(i % ProgramGroupCount)];
-    rows.push_back({QStringLiteral("Baza %1").arg(i, 5, 10, QChar(u'0')), QStringLiteral("/db/%1.fdb").arg(i), group.Name});
+    rows.push_back({QStringLiteral("Baza %1").arg(i, 5, 10, QChar(u'0')), QStringLiteral("/db/%1.fdb").arg(i),
+                    group.Name});
   }
   Open(rows);
   TTreeNode *root = RightsWindow::Node(*Form, "Programy");
   ASSERT_EQ(root->Count(), ProgramGroupCount);
   for (int group = 0; group < ProgramGroupCount; ++group)
-    EXPECT_EQ(root->Item(group)->Count(), 10000 / ProgramGroupCount + (group < 10000 % ProgramGroupCount ? 1 : 0));
+    EXPECT_EQ(root->Item(group)->Count(),
+              10000 / ProgramGroupCount + (group < 10000 % ProgramGroupCount ? 1 : 0));
   EXPECT_EQ(Form->NodeDatabasePath(root->Item(17)->Item(554)),
             People->Server() + QStringLiteral(":/db/%1.fdb").arg(17 + 554 * ProgramGroupCount));
   Form->TreeView->SetChecked(root, true);
@@ -197,7 +206,8 @@ TEST_F(RightsFormTest, AListCutShortKeepsItsWholeRows) {
   Dialogs.AnswerMessage(mrOk);
   Form->FGroup = "Wszystkie";
   Form->InitRightsEditor(Module->Database, People->Server(), "bazy.txt");
-  EXPECT_EQ(RightsWindow::TreeLines(*Form), QStringList({"0:Programy+", "1:VELDAR+", "2:Ewidencja+", "0:Mapy"}));
+  EXPECT_EQ(RightsWindow::TreeLines(*Form),
+            QStringList({"0:Programy+", "1:VELDAR+", "2:Ewidencja+", "0:Mapy"}));
   ASSERT_EQ(Dialogs.Messages().size(), 1u) << "the cut row has no group";
   EXPECT_EQ(Form->NodeDatabasePath(RightsWindow::Node(*Form, "Mapy")), People->Server() + ":/db/");
 }

@@ -22,7 +22,8 @@ struct GroupCase {
 void PrintTo(const GroupCase &c, std::ostream *os) { *os << c.Name; }
 
 const GroupCase kGroupCases[] = {
-    {"AllGroups", "Wszystkie",
+    {"AllGroups",
+     "Wszystkie",
      {"Adamczyk Jan", "Ćwik Gaweł", "Nowak Anna", "Nowak Łukasz", "Wójcik Ścibor", "Zielińska Żaneta"}},
     {"OneGroup", "GEODEZJA", {"Nowak Anna", "Nowak Łukasz", "Zielińska Żaneta"}},
     {"TheSameNameInOtherCase", "geodezja", {"Wójcik Ścibor"}},
@@ -49,8 +50,8 @@ TEST_F(RightsFormTest, TheOneCheckBoxTicksAndUnticksEveryUser) {
   RightsWindow::Show(*Form);
   const QString nowak = People->Person("NOWAK").Name;
   QTest::mouseClick(Form->CBAllUsers, Qt::LeftButton, {}, QPoint(6, Form->CBAllUsers->height() / 2));
-  EXPECT_EQ(RightsWindow::UserTicks(*Form),
-            QStringList({"+" + People->Person("NOWAKOWA").Name, "+" + nowak, "+" + People->Person("ZIELINSKA").Name}));
+  EXPECT_EQ(RightsWindow::UserTicks(*Form), QStringList({"+" + People->Person("NOWAKOWA").Name, "+" + nowak,
+                                                         "+" + People->Person("ZIELINSKA").Name}));
   EXPECT_EQ(Form->MemUsers->State(), dsBrowse) << "every tick is posted";
   QTest::mouseClick(Form->CBAllUsers, Qt::LeftButton, {}, QPoint(6, Form->CBAllUsers->height() / 2));
   for (const QString &tick : RightsWindow::UserTicks(*Form))

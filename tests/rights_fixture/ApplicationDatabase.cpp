@@ -62,7 +62,9 @@ QStringList ApplicationDatabase::RoleStatements(const ApplicationDatabaseOptions
   return statements;
 }
 
-QString ApplicationDatabase::SisterPath(const QString &extension) const { return SisterOf(FMain.Path(), extension); }
+QString ApplicationDatabase::SisterPath(const QString &extension) const {
+  return SisterOf(FMain.Path(), extension);
+}
 
 ScratchDatabase &ApplicationDatabase::Sister(const QString &extension) {
   const auto found = FSisters.find(extension);

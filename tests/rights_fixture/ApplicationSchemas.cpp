@@ -25,7 +25,8 @@ const QString kTulvarLike = QStringLiteral(
     "ACCESS integer)");
 const QString kDravelLike = QStringLiteral(
     "create table %1 (UID integer not null primary key, ID integer, PESEL varchar(11), USR_NAME {key}, "
-    "IMIE varchar(50), NAZWISKO varchar(50), PRINT integer, EDIT integer, ADM integer, ROLE_NAME varchar(31), "
+    "IMIE varchar(50), NAZWISKO varchar(50), PRINT integer, EDIT integer, ADM integer, ROLE_NAME "
+    "varchar(31), "
     "ID_OSOBY integer)");
 
 const std::map<QString, GroupSchema> &Schemas() {
@@ -33,17 +34,21 @@ const std::map<QString, GroupSchema> &Schemas() {
       {"KORVIN",
        {{"KN_USERS", "KNNAME"},
         {},
-        {"create generator KN_USERS_GEN",
-         "create table KN_USERS (ID integer not null primary key, NAME varchar(120), KNNAME {key}, RIGHTS integer, "
-         "RIGHTSEX integer, OBJRIGHTS integer, OLDID integer)"}}},
+        {"create generator KN_USERS_GEN", "create table KN_USERS (ID integer not null primary key, NAME "
+                                          "varchar(120), KNNAME {key}, RIGHTS integer, "
+                                          "RIGHTSEX integer, OBJRIGHTS integer, OLDID integer)"}}},
       {"VELDAR",
        {{"USERS", "USR_NAME"},
         {".fdd", ".fdr"},
         {"create generator UID_USERS_G",
-         "create table USERS (UID {uid}, ID integer, PESEL varchar(11), IMIE varchar(50), NAZWISKO varchar(50), "
+         "create table USERS (UID {uid}, ID integer, PESEL varchar(11), IMIE varchar(50), NAZWISKO "
+         "varchar(50), "
          "USR_NAME {key}, PRINT integer, EDIT integer, ADM integer, EXP integer, ROLE_NAME varchar(31), "
          "ID_OSOBY integer)"}}},
-      {"PLOMER", {{"USERS", "USR_NAME"}, {}, {"create generator UID_USERS_G", "create generator USERS_G", kPlomerLike}}},
+      {"PLOMER",
+       {{"USERS", "USR_NAME"},
+        {},
+        {"create generator UID_USERS_G", "create generator USERS_G", kPlomerLike}}},
       {"SARNIK", {{"USERS", "USR_NAME"}, {".fdr"}, {"create generator G_LOG", kSarnikLike}}},
       {"TULVAR", {{"USERS", "USERNAME"}, {}, {"create generator ID_USERS_G", kTulvarLike}}},
       {"BRONTEL",
@@ -52,13 +57,18 @@ const std::map<QString, GroupSchema> &Schemas() {
         {"create generator G_LOG",
          "create table USERS (ID integer not null primary key, IMIE varchar(50), NAZWISKO varchar(50), "
          "USR_NAME {key}, ROLE_NAME varchar(31), OPCJE integer, ILE integer)"}}},
-      {"FENNO", {{"USERS", "USR_NAME"}, {}, {"create generator UID_USERS_G", "create generator USERS_G", kPlomerLike}}},
+      {"FENNO",
+       {{"USERS", "USR_NAME"},
+        {},
+        {"create generator UID_USERS_G", "create generator USERS_G", kPlomerLike}}},
       {"DRAVEL",
        {{"DZUSERS", "USR_NAME"},
         {},
         {"create generator UID_USERS_G", "create generator USERS_G", kDravelLike.arg("DZUSERS")}}},
       {"HOLMAR",
-       {{"USERS", "USR_NAME"}, {}, {"create generator UID_USERS_G", "create generator USERS_G", kDravelLike.arg("USERS")}}},
+       {{"USERS", "USR_NAME"},
+        {},
+        {"create generator UID_USERS_G", "create generator USERS_G", kDravelLike.arg("USERS")}}},
       {"GRESSON",
        {{"UZYTKOWNIK", "NAZWA"},
         {},
@@ -68,17 +78,22 @@ const std::map<QString, GroupSchema> &Schemas() {
        {{"USERS", "USERNAME"},
         {},
         {"create generator ID_USERS_G",
-         "create table USERS (ID integer not null primary key, PIM varchar(50), NZW varchar(50), PSL varchar(11), "
+         "create table USERS (ID integer not null primary key, PIM varchar(50), NZW varchar(50), PSL "
+         "varchar(11), "
          "PRINT integer, EDIT integer, ADM integer, USERNAME {key}, ROLENAME varchar(31))"}}},
       {"NIRVOS", {{"USERS", "USERNAME"}, {}, {"create generator USERS_ID_GEN", kTulvarLike}}},
       {"TESSAL",
        {{"USERS", "USR_NAME"},
         {".fdr"},
-        {"create generator USERSG",
-         "create table USERS (UID integer not null primary key, ID integer, PESEL varchar(11), USR_NAME {key}, "
-         "IMIE varchar(50), NAZWISKO varchar(50), PRINT integer, EDIT integer, ADM integer, ROLE_NAME varchar(31), "
-         "PRAWA varchar(64), OPCJE integer)"}}},
-      {"QUENTO", {{"USERS", "USR_NAME"}, {".fdr"}, {"create generator UID_USERS_G", "create generator USERS_G", kPlomerLike}}},
+        {"create generator USERSG", "create table USERS (UID integer not null primary key, ID integer, PESEL "
+                                    "varchar(11), USR_NAME {key}, "
+                                    "IMIE varchar(50), NAZWISKO varchar(50), PRINT integer, EDIT integer, "
+                                    "ADM integer, ROLE_NAME varchar(31), "
+                                    "PRAWA varchar(64), OPCJE integer)"}}},
+      {"QUENTO",
+       {{"USERS", "USR_NAME"},
+        {".fdr"},
+        {"create generator UID_USERS_G", "create generator USERS_G", kPlomerLike}}},
       {"BAVIRO",
        {{"USERS", "USR_NAME"},
         {},
@@ -92,8 +107,8 @@ const std::map<QString, GroupSchema> &Schemas() {
       {"TORMISK",
        {{"TK_USERS", "TKNAZWA"},
         {},
-        {"create generator TK_USERS_ID_GEN",
-         "create table TK_USERS (ID integer not null primary key, PRAWA integer, TKNAZWA {key}, NAZWA varchar(120))"}}},
+        {"create generator TK_USERS_ID_GEN", "create table TK_USERS (ID integer not null primary key, PRAWA "
+                                             "integer, TKNAZWA {key}, NAZWA varchar(120))"}}},
       {"KAPRENA",
        {{"USERS", "USR_NAME"},
         {},
@@ -126,7 +141,8 @@ QStringList SchemaStatements(const QString &group, const ApplicationDatabaseOpti
     throw std::invalid_argument("only BAVIRO keeps case-file rights");
   QStringList statements;
   for (QString statement : SchemaOf(group).Statements) {
-    statement.replace("{key}", QStringLiteral("varchar(%1)").arg(options.KeyLength > 0 ? options.KeyLength : 31));
+    statement.replace("{key}",
+                      QStringLiteral("varchar(%1)").arg(options.KeyLength > 0 ? options.KeyLength : 31));
     statement.replace("{uid}", options.NullableUid ? "integer" : "integer not null primary key");
     statement.replace("{check}", options.RightBelowTwo ? " check (PRAWO < 2)" : "");
     statements.append(statement);
@@ -142,7 +158,8 @@ QStringList StartingRows(const QString &group, const ApplicationDatabaseOptions 
          << "insert into SPRAWY (ID, SYGNATURA) values (5, 'Ns 115/22')";
   if (options.NullableUid) {
     const ApplicationUserTable table = UserTableOf(group);
-    rows << QStringLiteral("insert into %1 (UID, %2) values (null, 'BEZ_UID')").arg(table.Table, table.KeyColumn);
+    rows << QStringLiteral("insert into %1 (UID, %2) values (null, 'BEZ_UID')")
+                .arg(table.Table, table.KeyColumn);
   }
   return rows;
 }

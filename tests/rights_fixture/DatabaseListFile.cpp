@@ -3,7 +3,8 @@
 #include "woxMemCSVStreamFormat.h"
 #include "woxMemTable.h"
 
-void WriteDatabaseList(const QString &fileName, const std::vector<ListedDatabase> &rows, DatabaseListLayout layout) {
+void WriteDatabaseList(const QString &fileName, const std::vector<ListedDatabase> &rows,
+                       DatabaseListLayout layout) {
   TwoxMemTable table;
   table.FieldDefs().Add(QStringLiteral("Nazwa"), ftString, 200);
   table.FieldDefs().Add(QStringLiteral("Baza"), ftString, 300);

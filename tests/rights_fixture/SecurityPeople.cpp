@@ -9,7 +9,8 @@
 namespace {
 
 QString Literal(const QVariant &value) {
-  return value.isNull() ? QStringLiteral("null") : u'\'' + value.toString().replace(u'\'', QStringLiteral("''")) + u'\'';
+  return value.isNull() ? QStringLiteral("null")
+                        : u'\'' + value.toString().replace(u'\'', QStringLiteral("''")) + u'\'';
 }
 
 } // namespace
@@ -26,7 +27,12 @@ SecurityPeople::SecurityPeople() : FDb(QStringLiteral("security")) {
   const std::vector<SecurityPerson> people = {
       {"NOWAK", {}, QString::fromUtf8("Łukasz"), "Nowak", "85030412345", "GEODEZJA"},
       {"NOWAKOWA", {}, "Anna", "Nowak", "85030422346", "GEODEZJA"},
-      {"ZIELINSKA", {}, QString::fromUtf8("Żaneta"), QString::fromUtf8("Zielińska"), "1234567890", "GEODEZJA"},
+      {"ZIELINSKA",
+       {},
+       QString::fromUtf8("Żaneta"),
+       QString::fromUtf8("Zielińska"),
+       "1234567890",
+       "GEODEZJA"},
       {"WOJCIK", {}, QString::fromUtf8("Ścibor"), QString::fromUtf8("Wójcik"), "12345A78901", "geodezja"},
       {"CWIK", {}, QString::fromUtf8("Gaweł"), QString::fromUtf8("Ćwik"), "92111298765", "KADRY"},
       {"ADAMCZYK", {}, "Jan", "Adamczyk", "90010112345", QVariant()},
@@ -34,9 +40,10 @@ SecurityPeople::SecurityPeople() : FDb(QStringLiteral("security")) {
   QStringList inserts;
   for (SecurityPerson person : people) {
     person.Name = FDb.CreateServerUser(person.Stem, PersonPassword());
-    inserts << QStringLiteral("insert into USERS (USER_NAME, PSWD_DATE, FIRST_NAME, SECOND_NAME, USER_ID, "
-                              "PSWD_VALID, GRUPA, PSWD_ALWAYS_VALID) values (%1, current_timestamp, %2, %3, %4, 1, "
-                              "%5, 0)")
+    inserts << QStringLiteral(
+                   "insert into USERS (USER_NAME, PSWD_DATE, FIRST_NAME, SECOND_NAME, USER_ID, "
+                   "PSWD_VALID, GRUPA, PSWD_ALWAYS_VALID) values (%1, current_timestamp, %2, %3, %4, 1, "
+                   "%5, 0)")
                    .arg(Literal(person.Name), Literal(person.FirstName), Literal(person.Surname),
                         Literal(person.Pesel), Literal(person.Group));
     FPeople.push_back(person);
@@ -71,17 +78,19 @@ std::unique_ptr<TDMSecurity> SecurityPeople::ConnectAsAdministrator() {
 
 void SecurityPeople::AddMany(const QString &stem, int count, const QString &group) {
   // One set-based insert: numbers 0..99999 from five digits.
-  FDb.Execute(QStringLiteral("insert into USERS (USER_NAME, FIRST_NAME, SECOND_NAME, USER_ID, PSWD_VALID, GRUPA) "
-                             "select '%1' || lpad(n, 5, '0'), 'Imię ' || n, 'Nazwisko ' || lpad(n, 5, '0'), "
-                             "'00000000000', 1, %2 from (select a.d + 10 * b.d + 100 * c.d + 1000 * e.d + "
-                             "10000 * f.d as n from DIGITS a, DIGITS b, DIGITS c, DIGITS e, DIGITS f) "
-                             "where n < %3")
-                  .arg(stem, Literal(group))
-                  .arg(count)
-                  .replace(QStringLiteral("DIGITS"),
-                           QStringLiteral("(select 0 d from RDB$DATABASE union all select 1 from RDB$DATABASE "
-                                          "union all select 2 from RDB$DATABASE union all select 3 from RDB$DATABASE "
-                                          "union all select 4 from RDB$DATABASE union all select 5 from RDB$DATABASE "
-                                          "union all select 6 from RDB$DATABASE union all select 7 from RDB$DATABASE "
-                                          "union all select 8 from RDB$DATABASE union all select 9 from RDB$DATABASE)")));
+  FDb.Execute(
+      QStringLiteral("insert into USERS (USER_NAME, FIRST_NAME, SECOND_NAME, USER_ID, PSWD_VALID, GRUPA) "
+                     "select '%1' || lpad(n, 5, '0'), 'Imię ' || n, 'Nazwisko ' || lpad(n, 5, '0'), "
+                     "'00000000000', 1, %2 from (select a.d + 10 * b.d + 100 * c.d + 1000 * e.d + "
+                     "10000 * f.d as n from DIGITS a, DIGITS b, DIGITS c, DIGITS e, DIGITS f) "
+                     "where n < %3")
+          .arg(stem, Literal(group))
+          .arg(count)
+          .replace(
+              QStringLiteral("DIGITS"),
+              QStringLiteral("(select 0 d from RDB$DATABASE union all select 1 from RDB$DATABASE "
+                             "union all select 2 from RDB$DATABASE union all select 3 from RDB$DATABASE "
+                             "union all select 4 from RDB$DATABASE union all select 5 from RDB$DATABASE "
+                             "union all select 6 from RDB$DATABASE union all select 7 from RDB$DATABASE "
+                             "union all select 8 from RDB$DATABASE union all select 9 from RDB$DATABASE)")));
 }

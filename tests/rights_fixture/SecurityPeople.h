@@ -13,7 +13,7 @@ struct SecurityPerson {
   QString Name; // in USERS and on the server: upper case, unique on the server
   QString FirstName;
   QString Surname;
-  QString Pesel; // USER_ID as it stands, not always a valid one
+  QString Pesel;  // USER_ID as it stands, not always a valid one
   QVariant Group; // null: no group
 };
 
