@@ -18,6 +18,7 @@
 #include "StdCtrls.h"
 #include "UDMSecurity.h"
 #include "USqlMon.h"
+#include "UUprawnienia.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -185,9 +186,9 @@ void TMainForm::CreateActions() {
                                         &TMainForm::PobierzUzytkownikowZSerweraAExecute);
   MonitorSQLA = action("MonitorSQLA", "Monitor SQL", &TMainForm::MonitorSQLAExecute);
   PobierzZVeldarA = action("PobierzZVeldarA", "Pobierz użytkowników z VELDAR", &TMainForm::PobierzZVeldarAExecute);
-  // Their windows belong to the rights editor; the actions stay disabled.
+  // The rights editor's windows: the actions stay disabled.
   MatrycaUprawnienA = action("MatrycaUprawnienA", "Matryca uprawnień", nullptr);
-  UprawnieniaA = action("UprawnieniaA", "Uprawnienia", nullptr);
+  UprawnieniaA = action("UprawnieniaA", "Uprawnienia", &TMainForm::UprawnieniaAExecute);
   UpdateFormA = action("UpdateFormA", "Menadżer użytkowników MERIDOX", nullptr);
   UpdateFormA->OnUpdate = [this](QObject *sender) { UpdateFormAUpdate(sender); };
 }
@@ -490,6 +491,13 @@ void TMainForm::MonitorSQLAExecute(QObject *) {
   // Modeless and without an owning window: the console frees itself when closed.
   auto *monitor = new TSQLMonitorForm(FDM->Database, true);
   monitor->show();
+}
+
+void TMainForm::UprawnieniaAExecute(QObject *) {
+  auto form = std::make_unique<TUprawnieniaForm>(this);
+  form->FGroup = edGrupa->Text();
+  form->InitRightsEditor(FDM->Database, edSerwer->currentText(), QStringLiteral("bazy.txt"));
+  form->ShowModal();
 }
 
 bool TMainForm::event(QEvent *event) {

@@ -47,6 +47,20 @@ ScratchDatabase::ScratchDatabase(const QString &stem) : FServer(TestServer::Addr
   FPath = TestServer::FreshDatabase(stem).mid(FServer.size() + 1);
 }
 
+ScratchDatabase::ScratchDatabase(const AtPath &at) : FServer(TestServer::Address()), FPath(at.Path) {
+  QFile::remove(FPath);
+}
+
+void ScratchDatabase::Create(const QString &characterSet) {
+  TIBDatabase database;
+  database.SetDatabaseName(DatabaseName());
+  database.Params().SetText(
+      QStringLiteral(" USER 'SYSDBA' PASSWORD '%1' PAGE_SIZE 8192 DEFAULT CHARACTER SET %2")
+          .arg(QString(TestServer::SysdbaPassword()).replace(u'\'', QStringLiteral("''")), characterSet));
+  database.CreateDatabase();
+  database.Close();
+}
+
 ScratchDatabase::~ScratchDatabase() {
   try {
     WithUserService([this](TIBSecurityService &service) {
@@ -88,6 +102,16 @@ QVariant ScratchDatabase::QueryValue(const QString &sql) {
       value = query.Fields(0).Value();
   });
   return value;
+}
+
+QStringList ScratchDatabase::QueryStrings(const QString &sql) {
+  QStringList values;
+  WithSysdba(DatabaseName(), [&](TIBSQL &query) {
+    query.SQL().SetText(sql);
+    for (query.ExecQuery(); !query.Eof(); query.Next())
+      values.append(query.Fields(0).AsString());
+  });
+  return values;
 }
 
 QString ScratchDatabase::CreateServerUser(const QString &stem, const QString &password) {

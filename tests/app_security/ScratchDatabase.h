@@ -9,6 +9,11 @@
 class ScratchDatabase {
 public:
   explicit ScratchDatabase(const QString &stem);
+  // A file at this path (as it follows "server:"), such as a sister file beside another database.
+  struct AtPath {
+    QString Path;
+  };
+  explicit ScratchDatabase(const AtPath &at);
   ~ScratchDatabase();
   ScratchDatabase(const ScratchDatabase &) = delete;
   ScratchDatabase &operator=(const ScratchDatabase &) = delete;
@@ -18,9 +23,13 @@ public:
   QString Path() const { return FPath; }
   QString DatabaseName() const { return FServer + u':' + FPath; }
 
+  // Creates the file as SYSDBA with this default character set.
+  void Create(const QString &characterSet = QStringLiteral("WIN1250"));
   void Execute(const QStringList &statements);
   void Execute(const QString &statement) { Execute(QStringList{statement}); }
   QVariant QueryValue(const QString &sql);
+  // The first column of every row, as text.
+  QStringList QueryStrings(const QString &sql);
   // A server user with a unique name made from the stem; dropped at the end.
   QString CreateServerUser(const QString &stem, const QString &password);
   // Drops a user made elsewhere (by the program under test) at the end as well.

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+#include <array>
+
+// A program group of the product family: the name that "bazy.txt", the rights editor's tree and
+// its tabs spell, and the roles that give a user read or write access in the group's databases.
+struct TProgramGroup {
+  QString Name;
+  QString ReadRole;
+  QString WriteRole;
+};
+
+constexpr int ProgramGroupCount = 18;
+using TProgramGroups = std::array<TProgramGroup, ProgramGroupCount>;
+
+// The eighteen groups in their fixed order: KORVIN, VELDAR, ..., KAPRENA.
+const TProgramGroups &ProgramGroups();
+// The index of the group of exactly this name (case-sensitive), -1 for none.
+int ProgramGroupIndex(const QString &name);
+
+// The level radio group's items: what a user gets in a database.
+enum TRightsLevel { rlRead = 0, rlWrite = 1, rlAdministrator = 2 };
+// The server's administrator role, the role of level 2 in every group.
+inline QString AdministratorRole() { return QStringLiteral("RDB$ADMIN"); }

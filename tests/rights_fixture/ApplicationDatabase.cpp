@@ -1,0 +1,84 @@
+#include "ApplicationDatabase.h"
+
+#include "ApplicationSchemas.h"
+#include "ProgramGroups.h"
+#include "UAdminRights.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <stdexcept>
+
+namespace {
+
+QString SisterOf(const QString &path, const QString &extension) {
+  const QFileInfo file(path);
+  return file.path() + u'/' + file.completeBaseName() + extension;
+}
+
+} // namespace
+
+ApplicationDatabase::ApplicationDatabase(const QString &group, const ApplicationDatabaseOptions &options)
+    : FGroup(group), FMain(group.toLower()) {
+  if (ProgramGroupIndex(group) < 0)
+    throw std::invalid_argument("not a program group: " + group.toStdString());
+  FMain.Create(options.CharacterSet);
+  FMain.Execute(RoleStatements(options, false) + SchemaStatements(group, options));
+  if (const QStringList rows = StartingRows(group, options); !rows.isEmpty())
+    FMain.Execute(rows);
+  for (const QString &extension : SisterExtensionsOf(group))
+    CreateSister(extension, options);
+}
+
+ApplicationDatabase::~ApplicationDatabase() {
+  if (!FGarbage.isEmpty())
+    QFile::remove(FGarbage);
+}
+
+void ApplicationDatabase::CreateSister(const QString &extension, const ApplicationDatabaseOptions &options) {
+  const QString path = SisterPath(extension);
+  if (extension == options.GarbageSister) {
+    QFile garbage(path);
+    if (!garbage.open(QIODevice::WriteOnly))
+      throw std::runtime_error("cannot write " + path.toStdString());
+    garbage.write(QByteArray(4096, '\x5A').prepend("Nie jest to baza danych.\r\n"));
+    FGarbage = path;
+    return;
+  }
+  auto sister = std::make_unique<ScratchDatabase>(ScratchDatabase::AtPath{path});
+  sister->Create(options.CharacterSet);
+  sister->Execute(RoleStatements(options, extension == options.SisterWithoutAdministrators));
+  FSisters[extension] = std::move(sister);
+}
+
+QStringList ApplicationDatabase::RoleStatements(const ApplicationDatabaseOptions &options,
+                                                bool withoutAdministrators) const {
+  const TProgramGroup &group = ProgramGroups()[static_cast<size_t>(ProgramGroupIndex(FGroup))];
+  QStringList statements{QStringLiteral("create role ") + group.ReadRole};
+  if (!options.WithoutWriteRole)
+    statements << QStringLiteral("create role ") + group.WriteRole;
+  if (!withoutAdministrators)
+    for (const QString &administrator : options.Administrators)
+      statements << QStringLiteral("grant RDB$ADMIN to ") + QuotedIdentifier(administrator);
+  return statements;
+}
+
+QString ApplicationDatabase::SisterPath(const QString &extension) const {
+  return SisterOf(FMain.Path(), extension);
+}
+
+ScratchDatabase &ApplicationDatabase::Sister(const QString &extension) {
+  const auto found = FSisters.find(extension);
+  if (found == FSisters.end())
+    throw std::invalid_argument(FGroup.toStdString() + " has no sister database " + extension.toStdString());
+  return *found->second;
+}
+
+QStringList ApplicationDatabase::RolesOf(const QString &user, const QString &extension) {
+  ScratchDatabase &database = extension.isEmpty() ? FMain : Sister(extension);
+  QStringList roles = database.QueryStrings(
+      QStringLiteral("select trim(RDB$RELATION_NAME) from RDB$USER_PRIVILEGES where RDB$USER = '%1' "
+                     "and RDB$USER_TYPE = 8 and RDB$OBJECT_TYPE = 13")
+          .arg(QString(user).replace(u'\'', QStringLiteral("''"))));
+  roles.sort();
+  return roles;
+}
