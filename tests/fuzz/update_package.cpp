@@ -1,0 +1,104 @@
+// The update package as upgrade reads it: any bytes, from a file or from the network.
+//
+// The seeds in corpus/update_package were made by tools/mkupg from a small image that carries a
+// version block: sound packages (image only; image with stored and compressed files below folders; a
+// stored image of an older version) and the crafted ones that once overran the reader: an image
+// claiming 2 GiB + 16 bytes whose one chunk inflates past that (--claim 0:2147483664 --zero-chunk
+// 0:2148532224), and a further file whose chunk holds 1.5 MiB (--chunk-size 1:1572864).
+#include "ArchDef.h"
+#include "Exceptions.h"
+#include "Upg.h"
+#include "UpgradeInstaller.h"
+#include "VersionBlock.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QTemporaryDir>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+
+namespace {
+
+[[noreturn]] void Fail(const char *what) {
+  std::fprintf(stderr, "update_package: %s\n", what);
+  std::abort();
+}
+
+void Put(const QString &path, const QByteArray &bytes) {
+  QFile file(path);
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size() || !file.flush())
+    Fail("cannot write the input");
+}
+
+// Every file and folder below the folder, with the files' bytes.
+std::map<QString, QByteArray> Snapshot(const QString &folder) {
+  std::map<QString, QByteArray> state;
+  QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                  QDirIterator::Subdirectories);
+  while (it.hasNext()) {
+    const QString path = it.next();
+    QFile file(path);
+    state[path] = it.fileInfo().isDir() ? QByteArray("(folder)")
+                                        : (file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)"));
+  }
+  return state;
+}
+
+// Every member decoded to memory, with and without the checksum; the reader raises only its own error.
+void ReadMembers(const QString &package) {
+  for (const bool verify : {true, false}) {
+    try {
+      TUpgradeArchiver archiver;
+      archiver.Open(package, verify);
+      TArchiveEntry entry;
+      for (bool more = archiver.FirstEntry(entry); more; more = archiver.NextEntry(entry))
+        archiver.ExtractToMemory(entry);
+    } catch (const EArchiveError &) {
+    }
+  }
+}
+
+QByteArray InstalledImage() {
+  const VersionBlock::TBlockBytes block = VersionBlock::Make(1, 0, 0, 0);
+  return QByteArray("installed") + QByteArray(reinterpret_cast<const char *>(&block), sizeof block) +
+         QByteArray("program");
+}
+
+// The whole upgrade over an installed program of version 1.0: it installs, or it refuses and leaves the
+// folder as it was; nothing lands beside the folder.
+void Install(const QTemporaryDir &dir, const QString &package) {
+  const QString folder = dir.filePath(QStringLiteral("inst"));
+  QDir(folder).removeRecursively();
+  if (!QDir().mkpath(folder))
+    Fail("cannot make the install folder");
+  const QString program = folder + QStringLiteral("/meridox_sec");
+  const QByteArray image = InstalledImage();
+  Put(program, image);
+  const auto before = Snapshot(folder);
+  try {
+    TUpgradeInstaller installer(program, package);
+    installer.OnConfirmNotNewer = [] { return true; };
+    installer.Execute(image);
+  } catch (const Exception &) {
+    if (Snapshot(folder) != before)
+      Fail("a refused package changed the install folder");
+  }
+  if (QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size() != 2)
+    Fail("a file landed beside the install folder");
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
+  static const QTemporaryDir dir;
+  if (!dir.isValid())
+    Fail("no temporary folder");
+  const QString package = dir.filePath(QStringLiteral("meridox_sec.upg"));
+  Put(package, QByteArray(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size)));
+  ReadMembers(package);
+  Install(dir, package);
+  return 0;
+}
