@@ -21,8 +21,6 @@ std::mutex &UnCompressLock() {
 
 // Deflate cannot pack more than about 1032 bytes into one; a longer claim is a broken entry.
 constexpr qint64 MaxInflateRatio = 1032;
-// What ExtractToMemory reserves at most before the data is there.
-constexpr qint64 MaxMemoryReserve = 64 << 20;
 
 [[noreturn]] void BrokenArchive() { throw EArchiveError(QStringLiteral("Błąd w pliku archiwum")); }
 
@@ -233,9 +231,8 @@ QByteArray TArchiver::ExtractToMemory(const TArchiveEntry &entry) {
   CheckOpen();
   BeginMember(QString(), entry);
   CheckEntry(entry);
-  // The claimed length is only reserved up to a bound: the memory grows with what really decodes.
+  // Nothing is reserved for the claimed length: the memory grows with what really decodes.
   QByteArray data;
-  data.reserve(qsizetype(std::min<qint64>(qFromLittleEndian(entry.Length), MaxMemoryReserve)));
   DecodeMember(
       entry, [&](const char *bytes, qint64 count) { data.append(bytes, qsizetype(count)); },
       QStringLiteral(" Błąd podczas dekompresji pliku: ") + EntryName(entry));
