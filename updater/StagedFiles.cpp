@@ -27,8 +27,9 @@ bool Occupied(const QString &path) {
   return info.exists() || info.isSymLink();
 }
 
+// A file cannot take the place of a folder, nor have a name that ends as a folder's does.
 void RefuseFolder(const QString &target) {
-  if (QFileInfo(target).isDir())
+  if (target.endsWith(u'/') || QFileInfo(target).isDir())
     throw EInOutError(CannotCreate(target));
 }
 

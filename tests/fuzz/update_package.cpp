@@ -8,19 +8,16 @@
 #include "ArchDef.h"
 #include "Exceptions.h"
 #include "Upg.h"
+#include "UpdaterTestHelpers.h"
 #include "UpgradeInstaller.h"
-#include "VersionBlock.h"
 
 #include <QDir>
-#include <QDirIterator>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <map>
 
 namespace {
 
@@ -30,23 +27,8 @@ namespace {
 }
 
 void Put(const QString &path, const QByteArray &bytes) {
-  QFile file(path);
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size() || !file.flush())
+  if (!WriteTestFile(path, bytes))
     Fail("cannot write the input");
-}
-
-// Every file and folder below the folder, with the files' bytes.
-std::map<QString, QByteArray> Snapshot(const QString &folder) {
-  std::map<QString, QByteArray> state;
-  QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                  QDirIterator::Subdirectories);
-  while (it.hasNext()) {
-    const QString path = it.next();
-    QFile file(path);
-    state[path] = it.fileInfo().isDir() ? QByteArray("(folder)")
-                                        : (file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)"));
-  }
-  return state;
 }
 
 // Every member decoded to memory, whatever the checksum says; the reader raises only its own error.
@@ -77,12 +59,6 @@ QByteArray Sealed(QByteArray bytes) {
   return bytes;
 }
 
-QByteArray InstalledImage() {
-  const VersionBlock::TBlockBytes block = VersionBlock::Make(1, 0, 0, 0);
-  return QByteArray("installed") + QByteArray(reinterpret_cast<const char *>(&block), sizeof block) +
-         QByteArray("program");
-}
-
 // The whole upgrade over an installed program of version 1.0: it installs, or it refuses and leaves the
 // folder as it was; nothing lands beside the folder.
 void Install(const QTemporaryDir &dir, const QString &package) {
@@ -91,15 +67,15 @@ void Install(const QTemporaryDir &dir, const QString &package) {
   if (!QDir().mkpath(folder))
     Fail("cannot make the install folder");
   const QString program = folder + QStringLiteral("/meridox_sec");
-  const QByteArray image = InstalledImage();
+  const QByteArray image = FakeImage(1, 0, "installed program");
   Put(program, image);
-  const auto before = Snapshot(folder);
+  const auto before = FolderState(folder);
   try {
     TUpgradeInstaller installer(program, package);
     installer.OnConfirmNotNewer = [] { return true; };
     installer.Execute(image);
   } catch (const Exception &) {
-    if (Snapshot(folder) != before)
+    if (FolderState(folder) != before)
       Fail("a refused package changed the install folder");
   }
   if (QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size() != 2)

@@ -260,6 +260,9 @@ INSTANTIATE_TEST_SUITE_P(
         BrokenCase{"ControlCharacterInAName",
                    [](auto &t) { t.Write({}, {{QStringLiteral("ok.txt"), "fine", true}, {QStringLiteral("bad\x01name"), "x", true}}); },
                    Says("Niedozwolona nazwa pliku w archiwum: bad\x01name")},
+        BrokenCase{"NameEndingInASeparator",
+                   [](auto &t) { t.Write({}, {{QStringLiteral("ok.txt"), "fine", true}, {QStringLiteral("docs\\"), "x", true}}); },
+                   About("Nie można utworzyć pliku: ", "docs/")},
         BrokenCase{"FurtherFileOverAFolder",
                    [](auto &t) {
                      ASSERT_TRUE(QDir().mkpath(t.Installed() + QStringLiteral("/ok.txt/inside")));
