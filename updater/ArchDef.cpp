@@ -34,9 +34,12 @@ std::uint32_t SumDwords(const char *data, qint64 count) {
   return sum;
 }
 
-// A stored name that would land outside the target folder: a ".." step, a root or a drive letter.
-bool LeavesFolder(const QString &name) {
+// A stored name that would land outside the target folder (a ".." step, a root or a drive letter) or
+// that the file system would read otherwise (a control character: a NUL ends the name early).
+bool ForbiddenName(const QString &name) {
   if (name.isEmpty() || name.startsWith(u'\\') || name.startsWith(u'/'))
+    return true;
+  if (std::any_of(name.begin(), name.end(), [](QChar c) { return c.unicode() < 0x20; }))
     return true;
   if (name.size() >= 2 && name.at(1) == u':' && name.at(0).isLetter())
     return true;
@@ -57,12 +60,14 @@ std::uint32_t ArchiveChecksum(const QByteArray &bytes, qint64 from) {
   return SumDwords(bytes.constData() + from, bytes.size() - from);
 }
 
-int UnCompress(char *dest, int &destLength, const char *source, int sourceLength) {
+int UnCompress(char *dest, qint64 &destLength, const char *source, qint64 sourceLength) {
+  if (destLength < 0 || sourceLength < 0)
+    return Z_BUF_ERROR;
   std::lock_guard guard(UnCompressLock());
   uLongf produced = uLongf(destLength);
   const int result = uncompress(reinterpret_cast<Bytef *>(dest), &produced,
                                 reinterpret_cast<const Bytef *>(source), uLong(sourceLength));
-  destLength = int(produced);
+  destLength = qint64(produced);
   return result;
 }
 
@@ -184,38 +189,35 @@ void TArchiver::ReadChunkHeader(qint64 position, TChunkHeader &chunk) {
     BrokenArchive();
 }
 
-qint64 TArchiver::ReadMember(const TArchiveEntry &entry, char *dest, const TSink &sink,
-                             const QString &decompressError) {
+qint64 TArchiver::DecodeMember(const TArchiveEntry &entry, const TSink &sink, const QString &decompressError) {
   const qint64 length = qFromLittleEndian(entry.Length);
+  const bool compressed = qFromLittleEndian(entry.Method) == MethodCompressed;
+  char *const piece = FReadBuffer.get();
   qint64 total = 0;
   qint64 position = qFromLittleEndian(entry.DataOffset);
-  const bool compressed = qFromLittleEndian(entry.Method) == MethodCompressed;
   if (!compressed)
     Seek(position);
   for (;;) {
-    char *target = dest ? dest + total : FReadBuffer.get();
     qint64 produced;
     if (compressed) {
       TChunkHeader chunk;
       ReadChunkHeader(position, chunk);
-      const int sourceLength = int(qFromLittleEndian(chunk.CompressedLength));
+      const qint64 sourceLength = qFromLittleEndian(chunk.CompressedLength);
       Seek(qFromLittleEndian(chunk.Offset));
       ReadBuffer(FSourceBuffer.get(), sourceLength);
       DecodeBuffer(FSourceBuffer.get(), sourceLength);
-      int capacity = dest ? int(length - total) : ArchivePieceSize;
-      if (UnCompress(target, capacity, FSourceBuffer.get(), sourceLength) < 0)
+      produced = ArchivePieceSize;
+      if (UnCompress(piece, produced, FSourceBuffer.get(), sourceLength) < 0)
         throw EArchiveError(decompressError);
       position = FFile.pos();
-      produced = capacity;
     } else {
       produced = std::min<qint64>(length - total, ArchivePieceSize);
-      ReadBuffer(target, produced);
-      DecodeBuffer(target, produced);
+      ReadBuffer(piece, produced);
+      DecodeBuffer(piece, produced);
     }
     if (produced > length - total)
       BrokenArchive();
-    if (sink)
-      sink(target, produced);
+    sink(piece, produced);
     total += produced;
     if (produced < ArchivePieceSize)
       break;
@@ -229,14 +231,17 @@ QByteArray TArchiver::ExtractToMemory(const TArchiveEntry &entry) {
   CheckOpen();
   BeginMember(QString(), entry);
   CheckEntry(entry);
-  QByteArray data(qsizetype(qFromLittleEndian(entry.Length)), Qt::Uninitialized);
-  ReadMember(entry, data.data(), {}, QStringLiteral(" Błąd podczas dekompresji pliku: ") + EntryName(entry));
+  // Nothing is reserved for the claimed length: the memory grows with what really decodes.
+  QByteArray data;
+  DecodeMember(
+      entry, [&](const char *bytes, qint64 count) { data.append(bytes, qsizetype(count)); },
+      QStringLiteral(" Błąd podczas dekompresji pliku: ") + EntryName(entry));
   return data;
 }
 
 QString TArchiver::TargetPath(const QString &folder, const TArchiveEntry &entry) {
   const QString name = EntryName(entry);
-  if (LeavesFolder(name))
+  if (ForbiddenName(name))
     throw EArchiveError(QStringLiteral("Niedozwolona nazwa pliku w archiwum: ") + name);
   const QString relative = QString(name).replace(u'\\', u'/');
   if (folder.isEmpty())
@@ -250,19 +255,20 @@ void TArchiver::ExtractToFile(const QString &folder, const TArchiveEntry &entry,
   const QString path = TargetPath(withSlash, entry);
   CheckEntry(entry);
   BeginMember(withSlash, entry);
-  QDir().mkpath(QFileInfo(path).absolutePath());
+  const QString writeError = QStringLiteral("Błąd podczas zapisu do pliku: ") + path;
   QSaveFile own(path);
   QFileDevice *file = target;
   if (file) {
-    file->seek(0);
+    if (!file->seek(0))
+      throw EArchiveError(writeError);
   } else {
+    QDir().mkpath(QFileInfo(path).absolutePath());
     if (!own.open(QIODevice::WriteOnly))
       throw EArchiveError(QStringLiteral("Nie można utworzyć pliku: ") + path);
     file = &own;
   }
-  const QString writeError = QStringLiteral("Błąd podczas zapisu do pliku: ") + path;
-  const qint64 written = ReadMember(
-      entry, nullptr,
+  const qint64 written = DecodeMember(
+      entry,
       [&](const char *data, qint64 count) {
         if (file->write(data, count) != count)
           throw EArchiveError(writeError);

@@ -62,8 +62,8 @@ QString EntryName(const TArchiveEntry &entry);
 std::uint32_t ArchiveChecksum(const QByteArray &bytes, qint64 from);
 
 // Inflates `source` into `dest`; `destLength` is the capacity going in and the bytes produced coming
-// out. A negative result is a failure. One lock serialises all calls.
-int UnCompress(char *dest, int &destLength, const char *source, int sourceLength);
+// out. A negative result is a failure, also for a negative length. One lock serialises all calls.
+int UnCompress(char *dest, qint64 &destLength, const char *source, qint64 sourceLength);
 
 // Reads an update package. The transformation hooks do nothing here; descendants fill them in.
 class TArchiver {
@@ -82,7 +82,8 @@ public:
   // The member's decoded bytes.
   QByteArray ExtractToMemory(const TArchiveEntry &entry);
   // Writes the member below `folder` under its stored name, or into `target` when given (from its
-  // start, cut at the end). A file of its own is written whole or not at all.
+  // start, cut at the end; nothing is created below `folder` then, which only names the member in
+  // errors). A file of its own is written whole or not at all.
   void ExtractToFile(const QString &folder, const TArchiveEntry &entry, QFileDevice *target = nullptr);
   // Where ExtractToFile puts the member; raises for a name that would leave the folder.
   static QString TargetPath(const QString &folder, const TArchiveEntry &entry);
@@ -103,9 +104,11 @@ private:
   void Seek(qint64 offset);
   void ReadSizedRecord(qint64 offset, char *record, int recordSize);
   void ReadChunkHeader(qint64 position, TChunkHeader &chunk);
-  // Reads the member in the pieces or chunks that the scrambling depends on, inflating into `dest`
-  // (capacity `capacity`, or the 1 MiB read buffer when null); returns the decoded length.
-  qint64 ReadMember(const TArchiveEntry &entry, char *dest, const TSink &sink, const QString &errorName);
+  // The one decoding of a member, for memory and file alike: reads it in the pieces or chunks that the
+  // scrambling depends on, decodes each into the 1 MiB read buffer (a chunk gets no more room than
+  // that) and hands it to `sink`. Raises when a piece would pass the member's length or the member
+  // ends short of it; returns the decoded length.
+  qint64 DecodeMember(const TArchiveEntry &entry, const TSink &sink, const QString &decompressError);
   std::uint32_t ComputeChecksum();
 
   std::unique_ptr<char[]> FReadBuffer;

@@ -2,6 +2,7 @@
 
 #include "Common.h"
 #include "Exceptions.h"
+#include "StagedFiles.h"
 #include "Upg.h"
 
 #include <QFile>
@@ -9,7 +10,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <unistd.h>
 
 TUpgradeInstaller::TUpgradeInstaller(QString programPath, QString packagePath)
     : FProgramPath(std::move(programPath)), FPackagePath(std::move(packagePath)) {}
@@ -35,56 +35,16 @@ bool TUpgradeInstaller::Execute(const QByteArray &installedImage) {
   const bool newer = offered.Major() == installed.Major() && offered.Minor() > installed.Minor();
   if (!newer && !(OnConfirmNotNewer && OnConfirmNotNewer()))
     return false;
-  CheckFurtherMembers(archiver, first);
-  ReplaceProgram(image);
-  image.clear();
+  TStagedFiles staged(Folder(), [this](const QString &from, const QString &to) { RenameFile(from, to); });
+  staged.Keep(FProgramPath, BackupPath());
+  staged.Write(QFileInfo(FProgramPath).absoluteFilePath(), image);
+  image = QByteArray();
   TArchiveEntry entry = first;
   while (archiver.NextEntry(entry))
-    archiver.ExtractToFile(Folder(), entry);
+    staged.Write(TArchiver::TargetPath(Folder(), entry),
+                 [&](QFileDevice &file) { archiver.ExtractToFile(Folder(), entry, &file); });
+  staged.Commit();
   return true;
-}
-
-// A broken further member must be found before the program is replaced: every name is checked and
-// every member decoded once.
-void TUpgradeInstaller::CheckFurtherMembers(TUpgradeArchiver &archiver, TArchiveEntry entry) const {
-  while (archiver.NextEntry(entry)) {
-    TArchiver::TargetPath(Folder(), entry);
-    archiver.ExtractToMemory(entry);
-  }
-}
-
-void TUpgradeInstaller::WriteNewImage(const QString &fileName, const QByteArray &image) const {
-  QFile file(fileName);
-  const QString error = QStringLiteral("Błąd podczas zapisu do pliku: ") + fileName;
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-    throw EInOutError(QStringLiteral("Nie można utworzyć pliku: ") + fileName);
-  const bool written = file.write(image) == image.size() && file.flush() && ::fsync(file.handle()) == 0 &&
-                       file.setPermissions(QFile::permissions(FProgramPath));
-  file.close();
-  if (!written || file.error() != QFileDevice::NoError) {
-    file.remove();
-    throw EInOutError(error);
-  }
-}
-
-// The new image goes to a file beside the program first; the old program becomes the backup only
-// once that file is complete, and comes back when the new one cannot be put in its place.
-void TUpgradeInstaller::ReplaceProgram(const QByteArray &image) {
-  const QString fresh = FProgramPath + QStringLiteral(".new");
-  WriteNewImage(fresh, image);
-  try {
-    RenameFile(FProgramPath, BackupPath());
-  } catch (...) {
-    QFile::remove(fresh);
-    throw;
-  }
-  try {
-    RenameFile(fresh, FProgramPath);
-  } catch (...) {
-    QFile::remove(fresh);
-    RenameFile(BackupPath(), FProgramPath);
-    throw;
-  }
 }
 
 void TUpgradeInstaller::RenameFile(const QString &from, const QString &to) {

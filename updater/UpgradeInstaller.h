@@ -4,13 +4,11 @@
 #include <QString>
 #include <functional>
 
-class TUpgradeArchiver;
-struct TArchiveEntry;
-
 // Applies an update package to the installed program: compares the versions of the two images,
 // keeps the old program as "meridox_sec.bak", puts the new image in its place and extracts the
-// package's further files beside it. Nothing on disk changes until the whole package has been
-// read and checked.
+// package's further files beside it. The new image and every further file are decoded into staged
+// files first; only then do renames put them in place, so a broken package or a full disk leaves
+// the program and its folder as they were, and there is never a moment without a program.
 class TUpgradeInstaller {
 public:
   TUpgradeInstaller(QString programPath, QString packagePath);
@@ -30,9 +28,6 @@ protected:
   virtual void RenameFile(const QString &from, const QString &to);
 
 private:
-  void CheckFurtherMembers(TUpgradeArchiver &archiver, TArchiveEntry entry) const;
-  void ReplaceProgram(const QByteArray &image);
-  void WriteNewImage(const QString &fileName, const QByteArray &image) const;
 
   QString FProgramPath;
   QString FPackagePath;

@@ -214,10 +214,11 @@ INSTANTIATE_TEST_SUITE_P(
                     "Błąd podczas odczytu z archiwum"}),
     [](const testing::TestParamInfo<CorruptCase> &info) { return std::string(info.param.Label); });
 
-class ArchiverTraversal : public ArchiverTest, public testing::WithParamInterface<const char *> {};
+class ArchiverTraversal : public ArchiverTest, public testing::WithParamInterface<std::string> {};
 
-TEST_P(ArchiverTraversal, NameLeavingTheFolderIsRefusedAndNothingWritten) {
-  const QString name = QString::fromUtf8(GetParam());
+// Names that leave the folder, or that the file system would read otherwise.
+TEST_P(ArchiverTraversal, ForbiddenNameIsRefusedAndNothingWritten) {
+  const QString name = QString::fromUtf8(GetParam().data(), qsizetype(GetParam().size()));
   archiver.Open(Package({{name, "evil", true}}), true);
   TArchiveEntry entry;
   ASSERT_TRUE(archiver.FirstEntry(entry));
@@ -230,7 +231,8 @@ TEST_P(ArchiverTraversal, NameLeavingTheFolderIsRefusedAndNothingWritten) {
 
 INSTANTIATE_TEST_SUITE_P(Names, ArchiverTraversal,
                          testing::Values("..\\evil", "sub\\..\\..\\evil", "\\tmp\\evil", "/tmp/evil", "C:\\evil",
-                                         "c:evil", "sub/../../evil", ".."));
+                                         "c:evil", "sub/../../evil", "..", std::string("cut\0rest", 8),
+                                         "tab\tname", "new\nline"));
 
 TEST_F(ArchiverTest, EntryLengthsAreBoundedBeforeUse) {
   const std::vector<TPackageMember> stored = {{QStringLiteral("s"), "stored data", false}};
@@ -248,21 +250,78 @@ TEST_F(ArchiverTest, EntryLengthsAreBoundedBeforeUse) {
   EXPECT_EQ(extract(PatchedPackage(packed, [](TArchiveEntry &e) { e.Length = 0xFFFFFFFF; })), broken);
   EXPECT_EQ(extract(PatchedPackage(stored, [](TArchiveEntry &e) { e.Length = 1000; })), broken);
   EXPECT_EQ(extract(PatchedPackage(stored, [](TArchiveEntry &e) { e.DataOffset = 0x7FFFFFFF; })), broken);
-  // the member must decode to exactly its length
-  EXPECT_EQ(extract(PatchedPackage(packed, [](TArchiveEntry &e) { ++e.Length; })), broken);
-  EXPECT_EQ(extract(PatchedPackage(packed, [](TArchiveEntry &e) { --e.Length; })),
-            QStringLiteral(" Błąd podczas dekompresji pliku: c"));
 }
 
-TEST_F(ArchiverTest, ShortDecodeWritesNoFile) {
-  archiver.Open(PatchedPackage({{QStringLiteral("c"), "compressed data", true}}, [](TArchiveEntry &e) { ++e.Length; }),
-                true);
+enum class Verdict { Reads, Decompression, Broken };
+
+struct DecodeCase {
+  const char *Label;
+  std::function<TPackageDamage(qint64 length)> Damage;
+  Verdict Expected;
+};
+
+void PrintTo(const DecodeCase &c, std::ostream *os) { *os << c.Label; }
+
+class ArchiverDecode : public ArchiverTest, public testing::WithParamInterface<DecodeCase> {};
+
+constexpr qint64 TwoGiB = qint64(1) << 31;
+
+// Memory and file go through one decoding: a member that one of them refuses, the other refuses
+// with the same fault, and a refused member leaves no file behind.
+TEST_P(ArchiverDecode, MemoryAndFileAgree) {
+  const DecodeCase c = GetParam();
+  const QByteArray data = NoiseBytes((3 << 19) + 100);
+  archiver.Open(Package({{QStringLiteral("m"), data, true}}, c.Damage(data.size())), true);
   TArchiveEntry entry;
   ASSERT_TRUE(archiver.FirstEntry(entry));
   const QString out = dir.filePath(QStringLiteral("out"));
-  EXPECT_EQ(ErrorOf([&] { archiver.ExtractToFile(out, entry); }), QStringLiteral("Błąd w pliku archiwum"));
-  EXPECT_FALSE(QFile::exists(out + QStringLiteral("/c")));
+  const QString target = out + QStringLiteral("/m");
+  QByteArray inMemory;
+  const QString memoryError = ErrorOf([&] { inMemory = archiver.ExtractToMemory(entry); });
+  const QString fileError = ErrorOf([&] { archiver.ExtractToFile(out, entry); });
+  switch (c.Expected) {
+  case Verdict::Reads:
+    EXPECT_EQ(memoryError, QStringLiteral("(no error)"));
+    EXPECT_EQ(fileError, QStringLiteral("(no error)"));
+    EXPECT_EQ(inMemory, data);
+    EXPECT_EQ(ReadFile(target), data);
+    return;
+  case Verdict::Decompression:
+    EXPECT_EQ(memoryError, QStringLiteral(" Błąd podczas dekompresji pliku: m"));
+    EXPECT_EQ(fileError, QStringLiteral("Błąd podczas dekompresji pliku: ") + target);
+    break;
+  case Verdict::Broken:
+    EXPECT_EQ(memoryError, QStringLiteral("Błąd w pliku archiwum"));
+    EXPECT_EQ(fileError, QStringLiteral("Błąd w pliku archiwum"));
+    break;
+  }
+  EXPECT_FALSE(QFile::exists(target));
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Members, ArchiverDecode,
+    testing::Values(
+        DecodeCase{"Sound", [](qint64) { return TPackageDamage{}; }, Verdict::Reads},
+        // one chunk may give at most one piece (1 MiB); this one gives 1.5 MiB
+        DecodeCase{"ChunkOfOneAndAHalfMiB",
+                   [](qint64) { return Damage([](auto &d) { d.ChunkSizeEntry = 0, d.ChunkSize = 3 << 19; }); },
+                   Verdict::Decompression},
+        // the claim passes 2^31 and the chunk inflates to more than the claim
+        DecodeCase{"ChunkInflatingPastTwoGiB",
+                   [](qint64) {
+                     return Damage([](auto &d) {
+                       d.ClaimEntry = 0, d.ClaimedLength = std::uint32_t(TwoGiB + 16);
+                       d.ZeroChunkEntry = 0, d.ZeroChunkLength = TwoGiB + (1 << 20);
+                     });
+                   },
+                   Verdict::Decompression},
+        DecodeCase{"ChunksPastTheClaimedLength",
+                   [](qint64 length) { return Damage([=](auto &d) { d.ClaimEntry = 0, d.ClaimedLength = length - 1; }); },
+                   Verdict::Broken},
+        DecodeCase{"ClaimedLengthPastTheChunks",
+                   [](qint64 length) { return Damage([=](auto &d) { d.ClaimEntry = 0, d.ClaimedLength = length + 1; }); },
+                   Verdict::Broken}),
+    [](const testing::TestParamInfo<DecodeCase> &info) { return std::string(info.param.Label); });
 
 TEST_F(ArchiverTest, ScrambledDataIsUnreadableWithoutTheKey) {
   TArchiver plain;

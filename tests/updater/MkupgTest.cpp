@@ -75,7 +75,11 @@ INSTANTIATE_TEST_SUITE_P(
                     MkupgCase{"BackPointer", {"--back-pointer", "1"}, "Błąd w pliku archiwum"},
                     MkupgCase{"OversizedChunk", {"--oversized-chunk", "0"}, "Błąd w pliku archiwum"},
                     MkupgCase{"NameLength", {"--name-length", "1:90"}, "Błąd w pliku archiwum"},
-                    MkupgCase{"Truncate", {"--truncate", "5000"}, "Błąd podczas odczytu z archiwum"}),
+                    MkupgCase{"Truncate", {"--truncate", "5000"}, "Błąd podczas odczytu z archiwum"},
+                    MkupgCase{"ClaimPastTheFile", {"--claim", "1:2147483664"}, "Błąd w pliku archiwum"},
+                    MkupgCase{"ChunkOfOneAndAHalfMiB", {"--chunk-size", "0:1572864"}, " Błąd podczas dekompresji pliku: meridox_sec"},
+                    MkupgCase{"ChunkInflatingPastTwoGiB", {"--claim", "0:2147483664", "--zero-chunk", "0:2148532224"},
+                              " Błąd podczas dekompresji pliku: meridox_sec"}),
     [](const testing::TestParamInfo<MkupgCase> &info) { return std::string(info.param.Label); });
 
 TEST_F(MkupgOptions, RefusesWrongUse) {
@@ -89,6 +93,13 @@ TEST_F(MkupgOptions, RefusesWrongUse) {
                    Write(QStringLiteral("plain"), "no block")}),
             1);
   EXPECT_TRUE(errors.contains(QStringLiteral("Brak ciągu identyfikującego"))) << errors.toStdString();
+  // lengths past what an entry holds, and chunks that would not end
+  const QString image = Write(QStringLiteral("image"), FakeImage(1, 0));
+  for (const QStringList &option : {QStringList{"--claim", "0:4294967296"}, QStringList{"--chunk-size", "0:0"},
+                                    QStringList{"--zero-chunk", "0:-1"}, QStringList{"--claim", "0"}}) {
+    EXPECT_EQ(Mkupg(option + QStringList{dir.filePath(QStringLiteral("out.upg")), image}), 1) << option.join(u' ').toStdString();
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("out.upg"))));
+  }
 }
 
 } // namespace

@@ -22,14 +22,22 @@ QByteArray NoiseBytes(qsizetype length, unsigned seed) {
 
 std::map<QString, TFileState> FolderState(const QString &folder) {
   std::map<QString, TFileState> state;
-  QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+  QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                  QDirIterator::Subdirectories);
   while (it.hasNext()) {
     const QString path = it.next();
     QFile file(path);
-    file.open(QIODevice::ReadOnly);
-    state[path.mid(folder.size())] = {file.readAll(), int(file.permissions())};
+    QByteArray bytes("(folder)");
+    if (!it.fileInfo().isDir())
+      bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
+    state[path.mid(folder.size())] = {bytes, int(file.permissions())};
   }
   return state;
+}
+
+bool WriteTestFile(const QString &path, const QByteArray &bytes) {
+  QFile file(path);
+  return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size() && file.flush();
 }
 
 QByteArray ReadFile(const QString &path) {

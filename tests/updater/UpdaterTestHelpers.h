@@ -11,12 +11,14 @@ QByteArray FakeImage(std::uint16_t major, std::uint16_t minor, const QByteArray 
 // Bytes of the given length that deflate does not shrink much.
 QByteArray NoiseBytes(qsizetype length, unsigned seed = 1);
 
+// Writes the file whole; false when it cannot.
+bool WriteTestFile(const QString &path, const QByteArray &bytes);
 // The file's bytes, or "(missing)".
 QByteArray ReadFile(const QString &path);
 // Runs a program and returns what it printed, trimmed.
 QString RunProgram(const QString &path);
 
-// Every file below the folder with its bytes and permissions, to show that nothing changed.
+// Every file and folder below the folder with its bytes and permissions, to show that nothing changed.
 struct TFileState {
   QByteArray Bytes;
   int Permissions = 0;

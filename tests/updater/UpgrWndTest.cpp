@@ -150,6 +150,30 @@ TEST_F(UpgrWndTest, DeclinedUpgradeAfterTheDownloadKeepsThePackageOnly) {
   ExpectUsable(*window);
 }
 
+// A package over plain HTTP whose image claims 2 GiB + 16 bytes and whose one chunk inflates past that.
+TEST_F(UpgrWndTest, CraftedPackageFromTheServerIsRefusedWithNothingChanged) {
+  Descriptor(Offer(newer));
+  TPackageDamage crafted;
+  crafted.ClaimEntry = 0, crafted.ClaimedLength = (1u << 31) + 16;
+  crafted.ZeroChunkEntry = 0, crafted.ZeroChunkLength = (qint64(1) << 31) + (1 << 20);
+  server.Route(QStringLiteral("/upd/pkg.upg"),
+               {200, BuildPackage({{QStringLiteral("meridox_sec"), {}, true}, {QStringLiteral("x.txt"), "x", true}}, crafted)});
+  auto window = MakeWindow();
+  const auto before = FolderState(Installed());
+  dialogs.AnswerMessage(mrYes);
+  dialogs.AnswerMessage(mrOk);
+  window->GetUpgrade->click();
+  ASSERT_EQ(dialogs.Messages().size(), 2u);
+  ExpectBox(0, DownloadDone, mtConfirmation);
+  // shown by the application's exception box
+  EXPECT_EQ(dialogs.Messages()[1].Text, QStringLiteral(" Błąd podczas dekompresji pliku: meridox_sec."));
+  EXPECT_EQ(dialogs.Messages()[1].Icon, mtError);
+  auto after = FolderState(Installed());
+  EXPECT_EQ(after.erase(QStringLiteral("/meridox_sec.upg")), 1u) << "the downloaded package";
+  EXPECT_EQ(after, before);
+  ExpectUsable(*window);
+}
+
 TEST_F(UpgrWndTest, OlderOfferIsAskedAndNoStopsSilently) {
   Descriptor(Offer(QStringLiteral("%1.%2").arg(PROJECT_MAJOR).arg(PROJECT_MINOR)));
   auto window = MakeWindow();

@@ -7,7 +7,10 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <csignal>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -72,8 +75,16 @@ public:
 
 TEST_F(UpgradeInstallerTest, NewerPackageReplacesTheProgramKeepsABackupAndExtracts) {
   const QByteArray old = ReadFile(Program());
+  ASSERT_TRUE(WriteTestFile(Installed() + QStringLiteral("/notes.txt"), "old notes"));
+  ASSERT_TRUE(QFile::setPermissions(Installed() + QStringLiteral("/notes.txt"), QFile::ReadOwner | QFile::WriteOwner));
+  const auto notesPermissions = QFile::permissions(Installed() + QStringLiteral("/notes.txt"));
+  ASSERT_TRUE(WriteTestFile(Installed() + QStringLiteral("/meridox_sec.bak"), "an older backup"));
   const QByteArray fresh = FakeImage(1, 5, "new program");
-  WriteFor(fresh, {}, {{QStringLiteral("docs\\readme.txt"), "read me", true}, {QStringLiteral("notes.txt"), "", false}});
+  const QString odd = QStringLiteral("Dokumenty \"nowe\"\\zażółć gęślą jaźń 'ŁÓDŹ'.txt");
+  WriteFor(fresh, {},
+           {{QStringLiteral("docs\\readme.txt"), "read me", true},
+            {QStringLiteral("notes.txt"), "", false},
+            {odd, "polskie", true}});
   EXPECT_TRUE(Run());
   EXPECT_EQ(questions, 0);
   EXPECT_EQ(ReadFile(Program()), fresh);
@@ -82,7 +93,32 @@ TEST_F(UpgradeInstallerTest, NewerPackageReplacesTheProgramKeepsABackupAndExtrac
   EXPECT_TRUE(QFile::permissions(Program()) & QFile::ExeOwner);
   EXPECT_EQ(ReadFile(Installed() + QStringLiteral("/docs/readme.txt")), QByteArray("read me"));
   EXPECT_EQ(ReadFile(Installed() + QStringLiteral("/notes.txt")), QByteArray());
-  EXPECT_EQ(FolderState(Installed()).size(), 4u) << "no temporary file is left";
+  EXPECT_EQ(QFile::permissions(Installed() + QStringLiteral("/notes.txt")), notesPermissions)
+      << "a replaced file keeps its permissions";
+  EXPECT_EQ(ReadFile(Installed() + QStringLiteral("/") + QString(odd).replace(u'\\', u'/')), QByteArray("polskie"));
+  std::vector<QString> names;
+  for (const auto &[name, state] : FolderState(Installed()))
+    names.push_back(name);
+  EXPECT_EQ(names, (std::vector<QString>{QStringLiteral("/Dokumenty \"nowe\""),
+                                         QStringLiteral("/Dokumenty \"nowe\"/zażółć gęślą jaźń 'ŁÓDŹ'.txt"),
+                                         QStringLiteral("/docs"), QStringLiteral("/docs/readme.txt"),
+                                         QStringLiteral("/meridox_sec"), QStringLiteral("/meridox_sec.bak"),
+                                         QStringLiteral("/notes.txt")}))
+      << "no staging folder is left";
+}
+
+// The old program stays where it is until the new one takes its place in one rename: the backup is
+// another name for the very same file.
+TEST_F(UpgradeInstallerTest, BackupIsTheOldProgramFileItself) {
+  const auto inode = [](const QString &path) {
+    struct stat info {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_ino : ino_t(0);
+  };
+  const ino_t old = inode(Program());
+  WriteFor(FakeImage(1, 5));
+  EXPECT_TRUE(Run());
+  EXPECT_EQ(inode(Installed() + QStringLiteral("/meridox_sec.bak")), old);
+  EXPECT_NE(inode(Program()), old);
 }
 
 TEST_F(UpgradeInstallerTest, PackageWithOnlyTheImageExtractsNothingFurther) {
@@ -138,7 +174,7 @@ TEST_F(UpgradeInstallerTest, HigherMajorIsRefusedWithoutAQuestion) {
 struct BrokenCase {
   const char *Label;
   std::function<void(UpgradeInstallerTest &)> Make;
-  QString (*Message)(const QString &package);
+  std::function<QString(const UpgradeInstallerTest &)> Message;
 };
 
 void PrintTo(const BrokenCase &c, std::ostream *os) { *os << c.Label; }
@@ -151,13 +187,26 @@ TPackageDamage With(const std::function<void(TPackageDamage &)> &set) {
   return damage;
 }
 
-QString Broken(const QString &) { return QStringLiteral("Błąd w pliku archiwum"); }
+QString Broken(const UpgradeInstallerTest &) { return QStringLiteral("Błąd w pliku archiwum"); }
+
+// The message names the file below the installed folder.
+std::function<QString(const UpgradeInstallerTest &)> About(const char *message, const char *name) {
+  return [message, name](const UpgradeInstallerTest &t) {
+    return QString::fromUtf8(message) + t.Installed() + u'/' + QString::fromUtf8(name);
+  };
+}
+
+std::function<QString(const UpgradeInstallerTest &)> Says(const char *message) {
+  return [message](const UpgradeInstallerTest &) { return QString::fromUtf8(message); };
+}
+
+constexpr qint64 TwoGiB = qint64(1) << 31;
 
 // However the package is broken, the error names it and the installed folder stays as it was.
 TEST_P(UpgradeBroken, IsRefusedAndNothingChangesOnDisk) {
   GetParam().Make(*this);
   const auto before = FolderState(Installed());
-  EXPECT_EQ(ErrorOf(), GetParam().Message(PackagePath()));
+  EXPECT_EQ(ErrorOf(), GetParam().Message(*this));
   EXPECT_EQ(FolderState(Installed()), before);
 }
 
@@ -165,9 +214,9 @@ INSTANTIATE_TEST_SUITE_P(
     Packages, UpgradeBroken,
     testing::Values(
         BrokenCase{"Magic", [](auto &t) { t.Write(With([](auto &d) { d.BadMagic = true; })); },
-                   [](const QString &p) { return QStringLiteral("Plik:") + p + QStringLiteral(" nie jest plikiem archiwum"); }},
+                   [](const auto &t) { return QStringLiteral("Plik:") + t.PackagePath() + QStringLiteral(" nie jest plikiem archiwum"); }},
         BrokenCase{"Checksum", [](auto &t) { t.Write(With([](auto &d) { d.BadChecksum = true; })); },
-                   [](const QString &p) { return QStringLiteral("Plik:") + p + QStringLiteral(" jest uszkodzony"); }},
+                   [](const auto &t) { return QStringLiteral("Plik:") + t.PackagePath() + QStringLiteral(" jest uszkodzony"); }},
         BrokenCase{"BackPointingOffset", [](auto &t) { t.Write(With([](auto &d) { d.BackPointingEntry = 1; })); }, Broken},
         BrokenCase{"OversizedChunkInTheImage", [](auto &t) { t.Write(With([](auto &d) { d.OversizedChunkEntry = 0; })); },
                    Broken},
@@ -176,22 +225,57 @@ INSTANTIATE_TEST_SUITE_P(
                                          {{QStringLiteral("a.txt"), "a", true}, {QStringLiteral("b.txt"), "b", true}}); },
                    Broken},
         BrokenCase{"Truncated", [](auto &t) { t.Write(With([](auto &d) { d.TruncateTo = 200000; })); },
-                   [](const QString &) { return QStringLiteral("Błąd podczas odczytu z archiwum"); }},
+                   Says("Błąd podczas odczytu z archiwum")},
         BrokenCase{"TraversalName",
                    [](auto &t) { t.Write({}, {{QStringLiteral("ok.txt"), "fine", true}, {QStringLiteral("..\\escaped"), "x", true}}); },
-                   [](const QString &) { return QStringLiteral("Niedozwolona nazwa pliku w archiwum: ..\\escaped"); }},
+                   Says("Niedozwolona nazwa pliku w archiwum: ..\\escaped")},
         BrokenCase{"OversizedNameLength", [](auto &t) { t.Write(With([](auto &d) { d.NameLengthEntry = 1, d.NameLength = 80; })); },
                    Broken},
         BrokenCase{"NoMembers", [](auto &t) { WritePackage(t.PackagePath(), {}); },
-                   [](const QString &) { return QStringLiteral("Błędny plik z upgrade'm"); }},
+                   Says("Błędny plik z upgrade'm")},
         BrokenCase{"ImageWithoutVersionBlock", [](auto &t) { WritePackage(t.PackagePath(), {{QStringLiteral("meridox_sec"), "plain", true}}); },
-                   [](const QString &) { return QStringLiteral("Brak ciągu identyfikującego"); }},
+                   Says("Brak ciągu identyfikującego")},
         BrokenCase{"InstalledWithoutVersionBlock",
                    [](auto &t) {
                      t.Install("no block here");
                      t.Write({});
                    },
-                   [](const QString &) { return QStringLiteral("Brak ciągu identyfikującego"); }}),
+                   Says("Brak ciągu identyfikującego")},
+        // The image claims 2 GiB + 16 bytes and its one chunk (2 MB) inflates past that.
+        BrokenCase{"ImageChunkInflatingToTwoGiB",
+                   [](auto &t) {
+                     t.Write(With([](auto &d) {
+                       d.ClaimEntry = 0, d.ClaimedLength = std::uint32_t(TwoGiB + 16);
+                       d.ZeroChunkEntry = 0, d.ZeroChunkLength = TwoGiB + (1 << 20);
+                     }));
+                   },
+                   Says(" Błąd podczas dekompresji pliku: meridox_sec")},
+        // A further file whose first chunk holds 1.5 MiB, more than one piece may.
+        BrokenCase{"FurtherFileWithAOneAndAHalfMiBChunk",
+                   [](auto &t) {
+                     t.Write(With([](auto &d) { d.ChunkSizeEntry = 2, d.ChunkSize = 3 << 19; }),
+                             {{QStringLiteral("ok.txt"), "fine", true}, {QStringLiteral("big.bin"), NoiseBytes((3 << 19) + 100), true}});
+                   },
+                   About("Błąd podczas dekompresji pliku: ", "big.bin")},
+        BrokenCase{"ControlCharacterInAName",
+                   [](auto &t) { t.Write({}, {{QStringLiteral("ok.txt"), "fine", true}, {QStringLiteral("bad\x01name"), "x", true}}); },
+                   Says("Niedozwolona nazwa pliku w archiwum: bad\x01name")},
+        BrokenCase{"NameEndingInASeparator",
+                   [](auto &t) { t.Write({}, {{QStringLiteral("ok.txt"), "fine", true}, {QStringLiteral("docs\\"), "x", true}}); },
+                   About("Nie można utworzyć pliku: ", "docs/")},
+        BrokenCase{"FurtherFileOverAFolder",
+                   [](auto &t) {
+                     ASSERT_TRUE(QDir().mkpath(t.Installed() + QStringLiteral("/ok.txt/inside")));
+                     t.Write({});
+                   },
+                   About("Nie można utworzyć pliku: ", "ok.txt")},
+        // Found only while the files are put in place, after the backup and the program: both go back.
+        BrokenCase{"FurtherFileBelowAFile",
+                   [](auto &t) {
+                     ASSERT_TRUE(WriteTestFile(t.Installed() + QStringLiteral("/notes.txt"), "a file, not a folder"));
+                     t.Write({}, {{QStringLiteral("ok.txt"), "fine", true}, {QStringLiteral("notes.txt\\inner.txt"), "x", true}});
+                   },
+                   About("Nie można utworzyć pliku: ", "notes.txt/inner.txt")}),
     [](const testing::TestParamInfo<BrokenCase> &info) { return std::string(info.param.Label); });
 
 // Fails the n-th rename, as a busy or read-only folder would.
@@ -212,15 +296,74 @@ private:
   int FCalls = 0;
 };
 
+// Whichever rename fails, the backup, the program, replaced files and new folders all go back.
 TEST_F(UpgradeInstallerTest, FailedRenameLeavesTheInstalledProgramIntact) {
-  WriteFor(FakeImage(1, 5));
+  ASSERT_TRUE(WriteTestFile(Installed() + QStringLiteral("/meridox_sec.bak"), "an older backup"));
+  ASSERT_TRUE(WriteTestFile(Installed() + QStringLiteral("/notes.txt"), "old notes"));
+  const QByteArray fresh = FakeImage(1, 5);
+  WriteFor(fresh, {}, {{QStringLiteral("notes.txt"), "new notes", true}, {QStringLiteral("new\\sub\\file.txt"), "x", true}});
   const auto before = FolderState(Installed());
-  for (int failAt : {1, 2}) {
+  int failAt = 1;
+  for (;; ++failAt) {
     FailingRenameInstaller installer(Program(), PackagePath(), failAt);
-    EXPECT_EQ(ErrorOf(installer), QStringLiteral("simulated rename failure")) << failAt;
+    const QString error = ErrorOf(installer);
+    if (error == QStringLiteral("(no error)"))
+      break;
+    EXPECT_EQ(error, QStringLiteral("simulated rename failure")) << failAt;
     EXPECT_EQ(FolderState(Installed()), before) << "failing rename " << failAt;
   }
+  EXPECT_EQ(failAt, 5) << "the backup, the program and two files: each rename was made to fail once";
+  EXPECT_EQ(ReadFile(Program()), fresh);
+  EXPECT_EQ(ReadFile(Installed() + QStringLiteral("/new/sub/file.txt")), QByteArray("x"));
 }
+
+struct FullDiskCase {
+  const char *Label;
+  qint64 Limit;        // the largest file the process may write
+  const char *Failing; // the file named in the error; empty: everything fits
+};
+
+void PrintTo(const FullDiskCase &c, std::ostream *os) { *os << c.Label; }
+
+class UpgradeFullDisk : public UpgradeInstallerTest, public testing::WithParamInterface<FullDiskCase> {};
+
+// The upgrade runs as a process of its own whose writes the kernel cuts off past a size
+// (RLIMIT_FSIZE), as a full disk would cut them: the write fails part of the way through.
+TEST_P(UpgradeFullDisk, ShortWriteLeavesProgramAndFolderAsTheyWere) {
+  const FullDiskCase c = GetParam();
+  const QByteArray fresh = FakeImage(1, 5, NoiseBytes(60 << 10));
+  WriteFor(fresh, {},
+           {{QStringLiteral("a.bin"), NoiseBytes(250 << 10, 2), true},
+            {QStringLiteral("sub\\b.bin"), NoiseBytes(500 << 10, 3), false}});
+  const auto before = FolderState(Installed());
+  QProcess probe;
+  const rlim_t limit = rlim_t(c.Limit);
+  probe.setChildProcessModifier([limit] {
+    std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit size{limit, limit};
+    ::setrlimit(RLIMIT_FSIZE, &size);
+  });
+  probe.start(QStringLiteral(INSTALL_PROBE), {Program(), PackagePath()});
+  ASSERT_TRUE(probe.waitForFinished(60000));
+  const QString output = QString::fromUtf8(probe.readAllStandardOutput());
+  if (*c.Failing == '\0') {
+    EXPECT_EQ(probe.exitCode(), 0) << output.toStdString();
+    EXPECT_EQ(ReadFile(Program()), fresh);
+    EXPECT_EQ(ReadFile(Installed() + QStringLiteral("/sub/b.bin")), NoiseBytes(500 << 10, 3));
+    return;
+  }
+  EXPECT_EQ(probe.exitCode(), 1);
+  const QString expected = QStringLiteral("Błąd podczas zapisu do pliku: ") + Installed() + u'/' + QString::fromUtf8(c.Failing);
+  EXPECT_TRUE(output.startsWith(expected)) << output.toStdString();
+  EXPECT_EQ(FolderState(Installed()), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Limits, UpgradeFullDisk,
+                         testing::Values(FullDiskCase{"ProgramDoesNotFit", 100 << 10, "meridox_sec"},
+                                         FullDiskCase{"FirstFurtherFileDoesNotFit", 200 << 10, "a.bin"},
+                                         FullDiskCase{"LastFurtherFileDoesNotFit", 400 << 10, "sub/b.bin"},
+                                         FullDiskCase{"EverythingFits", 1 << 20, ""}),
+                         [](const testing::TestParamInfo<FullDiskCase> &info) { return std::string(info.param.Label); });
 
 TEST_F(UpgradeInstallerTest, UnreadableProgramIsReportedByTheCaller) {
   QByteArray image;

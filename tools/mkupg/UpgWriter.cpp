@@ -17,15 +17,15 @@ template <class Record> Record *At(QByteArray &bytes, qint64 offset) {
   return reinterpret_cast<Record *>(bytes.data() + offset);
 }
 
-// The member's pieces: 1 MiB each, and a short (possibly empty) one last, so that the reader knows
-// where the member ends.
-std::vector<QByteArray> Pieces(const QByteArray &data) {
+// The member's pieces: `size` bytes each (1 MiB in a sound package), and a short (possibly empty)
+// one last, so that the reader knows where the member ends.
+std::vector<QByteArray> Pieces(const QByteArray &data, qint64 size) {
   std::vector<QByteArray> pieces;
   qint64 at = 0;
   do {
-    pieces.push_back(data.mid(at, ArchivePieceSize));
-    at += ArchivePieceSize;
-  } while (pieces.back().size() == ArchivePieceSize);
+    pieces.push_back(data.mid(at, size));
+    at += size;
+  } while (pieces.back().size() == size);
   return pieces;
 }
 
@@ -39,14 +39,46 @@ QByteArray Deflate(const QByteArray &piece) {
   return packed;
 }
 
-void AppendData(QByteArray &out, const TPackageMember &member, bool oversizedChunk) {
+// Raw deflate blocks of `count` zero bytes that need no earlier data; with `last` they end the stream.
+QByteArray RawZeroBlocks(qint64 count, bool last) {
+  z_stream stream{};
+  if (deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 9, Z_DEFAULT_STRATEGY) != Z_OK)
+    throw Exception(QStringLiteral("Compression failed"));
+  QByteArray zeros(qsizetype(count), '\0');
+  QByteArray out(qsizetype(deflateBound(&stream, uLong(count)) + 16), Qt::Uninitialized);
+  stream.next_in = reinterpret_cast<Bytef *>(zeros.data());
+  stream.avail_in = uInt(count);
+  stream.next_out = reinterpret_cast<Bytef *>(out.data());
+  stream.avail_out = uInt(out.size());
+  const int result = deflate(&stream, last ? Z_FINISH : Z_FULL_FLUSH);
+  out.truncate(qsizetype(out.size() - stream.avail_out));
+  deflateEnd(&stream);
+  if (result != (last ? Z_STREAM_END : Z_OK))
+    throw Exception(QStringLiteral("Compression failed"));
+  return out;
+}
+
+// The member's chunks as they go into the package, before scrambling.
+std::vector<QByteArray> Chunks(const TPackageMember &member, bool compressed, int index, const TPackageDamage &damage) {
+  if (damage.ZeroChunkEntry == index)
+    return {ZeroStream(damage.ZeroChunkLength)};
+  const qint64 size = damage.ChunkSizeEntry == index ? damage.ChunkSize : ArchivePieceSize;
+  if (size <= 0)
+    throw Exception(QStringLiteral("A chunk size must be positive"));
+  std::vector<QByteArray> chunks = Pieces(member.Data, size);
+  if (compressed)
+    for (QByteArray &chunk : chunks)
+      chunk = Deflate(chunk);
+  return chunks;
+}
+
+void AppendData(QByteArray &out, std::vector<QByteArray> chunks, bool compressed, bool oversizedChunk) {
   TUpgradeArchiver key;
   key.ResetKey();
   bool firstChunk = true;
-  for (const QByteArray &piece : Pieces(member.Data)) {
-    QByteArray bytes = member.Compressed ? Deflate(piece) : piece;
+  for (QByteArray &bytes : chunks) {
     key.ApplyKey(bytes.data(), bytes.size());
-    if (member.Compressed) {
+    if (compressed) {
       const qint64 at = out.size();
       out.append(ChunkHeaderSize, '\0');
       auto *chunk = At<TChunkHeader>(out, at);
@@ -64,15 +96,20 @@ void AppendMember(QByteArray &out, const TPackageMember &member, int index, cons
   const QByteArray name = Win1250::Encode(member.Name);
   if (name.size() > MaxEntryNameLength)
     throw Exception(QStringLiteral("Member name too long: ") + member.Name);
+  const bool zeroChunk = damage.ZeroChunkEntry == index;
+  const bool compressed = member.Compressed || zeroChunk;
   const qint64 entryOffset = out.size();
   out.append(ArchiveEntrySize, '\0');
-  AppendData(out, member, damage.OversizedChunkEntry == index);
+  AppendData(out, Chunks(member, compressed, index, damage), compressed, damage.OversizedChunkEntry == index);
   auto *entry = At<TArchiveEntry>(out, entryOffset);
   entry->Size = qToLittleEndian<std::uint16_t>(ArchiveEntrySize);
   entry->Name[0] = damage.NameLengthEntry == index ? damage.NameLength : std::uint8_t(name.size());
   std::memcpy(entry->Name + 1, name.constData(), name.size());
-  entry->Method = qToLittleEndian<std::uint16_t>(member.Compressed ? MethodCompressed : 0);
-  entry->Length = qToLittleEndian(std::uint32_t(member.Data.size()));
+  entry->Method = qToLittleEndian<std::uint16_t>(compressed ? MethodCompressed : 0);
+  const qint64 length = damage.ClaimEntry == index ? damage.ClaimedLength
+                        : zeroChunk                ? damage.ZeroChunkLength
+                                                   : member.Data.size();
+  entry->Length = qToLittleEndian(std::uint32_t(length));
   entry->DataOffset = qToLittleEndian(std::uint32_t(entryOffset + ArchiveEntrySize));
   const qint64 next = damage.BackPointingEntry == index ? entryOffset : out.size();
   entry->NextEntry = qToLittleEndian(std::uint32_t(next));
@@ -101,6 +138,27 @@ QByteArray BuildPackage(const std::vector<TPackageMember> &members, const TPacka
 void WritePackage(const QString &fileName, const std::vector<TPackageMember> &members,
                   const TPackageDamage &damage) {
   TextFile::WriteBytes(fileName, BuildPackage(members, damage));
+}
+
+// 16 compressed MiB of zeros, repeated: a full flush leaves each copy on a byte boundary and needing no
+// earlier data, so the copies string together into one stream. Longer runs between flushes pack
+// tighter: 2 GiB take about 2 MB this way.
+QByteArray ZeroStream(qint64 count) {
+  constexpr qint64 Run = 16 << 20;
+  if (count < 0)
+    throw Exception(QStringLiteral("Negative length"));
+  QByteArray stream("\x78\xDA", 2);
+  if (count >= Run) {
+    const QByteArray run = RawZeroBlocks(Run, false);
+    for (qint64 i = 0; i < count / Run; ++i)
+      stream.append(run);
+  }
+  stream.append(RawZeroBlocks(count % Run, true));
+  // Adler-32 of zeros: the first sum stays 1, the second grows by 1 a byte.
+  const std::uint32_t adler = (std::uint32_t(count % 65521) << 16) | 1u;
+  const std::uint32_t bigEndian = qToBigEndian(adler);
+  stream.append(reinterpret_cast<const char *>(&bigEndian), 4);
+  return stream;
 }
 
 QByteArray WithVersion(QByteArray image, std::uint16_t major, std::uint16_t minor, std::uint16_t release,

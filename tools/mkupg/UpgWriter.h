@@ -22,6 +22,12 @@ struct TPackageDamage {
   int NameLengthEntry = -1;       // its name's length byte becomes NameLength
   std::uint8_t NameLength = 0;
   qint64 TruncateTo = -1;         // the package is cut to this size before its checksum is sealed
+  int ClaimEntry = -1;            // its entry claims ClaimedLength in place of its data's length
+  std::uint32_t ClaimedLength = 0;
+  int ChunkSizeEntry = -1;        // it is cut into chunks of ChunkSize decoded bytes in place of 1 MiB
+  qint64 ChunkSize = 0;
+  int ZeroChunkEntry = -1;        // its data is one chunk that inflates to ZeroChunkLength zero bytes
+  qint64 ZeroChunkLength = 0;
 };
 
 // Builds the package bytes: header, entries, stored or compressed data in 1 MiB pieces or chunks,
@@ -29,6 +35,9 @@ struct TPackageDamage {
 QByteArray BuildPackage(const std::vector<TPackageMember> &members, const TPackageDamage &damage = {});
 void WritePackage(const QString &fileName, const std::vector<TPackageMember> &members,
                   const TPackageDamage &damage = {});
+
+// A zlib stream that inflates to `count` zero bytes, built without holding them.
+QByteArray ZeroStream(qint64 count);
 
 // A copy of the image whose version block carries another version.
 QByteArray WithVersion(QByteArray image, std::uint16_t major, std::uint16_t minor, std::uint16_t release,

@@ -14,6 +14,9 @@
 //   --oversized-chunk N     member N's first chunk claims more than 2 MiB
 //   --name-length N:LEN     member N's name length byte is LEN
 //   --truncate BYTES        the package is cut to BYTES (its checksum still matches)
+//   --claim N:LEN           member N's entry claims LEN bytes, whatever its data holds
+//   --chunk-size N:BYTES    member N is cut into chunks of BYTES decoded bytes instead of 1 MiB
+//   --zero-chunk N:BYTES    member N is one compressed chunk that inflates to BYTES zero bytes
 #include "Exceptions.h"
 #include "UpgWriter.h"
 
@@ -21,7 +24,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
+#include <climits>
+#include <cstdint>
 #include <cstdio>
+#include <tuple>
+#include <utility>
 
 namespace {
 
@@ -29,12 +36,20 @@ namespace {
   throw Exception(problem + QStringLiteral("\nusage: mkupg [options] OUTPUT IMAGE[=NAME] [[--stored] FILE[=NAME]]..."));
 }
 
-int Number(const QString &text) {
+qint64 Number(const QString &text, qint64 max = INT_MAX) {
   bool ok = false;
-  const int value = text.toInt(&ok);
-  if (!ok || value < 0)
-    Usage(QStringLiteral("not a number: ") + text);
+  const qint64 value = text.toLongLong(&ok);
+  if (!ok || value < 0 || value > max)
+    Usage(QStringLiteral("not a number from 0 to %1: ").arg(max) + text);
   return value;
+}
+
+// "N:VALUE": a member index and a number for it.
+std::pair<int, qint64> MemberNumber(const QString &option, const QString &text, qint64 max) {
+  const QStringList pair = text.split(u':');
+  if (pair.size() != 2)
+    Usage(option + QStringLiteral(" wants N:NUMBER"));
+  return {int(Number(pair[0])), Number(pair[1], max)};
 }
 
 TPackageMember ReadMember(const QString &argument, const QString &defaultName, bool stored) {
@@ -54,7 +69,7 @@ void ApplyVersion(TPackageMember &image, const QString &text) {
   const QStringList parts = text.split(u'.');
   if (parts.size() != 2 && parts.size() != 4)
     Usage(QStringLiteral("version wants M.m or M.m.r.b: ") + text);
-  auto part = [&](int i) { return std::uint16_t(i < parts.size() ? Number(parts[i]) : 0); };
+  auto part = [&](int i) { return std::uint16_t(i < parts.size() ? Number(parts[i], UINT16_MAX) : 0); };
   image.Data = WithVersion(image.Data, part(0), part(1), part(2), part(3));
 }
 
@@ -80,15 +95,23 @@ int Run(const QStringList &args) {
     } else if (arg == u"--bad-checksum") {
       damage.BadChecksum = true;
     } else if (arg == u"--back-pointer") {
-      damage.BackPointingEntry = Number(value());
+      damage.BackPointingEntry = int(Number(value()));
     } else if (arg == u"--oversized-chunk") {
-      damage.OversizedChunkEntry = Number(value());
+      damage.OversizedChunkEntry = int(Number(value()));
     } else if (arg == u"--name-length") {
-      const QStringList pair = value().split(u':');
-      if (pair.size() != 2)
-        Usage(QStringLiteral("--name-length wants N:LEN"));
-      damage.NameLengthEntry = Number(pair[0]);
-      damage.NameLength = std::uint8_t(Number(pair[1]));
+      const auto [entry, length] = MemberNumber(arg, value(), 255);
+      damage.NameLengthEntry = entry;
+      damage.NameLength = std::uint8_t(length);
+    } else if (arg == u"--claim") {
+      const auto [entry, length] = MemberNumber(arg, value(), UINT32_MAX);
+      damage.ClaimEntry = entry;
+      damage.ClaimedLength = std::uint32_t(length);
+    } else if (arg == u"--chunk-size") {
+      std::tie(damage.ChunkSizeEntry, damage.ChunkSize) = MemberNumber(arg, value(), INT32_MAX);
+      if (damage.ChunkSize == 0)
+        Usage(QStringLiteral("--chunk-size wants a positive size"));
+    } else if (arg == u"--zero-chunk") {
+      std::tie(damage.ZeroChunkEntry, damage.ZeroChunkLength) = MemberNumber(arg, value(), UINT32_MAX);
     } else if (arg == u"--truncate") {
       damage.TruncateTo = Number(value());
     } else if (arg.startsWith(QStringLiteral("--"))) {

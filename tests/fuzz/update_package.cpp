@@ -1,0 +1,98 @@
+// The update package as upgrade reads it: any bytes, from a file or from the network.
+//
+// The seeds in corpus/update_package were made by tools/mkupg from a small image that carries a
+// version block: sound packages (image only; image with stored and compressed files below folders; a
+// stored image of an older version) and the crafted ones that once overran the reader: an image
+// claiming 2 GiB + 16 bytes whose one chunk inflates past that (--claim 0:2147483664 --zero-chunk
+// 0:2148532224), and a further file whose chunk holds 1.5 MiB (--chunk-size 1:1572864).
+#include "ArchDef.h"
+#include "Exceptions.h"
+#include "Upg.h"
+#include "UpdaterTestHelpers.h"
+#include "UpgradeInstaller.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QtEndian>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+[[noreturn]] void Fail(const char *what) {
+  std::fprintf(stderr, "update_package: %s\n", what);
+  std::abort();
+}
+
+void Put(const QString &path, const QByteArray &bytes) {
+  if (!WriteTestFile(path, bytes))
+    Fail("cannot write the input");
+}
+
+// Every member decoded to memory, whatever the checksum says; the reader raises only its own error.
+void ReadMembers(const QString &package) {
+  try {
+    TUpgradeArchiver archiver;
+    archiver.Open(package, false);
+    TArchiveEntry entry;
+    for (bool more = archiver.FirstEntry(entry); more; more = archiver.NextEntry(entry))
+      archiver.ExtractToMemory(entry);
+  } catch (const EArchiveError &) {
+  }
+}
+
+// The input with its checksum made right where the header allows, so that changed bytes reach the
+// installer's later steps and not only its checksum test.
+QByteArray Sealed(QByteArray bytes) {
+  if (bytes.size() < ArchiveHeaderSize)
+    return bytes;
+  TArchiveHeader header;
+  std::memcpy(&header, bytes.constData(), ArchiveHeaderSize);
+  const qint64 from = qFromLittleEndian(header.FirstEntry);
+  // a shorter header reads the first entry's offset as 0, and a sum from below 10 takes in itself
+  if (qFromLittleEndian(header.Size) < ArchiveHeaderSize || from < 10)
+    return bytes;
+  header.Checksum = qToLittleEndian(ArchiveChecksum(bytes, from));
+  std::memcpy(bytes.data(), &header, ArchiveHeaderSize);
+  return bytes;
+}
+
+// The whole upgrade over an installed program of version 1.0: it installs, or it refuses and leaves the
+// folder as it was; nothing lands beside the folder.
+void Install(const QTemporaryDir &dir, const QString &package) {
+  const QString folder = dir.filePath(QStringLiteral("inst"));
+  QDir(folder).removeRecursively();
+  if (!QDir().mkpath(folder))
+    Fail("cannot make the install folder");
+  const QString program = folder + QStringLiteral("/meridox_sec");
+  const QByteArray image = FakeImage(1, 0, "installed program");
+  Put(program, image);
+  const auto before = FolderState(folder);
+  try {
+    TUpgradeInstaller installer(program, package);
+    installer.OnConfirmNotNewer = [] { return true; };
+    installer.Execute(image);
+  } catch (const Exception &) {
+    if (FolderState(folder) != before)
+      Fail("a refused package changed the install folder");
+  }
+  if (QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size() != 2)
+    Fail("a file landed beside the install folder");
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
+  static const QTemporaryDir dir;
+  if (!dir.isValid())
+    Fail("no temporary folder");
+  const QString package = dir.filePath(QStringLiteral("meridox_sec.upg"));
+  const QByteArray bytes(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
+  Put(package, bytes);
+  ReadMembers(package);
+  Put(package, Sealed(bytes));
+  Install(dir, package);
+  return 0;
+}
