@@ -6,6 +6,23 @@ function(mx_library name)
   target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
   target_link_libraries(${name} PUBLIC ${ARG_LINK})
   set_target_properties(${name} PROPERTIES AUTOMOC ON)
+  mx_automoc_follows_sources(${name})
+endfunction()
+
+# Ninja reruns moc only when a file it saw last time changes, so a source that a folder's glob picks
+# up later would get no moc output. When the target's sources change, drop moc's timestamp so that it
+# runs again.
+function(mx_automoc_follows_sources name)
+  get_target_property(sources ${name} SOURCES)
+  string(SHA1 digest "${sources}")
+  set(record ${CMAKE_CURRENT_BINARY_DIR}/CMakeFiles/${name}.sources.sha1)
+  if(EXISTS ${record})
+    file(READ ${record} previous)
+    if(NOT previous STREQUAL digest)
+      file(REMOVE ${CMAKE_CURRENT_BINARY_DIR}/${name}_autogen/timestamp)
+    endif()
+  endif()
+  file(WRITE ${record} "${digest}")
 endfunction()
 
 # mx_test(NAME SOURCES... LINK libs...): a GoogleTest program whose cases CTest lists one by one.
@@ -15,6 +32,7 @@ function(mx_test name)
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LINK} test_support GTest::gtest GTest::gmock)
   set_target_properties(${name} PROPERTIES AUTOMOC ON)
+  mx_automoc_follows_sources(${name})
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 60
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_STYLE_OVERRIDE=Fusion")
