@@ -257,7 +257,8 @@ void TArchiver::ExtractToFile(const QString &folder, const TArchiveEntry &entry,
     file->seek(0);
   } else {
     if (!own.open(QIODevice::WriteOnly))
-      throw EArchiveError(QStringLiteral("Nie można utworzyć pliku: ") + path);
+      throw EArchiveError(
+          WithSystemReason(QStringLiteral("Nie można utworzyć pliku: ") + path, own.errorString()));
     file = &own;
   }
   const QString writeError = QStringLiteral("Błąd podczas zapisu do pliku: ") + path;
@@ -265,9 +266,9 @@ void TArchiver::ExtractToFile(const QString &folder, const TArchiveEntry &entry,
       entry, nullptr,
       [&](const char *data, qint64 count) {
         if (file->write(data, count) != count)
-          throw EArchiveError(writeError);
+          throw EArchiveError(WithSystemReason(writeError, file->errorString()));
       },
       QStringLiteral("Błąd podczas dekompresji pliku: ") + path);
   if (target ? !target->resize(written) : !own.commit())
-    throw EArchiveError(writeError);
+    throw EArchiveError(WithSystemReason(writeError, file->errorString()));
 }

@@ -8,7 +8,6 @@
 #include <QFileInfo>
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <unistd.h>
 
 TUpgradeInstaller::TUpgradeInstaller(QString programPath, QString packagePath)
@@ -55,15 +54,25 @@ void TUpgradeInstaller::CheckFurtherMembers(TUpgradeArchiver &archiver, TArchive
 
 void TUpgradeInstaller::WriteNewImage(const QString &fileName, const QByteArray &image) const {
   QFile file(fileName);
-  const QString error = QStringLiteral("Błąd podczas zapisu do pliku: ") + fileName;
   if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-    throw EInOutError(QStringLiteral("Nie można utworzyć pliku: ") + fileName);
-  const bool written = file.write(image) == image.size() && file.flush() && ::fsync(file.handle()) == 0 &&
-                       file.setPermissions(QFile::permissions(FProgramPath));
+    throw EInOutError(
+        WithSystemReason(QStringLiteral("Nie można utworzyć pliku: ") + fileName, file.errorString()));
+  bool failed = true;
+  QString reason;
+  if (file.write(image) != image.size() || !file.flush())
+    reason = file.errorString();
+  else if (::fsync(file.handle()) != 0)
+    reason = SystemErrorText(errno);
+  else if (!file.setPermissions(QFile::permissions(FProgramPath)))
+    reason = file.errorString();
+  else
+    failed = false;
   file.close();
-  if (!written || file.error() != QFileDevice::NoError) {
+  if (failed || file.error() != QFileDevice::NoError) {
+    if (reason.isEmpty())
+      reason = file.errorString();
     file.remove();
-    throw EInOutError(error);
+    throw EInOutError(WithSystemReason(QStringLiteral("Błąd podczas zapisu do pliku: ") + fileName, reason));
   }
 }
 
@@ -87,10 +96,11 @@ void TUpgradeInstaller::ReplaceProgram(const QByteArray &image) {
   }
 }
 
+// Moving a file into place creates the target under its name, so a failure is told as such.
 void TUpgradeInstaller::RenameFile(const QString &from, const QString &to) {
   if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0)
-    throw EInOutError(QStringLiteral("Nie można zmienić nazwy pliku %1 na %2: %3")
-                          .arg(from, to, QString::fromLocal8Bit(std::strerror(errno))));
+    throw EInOutError(
+        WithSystemReason(QStringLiteral("Nie można utworzyć pliku: ") + to, SystemErrorText(errno)));
 }
 
 bool ReadWholeFile(const QString &fileName, QByteArray &bytes) {

@@ -1,6 +1,7 @@
 #include "UpgrWnd.h"
 
 #include "Application.h"
+#include "Exceptions.h"
 #include "LoopbackServer.h"
 #include "Registry.h"
 #include "ScriptedDialogs.h"
@@ -10,10 +11,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <cerrno>
 #include <gtest/gtest.h>
 
 namespace {
@@ -235,6 +238,54 @@ TEST_F(UpgrWndTest, StalledPackageIsAbortedFromTheDownloadWindow) {
   EXPECT_EQ(ReadFile(Program()), before);
   EXPECT_FALSE(QFile::exists(Installed() + QStringLiteral("/meridox_sec.upg")));
   ExpectUsable(*window);
+}
+
+// The window has no cancel button: Escape leaves it open. In the download window Escape is
+// "Przerwij".
+TEST_F(UpgrWndTest, EscapeKeepsTheWindowAndStopsADownload) {
+  Descriptor(Offer(newer));
+  server.Route(QStringLiteral("/upd/pkg.upg"), {200, QByteArray(200000, 'x'), 5000});
+  auto window = MakeWindow();
+  window->show();
+  QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+  QApplication::sendEvent(window.get(), &escape);
+  EXPECT_TRUE(window->isVisible());
+
+  server.OnStall = [&window] {
+    QMetaObject::invokeMethod(
+        window.get(),
+        [] {
+          QKeyEvent key(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+          QApplication::sendEvent(DownloadWindow(), &key);
+        },
+        Qt::QueuedConnection);
+  };
+  dialogs.AnswerMessage(mrOk);
+  window->GetUpgrade->click();
+  ExpectBox(0, DownloadError(), mtError);
+  EXPECT_EQ(server.StallsLeftByClient(), 1) << "Escape stopped the transfer";
+  EXPECT_TRUE(window->isVisible());
+  ExpectUsable(*window);
+}
+
+// A failure of the operating system is told in the program's words first, with the system's reason.
+TEST_F(UpgrWndTest, AFolderInThePlaceOfTheBackupIsReportedAndNothingChanges) {
+  const QString package = dir.filePath(QStringLiteral("local.upg"));
+  WritePackage(
+      package,
+      {{QStringLiteral("meridox_sec"),
+        WithVersion(ReadFile(QStringLiteral(VERSION_PROBE)), PROJECT_MAJOR, PROJECT_MINOR + 1, 0, 0), true}});
+  const QString backup = Installed() + QStringLiteral("/meridox_sec.bak");
+  ASSERT_TRUE(QDir().mkpath(backup + QStringLiteral("/stare wersje")));
+  auto window = MakeWindow();
+  window->UpgradePath->setText(package);
+  const auto before = FolderState(Installed());
+  dialogs.AnswerMessage(mrOk);
+  window->MakeUpgradeBtn->click();
+  ASSERT_EQ(dialogs.Messages().size(), 1u);
+  EXPECT_EQ(dialogs.Messages()[0].Text,
+            QStringLiteral("Nie można utworzyć pliku: %1 (%2)").arg(backup, SystemErrorText(EISDIR)));
+  EXPECT_EQ(FolderState(Installed()), before);
 }
 
 TEST_F(UpgrWndTest, ProgramWithoutAVersionBlockMakesTheCheckDoNothing) {
