@@ -76,6 +76,18 @@ protected:
         return download;
     return nullptr;
   }
+  // Applies a local package of that version, which fails; returns the one message shown.
+  QString RefusedLocalUpgrade(std::uint16_t major, std::uint16_t minor) {
+    const QString package = dir.filePath(QStringLiteral("local.upg"));
+    WritePackage(package, {{QStringLiteral("meridox_sec"),
+                            WithVersion(ReadFile(QStringLiteral(VERSION_PROBE)), major, minor, 0, 0), true}});
+    auto window = MakeWindow();
+    window->UpgradePath->setText(package);
+    dialogs.AnswerMessage(mrOk);
+    window->MakeUpgradeBtn->click();
+    EXPECT_EQ(dialogs.Messages().size(), 1u);
+    return dialogs.Messages().empty() ? QString() : dialogs.Messages().back().Text;
+  }
   static void ExpectUsable(TMainWindow &window) {
     EXPECT_TRUE(window.isEnabled());
     EXPECT_EQ(DownloadWindow(), nullptr) << "the download window is freed";
@@ -270,20 +282,10 @@ TEST_F(UpgrWndTest, EscapeKeepsTheWindowAndStopsADownload) {
 
 // A failure of the operating system is told in the program's words first, with the system's reason.
 TEST_F(UpgrWndTest, AFolderInThePlaceOfTheBackupIsReportedAndNothingChanges) {
-  const QString package = dir.filePath(QStringLiteral("local.upg"));
-  WritePackage(
-      package,
-      {{QStringLiteral("meridox_sec"),
-        WithVersion(ReadFile(QStringLiteral(VERSION_PROBE)), PROJECT_MAJOR, PROJECT_MINOR + 1, 0, 0), true}});
   const QString backup = Installed() + QStringLiteral("/meridox_sec.bak");
   ASSERT_TRUE(QDir().mkpath(backup + QStringLiteral("/stare wersje")));
-  auto window = MakeWindow();
-  window->UpgradePath->setText(package);
   const auto before = FolderState(Installed());
-  dialogs.AnswerMessage(mrOk);
-  window->MakeUpgradeBtn->click();
-  ASSERT_EQ(dialogs.Messages().size(), 1u);
-  EXPECT_EQ(dialogs.Messages()[0].Text,
+  EXPECT_EQ(RefusedLocalUpgrade(PROJECT_MAJOR, PROJECT_MINOR + 1),
             QStringLiteral("Nie można utworzyć pliku: %1 (%2)").arg(backup, SystemErrorText(EISDIR)));
   EXPECT_EQ(FolderState(Installed()), before);
 }
@@ -314,16 +316,8 @@ TEST_F(UpgrWndTest, WrongProgramPathIsRefused) {
 }
 
 TEST_F(UpgrWndTest, LocalPackageOfANewerMajorIsRefusedWithNothingChanged) {
-  const QString package = dir.filePath(QStringLiteral("local.upg"));
-  WritePackage(package, {{QStringLiteral("meridox_sec"),
-                          WithVersion(ReadFile(QStringLiteral(VERSION_PROBE)), PROJECT_MAJOR + 1, 0, 0, 0), true}});
-  auto window = MakeWindow();
-  window->UpgradePath->setText(package);
   const auto before = FolderState(Installed());
-  dialogs.AnswerMessage(mrOk);
-  window->MakeUpgradeBtn->click();
-  ASSERT_EQ(dialogs.Messages().size(), 1u);
-  EXPECT_EQ(dialogs.Messages()[0].Text,
+  EXPECT_EQ(RefusedLocalUpgrade(PROJECT_MAJOR + 1, 0),
             QStringLiteral("Upgrade nie może zostać przeprowadzony. Dotychczasowa wersja programu jest za stara."));
   EXPECT_EQ(FolderState(Installed()), before);
 }
