@@ -3,6 +3,7 @@
 #include "Application.h"
 
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QProgressBar>
@@ -12,8 +13,16 @@
 
 namespace {
 
-// Dialog units of the window's font: 4 per average character width, 8 per line height.
+// Dialog units of the window's font: 4 per average character width, 8 per line height. The
+// average is taken over the 52 letters, as the platform measures its dialog base units.
 struct TDialogUnits {
+  explicit TDialogUnits(const QFontMetrics &metrics)
+      : bx((metrics.horizontalAdvance(
+                QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")) /
+                26 +
+            1) /
+           2),
+        by(metrics.height()) {}
   int bx, by;
   int X(int units) const { return units * bx / 4; }
   int Y(int units) const { return units * by / 8; }
@@ -29,7 +38,7 @@ TCancelWindow::TCancelWindow(const QString &caption, const QString &text, bool p
   setWindowModality(Qt::ApplicationModal);
   setWindowTitle(caption);
 
-  const TDialogUnits du{fontMetrics().averageCharWidth(), fontMetrics().height()};
+  const TDialogUnits du(fontMetrics());
   const int W = progress ? du.X(140) : du.X(100);
   const int H = progress ? du.Y(70) : du.Y(50);
   const int CY = style()->pixelMetric(QStyle::PM_TitleBarHeight);
@@ -47,6 +56,7 @@ TCancelWindow::TCancelWindow(const QString &caption, const QString &text, bool p
   StatusLine = new QLabel(text, this);
   StatusLine->setObjectName(QStringLiteral("StatusLine"));
   StatusLine->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+  StatusLine->setWordWrap(true);
   StatusLine->setGeometry(FX, FY, W - 4 * FX, H - CY - 5 * FY - bh - E);
 
   if (progress) {

@@ -17,9 +17,10 @@ void Line(QString &out, const QString &text) { out += text + kCrLf; }
 QByteArray ReadExistingReport(const QString &fileName) {
   QFile file(fileName);
   if (!file.open(QIODevice::ReadOnly))
-    throw EInOutError(
+    throw EInOutError(WithSystemReason(
         QStringLiteral("Błąd podczas dopisywania do pliku (prawdopodobnie plik nie istnieje): ") + kCrLf +
-        fileName);
+            fileName,
+        file.errorString()));
   return file.readAll();
 }
 
@@ -79,11 +80,12 @@ void tHTMLprint::Write(TDataSet *dataSet, const QString &fileName, const QString
   const QByteArray bytes = kept + Win1250::Encode(Report(dataSet, manageDataSet));
   try {
     TextFile::WriteBytes(fileName, bytes);
-  } catch (const EInOutError &) {
-    throw EInOutError(
+  } catch (const EInOutError &e) {
+    throw EInOutError(WithSystemReason(
         (FAppend ? QStringLiteral("Błąd podczas dopisywania do pliku (prawdopodobnie plik nie istnieje): ")
                  : QStringLiteral("Błąd podczas tworzenia pliku: ")) +
-        kCrLf + fileName);
+            kCrLf + fileName,
+        e.Reason()));
   }
 }
 
@@ -132,4 +134,7 @@ void tHTMLprint::Records(TDataSet *dataSet, QString &out) const {
   }
 }
 
-void tHTMLprint::OpenInBrowser(const QString &fileName) { DialogSeam().ShellOpen(fileName); }
+void tHTMLprint::OpenInBrowser(const QString &fileName) {
+  if (DialogSeam().ShellOpen(fileName) != TShellOutcome::Opened)
+    throw Exception(QString::fromUtf8("Nie można załadować domyślnej przeglądarki"));
+}

@@ -20,7 +20,7 @@ public:
   // With manageDataSet the dataset is opened when closed and runs from its first record; afterwards
   // it is closed again or back on its record, its controls enabled.
   void Write(TDataSet *dataSet, const QString &fileName, const QString &templateFileName, bool manageDataSet);
-  // Shows the report in the desktop's browser.
+  // Shows the report in the desktop's browser; raises when the desktop cannot show it.
   void OpenInBrowser(const QString &fileName);
 
 private:

@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the private Firebird server need, only those
-# not installed yet, and any further packages named as arguments. Runs apt-get as root, or through sudo
-# otherwise.
+# Installs the Debian packages the build, the tests and the private Firebird server need, and any
+# further packages named as arguments, only those not installed yet. Runs apt-get as root, or through
+# sudo otherwise.
 # A system-wide Firebird that firebird3.0-server may start is never used: tools/fbserver runs its own
 # instance with its own port, lock and temp folders, configuration and security database.
 set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev
+  qt6-base-dev qt6-translations-l10n
   firebird-dev libfbclient2 firebird3.0-server firebird3.0-utils
   zlib1g-dev libjpeg-dev libcurl4-openssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev

@@ -8,6 +8,9 @@ build=${MERIDOX_BUILD_DIR:-$root/build}
 "$root/tools/deps.sh"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build "$build" -j "$(nproc)" --target meridox_sec upgrade
+# The HTML templates the console's "Generuj HTML" offers live in SQL/Wzorce beside the program.
+mkdir -p "$build/bin/SQL/Wzorce"
+cp "$root"/resources/SQL/Wzorce/*.htm "$build/bin/SQL/Wzorce/"
 
 server_dir="$root/run/fbserver"
 mkdir -p "$server_dir"

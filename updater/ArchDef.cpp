@@ -264,16 +264,17 @@ void TArchiver::ExtractToFile(const QString &folder, const TArchiveEntry &entry,
   } else {
     QDir().mkpath(QFileInfo(path).absolutePath());
     if (!own.open(QIODevice::WriteOnly))
-      throw EArchiveError(QStringLiteral("Nie można utworzyć pliku: ") + path);
+      throw EArchiveError(
+          WithSystemReason(QStringLiteral("Nie można utworzyć pliku: ") + path, own.errorString()));
     file = &own;
   }
   const qint64 written = DecodeMember(
       entry,
       [&](const char *data, qint64 count) {
         if (file->write(data, count) != count)
-          throw EArchiveError(writeError);
+          throw EArchiveError(WithSystemReason(writeError, file->errorString()));
       },
       QStringLiteral("Błąd podczas dekompresji pliku: ") + path);
   if (target ? !target->resize(written) : !own.commit())
-    throw EArchiveError(writeError);
+    throw EArchiveError(WithSystemReason(writeError, file->errorString()));
 }

@@ -75,6 +75,7 @@ TURLGetFileWnd::TURLGetFileWnd(QWidget *owner, QString url, QString fileName)
   ProgressBar->setObjectName(QStringLiteral("ProgressBar"));
   AbortBtn = new TButton(this, QStringLiteral("Przerwij"));
   AbortBtn->setObjectName(QStringLiteral("AbortBtn"));
+  AbortBtn->SetCancel(true); // Escape stops the download
   auto *layout = new QVBoxLayout(this);
   layout->addWidget(MainStatus);
   layout->addWidget(Status);
@@ -96,14 +97,6 @@ HRESULT TURLGetFileWnd::Download(const TURLDownloadToFile &fn) {
 }
 
 void TURLGetFileWnd::AbortBtnClick() { FAborted = true; }
-
-// Escape works as "Przerwij" while a download runs.
-void TURLGetFileWnd::reject() {
-  if (FDownloading)
-    FAborted = true;
-  else
-    TForm::reject();
-}
 
 // The window belongs to its owner; closing it during a download only stops the download.
 void TURLGetFileWnd::closeEvent(QCloseEvent *event) {

@@ -49,8 +49,6 @@ public:
   TNewProgressBar *ProgressBar;
   TButton *AbortBtn;
 
-  void reject() override;
-
 protected:
   void closeEvent(QCloseEvent *event) override;
 

@@ -6,14 +6,19 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QScopeGuard>
+#include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
 
 namespace {
 
-QString CannotCreate(const QString &target) { return QStringLiteral("Nie można utworzyć pliku: ") + target; }
+QString CannotCreate(const QString &target, const QString &reason = QString()) {
+  return WithSystemReason(QStringLiteral("Nie można utworzyć pliku: ") + target, reason);
+}
 
-QString WriteFailed(const QString &target) { return QStringLiteral("Błąd podczas zapisu do pliku: ") + target; }
+QString WriteFailed(const QString &target, const QString &reason = QString()) {
+  return WithSystemReason(QStringLiteral("Błąd podczas zapisu do pliku: ") + target, reason);
+}
 
 // Without AT_SYMLINK_FOLLOW a symbolic link is linked itself, just as a rename moves it.
 bool HardLink(const QString &from, const QString &to) {
@@ -68,19 +73,23 @@ void TStagedFiles::Write(const QString &target, const std::function<void(QFileDe
   const QString staged = NewStagedPath(target);
   QFile file(staged);
   if (!file.open(QIODevice::WriteOnly))
-    throw EInOutError(CannotCreate(target));
+    throw EInOutError(CannotCreate(target, file.errorString()));
   auto discard = qScopeGuard([&] {
     file.close();
     QFile::remove(staged);
   });
   fill(file);
-  bool written = file.error() == QFileDevice::NoError && file.flush() && ::fsync(file.handle()) == 0;
+  QString reason;
+  if (file.error() != QFileDevice::NoError || !file.flush())
+    reason = file.errorString();
+  else if (::fsync(file.handle()) != 0)
+    reason = SystemErrorText(errno);
   file.close();
-  written = written && file.error() == QFileDevice::NoError;
+  bool written = reason.isEmpty() && file.error() == QFileDevice::NoError;
   if (written && Occupied(target))
     written = file.setPermissions(QFile::permissions(target));
   if (!written)
-    throw EInOutError(WriteFailed(target));
+    throw EInOutError(WriteFailed(target, reason.isEmpty() ? file.errorString() : reason));
   discard.dismiss();
   Add(target, staged);
 }
@@ -89,7 +98,7 @@ void TStagedFiles::Write(const QString &target, const std::function<void(QFileDe
 void TStagedFiles::Write(const QString &target, const QByteArray &bytes) {
   Write(target, [&](QFileDevice &file) {
     if (file.write(bytes) != bytes.size())
-      throw EInOutError(WriteFailed(target));
+      throw EInOutError(WriteFailed(target, file.errorString()));
   });
 }
 

@@ -9,7 +9,6 @@
 #include <QFileInfo>
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 
 TUpgradeInstaller::TUpgradeInstaller(QString programPath, QString packagePath)
     : FProgramPath(std::move(programPath)), FPackagePath(std::move(packagePath)) {}
@@ -49,8 +48,8 @@ bool TUpgradeInstaller::Execute(const QByteArray &installedImage) {
 
 void TUpgradeInstaller::RenameFile(const QString &from, const QString &to) {
   if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0)
-    throw EInOutError(QStringLiteral("Nie można zmienić nazwy pliku %1 na %2: %3")
-                          .arg(from, to, QString::fromLocal8Bit(std::strerror(errno))));
+    throw EInOutError(
+        WithSystemReason(QStringLiteral("Nie można utworzyć pliku: ") + to, SystemErrorText(errno)));
 }
 
 bool ReadWholeFile(const QString &fileName, QByteArray &bytes) {

@@ -4,6 +4,7 @@
 int main(int argc, char **argv) {
   TApplication application(argc, argv);
   TMainWindow mainWindow;
+  application.SetMainForm(&mainWindow);
   mainWindow.show();
   return application.exec();
 }

@@ -226,11 +226,16 @@ void MinimizeApplication() {
   });
 }
 
+// The main form's rules hold for the main form, and for every form of a program without one.
+bool TakesMainFormRules(const QWidget *form) {
+  const TForm *main = Application() ? Application()->MainForm() : nullptr;
+  return !main || main == form;
+}
+
 void ReadState(QWidget *form, TIniObject ini, const QString &section) {
-  // There is no main form in this framework, so every form takes the main form's rules.
   const auto *tform = qobject_cast<TForm *>(form);
-  const bool defaultMaximized = tform && tform->Position() == poDefault;
-  bool maximized = defaultMaximized;
+  const bool mainRules = TakesMainFormRules(form);
+  bool maximized = mainRules && tform && tform->Position() == poDefault;
   bool minimized = false;
   switch (IniReadInteger(ini, section, QStringLiteral("ShowCmd"), 0)) {
   case SW_SHOWNORMAL:
@@ -243,12 +248,16 @@ void ReadState(QWidget *form, TIniObject ini, const QString &section) {
   default: break;
   }
   const Qt::WindowStates state = form->windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized);
-  if (minimized) {
+  if (minimized && mainRules) {
+    // The main form stays normal; the application as a whole is minimized.
     form->setWindowState(state);
     MinimizeApplication();
     return;
   }
-  form->setWindowState(maximized ? state | Qt::WindowMaximized : state);
+  if (minimized)
+    form->setWindowState(state | Qt::WindowMinimized);
+  else
+    form->setWindowState(maximized ? state | Qt::WindowMaximized : state);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "Actions.h"
 #include "Application.h"
 #include "Forms.h"
+#include "Menus.h"
 #include "MxCtlUtils.h"
 
 #include <QMenu>
@@ -304,16 +305,20 @@ bool TMxSpeedButton::InsideForTracking(const QPoint &pos) const {
 QPoint TMxSpeedButton::DropDownMenuPos() const {
   if (!FDropDownMenu)
     return mapToGlobal(QPoint(0, 0));
-  // Our menus are left-aligned.
-  return mapToGlobal(FMenuPosition == dmpBottom ? QPoint(-1, height()) : QPoint(width(), -1));
+  const TPopupAlignment alignment = PopupAlignment(FDropDownMenu);
+  if (alignment == paCenter)
+    return mapToGlobal(QPoint(width() / 2, height()));
+  if (FMenuPosition == dmpBottom)
+    return mapToGlobal(alignment == paRight ? QPoint(width() + 1, height()) : QPoint(-1, height()));
+  return mapToGlobal(alignment == paRight ? QPoint(-1, -1) : QPoint(width(), -1));
 }
 
 bool TMxSpeedButton::CheckMenuDropDown() {
-  if (!FDropDownMenu)
+  if (!FDropDownMenu || !PopupAutoPopup(FDropDownMenu))
     return false;
   // A click on the button while the menu is open only closes the menu.
   FDropDownMenu->setAttribute(Qt::WA_NoMouseReplay);
-  FDropDownMenu->exec(DropDownMenuPos());
+  FDropDownMenu->exec(PopupMenuOrigin(FDropDownMenu, DropDownMenuPos()));
   return true;
 }
 

@@ -80,11 +80,7 @@ TDateTime TCustomDateEdit::DateOr(TDateTime fallback, bool *converted) const {
   }
 }
 
-TDateTime TCustomDateEdit::Date() const {
-  if (!TextStored())
-    return FDefaultToday ? ::Date() : NullDate;
-  return StrToDateFmt(FDateFormat, Text());
-}
+TDateTime TCustomDateEdit::Date() const { return DateOr(FDefaultToday ? ::Date() : NullDate); }
 
 void TCustomDateEdit::SetDate(TDateTime value) {
   bool converted = false;

@@ -14,8 +14,8 @@ public:
   explicit TCustomDateEdit(QWidget *parent = nullptr);
   ~TCustomDateEdit() override;
 
-  // Blank text reads as today with DefaultToday, else as the null date; any other text that is no
-  // date raises EConvertError.
+  // Never raises: blank text, and text that is no date, read as today with DefaultToday, else as the
+  // null date. Leaving the edit with CheckOnExit reports a text that is no date.
   TDateTime Date() const;
   void SetDate(TDateTime value);
 

@@ -184,7 +184,7 @@ TDateTime StrToDateFmt(const QString &dateFormat, const QString &s) {
   int day = 0, month = 0, year = 0;
   TDateTime result = NullDate;
   if (!ScanDateStr(dateFormat, s, day, month, year) || !TryEncodeDate(year, month, day, result))
-    throw EConvertError(QStringLiteral("''%1'' is not a valid date").arg(s));
+    throw EConvertError(QStringLiteral("'%1' is not a valid date").arg(s));
   return result;
 }
 

@@ -35,7 +35,7 @@ bool ScanDate(const QString &s, const QString &dateFormat, int &pos, int &year, 
 int MonthFromName(const QString &s, int maxLen);
 // Reads the day, month and year at the places the format gives them, else scans the text.
 bool ScanDateStr(const QString &dateFormat, const QString &s, int &day, int &month, int &year);
-// Empty text: NullDate; a text that is no date raises EConvertError "''<text>'' is not a valid date".
+// Empty text: NullDate; a text that is no date raises EConvertError "'<text>' is not a valid date".
 TDateTime StrToDateFmt(const QString &dateFormat, const QString &s);
 // The same, giving the integral part of the default for a text that is no date.
 TDateTime StrToDateFmtDef(const QString &dateFormat, const QString &s, TDateTime defaultDate);

@@ -148,14 +148,17 @@ bool TControlHook::eventFilter(QObject *watched, QEvent *event) {
   // A control asked to go away always goes, whatever a hook says.
   if (handled && event->type() != QEvent::DeferredDelete)
     return true;
-  if (!self || !FControl || !AnyAfterMessage())
+  if (!self || !FControl || !AnyAfterMessage() || !Application())
     return false;
-  // The after-pass must see the control's own handling, so the event is delivered here.
-  const QPointer<QObject> target(watched);
-  static_cast<QObject *>(watched)->event(event);
-  if (self && target)
-    Pass(*event, handled, false);
-  return true;
+  // The after-pass sees the control's own handling: it runs once the event has gone through the
+  // filters installed before this one and the control itself.
+  Application()->AfterDelivery(event, [self, event] {
+    if (!self || self->FDestroying || !self->FControl)
+      return;
+    bool afterHandled = false;
+    self->Pass(*event, afterHandled, false);
+  });
+  return false;
 }
 
 // THookList

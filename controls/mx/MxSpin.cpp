@@ -465,12 +465,17 @@ bool TMxSpinEdit::TryParse(const QString &text, TValueType type, double &value) 
 }
 
 double TMxSpinEdit::Value() const {
+  double value = 0;
+  if (TryParse(Text(), FValueType, value))
+    return value;
+  return FValueType == vtFloat ? FMinValue : std::trunc(FMinValue);
+}
+
+void TMxSpinEdit::CheckText() const {
   const QString text = Text();
   double value = 0;
-  if (TryParse(text, FValueType, value))
-    return value;
-  if (text.trimmed().isEmpty())
-    return FValueType == vtFloat ? FMinValue : std::trunc(FMinValue);
+  if (text.trimmed().isEmpty() || TryParse(text, FValueType, value))
+    return;
   if (FValueType == vtFloat)
     throw EConvertError(QStringLiteral("'%1' is not a valid floating point value").arg(text));
   throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(text));
@@ -690,6 +695,7 @@ void TMxSpinEdit::focusOutEvent(QFocusEvent *event) {
   if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)
     return;
   try {
+    CheckText();
     const double value = Value();
     if (CheckValue(value) != value)
       SetValue(value);

@@ -138,9 +138,11 @@ public:
   TValueType ValueType() const { return FValueType; }
   void SetValueType(TValueType value);
 
-  // The text as a number of the value type. An empty text reads as MinValue (truncated for
-  // whole numbers); any other text that is no number raises EConvertError.
+  // The text as a number of the value type. Never raises: a text that is no number reads as
+  // MinValue (truncated for whole numbers); leaving the edit reports such a text.
   double Value() const;
+  // Raises EConvertError for a text that is neither empty nor a number of the value type.
+  void CheckText() const;
   // Clamps the value into the bounds and writes it as text.
   void SetValue(double value);
   int AsInteger() const;

@@ -34,9 +34,15 @@ public:
   using Exception::Exception;
 };
 
+// A failed file operation; Reason is the operating system's own text, when there is one.
 class EInOutError : public Exception {
 public:
-  using Exception::Exception;
+  explicit EInOutError(QString message, QString reason = QString())
+      : Exception(std::move(message)), FReason(std::move(reason)) {}
+  const QString &Reason() const { return FReason; }
+
+private:
+  QString FReason;
 };
 
 // A control asked to do what its state does not allow (such as a range whose end lies before its start).
@@ -47,3 +53,9 @@ public:
 
 // Raises the silent EAbort.
 [[noreturn]] void Abort();
+
+// The program's own words for a failed step, then the operating system's reason in parentheses
+// ("Nie można utworzyć pliku: /a/b (Is a directory)"); the message alone when there is no reason.
+QString WithSystemReason(const QString &message, const QString &reason);
+// The operating system's text for an errno value, in the user's language where there is one.
+QString SystemErrorText(int error);

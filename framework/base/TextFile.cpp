@@ -49,15 +49,19 @@ void WriteLines(const QString &fileName, const QStringList &lines) {
 
 void WriteBytes(const QString &fileName, const QByteArray &bytes) {
   QSaveFile file(fileName);
-  if (!file.open(QIODevice::WriteOnly))
-    throw EInOutError(QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, file.errorString()));
+  if (!file.open(QIODevice::WriteOnly)) {
+    const QString reason = file.errorString();
+    throw EInOutError(QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, reason), reason);
+  }
   if (file.write(bytes) != bytes.size()) {
     const QString reason = file.errorString();
     file.cancelWriting();
-    throw EInOutError(QStringLiteral("Cannot write file \"%1\". %2").arg(fileName, reason));
+    throw EInOutError(QStringLiteral("Cannot write file \"%1\". %2").arg(fileName, reason), reason);
   }
-  if (!file.commit())
-    throw EInOutError(QStringLiteral("Cannot write file \"%1\". %2").arg(fileName, file.errorString()));
+  if (!file.commit()) {
+    const QString reason = file.errorString();
+    throw EInOutError(QStringLiteral("Cannot write file \"%1\". %2").arg(fileName, reason), reason);
+  }
 }
 
 } // namespace TextFile

@@ -3,9 +3,13 @@
 #include "Actions.h"
 #include "Dialogs.h"
 #include "Exceptions.h"
+#include "Forms.h"
 
 #include <QAbstractEventDispatcher>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QThread>
+#include <QTranslator>
 #include <algorithm>
 #include <cstdio>
 
@@ -15,9 +19,20 @@ TApplication *gApplication = nullptr;
 
 TApplication *Application() { return gApplication; }
 
+bool LoadPolishQtTranslations(QCoreApplication &application) {
+  auto *translator = new QTranslator(&application);
+  if (!translator->load(QLocale(QLocale::Polish, QLocale::Poland), QStringLiteral("qtbase"),
+                        QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    delete translator;
+    return false;
+  }
+  return QCoreApplication::installTranslator(translator);
+}
+
 TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv) {
   gApplication = this;
   FTitle = applicationName();
+  LoadPolishQtTranslations(*this);
   connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
           &TApplication::DoIdle);
 }
@@ -27,10 +42,12 @@ TApplication::~TApplication() {
     gApplication = nullptr;
 }
 
-void TApplication::SetTitle(const QString &title) {
-  FTitle = title;
-  setApplicationDisplayName(title);
-}
+// Not the toolkit's display name: that one is appended to every window's caption on X11.
+void TApplication::SetTitle(const QString &title) { FTitle = title; }
+
+TForm *TApplication::MainForm() const { return FMainForm; }
+
+void TApplication::SetMainForm(TForm *form) { FMainForm = form; }
 
 QString TApplication::ExeName() const { return applicationFilePath(); }
 
@@ -75,13 +92,34 @@ void TApplication::RegisterAction(TAction *action) { FActions.push_back(action);
 
 void TApplication::UnregisterAction(TAction *action) { std::erase(FActions, action); }
 
+void TApplication::AfterDelivery(QEvent *event, std::function<void()> work) {
+  FAfterDelivery.emplace_back(event, std::move(work));
+}
+
+// The works registered for this event, in the order they came; works of other events stay.
+void TApplication::RunAfterDelivery(QEvent *event) {
+  if (FAfterDelivery.empty())
+    return;
+  std::vector<std::function<void()>> due;
+  std::erase_if(FAfterDelivery, [&](auto &entry) {
+    if (entry.first != event)
+      return false;
+    due.push_back(std::move(entry.second));
+    return true;
+  });
+  for (auto &work : due)
+    Guarded(this, work);
+}
+
 bool TApplication::notify(QObject *receiver, QEvent *event) {
+  bool result = true;
   try {
-    return QApplication::notify(receiver, event);
+    result = QApplication::notify(receiver, event);
   } catch (...) {
     HandleCurrentException(receiver);
-    return true;
   }
+  RunAfterDelivery(event);
+  return result;
 }
 
 void HandleCurrentException(QObject *sender) {

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <QApplication>
+#include <QPointer>
 #include <QString>
 #include <functional>
 #include <vector>
 
 class Exception;
 class TAction;
+class TForm;
 
 // The application object: title, idle update of actions, and the one place where exceptions that
 // no handler caught are shown.
@@ -15,9 +17,15 @@ public:
   TApplication(int &argc, char **argv);
   ~TApplication() override;
 
+  // The title names the program in message boxes; it is not added to the windows' own captions.
   const QString &Title() const { return FTitle; }
   void SetTitle(const QString &title);
   QString ExeName() const;
+
+  // The program's main window; the first form a program creates as such. Placement rules meant for
+  // the main window apply to it alone (or to any form while there is none).
+  TForm *MainForm() const;
+  void SetMainForm(TForm *form);
 
   void ProcessMessages();
 
@@ -37,16 +45,29 @@ public:
   void RegisterAction(TAction *action);
   void UnregisterAction(TAction *action);
 
+  // Runs the function once the event being delivered now has gone through every filter and its
+  // receiver (and the parents it propagates to). Called from an event filter; a window hook's
+  // after-pass uses it, so that filters installed before the hook still see the event first.
+  void AfterDelivery(QEvent *event, std::function<void()> work);
+
   bool notify(QObject *receiver, QEvent *event) override;
 
 private:
+  void RunAfterDelivery(QEvent *event);
+
   QString FTitle;
+  QPointer<TForm> FMainForm;
   std::vector<TAction *> FActions;
+  std::vector<std::pair<QEvent *, std::function<void()>>> FAfterDelivery;
   bool FInIdle = false;
 };
 
 // The running application object, or nullptr before it exists.
 TApplication *Application();
+
+// Loads Qt's own Polish texts (standard buttons, file and print dialogs, edit menus) from the
+// translations folder; false when they are not installed, and the toolkit then stays English.
+bool LoadPolishQtTranslations(QCoreApplication &application);
 
 // The message the application shows for an exception: "." added under the rule above.
 QString ExceptionDisplayText(const QString &message);

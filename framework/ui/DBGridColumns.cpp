@@ -88,9 +88,11 @@ TCustomDBGrid *TColumn::Grid() const { return FCollection ? FCollection->Grid() 
 
 TField *TColumn::Field() const {
   if (!FField && !FFieldName.isEmpty() && Grid()) {
+    // Persistent fields exist before the dataset opens, so their labels title the grid from the start.
     TGridDataLink *link = Grid()->DataLink();
-    if (link->Active())
-      FField = link->DataSet()->FindField(FFieldName);
+    TDataSet *dataSet = link->DataSet();
+    if (dataSet && (link->Active() || !dataSet->DefaultFields()))
+      FField = dataSet->FindField(FFieldName);
   }
   return FField;
 }

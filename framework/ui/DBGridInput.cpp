@@ -121,6 +121,9 @@ bool TCustomDBGrid::HandleRecordKey(int key, TShiftState shift) {
     DeleteRecords();
     return true;
   case Qt::Key_Escape:
+    // With nothing to take back the key goes on to the form, whose cancel button may close it.
+    if (!FDataLink->Editing() && !(InplaceEditor() && InplaceEditor()->isVisible()))
+      return false;
     FDataLink->Reset();
     if (!(FOptions & dgAlwaysShowEditor))
       HideEditor();

@@ -3,29 +3,31 @@
 #include "Application.h"
 #include "Forms.h"
 
-#include <QDesktopServices>
+#include <QCoreApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
-#include <QUrl>
+#include <QStandardPaths>
 
 namespace {
 
-QString ButtonText(TMsgDlgBtn button) {
+QMessageBox::ButtonRole ButtonRole(TMsgDlgBtn button) {
   switch (button) {
-  case mbYes: return QStringLiteral("&Yes");
-  case mbNo: return QStringLiteral("&No");
-  case mbOK: return QStringLiteral("OK");
-  case mbCancel: return QStringLiteral("Cancel");
-  case mbAbort: return QStringLiteral("&Abort");
-  case mbRetry: return QStringLiteral("&Retry");
-  case mbIgnore: return QStringLiteral("&Ignore");
-  case mbAll: return QStringLiteral("&All");
-  case mbNoToAll: return QStringLiteral("N&o to All");
-  case mbYesToAll: return QStringLiteral("Yes to &All");
-  case mbHelp: return QStringLiteral("&Help");
+  case mbYes:
+  case mbYesToAll:
+  case mbAll: return QMessageBox::YesRole;
+  case mbNo:
+  case mbNoToAll: return QMessageBox::NoRole;
+  case mbCancel:
+  case mbAbort: return QMessageBox::RejectRole;
+  case mbHelp: return QMessageBox::HelpRole;
+  case mbOK:
+  case mbRetry:
+  case mbIgnore: return QMessageBox::AcceptRole;
   }
-  return {};
+  return QMessageBox::AcceptRole;
 }
 
 int ButtonResult(TMsgDlgBtn button) {
@@ -56,26 +58,62 @@ QMessageBox::Icon BoxIcon(TMsgDlgType type) {
   return QMessageBox::NoIcon;
 }
 
-// "Text|*.a;*.b|..." becomes Qt's "Text (*.a *.b);;..."
-QString QtFilter(const QString &filter) {
-  const QStringList parts = filter.split(u'|');
-  QStringList entries;
-  for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
-    entries.append(parts[i] + QStringLiteral(" (") + QString(parts[i + 1]).replace(u';', u' ') + u')');
-  return entries.join(QStringLiteral(";;"));
+// "*.TAB" matches "a.tab" too: each letter becomes a class of both cases.
+QString CaseInsensitivePattern(const QString &pattern) {
+  QString result;
+  for (const QChar c : pattern)
+    result +=
+        c.toLower() != c.toUpper() ? QStringLiteral("[%1%2]").arg(c.toLower(), c.toUpper()) : QString(c);
+  return result;
 }
+
+// The toolkit's own dialog: its texts come from the loaded translations and it shows the filters
+// as written, whatever the desktop's native dialog would do.
+void PrepareFileDialog(QFileDialog &dialog, const TFileDialogRequest &request) {
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setOption(QFileDialog::HideNameFilterDetails);
+  dialog.setNameFilters(QtNameFilters(request.Filter));
+  const QStringList filters = dialog.nameFilters();
+  if (request.FilterIndex >= 1 && request.FilterIndex <= filters.size())
+    dialog.selectNameFilter(filters[request.FilterIndex - 1]);
+  if (!request.FileName.isEmpty())
+    dialog.selectFile(request.FileName);
+  dialog.setDefaultSuffix(request.DefaultExt);
+  switch (request.Kind) {
+  case TFileDialogKind::Open:
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(request.MultiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+    break;
+  case TFileDialogKind::Save:
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    break;
+  case TFileDialogKind::Directory:
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    break;
+  }
+}
+
+// The program the desktop opens documents and addresses with.
+QString DesktopOpener() { return QStandardPaths::findExecutable(QStringLiteral("xdg-open")); }
 
 class TWidgetDialogs final : public TDialogSeam {
 public:
   int MessageBox(const TMessageRequest &request) override {
-    QMessageBox box(BoxIcon(request.Icon), request.Caption, request.Text, QMessageBox::NoButton,
+    // An empty caption stays empty: the toolkit would show the program's file name in its place.
+    const QString caption = request.Caption.isEmpty() ? QStringLiteral(" ") : request.Caption;
+    QMessageBox box(BoxIcon(request.Icon), caption, request.Text, QMessageBox::NoButton,
                     QApplication::activeWindow());
     std::vector<std::pair<QPushButton *, int>> buttons;
     for (size_t i = 0; i < request.Buttons.size(); ++i) {
-      QPushButton *b = box.addButton(ButtonText(request.Buttons[i]), QMessageBox::AcceptRole);
-      buttons.emplace_back(b, ButtonResult(request.Buttons[i]));
+      const TMsgDlgBtn kind = request.Buttons[i];
+      QPushButton *b = box.addButton(MsgDlgButtonCaption(kind), ButtonRole(kind));
+      buttons.emplace_back(b, ButtonResult(kind));
       if (static_cast<int>(i) == request.DefaultButton)
         box.setDefaultButton(b);
+      if (kind == mbCancel || request.Buttons.size() == 1)
+        box.setEscapeButton(b);
     }
     box.exec();
     for (const auto &[button, result] : buttons)
@@ -87,38 +125,25 @@ public:
   int ShowModal(TForm &form) override { return form.ExecModal(); }
 
   bool FileDialog(TFileDialogRequest &request) override {
-    QFileDialog dialog(QApplication::activeWindow(), request.Title, request.InitialDir, QtFilter(request.Filter));
-    const QStringList filters = dialog.nameFilters();
-    if (request.FilterIndex >= 1 && request.FilterIndex <= filters.size())
-      dialog.selectNameFilter(filters[request.FilterIndex - 1]);
-    if (!request.FileName.isEmpty())
-      dialog.selectFile(request.FileName);
-    dialog.setDefaultSuffix(request.DefaultExt);
-    switch (request.Kind) {
-    case TFileDialogKind::Open:
-      dialog.setAcceptMode(QFileDialog::AcceptOpen);
-      dialog.setFileMode(request.MultiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
-      break;
-    case TFileDialogKind::Save:
-      dialog.setAcceptMode(QFileDialog::AcceptSave);
-      dialog.setFileMode(QFileDialog::AnyFile);
-      break;
-    case TFileDialogKind::Directory:
-      dialog.setFileMode(QFileDialog::Directory);
-      dialog.setOption(QFileDialog::ShowDirsOnly);
-      break;
-    }
+    QFileDialog dialog(QApplication::activeWindow(), request.Title, request.InitialDir);
+    PrepareFileDialog(dialog, request);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
       return false;
     request.Files = dialog.selectedFiles();
     request.FileName = request.Files.first();
-    request.FilterIndex = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
+    request.FilterIndex = static_cast<int>(dialog.nameFilters().indexOf(dialog.selectedNameFilter())) + 1;
     return true;
   }
 
-  void ShellOpen(const QString &target) override {
-    const QUrl url = target.contains(QStringLiteral("://")) ? QUrl(target) : QUrl::fromLocalFile(target);
-    QDesktopServices::openUrl(url);
+  TShellOutcome ShellOpen(const QString &target) override {
+    const bool address = target.contains(QStringLiteral("://"));
+    if (!address && !QFileInfo::exists(target))
+      return TShellOutcome::NoSuchFile;
+    const QString opener = DesktopOpener();
+    if (opener.isEmpty())
+      return TShellOutcome::NoViewer;
+    const QString argument = address ? target : QFileInfo(target).absoluteFilePath();
+    return QProcess::startDetached(opener, {argument}) ? TShellOutcome::Opened : TShellOutcome::Failed;
   }
 };
 
@@ -141,6 +166,46 @@ QString TypeCaption(TMsgDlgType type) {
 }
 
 } // namespace
+
+QString MsgDlgButtonCaption(TMsgDlgBtn button) {
+  // The toolkit's standard texts, which its translations turn into the user's language.
+  const auto qt = [](const char *text) { return QCoreApplication::translate("QPlatformTheme", text); };
+  switch (button) {
+  case mbYes: return qt("&Yes");
+  case mbNo: return qt("&No");
+  case mbOK: return qt("OK");
+  case mbCancel: return qt("Cancel");
+  case mbAbort: return qt("Abort");
+  case mbRetry: return qt("Retry");
+  case mbIgnore: return qt("Ignore");
+  case mbAll: return QString::fromUtf8("&Wszystkie"); // the toolkit has no such standard button
+  case mbNoToAll: return qt("N&o to All");
+  case mbYesToAll: return qt("Yes to &All");
+  case mbHelp: return qt("Help");
+  }
+  return {};
+}
+
+QStringList TMessageRequest::ButtonCaptions() const {
+  QStringList captions;
+  for (const TMsgDlgBtn button : Buttons)
+    captions.append(MsgDlgButtonCaption(button));
+  return captions;
+}
+
+// "Text|*.a;*.b|..." becomes "Text (*.[aA] *.[bB])" and so on; the dialog hides the added group, so
+// the description shows as it is written.
+QStringList QtNameFilters(const QString &filter) {
+  const QStringList parts = filter.split(u'|');
+  QStringList entries;
+  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+    QStringList patterns;
+    for (const QString &pattern : parts[i + 1].split(u';', Qt::SkipEmptyParts))
+      patterns.append(CaseInsensitivePattern(pattern.trimmed()));
+    entries.append(parts[i] + QStringLiteral(" (") + patterns.join(u' ') + u')');
+  }
+  return entries;
+}
 
 TDialogSeam &DialogSeam() { return gSeam ? *gSeam : WidgetDialogs(); }
 

@@ -53,7 +53,13 @@ struct TMessageRequest {
   TMsgDlgType Icon = mtCustom; // mtCustom: no icon
   TMsgDlgButtons Buttons;
   int DefaultButton = 0; // index into Buttons
+
+  // The texts the buttons show, in the toolkit's language ("&Tak", "&Nie" with the Polish texts).
+  QStringList ButtonCaptions() const;
 };
+
+// The text a standard button shows, from the toolkit's translations.
+QString MsgDlgButtonCaption(TMsgDlgBtn button);
 
 enum class TFileDialogKind { Open, Save, Directory };
 
@@ -69,6 +75,19 @@ struct TFileDialogRequest {
   QStringList Files; // out, with MultiSelect
 };
 
+// The toolkit's name filters for a filter of the class library's form: each entry shows its
+// description exactly as written, and matches its patterns without regard to letter case, as the
+// platform's file dialogs do.
+QStringList QtNameFilters(const QString &filter);
+
+// What came of opening a document or address in the desktop's program for it.
+enum class TShellOutcome {
+  Opened,     // the desktop's opener was started with it
+  NoSuchFile, // a local document that does not exist
+  NoViewer,   // the desktop has no program to open it with
+  Failed,     // the opener could not be started
+};
+
 // Everything a person answers goes through this seam; tests replace it with a scripted one.
 class TDialogSeam {
 public:
@@ -80,7 +99,7 @@ public:
   // Returns whether the person chose a file; the choice is written into the request.
   virtual bool FileDialog(TFileDialogRequest &request) = 0;
   // Opens a document or address in the desktop's default program (the browser for HTML).
-  virtual void ShellOpen(const QString &target) = 0;
+  virtual TShellOutcome ShellOpen(const QString &target) = 0;
 };
 
 TDialogSeam &DialogSeam();

@@ -2,8 +2,10 @@
 
 #include "Actions.h"
 #include "Dialogs.h"
+#include "StdCtrls.h"
 
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QScreen>
 
 TForm::TForm(QWidget *owner) : QDialog(owner) {}
@@ -45,6 +47,24 @@ int TForm::ExecModal() {
   if (FModalResult == mrNone)
     FModalResult = result == QDialog::Accepted ? mrOk : mrCancel;
   return FModalResult;
+}
+
+TButton *TForm::CancelButton() const {
+  for (TButton *button : findChildren<TButton *>())
+    if (button->Cancel() && button->isVisibleTo(this) && button->isEnabled() && button->window() == this)
+      return button;
+  return nullptr;
+}
+
+// Escape reaches the form when the control with the focus has nothing to take back with it.
+void TForm::keyPressEvent(QKeyEvent *event) {
+  if (event->key() != Qt::Key_Escape || event->modifiers() != Qt::NoModifier) {
+    QDialog::keyPressEvent(event);
+    return;
+  }
+  event->accept();
+  if (TButton *button = CancelButton())
+    button->click();
 }
 
 void TForm::showEvent(QShowEvent *event) {

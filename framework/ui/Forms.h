@@ -3,12 +3,21 @@
 #include <QDialog>
 
 class TAction;
+class TButton;
 
-enum TPosition { poDesigned, poDefault, poScreenCenter, poDesktopCenter, poMainFormCenter, poOwnerFormCenter };
+enum TPosition {
+  poDesigned,
+  poDefault,
+  poScreenCenter,
+  poDesktopCenter,
+  poMainFormCenter,
+  poOwnerFormCenter
+};
 enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
 
 // A window of the program. Shown modally it runs through the dialog seam, so that tests answer it;
-// setting ModalResult while it is shown modally closes it with that result.
+// setting ModalResult while it is shown modally closes it with that result. Escape presses the
+// form's cancel button and does nothing on a form without one.
 class TForm : public QDialog {
   Q_OBJECT
 public:
@@ -34,8 +43,12 @@ public:
   // The real modal loop; only the dialog seam calls it.
   int ExecModal();
 
+  // The visible, enabled button that Escape presses; nullptr when the form has none.
+  TButton *CancelButton() const;
+
 protected:
   void showEvent(QShowEvent *event) override;
+  void keyPressEvent(QKeyEvent *event) override;
 
 private:
   void PlaceOnScreen();

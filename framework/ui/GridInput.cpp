@@ -24,6 +24,10 @@ void TCustomGrid::keyPressEvent(QKeyEvent *event) {
   Guarded(this, [&] {
     int key = event->key();
     KeyDown(key, ShiftStateOf(event->modifiers()));
+    if (key == Qt::Key_Escape) {
+      event->ignore(); // nothing in the grid took it: the form's cancel button may
+      return;
+    }
     if (key == 0 || event->text().isEmpty())
       return;
     QChar ch = event->text().at(0);

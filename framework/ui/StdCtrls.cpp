@@ -1,6 +1,7 @@
 #include "StdCtrls.h"
 
 #include "Actions.h"
+#include "Dialogs.h"
 #include "Forms.h"
 
 TButton::TButton(QWidget *parent, const QString &caption) : QPushButton(caption, parent) {
@@ -14,6 +15,12 @@ TButton::TButton(QWidget *parent, const QString &caption) : QPushButton(caption,
         return;
       }
   });
+}
+
+void TButton::SetModalResult(int result) {
+  FModalResult = result;
+  if (result == mrCancel)
+    FCancel = true;
 }
 
 void TButton::SetAction(TAction *action) { LinkAction(this, action); }

@@ -2,6 +2,7 @@
 #include "Actions.h"
 #include "Exceptions.h"
 #include "Input.h"
+#include "Menus.h"
 
 #include <QMenu>
 #include <QTimer>
@@ -201,6 +202,68 @@ TEST(MxSpeedButton, DropDownMenuOpensOnPressWithoutClick) {
   button.SetDropDownMenu(nullptr);
   input::Click(&button);
   EXPECT_EQ(executed, 1);
+}
+
+// The menu opens at the point its position and alignment give, with the edge its alignment names.
+TEST(MxSpeedButton, DropDownMenuHonoursItsPositionAndAlignment) {
+  struct Case {
+    const char *Name;
+    TMxDropDownMenuPos Position;
+    TPopupAlignment Alignment;
+    QPoint Point;        // in the button, for a 40 x 20 button
+    int MenuEdgeAtPoint; // 0 left edge, 1 right edge, 2 middle
+  };
+  const Case cases[] = {
+      {"bottom, left", dmpBottom, paLeft, {-1, 20}, 0},
+      {"bottom, right", dmpBottom, paRight, {41, 20}, 1},
+      {"bottom, centre", dmpBottom, paCenter, {20, 20}, 2},
+      {"right, left", dmpRight, paLeft, {40, -1}, 0},
+      {"right, right", dmpRight, paRight, {-1, -1}, 1},
+      {"right, centre", dmpRight, paCenter, {20, 20}, 2},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.Name);
+    QWidget parent;
+    parent.setGeometry(300, 200, 400, 300);
+    TMxSpeedButton button(&parent);
+    button.setGeometry(150, 100, 40, 20);
+    parent.show();
+    TPopupMenu menu;
+    menu.addAction(QString::fromUtf8("Podział z tabulatorem"));
+    menu.SetAlignment(c.Alignment);
+    button.SetDropDownMenu(&menu);
+    button.SetMenuPosition(c.Position);
+    EXPECT_EQ(button.DropDownMenuPos(), button.mapToGlobal(c.Point));
+    QRect opened;
+    QObject::connect(&menu, &QMenu::aboutToShow, [&] {
+      QTimer::singleShot(0, &menu, [&] {
+        opened = menu.geometry();
+        menu.close();
+      });
+    });
+    input::Click(&button);
+    const QPoint point = button.mapToGlobal(c.Point);
+    const int edge = c.MenuEdgeAtPoint == 0   ? opened.left()
+                     : c.MenuEdgeAtPoint == 1 ? opened.left() + opened.width()
+                                              : opened.center().x();
+    EXPECT_NEAR(edge, point.x(), 1);
+    EXPECT_EQ(opened.top(), point.y());
+  }
+}
+
+TEST(MxSpeedButton, AMenuThatDoesNotPopUpByItselfLeavesTheButtonAPlainButton) {
+  TMxSpeedButton button;
+  button.resize(40, 20);
+  TPopupMenu menu;
+  menu.addAction(QStringLiteral("x"));
+  menu.SetAutoPopup(false);
+  button.SetDropDownMenu(&menu);
+  int shown = 0, clicks = 0;
+  QObject::connect(&menu, &QMenu::aboutToShow, [&] { ++shown; });
+  button.OnClick = [&](QObject *) { ++clicks; };
+  input::Click(&button);
+  EXPECT_EQ(shown, 0);
+  EXPECT_EQ(clicks, 1);
 }
 
 TEST(MxSpeedButton, ActionStateAndGroupChecked) {

@@ -101,7 +101,7 @@ TEST_F(MxDateUtilTest, EmptyTextIsTheNullDateAndErrorsQuoteTheText) {
     StrToDateFmt("DD/MM/YYYY", "31/02/2024");
     FAIL();
   } catch (const EConvertError &e) {
-    EXPECT_EQ(e.Message(), "''31/02/2024'' is not a valid date");
+    EXPECT_EQ(e.Message(), "'31/02/2024' is not a valid date");
   }
 }
 

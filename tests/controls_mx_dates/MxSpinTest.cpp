@@ -112,29 +112,36 @@ TEST_F(SpinEdit, ValuesBeyondThirtyTwoBitsComeBackAsWritten) {
   }
 }
 
-TEST_F(SpinEdit, TextThatIsNoNumberIsAnErrorNotTheMinimum) {
+// Reading never fails (the rights editor's tabs and the parameter panels read at any time); the
+// error is for the person leaving the edit.
+TEST_F(SpinEdit, TextThatIsNoNumberReadsAsTheMinimumAndIsReportedByTheCheck) {
   struct BadCase {
     TValueType Type;
     QString Text;
+    double Read;
     QString Message;
   };
   const BadCase cases[] = {
-      {vtInteger, "12a", "'12a' is not a valid integer value"},
-      {vtInteger, "99999999999999999999", "'99999999999999999999' is not a valid integer value"},
-      {vtHex, "G1", "'G1' is not a valid integer value"},
-      {vtFloat, "1,2,3", "'1,2,3' is not a valid floating point value"},
+      {vtInteger, "12a", 7, "'12a' is not a valid integer value"},
+      {vtInteger, "99999999999999999999", 7, "'99999999999999999999' is not a valid integer value"},
+      {vtHex, "G1", 7, "'G1' is not a valid integer value"},
+      {vtFloat, "1,2,3", 7.5, "'1,2,3' is not a valid floating point value"},
   };
   for (const BadCase &c : cases) {
+    SCOPED_TRACE(c.Text.toStdString());
     TMxSpinEdit edit;
     edit.SetValueType(c.Type);
-    edit.SetMinValue(7);
+    edit.SetMinValue(7.5);
     edit.SetText(c.Text);
+    EXPECT_EQ(edit.Value(), c.Read);
+    EXPECT_EQ(edit.AsInteger(), 7);
     try {
-      edit.Value();
-      ADD_FAILURE() << "no error for " << c.Text.toStdString();
+      edit.CheckText();
+      ADD_FAILURE() << "no error";
     } catch (const EConvertError &e) {
       EXPECT_EQ(e.Message(), c.Message);
     }
+    EXPECT_EQ(edit.Text(), c.Text);
   }
 }
 
@@ -382,7 +389,7 @@ TEST_F(SpinEdit, RepeatStopsWhenTheStepFails) {
   edit.SetRepeat({40, 7});
   TMxSpinButton *button = edit.SpinButton();
   input::Press(button, QPoint(3, 3));
-  edit.SetText("x1");
+  edit.OnTopClick = [](QObject *) { throw EConvertError("refused"); };
   EXPECT_THROW(button->TimerExpired(), EConvertError);
   EXPECT_FALSE(button->RepeatTimer()->isActive());
 }

@@ -61,6 +61,34 @@ TEST_F(MxHookTest, AfterMessageSeesTheControlsOwnHandling) {
   EXPECT_EQ(log.Entries, (std::vector<QString>{"before:", "after:a"}));
 }
 
+// A filter that was there before the hook is part of what the hook wraps: it sees the event after
+// the before-pass and before the after-pass, as the control itself does.
+TEST_F(MxHookTest, AFilterInstalledBeforeTheHookStillSeesEveryEvent) {
+  struct Recorder : QObject {
+    KeyLog *Log;
+    QLineEdit *Edit;
+    bool eventFilter(QObject *, QEvent *event) override {
+      if (event->type() == QEvent::KeyPress)
+        Log->Entries.push_back("filter:" + Edit->text());
+      return false;
+    }
+  } filter;
+  filter.Log = &log;
+  filter.Edit = edit.get();
+  edit->installEventFilter(&filter);
+  TMxWindowHook hook;
+  hook.BeforeMessage = log.Recorder("before", edit.get());
+  hook.AfterMessage = log.Recorder("after", edit.get());
+  hook.SetWinControl(edit.get());
+
+  TypeKey(edit.get(), Qt::Key_A, "a");
+  TypeKey(edit.get(), Qt::Key_B, "b");
+
+  EXPECT_EQ(edit->text(), "ab");
+  EXPECT_EQ(log.Entries,
+            (std::vector<QString>{"before:", "filter:", "after:a", "before:a", "filter:a", "after:ab"}));
+}
+
 TEST_F(MxHookTest, TheHookAttachedLastSeesFirstAndStopsTheOthersWhenItHandles) {
   TMxWindowHook first, second;
   first.BeforeMessage = log.Recorder("first", edit.get());

@@ -6,6 +6,7 @@
 #include "MxAppUtils.h"
 #include "Registry.h"
 
+#include <QFile>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -97,6 +98,40 @@ TEST_F(MxPlacementTest, AStoredMinimizedStateMinimizesTheApplicationAfterwards) 
   EXPECT_FALSE(form.windowState() & Qt::WindowMinimized);
   QCoreApplication::processEvents();
   EXPECT_TRUE(form.windowState() & Qt::WindowMinimized);
+}
+
+// The main form's rules (minimizing the whole application, opening maximized with the default
+// position) hold for the main form only; any other form takes its stored state itself.
+TEST_F(MxPlacementTest, MainFormRulesHoldForTheMainFormOnly) {
+  struct Case {
+    const char *Name;
+    bool IsMain;
+    int ShowCmd; // 0: none stored
+    bool FormMinimized, OtherMinimized, FormMaximized;
+  };
+  const Case cases[] = {
+      {"main form stored minimized", true, SW_SHOWMINIMIZED, true, true, false},
+      {"other form stored minimized", false, SW_SHOWMINIMIZED, true, false, false},
+      {"main form, default position", true, 0, false, false, true},
+      {"other form, default position", false, 0, false, false, false},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.Name);
+    QFile::remove(iniFile);
+    if (c.ShowCmd)
+      Store({{"ShowCmd", QString::number(c.ShowCmd)}});
+    TForm other;
+    other.show();
+    TPlacedForm form(iniFile);
+    form.SetPosition(poDefault);
+    Application()->SetMainForm(c.IsMain ? static_cast<TForm *>(&form) : &other);
+    form.show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(bool(form.windowState() & Qt::WindowMinimized), c.FormMinimized);
+    EXPECT_EQ(bool(other.windowState() & Qt::WindowMinimized), c.OtherMinimized);
+    EXPECT_EQ(bool(form.windowState() & Qt::WindowMaximized), c.FormMaximized);
+    Application()->SetMainForm(nullptr);
+  }
 }
 
 TEST_F(MxPlacementTest, AFixedBorderKeepsTheSizeAndTakesOnlyTheCorner) {

@@ -2,8 +2,12 @@
 #include "Exceptions.h"
 #include "ScriptedDialogs.h"
 
+#include "Forms.h"
+#include "StdCtrls.h"
+
 #include <QKeyEvent>
 #include <QListWidget>
+#include <QTimer>
 
 using namespace GridInput;
 
@@ -51,6 +55,43 @@ TEST_F(DBGridEditingTest, EscapeTakesBackTheTextThenCancelsTheRecord) {
   Press(Qt::Key_Escape);
   EXPECT_EQ(users->State(), dsBrowse);
   EXPECT_EQ(Name(), QStringLiteral("USER01"));
+}
+
+// In a dialog with a cancel button ("Grupy"), Escape in the grid closes the dialog when the grid
+// has nothing to take back; with an editor open it takes the edit back and the dialog stays.
+TEST(DBGridInADialog, EscapeGoesToTheCancelButtonOnlyWithNothingToTakeBack) {
+  for (const bool editing : {false, true}) {
+    SCOPED_TRACE(editing);
+    GridInput::UseStableLook();
+    auto users = MakeUsers({{"USER01", "GROUP1"}, {"USER02", "GROUP2"}});
+    TDataSource source;
+    source.SetDataSet(users.get());
+    TForm form;
+    form.resize(300, 200);
+    auto *grid = new TDBGrid(&form);
+    grid->setGeometry(0, 0, 300, 160);
+    grid->SetDataSource(&source);
+    auto *cancel = new TButton(&form, QStringLiteral("Anuluj"));
+    cancel->setGeometry(200, 165, 90, 30);
+    cancel->SetModalResult(mrCancel);
+    bool stayedOpen = false;
+    QTimer::singleShot(0, [&] {
+      QApplication::setActiveWindow(&form);
+      grid->setFocus();
+      ASSERT_EQ(QApplication::focusWidget(), grid);
+      if (editing) {
+        Press(Qt::Key_F2);
+        Type(QStringLiteral("X"));
+      }
+      Press(Qt::Key_Escape);
+      stayedOpen = form.isVisible();
+      if (stayedOpen)
+        form.SetModalResult(mrOk);
+    });
+    EXPECT_EQ(form.ExecModal(), editing ? mrOk : mrCancel);
+    EXPECT_EQ(stayedOpen, editing);
+    EXPECT_EQ(users->FieldByName(QStringLiteral("USER_NAME"))->AsString(), QStringLiteral("USER01"));
+  }
 }
 
 TEST_F(DBGridEditingTest, EnterWritesTheFieldAndEscapeCancelsIt) {

@@ -219,6 +219,39 @@ TEST_F(DBGridTest, TitlesAndIndicatorCanBeSwitchedOff) {
   EXPECT_EQ(users->RecNo(), 2);
 }
 
+// Persistent fields exist before the first open: their labels title the columns from the start;
+// a dataset without them shows the field names until it opens.
+TEST(DBGridTitles, PersistentFieldsTitleTheColumnsBeforeTheDatasetOpens) {
+  for (const bool persistent : {true, false}) {
+    SCOPED_TRACE(persistent);
+    TTestDataSet users;
+    users.FieldDefs().Add(QStringLiteral("USER_NAME"), ftString, 20);
+    users.FieldDefs().Add(QStringLiteral("PSWD_DATE"), ftDateTime);
+    if (persistent) {
+      for (int i = 0; i < users.FieldDefs().Count(); ++i)
+        users.FieldDefs()[i]->CreateField(&users);
+      users.FieldByName(QStringLiteral("USER_NAME"))->SetDisplayLabel(QString::fromUtf8("Użytkownik"));
+      users.FieldByName(QStringLiteral("PSWD_DATE"))
+          ->SetDisplayLabel(QString::fromUtf8("Data ostatniej zmiany hasła"));
+    }
+    TDataSource source;
+    source.SetDataSet(&users);
+    TDBGrid grid;
+    grid.SetDataSource(&source);
+    for (const char *name : {"USER_NAME", "PSWD_DATE"})
+      grid.Columns().Add()->SetFieldName(QString::fromLatin1(name));
+    const QStringList expected =
+        persistent
+            ? QStringList{QString::fromUtf8("Użytkownik"), QString::fromUtf8("Data ostatniej zmiany hasła")}
+            : QStringList{QStringLiteral("USER_NAME"), QStringLiteral("PSWD_DATE")};
+    EXPECT_EQ((QStringList{grid.Columns()[0]->Title().Caption(), grid.Columns()[1]->Title().Caption()}),
+              expected);
+    users.Open();
+    users.Close();
+    EXPECT_EQ(grid.Columns()[0]->Title().Caption(), expected[0]) << "and after a close";
+  }
+}
+
 TEST_F(DBGridTest, CustomisedColumnsShowOnlyTheirFields) {
   TColumn *name = grid->Columns().Add();
   name->SetFieldName(QStringLiteral("USER_NAME"));

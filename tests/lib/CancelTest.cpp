@@ -107,6 +107,28 @@ TEST(Cancel, WindowComesUpAfterTheDelayWithTheLatestText) {
   }
 }
 
+// The console writes "zapisywanie rekordu: " and the record number; a long number wraps onto the
+// next line of the status line instead of being cut off on both sides.
+TEST(CancelWindow, TheStatusLineWrapsAndShowsTheWholeText) {
+  for (const bool progress : {false, true}) {
+    SCOPED_TRACE(progress);
+    TCancelWindow window(kCaption, QString(), progress);
+    window.show();
+    const QLabel *line = window.StatusLine;
+    EXPECT_TRUE(line->wordWrap());
+    EXPECT_GE(line->width(), line->fontMetrics().horizontalAdvance(QStringLiteral("zapisywanie rekordu: 23")))
+        << "a short status fits on one line";
+    for (const QString &number :
+         {QStringLiteral("23"), QStringLiteral("2147483647"), QStringLiteral("18446744073709551615")}) {
+      const QString text = QStringLiteral("zapisywanie rekordu: ") + number;
+      window.SetStatus(text);
+      EXPECT_LE(line->heightForWidth(line->width()), line->height()) << text.toStdString();
+      EXPECT_TRUE(window.rect().contains(line->geometry())) << text.toStdString();
+    }
+    EXPECT_FALSE(line->geometry().intersects(window.Anuluj->geometry()));
+  }
+}
+
 TEST(Cancel, AnulujOrClosingStopsTheLoopSilently) {
   enum { pressAnuluj, closeWindow };
   for (const int how : {pressAnuluj, closeWindow}) {

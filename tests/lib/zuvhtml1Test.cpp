@@ -14,6 +14,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QTemporaryDir>
+#include <cerrno>
 #include <gtest/gtest.h>
 
 namespace {
@@ -128,7 +129,8 @@ TEST_F(zuvhtml1, FailedReportClosesTheDialogAndShowsTheError) {
     QString message;
   } cases[] = {
       {"append to a missing file", folder, true,
-       QStringLiteral("Błąd podczas dopisywania do pliku (prawdopodobnie plik nie istnieje): \r\n") + out},
+       QStringLiteral("Błąd podczas dopisywania do pliku (prawdopodobnie plik nie istnieje): \r\n%1 (%2)")
+           .arg(out, SystemErrorText(ENOENT))},
       {"no template in the folder", empty, false, QStringLiteral("Brak pliku ze wzorem HTML:\r\n")},
   };
   auto data = MakeReportData(1);

@@ -8,6 +8,7 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <cerrno>
 #include <gtest/gtest.h>
 
 namespace {
@@ -94,9 +95,11 @@ TEST(zuvhtml, AppendingToAMissingFileFailsAndCreatesNothing) {
   auto data = MakeReportData(1);
   tHTMLprint writer;
   writer.FAppend = true;
-  EXPECT_EQ(WriteError(writer, data.get(), out, Fixture(QStringLiteral("wzory/prosty.htm"))),
-            QStringLiteral("Błąd podczas dopisywania do pliku (prawdopodobnie plik nie istnieje): \r\n") +
-                out);
+  EXPECT_EQ(
+      WriteError(writer, data.get(), out, Fixture(QStringLiteral("wzory/prosty.htm"))).toStdString(),
+      QStringLiteral("Błąd podczas dopisywania do pliku (prawdopodobnie plik nie istnieje): \r\n%1 (%2)")
+          .arg(out, SystemErrorText(ENOENT))
+          .toStdString());
   EXPECT_FALSE(QFile::exists(out));
 }
 
@@ -105,8 +108,10 @@ TEST(zuvhtml, FileThatCannotBeCreatedIsReported) {
   const QString out = dir.filePath(QStringLiteral("brak/raport.htm"));
   auto data = MakeReportData(1);
   tHTMLprint writer;
-  EXPECT_EQ(WriteError(writer, data.get(), out, Fixture(QStringLiteral("wzory/prosty.htm"))),
-            QStringLiteral("Błąd podczas tworzenia pliku: \r\n") + out);
+  EXPECT_EQ(WriteError(writer, data.get(), out, Fixture(QStringLiteral("wzory/prosty.htm"))).toStdString(),
+            QStringLiteral("Błąd podczas tworzenia pliku: \r\n%1 (%2)")
+                .arg(out, SystemErrorText(ENOENT))
+                .toStdString());
 }
 
 TEST(zuvhtml, BadTemplateIsReportedAndLeavesTheOldReportUntouched) {
@@ -187,10 +192,26 @@ TEST(zuvhtml, InsertedTextIsEscapedAndKeptInWindows1250) {
   EXPECT_EQ(t.BeforeHeader, QStringLiteral("<TITLE>A&amp;B</TITLE>\r\n"));
 }
 
-TEST(zuvhtml, OpenInBrowserGoesThroughTheShell) {
-  ScriptedDialogs dialogs;
-  tHTMLprint writer;
-  writer.OpenInBrowser(QStringLiteral("raport z dnia.htm"));
-  ASSERT_EQ(dialogs.Opened().size(), 1u);
-  EXPECT_EQ(dialogs.Opened()[0], QStringLiteral("raport z dnia.htm"));
+TEST(zuvhtml, OpenInBrowserGoesThroughTheShellAndReportsWhatItCannotShow) {
+  const std::vector<std::pair<TShellOutcome, bool>> cases = {
+      {TShellOutcome::Opened, false},
+      {TShellOutcome::NoSuchFile, true},
+      {TShellOutcome::NoViewer, true},
+      {TShellOutcome::Failed, true},
+  };
+  for (const auto &[outcome, raises] : cases) {
+    SCOPED_TRACE(int(outcome));
+    ScriptedDialogs dialogs;
+    dialogs.AnswerShell(outcome);
+    tHTMLprint writer;
+    QString message;
+    try {
+      writer.OpenInBrowser(QStringLiteral("raport z dnia.htm"));
+    } catch (const Exception &e) {
+      message = e.Message();
+    }
+    ASSERT_EQ(dialogs.Opened().size(), 1u);
+    EXPECT_EQ(dialogs.Opened()[0], QStringLiteral("raport z dnia.htm"));
+    EXPECT_EQ(message, raises ? QString::fromUtf8("Nie można załadować domyślnej przeglądarki") : QString());
+  }
 }

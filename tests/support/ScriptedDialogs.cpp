@@ -14,14 +14,17 @@ void ScriptedDialogs::AnswerModal(std::function<int(TForm &)> answer) {
 
 void ScriptedDialogs::AnswerFile(const QString &fileName) { FFileAnswers.push_back(fileName); }
 
+void ScriptedDialogs::AnswerShell(TShellOutcome outcome) { FShellAnswers.push_back(outcome); }
+
 bool ScriptedDialogs::Exhausted() const {
-  return FMessageAnswers.empty() && FModalAnswers.empty() && FFileAnswers.empty();
+  return FMessageAnswers.empty() && FModalAnswers.empty() && FFileAnswers.empty() && FShellAnswers.empty();
 }
 
 void ScriptedDialogs::Clear() {
   FMessageAnswers.clear();
   FModalAnswers.clear();
   FFileAnswers.clear();
+  FShellAnswers.clear();
   FMessages.clear();
   FModalForms.clear();
   FFileDialogs.clear();
@@ -67,4 +70,11 @@ bool ScriptedDialogs::FileDialog(TFileDialogRequest &request) {
   return true;
 }
 
-void ScriptedDialogs::ShellOpen(const QString &target) { FOpened.push_back(target); }
+TShellOutcome ScriptedDialogs::ShellOpen(const QString &target) {
+  FOpened.push_back(target);
+  if (FShellAnswers.empty())
+    return TShellOutcome::Opened;
+  const TShellOutcome outcome = FShellAnswers.front();
+  FShellAnswers.pop_front();
+  return outcome;
+}

@@ -31,6 +31,8 @@ public:
   }
   // The next file dialog chooses this file (an empty name: the person cancels).
   void AnswerFile(const QString &fileName);
+  // The next shell open ends so; without a scripted outcome a shell open succeeds.
+  void AnswerShell(TShellOutcome outcome);
 
   const std::vector<TMessageRequest> &Messages() const { return FMessages; }
   const std::vector<QString> &ModalForms() const { return FModalForms; }
@@ -43,12 +45,13 @@ public:
   int MessageBox(const TMessageRequest &request) override;
   int ShowModal(TForm &form) override;
   bool FileDialog(TFileDialogRequest &request) override;
-  void ShellOpen(const QString &target) override;
+  TShellOutcome ShellOpen(const QString &target) override;
 
 private:
   std::deque<int> FMessageAnswers;
   std::deque<std::function<int(TForm &)>> FModalAnswers;
   std::deque<QString> FFileAnswers;
+  std::deque<TShellOutcome> FShellAnswers;
   std::vector<TMessageRequest> FMessages;
   std::vector<QString> FModalForms;
   std::vector<TFileDialogRequest> FFileDialogs;

@@ -1,6 +1,7 @@
 #include "UpgrWnd.h"
 
 #include "Application.h"
+#include "Exceptions.h"
 #include "LoopbackServer.h"
 #include "Registry.h"
 #include "ScriptedDialogs.h"
@@ -10,10 +11,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <cerrno>
 #include <gtest/gtest.h>
 
 namespace {
@@ -72,6 +75,18 @@ protected:
       if (auto *download = qobject_cast<TURLGetFileWnd *>(widget))
         return download;
     return nullptr;
+  }
+  // Applies a local package of that version, which fails; returns the one message shown.
+  QString RefusedLocalUpgrade(std::uint16_t major, std::uint16_t minor) {
+    const QString package = dir.filePath(QStringLiteral("local.upg"));
+    WritePackage(package, {{QStringLiteral("meridox_sec"),
+                            WithVersion(ReadFile(QStringLiteral(VERSION_PROBE)), major, minor, 0, 0), true}});
+    auto window = MakeWindow();
+    window->UpgradePath->setText(package);
+    dialogs.AnswerMessage(mrOk);
+    window->MakeUpgradeBtn->click();
+    EXPECT_EQ(dialogs.Messages().size(), 1u);
+    return dialogs.Messages().empty() ? QString() : dialogs.Messages().back().Text;
   }
   static void ExpectUsable(TMainWindow &window) {
     EXPECT_TRUE(window.isEnabled());
@@ -261,6 +276,44 @@ TEST_F(UpgrWndTest, StalledPackageIsAbortedFromTheDownloadWindow) {
   ExpectUsable(*window);
 }
 
+// The window has no cancel button: Escape leaves it open. In the download window Escape is
+// "Przerwij".
+TEST_F(UpgrWndTest, EscapeKeepsTheWindowAndStopsADownload) {
+  Descriptor(Offer(newer));
+  server.Route(QStringLiteral("/upd/pkg.upg"), {200, QByteArray(200000, 'x'), 5000});
+  auto window = MakeWindow();
+  window->show();
+  QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+  QApplication::sendEvent(window.get(), &escape);
+  EXPECT_TRUE(window->isVisible());
+
+  server.OnStall = [&window] {
+    QMetaObject::invokeMethod(
+        window.get(),
+        [] {
+          QKeyEvent key(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+          QApplication::sendEvent(DownloadWindow(), &key);
+        },
+        Qt::QueuedConnection);
+  };
+  dialogs.AnswerMessage(mrOk);
+  window->GetUpgrade->click();
+  ExpectBox(0, DownloadError(), mtError);
+  EXPECT_EQ(server.StallsLeftByClient(), 1) << "Escape stopped the transfer";
+  EXPECT_TRUE(window->isVisible());
+  ExpectUsable(*window);
+}
+
+// A failure of the operating system is told in the program's words first, with the system's reason.
+TEST_F(UpgrWndTest, AFolderInThePlaceOfTheBackupIsReportedAndNothingChanges) {
+  const QString backup = Installed() + QStringLiteral("/meridox_sec.bak");
+  ASSERT_TRUE(QDir().mkpath(backup + QStringLiteral("/stare wersje")));
+  const auto before = FolderState(Installed());
+  EXPECT_EQ(RefusedLocalUpgrade(PROJECT_MAJOR, PROJECT_MINOR + 1),
+            QStringLiteral("Nie można utworzyć pliku: %1 (%2)").arg(backup, SystemErrorText(EISDIR)));
+  EXPECT_EQ(FolderState(Installed()), before);
+}
+
 TEST_F(UpgrWndTest, ProgramWithoutAVersionBlockMakesTheCheckDoNothing) {
   QFile::remove(Program());
   QFile plain(Program());
@@ -287,16 +340,8 @@ TEST_F(UpgrWndTest, WrongProgramPathIsRefused) {
 }
 
 TEST_F(UpgrWndTest, LocalPackageOfANewerMajorIsRefusedWithNothingChanged) {
-  const QString package = dir.filePath(QStringLiteral("local.upg"));
-  WritePackage(package, {{QStringLiteral("meridox_sec"),
-                          WithVersion(ReadFile(QStringLiteral(VERSION_PROBE)), PROJECT_MAJOR + 1, 0, 0, 0), true}});
-  auto window = MakeWindow();
-  window->UpgradePath->setText(package);
   const auto before = FolderState(Installed());
-  dialogs.AnswerMessage(mrOk);
-  window->MakeUpgradeBtn->click();
-  ASSERT_EQ(dialogs.Messages().size(), 1u);
-  EXPECT_EQ(dialogs.Messages()[0].Text,
+  EXPECT_EQ(RefusedLocalUpgrade(PROJECT_MAJOR + 1, 0),
             QStringLiteral("Upgrade nie może zostać przeprowadzony. Dotychczasowa wersja programu jest za stara."));
   EXPECT_EQ(FolderState(Installed()), before);
 }
