@@ -35,7 +35,7 @@ bool Occupied(const QString &path) {
 // A file cannot take the place of a folder, nor have a name that ends as a folder's does.
 void RefuseFolder(const QString &target) {
   if (target.endsWith(u'/') || QFileInfo(target).isDir())
-    throw EInOutError(CannotCreate(target));
+    throw EInOutError(CannotCreate(target, SystemErrorText(EISDIR)));
 }
 
 } // namespace
