@@ -5,10 +5,13 @@
 #include "DataSetControls.h"
 #include "Dialogs.h"
 #include "ExColSelectFrm.h"
+#include "ExDBGridPrint.h"
 #include "ExDBQbf.h"
+#include "ExPrintDialog.h"
 
 #include <QActionGroup>
 #include <QMenu>
+#include <QPrinter>
 
 namespace {
 
@@ -74,6 +77,8 @@ enum {
   ItemCellHints = 13,
   ItemUseRowColors = 15,
   ItemFixedColumns = 16,
+  ItemPrintGrid = 18,
+  ItemPrintDataSet = 19,
   ItemSelectAll = 23,
   ItemExportGrid = 21,
   ItemUnselectAll = 24,
@@ -90,11 +95,11 @@ enum {
 void TExDBGrid::BuildMenu() {
   FMenu = new QMenu(this);
   for (const TMenuRow &row : MenuRows) {
-    QAction *item = FMenu->addAction(QString::fromLatin1(row.Caption));
-    item->setSeparator(row.Caption[0] == '-');
-    item->setCheckable(!item->isSeparator());
+    const bool separator = row.Caption[0] == '-';
+    QAction *item = separator ? FMenu->addSeparator() : FMenu->addAction(QString::fromLatin1(row.Caption));
+    item->setCheckable(!separator);
     // Items stay greyed until a handler is wired, so none pretends to work.
-    item->setEnabled(item->isSeparator());
+    item->setEnabled(separator);
     FMenuItems.push_back(item);
   }
   QMenu *fixed = new QMenu(FMenu);
@@ -117,7 +122,7 @@ void TExDBGrid::BuildMenu() {
   FMenuItems[ItemFixedColumns]->setCheckable(false);
   FMenuItems[ItemFixedColumns]->setMenu(fixed);
   FMenuItems[ItemFixedColumns]->setEnabled(true);
-  for (QAction *item : {FMenuItems[18], FMenuItems[19], FMenuItems[ItemExportGrid],
+  for (QAction *item : {FMenuItems[ItemPrintGrid], FMenuItems[ItemPrintDataSet], FMenuItems[ItemExportGrid],
                         FMenuItems[ItemSaveLayout], FMenuItems[ItemLoadLayout], FMenuItems[ItemCustomize],
                         FMenuItems[ItemQueryByForm], FMenuItems[ItemSortByForm]})
     item->setCheckable(false);
@@ -156,6 +161,8 @@ void TExDBGrid::BuildMenu() {
   Wire(ItemCellHints, [this] { ToggleItem(ItemCellHints, &TExDBGrid::CellHints, &TExDBGrid::SetCellHints); });
   Wire(ItemUseRowColors,
        [this] { ToggleItem(ItemUseRowColors, &TExDBGrid::UseRowColors, &TExDBGrid::SetUseRowColors); });
+  Wire(ItemPrintGrid, [this] { Guarded(this, [this] { PrintGrid(); }); });
+  Wire(ItemPrintDataSet, [this] { Guarded(this, [this] { PrintDataSet(); }); });
   Wire(ItemExportGrid, [this] { RunGuarded([this] { ExportGrid(QString()); }); });
   Wire(ItemQueryByForm, [this] { Guarded(this, [this] { QueryByForm(*this); }); });
   Wire(ItemSortByForm, [this] { Guarded(this, [this] { SortByForm(*this); }); });
@@ -188,6 +195,30 @@ void TExDBGrid::Customize() {
   InvalidateGrid();
   if (result == mrOk && OnCustomize)
     OnCustomize(this);
+}
+
+bool TExDBGrid::PrintGrid() {
+  if (!DataLink()->Active())
+    return false;
+  QPrinter printer;
+  TExPrintDialog dialog(this);
+  if (!dialog.Execute(printer))
+    return false;
+  printer.setDocName(FReportCaption);
+  TExDBGridPrint::Grid(*this, FReportCaption, printer);
+  return true;
+}
+
+bool TExDBGrid::PrintDataSet() {
+  if (!DataLink()->Active())
+    return false;
+  QPrinter printer;
+  TExPrintDialog dialog(this);
+  if (!dialog.Execute(printer))
+    return false;
+  printer.setDocName(FReportCaption);
+  TExDBGridPrint::DataSet(*this, FReportCaption, printer);
+  return true;
 }
 
 void TExDBGrid::Wire(int index, const std::function<void()> &handler) {
