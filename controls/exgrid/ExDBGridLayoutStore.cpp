@@ -3,6 +3,8 @@
 #include "Exceptions.h"
 #include "Registry.h"
 
+#include <QRegularExpression>
+
 namespace {
 
 constexpr int ManagedValues = 100;
@@ -30,9 +32,11 @@ std::optional<TLayoutEntry> TExDBGridLayoutStore::Parse(const QString &value) {
   const QString width = value.mid(comma + 1, 20);
   bool ok = false;
   const qlonglong number = width.trimmed().toLongLong(&ok);
-  if (!ok)
+  static const QRegularExpression digits(QStringLiteral("^\\s*-?\\d+\\s*$"));
+  if (!ok && !digits.match(width).hasMatch())
     throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(width));
-  entry.Width = number >= 0 && number <= MaxWidth ? int(number) : -1;
+  // A number past any sane width (past 64 bits too) leaves the column's width alone.
+  entry.Width = ok && number >= 0 && number <= MaxWidth ? int(number) : -1;
   if (entry.FieldName.isEmpty())
     return std::nullopt;
   return entry;

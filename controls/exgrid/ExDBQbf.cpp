@@ -30,8 +30,8 @@ class TQbfGrid : public QTableWidget {
 public:
   using QTableWidget::QTableWidget;
   void CommitEdit() {
-    QWidget *editor = QApplication::focusWidget();
-    if (state() == EditingState && editor && isAncestorOf(editor)) {
+    QWidget *editor = focusWidget();
+    if (state() == EditingState && editor && editor != this && isAncestorOf(editor)) {
       commitData(editor);
       closeEditor(editor, QAbstractItemDelegate::NoHint);
     }

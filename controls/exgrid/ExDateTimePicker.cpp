@@ -33,8 +33,11 @@ void TExDateTimePicker::SetColor(TColor value) {
 void TExDateTimePicker::SetKind(TDateTimeKind value) {
   FKind = value;
   const TFormatSettings &settings = FormatSettings();
+  // A new format must not lose the value (a time-only format would drop the date).
+  const QDateTime shown = dateTime();
   setDisplayFormat(DisplayFormat(value == dtkTime ? settings.LongTimeFormat : settings.ShortDateFormat,
                                  settings.DateSeparator, settings.TimeSeparator));
+  setDateTime(shown);
 }
 
 void TExDateTimePicker::SetNull() { setDateTime(minimumDateTime()); }
