@@ -59,7 +59,10 @@ public:
     FTable.First();
   }
   void CancelRange() override {
-    auto *range = FTable.findChild<TKeyRange *>(QString(), Qt::FindDirectChildrenOnly);
+    TKeyRange *range = nullptr;
+    for (QObject *child : FTable.children())
+      if ((range = dynamic_cast<TKeyRange *>(child)))
+        break;
     if (!range)
       return;
     FTable.OnFilterRecord = range->Saved;

@@ -19,7 +19,7 @@ const QSet<QByteArray> &HarmlessWords() {
                                          "lang",    "langfe", "langnp", "viewkind", "uc",    "pard",
                                          "ltrpar",  "ltrch", "f",       "nouicompat", "htmautsp", "sa",
                                          "sb",      "sl",    "slmult",  "widowctrl", "nowidctlpar", "fnil",
-                                         "fswiss",  "froman", "fmodern", "fcharset", "fprq",  "cf0"};
+                                         "fswiss",  "froman", "fmodern", "fcharset", "fprq"};
   return words;
 }
 
@@ -186,7 +186,7 @@ private:
       const bool skip = (first.Type == TToken::Symbol && first.Byte == '*') ||
                         (first.Type == TToken::Word && (first.Name == "fonttbl" || first.Name == "stylesheet" ||
                                                         first.Name == "info"));
-      const bool unknown = first.Type == TToken::Word && !Handled(first.Name) && first.Name != "colortbl";
+      const bool unknown = first.Type == TToken::Word && !skip && !Handled(first.Name) && first.Name != "colortbl";
       if (unknown && FStrict)
         return false;
       if (skip || unknown || (first.Type == TToken::Word && first.Name == "colortbl")) {
@@ -319,7 +319,8 @@ private:
   TRtfLexer FLexer;
   QTextDocument *FDocument;
   QTextCursor FCursor;
-  std::vector<QColor> FColours{QColor()};
+  // Entry 0 is the automatic colour; the table's first ";" adds it.
+  std::vector<QColor> FColours;
   QByteArray FPending;
   QString FPlain;
   int FSkip = 0;

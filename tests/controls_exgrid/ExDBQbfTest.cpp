@@ -237,7 +237,9 @@ TEST_F(ExDBQbfTableTest, QueryNarrowsTheTableToTheTypedKeys) {
   Answer(QStringLiteral("GRUPA"), QStringLiteral("KORVIN"));
   QueryByForm(*grid);
   EXPECT_EQ(table.IndexFieldNames(), "GRUPA");
-  EXPECT_EQ(Names(), QStringList({"ZENON", "MAREK", QStringLiteral("Wi\u015bniewski O'Brien")}));
+  QStringList korvin = Names();
+  korvin.sort();
+  EXPECT_EQ(korvin, QStringList({"MAREK", QStringLiteral("Wi\u015bniewski O'Brien"), "ZENON"}));
   Answer(QStringLiteral("USER_NAME"), QStringLiteral("Wi\u015bniewski O'Brien"));
   QueryByForm(*grid);
   EXPECT_EQ(Names(), QStringList({QStringLiteral("Wi\u015bniewski O'Brien")}));
