@@ -63,6 +63,8 @@ struct DisplayFormatCase {
   const char *expected;
 };
 
+void PrintTo(const DisplayFormatCase &c, std::ostream *os) { *os << c.format; }
+
 class ExDateTimePickerFormat : public testing::TestWithParam<DisplayFormatCase> {};
 
 TEST_P(ExDateTimePickerFormat, FollowsTheProgramsFormat) {

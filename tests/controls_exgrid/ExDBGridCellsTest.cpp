@@ -53,6 +53,8 @@ struct FrameCase {
   TColor frame; // the colour of the box's left edge; clNone: the cell's own colour
 };
 
+void PrintTo(const FrameCase &c, std::ostream *os) { *os << c.name; }
+
 class ExDBGridCheckFrameTest : public ExDBGridCellsTest, public testing::WithParamInterface<FrameCase> {};
 
 TEST_P(ExDBGridCheckFrameTest, FrameFollowsFlatCheckBoxType) {
@@ -217,6 +219,8 @@ struct PlacementCase {
   QPoint cell;
   QPoint expected;
 };
+
+void PrintTo(const PlacementCase &c, std::ostream *os) { *os << c.name; }
 
 class ExCellHintPlacement : public testing::TestWithParam<PlacementCase> {};
 

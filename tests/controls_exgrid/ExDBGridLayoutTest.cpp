@@ -101,6 +101,8 @@ struct BadLayoutCase {
   std::vector<std::pair<QString, QString>> values;
 };
 
+void PrintTo(const BadLayoutCase &c, std::ostream *os) { *os << c.name; }
+
 class ExDBGridBadLayoutTest : public ExDBGridLayoutTest, public testing::WithParamInterface<BadLayoutCase> {};
 
 TEST_P(ExDBGridBadLayoutTest, LeavesTheGridUsable) {
@@ -139,10 +141,13 @@ TEST_F(ExDBGridLayoutTest, SaveAndLoadFromTheMenu) {
 }
 
 struct ExportCase {
+  const char *name;
   TExportDelimiter delimiter;
   QStringList values;
   QString line;
 };
+
+void PrintTo(const ExportCase &c, std::ostream *os) { *os << c.name; }
 
 class ExportLineTest : public testing::TestWithParam<ExportCase> {};
 
@@ -152,11 +157,13 @@ TEST_P(ExportLineTest, ValuesKeepTheirPlaces) {
 
 INSTANTIATE_TEST_SUITE_P(
     Delimiters, ExportLineTest,
-    testing::Values(ExportCase{TExportDelimiter::Pipe, {"", "a"}, "|a"},
-                    ExportCase{TExportDelimiter::Pipe, {"b", ""}, "b|"},
-                    ExportCase{TExportDelimiter::Quote, {"x", "y"}, "x\"y"},
-                    ExportCase{TExportDelimiter::Comma, {"Kowalski, Jan", "7"}, "\"Kowalski, Jan\",7"},
-                    ExportCase{TExportDelimiter::Pipe, {"say \"hi\"", "a|b"}, "\"say \"\"hi\"\"\"|\"a|b\""}));
+    testing::Values(ExportCase{"LeadingEmpty", TExportDelimiter::Pipe, {"", "a"}, "|a"},
+                    ExportCase{"TrailingEmpty", TExportDelimiter::Pipe, {"b", ""}, "b|"},
+                    ExportCase{"QuoteDelimiter", TExportDelimiter::Quote, {"x", "y"}, "x\"y"},
+                    ExportCase{"CommaInValue", TExportDelimiter::Comma, {"Kowalski, Jan", "7"}, "\"Kowalski, Jan\",7"},
+                    ExportCase{"QuotesAndPipes", TExportDelimiter::Pipe, {"say \"hi\"", "a|b"},
+                               "\"say \"\"hi\"\"\"|\"a|b\""}),
+    [](const testing::TestParamInfo<ExportCase> &info) { return std::string(info.param.name); });
 
 TEST(ExportLine, QuoteDelimiterRefusesValueWithQuote) {
   EXPECT_THROW(TExDBGridExport::Line({"5\" disk", "y"}, TExportDelimiter::Quote), EConvertError);

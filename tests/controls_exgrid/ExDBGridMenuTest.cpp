@@ -45,6 +45,8 @@ struct CornerCase {
   bool opens;
 };
 
+void PrintTo(const CornerCase &c, std::ostream *os) { *os << (c.titleCheck ? "TitleCheck" : "NoTitleCheck") << (c.titles ? " Titles" : " NoTitles") << (c.indicator ? " Indicator" : " NoIndicator"); }
+
 class ExDBGridCornerTest : public ExDBGridMenuTest, public testing::WithParamInterface<CornerCase> {};
 
 TEST_P(ExDBGridCornerTest, MenuOpensOnlyFromCornerUnderItsConditions) {
@@ -65,7 +67,12 @@ INSTANTIATE_TEST_SUITE_P(Conditions, ExDBGridCornerTest,
                          testing::Values(CornerCase{true, true, true, true},
                                          CornerCase{false, true, true, false},
                                          CornerCase{true, false, true, false},
-                                         CornerCase{true, true, false, false}));
+                                         CornerCase{true, true, false, false}),
+                         [](const testing::TestParamInfo<CornerCase> &info) {
+                           const CornerCase &c = info.param;
+                           return std::string(c.titleCheck ? "TitleCheck" : "NoTitleCheck") +
+                                  (c.titles ? "Titles" : "NoTitles") + (c.indicator ? "Indicator" : "NoIndicator");
+                         });
 
 TEST_F(ExDBGridMenuTest, MenuDoesNotOpenFromOtherTitlesOrClosedData) {
   grid->SetTitleCheck(true);

@@ -54,6 +54,8 @@ struct FitCase {
   QRect expected;
 };
 
+void PrintTo(const FitCase &c, std::ostream *os) { *os << "Picture" << c.picture.width() << "x" << c.picture.height(); }
+
 class ExDBGridFitPictureTest : public testing::TestWithParam<FitCase> {};
 
 TEST_P(ExDBGridFitPictureTest, KeepsTheAspectRatioAndCentres) {
@@ -84,6 +86,8 @@ struct BadPictureCase {
   const char *name;
   QByteArray bytes;
 };
+
+void PrintTo(const BadPictureCase &c, std::ostream *os) { *os << c.name; }
 
 class ExDBGridBadPictureTest : public testing::TestWithParam<BadPictureCase> {};
 

@@ -82,6 +82,8 @@ struct RicherCase {
   QString text;
 };
 
+void PrintTo(const RicherCase &c, std::ostream *os) { *os << c.name; }
+
 class RtfFormatRicherTest : public testing::TestWithParam<RicherCase> {};
 
 TEST_P(RtfFormatRicherTest, IsNotReadAsRichTextButKeepsItsText) {
