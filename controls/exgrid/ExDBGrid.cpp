@@ -26,8 +26,8 @@ TTextFormat AlignmentFormat(TAlignment alignment) {
 } // namespace
 
 TExDBGrid::TExDBGrid(QWidget *parent)
-    : TDBGrid(parent), FCellHint(std::make_unique<TExCellHint>(this)),
-      FEditors(std::make_unique<TExDBGridEditors>(*this)), FColumnDrag(std::make_unique<TExColumnDrag>(*this)) {
+    : TDBGrid(parent), FEditors(std::make_unique<TExDBGridEditors>(*this)),
+      FCellHint(std::make_unique<TExCellHint>(this)), FColumnDrag(std::make_unique<TExColumnDrag>(*this)) {
   SetDefaultDrawing(false);
   SetBorderStyle(bsNone);
   viewport()->setMouseTracking(true);

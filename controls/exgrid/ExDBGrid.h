@@ -4,6 +4,7 @@
 #include "ExDBGridCheckBox.h"
 #include "ExDBGridControls.h"
 #include "ExDBGridExport.h"
+#include "ExDBGridMenuRules.h"
 #include "ExDBGridPicture.h"
 
 #include <QFlags>
@@ -30,57 +31,6 @@ enum TAutoWidth { awNone, awDefault, awProportional, awUniform, awWidestValue, a
 
 enum class TMemoInplaceEditor { Memo, RichEdit };
 enum class TMemoViewType { WordWrapOn, ScrollBarsOn };
-
-enum TExMenuOption {
-  exAutoSize,
-  exAutoWidth,
-  exDisplayBoolean,
-  exDisplayImages,
-  exDisplayMemo,
-  exDisplayDateTime,
-  exShowTextEllipsis,
-  exShowTitleEllipsis,
-  exFullSizeMemo,
-  exAllowRowSizing,
-  exCellHints,
-  exMultiLineTitles,
-  exUseRowColors,
-  exFixedColumns,
-  exPrintGrid,
-  exPrintDataSet,
-  exExportGrid,
-  exSelectAll,
-  exUnSelectAll,
-  exQueryByForm,
-  exSortByForm,
-  exMemoInplaceEditors,
-  exCustomize,
-  exSearchMode,
-  exSaveLayout,
-  exLoadLayout
-};
-
-// The set of menu options, one bit per member in declaration order.
-class TExMenuOptions {
-public:
-  constexpr TExMenuOptions() = default;
-  constexpr TExMenuOptions(std::initializer_list<TExMenuOption> members) {
-    for (TExMenuOption m : members)
-      FBits |= 1u << m;
-  }
-  static constexpr TExMenuOptions All() { return FromBits((1u << 26) - 1); }
-  static constexpr TExMenuOptions FromBits(quint32 bits) {
-    TExMenuOptions o;
-    o.FBits = bits;
-    return o;
-  }
-  constexpr bool Contains(TExMenuOption m) const { return FBits & (1u << m); }
-  constexpr quint32 Bits() const { return FBits; }
-  bool operator==(const TExMenuOptions &) const = default;
-
-private:
-  quint32 FBits = 0;
-};
 
 // The data grid of the rights windows: check-box cells, row colours, locked columns, automatic
 // widths, cell hints and the option menu in the top-left corner cell.

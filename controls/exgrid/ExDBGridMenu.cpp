@@ -15,51 +15,6 @@
 
 namespace {
 
-struct TMenuRow {
-  const char *Caption;
-  int Option; // -1: a separator whose visibility follows its group
-};
-
-constexpr TMenuRow MenuRows[] = {
-    {"Auto Size", exAutoSize},
-    {"Auto Width", exAutoWidth},
-    {"-", -1},
-    {"Display Boolean", exDisplayBoolean},
-    {"Display Images", exDisplayImages},
-    {"Display Memo", exDisplayMemo},
-    {"Display Date/Time", exDisplayDateTime},
-    {"-", -1},
-    {"Show Text Ellipsis", exShowTextEllipsis},
-    {"Show Title Ellipsis", exShowTitleEllipsis},
-    {"Full Size Memo", exFullSizeMemo},
-    {"-", -1},
-    {"Allow Row Sizing", exAllowRowSizing},
-    {"Cell Hints", exCellHints},
-    {"Multi Line Titles", exMultiLineTitles},
-    {"Use Row Colors", exUseRowColors},
-    {"Fixed Columns", exFixedColumns},
-    {"-", -1},
-    {"Print Grid", exPrintGrid},
-    {"Print DataSet", exPrintDataSet},
-    {"-", -1},
-    {"Export Grid", exExportGrid},
-    {"-", -1},
-    {"Select All", exSelectAll},
-    {"Unselect All", exUnSelectAll},
-    {"-", -1},
-    {"Query By Form", exQueryByForm},
-    {"Sort By Form", exSortByForm},
-    {"-", -1},
-    {"Memo Editor Mode", exMemoInplaceEditors},
-    {"RichEdit Editor Mode", exMemoInplaceEditors},
-    {"-", exMemoInplaceEditors},
-    {"Customize", exCustomize},
-    {"Search Mode", exSearchMode},
-    {"-", exSaveLayout},
-    {"Save Layout", exSaveLayout},
-    {"Load Layout", exLoadLayout},
-};
-
 enum {
   ItemAutoSize = 0,
   ItemAutoWidth = 1,
@@ -94,7 +49,7 @@ enum {
 
 void TExDBGrid::BuildMenu() {
   FMenu = new QMenu(this);
-  for (const TMenuRow &row : MenuRows) {
+  for (const TExMenuRow &row : ExMenuRows()) {
     const bool separator = row.Caption[0] == '-';
     QAction *item = separator ? FMenu->addSeparator() : FMenu->addAction(QString::fromLatin1(row.Caption));
     item->setCheckable(!separator);
@@ -295,19 +250,7 @@ void TExDBGrid::SetExMenuOptions(TExMenuOptions value) {
 }
 
 void TExDBGrid::UpdateMenuVisibility() {
-  // A separator with no option of its own shows when any item of the group above it shows.
-  bool groupShown = false;
-  for (size_t i = 0; i < FMenuItems.size(); ++i) {
-    const TMenuRow &row = MenuRows[i];
-    QAction *item = FMenuItems[i];
-    if (row.Option < 0) {
-      item->setVisible(groupShown);
-      groupShown = false;
-      continue;
-    }
-    const bool shown = FExMenuOptions.Contains(TExMenuOption(row.Option));
-    item->setVisible(shown);
-    if (!item->isSeparator())
-      groupShown = groupShown || shown;
-  }
+  const std::vector<bool> shown = ExMenuItemsShown(FExMenuOptions);
+  for (size_t i = 0; i < FMenuItems.size(); ++i)
+    FMenuItems[i]->setVisible(shown[i]);
 }
