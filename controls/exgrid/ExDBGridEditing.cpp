@@ -39,10 +39,12 @@ void TExDBGrid::ColEnter() {
   ApplyColumnEnterRules();
   // A lookup column drops its list down as soon as it is entered.
   TField *field = DataLink()->Active() ? SelectedField() : nullptr;
-  if (field && field->Lookup() && isActiveWindow() && CanEditShow()) {
+  if (field && field->Lookup() && isActiveWindow() && (Options() & dgEditing)) {
     ShowEditor();
     if (InplaceEditor() && InplaceEditor()->isVisible())
       InplaceEditor()->DropDown();
+    else
+      HideEditor();
   }
   TDBGrid::ColEnter();
 }
