@@ -3,6 +3,7 @@
 #include "Fields.h"
 #include "GridInput.h"
 #include "InplaceEdit.h"
+#include "ScriptedDialogs.h"
 #include "TestDataSet.h"
 
 #include <QListWidget>
@@ -43,6 +44,7 @@ protected:
     GridInput::ShowFocused(window, *grid);
   }
 
+  ScriptedDialogs dialogs;
   TTestDataSet groups;
   TTestDataSet users;
   TDataSource source;
@@ -78,10 +80,13 @@ TEST_F(ExDBGridLookupTest, ATitleNotInTheListIsRefused) {
   TInplaceEdit *editor = grid->InplaceEditor();
   ASSERT_TRUE(editor && editor->isVisible());
   editor->CloseUp(false);
-  editor->selectAll();
-  GridInput::Type(QStringLiteral("Nieznana"));
+  users.Edit();
+  grid->SetEditText(grid->Col(), grid->Row(), QStringLiteral("Nieznana"));
+  grid->DataLink()->Modified();
   EXPECT_THROW(grid->DataLink()->UpdateRecord(), EDatabaseError);
   EXPECT_EQ(users.FieldByName("GRUPA")->AsString(), "A");
+  grid->DataLink()->Reset();
+  users.Cancel();
 }
 
 } // namespace
