@@ -341,6 +341,8 @@ private:
   void RunGuarded(const std::function<void()> &change);
   void ToggleItem(int index, bool (TExDBGrid::*getter)() const, void (TExDBGrid::*setter)(bool));
   void SelectAllRows(bool select);
+  // Asks for the printer, then prints the report titled ReportCaption on it.
+  bool PrintReport(const std::function<void(QPrinter &)> &print);
   void ChooseMemoEditor(TMemoInplaceEditor editor);
 
   bool FDisplayBoolean = true;

@@ -15,7 +15,6 @@
 #include "TextFile.h"
 
 #include <QApplication>
-#include <QBuffer>
 #include <QClipboard>
 #include <QFile>
 #include <QKeyEvent>
@@ -34,12 +33,14 @@ namespace {
 // Where an OLE container keeps the bitmap it wraps.
 constexpr int OleBitmapOffset = 0x4E;
 
-QByteArray Encoded(const QImage &image, const char *format) {
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  image.save(&buffer, format);
-  return bytes;
+// Asks for a file through the seam; an empty name when the person cancels.
+QString ChooseFile(TFileDialogKind kind, const char *title, const char *filter, const char *defaultExt) {
+  TFileDialogRequest request;
+  request.Kind = kind;
+  request.Title = QString::fromLatin1(title);
+  request.Filter = QString::fromLatin1(filter);
+  request.DefaultExt = QString::fromLatin1(defaultExt);
+  return DialogSeam().FileDialog(request) ? request.FileName : QString();
 }
 
 QString KiloBytes(qsizetype size) { return QString::number((size + 1023) / 1024) + QStringLiteral("Kb"); }
@@ -197,7 +198,7 @@ void TExDBGridCtlsForm::OkbtnClick() {
     if (FPicture.isNull())
       FField->Clear();
     else
-      FField->SetAsBytes(FPictureBytes.startsWith("\xFF\xD8") ? FPictureBytes : Encoded(FPicture, "BMP"));
+      FField->SetAsBytes(FPictureBytes.startsWith("\xFF\xD8") ? FPictureBytes : EncodeGridPicture(FPicture, "BMP"));
   }
   SetModalResult(mrYes);
 }
@@ -210,15 +211,12 @@ QStringList TExDBGridCtlsForm::ShownLines() const {
 void TExDBGridCtlsForm::SaveAsbtnClick() {
   if (FView != vwMemo && FView != vwRichEdit)
     return;
-  TFileDialogRequest request;
-  request.Kind = TFileDialogKind::Save;
-  request.Title = QStringLiteral("Save Text As");
-  request.Filter = QStringLiteral("Text Documents (*.txt)|*.txt");
-  request.DefaultExt = QStringLiteral("*.txt");
-  if (!DialogSeam().FileDialog(request))
+  const QString fileName =
+      ChooseFile(TFileDialogKind::Save, "Save Text As", "Text Documents (*.txt)|*.txt", "*.txt");
+  if (fileName.isEmpty())
     return;
-  TextFile::WriteLines(request.FileName, ShownLines());
-  ShowMessage(request.FileName + QStringLiteral(" Saved !"));
+  TextFile::WriteLines(fileName, ShownLines());
+  ShowMessage(fileName + QStringLiteral(" Saved !"));
 }
 
 void TExDBGridCtlsForm::PrintBtnClick() {
@@ -241,43 +239,37 @@ void TExDBGridCtlsForm::PrintBtnClick() {
 }
 
 void TExDBGridCtlsForm::FileOpen() {
-  TFileDialogRequest request;
-  request.Kind = TFileDialogKind::Open;
-  request.Title = QStringLiteral("Load Picture File");
-  request.Filter = QStringLiteral(
-      "Bitmap files (*.bmp)|*.bmp|Jpeg files (*.jpg *.jpeg)|*.jpg; *.jpeg|All files (*.*)|*.*");
-  request.DefaultExt = QStringLiteral("*.bmp");
-  if (!DialogSeam().FileDialog(request))
+  const QString fileName =
+      ChooseFile(TFileDialogKind::Open, "Load Picture File",
+                 "Bitmap files (*.bmp)|*.bmp|Jpeg files (*.jpg *.jpeg)|*.jpg; *.jpeg|All files (*.*)|*.*", "*.bmp");
+  if (fileName.isEmpty())
     return;
-  QFile file(request.FileName);
+  QFile file(fileName);
   if (!file.open(QIODevice::ReadOnly))
-    throw EInOutError(QStringLiteral("Cannot open file \"%1\". %2").arg(request.FileName, file.errorString()));
+    throw EInOutError(QStringLiteral("Cannot open file \"%1\". %2").arg(fileName, file.errorString()));
   const QByteArray bytes = file.read(qint64(MaxGridPicturePixels) * 4 + 1);
   const QImage image = DecodeGridPicture(bytes);
   if (image.isNull())
     throw EConvertError(QStringLiteral("\"%1\" is not a bitmap or JPEG picture this editor can read")
-                              .arg(request.FileName));
+                              .arg(fileName));
   SetPicture(bytes, image);
 }
 
 void TExDBGridCtlsForm::SavebtnClick() {
   if (FPicture.isNull())
     return;
-  TFileDialogRequest request;
-  request.Kind = TFileDialogKind::Save;
-  request.Title = QStringLiteral("Save Bitmap As");
-  request.Filter = QStringLiteral("Bitmap files (*.bmp)|*.bmp|Jpeg files (*.jpg *.jpeg)|*.jpg; *.jpeg");
-  request.DefaultExt = QStringLiteral("*.bmp");
-  if (!DialogSeam().FileDialog(request))
+  const QString fileName = ChooseFile(TFileDialogKind::Save, "Save Bitmap As",
+                                      "Bitmap files (*.bmp)|*.bmp|Jpeg files (*.jpg *.jpeg)|*.jpg; *.jpeg", "*.bmp");
+  if (fileName.isEmpty())
     return;
-  const bool jpeg = request.FileName.endsWith(QLatin1String(".jpg"), Qt::CaseInsensitive) ||
-                    request.FileName.endsWith(QLatin1String(".jpeg"), Qt::CaseInsensitive);
+  const bool jpeg = fileName.endsWith(QLatin1String(".jpg"), Qt::CaseInsensitive) ||
+                    fileName.endsWith(QLatin1String(".jpeg"), Qt::CaseInsensitive);
   const QByteArray bytes = jpeg && FPictureBytes.startsWith("\xFF\xD8") ? FPictureBytes
-                                                                         : Encoded(FPicture, jpeg ? "JPG" : "BMP");
-  QSaveFile file(request.FileName);
+                                                                         : EncodeGridPicture(FPicture, jpeg ? "JPG" : "BMP");
+  QSaveFile file(fileName);
   if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-    throw EInOutError(QStringLiteral("Cannot write file \"%1\". %2").arg(request.FileName, file.errorString()));
-  ShowMessage(request.FileName + QStringLiteral(" Saved !"));
+    throw EInOutError(QStringLiteral("Cannot write file \"%1\". %2").arg(fileName, file.errorString()));
+  ShowMessage(fileName + QStringLiteral(" Saved !"));
 }
 
 void TExDBGridCtlsForm::MenuClick(int Tag) {
@@ -293,7 +285,7 @@ void TExDBGridCtlsForm::MenuClick(int Tag) {
   case 3: {
     const QImage image = clipboard->image();
     if (!image.isNull())
-      SetPicture(Encoded(image, "BMP"), image);
+      SetPicture(EncodeGridPicture(image, "BMP"), image);
     break;
   }
   case 4: SetPicture(QByteArray(), QImage()); break;

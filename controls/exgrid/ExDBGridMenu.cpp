@@ -153,18 +153,14 @@ void TExDBGrid::Customize() {
 }
 
 bool TExDBGrid::PrintGrid() {
-  if (!DataLink()->Active())
-    return false;
-  QPrinter printer;
-  TExPrintDialog dialog(this);
-  if (!dialog.Execute(printer))
-    return false;
-  printer.setDocName(FReportCaption);
-  TExDBGridPrint::Grid(*this, FReportCaption, printer);
-  return true;
+  return PrintReport([this](QPrinter &printer) { TExDBGridPrint::Grid(*this, FReportCaption, printer); });
 }
 
 bool TExDBGrid::PrintDataSet() {
+  return PrintReport([this](QPrinter &printer) { TExDBGridPrint::DataSet(*this, FReportCaption, printer); });
+}
+
+bool TExDBGrid::PrintReport(const std::function<void(QPrinter &)> &print) {
   if (!DataLink()->Active())
     return false;
   QPrinter printer;
@@ -172,7 +168,7 @@ bool TExDBGrid::PrintDataSet() {
   if (!dialog.Execute(printer))
     return false;
   printer.setDocName(FReportCaption);
-  TExDBGridPrint::DataSet(*this, FReportCaption, printer);
+  print(printer);
   return true;
 }
 

@@ -92,6 +92,14 @@ QImage DecodeGridPicture(const QByteArray &bytes, QSize fitInto) {
   return QImage();
 }
 
+QByteArray EncodeGridPicture(const QImage &image, const char *format) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  image.save(&buffer, format);
+  return bytes;
+}
+
 QRect FitPictureRect(QSize picture, const QRect &cell) {
   const double rx = picture.width() ? double(cell.width()) / picture.width() : 0;
   const double ry = picture.height() ? double(cell.height()) / picture.height() : 0;

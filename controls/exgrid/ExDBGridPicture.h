@@ -14,6 +14,9 @@ constexpr qint64 MaxGridPicturePixels = 40'000'000;
 // as it still covers fitInto (an empty size decodes at full size).
 QImage DecodeGridPicture(const QByteArray &bytes, QSize fitInto = QSize());
 
+// The picture in a file format ("BMP", "JPG") as its bytes.
+QByteArray EncodeGridPicture(const QImage &image, const char *format);
+
 // The rectangle a picture of the given size takes in the cell: scaled with its aspect ratio kept and
 // centred.
 QRect FitPictureRect(QSize picture, const QRect &cell);

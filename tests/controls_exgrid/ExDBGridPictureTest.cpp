@@ -13,14 +13,6 @@
 
 namespace {
 
-QByteArray Encoded(const QImage &image, const char *format) {
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  image.save(&buffer, format);
-  return bytes;
-}
-
 QImage Filled(QSize size, QColor colour) {
   QImage image(size, QImage::Format_RGB32);
   image.fill(colour);
@@ -31,7 +23,7 @@ bool Reddish(QRgb pixel) { return qRed(pixel) > 200 && qGreen(pixel) < 60 && qBl
 
 // A JPEG whose frame header claims another size than its data holds.
 QByteArray JpegClaiming(int width, int height) {
-  QByteArray bytes = Encoded(Filled(QSize(16, 16), Qt::red), "JPG");
+  QByteArray bytes = EncodeGridPicture(Filled(QSize(16, 16), Qt::red), "JPG");
   for (qsizetype i = 0; i + 8 < bytes.size(); ++i)
     if (uchar(bytes[i]) == 0xFF && (uchar(bytes[i + 1]) == 0xC0 || uchar(bytes[i + 1]) == 0xC2)) {
       qToBigEndian<quint16>(quint16(height), bytes.data() + i + 5);
@@ -43,7 +35,7 @@ QByteArray JpegClaiming(int width, int height) {
 
 // A bitmap whose header claims another size.
 QByteArray BitmapClaiming(int width, int height) {
-  QByteArray bytes = Encoded(Filled(QSize(4, 4), Qt::red), "BMP");
+  QByteArray bytes = EncodeGridPicture(Filled(QSize(4, 4), Qt::red), "BMP");
   qToLittleEndian<qint32>(width, bytes.data() + 18);
   qToLittleEndian<qint32>(height, bytes.data() + 22);
   return bytes;
@@ -73,10 +65,10 @@ INSTANTIATE_TEST_SUITE_P(Sizes, ExDBGridFitPictureTest,
 
 TEST(ExDBGridDecodePicture, ReadsBitmapsAndJpegs) {
   const QImage red = Filled(QSize(16, 8), Qt::red);
-  const QImage bitmap = DecodeGridPicture(Encoded(red, "BMP"));
+  const QImage bitmap = DecodeGridPicture(EncodeGridPicture(red, "BMP"));
   ASSERT_FALSE(bitmap.isNull());
   EXPECT_EQ(bitmap.size(), QSize(16, 8));
-  const QImage jpeg = DecodeGridPicture(Encoded(red, "JPG"));
+  const QImage jpeg = DecodeGridPicture(EncodeGridPicture(red, "JPG"));
   ASSERT_FALSE(jpeg.isNull());
   EXPECT_EQ(jpeg.size(), QSize(16, 8));
   EXPECT_TRUE(Reddish(jpeg.pixel(8, 4)));
@@ -102,7 +94,7 @@ INSTANTIATE_TEST_SUITE_P(
     Damaged, ExDBGridBadPictureTest,
     testing::Values(BadPictureCase{"JpegClaiming30000x30000", JpegClaiming(30000, 30000)},
                     BadPictureCase{"JpegClaiming65535x65535", JpegClaiming(65535, 65535)},
-                    BadPictureCase{"JpegCutInItsHeader", Encoded(Filled(QSize(16, 16), Qt::red), "JPG").left(20)},
+                    BadPictureCase{"JpegCutInItsHeader", EncodeGridPicture(Filled(QSize(16, 16), Qt::red), "JPG").left(20)},
                     BadPictureCase{"JpegMarkerOnly", QByteArray("\xFF\xD8", 2)},
                     BadPictureCase{"BitmapClaiming30000x30000", BitmapClaiming(30000, 30000)},
                     BadPictureCase{"BitmapClaimingNegativeSize", BitmapClaiming(-5, -2147483647)},
@@ -111,7 +103,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<BadPictureCase> &info) { return std::string(info.param.name); });
 
 TEST(ExDBGridDecodePicture, ScalesJpegsDownWhileDecoding) {
-  const QByteArray big = Encoded(Filled(QSize(800, 400), Qt::red), "JPG");
+  const QByteArray big = EncodeGridPicture(Filled(QSize(800, 400), Qt::red), "JPG");
   EXPECT_EQ(DecodeGridPicture(big).size(), QSize(800, 400));
   const QImage small = DecodeGridPicture(big, QSize(40, 20));
   EXPECT_EQ(small.size(), QSize(100, 50)) << "an eighth still covers the cell";
@@ -120,8 +112,8 @@ TEST(ExDBGridDecodePicture, ScalesJpegsDownWhileDecoding) {
 
 TEST(ExDBGridPictureCache, DecodesEachValueOnce) {
   TGridPictureCache cache;
-  const QByteArray red = Encoded(Filled(QSize(30, 30), Qt::red), "JPG");
-  const QByteArray blue = Encoded(Filled(QSize(30, 30), Qt::blue), "JPG");
+  const QByteArray red = EncodeGridPicture(Filled(QSize(30, 30), Qt::red), "JPG");
+  const QByteArray blue = EncodeGridPicture(Filled(QSize(30, 30), Qt::blue), "JPG");
   for (int paint = 0; paint < 3; ++paint) {
     EXPECT_FALSE(cache.Picture("rec1", "PIC", red, QSize(30, 30)).isNull());
     EXPECT_TRUE(cache.Picture("rec2", "PIC", "junk", QSize(30, 30)).isNull());
@@ -158,7 +150,7 @@ protected:
 };
 
 TEST_F(ExDBGridPictureCells, GraphicFieldPaintsItsPictureOnlyWithDisplayImages) {
-  Build(Encoded(Filled(QSize(30, 30), Qt::red), "JPG"));
+  Build(EncodeGridPicture(Filled(QSize(30, 30), Qt::red), "JPG"));
   EXPECT_TRUE(Reddish(Shot().pixel(PictureCentre())));
   grid->SetDisplayImages(false);
   EXPECT_FALSE(Reddish(Shot().pixel(PictureCentre())));
@@ -171,7 +163,7 @@ TEST_F(ExDBGridPictureCells, LyingHeaderPaintsAnEmptyCell) {
 }
 
 TEST_F(ExDBGridPictureCells, OptionsChangeKeepsTheTextEditorOffPictures) {
-  Build(Encoded(Filled(QSize(30, 30), Qt::red), "JPG"));
+  Build(EncodeGridPicture(Filled(QSize(30, 30), Qt::red), "JPG"));
   grid->SetSelectedIndex(1);
   grid->SetOptions(grid->Options() | dgAlwaysShowSelection);
   GridInput::Press(Qt::Key_F2);
