@@ -14,6 +14,22 @@
 
 namespace {
 
+// A grid shown in the window over the data source, and the user names the dataset holds now.
+TExDBGrid *ShowGrid(QWidget &window, TDataSource &source) {
+  auto *grid = new TExDBGrid(&window);
+  grid->SetDataSource(&source);
+  window.resize(400, 200);
+  GridInput::ShowFocused(window, *grid);
+  return grid;
+}
+
+QStringList UserNames(TDataSet &table) {
+  QStringList names;
+  for (table.First(); !table.Eof(); table.Next())
+    names << table.FieldByName(QStringLiteral("USER_NAME"))->AsString();
+  return names;
+}
+
 // An indexed table over the test rows: the key range is a real filter on the field texts.
 class KeyedTable : public TTestDataSet, public TQbfTable {
 public:
@@ -53,17 +69,9 @@ protected:
     }
     table->First();
     source.SetDataSet(table.get());
-    grid = new TExDBGrid(&window);
-    grid->SetDataSource(&source);
-    window.resize(400, 200);
-    GridInput::ShowFocused(window, *grid);
+    grid = ShowGrid(window, source);
   }
-  QStringList Names() {
-    QStringList names;
-    for (table->First(); !table->Eof(); table->Next())
-      names << table->FieldByName("USER_NAME")->AsString();
-    return names;
-  }
+  QStringList Names() { return UserNames(*table); }
   KeyedTable &Keyed() { return dynamic_cast<KeyedTable &>(*table); }
   static void SetValue(TdlgExDBQbf &dialog, const QString &label, const QString &value) {
     for (int row = 0; row < dialog.gridQBF()->rowCount(); ++row)
@@ -203,17 +211,9 @@ protected:
     table.SetTableName(QStringLiteral("USERS"));
     table.Open();
     source.SetDataSet(&table);
-    grid = new TExDBGrid(&window);
-    grid->SetDataSource(&source);
-    window.resize(400, 200);
-    GridInput::ShowFocused(window, *grid);
+    grid = ShowGrid(window, source);
   }
-  QStringList Names() {
-    QStringList names;
-    for (table.First(); !table.Eof(); table.Next())
-      names << table.FieldByName(QStringLiteral("USER_NAME"))->AsString();
-    return names;
-  }
+  QStringList Names() { return UserNames(table); }
   void Answer(const QString &label, const QString &value, bool moveLastFirst = false) {
     dialogs.AnswerModalAs<TdlgExDBQbf>([=](TdlgExDBQbf &dialog) {
       for (int row = 0; row < dialog.gridQBF()->rowCount(); ++row)
