@@ -134,6 +134,17 @@ TEST_F(ExDBGridCellsTest, BitmapDrawingPaintsTheSame) {
   EXPECT_EQ(Shot(), direct);
 }
 
+TEST_F(ExDBGridCellsTest, FocusRectMarksTheFocusedCellOnlyWhenAsked) {
+  Build({{"ADAM", true, 1}, {"BEATA", false, 0}});
+  grid->SetSelectedIndex(1);
+  const QRect focused = DataCell(1, 0);
+  const QImage with = Shot();
+  grid->SetDrawFocusRect(false);
+  const QImage without = Shot();
+  EXPECT_NE(with.copy(focused), without.copy(focused));
+  EXPECT_EQ(with.copy(DataCell(1, 1)), without.copy(DataCell(1, 1))) << "other cells stay as they were";
+}
+
 TEST_F(ExDBGridCellsTest, GreyGridTurnsWhiteUnlessRaised) {
   Build({{"ADAM", true, 1}});
   grid->SetColor(clBtnFace);

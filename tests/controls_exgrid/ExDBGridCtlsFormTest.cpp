@@ -233,6 +233,23 @@ TEST_F(ExDBGridCtlsFormTest, MemoPrintsToPdf) {
   EXPECT_TRUE(text.contains("line two")) << text.toStdString();
 }
 
+TEST_F(ExDBGridCtlsFormTest, MemoPrintFailureShowsItsError) {
+  TExDBGridCtlsForm form;
+  form.SetField(Field("NOTE"));
+  form.SetDataSource(&source);
+  form.FormActivate();
+  dialogs.AnswerModalAs<TExPrintDialog>([&](TExPrintDialog &dialog) {
+    dialog.PdfFile()->setText(dir.filePath(QStringLiteral("no such folder/memo.pdf")));
+    dialog.OkBtn()->click();
+    return dialog.ModalResult();
+  });
+  dialogs.AnswerMessage(mrOk);
+  form.PrintBtnClick();
+  ASSERT_EQ(dialogs.Messages().size(), 1u);
+  EXPECT_EQ(dialogs.Messages()[0].Text, "Error Printing Text.");
+  EXPECT_EQ(dialogs.Messages()[0].Icon, mtError);
+}
+
 class ExDBGridPrintTest : public ExDBGridCtlsFormTest {
 protected:
   void PrintTo(const QString &pdf) {
@@ -245,8 +262,8 @@ protected:
 };
 
 TEST_F(ExDBGridPrintTest, PrintDataSetPrintsEveryRecordUnderTheCaption) {
-  for (int i = 0; i < 150; ++i)
-    data.AppendRecord({QStringLiteral("U\u017bYTKOWNIK_%1").arg(i, 3, 10, QChar('0')), QVariant(), QVariant(), QVariant()});
+  for (int i = 0; i < 10000; ++i)
+    data.AppendRecord({QStringLiteral("U\u017bYTKOWNIK_%1").arg(i, 5, 10, QChar('0')), QVariant(), QVariant(), QVariant()});
   data.Last();
   grid->SetReportCaption(QStringLiteral("Lista u\u017cytkownik\u00f3w"));
   const QString pdf = dir.filePath(QStringLiteral("dataset.pdf"));
@@ -254,8 +271,8 @@ TEST_F(ExDBGridPrintTest, PrintDataSetPrintsEveryRecordUnderTheCaption) {
   ASSERT_TRUE(grid->PrintDataSet());
   const QString text = PdfText(pdf);
   EXPECT_GE(text.count(QStringLiteral("Lista u\u017cytkownik\u00f3w")), 2) << "every page carries the title";
-  for (const QString &name : {QStringLiteral("ADAM"), QStringLiteral("BEATA"), QStringLiteral("U\u017bYTKOWNIK_000"),
-                              QStringLiteral("U\u017bYTKOWNIK_149")})
+  for (const QString &name : {QStringLiteral("ADAM"), QStringLiteral("BEATA"), QStringLiteral("U\u017bYTKOWNIK_00000"),
+                              QStringLiteral("U\u017bYTKOWNIK_05000"), QStringLiteral("U\u017bYTKOWNIK_09999")})
     EXPECT_TRUE(text.contains(name)) << name.toStdString();
   EXPECT_TRUE(text.contains("NAME"));
   EXPECT_EQ(Field("NAME")->AsString(), "ADAM") << "the dataset is back on its first record";
