@@ -187,7 +187,16 @@ void TExDBGrid::LinkActive(bool Value) {
 
 void TExDBGrid::ColumnMoved(int FromIndex, int ToIndex) {
   TDBGrid::ColumnMoved(FromIndex, ToIndex);
-  // One line to the left, as after any move of the base.
+  ScrollLineLeft();
+}
+
+void TExDBGrid::RowMoved(int FromIndex, int ToIndex) {
+  TDBGrid::RowMoved(FromIndex, ToIndex);
+  ScrollLineLeft();
+}
+
+// One line to the left, as after any move of the base.
+void TExDBGrid::ScrollLineLeft() {
   if (LeftCol() > FixedCols())
     SetLeftCol(LeftCol() - 1);
 }
@@ -471,6 +480,8 @@ bool TExDBGrid::StartColumnDrag(int X, int Y) {
   setFocus(Qt::MouseFocusReason);
   FColumnDrag->Start(cell.X);
   FColumnDrag->Move(QPoint(X, Y));
+  if (OnMouseDown)
+    OnMouseDown(this, mbLeft, {}, X, Y);
   return true;
 }
 
@@ -484,6 +495,8 @@ void TExDBGrid::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
       if (TColumn *column = ColumnAt(cell.X))
         TitleClick(column);
     ApplyLockedColumns();
+    if (OnMouseUp)
+      OnMouseUp(this, Button, Shift, X, Y);
     return;
   }
   if (FRangeCapture && Button == mbLeft) {

@@ -32,8 +32,11 @@ enum TAutoWidth { awNone, awDefault, awProportional, awUniform, awWidestValue, a
 enum class TMemoInplaceEditor { Memo, RichEdit };
 enum class TMemoViewType { WordWrapOn, ScrollBarsOn };
 
-// The data grid of the rights windows: check-box cells, row colours, locked columns, automatic
-// widths, cell hints and the option menu in the top-left corner cell.
+// The data grid of the rights windows: check-box, picture, memo and date cells, row colours or a
+// background picture, locked columns, automatic widths, cell hints, columns dragged by their titles,
+// printing and the option menu in the top-left corner cell. Its in-place editors (TExDBGridEditors),
+// cell hint (TExCellHint), column drag (TExColumnDrag), layout store and menu rules are classes of
+// their own.
 class TExDBGrid : public TDBGrid {
 public:
   explicit TExDBGrid(QWidget *parent = nullptr);
@@ -236,6 +239,7 @@ protected:
   void DrawTitleCell(const QRect &Rect, TColumn *Column, TGridDrawState State) override;
   TGridOptions AdjustGridOptions(TGridOptions Value) override;
   void ColumnMoved(int FromIndex, int ToIndex) override;
+  void RowMoved(int FromIndex, int ToIndex) override;
   void ColWidthsChanged() override;
   void TopLeftChanged() override;
   void paintEvent(QPaintEvent *event) override;
@@ -273,6 +277,7 @@ private:
     InvalidateGrid();
   }
   bool LockingApplies() const;
+  void ScrollLineLeft();
   // Cells3D with both grid lines: every cell raised.
   bool Raised3D() const;
   static bool IsEnter(int Key);
