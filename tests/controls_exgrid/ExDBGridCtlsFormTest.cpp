@@ -2,6 +2,7 @@
 
 #include "DataSource.h"
 #include "ExDBGrid.h"
+#include "ExDBGridPicture.h"
 #include "ExPrintDialog.h"
 #include "Field.h"
 #include "GridInput.h"
@@ -120,18 +121,48 @@ TEST_F(ExDBGridCtlsFormTest, PictureShowsWithItsKindAndSize) {
   EXPECT_TRUE(dialogs.Exhausted());
 }
 
-TEST_F(ExDBGridCtlsFormTest, UnreadablePictureLeavesAnEmptyView) {
+struct PictureKindCase {
+  const char *name;
+  QByteArray blob;
+  const char *caption;
+  QSize size;
+};
+
+void PrintTo(const PictureKindCase &c, std::ostream *os) { *os << c.name; }
+
+QByteArray Bitmap(QSize size) {
+  QImage image(size, QImage::Format_RGB32);
+  image.fill(Qt::blue);
+  return EncodeGridPicture(image, "BMP");
+}
+
+class ExDBGridCtlsFormPictureTest : public ExDBGridCtlsFormTest,
+                                    public testing::WithParamInterface<PictureKindCase> {};
+
+TEST_P(ExDBGridCtlsFormPictureTest, TriesBitmapThenOleThenJpeg) {
   data.Edit();
-  Field("PIC")->SetAsBytes(QByteArray("GIF89a not one of ours"));
-  data.Post();
+  Field("PIC")->SetAsBytes(GetParam().blob);
   TExDBGridCtlsForm form;
   form.SetCaptionText(QStringLiteral("Field: PIC"));
   form.SetField(Field("PIC"));
   form.SetDataSource(&source);
   form.FormActivate();
-  EXPECT_TRUE(form.Picture().isNull());
-  EXPECT_EQ(form.Caption(), "Field: PIC - OLE Bitmap Image - 1Kb");
+  EXPECT_EQ(form.View(), TExDBGridCtlsForm::vwPicture);
+  EXPECT_EQ(form.Caption(), QString::fromLatin1(GetParam().caption));
+  EXPECT_EQ(form.Picture().size(), GetParam().size);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, ExDBGridCtlsFormPictureTest,
+    testing::Values(PictureKindCase{"Bitmap", Bitmap(QSize(20, 10)), "Field: PIC - Bitmap Image - 1Kb", QSize(20, 10)},
+                    PictureKindCase{"OleBitmap", QByteArray(78, 'x') + Bitmap(QSize(30, 30)),
+                                    "Field: PIC - OLE Bitmap Image - 3Kb", QSize(30, 30)},
+                    PictureKindCase{"Jpeg", Jpeg(QSize(40, 30)), "Field: PIC - Jpeg Image - 1Kb", QSize(40, 30)},
+                    PictureKindCase{"Unreadable", QByteArray("GIF89a not one of ours"),
+                                    "Field: PIC - OLE Bitmap Image - 1Kb", QSize(0, 0)},
+                    PictureKindCase{"BitmapClaimingTooMuch", Bitmap(QSize(4, 4)).replace(18, 8, QByteArray("\x30\x75\0\0\x30\x75\0\0", 8)),
+                                    "Field: PIC - OLE Bitmap Image - 1Kb", QSize(0, 0)}),
+    [](const testing::TestParamInfo<PictureKindCase> &info) { return std::string(info.param.name); });
 
 TEST_F(ExDBGridCtlsFormTest, RichTextShowsFormattedAndWritesRtf) {
   data.Edit();
