@@ -13,6 +13,7 @@ packages=(
   zlib1g-dev libjpeg-dev libcurl4-openssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb
+  poppler-utils
   "$@"
 )
 

@@ -1,47 +1,89 @@
 #include "ExDBGrid.h"
 
 #include "DB.h"
+#include "ExCellHint.h"
+#include "ExDBGridColumnDrag.h"
+#include "ExDBGridEditors.h"
 #include "ExDBGridFieldKinds.h"
-#include "ExDBGridPicture.h"
 #include "InplaceEdit.h"
 
 #include <QApplication>
+#include <QBitmap>
 #include <QLabel>
 #include <QMenu>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
 
-TExDBGrid::TExDBGrid(QWidget *parent) : TDBGrid(parent) {
+namespace {
+
+constexpr int BaseLineHeight = 17;
+
+TTextFormat AlignmentFormat(TAlignment alignment) {
+  return alignment == taRightJustify ? tfRight : alignment == taCenter ? tfCenter : tfLeft;
+}
+
+} // namespace
+
+TExDBGrid::TExDBGrid(QWidget *parent)
+    : TDBGrid(parent), FEditors(std::make_unique<TExDBGridEditors>(*this)),
+      FCellHint(std::make_unique<TExCellHint>(this)), FColumnDrag(std::make_unique<TExColumnDrag>(*this)) {
   SetDefaultDrawing(false);
   SetBorderStyle(bsNone);
-  FCellHint = new QLabel(this, Qt::ToolTip);
-  QPalette palette = FCellHint->palette();
-  palette.setColor(QPalette::Window, ColorToQColor(clInfoBk));
-  palette.setColor(QPalette::WindowText, ColorToQColor(clInfoText));
-  FCellHint->setPalette(palette);
-  FCellHint->setAutoFillBackground(true);
-  FCellHint->setMargin(2);
-  FCellHint->hide();
   viewport()->setMouseTracking(true);
   WatchThumbDrag();
   BuildMenu();
+  FLockedFont.Assign(Font());
+  auto gridFontChanged = Font().OnChange;
+  Font().OnChange = [this, gridFontChanged](TFont *font) {
+    gridFontChanged(font);
+    FontChanged();
+  };
 }
 
-TExDBGrid::~TExDBGrid() { HideFormControl(); }
+TExDBGrid::~TExDBGrid() {
+  Font().OnChange = nullptr;
+  HideFormControl();
+  FEditors.reset();
+}
+
+TExDateTimePicker *TExDBGrid::DatePicker() const { return FEditors->Picker(); }
+TDBMemo *TExDBGrid::MemoEditor() const { return FEditors->Memo(); }
+TDBRichEdit *TExDBGrid::RichEditor() const { return FEditors->RichEdit(); }
+QLabel *TExDBGrid::CellHintWindow() const { return FCellHint->Window(); }
+int TExDBGrid::DraggedColumn() const { return FColumnDrag->Column(); }
+QLabel *TExDBGrid::DragImage() const { return FColumnDrag->Image(); }
+QTimer *TExDBGrid::DragTimer() const { return FColumnDrag->Timer(); }
+void TExDBGrid::ColumnDragTimer() { FColumnDrag->Tick(); }
+bool TExDBGrid::ShowPopupEditor() { return FEditors->ShowPopupEditor(); }
 
 // --- simple properties ---
 
 void TExDBGrid::SetUseRowColors(bool value) {
   if (value)
-    FUseBackgroundPicture = false;
+    SetUseBackgroundPicture(false);
   Change(FUseRowColors, value);
 }
 
 void TExDBGrid::SetUseBackgroundPicture(bool value) {
   if (value)
     FUseRowColors = false;
+  else
+    FBackgroundCopy = QPixmap();
   Change(FUseBackgroundPicture, value);
 }
+
+void TExDBGrid::SetBackgroundPicture(const QImage &value) {
+  FBackgroundPicture = value;
+  FBackgroundCopy = QPixmap();
+  InvalidateGrid();
+}
+
+void TExDBGrid::SetUseBitmapDrawing(bool value) { Change(FUseBitmapDrawing, value); }
+
+void TExDBGrid::SetFlatCheckBox(bool value) { Change(FCheckBoxLook.Flat, value); }
+
+void TExDBGrid::SetFlatCheckBoxType(TFlatCheckBoxType value) { Change(FCheckBoxLook.FrameType, value); }
 
 void TExDBGrid::SetRowColor1(TColor value) { Change(FRowColor1, value); }
 void TExDBGrid::SetRowColor2(TColor value) { Change(FRowColor2, value); }
@@ -55,6 +97,16 @@ void TExDBGrid::SetCellHints(bool value) {
   FCellHints = value;
   if (!value)
     HideCellHint();
+}
+
+void TExDBGrid::FontChanged() {
+  // A font taller than the base line height makes the rows taller.
+  const int height = QFontMetrics(Font().ToQFont()).boundingRect(QStringLiteral("Wg")).height();
+  if (height > BaseLineHeight && height != FFontHeight) {
+    FFontHeight = height;
+    SetDefaultRowHeight(height);
+  }
+  InvalidateGrid();
 }
 
 // --- locked columns ---
@@ -71,6 +123,12 @@ void TExDBGrid::SetLockedColor(TColor value) {
   if (FLockedColor == value)
     return;
   FLockedColor = value;
+  ApplyLockedColumns();
+  InvalidateGrid();
+}
+
+void TExDBGrid::SetLockedFont(const TFont &value) {
+  FLockedFont.Assign(value);
   ApplyLockedColumns();
   InvalidateGrid();
 }
@@ -101,6 +159,8 @@ bool TExDBGrid::LockingApplies() const {
 }
 
 void TExDBGrid::FixLockedCount() {
+  if (!DataLink()->Active())
+    return;
   if (LockingApplies())
     SetFixedCols(FLockedCols + IndicatorOffset());
   else if (FLockedCols == 0)
@@ -117,11 +177,41 @@ void TExDBGrid::SetColumnAttributes() {
 }
 
 void TExDBGrid::LinkActive(bool Value) {
+  FPictures.Clear();
   TDBGrid::LinkActive(Value);
   if (Value) {
     ApplyLockedColumns();
     ApplyColumnEnterRules();
   }
+}
+
+void TExDBGrid::ColumnMoved(int FromIndex, int ToIndex) {
+  TDBGrid::ColumnMoved(FromIndex, ToIndex);
+  ScrollLineLeft();
+}
+
+void TExDBGrid::RowMoved(int FromIndex, int ToIndex) {
+  TDBGrid::RowMoved(FromIndex, ToIndex);
+  ScrollLineLeft();
+}
+
+// One line to the left, as after any move of the base.
+void TExDBGrid::ScrollLineLeft() {
+  if (LeftCol() > FixedCols())
+    SetLeftCol(LeftCol() - 1);
+}
+
+void TExDBGrid::ColWidthsChanged() {
+  TDBGrid::ColWidthsChanged();
+  if (FixedCols() > 0)
+    FixLockedCount();
+}
+
+void TExDBGrid::TopLeftChanged() {
+  TDBGrid::TopLeftChanged();
+  // The background picture stays where it is while the cells scroll over it.
+  if (FUseBackgroundPicture)
+    InvalidateGrid();
 }
 
 // --- painting ---
@@ -143,6 +233,39 @@ bool TExDBGrid::HighlightCell(int DataCol, int DataRow, const QString &Value, TG
   return FHighlighted;
 }
 
+void TExDBGrid::paintEvent(QPaintEvent *event) {
+  // A grey grid turns white unless it shows raised 3D cells.
+  if ((Color() == clBtnFace || Color() == clSilver) &&
+      !(FCells3D && (Options() & dgColLines) && (Options() & dgRowLines)))
+    SetColor(clWindow);
+  PrepareBackgroundCopy();
+  if (!FUseBitmapDrawing) {
+    TDBGrid::paintEvent(event);
+    return;
+  }
+  QPixmap buffer(viewport()->size());
+  {
+    QPainter painter(&buffer);
+    PaintInto(painter, viewport()->rect());
+  }
+  QPainter(viewport()).drawPixmap(0, 0, buffer);
+}
+
+void TExDBGrid::PrepareBackgroundCopy() {
+  if (!FUseBackgroundPicture || FBackgroundPicture.isNull() || FBackgroundCopy.size() == viewport()->size())
+    return;
+  // The picture tiled over the whole client area; each cell copies its own part of it.
+  FBackgroundCopy = QPixmap(viewport()->size());
+  QPainter painter(&FBackgroundCopy);
+  painter.drawTiledPixmap(FBackgroundCopy.rect(), QPixmap::fromImage(FBackgroundPicture));
+}
+
+void TExDBGrid::DrawBackground(TCanvas &canvas, const QRect &cell) {
+  if (FBackgroundCopy.isNull())
+    return;
+  canvas.Painter().drawPixmap(cell, FBackgroundCopy, cell);
+}
+
 void TExDBGrid::DrawCell(int ACol, int ARow, const QRect &ARect, TGridDrawState AState) {
   TCanvas &canvas = Canvas();
   if (!FShowTitlesWhenInactive && !DataLink()->Active()) {
@@ -154,14 +277,56 @@ void TExDBGrid::DrawCell(int ACol, int ARow, const QRect &ARect, TGridDrawState 
   // A locked column's data cell is fixed for scrolling but paints as a data cell.
   if ((AState & gdFixed) && ACol >= IndicatorOffset() && ARow >= TitleOffset())
     AState &= ~TGridDrawState(gdFixed);
-  TColumn *titleColumn = ARow < TitleOffset() && ACol >= IndicatorOffset() ? ColumnAt(ACol) : nullptr;
-  if (titleColumn && titleColumn->Showing())
-    DrawTitleText(ARect, titleColumn);
-  else
-    TDBGrid::DrawCell(ACol, ARow, ARect, AState);
+  TDBGrid::DrawCell(ACol, ARow, ARect, AState);
   DrawCellEdges(canvas, ACol, ARow, ARect);
   if (ACol == 0 && ARow == 0 && FTitleCheck && (Options() & dgIndicator) && (Options() & dgTitles))
     DrawCornerTriangle(canvas, ARect);
+  if (FDrawFocusRect && (AState & gdFocused) && ARow >= TitleOffset() && ACol >= IndicatorOffset() && hasFocus())
+    canvas.DrawFocusRect(ARect);
+}
+
+void TExDBGrid::DrawTitleCell(const QRect &Rect, TColumn *Column, TGridDrawState State) {
+  DrawTitleCell(Canvas(), Column->Index() + IndicatorOffset(), Rect, State);
+}
+
+void TExDBGrid::DrawTitleCell(TCanvas &ACanvas, int ACol, const QRect &ARect, TGridDrawState) {
+  TColumn *column = ColumnAt(ACol);
+  if (!column)
+    return;
+  ACanvas.Font = column->Title().Font();
+  ACanvas.Brush.Color = column->Title().Color();
+  ACanvas.Brush.Style = bsSolid;
+  ACanvas.FillRect(ARect);
+  TTextFormat format = AlignmentFormat(column->Title().Alignment());
+  if (FShowTitleEllipsis)
+    format |= tfSingleLine | tfEndEllipsis;
+  else if (FMultiLineTitles)
+    format |= tfWordBreak;
+  else
+    format |= tfSingleLine;
+  ACanvas.Brush.Style = bsClear;
+  ACanvas.TextRect(ARect.adjusted(2, 2, -2, 0), column->Title().Caption(), format);
+  ACanvas.Brush.Style = bsSolid;
+}
+
+QPixmap TExDBGrid::MakeDragImage(int ACol) {
+  const int height = TitleOffset() > 0 ? RowHeights(0) : DefaultRowHeight();
+  QPixmap picture(std::max(1, ColWidths(ACol)), std::max(1, height));
+  picture.fill(Qt::transparent);
+  {
+    QPainter painter(&picture);
+    TCanvas canvas(painter, &palette());
+    QRect frame = picture.rect();
+    DrawTitleCell(canvas, ACol, frame, gdFixed);
+    Draw3DRect(canvas, frame, false);
+  }
+  if (FMaskedColumnDrag) {
+    // Only the caption and the frame follow the mouse.
+    TColumn *column = ColumnAt(ACol);
+    const QColor face = ColorToQColor(column ? column->Title().Color() : FixedColor(), &palette());
+    picture.setMask(picture.createMaskFromColor(face, Qt::MaskInColor));
+  }
+  return picture;
 }
 
 void TExDBGrid::SetCells3D(bool value) {
@@ -171,6 +336,8 @@ void TExDBGrid::SetCells3D(bool value) {
   ApplyLockedColumns();
   InvalidateGrid();
 }
+
+bool TExDBGrid::Raised3D() const { return FCells3D && (Options() & dgColLines) && (Options() & dgRowLines); }
 
 namespace {
 
@@ -191,7 +358,7 @@ void DrawRaisedEdge(TCanvas &canvas, const QRect &r, TColor light, TColor shadow
 void TExDBGrid::DrawCellEdges(TCanvas &canvas, int ACol, int ARow, const QRect &cell) {
   const bool title = ARow < TitleOffset();
   const bool indicator = !title && ACol < IndicatorOffset();
-  if (!FCells3D || !(Options() & dgColLines) || !(Options() & dgRowLines)) {
+  if (!Raised3D()) {
     if (title || indicator)
       DrawRaisedEdge(canvas, cell, FixedColor(), clBtnShadow);
     return;
@@ -220,28 +387,47 @@ void TExDBGrid::DrawColumnCell(const QRect &Rect, int DataCol, TColumn *Column, 
   if (highlighted) {
     canvas.Brush.Color = FHighlightColor;
     canvas.Font.SetColor(FHighlightFontColor);
+    canvas.FillRect(Rect);
   } else if (FUseRowColors) {
     canvas.Brush.Color = (Rect.top() / (Rect.height() + 1)) % 2 ? FRowColor1 : FRowColor2;
+    canvas.FillRect(Rect);
+  } else if (FUseBackgroundPicture && !FBackgroundCopy.isNull()) {
+    DrawBackground(canvas, Rect);
+  } else {
+    canvas.FillRect(Rect);
   }
-  canvas.FillRect(Rect);
-  if (FDisplayBoolean && IsBooleanField(field)) {
-    DrawCheckBox(canvas, Rect, !field->IsNull() && IsChecked(field), canvas.Font.Color());
-  } else if (FDisplayImages && IsBlobKind(field) && !IsMemoKind(field)) {
-    DrawPictureCell(canvas, Rect, field, highlighted);
-  } else if (FDisplayMemo || !IsMemoKind(field)) {
-    TTextFormat format = Column->Alignment() == taRightJustify ? tfRight
-                         : Column->Alignment() == taCenter     ? tfCenter
-                                                               : tfLeft;
-    format |= FShowTextEllipsis ? (tfSingleLine | tfEndEllipsis | tfVerticalCenter) : tfWordBreak;
-    canvas.Brush.Style = bsClear;
-    canvas.TextRect(Rect.adjusted(2, 0, -2, 0), field->DisplayText(), format);
-    canvas.Brush.Style = bsSolid;
-  }
-  if ((State & gdFocused) && IsDatePickerCell(Column))
-    PrepareDatePicker(Rect, field);
-  if ((State & gdFocused) && IsMemoEditorCell(Column))
-    PrepareMemoEditor(Rect);
+  if (!highlighted && OnApplyCellAttribute)
+    OnApplyCellAttribute(this, field, canvas, State);
+  DrawFieldContent(canvas, Rect, Column, highlighted);
+  if ((State & gdFocused) && FEditors->IsDatePickerCell(Column))
+    FEditors->PrepareDatePicker(Rect, field);
+  if ((State & gdFocused) && FEditors->IsMemoCell(Column))
+    FEditors->PrepareMemo(Rect);
   TDBGrid::DrawColumnCell(Rect, DataCol, Column, State);
+}
+
+void TExDBGrid::DrawFieldContent(TCanvas &canvas, const QRect &Rect, TColumn *Column, bool highlighted) {
+  TField *field = Column->Field();
+  if (FDisplayBoolean && IsBooleanField(field)) {
+    TCheckBoxLook look = FCheckBoxLook;
+    look.CellColor = canvas.Brush.Color;
+    look.TickColor = GridTickColor(canvas.Font.Color(), highlighted, FHighlightFontColor);
+    DrawGridCheckBox(canvas, Rect, !field->IsNull() && IsChecked(field), look);
+    return;
+  }
+  if (FDisplayImages && IsBlobKind(field) && !IsMemoKind(field)) {
+    DrawPictureCell(canvas, Rect, field, highlighted);
+    return;
+  }
+  // Raised cells keep their text off the one-pixel edge, which would cut the accents of capitals.
+  const QRect textRect = Raised3D() ? Rect.adjusted(2, 1, -2, -1) : Rect.adjusted(2, 0, -2, 0);
+  TTextFormat format = AlignmentFormat(Column->Alignment());
+  format |= FShowTextEllipsis ? (tfSingleLine | tfEndEllipsis | tfVerticalCenter) : tfWordBreak;
+  const QString text =
+      IsMemoKind(field) ? (FDisplayMemo ? field->AsString() : field->DisplayText()) : field->DisplayText();
+  canvas.Brush.Style = bsClear;
+  canvas.TextRect(textRect, text, format);
+  canvas.Brush.Style = bsSolid;
 }
 
 void TExDBGrid::DrawPictureCell(TCanvas &canvas, const QRect &cell, TField *field, bool highlighted) {
@@ -250,27 +436,10 @@ void TExDBGrid::DrawPictureCell(TCanvas &canvas, const QRect &cell, TField *fiel
     canvas.Font.SetColor(Font().Color());
     canvas.FillRect(cell);
   }
-  const QImage picture = DecodeGridPicture(field->AsBytes());
+  const QImage picture =
+      FPictures.Picture(DataLink()->DataSet()->Bookmark(), field->FieldName(), field->AsBytes(), cell.size());
   if (!picture.isNull())
     canvas.Painter().drawImage(FitPictureRect(picture.size(), cell), picture);
-}
-
-void TExDBGrid::DrawCheckBox(TCanvas &canvas, const QRect &cell, bool checked, TColor tickColor) {
-  const QSize size = CheckBoxSize();
-  const QRect box(cell.left() + (cell.width() - size.width()) / 2,
-                  cell.top() + (cell.height() - size.height()) / 2, size.width(), size.height());
-  canvas.Brush.Color = clWindow;
-  canvas.FillRect(box);
-  canvas.Brush.Color = clGray;
-  canvas.FrameRect(box);
-  if (!checked)
-    return;
-  // The tick follows the cell's font colour, so it stays visible on highlighted rows.
-  canvas.Pen.Color = tickColor;
-  canvas.Pen.Width = 2;
-  const int x = box.left(), y = box.top();
-  canvas.Polyline({QPoint(x + 3, y + 6), QPoint(x + 5, y + 9), QPoint(x + 10, y + 3)});
-  canvas.Pen.Width = 1;
 }
 
 // --- check-box clicks ---
@@ -279,14 +448,16 @@ void TExDBGrid::CellClick(TColumn *Column) {
   HideSearchEdit();
   if (CanToggleCheck(Column))
     ToggleCheck(Column->Field());
-  EditorCellClicked(Column);
+  FEditors->CellClicked(Column);
   TDBGrid::CellClick(Column);
 }
 
 bool TExDBGrid::CanToggleCheck(TColumn *Column) {
   TField *field = Column ? Column->Field() : nullptr;
+  // An empty dataset has no value to flip; editing it would insert a record.
   return field && FDisplayBoolean && IsBooleanField(field) && (Options() & dgEditing) &&
-         !(Options() & dgRowSelect) && CanModifyDataSet() && !Column->ReadOnly() && field->CanModify();
+         !(Options() & dgRowSelect) && CanModifyDataSet() && !DataLink()->DataSet()->IsEmpty() &&
+         !Column->ReadOnly() && field->CanModify();
 }
 
 void TExDBGrid::ToggleCheck(TField *field) {
@@ -300,7 +471,34 @@ void TExDBGrid::ToggleCheck(TField *field) {
 
 // --- mouse ---
 
+bool TExDBGrid::StartColumnDrag(int X, int Y) {
+  const TGridCoord cell = MouseCoord(X, Y);
+  const bool sizing = viewport()->cursor().shape() == Qt::SplitHCursor;
+  if (FSearchMode || sizing || !(Options() & dgColumnResize) || !DataLink()->Active() || cell.Y < 0 ||
+      cell.Y >= TitleOffset() || cell.X < std::max(IndicatorOffset(), FixedCols()))
+    return false;
+  setFocus(Qt::MouseFocusReason);
+  FColumnDrag->Start(cell.X);
+  FColumnDrag->Move(QPoint(X, Y));
+  if (OnMouseDown)
+    OnMouseDown(this, mbLeft, {}, X, Y);
+  return true;
+}
+
 void TExDBGrid::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  if (FColumnDrag->Active() && Button == mbLeft) {
+    const int from = FColumnDrag->Column();
+    const TGridCoord cell = MouseCoord(X, Y);
+    FColumnDrag->Drop(QPoint(X, Y));
+    // A click that did not move the mouse off the title is a title click.
+    if (cell.X == from && cell.Y >= 0 && cell.Y < TitleOffset())
+      if (TColumn *column = ColumnAt(cell.X))
+        TitleClick(column);
+    ApplyLockedColumns();
+    if (OnMouseUp)
+      OnMouseUp(this, Button, Shift, X, Y);
+    return;
+  }
   if (FRangeCapture && Button == mbLeft) {
     ExtendCellRange(X, Y);
     FRangeCapture = false;
@@ -317,6 +515,10 @@ void TExDBGrid::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
 }
 
 void TExDBGrid::MouseMove(TShiftState Shift, int X, int Y) {
+  if (FColumnDrag->Active()) {
+    FColumnDrag->Move(QPoint(X, Y));
+    return;
+  }
   TDBGrid::MouseMove(Shift, X, Y);
   if (FRangeCapture)
     ExtendCellRange(X, Y);
@@ -324,27 +526,19 @@ void TExDBGrid::MouseMove(TShiftState Shift, int X, int Y) {
     UpdateCellHint(X, Y);
 }
 
+// --- keys ---
+
+bool TExDBGrid::IsEnter(int Key) { return Key == Qt::Key_Return || Key == Qt::Key_Enter; }
+
 void TExDBGrid::KeyDown(int &Key, TShiftState Shift) {
   HideCellHint();
-  if (FEnterAsTab && (Key == Qt::Key_Return || Key == Qt::Key_Enter))
+  if (FEnterAsTab && IsEnter(Key))
     Key = Qt::Key_Tab;
   if (CellClipboardKey(Key, Shift)) {
     Key = 0;
     return;
   }
-  // Space, Enter and F2 flip a check-box cell as a click does.
-  if (!FEnableCellRangeSelect &&
-      (Key == Qt::Key_Space || Key == Qt::Key_Return || Key == Qt::Key_Enter || Key == Qt::Key_F2) &&
-      !EditorMode() && DataLink()->Active() && CanToggleCheck(ColumnAt(Col()))) {
-    ToggleCheck(ColumnAt(Col())->Field());
-    Key = 0;
-    return;
-  }
-  if (!FEnableCellRangeSelect && (Key == Qt::Key_Space || Key == Qt::Key_Return || Key == Qt::Key_Enter) &&
-      !EditorMode() && (Options() & dgEditing) && !(Options() & dgRowSelect) && CanModifyDataSet() &&
-      (IsDatePickerCell(ColumnAt(Col())) || IsMemoEditorCell(ColumnAt(Col())))) {
-    ShowDatePicker();
-    ShowMemoEditor();
+  if (CellEditorKey(Key)) {
     Key = 0;
     return;
   }
@@ -360,11 +554,46 @@ void TExDBGrid::KeyDown(int &Key, TShiftState Shift) {
   }
 }
 
+bool TExDBGrid::CellEditorKey(int Key) {
+  const bool space = Key == Qt::Key_Space;
+  if (FEnableCellRangeSelect || EditorMode() || !DataLink()->Active() || !(space || IsEnter(Key) || Key == Qt::Key_F2))
+    return false;
+  TColumn *column = ColumnAt(Col());
+  // Space, Enter and F2 flip a check-box cell as a click does.
+  if (CanToggleCheck(column)) {
+    ToggleCheck(column->Field());
+    return true;
+  }
+  if (Key == Qt::Key_F2 || !(Options() & dgEditing) || (Options() & dgRowSelect) || !CanModifyDataSet())
+    return false;
+  if (FDisplayPopupEditors && FEditors->ShowPopupEditor())
+    return true;
+  if (FEditors->IsDatePickerCell(column)) {
+    FEditors->ShowDatePicker();
+    return true;
+  }
+  if (FEditors->IsMemoCell(column)) {
+    FEditors->ShowMemo();
+    return true;
+  }
+  return false;
+}
+
+void TExDBGrid::KeyPress(QChar &Key) {
+  if (FEnterAsTab && Key == QChar(u'\r') && !EditorMode())
+    Key = QChar(u'\t');
+  TDBGrid::KeyPress(Key);
+}
+
+void TExDBGrid::KeyUp(int &Key, TShiftState Shift) {
+  if (FEnterAsTab && IsEnter(Key))
+    Key = Qt::Key_Tab;
+  TDBGrid::KeyUp(Key, Shift);
+}
+
 TInplaceEdit *TExDBGrid::CreateEditor() {
   TInplaceEdit *editor = TDBGrid::CreateEditor();
-  QPalette colours = editor->palette();
-  colours.setColor(QPalette::Base, ColorToQColor(FEditColor));
-  editor->setPalette(colours);
+  ApplyEditColor(*editor, FEditColor);
   return editor;
 }
 
@@ -379,14 +608,15 @@ bool TExDBGrid::CanEditShow() {
       ShowFormControl(control, Col(), Row());
     return false;
   }
-  // Check-box and date cells change by click, key or picker, never through the text editor.
-  return !(field &&
-           ((FDisplayBoolean && IsBooleanField(field)) || (FDisplayDateTime && IsDateTimeKind(field))));
+  // Check-box, picture and date cells change by click, key, picker or popup, never as text.
+  return !(field && ((FDisplayBoolean && IsBooleanField(field)) || (IsBlobKind(field) && !IsMemoKind(field)) ||
+                     (FDisplayDateTime && IsDateTimeKind(field))));
 }
 
 void TExDBGrid::DblClick() {
   HideCellHint();
-  TDBGrid::DblClick();
+  if (!FEditors->ShowPopupEditor())
+    TDBGrid::DblClick();
 }
 
 void TExDBGrid::SetGridFontColor(TColor color) {
@@ -406,6 +636,8 @@ void TExDBGrid::enterEvent(QEnterEvent *event) {
 
 void TExDBGrid::leaveEvent(QEvent *event) {
   HideCellHint();
+  if (FColumnDrag->Active())
+    FColumnDrag->Image()->move(-200, -200);
   if (FHotTracking) {
     FHotTracking = false;
     SetGridFontColor(FFontColorBeforeHotTrack);
@@ -425,7 +657,7 @@ void TExDBGrid::Scroll(int Distance) {
 
 void TExDBGrid::UpdateCellHint(int x, int y) {
   const TGridCoord cell = MouseCoord(x, y);
-  if (cell == FHintCell && FCellHint->isVisible())
+  if (cell == FHintCell && FCellHint->Visible())
     return;
   HideCellHint();
   const int dataRow = cell.Y - TitleOffset();
@@ -433,35 +665,27 @@ void TExDBGrid::UpdateCellHint(int x, int y) {
   if (!column || dataRow < 0 || !DataLink()->Active() || dataRow >= DataLink()->RecordCount())
     return;
   TField *field = column->Field();
-  if (!field || (FDisplayBoolean && IsBooleanField(field)))
+  if (!field || (FDisplayBoolean && IsBooleanField(field)) || (IsBlobKind(field) && !IsMemoKind(field)))
     return;
   const int oldActive = DataLink()->ActiveRecord();
   DataLink()->SetActiveRecord(dataRow);
-  const QString text = field->DisplayText();
+  const QString text = IsMemoKind(field) && FDisplayMemo ? field->AsString() : field->DisplayText();
   DataLink()->SetActiveRecord(oldActive);
   TCanvas &canvas = Canvas();
   canvas.Font = column->Font();
-  const QRect rect = CellRect(cell.X, cell.Y);
   if (text.isEmpty() || EditorMode() || canvas.TextWidth(text) + 2 <= column->Width())
     return;
   FHintCell = cell;
-  FCellHint->setFont(column->Font().ToQFont());
-  FCellHint->setWordWrap(false);
-  FCellHint->setText(text);
-  FCellHint->adjustSize();
-  // Kept whole on the screen: moved left and up by what passes its right and bottom edges.
-  QPoint pos = viewport()->mapToGlobal(rect.topLeft()) - QPoint(1, 1);
-  if (const QScreen *screen = this->screen()) {
-    const QRect area = screen->geometry();
-    pos.rx() -= std::max(0, pos.x() + FCellHint->width() - area.right() - 1);
-    pos.ry() -= std::max(0, pos.y() + FCellHint->height() - area.bottom() - 1);
-  }
-  FCellHint->move(pos);
-  FCellHint->show();
+  // The grid's hint becomes the text, keeping the long part of the hint it had.
+  const qsizetype bar = FHint.indexOf(u'|');
+  FHint = text + u'|' + (bar >= 0 ? FHint.mid(bar + 1) : FHint);
+  const QRect screen = this->screen() ? this->screen()->geometry() : QRect(0, 0, 1024, 768);
+  FCellHint->Show(text, column->Font().ToQFont(), viewport()->mapToGlobal(CellRect(cell.X, cell.Y).topLeft()),
+                  screen);
 }
 
 void TExDBGrid::HideCellHint() {
   FHintCell = {-1, -1};
   if (FCellHint)
-    FCellHint->hide();
+    FCellHint->Hide();
 }

@@ -1,78 +1,42 @@
 #pragma once
 
 #include "DBGrids.h"
+#include "ExDBGridCheckBox.h"
 #include "ExDBGridControls.h"
 #include "ExDBGridExport.h"
+#include "ExDBGridMenuRules.h"
+#include "ExDBGridPicture.h"
 
 #include <QFlags>
+#include <QImage>
+#include <QPixmap>
 #include <QPointer>
 #include <functional>
+#include <memory>
 
 class QLabel;
 class QLineEdit;
-class QMenu;
+#include <QMenu>
 class QAction;
+class QPrinter;
+class QTimer;
+class TExCellHint;
+class TExColumnDrag;
+class TExDBGridEditors;
 class TExDateTimePicker;
 class TDBMemo;
+class TDBRichEdit;
 
 enum TAutoWidth { awNone, awDefault, awProportional, awUniform, awWidestValue, awWidestValueTitle };
 
 enum class TMemoInplaceEditor { Memo, RichEdit };
 enum class TMemoViewType { WordWrapOn, ScrollBarsOn };
 
-enum TExMenuOption {
-  exAutoSize,
-  exAutoWidth,
-  exDisplayBoolean,
-  exDisplayImages,
-  exDisplayMemo,
-  exDisplayDateTime,
-  exShowTextEllipsis,
-  exShowTitleEllipsis,
-  exFullSizeMemo,
-  exAllowRowSizing,
-  exCellHints,
-  exMultiLineTitles,
-  exUseRowColors,
-  exFixedColumns,
-  exPrintGrid,
-  exPrintDataSet,
-  exExportGrid,
-  exSelectAll,
-  exUnSelectAll,
-  exQueryByForm,
-  exSortByForm,
-  exMemoInplaceEditors,
-  exCustomize,
-  exSearchMode,
-  exSaveLayout,
-  exLoadLayout
-};
-
-// The set of menu options, one bit per member in declaration order.
-class TExMenuOptions {
-public:
-  constexpr TExMenuOptions() = default;
-  constexpr TExMenuOptions(std::initializer_list<TExMenuOption> members) {
-    for (TExMenuOption m : members)
-      FBits |= 1u << m;
-  }
-  static constexpr TExMenuOptions All() { return FromBits((1u << 26) - 1); }
-  static constexpr TExMenuOptions FromBits(quint32 bits) {
-    TExMenuOptions o;
-    o.FBits = bits;
-    return o;
-  }
-  constexpr bool Contains(TExMenuOption m) const { return FBits & (1u << m); }
-  constexpr quint32 Bits() const { return FBits; }
-  bool operator==(const TExMenuOptions &) const = default;
-
-private:
-  quint32 FBits = 0;
-};
-
-// The data grid of the rights windows: check-box cells, row colours, locked columns, automatic
-// widths, cell hints and the option menu in the top-left corner cell.
+// The data grid of the rights windows: check-box, picture, memo and date cells, row colours or a
+// background picture, locked columns, automatic widths, cell hints, columns dragged by their titles,
+// printing and the option menu in the top-left corner cell. Its in-place editors (TExDBGridEditors),
+// cell hint (TExCellHint), column drag (TExColumnDrag), layout store and menu rules are classes of
+// their own.
 class TExDBGrid : public TDBGrid {
 public:
   explicit TExDBGrid(QWidget *parent = nullptr);
@@ -129,6 +93,28 @@ public:
   TColor LockedColor() const { return FLockedColor; }
   void SetLockedColor(TColor value);
   TFont &LockedFont() { return FLockedFont; }
+  void SetLockedFont(const TFont &value);
+  bool FlatCheckBox() const { return FCheckBoxLook.Flat; }
+  void SetFlatCheckBox(bool value);
+  TFlatCheckBoxType FlatCheckBoxType() const { return FCheckBoxLook.FrameType; }
+  void SetFlatCheckBoxType(TFlatCheckBoxType value);
+  // Painted behind the unselected data cells, tiled from the top-left corner.
+  const QImage &BackgroundPicture() const { return FBackgroundPicture; }
+  void SetBackgroundPicture(const QImage &value);
+  // The whole grid is painted into a bitmap first and copied to the screen in one piece.
+  bool UseBitmapDrawing() const { return FUseBitmapDrawing; }
+  void SetUseBitmapDrawing(bool value);
+  bool DrawFocusRect() const { return FDrawFocusRect; }
+  void SetDrawFocusRect(bool value) { Change(FDrawFocusRect, value); }
+  // The title of the printed grid and dataset.
+  const QString &ReportCaption() const { return FReportCaption; }
+  void SetReportCaption(const QString &value) { FReportCaption = value; }
+  // The picture of a dragged title is drawn without its background.
+  bool MaskedColumnDrag() const { return FMaskedColumnDrag; }
+  void SetMaskedColumnDrag(bool value) { FMaskedColumnDrag = value; }
+  // The grid's ordinary context menu, shown by a right click on a data cell when OnRightClick is unset.
+  QMenu *PopupMenu() const { return FPopupMenu; }
+  void SetPopupMenu(QMenu *value) { FPopupMenu = value; }
   bool GridAutoSize() const { return FGridAutoSize; }
   void SetGridAutoSize(bool value);
   TAutoWidth GridAutoWidth() const { return FGridAutoWidth; }
@@ -150,13 +136,16 @@ public:
   void HideFormControl();
   QWidget *FormControl() const { return FFormControl; }
   // The in-place date picker of date and time cells (created on first use).
-  TExDateTimePicker *DatePicker() const { return FDatePicker; }
-  // The in-place memo editor of memo cells (created on first use).
-  TDBMemo *MemoEditor() const { return FMemoEditor; }
+  TExDateTimePicker *DatePicker() const;
+  // The in-place memo editors of memo cells (created on first use).
+  TDBMemo *MemoEditor() const;
+  TDBRichEdit *RichEditor() const;
   TMemoViewType MemoViewType() const { return FMemoViewType; }
   void SetMemoViewType(TMemoViewType value) { FMemoViewType = value; }
   bool DisplayPopupEditors() const { return FDisplayPopupEditors; }
   void SetDisplayPopupEditors(bool value) { FDisplayPopupEditors = value; }
+  // Opens the popup field editor for the selected memo or picture cell; false when it does not apply.
+  bool ShowPopupEditor();
 
   // A record-position hint while the vertical thumb is dragged.
   bool ScrollHints() const { return FScrollHints; }
@@ -198,6 +187,11 @@ public:
   void LoadLayout();
   // Opens the column chooser; its OK fires OnCustomize.
   void Customize();
+  // "Print Grid": the grid as it shows, scaled to the page; "Print DataSet": every record in the
+  // grid's columns, page after page. Both are titled ReportCaption and go to the printer chosen in
+  // the print dialog; false when it was cancelled.
+  bool PrintGrid();
+  bool PrintDataSet();
   // The search box over a title cell (created on first use).
   QLineEdit *SearchEdit() const { return FSearchEdit; }
 
@@ -205,23 +199,50 @@ public:
   QMenu *OptionMenu() const { return FMenu; }
   QAction *MenuItem(int index) const { return FMenuItems.at(size_t(index)); }
   // The window that shows the whole text of a clipped cell.
-  QLabel *CellHintWindow() const { return FCellHint; }
+  QLabel *CellHintWindow() const;
+  // "short|long": a cell hint puts the cell's text in front of the long part.
+  const QString &Hint() const { return FHint; }
+  void SetHint(const QString &value) { FHint = value; }
+
+  // Paints one title cell into any canvas (the grid's own, or the picture of a dragged column).
+  void DrawTitleCell(TCanvas &ACanvas, int ACol, const QRect &ARect, TGridDrawState AState);
+  // The title of a column as a picture of its width and the title row's height.
+  QPixmap MakeDragImage(int ACol);
+  // The column being dragged by its title, or -1; the picture that follows the mouse.
+  int DraggedColumn() const;
+  QLabel *DragImage() const;
+  // The tick of the drag timer: near an edge the grid scrolls one column that way.
+  void ColumnDragTimer();
+  QTimer *DragTimer() const;
 
   // Fixed columns and locked-column colours and fonts from LockedCols.
   void ApplyLockedColumns();
   // The check-box size used for Boolean cells.
-  static QSize CheckBoxSize() { return QSize(13, 13); }
+  static QSize CheckBoxSize() { return GridCheckBoxSize(); }
 
   void KeyDown(int &Key, TShiftState Shift) override;
+  void KeyPress(QChar &Key) override;
+  void KeyUp(int &Key, TShiftState Shift) override;
 
   std::function<bool(const TField *Field)> OnIsBooleanField;
   std::function<void(QObject *Sender, TAutoWidth &NewValue)> OnAutoWidthChange;
   std::function<void(QObject *Sender)> OnCustomize;
   std::function<void(QObject *Sender)> OnStartCellChanged;
   std::function<void(QObject *Sender)> OnEndCellChanged;
+  // Runs before an unselected data cell is painted: a handler may change the canvas's font and brush.
+  std::function<void(QObject *Sender, TField *Field, TCanvas &Canvas, TGridDrawState State)>
+      OnApplyCellAttribute;
+  std::function<void(QObject *Sender)> OnRightClick;
 
 protected:
   void DrawCell(int ACol, int ARow, const QRect &ARect, TGridDrawState AState) override;
+  void DrawTitleCell(const QRect &Rect, TColumn *Column, TGridDrawState State) override;
+  TGridOptions AdjustGridOptions(TGridOptions Value) override;
+  void ColumnMoved(int FromIndex, int ToIndex) override;
+  void RowMoved(int FromIndex, int ToIndex) override;
+  void ColWidthsChanged() override;
+  void TopLeftChanged() override;
+  void paintEvent(QPaintEvent *event) override;
   void DrawColumnCell(const QRect &Rect, int DataCol, TColumn *Column, TGridDrawState State) override;
   bool CanEditShow() override;
   TInplaceEdit *CreateEditor() override;
@@ -246,6 +267,8 @@ protected:
   bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+  friend class TExDBGridEditors;
+  friend class TExColumnDrag;
   // Stores a changed value and repaints.
   template <class T> void Change(T &member, T value) {
     if (member == value)
@@ -254,10 +277,15 @@ private:
     InvalidateGrid();
   }
   bool LockingApplies() const;
+  void ScrollLineLeft();
+  // Cells3D with both grid lines: every cell raised.
+  bool Raised3D() const;
+  static bool IsEnter(int Key);
+  // Space, Enter and F2 on check-box, memo, picture and date cells; true when taken.
+  bool CellEditorKey(int Key);
   void FixLockedCount();
   bool IsBooleanField(const TField *field) const;
   bool IsChecked(const TField *field) const;
-  void DrawCheckBox(TCanvas &canvas, const QRect &cell, bool checked, TColor tickColor);
   void DrawCornerTriangle(TCanvas &canvas, const QRect &cell);
   void DrawPictureCell(TCanvas &canvas, const QRect &cell, TField *field, bool highlighted);
   void DrawCellEdges(TCanvas &canvas, int ACol, int ARow, const QRect &cell);
@@ -282,23 +310,13 @@ private:
   TCellAnchor CurrentAnchor() const;
   void MoveCurrentTo(const TGridCoord &cell);
   void ExtendCellRange(int X, int Y);
-  // The date picker.
-  void PrepareDatePicker(const QRect &cell, TField *field);
-  bool IsDatePickerCell(TColumn *Column) const;
-  void ShowDatePicker();
-  void HideDatePicker(bool refocusGrid);
-  void EditorCellClicked(TColumn *Column);
-  void StoreDatePickerValue();
-  void DatePickerChanged();
-  bool DatePickerEvent(QEvent *event);
   void WatchThumbDrag();
   void UpdateScrollHint();
-  // The memo editor.
-  bool IsMemoEditorCell(TColumn *Column) const;
-  void PrepareMemoEditor(const QRect &cell);
-  void ShowMemoEditor();
-  void UnbindMemoEditor();
-  bool MemoEditorEvent(QEvent *event);
+  void DrawFieldContent(TCanvas &canvas, const QRect &Rect, TColumn *Column, bool highlighted);
+  void DrawBackground(TCanvas &canvas, const QRect &cell);
+  void PrepareBackgroundCopy();
+  void FontChanged();
+  bool StartColumnDrag(int X, int Y);
   // Form controls.
   QWidget *ListedControl(const TField *field) const;
   void HideListedControls();
@@ -320,7 +338,6 @@ private:
   void ChangeEditorRule(bool &member, bool value);
   // Row heights and titles.
   void UpdateTitleHeight();
-  void DrawTitleText(const QRect &ARect, TColumn *column);
   // The option menu.
   void BuildMenu();
   void UpdateMenuChecks();
@@ -329,6 +346,8 @@ private:
   void RunGuarded(const std::function<void()> &change);
   void ToggleItem(int index, bool (TExDBGrid::*getter)() const, void (TExDBGrid::*setter)(bool));
   void SelectAllRows(bool select);
+  // Asks for the printer, then prints the report titled ReportCaption on it.
+  bool PrintReport(const std::function<void(QPrinter &)> &print);
   void ChooseMemoEditor(TMemoInplaceEditor editor);
 
   bool FDisplayBoolean = true;
@@ -375,8 +394,7 @@ private:
   QLineEdit *FSearchEdit = nullptr;
   TExDBGridControls FControls;
   QPointer<QWidget> FFormControl;
-  TExDateTimePicker *FDatePicker = nullptr;
-  TDBMemo *FMemoEditor = nullptr;
+  std::unique_ptr<TExDBGridEditors> FEditors;
   TMemoViewType FMemoViewType = TMemoViewType::WordWrapOn;
   bool FDisplayPopupEditors = false;
   bool FEnableCellRangeSelect = false;
@@ -385,8 +403,6 @@ private:
   bool FRangeCapture = false;
   TCellAnchor FRangeStart;
   TCellAnchor FRangeEnd;
-  bool FPreparingPicker = false;
-  QPoint FClickedCell{-1, -1};
   int FStoredRowHeight = 0;
   int FRowHeightChanges = 0;
   bool FMultiLineTitles = false;
@@ -397,6 +413,19 @@ private:
   TMemoInplaceEditor FMemoInplaceEditor = TMemoInplaceEditor::Memo;
   QMenu *FMenu = nullptr;
   std::vector<QAction *> FMenuItems;
-  QLabel *FCellHint = nullptr;
+  std::unique_ptr<TExCellHint> FCellHint;
   TGridCoord FHintCell{-1, -1};
+  TCheckBoxLook FCheckBoxLook;
+  QImage FBackgroundPicture;
+  QPixmap FBackgroundCopy;
+  bool FUseBitmapDrawing = false;
+  bool FDrawFocusRect = true;
+  QString FReportCaption;
+  bool FMaskedColumnDrag = true;
+  QPointer<QMenu> FPopupMenu;
+  TGridPictureCache FPictures;
+  std::unique_ptr<TExColumnDrag> FColumnDrag;
+  int FFontHeight = 0;
+  QString FHint;
+  bool FRowSizingChanged = false;
 };

@@ -32,9 +32,11 @@ QWidget *TExDBGrid::ListedControl(const TField *field) const {
 }
 
 void TExDBGrid::HideListedControls() {
+  // An item without a name lists no control (an empty name would match any widget of the window).
   for (int i = 0; i < FControls.Count(); ++i)
-    if (QWidget *control = window()->findChild<QWidget *>(FControls.Items(i).ControlName))
-      control->hide();
+    if (const QString &name = FControls.Items(i).ControlName; !name.isEmpty())
+      if (QWidget *control = window()->findChild<QWidget *>(name))
+        control->hide();
 }
 
 void TExDBGrid::ShowFormControl(QWidget *Control, int ACol, int ARow) {

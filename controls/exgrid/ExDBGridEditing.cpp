@@ -2,7 +2,9 @@
 #include "ExDBGrid.h"
 
 #include "DB.h"
+#include "ExDBGridEditors.h"
 #include "ExDBGridFieldKinds.h"
+#include "InplaceEdit.h"
 
 void TExDBGrid::ChangeEditorRule(bool &member, bool value) {
   if (member == value)
@@ -13,11 +15,14 @@ void TExDBGrid::ChangeEditorRule(bool &member, bool value) {
 }
 
 void TExDBGrid::SetDisplayBoolean(bool value) { ChangeEditorRule(FDisplayBoolean, value); }
-void TExDBGrid::SetDisplayImages(bool value) { ChangeEditorRule(FDisplayImages, value); }
+void TExDBGrid::SetDisplayImages(bool value) {
+  FPictures.Clear();
+  ChangeEditorRule(FDisplayImages, value);
+}
 
 void TExDBGrid::SetDisplayDateTime(bool value) {
   if (!value)
-    HideDatePicker(false);
+    FEditors->HideDatePicker(false);
   ChangeEditorRule(FDisplayDateTime, value);
 }
 
@@ -32,6 +37,15 @@ void TExDBGrid::SetDisplayMemo(bool value) {
 
 void TExDBGrid::ColEnter() {
   ApplyColumnEnterRules();
+  // A lookup column drops its list down as soon as it is entered.
+  TField *field = DataLink()->Active() ? SelectedField() : nullptr;
+  if (field && field->Lookup() && isActiveWindow() && (Options() & dgEditing)) {
+    ShowEditor();
+    if (InplaceEditor() && InplaceEditor()->isVisible())
+      InplaceEditor()->DropDown();
+    else
+      HideEditor();
+  }
   TDBGrid::ColEnter();
 }
 
@@ -43,13 +57,21 @@ void TExDBGrid::ApplyColumnEnterRules() {
     SetSelectedIndex(FixedCols() - IndicatorOffset());
     return;
   }
-  TField *field = SelectedField();
-  if (!field || !CanModifyDataSet())
-    return;
-  const bool ownEditor = IsBooleanField(field) || IsBlobKind(field) || IsMemoKind(field) ||
-                         (FDisplayDateTime && IsDateTimeKind(field));
-  const TGridOptions options = TCustomGrid::Options();
-  TCustomGrid::SetOptions(ownEditor                 ? options & ~TGridOptions(goEditing)
-                          : (Options() & dgEditing) ? options | goEditing
-                                                    : options);
+  UpdateGridOptions();
+}
+
+TGridOptions TExDBGrid::AdjustGridOptions(TGridOptions Value) {
+  const TGridOptions rowOptions =
+      goDrawFocusSelected | goColSizing | goRowMoving | goColMoving | goTabs | goThumbTracking;
+  if (FRowSizingAllowed)
+    Value |= rowOptions | goRowSizing;
+  else if (FRowSizingChanged)
+    Value = (Value | rowOptions) & ~TGridOptions(goRowSizing);
+  // Check-box, picture, memo and date columns have editors of their own, whatever the options say.
+  TField *field = DataLink()->Active() ? SelectedField() : nullptr;
+  if (field && CanModifyDataSet() &&
+      (IsBooleanField(field) || IsBlobKind(field) || IsMemoKind(field) ||
+       (FDisplayDateTime && IsDateTimeKind(field))))
+    Value &= ~TGridOptions(goEditing);
+  return Value;
 }

@@ -1,7 +1,8 @@
 // The column layout of TExDBGrid in the registry, its export and its search box.
 #include "DBCtrls.h"
 #include "ExDBGrid.h"
-#include "ExDateTimePicker.h"
+#include "ExDBGridEditors.h"
+#include "ExDBGridLayoutStore.h"
 
 #include "Application.h"
 #include "DB.h"
@@ -12,41 +13,6 @@
 
 #include <QKeyEvent>
 #include <QLineEdit>
-
-namespace {
-
-constexpr int ManagedValues = 100;
-
-QString ValueName(int index) { return QStringLiteral("Column%1").arg(index); }
-
-// One stored column: "True|NAME,155", or the older "NAME,155" (always visible).
-struct TLayoutEntry {
-  QString FieldName;
-  bool Visible = true;
-  int Width = 0;
-};
-
-bool ParseEntry(const QString &value, TLayoutEntry &entry) {
-  const int comma = value.indexOf(u',');
-  if (comma < 0)
-    return false;
-  const int bar = value.indexOf(u'|');
-  if (bar >= 0 && bar < comma) {
-    entry.Visible = value.left(bar) == QLatin1String("True");
-    entry.FieldName = value.mid(bar + 1, comma - bar - 1);
-  } else {
-    entry.Visible = true;
-    entry.FieldName = value.left(comma);
-  }
-  const QString width = value.mid(comma + 1, 20);
-  bool ok = false;
-  entry.Width = width.toInt(&ok);
-  if (!ok)
-    throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(width));
-  return !entry.FieldName.isEmpty();
-}
-
-} // namespace
 
 // --- export ---
 
@@ -70,22 +36,14 @@ void TExDBGrid::SaveLayout() {
   const QString key = LayoutKey();
   if (!DataLink()->Active())
     return;
-  TRegistry registry;
-  registry.SetRootKey(HKEY_CURRENT_USER);
-  if (!registry.OpenKey(key, true))
-    throw ERegistryException(QStringLiteral("Cannot open the registry key ") + key);
   // Each value describes its own column, so a reordered grid comes back as it was.
-  const int count = Columns().Count();
-  for (int i = 0; i < count; ++i) {
+  std::vector<TLayoutEntry> entries;
+  for (int i = 0; i < Columns().Count(); ++i) {
     TColumn *column = Columns()[i];
     TField *field = column->Field();
-    const bool visible = column->Visible() && (!field || field->Visible());
-    registry.WriteString(ValueName(i), QLatin1String(visible ? "True|" : "False|") + column->FieldName() +
-                                           u',' + QString::number(column->Width()));
+    entries.push_back({column->FieldName(), column->Visible() && (!field || field->Visible()), column->Width()});
   }
-  for (int i = count; i <= ManagedValues; ++i)
-    registry.DeleteValue(ValueName(i));
-  registry.CloseKey();
+  TExDBGridLayoutStore::Save(key, entries);
 }
 
 void TExDBGrid::LoadLayout() {
@@ -95,28 +53,19 @@ void TExDBGrid::LoadLayout() {
   TDataSet *dataSet = DataLink()->Active() ? DataLink()->DataSet() : nullptr;
   if (!dataSet)
     return;
-  TRegistry registry;
-  registry.SetRootKey(HKEY_CURRENT_USER);
-  if (!registry.OpenKey(key, false))
+  const std::optional<std::vector<TLayoutEntry>> stored = TExDBGridLayoutStore::Load(key);
+  if (!stored)
     return;
-  // Everything is read and checked before the first field changes, so a bad value changes nothing.
   std::vector<TLayoutEntry> entries;
-  for (int i = 0;; ++i) {
-    const QString value = registry.ReadString(ValueName(i));
-    if (value.isEmpty())
-      break;
-    TLayoutEntry entry;
-    if (ParseEntry(value, entry) && dataSet->FindField(entry.FieldName))
+  for (const TLayoutEntry &entry : *stored)
+    if (dataSet->FindField(entry.FieldName))
       entries.push_back(entry);
-  }
-  registry.CloseKey();
+  // Fields the layout does not name (a layout of another dataset names none) stay as they are.
   BeginLayout();
   try {
-    for (int i = 0; i < dataSet->FieldCount(); ++i)
-      dataSet->Fields(i)->SetVisible(false);
     for (size_t i = 0; i < entries.size(); ++i) {
       TField *field = dataSet->FindField(entries[i].FieldName);
-      field->SetIndex(int(i));
+      field->SetIndex(std::min(int(i), dataSet->FieldCount() - 1));
       field->SetVisible(entries[i].Visible);
     }
   } catch (...) {
@@ -125,7 +74,7 @@ void TExDBGrid::LoadLayout() {
   }
   EndLayout();
   for (const TLayoutEntry &entry : entries)
-    for (int c = 0; entry.Visible && c < Columns().Count(); ++c)
+    for (int c = 0; entry.Visible && entry.Width >= 0 && c < Columns().Count(); ++c)
       if (Columns()[c]->FieldName().compare(entry.FieldName, Qt::CaseInsensitive) == 0)
         Columns()[c]->SetWidth(entry.Width);
 }
@@ -164,9 +113,7 @@ void TExDBGrid::ShowSearchEdit(TColumn *Column) {
   FSearchEdit->hide();
   FSearchEdit->setGeometry(rect);
   FSearchEdit->setFont(Font().ToQFont());
-  QPalette palette = FSearchEdit->palette();
-  palette.setColor(QPalette::Base, ColorToQColor(FEditColor));
-  FSearchEdit->setPalette(palette);
+  ApplyEditColor(*FSearchEdit, FEditColor);
   TDataSet *dataSet = DataLink()->Active() ? DataLink()->DataSet() : nullptr;
   TField *field = Column->Field();
   if (!dataSet || !field)
@@ -199,9 +146,7 @@ bool TExDBGrid::eventFilter(QObject *watched, QEvent *event) {
     HideSearchEdit();
     return true;
   }
-  if (FMemoEditor && watched == FMemoEditor && MemoEditorEvent(event))
-    return true;
-  if (FDatePicker && watched == FDatePicker && DatePickerEvent(event))
+  if (FEditors && FEditors->Filter(watched, event))
     return true;
   if (FFormControl && watched == FFormControl && FormControlEvent(event))
     return true;

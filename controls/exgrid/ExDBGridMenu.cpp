@@ -5,57 +5,15 @@
 #include "DataSetControls.h"
 #include "Dialogs.h"
 #include "ExColSelectFrm.h"
+#include "ExDBGridPrint.h"
 #include "ExDBQbf.h"
+#include "ExPrintDialog.h"
 
 #include <QActionGroup>
 #include <QMenu>
+#include <QPrinter>
 
 namespace {
-
-struct TMenuRow {
-  const char *Caption;
-  int Option; // -1: a separator whose visibility follows its group
-};
-
-constexpr TMenuRow MenuRows[] = {
-    {"Auto Size", exAutoSize},
-    {"Auto Width", exAutoWidth},
-    {"-", -1},
-    {"Display Boolean", exDisplayBoolean},
-    {"Display Images", exDisplayImages},
-    {"Display Memo", exDisplayMemo},
-    {"Display Date/Time", exDisplayDateTime},
-    {"-", -1},
-    {"Show Text Ellipsis", exShowTextEllipsis},
-    {"Show Title Ellipsis", exShowTitleEllipsis},
-    {"Full Size Memo", exFullSizeMemo},
-    {"-", -1},
-    {"Allow Row Sizing", exAllowRowSizing},
-    {"Cell Hints", exCellHints},
-    {"Multi Line Titles", exMultiLineTitles},
-    {"Use Row Colors", exUseRowColors},
-    {"Fixed Columns", exFixedColumns},
-    {"-", -1},
-    {"Print Grid", exPrintGrid},
-    {"Print DataSet", exPrintDataSet},
-    {"-", -1},
-    {"Export Grid", exExportGrid},
-    {"-", -1},
-    {"Select All", exSelectAll},
-    {"Unselect All", exUnSelectAll},
-    {"-", -1},
-    {"Query By Form", exQueryByForm},
-    {"Sort By Form", exSortByForm},
-    {"-", -1},
-    {"Memo Editor Mode", exMemoInplaceEditors},
-    {"RichEdit Editor Mode", exMemoInplaceEditors},
-    {"-", exMemoInplaceEditors},
-    {"Customize", exCustomize},
-    {"Search Mode", exSearchMode},
-    {"-", exSaveLayout},
-    {"Save Layout", exSaveLayout},
-    {"Load Layout", exLoadLayout},
-};
 
 enum {
   ItemAutoSize = 0,
@@ -74,6 +32,8 @@ enum {
   ItemCellHints = 13,
   ItemUseRowColors = 15,
   ItemFixedColumns = 16,
+  ItemPrintGrid = 18,
+  ItemPrintDataSet = 19,
   ItemSelectAll = 23,
   ItemExportGrid = 21,
   ItemUnselectAll = 24,
@@ -89,12 +49,12 @@ enum {
 
 void TExDBGrid::BuildMenu() {
   FMenu = new QMenu(this);
-  for (const TMenuRow &row : MenuRows) {
-    QAction *item = FMenu->addAction(QString::fromLatin1(row.Caption));
-    item->setSeparator(row.Caption[0] == '-');
-    item->setCheckable(!item->isSeparator());
+  for (const TExMenuRow &row : ExMenuRows()) {
+    const bool separator = row.Caption[0] == '-';
+    QAction *item = separator ? FMenu->addSeparator() : FMenu->addAction(QString::fromLatin1(row.Caption));
+    item->setCheckable(!separator);
     // Items stay greyed until a handler is wired, so none pretends to work.
-    item->setEnabled(item->isSeparator());
+    item->setEnabled(separator);
     FMenuItems.push_back(item);
   }
   QMenu *fixed = new QMenu(FMenu);
@@ -117,7 +77,7 @@ void TExDBGrid::BuildMenu() {
   FMenuItems[ItemFixedColumns]->setCheckable(false);
   FMenuItems[ItemFixedColumns]->setMenu(fixed);
   FMenuItems[ItemFixedColumns]->setEnabled(true);
-  for (QAction *item : {FMenuItems[18], FMenuItems[19], FMenuItems[ItemExportGrid],
+  for (QAction *item : {FMenuItems[ItemPrintGrid], FMenuItems[ItemPrintDataSet], FMenuItems[ItemExportGrid],
                         FMenuItems[ItemSaveLayout], FMenuItems[ItemLoadLayout], FMenuItems[ItemCustomize],
                         FMenuItems[ItemQueryByForm], FMenuItems[ItemSortByForm]})
     item->setCheckable(false);
@@ -156,6 +116,8 @@ void TExDBGrid::BuildMenu() {
   Wire(ItemCellHints, [this] { ToggleItem(ItemCellHints, &TExDBGrid::CellHints, &TExDBGrid::SetCellHints); });
   Wire(ItemUseRowColors,
        [this] { ToggleItem(ItemUseRowColors, &TExDBGrid::UseRowColors, &TExDBGrid::SetUseRowColors); });
+  Wire(ItemPrintGrid, [this] { Guarded(this, [this] { PrintGrid(); }); });
+  Wire(ItemPrintDataSet, [this] { Guarded(this, [this] { PrintDataSet(); }); });
   Wire(ItemExportGrid, [this] { RunGuarded([this] { ExportGrid(QString()); }); });
   Wire(ItemQueryByForm, [this] { Guarded(this, [this] { QueryByForm(*this); }); });
   Wire(ItemSortByForm, [this] { Guarded(this, [this] { SortByForm(*this); }); });
@@ -188,6 +150,26 @@ void TExDBGrid::Customize() {
   InvalidateGrid();
   if (result == mrOk && OnCustomize)
     OnCustomize(this);
+}
+
+bool TExDBGrid::PrintGrid() {
+  return PrintReport([this](QPrinter &printer) { TExDBGridPrint::Grid(*this, FReportCaption, printer); });
+}
+
+bool TExDBGrid::PrintDataSet() {
+  return PrintReport([this](QPrinter &printer) { TExDBGridPrint::DataSet(*this, FReportCaption, printer); });
+}
+
+bool TExDBGrid::PrintReport(const std::function<void(QPrinter &)> &print) {
+  if (!DataLink()->Active())
+    return false;
+  QPrinter printer;
+  TExPrintDialog dialog(this);
+  if (!dialog.Execute(printer))
+    return false;
+  printer.setDocName(FReportCaption);
+  print(printer);
+  return true;
 }
 
 void TExDBGrid::Wire(int index, const std::function<void()> &handler) {
@@ -264,19 +246,7 @@ void TExDBGrid::SetExMenuOptions(TExMenuOptions value) {
 }
 
 void TExDBGrid::UpdateMenuVisibility() {
-  // A separator with no option of its own shows when any item of the group above it shows.
-  bool groupShown = false;
-  for (size_t i = 0; i < FMenuItems.size(); ++i) {
-    const TMenuRow &row = MenuRows[i];
-    QAction *item = FMenuItems[i];
-    if (row.Option < 0) {
-      item->setVisible(groupShown);
-      groupShown = false;
-      continue;
-    }
-    const bool shown = FExMenuOptions.Contains(TExMenuOption(row.Option));
-    item->setVisible(shown);
-    if (!item->isSeparator())
-      groupShown = groupShown || shown;
-  }
+  const std::vector<bool> shown = ExMenuItemsShown(FExMenuOptions);
+  for (size_t i = 0; i < FMenuItems.size(); ++i)
+    FMenuItems[i]->setVisible(shown[i]);
 }

@@ -3,6 +3,7 @@
 
 #include "DB.h"
 
+#include <QMenu>
 #include <algorithm>
 
 void TExDBGrid::SetEnableCellRangeSelect(bool value) {
@@ -43,6 +44,20 @@ void TExDBGrid::MoveCurrentTo(const TGridCoord &cell) {
 
 void TExDBGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
   const TGridCoord cell = MouseCoord(X, Y);
+  if (Button == mbRight) {
+    setFocus(Qt::MouseFocusReason);
+    const bool dataCell = DataLink()->Active() && cell.X >= IndicatorOffset() && cell.Y >= TitleOffset();
+    if (dataCell && FPopupMenu && !OnRightClick) {
+      FPopupMenu->popup(viewport()->mapToGlobal(QPoint(X, Y)));
+      return;
+    }
+    TDBGrid::MouseDown(Button, Shift, X, Y);
+    if (OnRightClick)
+      OnRightClick(this);
+    return;
+  }
+  if (Button == mbLeft && !(Shift & ssDouble) && StartColumnDrag(X, Y))
+    return;
   const bool rangeCell = FEnableCellRangeSelect && Button == mbLeft && DataLink()->Active() &&
                          cell.X >= IndicatorOffset() && cell.Y >= TitleOffset();
   if (!rangeCell) {

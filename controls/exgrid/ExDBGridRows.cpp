@@ -7,10 +7,6 @@ namespace {
 
 constexpr int BaseLineHeight = 17;
 
-TTextFormat AlignmentFormat(TAlignment alignment) {
-  return alignment == taRightJustify ? tfRight : alignment == taCenter ? tfCenter : tfLeft;
-}
-
 } // namespace
 
 void TExDBGrid::SetDefaultRowHeight(int value) {
@@ -99,14 +95,10 @@ void TExDBGrid::SetRowSizingAllowed(bool value) {
   if (FRowSizingAllowed == value)
     return;
   FRowSizingAllowed = value;
-  const TGridOptions common =
-      goDrawFocusSelected | goColSizing | goRowMoving | goColMoving | goTabs | goThumbTracking;
-  if (value) {
+  FRowSizingChanged = true;
+  if (value)
     FMultiLineRows = false;
-    TCustomGrid::SetOptions(TCustomGrid::Options() | common | goRowSizing);
-  } else {
-    TCustomGrid::SetOptions((TCustomGrid::Options() | common) & ~TGridOptions(goRowSizing));
-  }
+  UpdateGridOptions();
 }
 
 void TExDBGrid::RowHeightsChanged() {
@@ -119,22 +111,4 @@ void TExDBGrid::RowHeightsChanged() {
       SetDefaultRowHeight(RowHeights(row));
       return;
     }
-}
-
-void TExDBGrid::DrawTitleText(const QRect &ARect, TColumn *column) {
-  TCanvas &canvas = Canvas();
-  canvas.Font = column->Title().Font();
-  canvas.Brush.Color = column->Title().Color();
-  canvas.Brush.Style = bsSolid;
-  canvas.FillRect(ARect);
-  TTextFormat format = AlignmentFormat(column->Title().Alignment());
-  if (FShowTitleEllipsis)
-    format |= tfSingleLine | tfEndEllipsis;
-  else if (FMultiLineTitles)
-    format |= tfWordBreak;
-  else
-    format |= tfSingleLine;
-  canvas.Brush.Style = bsClear;
-  canvas.TextRect(ARect.adjusted(2, 2, -2, 0), column->Title().Caption(), format);
-  canvas.Brush.Style = bsSolid;
 }

@@ -5,7 +5,9 @@
 #include "DataSource.h"
 #include "Dialogs.h"
 #include "Field.h"
+#include "IBTable.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -23,6 +25,65 @@ bool HasRow(TFieldType type) {
          type != ftGraphic;
 }
 
+// The string grid of the dialog; OK takes a value still being typed along.
+class TQbfGrid : public QTableWidget {
+public:
+  using QTableWidget::QTableWidget;
+  void CommitEdit() {
+    QWidget *editor = focusWidget();
+    if (state() == EditingState && editor && editor != this && isAncestorOf(editor)) {
+      commitData(editor);
+      closeEditor(editor, QAbstractItemDelegate::NoHint);
+    }
+  }
+};
+
+// What the dialog does to a database table: it orders it by the key fields and narrows it to the
+// records whose key fields show the typed values (a filter that the next query replaces).
+class TIBTableQbf : public TQbfTable {
+public:
+  explicit TIBTableQbf(TIBTable &table) : FTable(table) {}
+  QString TableName() const override { return FTable.TableName(); }
+  void SetIndexFieldNames(const QString &fieldNames) override { FTable.SetIndexFieldNames(fieldNames); }
+  void ApplyKeyRange(const QStringList &fieldNames, const QStringList &values) override {
+    CancelRange();
+    auto *range = new TKeyRange(&FTable);
+    range->Saved = FTable.OnFilterRecord;
+    range->WasFiltered = FTable.Filtered();
+    FTable.OnFilterRecord = [fieldNames, values](TDataSet *dataSet, bool &accept) {
+      for (int i = 0; i < fieldNames.size() && accept; ++i)
+        accept = dataSet->FieldByName(fieldNames[i])->Text() == values[i];
+    };
+    FTable.SetFiltered(false);
+    FTable.SetFiltered(true);
+    FTable.First();
+  }
+  void CancelRange() override {
+    TKeyRange *range = nullptr;
+    for (QObject *child : FTable.children())
+      if ((range = dynamic_cast<TKeyRange *>(child)))
+        break;
+    if (!range)
+      return;
+    FTable.OnFilterRecord = range->Saved;
+    const bool filtered = range->WasFiltered;
+    delete range;
+    FTable.SetFiltered(false);
+    FTable.SetFiltered(filtered);
+  }
+
+private:
+  // The filter the table had before the range, kept with the table while the range is on.
+  class TKeyRange : public QObject {
+  public:
+    using QObject::QObject;
+    std::function<void(TDataSet *, bool &)> Saved;
+    bool WasFiltered = false;
+  };
+
+  TIBTable &FTable;
+};
+
 bool Refuse(const char *text) {
   MessageDlg(QString::fromLatin1(text), mtWarning, {mbOK});
   return false;
@@ -36,12 +97,14 @@ void RunQbf(TCustomDBGrid &grid, TQbfMode mode) {
 
 } // namespace
 
+TdlgExDBQbf::~TdlgExDBQbf() = default;
+
 TdlgExDBQbf::TdlgExDBQbf(QWidget *owner) : TForm(owner) {
   setObjectName(QStringLiteral("dlgExDBQbf"));
   SetBorderStyle(bsDialog);
   SetPosition(poScreenCenter);
   resize(408, 175);
-  FGrid = new QTableWidget(0, 3, this);
+  FGrid = new TQbfGrid(0, 3, this);
   FGrid->setObjectName(QStringLiteral("gridQBF"));
   FGrid->setFixedSize(305, 157);
   FGrid->verticalHeader()->setSectionsMovable(true);
@@ -70,7 +133,9 @@ bool TdlgExDBQbf::Setup(TCustomDBGrid &grid, TQbfMode mode) {
   FDataSet = grid.DataSource()->DataSet();
   if (!FDataSet)
     return Refuse("QBF called for a Grid with a DataSource without a DataSet");
-  auto *table = dynamic_cast<TQbfTable *>(FDataSet);
+  if (auto *ibTable = dynamic_cast<TIBTable *>(FDataSet))
+    FIBTable = std::make_unique<TIBTableQbf>(*ibTable);
+  TQbfTable *table = Table();
   if (!table)
     return Refuse("QBF called for a Grid with a wrong DataSource Type");
   FMode = mode;
@@ -122,9 +187,13 @@ QStringList TdlgExDBQbf::ValuesOf(const QStringList &fieldNames) const {
   return values;
 }
 
+TQbfTable *TdlgExDBQbf::Table() const {
+  return FIBTable ? FIBTable.get() : dynamic_cast<TQbfTable *>(FDataSet);
+}
+
 void TdlgExDBQbf::OKBtnClick() {
-  auto *table = dynamic_cast<TQbfTable *>(FDataSet);
-  if (table) {
+  static_cast<TQbfGrid *>(FGrid)->CommitEdit();
+  if (TQbfTable *table = Table()) {
     const QStringList keys = KeyFields();
     table->SetIndexFieldNames(keys.join(u';'));
     if (FMode == TQbfMode::Query && !keys.isEmpty())

@@ -3,14 +3,16 @@
 #include "Forms.h"
 
 #include <QStringList>
+#include <memory>
 
 class QPushButton;
 class QTableWidget;
 class TCustomDBGrid;
 class TDataSet;
 
-// What the query and sort dialog needs of an indexed table: a dataset that offers it can be ordered
-// by key fields and narrowed to key values. Datasets without it are refused.
+// What the query and sort dialog needs of an indexed table: a dataset that offers it (and a database
+// table, TIBTable) can be ordered by key fields and narrowed to key values. Other datasets, the
+// memory tables among them, are refused.
 class TQbfTable {
 public:
   virtual ~TQbfTable() = default;
@@ -28,6 +30,7 @@ enum class TQbfMode { Query, Sort };
 class TdlgExDBQbf : public TForm {
 public:
   explicit TdlgExDBQbf(QWidget *owner = nullptr);
+  ~TdlgExDBQbf() override;
 
   QTableWidget *gridQBF() const { return FGrid; }
   QPushButton *OKBtn() const { return FOKBtn; }
@@ -45,11 +48,14 @@ protected:
 private:
   QStringList ValuesOf(const QStringList &fieldNames) const;
   int RowAtVisual(int visual) const;
+  TQbfTable *Table() const;
 
   QTableWidget *FGrid;
   QPushButton *FOKBtn;
   QPushButton *FCancelBtn;
   TDataSet *FDataSet = nullptr;
+  // The dialog's view of a database table.
+  std::unique_ptr<TQbfTable> FIBTable;
   TQbfMode FMode = TQbfMode::Query;
 };
 

@@ -1,9 +1,14 @@
 #include "ExDateTimePicker.h"
 
+#include "FormatSettings.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 
 TExDateTimePicker::TExDateTimePicker(QWidget *parent) : QDateTimeEdit(parent) {
+  // The lowest date stands for no date and shows as a blank.
+  setMinimumDateTime(QDateTime(QDate(100, 1, 1), QTime(0, 0)));
+  setSpecialValueText(QStringLiteral(" "));
   SetKind(dtkDate);
   setCalendarPopup(true);
   SetColor(clWindow);
@@ -27,7 +32,51 @@ void TExDateTimePicker::SetColor(TColor value) {
 
 void TExDateTimePicker::SetKind(TDateTimeKind value) {
   FKind = value;
-  setDisplayFormat(value == dtkTime ? QStringLiteral("HH:mm:ss") : QStringLiteral("yyyy-MM-dd"));
+  const TFormatSettings &settings = FormatSettings();
+  // A new format must not lose the value (a time-only format would drop the date).
+  const QDateTime shown = dateTime();
+  setDisplayFormat(DisplayFormat(value == dtkTime ? settings.LongTimeFormat : settings.ShortDateFormat,
+                                 settings.DateSeparator, settings.TimeSeparator));
+  setDateTime(shown);
+}
+
+void TExDateTimePicker::SetNull() { setDateTime(minimumDateTime()); }
+
+QString TExDateTimePicker::DisplayFormat(const QString &format, QChar dateSeparator, QChar timeSeparator) {
+  QString result;
+  bool afterHour = false;
+  for (qsizetype i = 0; i < format.size();) {
+    const QChar ch = format[i].toLower();
+    qsizetype run = 1;
+    while (i + run < format.size() && format[i + run].toLower() == ch)
+      ++run;
+    const QString letters(run, ch);
+    if (ch == u'd') {
+      result += QString(std::min<qsizetype>(run, 4), u'd');
+    } else if (ch == u'm') {
+      result += afterHour ? QString(std::min<qsizetype>(run, 2), u'm') : QString(std::min<qsizetype>(run, 4), u'M');
+    } else if (ch == u'y') {
+      result += run <= 2 ? QStringLiteral("yy") : QStringLiteral("yyyy");
+    } else if (ch == u'h') {
+      result += QString(std::min<qsizetype>(run, 2), u'H');
+    } else if (ch == u'n') {
+      result += QString(std::min<qsizetype>(run, 2), u'm');
+    } else if (ch == u's') {
+      result += QString(std::min<qsizetype>(run, 2), u's');
+    } else if (ch == u'/') {
+      result += QString(run, dateSeparator);
+    } else if (ch == u':') {
+      result += QString(run, timeSeparator);
+    } else if (ch.isLetter()) {
+      result += QStringLiteral("'") + letters + QStringLiteral("'");
+    } else {
+      result += QString(run, format[i]);
+    }
+    if (ch.isLetter())
+      afterHour = ch == u'h';
+    i += run;
+  }
+  return result;
 }
 
 void TExDateTimePicker::SetDateMode(TDTDateMode value) {

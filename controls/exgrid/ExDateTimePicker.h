@@ -26,6 +26,13 @@ public:
   void SetDateMode(TDTDateMode value);
   TDateTime DateTime() const { return QDateTimeToDateTime(dateTime()); }
   void SetDateTime(TDateTime value) { setDateTime(DateTimeToQDateTime(value)); }
+  // No date: the picker shows nothing until a date is picked.
+  void SetNull();
+  bool IsNull() const { return dateTime() == minimumDateTime(); }
+
+  // The Qt display format of a format of the program's settings (d, dd, m, mm, yy, yyyy, h, hh, n, nn,
+  // s, ss; "/" and ":" the settings' separators).
+  static QString DisplayFormat(const QString &format, QChar dateSeparator, QChar timeSeparator);
 
   std::function<void(QObject *Sender, TMouseButton Button, TShiftState Shift, int X, int Y)> OnMouseDown;
   std::function<void(QObject *Sender, TMouseButton Button, TShiftState Shift, int X, int Y)> OnMouseUp;

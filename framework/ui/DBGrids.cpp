@@ -12,7 +12,21 @@ namespace {
 
 constexpr int IndicatorWidth = 11;
 
+// A lookup field with its lookup dataset: the editor offers the lookup's values.
+bool IsLookupList(const TField *field) { return field && field->Lookup() && field->LookupDataSet(); }
+
+// A field the editor may change: a lookup field through its key fields.
+bool EditableField(TField *field) {
+  if (!IsLookupList(field))
+    return field->CanModify();
+  if (field->ReadOnly() || !field->DataSet())
+    return false;
+  const std::vector<TField *> keys = field->DataSet()->GetFieldList(field->KeyFields());
+  return !keys.empty() && std::all_of(keys.begin(), keys.end(), [](TField *key) { return key->CanModify(); });
+}
+
 } // namespace
+
 
 // --- TGridDataLink ---
 
@@ -119,6 +133,10 @@ void TCustomDBGrid::SetOptions(TDBGridOptions value) {
   LayoutChanged();
 }
 
+void TCustomDBGrid::UpdateGridOptions() { ApplyGridOptions(); }
+
+TGridOptions TCustomDBGrid::AdjustGridOptions(TGridOptions Value) { return Value; }
+
 void TCustomDBGrid::ApplyGridOptions() {
   constexpr TGridOptions kept = goRowSizing | goRowMoving | goThumbTracking | goDrawFocusSelected;
   TGridOptions options = (TCustomGrid::Options() & kept) | goFixedVertLine | goFixedHorzLine;
@@ -138,7 +156,7 @@ void TCustomDBGrid::ApplyGridOptions() {
     if (FOptions & dgAlwaysShowEditor)
       options |= goAlwaysShowEditor;
   }
-  TCustomGrid::SetOptions(options);
+  TCustomGrid::SetOptions(AdjustGridOptions(options));
 }
 
 void TCustomDBGrid::SetReadOnly(bool value) {
@@ -383,7 +401,10 @@ void TCustomDBGrid::RecordChanged(TField *Field) {
 }
 
 void TCustomDBGrid::UpdateData() {
-  if (TField *field = SelectedField())
+  TField *field = SelectedField();
+  if (IsLookupList(field))
+    SetLookupText(field, FEditText);
+  else if (field)
     field->SetText(FEditText);
 }
 
@@ -448,7 +469,7 @@ void TCustomDBGrid::DrawCell(int ACol, int ARow, const QRect &ARect, TGridDrawSt
   if (!column || !column->Showing())
     return;
   if (dataRow < 0) {
-    DrawTitleCell(ARect, column);
+    DrawTitleCell(ARect, column, AState);
     return;
   }
   if (!FDataLink->Active() || dataRow >= FDataLink->RecordCount())
@@ -510,11 +531,11 @@ void TCustomDBGrid::DrawIndicatorCell(const QRect &rect, int dataRow) {
                                 rect.top() + (rect.height() - pixmap.height()) / 2, pixmap);
 }
 
-void TCustomDBGrid::DrawTitleCell(const QRect &rect, TColumn *column) {
+void TCustomDBGrid::DrawTitleCell(const QRect &Rect, TColumn *Column, TGridDrawState) {
   TCanvas &canvas = Canvas();
-  canvas.Font = column->Title().Font();
-  canvas.Brush.Color = column->Title().Color();
-  WriteText(rect.adjusted(1, 1, -1, -1), 1, column->Title().Caption(), column->Title().Alignment());
+  canvas.Font = Column->Title().Font();
+  canvas.Brush.Color = Column->Title().Color();
+  WriteText(Rect.adjusted(1, 1, -1, -1), 1, Column->Title().Caption(), Column->Title().Alignment());
 }
 
 void TCustomDBGrid::WriteText(const QRect &rect, int dx, const QString &text, TAlignment alignment) {
@@ -558,9 +579,44 @@ bool TCustomDBGrid::CanEditShow() {
     return false;
   TColumn *column = ColumnAt(Col());
   TField *field = column ? column->Field() : nullptr;
-  if (!field || !column->Showing() || column->ReadOnly() || !field->CanModify())
+  if (!field || !column->Showing() || column->ReadOnly() || !EditableField(field))
     return false;
   return TCustomGrid::CanEditShow();
+}
+
+QStringList TCustomDBGrid::LookupList(TField *field) const {
+  TDataSet *lookup = field->LookupDataSet();
+  QStringList values;
+  if (!lookup->Active())
+    return values;
+  TField *result = lookup->FieldByName(field->LookupResultField());
+  const TBookmark position = lookup->Bookmark();
+  lookup->DisableControls();
+  try {
+    for (lookup->First(); !lookup->Eof(); lookup->Next())
+      values << result->DisplayText();
+    if (!position.isEmpty() && lookup->BookmarkValid(position))
+      lookup->SetBookmark(position);
+  } catch (...) {
+    lookup->EnableControls();
+    throw;
+  }
+  lookup->EnableControls();
+  return values;
+}
+
+void TCustomDBGrid::SetLookupText(TField *field, const QString &text) {
+  TDataSet *dataSet = field->DataSet();
+  if (text.isEmpty()) {
+    for (TField *key : dataSet->GetFieldList(field->KeyFields()))
+      key->Clear();
+    return;
+  }
+  const QVariant key = field->LookupDataSet()->Lookup(field->LookupResultField(), text, field->LookupKeyFields());
+  if (key.isNull())
+    DatabaseError(QStringLiteral("'%1' is not a value of the list of field '%2'").arg(text, field->DisplayName()),
+                  dataSet);
+  dataSet->SetFieldValues(field->KeyFields(), key);
 }
 
 bool TCustomDBGrid::CanEditModify() {
@@ -571,7 +627,7 @@ bool TCustomDBGrid::CanEditModify() {
   if (!field || column->ReadOnly())
     return false;
   FDataLink->Edit();
-  if (!FDataLink->Editing() || !field->CanModify())
+  if (!FDataLink->Editing() || !EditableField(field))
     return false;
   FDataLink->Modified();
   return true;
@@ -597,14 +653,19 @@ TEditStyle TCustomDBGrid::GetEditStyle(int ACol, int) {
     return esSimple;
   switch (column->ButtonStyle()) {
   case cbsEllipsis: return esEllipsis;
-  case cbsAuto: return column->PickList().isEmpty() ? esSimple : esPickList;
+  case cbsAuto:
+    return column->PickList().isEmpty() && !IsLookupList(column->Field()) ? esSimple : esPickList;
   default: return esSimple;
   }
 }
 
 QStringList TCustomDBGrid::GetPickList(int ACol, int) {
   TColumn *column = ColumnAt(ACol);
-  return column ? column->PickList() : QStringList();
+  if (!column)
+    return QStringList();
+  if (column->PickList().isEmpty() && IsLookupList(column->Field()))
+    return LookupList(column->Field());
+  return column->PickList();
 }
 
 int TCustomDBGrid::GetDropDownRows(int ACol, int) {

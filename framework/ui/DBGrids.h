@@ -140,6 +140,12 @@ protected:
   virtual void UpdateRowCount();
 
   void DrawCell(int ACol, int ARow, const QRect &ARect, TGridDrawState AState) override;
+  // Paints one title cell on the grid's canvas; descendants that paint titles their own way override it.
+  virtual void DrawTitleCell(const QRect &Rect, TColumn *Column, TGridDrawState State);
+  // The grid options that follow from Options; a descendant may change them (for the current column)
+  // and calls UpdateGridOptions when its reasons change.
+  virtual TGridOptions AdjustGridOptions(TGridOptions Value);
+  void UpdateGridOptions();
   bool CanEditShow() override;
   void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
@@ -166,7 +172,6 @@ private:
   void UnbindColumns();
   void ApplyGridOptions();
   void DrawIndicatorCell(const QRect &rect, int dataRow);
-  void DrawTitleCell(const QRect &rect, TColumn *column);
   void WriteText(const QRect &rect, int dx, const QString &text, TAlignment alignment);
   int DataRowsFitting();
   bool RowSelected(int dataRow);
@@ -178,6 +183,10 @@ private:
   void TabToNextCell(bool forward);
   int NextShowingColumn(int rawCol, int step) const;
   void DeleteRecords();
+  // A lookup field's list: the result values of its lookup dataset, in record order.
+  QStringList LookupList(TField *field) const;
+  // Sets the key fields of a lookup field to the key of the lookup record whose result is text.
+  void SetLookupText(TField *field, const QString &text);
 
   std::unique_ptr<TGridDataLink> FDataLink;
   std::unique_ptr<TDBGridColumns> FColumns;

@@ -454,12 +454,16 @@ TCanvas &TCustomGrid::Canvas() {
 
 void TCustomGrid::paintEvent(QPaintEvent *event) {
   QPainter painter(viewport());
-  painter.setClipRect(event->rect());
+  PaintInto(painter, event->rect());
+}
+
+void TCustomGrid::PaintInto(QPainter &painter, const QRect &clip) {
+  painter.setClipRect(clip);
   TCanvas canvas(painter, &palette());
   FCanvas = &canvas;
   Guarded(this, [&] {
     canvas.Brush.Color = FColor;
-    canvas.FillRect(event->rect());
+    canvas.FillRect(clip);
     Paint();
   });
   FCanvas = nullptr;

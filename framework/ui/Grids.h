@@ -230,6 +230,8 @@ protected:
   int LastVisibleRow(bool fullOnly) const;
 
   void paintEvent(QPaintEvent *event) override;
+  // Paints the cells within clip with the painter (the viewport's, or an off-screen bitmap's).
+  void PaintInto(QPainter &painter, const QRect &clip);
   bool viewportEvent(QEvent *event) override;
   void keyPressEvent(QKeyEvent *event) override;
   void keyReleaseEvent(QKeyEvent *event) override;

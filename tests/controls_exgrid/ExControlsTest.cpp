@@ -4,6 +4,7 @@
 
 #include <QPushButton>
 #include <QWidget>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 namespace {
@@ -49,10 +50,39 @@ TEST(ExDateTimePicker, ValueAndKindRoundTrip) {
   picker.SetDateTime(EncodeDate(2024, 2, 29) + EncodeTime(13, 45, 10, 0));
   EXPECT_DOUBLE_EQ(picker.DateTime(), EncodeDate(2024, 2, 29) + EncodeTime(13, 45, 10, 0));
   picker.SetKind(dtkTime);
-  EXPECT_EQ(picker.text(), "13:45:10");
+  EXPECT_EQ(picker.text(), TimeToStr(EncodeTime(13, 45, 10, 0)));
   picker.SetKind(dtkDate);
-  EXPECT_EQ(picker.text(), "2024-02-29");
+  EXPECT_EQ(picker.text(), DateToStr(EncodeDate(2024, 2, 29))) << "the program's short date format";
+  picker.SetNull();
+  EXPECT_TRUE(picker.IsNull());
+  EXPECT_EQ(picker.text().trimmed(), "");
 }
+
+struct DisplayFormatCase {
+  const char *format;
+  const char *expected;
+};
+
+void PrintTo(const DisplayFormatCase &c, std::ostream *os) { *os << c.format; }
+
+class ExDateTimePickerFormat : public testing::TestWithParam<DisplayFormatCase> {};
+
+TEST_P(ExDateTimePickerFormat, FollowsTheProgramsFormat) {
+  EXPECT_EQ(TExDateTimePicker::DisplayFormat(QString::fromLatin1(GetParam().format), u'.', u':'),
+            QString::fromLatin1(GetParam().expected));
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, ExDateTimePickerFormat,
+                         testing::Values(DisplayFormatCase{"dd/mm/yyyy", "dd.MM.yyyy"},
+                                         DisplayFormatCase{"yyyy-mm-dd", "yyyy-MM-dd"},
+                                         DisplayFormatCase{"d/m/yy", "d.M.yy"},
+                                         DisplayFormatCase{"hh:nn:ss", "HH:mm:ss"},
+                                         DisplayFormatCase{"h:mm", "H:mm"}),
+                         [](const testing::TestParamInfo<DisplayFormatCase> &info) {
+                           QString name = QString::fromLatin1(info.param.format);
+                           name.replace(QRegularExpression(QStringLiteral("[^A-Za-z]")), QStringLiteral("_"));
+                           return name.toStdString();
+                         });
 
 TEST(ExDateTimePicker, MouseEventsReachHandlers) {
   Shown shown;

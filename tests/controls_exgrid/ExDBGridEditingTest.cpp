@@ -10,6 +10,8 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QPointer>
+#include "DBRichEdit.h"
 #include <gtest/gtest.h>
 
 namespace {
@@ -128,6 +130,7 @@ TEST_F(ExDBGridDatePickerTest, SecondClickOnTheSameCellOpensThePickerOverIt) {
   EXPECT_EQ(grid->DatePicker()->geometry(),
             QRect(grid->viewport()->mapTo(&window, grown.topLeft()), grown.size()));
   EXPECT_DOUBLE_EQ(grid->DatePicker()->DateTime(), 45000.0);
+  EXPECT_EQ(grid->DatePicker()->text(), Born()->DisplayText()) << "the program's short date, as the cell shows it";
   grid->SetDisplayDateTime(false);
   EXPECT_FALSE(PickerShown());
 }
@@ -216,6 +219,76 @@ TEST_F(ExDBGridMemoEditorTest, ScrollBarsViewTurnsWrappingOff) {
   OpenNote();
   ASSERT_TRUE(MemoShown());
   EXPECT_EQ(grid->MemoEditor()->lineWrapMode(), QPlainTextEdit::NoWrap);
+}
+
+} // namespace
+
+namespace {
+
+class ExDBGridPickerValueTest : public ExDBGridDatePickerTest {};
+
+TEST_F(ExDBGridPickerValueTest, LeavingThePickerKeepsTheLastPickedDate) {
+  ClickBorn();
+  ClickBorn();
+  ASSERT_TRUE(PickerShown());
+  grid->DatePicker()->SetDateTime(45010.0);
+  grid->DatePicker()->SetDateTime(45020.0);
+  grid->setFocus(Qt::OtherFocusReason);
+  QApplication::processEvents();
+  EXPECT_FALSE(PickerShown());
+  EXPECT_EQ(data.State(), dsBrowse);
+  EXPECT_DOUBLE_EQ(Born()->AsDateTime(), 45020.0);
+}
+
+TEST_F(ExDBGridPickerValueTest, TabOnAnEmptyDateLeavesItEmpty) {
+  data.Last();
+  data.Edit();
+  Born()->Clear();
+  data.Post();
+  data.First();
+  grid->InvalidateGrid();
+  grid->viewport()->grab();
+  data.Last();
+  const QRect cell = grid->CellRect(3 + grid->IndicatorOffset() - 1, grid->TitleOffset() + 1);
+  GridInput::Click(*grid->viewport(), cell.center());
+  GridInput::Click(*grid->viewport(), cell.center());
+  ASSERT_TRUE(PickerShown());
+  EXPECT_TRUE(grid->DatePicker()->IsNull()) << "not the date of the record painted before";
+  KeyOnPicker(Qt::Key_Tab);
+  EXPECT_TRUE(Born()->IsNull());
+  EXPECT_EQ(data.State(), dsBrowse);
+}
+
+TEST_F(ExDBGridPickerValueTest, EditorsGoWithTheGrid) {
+  ClickBorn();
+  ClickBorn();
+  ASSERT_TRUE(PickerShown());
+  QPointer<TExDateTimePicker> picker = grid->DatePicker();
+  Enter("NOTE");
+  GridInput::Press(Qt::Key_Return);
+  QPointer<TDBMemo> memo = grid->MemoEditor();
+  ASSERT_TRUE(memo);
+  delete grid;
+  grid = nullptr;
+  EXPECT_FALSE(picker) << "the picker lives on the window but belongs to the grid";
+  EXPECT_FALSE(memo);
+}
+
+TEST_F(ExDBGridPickerValueTest, RichEditModeEditsFormattedText) {
+  grid->SetMemoInplaceEditor(TMemoInplaceEditor::RichEdit);
+  Enter("NOTE");
+  GridInput::Press(Qt::Key_Return);
+  ASSERT_NE(grid->RichEditor(), nullptr);
+  ASSERT_TRUE(grid->RichEditor()->isVisible());
+  EXPECT_EQ(grid->RichEditor()->toPlainText(), "a short note") << "plain text shows as it is";
+  GridInput::Press(Qt::Key_B, Qt::ControlModifier);
+  GridInput::Type(QStringLiteral("!"));
+  grid->setFocus(Qt::OtherFocusReason);
+  QApplication::processEvents();
+  data.Post();
+  const QByteArray stored = data.FieldByName(QStringLiteral("NOTE"))->AsBytes();
+  EXPECT_TRUE(stored.startsWith("{\\rtf1")) << stored.constData();
+  EXPECT_TRUE(stored.contains("\\b !")) << stored.constData();
 }
 
 } // namespace

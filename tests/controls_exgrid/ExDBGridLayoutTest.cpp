@@ -71,7 +71,8 @@ TEST_F(ExDBGridLayoutTest, LoadRestoresOrderVisibilityAndWidths) {
         {{"Column0", "LEVEL,80"}, {"Column1", "True|USER_NAME,120"}, {"Column2", "False|ID,70"},
          {"Column3", "True|NOSUCH,10"}, {"Column4", ""}, {"Column5", "True|CHECK,30"}});
   grid->LoadLayout();
-  EXPECT_EQ(ColumnNames(), QStringList({"LEVEL", "USER_NAME"})) << "CHECK lies past the first empty value";
+  EXPECT_EQ(ColumnNames(), QStringList({"LEVEL", "USER_NAME", "CHECK"}))
+      << "CHECK lies past the first empty value, so the layout leaves it as it was";
   EXPECT_FALSE(Field("ID")->Visible());
   EXPECT_EQ(grid->Columns()[0]->Width(), 80);
   EXPECT_EQ(grid->Columns()[1]->Width(), 120);
@@ -95,6 +96,36 @@ TEST_F(ExDBGridLayoutTest, BadWidthChangesNothing) {
   EXPECT_EQ(ColumnNames(), QStringList({"ID", "USER_NAME", "CHECK", "LEVEL"}));
 }
 
+struct BadLayoutCase {
+  const char *name;
+  std::vector<std::pair<QString, QString>> values;
+};
+
+void PrintTo(const BadLayoutCase &c, std::ostream *os) { *os << c.name; }
+
+class ExDBGridBadLayoutTest : public ExDBGridLayoutTest, public testing::WithParamInterface<BadLayoutCase> {};
+
+TEST_P(ExDBGridBadLayoutTest, LeavesTheGridUsable) {
+  Store("\\Software\\LayoutTest", GetParam().values);
+  std::vector<int> widths;
+  for (int i = 0; i < grid->Columns().Count(); ++i)
+    widths.push_back(grid->Columns()[i]->Width());
+  grid->LoadLayout();
+  EXPECT_EQ(ColumnNames(), QStringList({"ID", "USER_NAME", "CHECK", "LEVEL"}));
+  for (int i = 0; i < grid->Columns().Count(); ++i)
+    EXPECT_EQ(grid->Columns()[i]->Width(), widths[size_t(i)]) << i;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, ExDBGridBadLayoutTest,
+    testing::Values(BadLayoutCase{"NegativeWidth", {{"Column0", "True|ID,-40"}, {"Column1", "True|USER_NAME,-1"}}},
+                    BadLayoutCase{"WidthPastInt", {{"Column0", "True|ID,2147483647"}}},
+                    BadLayoutCase{"WidthPast64Bits", {{"Column0", "True|ID,99999999999999999999"}}},
+                    BadLayoutCase{"OtherDataset", {{"Column0", "True|CUSTOMER,80"}, {"Column1", "False|INVOICE,40"}}},
+                    BadLayoutCase{"PolishUnknownName", {{"Column0", "True|NAZWISKO_\u0141\u0104CZKA,50"}}},
+                    BadLayoutCase{"NoComma", {{"Column0", "True|ID"}, {"Column1", "garbage"}}}),
+    [](const testing::TestParamInfo<BadLayoutCase> &info) { return std::string(info.param.name); });
+
 TEST_F(ExDBGridLayoutTest, MissingKeyLeavesFieldsAlone) {
   grid->SetRegistrySaveName(QStringLiteral("Nothing"));
   grid->LoadLayout();
@@ -110,10 +141,13 @@ TEST_F(ExDBGridLayoutTest, SaveAndLoadFromTheMenu) {
 }
 
 struct ExportCase {
+  const char *name;
   TExportDelimiter delimiter;
   QStringList values;
   QString line;
 };
+
+void PrintTo(const ExportCase &c, std::ostream *os) { *os << c.name; }
 
 class ExportLineTest : public testing::TestWithParam<ExportCase> {};
 
@@ -123,11 +157,13 @@ TEST_P(ExportLineTest, ValuesKeepTheirPlaces) {
 
 INSTANTIATE_TEST_SUITE_P(
     Delimiters, ExportLineTest,
-    testing::Values(ExportCase{TExportDelimiter::Pipe, {"", "a"}, "|a"},
-                    ExportCase{TExportDelimiter::Pipe, {"b", ""}, "b|"},
-                    ExportCase{TExportDelimiter::Quote, {"x", "y"}, "x\"y"},
-                    ExportCase{TExportDelimiter::Comma, {"Kowalski, Jan", "7"}, "\"Kowalski, Jan\",7"},
-                    ExportCase{TExportDelimiter::Pipe, {"say \"hi\"", "a|b"}, "\"say \"\"hi\"\"\"|\"a|b\""}));
+    testing::Values(ExportCase{"LeadingEmpty", TExportDelimiter::Pipe, {"", "a"}, "|a"},
+                    ExportCase{"TrailingEmpty", TExportDelimiter::Pipe, {"b", ""}, "b|"},
+                    ExportCase{"QuoteDelimiter", TExportDelimiter::Quote, {"x", "y"}, "x\"y"},
+                    ExportCase{"CommaInValue", TExportDelimiter::Comma, {"Kowalski, Jan", "7"}, "\"Kowalski, Jan\",7"},
+                    ExportCase{"QuotesAndPipes", TExportDelimiter::Pipe, {"say \"hi\"", "a|b"},
+                               "\"say \"\"hi\"\"\"|\"a|b\""}),
+    [](const testing::TestParamInfo<ExportCase> &info) { return std::string(info.param.name); });
 
 TEST(ExportLine, QuoteDelimiterRefusesValueWithQuote) {
   EXPECT_THROW(TExDBGridExport::Line({"5\" disk", "y"}, TExportDelimiter::Quote), EConvertError);

@@ -14,6 +14,22 @@
 
 namespace {
 
+// A grid shown in the window over the data source, and the user names the dataset holds now.
+TExDBGrid *ShowGrid(QWidget &window, TDataSource &source) {
+  auto *grid = new TExDBGrid(&window);
+  grid->SetDataSource(&source);
+  window.resize(400, 200);
+  GridInput::ShowFocused(window, *grid);
+  return grid;
+}
+
+QStringList UserNames(TDataSet &table) {
+  QStringList names;
+  for (table.First(); !table.Eof(); table.Next())
+    names << table.FieldByName(QStringLiteral("USER_NAME"))->AsString();
+  return names;
+}
+
 // An indexed table over the test rows: the key range is a real filter on the field texts.
 class KeyedTable : public TTestDataSet, public TQbfTable {
 public:
@@ -53,17 +69,9 @@ protected:
     }
     table->First();
     source.SetDataSet(table.get());
-    grid = new TExDBGrid(&window);
-    grid->SetDataSource(&source);
-    window.resize(400, 200);
-    GridInput::ShowFocused(window, *grid);
+    grid = ShowGrid(window, source);
   }
-  QStringList Names() {
-    QStringList names;
-    for (table->First(); !table->Eof(); table->Next())
-      names << table->FieldByName("USER_NAME")->AsString();
-    return names;
-  }
+  QStringList Names() { return UserNames(*table); }
   KeyedTable &Keyed() { return dynamic_cast<KeyedTable &>(*table); }
   static void SetValue(TdlgExDBQbf &dialog, const QString &label, const QString &value) {
     for (int row = 0; row < dialog.gridQBF()->rowCount(); ++row)
@@ -156,6 +164,95 @@ TEST_F(ExDBQbfTest, GridWithoutDataIsRefused) {
   EXPECT_EQ(dialogs.Messages()[1].Text, "QBF called for a Grid without a DataSource");
   EXPECT_EQ(dialogs.Messages()[2].Text, "QBF called for a Grid with a DataSource without a DataSet");
   EXPECT_EQ(dialogs.Messages()[2].Icon, mtWarning);
+}
+
+} // namespace
+
+#include "FirebirdFixture.h"
+#include "IBTable.h"
+
+#include <QLineEdit>
+
+namespace {
+
+TEST_F(ExDBQbfTest, OkShortcutTakesTheValueStillBeingTyped) {
+  Build();
+  dialogs.AnswerModalAs<TdlgExDBQbf>([](TdlgExDBQbf &dialog) {
+    dialog.show();
+    QTableWidget *rows = dialog.gridQBF();
+    for (int row = 0; row < rows->rowCount(); ++row)
+      if (rows->item(row, 0)->text() == "USER_NAME")
+        rows->editItem(rows->item(row, 1));
+    auto *editor = rows->findChild<QLineEdit *>();
+    EXPECT_NE(editor, nullptr);
+    if (editor)
+      editor->setText(QStringLiteral("CEZARY"));
+    // Alt+O presses the button without taking the focus from the open cell.
+    dialog.OKBtn()->click();
+    return dialog.ModalResult();
+  });
+  QueryByForm(*grid);
+  EXPECT_EQ(Names(), QStringList({"CEZARY"}));
+}
+
+// Query and sort by form over a table of the database.
+class ExDBQbfTableTest : public FirebirdTest {
+protected:
+  void SetUp() override {
+    FirebirdTest::SetUp();
+    if (IsSkipped())
+      return;
+    Execute({"create table USERS (ID integer not null primary key, USER_NAME varchar(30), GRUPA varchar(20))",
+             "insert into USERS values (1, 'ZENON', 'KORVIN')", "insert into USERS values (2, 'ADAM', 'VELDAR')",
+             "insert into USERS values (3, 'MAREK', 'KORVIN')",
+             "insert into USERS values (4, 'Wi\xc5\x9bniewski O''Brien', 'KORVIN')"});
+    table.SetDatabase(&Database);
+    table.SetTransaction(&Transaction);
+    table.SetTableName(QStringLiteral("USERS"));
+    table.Open();
+    source.SetDataSet(&table);
+    grid = ShowGrid(window, source);
+  }
+  QStringList Names() { return UserNames(table); }
+  void Answer(const QString &label, const QString &value, bool moveLastFirst = false) {
+    dialogs.AnswerModalAs<TdlgExDBQbf>([=](TdlgExDBQbf &dialog) {
+      for (int row = 0; row < dialog.gridQBF()->rowCount(); ++row)
+        if (dialog.gridQBF()->item(row, 0)->text() == label)
+          dialog.gridQBF()->item(row, 1)->setText(value);
+      if (moveLastFirst)
+        dialog.gridQBF()->verticalHeader()->moveSection(dialog.gridQBF()->rowCount() - 1, 0);
+      dialog.OKBtn()->click();
+      return dialog.ModalResult();
+    });
+  }
+
+  ScriptedDialogs dialogs;
+  TIBTable table;
+  TDataSource source;
+  QWidget window;
+  TExDBGrid *grid = nullptr;
+};
+
+TEST_F(ExDBQbfTableTest, QueryNarrowsTheTableToTheTypedKeys) {
+  Answer(QStringLiteral("GRUPA"), QStringLiteral("KORVIN"));
+  QueryByForm(*grid);
+  EXPECT_EQ(table.IndexFieldNames(), "GRUPA");
+  QStringList korvin = Names();
+  korvin.sort();
+  EXPECT_EQ(korvin, QStringList({"MAREK", QStringLiteral("Wi\u015bniewski O'Brien"), "ZENON"}));
+  Answer(QStringLiteral("USER_NAME"), QStringLiteral("Wi\u015bniewski O'Brien"));
+  QueryByForm(*grid);
+  EXPECT_EQ(Names(), QStringList({QStringLiteral("Wi\u015bniewski O'Brien")}));
+  Answer(QString(), QString());
+  QueryByForm(*grid);
+  EXPECT_EQ(Names().size(), 4) << "no value typed shows every record again";
+}
+
+TEST_F(ExDBQbfTableTest, SortOrdersTheTableByTheRows) {
+  Answer(QString(), QString(), true);
+  SortByForm(*grid);
+  EXPECT_EQ(table.IndexFieldNames(), "GRUPA;ID;USER_NAME");
+  EXPECT_EQ(Names(), QStringList({"ZENON", "MAREK", QStringLiteral("Wi\u015bniewski O'Brien"), "ADAM"}));
 }
 
 } // namespace

@@ -65,6 +65,20 @@ void Click(QWidget &widget, QPoint pos, Qt::KeyboardModifiers modifiers) {
   QApplication::processEvents();
 }
 
+void RightClick(QWidget &widget, QPoint pos) {
+  Mouse(widget, QEvent::MouseButtonPress, pos, Qt::RightButton, Qt::RightButton, Qt::NoModifier);
+  Mouse(widget, QEvent::MouseButtonRelease, pos, Qt::RightButton, Qt::NoButton, Qt::NoModifier);
+  QApplication::processEvents();
+}
+
+void DoubleClick(QWidget &widget, QPoint pos) {
+  Mouse(widget, QEvent::MouseButtonPress, pos, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+  Mouse(widget, QEvent::MouseButtonRelease, pos, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+  Mouse(widget, QEvent::MouseButtonDblClick, pos, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+  Mouse(widget, QEvent::MouseButtonRelease, pos, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+  QApplication::processEvents();
+}
+
 void Drag(QWidget &widget, QPoint from, QPoint to) {
   Mouse(widget, QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
   Mouse(widget, QEvent::MouseMove, (from + to) / 2, Qt::NoButton, Qt::LeftButton, Qt::NoModifier);

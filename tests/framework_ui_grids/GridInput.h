@@ -24,6 +24,8 @@ void Press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier, const QStr
 // Each character as one key press.
 void Type(const QString &text);
 void Click(QWidget &widget, QPoint pos, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+void RightClick(QWidget &widget, QPoint pos);
+void DoubleClick(QWidget &widget, QPoint pos);
 void Drag(QWidget &widget, QPoint from, QPoint to);
 // One wheel notch: negative turns down (towards the user).
 void Wheel(QWidget &widget, QPoint pos, int notches);
