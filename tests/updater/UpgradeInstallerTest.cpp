@@ -1,4 +1,5 @@
 #include "ArchDef.h"
+#include "Exceptions.h"
 #include "UpdaterTestHelpers.h"
 #include "UpgWriter.h"
 #include "UpgradeInstaller.h"
@@ -7,6 +8,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <cerrno>
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -190,9 +192,11 @@ TPackageDamage With(const std::function<void(TPackageDamage &)> &set) {
 QString Broken(const UpgradeInstallerTest &) { return QStringLiteral("Błąd w pliku archiwum"); }
 
 // The message names the file below the installed folder.
-std::function<QString(const UpgradeInstallerTest &)> About(const char *message, const char *name) {
-  return [message, name](const UpgradeInstallerTest &t) {
-    return QString::fromUtf8(message) + t.Installed() + u'/' + QString::fromUtf8(name);
+// The message about a file of the folder, with the system's reason where there is one.
+std::function<QString(const UpgradeInstallerTest &)> About(const char *message, const char *name,
+                                                           QString reason = QString()) {
+  return [message, name, reason](const UpgradeInstallerTest &t) {
+    return WithSystemReason(QString::fromUtf8(message) + t.Installed() + u'/' + QString::fromUtf8(name), reason);
   };
 }
 
@@ -262,13 +266,13 @@ INSTANTIATE_TEST_SUITE_P(
                    Says("Niedozwolona nazwa pliku w archiwum: bad\x01name")},
         BrokenCase{"NameEndingInASeparator",
                    [](auto &t) { t.Write({}, {{QStringLiteral("ok.txt"), "fine", true}, {QStringLiteral("docs\\"), "x", true}}); },
-                   About("Nie można utworzyć pliku: ", "docs/")},
+                   About("Nie można utworzyć pliku: ", "docs/", SystemErrorText(EISDIR))},
         BrokenCase{"FurtherFileOverAFolder",
                    [](auto &t) {
                      ASSERT_TRUE(QDir().mkpath(t.Installed() + QStringLiteral("/ok.txt/inside")));
                      t.Write({});
                    },
-                   About("Nie można utworzyć pliku: ", "ok.txt")},
+                   About("Nie można utworzyć pliku: ", "ok.txt", SystemErrorText(EISDIR))},
         // Found only while the files are put in place, after the backup and the program: both go back.
         BrokenCase{"FurtherFileBelowAFile",
                    [](auto &t) {
