@@ -6,6 +6,7 @@
 #include "ExPrintDialog.h"
 #include "Field.h"
 #include "GridInput.h"
+#include "StdCtrls.h"
 #include "ScriptedDialogs.h"
 #include "TestDataSet.h"
 #include "TextFile.h"
@@ -254,8 +255,8 @@ TEST_F(ExDBGridCtlsFormTest, MemoPrintsToPdf) {
   form.SetDataSource(&source);
   form.FormActivate();
   dialogs.AnswerModalAs<TExPrintDialog>([&](TExPrintDialog &dialog) {
-    dialog.PdfFile()->setText(pdf);
-    dialog.OkBtn()->click();
+    dialog.edPdfFile->setText(pdf);
+    dialog.btnOK->click();
     return dialog.ModalResult();
   });
   form.PrintBtnClick();
@@ -270,8 +271,8 @@ TEST_F(ExDBGridCtlsFormTest, MemoPrintFailureShowsItsError) {
   form.SetDataSource(&source);
   form.FormActivate();
   dialogs.AnswerModalAs<TExPrintDialog>([&](TExPrintDialog &dialog) {
-    dialog.PdfFile()->setText(dir.filePath(QStringLiteral("no such folder/memo.pdf")));
-    dialog.OkBtn()->click();
+    dialog.edPdfFile->setText(dir.filePath(QStringLiteral("no such folder/memo.pdf")));
+    dialog.btnOK->click();
     return dialog.ModalResult();
   });
   dialogs.AnswerMessage(mrOk);
@@ -285,8 +286,8 @@ class ExDBGridPrintTest : public ExDBGridCtlsFormTest {
 protected:
   void PrintTo(const QString &pdf) {
     dialogs.AnswerModalAs<TExPrintDialog>([pdf](TExPrintDialog &dialog) {
-      dialog.PdfFile()->setText(pdf);
-      dialog.OkBtn()->click();
+      dialog.edPdfFile->setText(pdf);
+      dialog.btnOK->click();
       return dialog.ModalResult();
     });
   }

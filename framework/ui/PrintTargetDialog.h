@@ -1,0 +1,32 @@
+#pragma once
+
+#include "Forms.h"
+
+class QComboBox;
+class QLineEdit;
+class QPrinter;
+class TButton;
+
+// The texts of a print-target dialog, in the language of the window that asks.
+struct TPrintTargetTexts {
+  QString Caption;
+  QString PrinterLabel;
+  QString PdfFileLabel;
+  QString Ok;
+  QString Cancel;
+};
+
+// Where a report goes: a printer of the system, or a PDF file when one is named.
+class TPrintTargetDialog : public TForm {
+  Q_OBJECT
+public:
+  TPrintTargetDialog(QWidget *owner, const TPrintTargetTexts &texts);
+
+  // Shows the dialog through the seam; on OK sets the printer up for the choice and answers true.
+  bool Execute(QPrinter &printer);
+
+  QComboBox *cbPrinter;
+  QLineEdit *edPdfFile;
+  TButton *btnOK;
+  TButton *btnCancel;
+};
