@@ -5,6 +5,7 @@
 // Needs the private server of tools/fbserver: MERIDOX_TEST_SERVER, MERIDOX_TEST_PASSWORD and
 // MERIDOX_TEST_DATADIR as its server.env sets them. Runs offscreen.
 #include "Actions.h"
+#include "BenchServer.h"
 #include "IBDatabase.h"
 #include "IBQuery.h"
 #include "IBSQL.h"
@@ -39,17 +40,27 @@ TSetup &Setup() {
 
 double gSyncBest = 0, gFloorBest = 0;
 
+// A SYSDBA statement of its own on the bench database.
+struct TSysdbaStatement {
+  TIBDatabase Database;
+  TIBTransaction Transaction;
+  TIBSQL SQL;
+
+  TSysdbaStatement() {
+    Database.SetDatabaseName(Setup().Server + u':' + Setup().Path);
+    Database.Params().SetText(QStringLiteral("user_name=SYSDBA\npassword=%1\nlc_ctype=WIN1250").arg(Setup().Password));
+    Transaction.SetDefaultDatabase(&Database);
+    Database.Open();
+    SQL.SetDatabase(&Database);
+    SQL.SetTransaction(&Transaction);
+  }
+};
+
 // Runs statements as SYSDBA on the bench database, committing each.
 void Execute(const QStringList &statements) {
-  TIBDatabase database;
-  database.SetDatabaseName(Setup().Server + u':' + Setup().Path);
-  database.Params().SetText(QStringLiteral("user_name=SYSDBA\npassword=%1\nlc_ctype=WIN1250").arg(Setup().Password));
-  TIBTransaction transaction;
-  transaction.SetDefaultDatabase(&database);
-  database.Open();
-  TIBSQL sql;
-  sql.SetDatabase(&database);
-  sql.SetTransaction(&transaction);
+  TSysdbaStatement connection;
+  TIBSQL &sql = connection.SQL;
+  TIBTransaction &transaction = connection.Transaction;
   for (const QString &statement : statements) {
     sql.Close();
     sql.SQL().SetText(statement);
@@ -84,15 +95,9 @@ void Synchronise(benchmark::State &state) {
 }
 
 void SelectServerUsers(benchmark::State &state) {
-  TIBDatabase database;
-  database.SetDatabaseName(Setup().Server + u':' + Setup().Path);
-  database.Params().SetText(QStringLiteral("user_name=SYSDBA\npassword=%1\nlc_ctype=WIN1250").arg(Setup().Password));
-  TIBTransaction transaction;
-  transaction.SetDefaultDatabase(&database);
-  database.Open();
-  TIBSQL sql;
-  sql.SetDatabase(&database);
-  sql.SetTransaction(&transaction);
+  TSysdbaStatement connection;
+  TIBSQL &sql = connection.SQL;
+  TIBTransaction &transaction = connection.Transaction;
   sql.SQL().SetText(QStringLiteral("select sec$user_name from sec$users"));
   for (auto _ : state) {
     QElapsedTimer timer;
@@ -115,14 +120,12 @@ void SelectServerUsers(benchmark::State &state) {
 int main(int argc, char **argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
-  Setup().Server = qEnvironmentVariable("MERIDOX_TEST_SERVER");
-  Setup().Password = qEnvironmentVariable("MERIDOX_TEST_PASSWORD");
-  const QString dataDir = qEnvironmentVariable("MERIDOX_TEST_DATADIR");
-  if (Setup().Server.isEmpty() || Setup().Password.isEmpty() || dataDir.isEmpty()) {
-    std::fprintf(stderr, "Set MERIDOX_TEST_SERVER, MERIDOX_TEST_PASSWORD and MERIDOX_TEST_DATADIR "
-                         "(source the server.env of tools/fbserver).\n");
+  TBenchServer server;
+  if (!server.FromEnvironment())
     return 2;
-  }
+  Setup().Server = server.Server;
+  Setup().Password = server.Password;
+  const QString dataDir = server.DataDir;
   const QString token = QUuid::createUuid().toString(QUuid::Id128).left(8).toUpper();
   Setup().Path = QDir(dataDir).filePath(QStringLiteral("sync_bench_%1.fdb").arg(token));
   Setup().Prefix = QStringLiteral("BENCH") + token + u'_';

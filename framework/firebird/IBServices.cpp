@@ -14,7 +14,7 @@ int LittleEndian(const char *data, int size) {
   return static_cast<int>(isc_vax_integer(data, static_cast<short>(size)));
 }
 
-void ListError(const QString &what) {
+[[noreturn]] void ListError(const QString &what) {
   throw EDatabaseError(QStringLiteral("The server's user list cannot be read: %1").arg(what));
 }
 

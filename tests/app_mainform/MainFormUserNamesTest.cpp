@@ -34,7 +34,17 @@ bool RowExists(ScratchDatabase &db, const QString &user) {
   return db.QueryValue(QStringLiteral("select count(*) from USERS where USER_NAME = %1").arg(Literal(user))).toInt() == 1;
 }
 
-enum class TAction4 { NewUser, ChangePassword, Delete, GrantAdmin };
+// Types the password twice into "Zmiana hasła" and presses "Zatwierdź".
+std::function<int(TZmianaHaslaF &)> TypeNewPassword(const QString &password) {
+  return [password](TZmianaHaslaF &f) {
+    f.edPSWD1->setText(password);
+    f.edPSWD2->setText(password);
+    f.BitBtn1->click();
+    return f.ModalResult();
+  };
+}
+
+enum class TUserAction { NewUser, ChangePassword, Delete, GrantAdmin };
 
 struct TNameCase {
   const char *Label;
@@ -62,15 +72,15 @@ const TNameCase kNames[] = {
 
 struct TNameActionCase {
   TNameCase Name;
-  TAction4 Action;
+  TUserAction Action;
 };
 
-std::string ActionLabel(TAction4 action) {
+std::string ActionLabel(TUserAction action) {
   switch (action) {
-  case TAction4::NewUser: return "NewUser";
-  case TAction4::ChangePassword: return "ChangePassword";
-  case TAction4::Delete: return "Delete";
-  case TAction4::GrantAdmin: return "GrantAdmin";
+  case TUserAction::NewUser: return "NewUser";
+  case TUserAction::ChangePassword: return "ChangePassword";
+  case TUserAction::Delete: return "Delete";
+  case TUserAction::GrantAdmin: return "GrantAdmin";
   }
   return "";
 }
@@ -80,7 +90,7 @@ void PrintTo(const TNameActionCase &c, std::ostream *os) { *os << c.Name.Label <
 std::vector<TNameActionCase> NameActionCases() {
   std::vector<TNameActionCase> cases;
   for (const TNameCase &name : kNames)
-    for (TAction4 action : {TAction4::NewUser, TAction4::ChangePassword, TAction4::Delete, TAction4::GrantAdmin})
+    for (TUserAction action : {TUserAction::NewUser, TUserAction::ChangePassword, TUserAction::Delete, TUserAction::GrantAdmin})
       cases.push_back({name, action});
   return cases;
 }
@@ -121,7 +131,7 @@ TEST_P(UserNameTest, RefusedOrDoneToExactlyThatServerUser) {
     Db->ForgetServerUser(readAs);
 
   switch (GetParam().Action) {
-  case TAction4::NewUser: {
+  case TUserAction::NewUser: {
     Dialogs.AnswerModalAs<TNowyUzytkownikF>(Fill({name, "Jan", "Nowak", "", kOldPassword, kOldPassword}));
     if (!c.Carried) {
       Dialogs.AnswerMessage(mrOk);
@@ -143,15 +153,10 @@ TEST_P(UserNameTest, RefusedOrDoneToExactlyThatServerUser) {
     }
     break;
   }
-  case TAction4::ChangePassword: {
+  case TUserAction::ChangePassword: {
     ListServerUser(name);
     if (c.Carried) {
-      Dialogs.AnswerModalAs<TZmianaHaslaF>([](TZmianaHaslaF &f) {
-        f.edPSWD1->setText(kNewPassword);
-        f.edPSWD2->setText(kNewPassword);
-        f.BitBtn1->click();
-        return f.ModalResult();
-      });
+      Dialogs.AnswerModalAs<TZmianaHaslaF>(TypeNewPassword(kNewPassword));
       Form->ZmienHasloA->Execute();
       EXPECT_TRUE(CanLogIn(*Db, name, kNewPassword));
     } else {
@@ -165,7 +170,7 @@ TEST_P(UserNameTest, RefusedOrDoneToExactlyThatServerUser) {
     }
     break;
   }
-  case TAction4::Delete: {
+  case TUserAction::Delete: {
     ListServerUser(name);
     const bool onServer = ServerHasUser(*Db, name);
     if (c.Carried) {
@@ -182,7 +187,7 @@ TEST_P(UserNameTest, RefusedOrDoneToExactlyThatServerUser) {
     }
     break;
   }
-  case TAction4::GrantAdmin: {
+  case TUserAction::GrantAdmin: {
     ListServerUser(name);
     if (c.Carried) {
       Form->GrantAdminRoleA->Execute();
@@ -221,12 +226,7 @@ TEST_F(UsersTest, PolishLettersInNamesAndPasswords) {
   EXPECT_TRUE(CanLogIn(*Db, name, password));
 
   ASSERT_TRUE(SelectUser(name));
-  Dialogs.AnswerModalAs<TZmianaHaslaF>([&](TZmianaHaslaF &f) {
-    f.edPSWD1->setText(changed);
-    f.edPSWD2->setText(changed);
-    f.BitBtn1->click();
-    return f.ModalResult();
-  });
+  Dialogs.AnswerModalAs<TZmianaHaslaF>(TypeNewPassword(changed));
   Form->ZmienHasloA->Execute();
   EXPECT_TRUE(CanLogIn(*Db, name, changed));
   EXPECT_FALSE(CanLogIn(*Db, name, password));
