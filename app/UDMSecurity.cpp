@@ -298,6 +298,8 @@ void TDMSecurity::usersAfterDelete(TDataSet *) { CommitUsersChange(); }
 
 void TDMSecurity::InOneCommit(const std::function<void()> &work) {
   ++FOneCommitDepth;
+  // The list's controls catch up once, at the end.
+  users->DisableControls();
   try {
     work();
   } catch (...) {
@@ -314,8 +316,10 @@ void TDMSecurity::InOneCommit(const std::function<void()> &work) {
       } catch (const Exception &) {
       }
     }
+    users->EnableControls();
     throw;
   }
+  users->EnableControls();
   if (--FOneCommitDepth == 0)
     Transaction->CommitRetaining();
 }

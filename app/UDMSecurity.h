@@ -74,8 +74,8 @@ public:
   void SetConfigSysdbaFlag(bool Value);
 
   // Runs work with the users list's posts and deletes committed once, at its end, rather than each
-  // on its own. When work raises, none of its changes stay: they are rolled back and the list is
-  // read again before the exception goes on.
+  // on its own, and the list's controls brought up to date once. When work raises, none of its
+  // changes stay: they are rolled back and the list is read again before the exception goes on.
   void InOneCommit(const std::function<void()> &work);
   // The USER_NAME of every row of USERS, group filter or not, case-folded.
   QSet<QString> ListedUserNames();
