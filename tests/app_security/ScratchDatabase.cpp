@@ -73,9 +73,12 @@ ScratchDatabase::~ScratchDatabase() {
   }
 }
 
-void ScratchDatabase::DropServerUsers(const QStringList &names) {
+void ScratchDatabase::DropServerUsers(const QStringList &list) {
   // In SQL, so that names the user service cannot carry go too, and over UTF-8, which holds any
-  // name; a name no longer there is skipped (a failed drop would undo the others at commit).
+  // name. The drops take effect at the commit, where one that fails (a name no longer there, or
+  // named twice) undoes the others: each name once, and only when it is there.
+  QStringList names = list;
+  names.removeDuplicates();
   const auto literal = [](const QString &text) { return u'\'' + QString(text).replace(u'\'', QStringLiteral("''")) + u'\''; };
   for (qsizetype first = 0; first < names.size(); first += 500) {
     QString block = QStringLiteral("execute block as begin\n");
