@@ -80,9 +80,11 @@ void ScratchDatabase::DropServerUsers(const QStringList &list) {
   QStringList names = list;
   names.removeDuplicates();
   const auto literal = [](const QString &text) { return u'\'' + QString(text).replace(u'\'', QStringLiteral("''")) + u'\''; };
-  for (qsizetype first = 0; first < names.size(); first += 500) {
+  // A hundred drops keep a block well inside the 64 KB a statement may have.
+  constexpr qsizetype kPerBlock = 100;
+  for (qsizetype first = 0; first < names.size(); first += kPerBlock) {
     QString block = QStringLiteral("execute block as begin\n");
-    for (const QString &name : names.mid(first, 500)) {
+    for (const QString &name : names.mid(first, kPerBlock)) {
       const QString drop = QStringLiteral("drop user \"%1\"").arg(QString(name).replace(u'"', QStringLiteral("\"\"")));
       block += QStringLiteral("  if (exists(select 1 from sec$users where sec$user_name = %1)) then execute statement %2;\n")
                    .arg(literal(name), literal(drop));
