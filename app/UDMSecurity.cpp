@@ -104,7 +104,7 @@ QStringList TDMSecurity::UsersSelectLines() {
   // name (Windows-1250 does not).
   return {QStringLiteral("select u.*, up.RDB$RELATION_NAME from USERS u"),
           QStringLiteral("left join (select distinct upper(RDB$USER) as HOLDER, RDB$RELATION_NAME from RDB$USER_PRIVILEGES "
-                         "where RDB$RELATION_NAME='RDB$ADMIN' and rdb$user_type=8 and rdb$object_type=13) up "
+                         "where RDB$RELATION_NAME=_UTF8'RDB$ADMIN' and rdb$user_type=8 and rdb$object_type=13) up "
                          "on up.HOLDER=upper(cast(u.USER_NAME as varchar(50) character set UTF8))")};
 }
 
