@@ -26,7 +26,8 @@ void RefuseUnsafeServerUserName(const QString &name) {
   const QString problem = ServerUserNameProblem(name);
   if (problem.isEmpty())
     return;
-  MessageBox(QString::fromUtf8("Serwer nie wykona tej operacji dla użytkownika \"%1\".").arg(name) + u'\n' + problem,
+  MessageBox(QString::fromUtf8("Serwer nie wykona tej operacji dla użytkownika \"%1\".").arg(name) + u'\n' +
+                 problem,
              QString::fromUtf8("Błąd"), MB_OK | MB_ICONERROR);
   Abort();
 }

@@ -48,7 +48,8 @@ struct TSysdbaStatement {
 
   TSysdbaStatement() {
     Database.SetDatabaseName(Setup().Server + u':' + Setup().Path);
-    Database.Params().SetText(QStringLiteral("user_name=SYSDBA\npassword=%1\nlc_ctype=WIN1250").arg(Setup().Password));
+    Database.Params().SetText(
+        QStringLiteral("user_name=SYSDBA\npassword=%1\nlc_ctype=WIN1250").arg(Setup().Password));
     Transaction.SetDefaultDatabase(&Database);
     Database.Open();
     SQL.SetDatabase(&Database);
@@ -73,8 +74,8 @@ QString UsersBlock(const QString &statement) {
   return QStringLiteral("execute block as declare i integer = 0; begin while (i < %1) do begin "
                         "execute statement '%2 %3' || lpad(i, 5, '0') || '%4'; i = i + 1; end end")
       .arg(kUsers)
-      .arg(statement, Setup().Prefix, statement.startsWith(QStringLiteral("create")) ? QStringLiteral(" password ''x1''")
-                                                                                       : QString());
+      .arg(statement, Setup().Prefix,
+           statement.startsWith(QStringLiteral("create")) ? QStringLiteral(" password ''x1''") : QString());
 }
 
 void Synchronise(benchmark::State &state) {
@@ -147,7 +148,10 @@ int main(int argc, char **argv) {
     // Shown, as the administrator sees it: the grid follows the list.
     form.show();
     form.DBConnectA->Execute();
-    benchmark::RegisterBenchmark("synchronisation", Synchronise)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("synchronisation", Synchronise)
+        ->UseManualTime()
+        ->Iterations(3)
+        ->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("select sec$user_name", SelectServerUsers)
         ->UseManualTime()
         ->Iterations(3)
@@ -173,7 +177,7 @@ int main(int argc, char **argv) {
   }
   Setup().Form.reset();
   if (status == 0)
-    std::printf("%d server users: synchronisation %.3f s, select sec$user_name %.3f s, ratio %.1f\n", kUsers, gSyncBest,
-                gFloorBest, gFloorBest > 0 ? gSyncBest / gFloorBest : 0.0);
+    std::printf("%d server users: synchronisation %.3f s, select sec$user_name %.3f s, ratio %.1f\n", kUsers,
+                gSyncBest, gFloorBest, gFloorBest > 0 ? gSyncBest / gFloorBest : 0.0);
   return status;
 }

@@ -20,8 +20,12 @@ namespace {
 const QString kOldPassword = QStringLiteral("Old1!p@ss");
 const QString kNewPassword = QStringLiteral("New1!p#ss");
 
-QString Literal(const QString &text) { return u'\'' + QString(text).replace(u'\'', QStringLiteral("''")) + u'\''; }
-QString Identifier(const QString &text) { return u'"' + QString(text).replace(u'"', QStringLiteral("\"\"")) + u'"'; }
+QString Literal(const QString &text) {
+  return u'\'' + QString(text).replace(u'\'', QStringLiteral("''")) + u'\'';
+}
+QString Identifier(const QString &text) {
+  return u'"' + QString(text).replace(u'"', QStringLiteral("\"\"")) + u'"';
+}
 
 bool HoldsAdminRole(ScratchDatabase &db, const QString &user) {
   return db.QueryValue(QStringLiteral("select count(*) from RDB$USER_PRIVILEGES where RDB$USER = %1 and "
@@ -31,7 +35,8 @@ bool HoldsAdminRole(ScratchDatabase &db, const QString &user) {
 }
 
 bool RowExists(ScratchDatabase &db, const QString &user) {
-  return db.QueryValue(QStringLiteral("select count(*) from USERS where USER_NAME = %1").arg(Literal(user))).toInt() == 1;
+  return db.QueryValue(QStringLiteral("select count(*) from USERS where USER_NAME = %1").arg(Literal(user)))
+             .toInt() == 1;
 }
 
 // Types the password twice into "Zmiana hasła" and presses "Zatwierdź".
@@ -63,7 +68,8 @@ const TNameCase kNames[] = {
     {"SysdbaAndMore", [](const QString &t) { return QStringLiteral("SYSDBA ") + t; }, false,
      [](const QString &) { return QStringLiteral("SYSDBA"); }},
     {"Tab", [](const QString &t) { return QStringLiteral("TAB%1\tX").arg(t); }, false, nullptr},
-    {"ThirtyOneCharacters", [](const QString &t) { return Padded(QStringLiteral("L31") + t, 31); }, true, nullptr},
+    {"ThirtyOneCharacters", [](const QString &t) { return Padded(QStringLiteral("L31") + t, 31); }, true,
+     nullptr},
     {"ThirtyTwoCharacters", [](const QString &t) { return Padded(QStringLiteral("L32") + t, 32); }, false,
      [](const QString &t) { return Padded(QStringLiteral("L32") + t, 31); }},
     {"DoubleQuote", [](const QString &t) { return QStringLiteral("QUO\"TED") + t; }, true, nullptr},
@@ -85,12 +91,15 @@ std::string ActionLabel(TUserAction action) {
   return "";
 }
 
-void PrintTo(const TNameActionCase &c, std::ostream *os) { *os << c.Name.Label << " / " << ActionLabel(c.Action); }
+void PrintTo(const TNameActionCase &c, std::ostream *os) {
+  *os << c.Name.Label << " / " << ActionLabel(c.Action);
+}
 
 std::vector<TNameActionCase> NameActionCases() {
   std::vector<TNameActionCase> cases;
   for (const TNameCase &name : kNames)
-    for (TUserAction action : {TUserAction::NewUser, TUserAction::ChangePassword, TUserAction::Delete, TUserAction::GrantAdmin})
+    for (TUserAction action :
+         {TUserAction::NewUser, TUserAction::ChangePassword, TUserAction::Delete, TUserAction::GrantAdmin})
       cases.push_back({name, action});
   return cases;
 }
@@ -105,7 +114,8 @@ protected:
       Db->Execute(QStringLiteral("create user %1 password %2").arg(Identifier(name), Literal(kOldPassword)));
     Form->SynchroA->Execute();
     if (!RowExists(*Db, name))
-      Db->Execute(QStringLiteral("insert into USERS (USER_NAME, PSWD_VALID) values (%1, 0)").arg(Literal(name)));
+      Db->Execute(
+          QStringLiteral("insert into USERS (USER_NAME, PSWD_VALID) values (%1, 0)").arg(Literal(name)));
     Form->DM()->users->Close();
     Form->DM()->users->Open();
     ASSERT_TRUE(SelectUser(name));
@@ -203,7 +213,8 @@ TEST_P(UserNameTest, RefusedOrDoneToExactlyThatServerUser) {
   }
   EXPECT_TRUE(Dialogs.Exhausted());
   EXPECT_TRUE(ServerHasUser(*Db, QStringLiteral("SYSDBA")));
-  EXPECT_TRUE(CanLogIn(*Db, QStringLiteral("SYSDBA"), TestServer::SysdbaPassword())) << "SYSDBA's password changed";
+  EXPECT_TRUE(CanLogIn(*Db, QStringLiteral("SYSDBA"), TestServer::SysdbaPassword()))
+      << "SYSDBA's password changed";
 }
 
 INSTANTIATE_TEST_SUITE_P(ServerNames, UserNameTest, testing::ValuesIn(NameActionCases()),
