@@ -38,9 +38,13 @@ bool AnyRow(TIBDatabase *DB, const QString &sql, const std::vector<std::pair<QSt
   return found;
 }
 
+// Names are compared in UTF-8, the character set of the system tables: compared in the connection's
+// Windows-1250, a name that Windows-1250 cannot hold anywhere in the table (a user made through a
+// UTF-8 connection, say) would fail the whole statement.
 const QString kRoleGrantsSql = QStringLiteral(
-    "select * from rdb$user_privileges where UPPER(rdb$user)=UPPER(:username) and "
-    "UPPER(rdb$relation_name)=UPPER(:RoleName) and rdb$user_type=8 and rdb$object_type=13");
+    "select * from rdb$user_privileges where UPPER(rdb$user)=UPPER(cast(:username as varchar(63) character set UTF8)) and "
+    "UPPER(rdb$relation_name)=UPPER(cast(:RoleName as varchar(63) character set UTF8)) and rdb$user_type=8 and "
+    "rdb$object_type=13");
 
 } // namespace
 
@@ -58,8 +62,9 @@ bool HasAdminRole(TIBDatabase *DB, const QString &UserName) {
   if (IsSysdba(UserName))
     return true;
   return AnyRow(DB,
-                QStringLiteral("select * from rdb$user_privileges where UPPER(rdb$user)=UPPER(:username) and "
-                               "UPPER(rdb$relation_name)='RDB$ADMIN' and rdb$user_type=8 and rdb$object_type=13"),
+                QStringLiteral("select * from rdb$user_privileges where UPPER(rdb$user)=UPPER(cast(:username as "
+                               "varchar(63) character set UTF8)) and UPPER(rdb$relation_name)=_UTF8'RDB$ADMIN' and "
+                               "rdb$user_type=8 and rdb$object_type=13"),
                 {{QStringLiteral("username"), UserName}});
 }
 
@@ -74,7 +79,7 @@ bool IsConnectedAsAdmin(TIBDatabase *DB) {
 }
 
 bool AdminRoleExists(TIBDatabase *DB) {
-  return AnyRow(DB, QStringLiteral("select 0 from rdb$roles where UPPER(rdb$role_name)='RDB$ADMIN'"));
+  return AnyRow(DB, QStringLiteral("select 0 from rdb$roles where UPPER(rdb$role_name)=_UTF8'RDB$ADMIN'"));
 }
 
 QStringList GetRoleGrantors(TIBDatabase *DB, const QString &UserName, const QString &RoleName) {
@@ -85,6 +90,20 @@ QStringList GetRoleGrantors(TIBDatabase *DB, const QString &UserName, const QStr
                return true;
              });
   return grantors;
+}
+
+void RevokeRoleGrants(TIBDatabase *DB, TIBTransaction *Transaction, const QString &UserName, const QString &RoleName) {
+  TIBSQL statement;
+  statement.SetDatabase(DB);
+  statement.SetTransaction(Transaction);
+  for (const QString &grantor : GetRoleGrantors(DB, UserName, RoleName)) {
+    if (grantor.isEmpty())
+      continue;
+    statement.Close();
+    statement.SQL().SetText(QStringLiteral("revoke %1 from %2 granted by %3")
+                                .arg(QuotedIdentifier(RoleName), QuotedIdentifier(UserName), QuotedIdentifier(grantor)));
+    statement.ExecQuery();
+  }
 }
 
 void GetRoleGrantor(TIBDatabase *DB, const QString &UserName, const QString &RoleName, QString &Grantor) {

@@ -3,6 +3,7 @@
 #include <QString>
 
 class TIBDatabase;
+class TIBTransaction;
 
 // Judges admin rights on any open connection: the security database's and each application
 // database's. Each routine reads through its own transaction and statement.
@@ -18,6 +19,9 @@ bool AdminRoleExists(TIBDatabase *DB);
 void GetRoleGrantor(TIBDatabase *DB, const QString &UserName, const QString &RoleName, QString &Grantor);
 // Every grantor of RoleName to UserName, so that a revoke can remove every grant.
 QStringList GetRoleGrantors(TIBDatabase *DB, const QString &UserName, const QString &RoleName);
+// Revokes every grant of RoleName to UserName, whoever made it, in the given transaction; a grant
+// whose grantor the server does not name cannot be revoked by name and is left alone.
+void RevokeRoleGrants(TIBDatabase *DB, TIBTransaction *Transaction, const QString &UserName, const QString &RoleName);
 
 bool IsSysdba(const QString &userName);
 // An SQL identifier in double quotes, embedded quotes doubled.

@@ -6,6 +6,7 @@
 #include "Fields.h"
 #include "IBDatabase.h"
 #include "IBQuery.h"
+#include "IBSQL.h"
 #include "IBScript.h"
 #include "IBStoredProc.h"
 #include "IBTransaction.h"
@@ -98,9 +99,13 @@ TDMSecurity::TDMSecurity(QObject *owner) : QObject(owner) {
 }
 
 QStringList TDMSecurity::UsersSelectLines() {
+  // The grants are reduced to one row per holder before the join: a user granted the role by two
+  // administrators is still one user. The names are compared in UTF-8, which holds any holder's
+  // name (Windows-1250 does not).
   return {QStringLiteral("select u.*, up.RDB$RELATION_NAME from USERS u"),
-          QStringLiteral("left join RDB$USER_PRIVILEGES up on upper(up.RDB$USER)=upper(u.USER_NAME) and "
-                         "up.rdb$user_type=8 and up.rdb$object_type=13")};
+          QStringLiteral("left join (select distinct upper(RDB$USER) as HOLDER, RDB$RELATION_NAME from RDB$USER_PRIVILEGES "
+                         "where RDB$RELATION_NAME=_UTF8'RDB$ADMIN' and rdb$user_type=8 and rdb$object_type=13) up "
+                         "on up.HOLDER=upper(cast(u.USER_NAME as varchar(50) character set UTF8))")};
 }
 
 void TDMSecurity::SetUpConfig() {
@@ -282,9 +287,54 @@ void TDMSecurity::usersBeforePost(TDataSet *DataSet) {
   name->SetAsString(name->AsString().toUpper());
 }
 
-void TDMSecurity::usersAfterPost(TDataSet *) { Transaction->CommitRetaining(); }
+void TDMSecurity::CommitUsersChange() {
+  if (FOneCommitDepth == 0)
+    Transaction->CommitRetaining();
+}
 
-void TDMSecurity::usersAfterDelete(TDataSet *) { Transaction->CommitRetaining(); }
+void TDMSecurity::usersAfterPost(TDataSet *) { CommitUsersChange(); }
+
+void TDMSecurity::usersAfterDelete(TDataSet *) { CommitUsersChange(); }
+
+void TDMSecurity::InOneCommit(const std::function<void()> &work) {
+  ++FOneCommitDepth;
+  // The list's controls catch up once, at the end.
+  users->DisableControls();
+  try {
+    work();
+  } catch (...) {
+    --FOneCommitDepth;
+    if (FOneCommitDepth == 0) {
+      // The list may hold rows that the rollback takes back; an error of the clean-up must not
+      // hide the one that caused it.
+      try {
+        if (users->State() == dsInsert || users->State() == dsEdit)
+          users->Cancel();
+        Transaction->RollbackRetaining();
+        users->Close();
+        users->Open();
+      } catch (const Exception &) {
+      }
+    }
+    users->EnableControls();
+    throw;
+  }
+  users->EnableControls();
+  if (--FOneCommitDepth == 0)
+    Transaction->CommitRetaining();
+}
+
+QSet<QString> TDMSecurity::ListedUserNames() {
+  QSet<QString> names;
+  TIBSQL query;
+  query.SetDatabase(Database);
+  query.SetTransaction(Transaction);
+  query.SQL().SetText(QStringLiteral("select USER_NAME from USERS"));
+  for (query.ExecQuery(); !query.Eof(); query.Next())
+    names.insert(query.Fields(0).AsString().toCaseFolded());
+  query.Close();
+  return names;
+}
 
 void TDMSecurity::usersAfterCancel(TDataSet *) { Transaction->RollbackRetaining(); }
 

@@ -3,8 +3,10 @@
 #include "UAdminRights.h"
 
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 class TDataSet;
 class TField;
@@ -46,7 +48,8 @@ public:
   // Tests point it at a database file of their own.
   QString SecurityAlias = QStringLiteral("meridox_sec");
 
-  // The first two lines of the users statement; the third one orders it.
+  // The first two lines of the users statement; the third one orders it. One row per user, whatever
+  // number of grants of RDB$ADMIN it holds; RDB$RELATION_NAME is "RDB$ADMIN" for a holder.
   static QStringList UsersSelectLines();
   static QString UsersOrderByName() { return QStringLiteral("order by u.USER_NAME"); }
   static QString UsersOrderBySurname() { return QStringLiteral("order by u.SECOND_NAME, u.FIRST_NAME"); }
@@ -70,6 +73,13 @@ public:
   bool GetConfigSysdbaFlag();
   void SetConfigSysdbaFlag(bool Value);
 
+  // Runs work with the users list's posts and deletes committed once, at its end, rather than each
+  // on its own, and the list's controls brought up to date once. When work raises, none of its
+  // changes stay: they are rolled back and the list is read again before the exception goes on.
+  void InOneCommit(const std::function<void()> &work);
+  // The USER_NAME of every row of USERS, group filter or not, case-folded.
+  QSet<QString> ListedUserNames();
+
   void configBeforePost(TDataSet *DataSet);
   void configAfterPost(TDataSet *DataSet);
   void configAfterCancel(TDataSet *DataSet);
@@ -85,6 +95,9 @@ private:
   TIBStoredProc *NewProc(const QString &name);
   TIBScript *NewScript(const QString &text);
   int ExecIntProc(TIBStoredProc *proc, const QString &output);
+  void CommitUsersChange();
+
+  int FOneCommitDepth = 0;
 };
 
 // Counts of the kinds of characters in a password, over its Windows-1250 bytes: only the ASCII

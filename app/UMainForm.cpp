@@ -287,6 +287,9 @@ void TMainForm::CreateUsersGrid() {
     if (c.Shaded)
       column->SetColor(clInactiveBorder);
   }
+  // A name typed over would rename the row only, and the next synchronisation would drop the row
+  // and take the server user over blank; new rows come from "Nowy użytkownik".
+  UsrGrid->Columns().Items(0)->SetReadOnly(true);
   UsrGrid->Columns().Items(5)->SetButtonStyle(cbsEllipsis);
   UsrGrid->OnGetCellParams = [this](QObject *sender, TField *field, TFont &font, TColor &background, bool highlight) {
     UsrGridGetCellParams(sender, field, font, background, highlight);

@@ -30,6 +30,7 @@ class TIBSecurityService;
 class TIBTransaction;
 class TMxDBGrid;
 class TMxSpeedButton;
+class TNowyUzytkownikF;
 
 // The main window of meridox_sec: the connection, the password policy and the users list, with
 // every action of the program.
@@ -150,6 +151,7 @@ private:
   void ApplyGroupFilter();
   // Inserts a users row while the program allows it, as the new-user and fetch roads do.
   void InsertUserRow();
+  void AddNewUserRow(TNowyUzytkownikF &dialog, const QString &name);
 
   QString FIniFileName;
   unsigned char FChangeEnabled = 1;

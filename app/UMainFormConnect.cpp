@@ -12,6 +12,7 @@
 #include "IBTransaction.h"
 #include "MxToolEdit.h"
 #include "UDMSecurity.h"
+#include "UServerUserName.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -42,6 +43,8 @@ void TMainForm::DBDisconnectAExecute(QObject *) { FDM->Database->Close(); }
 void TMainForm::GrantAdminRoleAExecute(QObject *) {
   if (!CheckAdminAccess(FDM->Database, true))
     return;
+  const QString user = FDM->users->FieldByName(QStringLiteral("USER_NAME"))->AsString();
+  RefuseUnsafeServerUserName(user);
   TIBTransaction transaction;
   transaction.SetDefaultDatabase(FDM->Database);
   transaction.StartTransaction();
@@ -50,23 +53,14 @@ void TMainForm::GrantAdminRoleAExecute(QObject *) {
   statement.SetTransaction(&transaction);
   if (!FDM->Transaction->Active())
     FDM->Transaction->StartTransaction();
-  const QString user = FDM->users->FieldByName(QStringLiteral("USER_NAME"))->AsString();
   if (IsSysdba(user))
     return;
-  const auto execute = [&statement](const QString &sql) {
-    statement.Close();
-    statement.SQL().SetText(sql);
-    statement.ExecQuery();
-  };
   if (HasAdminRole(FDM->Database, user)) {
-    // Every grant of the role goes, however many grantors made one; a grant whose grantor the
-    // server does not name cannot be revoked by name and is left alone.
-    for (const QString &grantor : GetRoleGrantors(FDM->Database, user, QStringLiteral("RDB$ADMIN")))
-      if (!grantor.isEmpty())
-        execute(QStringLiteral("revoke \"RDB$ADMIN\" from %1 granted by %2")
-                    .arg(QuotedIdentifier(user), QuotedIdentifier(grantor)));
+    // Every grant of the role goes, however many grantors made one.
+    RevokeRoleGrants(FDM->Database, &transaction, user, QStringLiteral("RDB$ADMIN"));
   } else {
-    execute(QStringLiteral("grant \"RDB$ADMIN\" to %1").arg(QuotedIdentifier(user)));
+    statement.SQL().SetText(QStringLiteral("grant \"RDB$ADMIN\" to %1").arg(QuotedIdentifier(user)));
+    statement.ExecQuery();
   }
   transaction.CommitRetaining();
   FDM->users->Refresh();

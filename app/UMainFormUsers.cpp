@@ -12,11 +12,14 @@
 #include "IBStoredProc.h"
 #include "IBTransaction.h"
 #include "MxToolEdit.h"
+#include "UAdminRights.h"
 #include "UDMSecurity.h"
 #include "UGrupy.h"
 #include "UNowyUzytkownikF.h"
 #include "UPobierzUzytkownikowF.h"
+#include "UServerUserName.h"
 #include "UZmianaHaslaF.h"
+#include "Win1250.h"
 
 #include <QLineEdit>
 #include <memory>
@@ -36,7 +39,8 @@ private:
   unsigned char FSaved;
 };
 
-void ShowError(const char *text) { MessageBox(QString::fromUtf8(text), QString::fromUtf8("Błąd"), MB_OK | MB_ICONERROR); }
+void ShowError(const QString &text) { MessageBox(text, QString::fromUtf8("Błąd"), MB_OK | MB_ICONERROR); }
+void ShowError(const char *text) { ShowError(QString::fromUtf8(text)); }
 
 QString UserNameOf(TDMSecurity *dm) { return dm->users->FieldByName(QStringLiteral("USER_NAME"))->AsString(); }
 
@@ -68,25 +72,50 @@ void TMainForm::NowyUzytkownikAExecute(QObject *) {
       ShowError("Hasło nie spełnia zasad bezpieczeństwa");
       continue;
     }
-    Security->SetUserName(dialog->edUser->text());
+    // The server user gets the name that the row will have.
+    const QString name = dialog->edUser->text().toUpper();
+    if (const QString problem = ServerUserNameProblem(name); !problem.isEmpty()) {
+      ShowError(problem);
+      continue;
+    }
+    Security->SetUserName(name);
     Security->SetPassword(dialog->edPswd1->text());
     Security->AddUser();
-    TDataSet *users = FDM->users;
-    users->Insert();
-    users->FieldByName(QStringLiteral("USER_NAME"))->SetAsString(dialog->edUser->text());
-    users->FieldByName(QStringLiteral("FIRST_NAME"))->SetAsString(dialog->edFirstName->text());
-    users->FieldByName(QStringLiteral("SECOND_NAME"))->SetAsString(dialog->edSecondName->text());
-    users->FieldByName(QStringLiteral("USER_ID"))->SetAsString(dialog->edPesel->text());
-    users->FieldByName(QStringLiteral("PSWD_VALID"))->SetAsInteger(0);
-    users->Post();
-    RunModifyPassTime(FDM, UserNameOf(FDM));
-    FDM->Transaction->CommitRetaining();
+    AddNewUserRow(*dialog, name);
     FDM->users->Refresh();
     break;
   }
 }
 
+// A server user without its row would be taken over by the next synchronisation as a user who
+// need not change the password: when the row cannot be saved, the server user goes again.
+void TMainForm::AddNewUserRow(TNowyUzytkownikF &dialog, const QString &name) {
+  try {
+    FDM->InOneCommit([&] {
+      TDataSet *users = FDM->users;
+      users->Insert();
+      users->FieldByName(QStringLiteral("USER_NAME"))->SetAsString(name);
+      users->FieldByName(QStringLiteral("FIRST_NAME"))->SetAsString(dialog.edFirstName->text());
+      users->FieldByName(QStringLiteral("SECOND_NAME"))->SetAsString(dialog.edSecondName->text());
+      users->FieldByName(QStringLiteral("USER_ID"))->SetAsString(dialog.edPesel->text());
+      users->FieldByName(QStringLiteral("PSWD_VALID"))->SetAsInteger(0);
+      users->Post();
+      RunModifyPassTime(FDM, UserNameOf(FDM));
+    });
+  } catch (Exception &error) {
+    try {
+      Security->SetUserName(name);
+      Security->DeleteUser();
+    } catch (const Exception &withdrawal) {
+      error.SetMessage(error.Message() + u'\n' + withdrawal.Message());
+    }
+    throw;
+  }
+}
+
 void TMainForm::ZmienHasloAExecute(QObject *) {
+  const QString user = UserNameOf(FDM);
+  RefuseUnsafeServerUserName(user);
   auto dialog = std::make_unique<TZmianaHaslaF>(this);
   dialog->pnlOldPassword->hide();
   dialog->adjustSize();
@@ -96,7 +125,6 @@ void TMainForm::ZmienHasloAExecute(QObject *) {
     ShowError("Błędnie powtórzone hasło");
     Abort();
   }
-  const QString user = UserNameOf(FDM);
   if (!(IsSysdba(user) && !FDM->GetSysdbaFlag()) && !FDM->CheckPassword(dialog->edPSWD1->text())) {
     ShowError("Hasło nie spełnia zasad bezpieczeństwa");
     Abort();
@@ -111,6 +139,7 @@ void TMainForm::ZmienHasloAExecute(QObject *) {
 
 void TMainForm::UsunUzytkownikaAExecute(QObject *) {
   const QString user = UserNameOf(FDM);
+  RefuseUnsafeServerUserName(user);
   if (IsSysdba(user)) {
     MessageBox(QString::fromUtf8("Nie można usunąć uzytkownika SYSDBA"), QStringLiteral("Komunikat"), MB_OK | MB_ICONERROR);
     Abort();
@@ -118,27 +147,34 @@ void TMainForm::UsunUzytkownikaAExecute(QObject *) {
   if (MessageBox(QString::fromUtf8("Czy napewno chcesz usunąć użytkownika ") + user + QStringLiteral(" ?"),
                  QStringLiteral("Uwaga"), MB_YESNO | MB_ICONQUESTION) != mrYes)
     return;
+  // The server user goes first: when the server refuses, the row keeps the user's names, group,
+  // history and log. The role goes with the user, or a later user of the same name would hold it.
   Security->SetUserName(user);
-  {
+  Security->DeleteUser();
+  FDM->InOneCommit([&] {
+    RevokeRoleGrants(FDM->Database, FDM->Transaction, user, QStringLiteral("RDB$ADMIN"));
     TFlagScope allow(FAllowDelete);
     FDM->users->Delete();
-  }
-  Security->DeleteUser();
+  });
 }
 
 void TMainForm::PobierzUzytkownikowZSerweraAExecute(QObject *) {
   Security->DisplayUsers();
-  for (int i = 0; i < Security->UserInfoCount(); ++i) {
-    const QString name = Security->UserInfo(i).UserName;
-    if (FDM->users->Locate(QStringLiteral("USER_NAME"), name, kIgnoreCase))
-      continue;
-    InsertUserRow();
-    FDM->users->FieldByName(QStringLiteral("USER_NAME"))->SetAsString(name);
-    FDM->users->FieldByName(QStringLiteral("PSWD_VALID"))->SetAsInteger(1);
-    FDM->users->Post();
-    RunModifyPassTime(FDM, UserNameOf(FDM));
-  }
-  FDM->Transaction->CommitRetaining();
+  QSet<QString> listed = FDM->ListedUserNames();
+  FDM->InOneCommit([&] {
+    for (int i = 0; i < Security->UserInfoCount(); ++i) {
+      const QString name = Security->UserInfo(i).UserName;
+      // A name that Windows-1250 cannot hold cannot have a row.
+      if (listed.contains(name.toCaseFolded()) || !Win1250::CanEncode(name))
+        continue;
+      InsertUserRow();
+      FDM->users->FieldByName(QStringLiteral("USER_NAME"))->SetAsString(name);
+      FDM->users->FieldByName(QStringLiteral("PSWD_VALID"))->SetAsInteger(1);
+      FDM->users->Post();
+      RunModifyPassTime(FDM, UserNameOf(FDM));
+      listed.insert(name.toCaseFolded());
+    }
+  });
   FDM->users->Close();
   FDM->users->Open();
 }

@@ -3,6 +3,7 @@
 //
 // Needs the private server of tools/fbserver: MERIDOX_TEST_SERVER, MERIDOX_TEST_PASSWORD and
 // MERIDOX_TEST_DATADIR as its server.env sets them.
+#include "BenchServer.h"
 #include "IBDatabase.h"
 #include "IBQuery.h"
 #include "IBSQL.h"
@@ -128,14 +129,12 @@ void FetchThroughIsql(benchmark::State &state) {
 
 int main(int argc, char **argv) {
   QCoreApplication app(argc, argv);
-  Setup().Server = qEnvironmentVariable("MERIDOX_TEST_SERVER");
-  Setup().Password = qEnvironmentVariable("MERIDOX_TEST_PASSWORD");
-  const QString dataDir = qEnvironmentVariable("MERIDOX_TEST_DATADIR");
-  if (Setup().Server.isEmpty() || Setup().Password.isEmpty() || dataDir.isEmpty()) {
-    std::fprintf(stderr, "Set MERIDOX_TEST_SERVER, MERIDOX_TEST_PASSWORD and MERIDOX_TEST_DATADIR "
-                         "(source the server.env of tools/fbserver).\n");
+  TBenchServer server;
+  if (!server.FromEnvironment())
     return 2;
-  }
+  Setup().Server = server.Server;
+  Setup().Password = server.Password;
+  const QString dataDir = server.DataDir;
   Setup().DatabaseName = Setup().Server + u':' +
                          QDir(dataDir).filePath(QStringLiteral("bench_%1.fdb").arg(QUuid::createUuid().toString(QUuid::Id128).left(8)));
   benchmark::Initialize(&argc, argv);

@@ -26,15 +26,20 @@ function(mx_automoc_follows_sources name)
   endif()
 endfunction()
 
-# mx_test(NAME SOURCES... LINK libs...): a GoogleTest program whose cases CTest lists one by one.
-# Tests run offscreen with a fixed style so that pixels and fonts are stable.
+# mx_test(NAME [SERIAL] SOURCES... LINK libs...): a GoogleTest program whose cases CTest lists one by
+# one. Tests run offscreen with a fixed style so that pixels and fonts are stable. SERIAL cases run
+# while no other test runs (they change what the whole server holds, such as its users).
 function(mx_test name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LINK" ${ARGN})
+  cmake_parse_arguments(ARG "SERIAL" "" "SOURCES;LINK" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LINK} test_support GTest::gtest GTest::gmock)
   set_target_properties(${name} PROPERTIES AUTOMOC ON)
   mx_automoc_follows_sources(${name})
+  set(serial FALSE)
+  if(ARG_SERIAL)
+    set(serial TRUE)
+  endif()
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_STYLE_OVERRIDE=Fusion")
+    PROPERTIES RUN_SERIAL ${serial} ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_STYLE_OVERRIDE=Fusion")
 endfunction()

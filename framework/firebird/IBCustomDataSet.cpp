@@ -31,6 +31,7 @@ void TIBCustomDataSet::SetDatabase(TIBDatabase *value) {
   RegisterDatabase(value);
   FQSelect.SetDatabase(value);
   FQUpdate.SetDatabase(value);
+  FQRefresh.SetDatabase(value);
 }
 
 void TIBCustomDataSet::RegisterDatabase(TIBDatabase *value) {
@@ -48,6 +49,7 @@ void TIBCustomDataSet::SetTransaction(TIBTransaction *value) {
   RegisterTransaction(value);
   FQSelect.SetTransaction(value);
   FQUpdate.SetTransaction(value);
+  FQRefresh.SetTransaction(value);
 }
 
 void TIBCustomDataSet::RegisterTransaction(TIBTransaction *value) {
@@ -116,8 +118,10 @@ void TIBCustomDataSet::Prepare() {
   }
   RegisterDatabase(FQSelect.Database());
   RegisterTransaction(FQSelect.Transaction());
-  FQUpdate.SetDatabase(FQSelect.Database());
-  FQUpdate.SetTransaction(FQSelect.Transaction());
+  for (TIBSQL *statement : {&FQUpdate, &FQRefresh}) {
+    statement->SetDatabase(FQSelect.Database());
+    statement->SetTransaction(FQSelect.Transaction());
+  }
 }
 
 void TIBCustomDataSet::Unprepare() {
@@ -125,6 +129,7 @@ void TIBCustomDataSet::Unprepare() {
     Close();
   FQSelect.Unprepare();
   FQUpdate.Unprepare();
+  FQRefresh.Unprepare();
 }
 
 void TIBCustomDataSet::InternalInitFieldDefs() {

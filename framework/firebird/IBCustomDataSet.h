@@ -123,6 +123,9 @@ private:
 
   TIBSQL FQSelect;
   TIBSQL FQUpdate;
+  // The refresh of a posted row has a statement of its own, so that a run of posts prepares neither
+  // statement again.
+  TIBSQL FQRefresh;
   TIBUpdateSQL *FUpdateObject = nullptr;
   TIBDatabase *FRegisteredDatabase = nullptr;
   TIBTransaction *FRegisteredTransaction = nullptr;

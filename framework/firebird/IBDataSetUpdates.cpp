@@ -82,11 +82,11 @@ void TIBCustomDataSet::RefreshRow(TRecordBuffer buffer) {
   const QString sql = RowRefreshText();
   if (sql.trimmed().isEmpty())
     return;
-  FQUpdate.SQL().SetText(sql);
-  BindRecordParams(FQUpdate);
-  FQUpdate.ExecQuery();
-  if (!FQUpdate.Eof()) {
-    TIBXSQLDA &columns = FQUpdate.Fields();
+  FQRefresh.SQL().SetText(sql);
+  BindRecordParams(FQRefresh);
+  FQRefresh.ExecQuery();
+  if (!FQRefresh.Eof()) {
+    TIBXSQLDA &columns = FQRefresh.Fields();
     for (int i = 0; i < columns.Count(); ++i) {
       TField *field = FindField(columns.Vars(i).Name());
       if (!field || field->Calculated())
@@ -94,10 +94,10 @@ void TIBCustomDataSet::RefreshRow(TRecordBuffer buffer) {
       if (field->IsBlob())
         IBStoreBlob(columns.Vars(i), BlobSlot(buffer, field));
       else
-        IBStoreColumn(columns.Vars(i), *field, FieldSlot(buffer, field), FQUpdate.Database()->Utf8());
+        IBStoreColumn(columns.Vars(i), *field, FieldSlot(buffer, field), FQRefresh.Database()->Utf8());
     }
   }
-  FQUpdate.Close();
+  FQRefresh.Close();
 }
 
 void TIBCustomDataSet::PostRecord(TRecordBuffer buffer, bool inserting, bool append) {

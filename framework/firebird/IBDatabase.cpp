@@ -76,6 +76,9 @@ void TIBDatabase::SetDefaultTransaction(TIBTransaction *value) {
 QByteArray TIBDatabase::BuildDPB() const {
   TIBParamBlock dpb(isc_dpb_version1);
   dpb.AddInt(isc_dpb_sql_dialect, FSQLDialect);
+  // The login, the role and the file name are UTF-8 whatever lc_ctype says of the data: without
+  // the marker the client refuses any byte outside ASCII.
+  dpb.AddString(isc_dpb_utf8_filename, QByteArray());
   for (int i = 0; i < FParams.Count(); ++i) {
     const QString name = FParams.Names(i).trimmed().toLower();
     if (name.isEmpty())
@@ -88,7 +91,7 @@ QByteArray TIBDatabase::BuildDPB() const {
     if (found->Tag == isc_dpb_connect_timeout || found->Tag == isc_dpb_num_buffers)
       dpb.AddInt(found->Tag, value.toInt());
     else
-      dpb.AddString(found->Tag, EncodeText(value));
+      dpb.AddString(found->Tag, value.toUtf8());
   }
   return dpb.Bytes();
 }
@@ -103,7 +106,7 @@ void TIBDatabase::Open() {
     return;
   ReadCharset();
   QByteArray dpb = BuildDPB();
-  const QByteArray name = EncodeText(FDatabaseName);
+  const QByteArray name = FDatabaseName.toUtf8();
   TIBStatus status;
   isc_attach_database(&status, static_cast<short>(name.size()), name.constData(), &FHandle,
                       static_cast<short>(dpb.size()), dpb.data());

@@ -24,7 +24,8 @@ public:
 // One connection to a Firebird database.
 // DatabaseName: "server:alias", "server/port:alias" or a local path. Params: name=value lines
 // (user_name, password, lc_ctype, sql_role_name). Text crosses the wire in the connection's
-// character set: UTF8 for lc_ctype UTF8, Windows-1250 bytes for WIN1250 and for no lc_ctype at all.
+// character set: UTF8 for lc_ctype UTF8, Windows-1250 bytes for WIN1250 and for no lc_ctype at all;
+// the login parameters and the database name always go as UTF-8.
 class TIBDatabase : public QObject {
   Q_OBJECT
 

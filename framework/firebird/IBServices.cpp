@@ -2,17 +2,98 @@
 
 #include "IBError.h"
 #include "IBParamBlock.h"
-#include "Win1250.h"
 
-#include <cstring>
+#include <QStringDecoder>
 
 namespace {
+
+// The largest answer buffer a query can name.
+constexpr int kAnswerSize = 0xFFFF;
 
 int LittleEndian(const char *data, int size) {
   return static_cast<int>(isc_vax_integer(data, static_cast<short>(size)));
 }
 
+[[noreturn]] void ListError(const QString &what) {
+  throw EDatabaseError(QStringLiteral("The server's user list cannot be read: %1").arg(what));
+}
+
+// Walks the records of a display-users answer.
+class TUserListReader {
+public:
+  explicit TUserListReader(const QByteArray &answer) : FData(answer) {}
+
+  // The service writes the same items for every user, so a record with fewer items than the
+  // first one was cut short.
+  std::vector<TUserInfo> Read() {
+    std::vector<TUserInfo> users;
+    QByteArray items, firstItems;
+    while (FPos < FData.size()) {
+      const char tag = FData[FPos++];
+      if (tag != isc_spb_sec_username && users.empty())
+        ListError(QStringLiteral("it does not start with a user name"));
+      if (tag == isc_spb_sec_username && !users.empty())
+        CheckItems(items, firstItems);
+      items.append(tag);
+      switch (tag) {
+      case isc_spb_sec_username: users.push_back({Text(), {}, {}, {}, 0, 0}); break;
+      case isc_spb_sec_firstname: users.back().FirstName = Text(); break;
+      case isc_spb_sec_middlename: users.back().MiddleName = Text(); break;
+      case isc_spb_sec_lastname: users.back().LastName = Text(); break;
+      case isc_spb_sec_groupname: Text(); break;
+      case isc_spb_sec_userid: users.back().UserID = Integer(); break;
+      case isc_spb_sec_groupid: users.back().GroupID = Integer(); break;
+      case isc_spb_sec_admin: Integer(); break;
+      default: ListError(QStringLiteral("unknown item %1 at byte %2").arg(int(tag)).arg(FPos - 1));
+      }
+    }
+    if (!users.empty())
+      CheckItems(items, firstItems);
+    return users;
+  }
+
+private:
+  static void CheckItems(QByteArray &items, QByteArray &firstItems) {
+    if (firstItems.isEmpty())
+      firstItems = items;
+    else if (items != firstItems)
+      ListError(QStringLiteral("a record holds other items than the first one"));
+    items.clear();
+  }
+  const char *Take(qsizetype size) {
+    if (size > FData.size() - FPos)
+      ListError(QStringLiteral("it ends inside a record"));
+    const char *data = FData.constData() + FPos;
+    FPos += size;
+    return data;
+  }
+  int Integer() { return LittleEndian(Take(4), 4); }
+  QString Text() {
+    const int length = static_cast<unsigned short>(LittleEndian(Take(2), 2));
+    const char *bytes = Take(length);
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8(QByteArrayView(bytes, length));
+    if (utf8.hasError())
+      ListError(QStringLiteral("a name is not UTF-8"));
+    return text;
+  }
+
+  const QByteArray &FData;
+  qsizetype FPos = 0;
+};
+
 } // namespace
+
+std::vector<TUserInfo> ParseUserList(const QByteArray &answer) { return TUserListReader(answer).Read(); }
+
+bool TIBSecurityService::CarriesUserName(const QString &name) {
+  if (name.isEmpty() || name.startsWith(u'-') || !name.isValidUtf16() || name.toUtf8().size() > MaxUserNameBytes)
+    return false;
+  for (const QChar c : name)
+    if (c.isSpace() || c.category() == QChar::Other_Control)
+      return false;
+  return true;
+}
 
 TIBSecurityService::TIBSecurityService(QObject *owner) : QObject(owner) {}
 
@@ -50,9 +131,12 @@ void TIBSecurityService::Attach() {
     return;
   TIBParamBlock spb(isc_spb_version);
   spb.AddTag(isc_spb_current_version);
+  // Every text of the service, both ways, is UTF-8: without the marker the client refuses any
+  // byte outside ASCII.
+  spb.AddString(isc_spb_utf8_filename, QByteArray());
   for (int i = 0; i < FParams.Count(); ++i) {
     const QString name = FParams.Names(i).trimmed().toLower();
-    const QByteArray value = Win1250::Encode(FParams.ValueFromIndex(i));
+    const QByteArray value = FParams.ValueFromIndex(i).toUtf8();
     if (name == QLatin1String("user_name"))
       spb.AddString(isc_spb_user_name, value);
     else if (name == QLatin1String("password"))
@@ -60,7 +144,7 @@ void TIBSecurityService::Attach() {
     else if (!name.isEmpty())
       throw EDatabaseError(QStringLiteral("Unknown service parameter \"%1\"").arg(name));
   }
-  const QByteArray service = Win1250::Encode(ServiceName());
+  const QByteArray service = ServiceName().toUtf8();
   TIBStatus status;
   isc_service_attach(&status, static_cast<unsigned short>(service.size()), service.constData(), &FHandle,
                      spb.Length(), spb.Data());
@@ -83,9 +167,11 @@ void TIBSecurityService::CheckActive() const {
     throw EDatabaseError(QStringLiteral("Service is not active"));
 }
 
-void TIBSecurityService::CheckUserName() const {
-  if (FUser.UserName.trimmed().isEmpty())
+void TIBSecurityService::CheckUserName(const QString &name) {
+  if (name.trimmed().isEmpty())
     throw EDatabaseError(QStringLiteral("User name is not set"));
+  if (!CarriesUserName(name))
+    throw EDatabaseError(QStringLiteral("The user service cannot carry the user name \"%1\" exactly").arg(name));
 }
 
 void TIBSecurityService::SetPassword(const QString &value) {
@@ -120,18 +206,18 @@ void TIBSecurityService::SetGroupID(int value) {
 
 void TIBSecurityService::RunUserAction(char action, int changes) {
   CheckActive();
-  CheckUserName();
+  CheckUserName(FUser.UserName);
   TIBParamBlock request;
   request.AddTag(action);
-  request.AddString2(isc_spb_sec_username, Win1250::Encode(FUser.UserName));
+  request.AddString2(isc_spb_sec_username, FUser.UserName.toUtf8());
   if (changes & chPassword)
-    request.AddString2(isc_spb_sec_password, Win1250::Encode(FPassword));
+    request.AddString2(isc_spb_sec_password, FPassword.toUtf8());
   if (changes & chFirstName)
-    request.AddString2(isc_spb_sec_firstname, Win1250::Encode(FUser.FirstName));
+    request.AddString2(isc_spb_sec_firstname, FUser.FirstName.toUtf8());
   if (changes & chMiddleName)
-    request.AddString2(isc_spb_sec_middlename, Win1250::Encode(FUser.MiddleName));
+    request.AddString2(isc_spb_sec_middlename, FUser.MiddleName.toUtf8());
   if (changes & chLastName)
-    request.AddString2(isc_spb_sec_lastname, Win1250::Encode(FUser.LastName));
+    request.AddString2(isc_spb_sec_lastname, FUser.LastName.toUtf8());
   if (changes & chUserID)
     request.AddInt4(isc_spb_sec_userid, FUser.UserID);
   if (changes & chGroupID)
@@ -140,8 +226,7 @@ void TIBSecurityService::RunUserAction(char action, int changes) {
   isc_service_start(&status, &FHandle, nullptr, static_cast<unsigned short>(request.Length()), request.Data());
   status.Check();
   // The action has finished when the service has no more output for it.
-  while (Query(isc_info_svc_line).size() > 0) {
-  }
+  QueryAll(isc_info_svc_line);
   FChanges = 0;
 }
 
@@ -162,22 +247,28 @@ void TIBSecurityService::ModifyUser() { RunUserAction(isc_action_svc_modify_user
 
 void TIBSecurityService::DeleteUser() { RunUserAction(isc_action_svc_delete_user, 0); }
 
-// The item's data gathered over as many calls as the service needs.
-QByteArray TIBSecurityService::Query(char item) {
+// The service hands its output out in pieces, each of them ending at whatever byte its buffer
+// ended on; an empty piece ends the output. Output left unread would keep the service busy.
+QByteArray TIBSecurityService::QueryAll(char item) {
   QByteArray data;
+  QByteArray buffer(kAnswerSize, '\0');
   for (;;) {
-    QByteArray buffer(0x7FFF, '\0');
     TIBStatus status;
     isc_service_query(&status, &FHandle, nullptr, 0, nullptr, 1, &item, static_cast<unsigned short>(buffer.size()),
                       buffer.data());
     status.Check();
+    if (buffer[0] == isc_info_end)
+      return data;
     if (buffer[0] != item)
+      throw EDatabaseError(QStringLiteral("The service answered item %1 where %2 was asked for")
+                               .arg(int(buffer[0]))
+                               .arg(int(item)));
+    const int length = static_cast<unsigned short>(LittleEndian(buffer.constData() + 1, 2));
+    if (3 + length >= buffer.size() || buffer[3 + length] == isc_info_truncated)
+      throw EDatabaseError(QStringLiteral("The service's answer does not fit its buffer"));
+    if (length == 0)
       return data;
-    const int length = LittleEndian(buffer.constData() + 1, 2);
     data.append(buffer.constData() + 3, length);
-    // Lines come one per call; other items come whole unless the buffer ran out.
-    if (item == isc_info_svc_line || length == 0 || buffer[3 + length] != isc_info_truncated)
-      return data;
   }
 }
 
@@ -185,40 +276,15 @@ void TIBSecurityService::Display(const QString &userName) {
   CheckActive();
   TIBParamBlock request;
   request.AddTag(isc_action_svc_display_user);
-  if (!userName.isNull())
-    request.AddString2(isc_spb_sec_username, Win1250::Encode(userName));
+  if (!userName.isNull()) {
+    CheckUserName(userName);
+    request.AddString2(isc_spb_sec_username, userName.toUtf8());
+  }
   TIBStatus status;
   isc_service_start(&status, &FHandle, nullptr, static_cast<unsigned short>(request.Length()), request.Data());
   status.Check();
-  const QByteArray data = Query(isc_info_svc_get_users);
   FUserInfo.clear();
-  for (int i = 0; i < data.size();) {
-    const char tag = data[i++];
-    if (tag == isc_spb_sec_userid || tag == isc_spb_sec_groupid || tag == isc_spb_sec_admin) {
-      const int value = LittleEndian(data.constData() + i, 4);
-      i += 4;
-      if (FUserInfo.empty())
-        continue;
-      if (tag == isc_spb_sec_userid)
-        FUserInfo.back().UserID = value;
-      else if (tag == isc_spb_sec_groupid)
-        FUserInfo.back().GroupID = value;
-      continue;
-    }
-    const int length = LittleEndian(data.constData() + i, 2);
-    const QString text = Win1250::Decode(data.mid(i + 2, length));
-    i += 2 + length;
-    if (tag == isc_spb_sec_username)
-      FUserInfo.push_back({text, {}, {}, {}, 0, 0});
-    else if (FUserInfo.empty())
-      continue;
-    else if (tag == isc_spb_sec_firstname)
-      FUserInfo.back().FirstName = text;
-    else if (tag == isc_spb_sec_middlename)
-      FUserInfo.back().MiddleName = text;
-    else if (tag == isc_spb_sec_lastname)
-      FUserInfo.back().LastName = text;
-  }
+  FUserInfo = ParseUserList(QueryAll(isc_info_svc_get_users));
 }
 
 void TIBSecurityService::DisplayUsers() { Display(QString()); }

@@ -17,10 +17,16 @@ struct TUserInfo {
   int GroupID = 0;
 };
 
+// The users in the answer of a display-users request: records that each start with the user name.
+// Raises EDatabaseError on anything that is not a whole list (a record cut short, an unknown item).
+std::vector<TUserInfo> ParseUserList(const QByteArray &answer);
+
 // The server's user administration through the services API. ServerName "host" or "host/port";
 // Params: user_name and password of the administrator. UserName, Password and the names describe
 // the user that AddUser, ModifyUser and DeleteUser work on; ModifyUser changes only what was set
-// since the last action. DisplayUsers / DisplayUser fill UserInfo.
+// since the last action. DisplayUsers / DisplayUser fill UserInfo. Names and passwords travel as
+// UTF-8; a user name the service would read as another one (see CarriesUserName) is refused before
+// anything is sent.
 class TIBSecurityService : public QObject {
   Q_OBJECT
 
@@ -64,13 +70,20 @@ public:
   int UserInfoCount() const { return static_cast<int>(FUserInfo.size()); }
   const TUserInfo &UserInfo(int index) const;
 
+  // The service acts on exactly this name (its ASCII letters upper-cased): it is not empty, has no
+  // blank or control character (the service cuts the name there), does not start with "-" (read as
+  // a switch) and fits the server's 31 bytes of UTF-8.
+  static bool CarriesUserName(const QString &name);
+  static constexpr int MaxUserNameBytes = 31;
+
 private:
   enum TChange { chPassword = 1, chFirstName = 2, chMiddleName = 4, chLastName = 8, chUserID = 16, chGroupID = 32 };
   QString ServiceName() const;
   void CheckActive() const;
-  void CheckUserName() const;
+  static void CheckUserName(const QString &name);
   void RunUserAction(char action, int changes);
-  QByteArray Query(char item);
+  // The whole answer for the item, gathered over as many calls as the service needs.
+  QByteArray QueryAll(char item);
   void Display(const QString &userName);
 
   QString FServerName;

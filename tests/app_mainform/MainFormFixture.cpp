@@ -3,13 +3,16 @@
 #include "Actions.h"
 #include "DB.h"
 #include "IBDatabase.h"
+#include "IBError.h"
 #include "IBQuery.h"
+#include "StdCtrls.h"
 #include "TestServer.h"
 #include "UDMSecurity.h"
 
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
+#include <QUuid>
 
 void MainFormTest::SetUp() {
   if (!TestServer::Available())
@@ -70,3 +73,48 @@ QStringList MainFormTest::ListedUsers() {
     names.append(users->FieldByName(QStringLiteral("USER_NAME"))->AsString());
   return names;
 }
+
+void UsersTest::SetUp() {
+  MainFormTest::SetUp();
+  if (IsSkipped())
+    return;
+  CreateSecurityDatabase();
+  ConnectAsSysdba();
+}
+
+std::function<int(TNowyUzytkownikF &)> Fill(const NewUser &u) {
+  return [u](TNowyUzytkownikF &f) {
+    f.edUser->setText(u.Name);
+    f.edFirstName->setText(u.First);
+    f.edSecondName->setText(u.Second);
+    f.edPesel->setText(u.Pesel);
+    f.edPswd1->setText(u.Password1);
+    f.edPSWD2->setText(u.Password2);
+    f.BitBtn3->click();
+    return f.ModalResult();
+  };
+}
+
+bool ServerHasUser(ScratchDatabase &db, const QString &name) {
+  // Compared in UTF-8: a name that Windows-1250 cannot hold would break the comparison.
+  return db.QueryValue(QStringLiteral("select count(*) from sec$users where sec$user_name = "
+                                      "cast('%1' as varchar(200) character set UTF8)")
+                           .arg(QString(name).replace(u'\'', QStringLiteral("''"))))
+             .toInt() == 1;
+}
+
+bool CanLogIn(ScratchDatabase &db, const QString &user, const QString &password) {
+  TIBDatabase login;
+  login.SetDatabaseName(db.DatabaseName());
+  login.Params().SetValues(QStringLiteral("user_name"), user);
+  login.Params().SetValues(QStringLiteral("password"), password);
+  try {
+    login.Open();
+  } catch (const EIBError &) {
+    return false;
+  }
+  login.Close();
+  return true;
+}
+
+QString UniqueToken() { return QUuid::createUuid().toString(QUuid::Id128).left(8).toUpper(); }

@@ -3,6 +3,7 @@
 #include "ScratchDatabase.h"
 #include "ScriptedDialogs.h"
 #include "UMainForm.h"
+#include "UNowyUzytkownikF.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -42,3 +43,22 @@ class MainFormOfflineTest : public MainFormTest {
 protected:
   void SetUp() override;
 };
+
+// Connected as SYSDBA to a freshly created security database.
+class UsersTest : public MainFormTest {
+protected:
+  void SetUp() override;
+};
+
+struct NewUser {
+  QString Name, First, Second, Pesel, Password1, Password2;
+};
+
+// Fills the new-user dialog and presses "Zatwierdź".
+std::function<int(TNowyUzytkownikF &)> Fill(const NewUser &u);
+
+bool ServerHasUser(ScratchDatabase &db, const QString &name);
+// Whether the server takes this login for the database.
+bool CanLogIn(ScratchDatabase &db, const QString &user, const QString &password);
+// Eight characters that no other test's names hold.
+QString UniqueToken();

@@ -1,13 +1,17 @@
 #include "Actions.h"
 #include "DB.h"
 #include "Exceptions.h"
+#include "Graphics.h"
+#include "GridInput.h"
 #include "IBDatabase.h"
+#include "IBError.h"
 #include "IBQuery.h"
 #include "MainFormFixture.h"
 #include "MxDBCtrl.h"
 #include "MxToolEdit.h"
 #include "StdCtrls.h"
 #include "TestServer.h"
+#include "UAdminRights.h"
 #include "UDMSecurity.h"
 #include "UGrupy.h"
 #include "UNowyUzytkownikF.h"
@@ -18,41 +22,9 @@
 #include <QDateTime>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QSet>
 
 namespace {
-
-struct NewUser {
-  QString Name, First, Second, Pesel, Password1, Password2;
-};
-
-// Fills the new-user dialog and presses "Zatwierdź".
-std::function<int(TNowyUzytkownikF &)> Fill(const NewUser &u) {
-  return [u](TNowyUzytkownikF &f) {
-    f.edUser->setText(u.Name);
-    f.edFirstName->setText(u.First);
-    f.edSecondName->setText(u.Second);
-    f.edPesel->setText(u.Pesel);
-    f.edPswd1->setText(u.Password1);
-    f.edPSWD2->setText(u.Password2);
-    f.BitBtn3->click();
-    return f.ModalResult();
-  };
-}
-
-bool ServerHasUser(ScratchDatabase &db, const QString &name) {
-  return db.QueryValue(QStringLiteral("select count(*) from sec$users where sec$user_name = '%1'").arg(name)).toInt() == 1;
-}
-
-class UsersTest : public MainFormTest {
-protected:
-  void SetUp() override {
-    MainFormTest::SetUp();
-    if (IsSkipped())
-      return;
-    CreateSecurityDatabase();
-    ConnectAsSysdba();
-  }
-};
 
 TEST_F(UsersTest, NewUserRoadRefusesThenAdds) {
   const QString name = QStringLiteral("nowy") + QString::number(QDateTime::currentMSecsSinceEpoch() % 100000000);
@@ -295,6 +267,142 @@ TEST_F(UsersTest, OrderingFollowsTheRadioGroup) {
   EXPECT_EQ(Form->DM()->users->SQL().Strings(2), "order by u.USER_NAME");
   byName = ListedUsers();
   EXPECT_LT(byName.indexOf(a), byName.indexOf(b));
+}
+
+} // namespace
+
+namespace {
+
+QString Quoted(const QString &text) { return u'\'' + QString(text).replace(u'\'', QStringLiteral("''")) + u'\''; }
+
+int AdminGrants(ScratchDatabase &db, const QString &user) {
+  return db.QueryValue(QStringLiteral("select count(*) from RDB$USER_PRIVILEGES where RDB$USER = %1 and "
+                                      "RDB$RELATION_NAME = 'RDB$ADMIN'")
+                           .arg(Quoted(user)))
+      .toInt();
+}
+
+bool RowListed(ScratchDatabase &db, const QString &user) {
+  return db.QueryValue(QStringLiteral("select count(*) from USERS where USER_NAME = %1").arg(Quoted(user))).toInt() == 1;
+}
+
+TEST_F(UsersTest, DeletedUserKeepsNoAdminGrant) {
+  const QString user = Db->CreateServerUser("ADM", "secret1");
+  const QString other = Db->CreateServerUser("GRANTOR", "secret1");
+  // Granted by two administrators: both grants must go.
+  Db->Execute({QStringLiteral("grant RDB$ADMIN to %1").arg(user),
+               QStringLiteral("grant RDB$ADMIN to %1 granted by %2").arg(user, other)});
+  ASSERT_EQ(AdminGrants(*Db, user), 2);
+  Form->SynchroA->Execute();
+  ASSERT_TRUE(SelectUser(user));
+  Dialogs.AnswerMessage(mrYes);
+  Form->UsunUzytkownikaA->Execute();
+  EXPECT_FALSE(ServerHasUser(*Db, user));
+  EXPECT_FALSE(RowListed(*Db, user));
+  EXPECT_EQ(AdminGrants(*Db, user), 0);
+
+  // A later user of the same name starts without administrator rights.
+  Dialogs.AnswerModalAs<TNowyUzytkownikF>(Fill({user, "", "", "", "Ab1!x#yz", "Ab1!x#yz"}));
+  Form->NowyUzytkownikA->Execute();
+  ASSERT_TRUE(ServerHasUser(*Db, user));
+  EXPECT_FALSE(HasAdminRole(Form->DM()->Database, user));
+}
+
+TEST_F(UsersTest, DeleteRefusedByTheServerKeepsTheRow) {
+  // A row whose server user is already gone: the service refuses the delete.
+  const QString ghost = QStringLiteral("GHOST") + UniqueToken();
+  Db->Execute(QStringLiteral("insert into USERS (USER_NAME, FIRST_NAME, USER_ID, GRUPA, PSWD_VALID) "
+                             "values ('%1', 'Anna', '80010112345', 'Kadry', 0)")
+                  .arg(ghost));
+  Form->DM()->users->Close();
+  Form->DM()->users->Open();
+  ASSERT_TRUE(SelectUser(ghost));
+  Dialogs.AnswerMessage(mrYes);
+  EXPECT_THROW(Form->UsunUzytkownikaA->Execute(), EIBError);
+  EXPECT_EQ(Db->QueryValue(QStringLiteral("select FIRST_NAME || USER_ID || GRUPA from USERS where USER_NAME = '%1'")
+                               .arg(ghost))
+                .toString(),
+            "Anna80010112345Kadry")
+      << "the row keeps the user's data";
+  EXPECT_TRUE(ListedUsers().contains(ghost));
+}
+
+TEST_F(UsersTest, NewUserWhoseRowCannotBeSavedLeavesNoServerUser) {
+  // A row of another group, hidden by the visible group: the name passes the list's check and the
+  // post hits the primary key.
+  const QString hidden = QStringLiteral("HID") + UniqueToken();
+  Db->ForgetServerUser(hidden);
+  Db->Execute(QStringLiteral("insert into USERS (USER_NAME, FIRST_NAME, GRUPA, PSWD_VALID) values ('%1', 'Ewa', 'Kadry', 1)")
+                  .arg(hidden));
+  Form->DM()->users->Close();
+  Form->DM()->users->Open();
+  Form->edGrupa->SetText(QString::fromUtf8("Płace"));
+  Form->DM()->users->SetFiltered(true);
+  ASSERT_FALSE(ListedUsers().contains(hidden));
+
+  Dialogs.AnswerModalAs<TNowyUzytkownikF>(Fill({hidden, "Jan", "", "", "Ab1!x#yz", "Ab1!x#yz"}));
+  try {
+    Form->NowyUzytkownikA->Execute();
+    FAIL() << "the duplicate row was saved";
+  } catch (const EIBError &error) {
+    EXPECT_TRUE(error.Message().contains("PRIMARY or UNIQUE KEY")) << error.Message().toStdString();
+  }
+  EXPECT_FALSE(ServerHasUser(*Db, hidden)) << "the server user stays without a row";
+  EXPECT_EQ(Db->QueryValue(QStringLiteral("select FIRST_NAME || GRUPA || PSWD_VALID from USERS where USER_NAME = '%1'")
+                               .arg(hidden))
+                .toString(),
+            "EwaKadry1");
+  EXPECT_EQ(Form->DM()->users->State(), dsBrowse);
+}
+
+TEST_F(UsersTest, UserNameCannotBeTypedOverInTheGrid) {
+  const QString user = Db->CreateServerUser("KEEP", "secret1");
+  Form->SynchroA->Execute();
+  ASSERT_TRUE(SelectUser(user));
+  GridInput::ShowFocused(*Form, *Form->UsrGrid);
+  Form->UsrGrid->SetSelectedIndex(0);
+  ASSERT_EQ(Form->UsrGrid->SelectedField()->FieldName(), "USER_NAME");
+  GridInput::Type(QStringLiteral("Z"));
+  GridInput::Press(Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+  EXPECT_EQ(Form->DM()->users->State(), dsBrowse);
+  if (Form->DM()->users->State() == dsEdit)
+    Form->DM()->users->Post();
+  EXPECT_TRUE(RowListed(*Db, user));
+  EXPECT_FALSE(RowListed(*Db, QStringLiteral("Z")));
+
+  // The other columns still take typing.
+  Form->UsrGrid->SetSelectedIndex(1);
+  GridInput::Type(QStringLiteral("A"));
+  EXPECT_EQ(Form->DM()->users->State(), dsEdit);
+  Form->DM()->users->Cancel();
+}
+
+TEST_F(UsersTest, UserGrantedTheRoleTwiceIsListedOnce) {
+  const QString user = Db->CreateServerUser("TWICE", "secret1");
+  const QString other = Db->CreateServerUser("GRANTOR", "secret1");
+  const QString plain = Db->CreateServerUser("PLAIN", "secret1");
+  Db->Execute({QStringLiteral("grant RDB$ADMIN to %1").arg(user),
+               QStringLiteral("grant RDB$ADMIN to %1 granted by %2").arg(user, other)});
+  Form->SynchroA->Execute();
+  for (int ordering : {1, 0}) {
+    Form->SetRadioGroup1ItemIndex(ordering);
+    const QStringList listed = ListedUsers();
+    EXPECT_EQ(listed.count(user), 1) << "ordering " << ordering;
+    EXPECT_EQ(listed.count(QStringLiteral("SYSDBA")), 1);
+    EXPECT_EQ(listed.size(), QSet<QString>(listed.begin(), listed.end()).size());
+  }
+  const auto fontColour = [this](const QString &name) {
+    EXPECT_TRUE(SelectUser(name));
+    TFont font;
+    TColor background = clWindow;
+    Form->UsrGridGetCellParams(Form->UsrGrid, Form->DM()->users->FieldByName("USER_NAME"), font, background, false);
+    return font.Color();
+  };
+  EXPECT_EQ(fontColour(user), clRed);
+  EXPECT_NE(fontColour(plain), clRed);
+  EXPECT_EQ(Form->DM()->users->FieldByName("RDB$RELATION_NAME")->AsString().trimmed(), "");
+  ASSERT_TRUE(SelectUser(user));
+  EXPECT_EQ(Form->DM()->users->FieldByName("RDB$RELATION_NAME")->AsString().trimmed(), "RDB$ADMIN");
 }
 
 } // namespace

@@ -13,11 +13,11 @@
 namespace {
 
 // Runs work on a SYSDBA connection of its own to the database, committing at the end.
-template <class F> void WithSysdba(const QString &databaseName, F &&work) {
+template <class F> void WithSysdba(const QString &databaseName, F &&work, const QString &charset = QStringLiteral("WIN1250")) {
   TIBDatabase database;
   database.SetDatabaseName(databaseName);
   database.Params().SetText(
-      QStringLiteral("user_name=SYSDBA\npassword=%1\nlc_ctype=WIN1250").arg(TestServer::SysdbaPassword()));
+      QStringLiteral("user_name=SYSDBA\npassword=%1\nlc_ctype=%2").arg(TestServer::SysdbaPassword(), charset));
   TIBTransaction transaction;
   database.SetDefaultTransaction(&transaction);
   transaction.SetDefaultDatabase(&database);
@@ -63,15 +63,19 @@ void ScratchDatabase::Create(const QString &characterSet) {
 
 ScratchDatabase::~ScratchDatabase() {
   try {
-    WithUserService([this](TIBSecurityService &service) {
-      service.DisplayUsers();
-      for (int i = 0; i < service.UserInfoCount(); ++i)
-        if (FServerUsers.contains(service.UserInfo(i).UserName)) {
-          service.SetUserName(service.UserInfo(i).UserName);
-          service.DeleteUser();
-        }
-    });
-    if (!QFile::exists(FPath))
+    const bool exists = QFile::exists(FPath);
+    if (exists)
+      DropServerUsers(FServerUsers);
+    else
+      WithUserService([this](TIBSecurityService &service) {
+        service.DisplayUsers();
+        for (int i = 0; i < service.UserInfoCount(); ++i)
+          if (FServerUsers.contains(service.UserInfo(i).UserName)) {
+            service.SetUserName(service.UserInfo(i).UserName);
+            service.DeleteUser();
+          }
+      });
+    if (!exists)
       return;
     TIBDatabase database;
     database.SetDatabaseName(DatabaseName());
@@ -81,6 +85,36 @@ ScratchDatabase::~ScratchDatabase() {
   } catch (const std::exception &e) {
     std::fprintf(stderr, "clean-up of %s: %s\n", qPrintable(FPath), e.what());
   }
+}
+
+void ScratchDatabase::DropServerUsers(const QStringList &list) {
+  // In SQL, so that names the user service cannot carry go too, and over UTF-8, which holds any
+  // name. The drops take effect at the commit, where one that fails (a name no longer there, or
+  // named twice) undoes the others: each name once, and only when it is there.
+  QStringList names = list;
+  names.removeDuplicates();
+  const auto literal = [](const QString &text) { return u'\'' + QString(text).replace(u'\'', QStringLiteral("''")) + u'\''; };
+  // A hundred drops keep a block well inside the 64 KB a statement may have.
+  constexpr qsizetype kPerBlock = 100;
+  for (qsizetype first = 0; first < names.size(); first += kPerBlock) {
+    QString block = QStringLiteral("execute block as begin\n");
+    for (const QString &name : names.mid(first, kPerBlock)) {
+      const QString drop = QStringLiteral("drop user \"%1\"").arg(QString(name).replace(u'"', QStringLiteral("\"\"")));
+      block += QStringLiteral("  if (exists(select 1 from sec$users where sec$user_name = %1)) then execute statement %2;\n")
+                   .arg(literal(name), literal(drop));
+    }
+    ExecuteUtf8(block + QStringLiteral("end"));
+  }
+}
+
+void ScratchDatabase::ExecuteUtf8(const QString &statement) {
+  WithSysdba(
+      DatabaseName(),
+      [&](TIBSQL &query) {
+        query.SQL().SetText(statement);
+        query.ExecQuery();
+      },
+      QStringLiteral("UTF8"));
 }
 
 void ScratchDatabase::Execute(const QStringList &statements) {

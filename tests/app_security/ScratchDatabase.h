@@ -27,13 +27,17 @@ public:
   void Create(const QString &characterSet = QStringLiteral("WIN1250"));
   void Execute(const QStringList &statements);
   void Execute(const QString &statement) { Execute(QStringList{statement}); }
+  // Over a UTF-8 connection, for names that Windows-1250 cannot hold.
+  void ExecuteUtf8(const QString &statement);
   QVariant QueryValue(const QString &sql);
   // The first column of every row, as text.
   QStringList QueryStrings(const QString &sql);
   // A server user with a unique name made from the stem; dropped at the end.
   QString CreateServerUser(const QString &stem, const QString &password);
-  // Drops a user made elsewhere (by the program under test) at the end as well.
+  // Drops a user made elsewhere (by the program under test or in SQL) at the end as well.
   void ForgetServerUser(const QString &name) { FServerUsers.append(name); }
+  // Drops these server users now, in SQL on this database.
+  void DropServerUsers(const QStringList &names);
 
 private:
   QString FServer;

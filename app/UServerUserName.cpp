@@ -1,0 +1,33 @@
+#include "UServerUserName.h"
+
+#include "Dialogs.h"
+#include "Exceptions.h"
+#include "IBServices.h"
+#include "Win1250.h"
+
+QString ServerUserNameProblem(const QString &name) {
+  if (TIBSecurityService::CarriesUserName(name) && Win1250::CanEncode(name))
+    return QString();
+  if (name.isEmpty())
+    return QString::fromUtf8("Nazwa użytkownika nie może być pusta.");
+  for (const QChar c : name)
+    if (c.isSpace() || c.category() == QChar::Other_Control)
+      return QString::fromUtf8("Nazwa użytkownika nie może zawierać spacji, tabulatorów ani innych znaków "
+                               "niewidocznych.");
+  if (name.startsWith(u'-'))
+    return QString::fromUtf8("Nazwa użytkownika nie może zaczynać się od znaku \"-\".");
+  if (!Win1250::CanEncode(name))
+    return QString::fromUtf8("Nazwa użytkownika może zawierać tylko znaki strony kodowej Windows-1250.");
+  return QString::fromUtf8("Nazwa użytkownika może mieć najwyżej %1 znaków (polska litera liczy się za dwa).")
+      .arg(TIBSecurityService::MaxUserNameBytes);
+}
+
+void RefuseUnsafeServerUserName(const QString &name) {
+  const QString problem = ServerUserNameProblem(name);
+  if (problem.isEmpty())
+    return;
+  MessageBox(QString::fromUtf8("Serwer nie wykona tej operacji dla użytkownika \"%1\".").arg(name) + u'\n' +
+                 problem,
+             QString::fromUtf8("Błąd"), MB_OK | MB_ICONERROR);
+  Abort();
+}

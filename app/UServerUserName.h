@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+
+// The server's user service acts on a user name only as far as it reads it: it cuts the name at a
+// blank, takes a leading "-" for a switch and upper-cases ASCII letters. These routines keep every
+// name that the program hands to the service one that it acts on exactly.
+
+// Why the service would act on another user than the one named, in the program's words; "" when it
+// acts on exactly this name. USERS holds the name too, so it must fit Windows-1250 as well.
+QString ServerUserNameProblem(const QString &name);
+
+// For an action on a listed user: tells the user that the action cannot be done for that name
+// (caption "Błąd") and aborts, when the service would act on another name.
+void RefuseUnsafeServerUserName(const QString &name);
