@@ -27,7 +27,7 @@ function(mx_automoc_follows_sources name)
 endfunction()
 
 # mx_test(NAME [SERIAL] SOURCES... LINK libs...): a GoogleTest program whose cases CTest lists one by
-# one. Tests run offscreen with a fixed style so that pixels and fonts are stable. SERIAL cases run
+# one. Tests run offscreen; their main fixes the style and font so that pixels are stable. SERIAL cases run
 # while no other test runs (they change what the whole server holds, such as its users).
 function(mx_test name)
   cmake_parse_arguments(ARG "SERIAL" "" "SOURCES;LINK" ${ARGN})
@@ -41,5 +41,5 @@ function(mx_test name)
   endif()
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 60
-    PROPERTIES RUN_SERIAL ${serial} ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_STYLE_OVERRIDE=Fusion")
+    PROPERTIES RUN_SERIAL ${serial} ENVIRONMENT QT_QPA_PLATFORM=offscreen)
 endfunction()
