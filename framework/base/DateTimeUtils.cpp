@@ -4,6 +4,7 @@
 #include "FormatSettings.h"
 
 #include <QLocale>
+#include <charconv>
 #include <cmath>
 #include <vector>
 
@@ -360,13 +361,20 @@ int ExpandYear(int year, int digits) {
 
 // The order of day (d), month (m) and year (y) in ShortDateFormat.
 QString DateOrder() {
-  QString order;
-  for (const QChar c : FormatSettings().ShortDateFormat) {
-    const QChar l = c.toLower();
-    if ((l == u'd' || l == u'm' || l == u'y') && !order.contains(l))
-      order += l;
+  // Dates are read by the thousand in a load: the order is worked out once per format.
+  thread_local QString format, order;
+  const QString &shortDateFormat = FormatSettings().ShortDateFormat;
+  if (order.isEmpty() || format != shortDateFormat) {
+    QString found;
+    for (const QChar c : shortDateFormat) {
+      const QChar l = c.toLower();
+      if ((l == u'd' || l == u'm' || l == u'y') && !found.contains(l))
+        found += l;
+    }
+    format = shortDateFormat;
+    order = found.size() == 3 ? found : QStringLiteral("dmy");
   }
-  return order.size() == 3 ? order : QStringLiteral("dmy");
+  return order;
 }
 
 // Reads a date at pos; leaves pos after it.
@@ -389,12 +397,13 @@ bool ScanDate(const QString &s, int &pos, TDateTime &result) {
   if (count < 2)
     return false;
   const QString order = DateOrder();
-  int day = 0, month = 0, year = CurrentDateTime().date().year();
+  int day = 0, month = 0, year = 0;
   if (count == 2) {
-    // Day and month in their order, this year.
+    // Day and month in their order, this year (the clock is read only then: it is slow).
     const QString dm = QString(order).remove(u'y');
     day = parts[dm.indexOf(u'd')];
     month = parts[dm.indexOf(u'm')];
+    year = CurrentDateTime().date().year();
   } else {
     day = parts[order.indexOf(u'd')];
     month = parts[order.indexOf(u'm')];
@@ -514,10 +523,38 @@ QString FloatToStr(double value) {
   return s.replace(u'.', FormatSettings().DecimalSeparator);
 }
 
+namespace {
+
+// Plain numbers ([sign] digits [. digits] [e [sign] digits]) without the locale machinery, which
+// costs more than the rest of a CSV load; false leaves anything else to the full conversion.
+bool TryPlainFloat(const QString &text, QChar decimalSeparator, double &result) {
+  char buffer[64];
+  const qsizetype size = text.size();
+  if (size == 0 || size >= qsizetype(sizeof buffer))
+    return false;
+  qsizetype start = text.at(0) == u'+' ? 1 : 0;
+  for (qsizetype i = 0; i < size; ++i) {
+    char16_t c = text.at(i).unicode();
+    if (c == decimalSeparator.unicode())
+      c = u'.';
+    if (!((c >= u'0' && c <= u'9') || c == u'.' || c == u'-' || c == u'+' || c == u'e' || c == u'E'))
+      return false;
+    buffer[i] = char(c);
+  }
+  if (start == 1 && (size == 1 || buffer[1] == '-' || buffer[1] == '+'))
+    return false;
+  const std::from_chars_result parsed = std::from_chars(buffer + start, buffer + size, result);
+  return parsed.ec == std::errc() && parsed.ptr == buffer + size;
+}
+
+} // namespace
+
 bool TryStrToFloat(const QString &text, double &result) {
   QString s = text.trimmed();
   if (s.isEmpty())
     return false;
+  if (TryPlainFloat(s, FormatSettings().DecimalSeparator, result))
+    return std::isfinite(result);
   s.replace(FormatSettings().DecimalSeparator, u'.');
   bool ok = false;
   result = QLocale::c().toDouble(s, &ok);
