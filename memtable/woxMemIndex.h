@@ -11,7 +11,8 @@ class TIndexDef;
 class TIndexDefs;
 class TwoxCommon;
 class TwoxIndex;
-struct TwoxRecord;
+class TwoxRecord;
+struct TwoxFieldInfo;
 
 // What an index needs from the table it belongs to.
 class TwoxIndexHost {
@@ -19,6 +20,8 @@ public:
   virtual ~TwoxIndexHost() = default;
   virtual TwoxCommon &IndexStore() const = 0;
   virtual TDataSet *IndexDataSet() = 0;
+  // Whether CompareFieldsEvent is to be asked for every comparison of two values.
+  virtual bool UsesCompareFieldsEvent() const = 0;
   // OnCompareFields: true when it compared the two native values (result set).
   virtual bool CompareFieldsEvent(TField *field, const char *key, const char *value,
                                   TwoxMemTableCompareOptions options, bool &fullCompare, int &result) = 0;
@@ -70,21 +73,30 @@ public:
 
   // Position of the first record matching key over searchFields, or -1.
   int Search(const TwoxRecord &key, const TwoxFieldList &searchFields, bool filtering, bool nearest);
-  // Position of a record in this index, or -1.
-  int PositionOf(const TwoxRecord &record);
+  // Position of a record in this index, or -1; hint is where it was last seen.
+  int PositionOf(const TwoxRecord &record, int hint = -1);
 
   // Maintenance: rowOrderPosition is where the row-order index takes an inserted record (-1 = end).
-  void RecordInserted(TwoxRecord *record, int rowOrderPosition);
+  // Answers the record's position, or -1 when the index does not take it.
+  int RecordInserted(TwoxRecord *record, int rowOrderPosition);
   void RecordDeleted(const TwoxRecord *record);
   void RecordChanged(TwoxRecord *record);
   // Raises "Duplicate index value. Operation aborted." when another record has the key of candidate.
   void CheckUnique(const TwoxRecord &candidate, const TwoxRecord *self);
 
 private:
-  int BinarySearch(const TwoxRecord &key, const TwoxFieldList &fields, bool last);
+  bool CompareByEvent(const TwoxRecord &key, const TwoxRecord &record, TField *field, const TwoxFieldInfo &info,
+                      TwoxMemTableCompareOptions options, bool &fullMatch, int &result);
+  // The position of the first record matching key over fields, or -1.
+  int BinarySearch(const TwoxRecord &key, const TwoxFieldList &fields);
+  // The first position whose record does not compare below key.
+  int LowerBound(const TwoxRecord &key, const TwoxFieldList &fields);
+  TwoxFieldList InIndexDirection(const TwoxFieldList &fields) const;
   int InsertPosition(const TwoxRecord &record);
+  // Whether a binary search over this index finds the first match of a search over these fields.
   bool SameOrdering(const TwoxFieldList &searchFields) const;
   void QuickSort(int low, int high);
+  void InsertionSortPass();
 
   QString FName;
   std::vector<TwoxRecord *> FRecords;

@@ -226,9 +226,12 @@ TEST_F(CSVFormatTest, Errors) {
   TwoxMemTable numbers;
   numbers.FieldDefs().Add(QStringLiteral("N"), ftInteger);
   numbers.Open();
-  EXPECT_THROW(LoadBytes(numbers, "\"N\"\r\n\"1\"\r\n\"x\"\r\n\"3\"\r\n"), Exception);
+  numbers.AppendRecord({7});
+  EXPECT_EQ(MessageOf([&] { LoadBytes(numbers, "\"N\"\r\n\"1\"\r\n\"x\"\r\n\"3\"\r\n"); }),
+            "'x' is not a valid integer value for field 'N' (line 3)");
   EXPECT_EQ(numbers.State(), dsBrowse);
-  EXPECT_EQ(numbers.RecordCount(), 1); // the records posted before stay
+  EXPECT_EQ(numbers.RecordCount(), 1); // the records posted before the error went again
+  EXPECT_EQ(numbers.FieldByName("N")->AsInteger(), 7);
   TwoxCSVStreamFormat other;
   other.SetCSVFieldDelimiter(u';');
   other.SetCSVFieldDelimiter(QChar(0)); // ignored
