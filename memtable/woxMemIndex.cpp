@@ -7,6 +7,7 @@
 #include "woxMemTableError.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include <QStringList>
 
@@ -45,7 +46,7 @@ TwoxIndex::TwoxIndex(const QString &name, TwoxIndexHost &host, const QString &fi
 }
 
 int TwoxIndex::CompareRecords(const TwoxRecord &key, const TwoxRecord &record, const TwoxFieldList *fields,
-                              bool totalOrder, bool withoutDescending) {
+                              bool totalOrder, bool withoutDescending) const {
   const TwoxFieldList &list = fields ? *fields : FFieldList;
   const TwoxCommon &store = FHost.IndexStore();
   const bool event = FHost.UsesCompareFieldsEvent();
@@ -56,8 +57,16 @@ int TwoxIndex::CompareRecords(const TwoxRecord &key, const TwoxRecord &record, c
     if (withoutDescending)
       options &= ~TwoxMemTableCompareOptions(mtcoDescending);
     const TwoxFieldInfo &info = *store.FieldInfo(field->FieldNo());
-    const TwoxValueView a = store.View(key, field, info, keyScratch);
-    const TwoxValueView b = store.View(record, field, info, recordScratch);
+    TwoxValueView a, b;
+    if (info.VarIndex < 0 && info.Offset >= 0) {
+      // A fixed-size value sits in its slot: the common key, read without detours.
+      const char *keySlot = key.Data() + info.Offset, *recordSlot = record.Data() + info.Offset;
+      a = {keySlot[0] == 0, keySlot + 1, info.DataSize};
+      b = {recordSlot[0] == 0, recordSlot + 1, info.DataSize};
+    } else {
+      a = store.View(key, field, info, keyScratch);
+      b = store.View(record, field, info, recordScratch);
+    }
     if (a.Null && options.testFlag(mtcoIgnoreNullKey))
       continue;
     int result = 0;
@@ -79,7 +88,7 @@ int TwoxIndex::CompareRecords(const TwoxRecord &key, const TwoxRecord &record, c
 // OnCompareFields sees the two values in the field's native format.
 bool TwoxIndex::CompareByEvent(const TwoxRecord &key, const TwoxRecord &record, TField *field,
                                const TwoxFieldInfo &info, TwoxMemTableCompareOptions options, bool &fullMatch,
-                               int &result) {
+                               int &result) const {
   const TwoxCommon &store = FHost.IndexStore();
   QByteArray a(info.DataSize + 1, '\0'), b(info.DataSize + 1, '\0');
   store.ReadField(key, field, a.data());
@@ -123,15 +132,16 @@ void TwoxIndex::QuickSort(int low, int high) {
 void TwoxIndex::Sort() {
   if (FRowOrder)
     return;
+  Settle();
   TwoxStoreLock lock(FHost.IndexStore());
   FHost.BeginSorting();
   try {
     bool duplicates = false;
     if (FHost.UsesCompareFieldsEvent() ||
         !SortByExtractedKeys(FRecords, FFieldList, FHost.IndexStore(), duplicates)) {
-      QuickSort(0, Count() - 1);
+      QuickSort(0, MainCount() - 1);
       InsertionSortPass();
-      for (int i = 1; i < Count() && !duplicates; ++i)
+      for (int i = 1; i < MainCount() && !duplicates; ++i)
         duplicates = CompareRecords(*FRecords[std::size_t(i - 1)], *FRecords[std::size_t(i)]) == 0;
     }
     FOrdered = true;
@@ -145,7 +155,7 @@ void TwoxIndex::Sort() {
 }
 
 void TwoxIndex::InsertionSortPass() {
-  for (int i = 1; i < Count(); ++i) {
+  for (int i = 1; i < MainCount(); ++i) {
     TwoxRecord *item = FRecords[std::size_t(i)];
     int j = i - 1;
     while (j >= 0 && CompareRecords(*item, *FRecords[std::size_t(j)], nullptr, true) < 0) {
@@ -158,6 +168,7 @@ void TwoxIndex::InsertionSortPass() {
 
 void TwoxIndex::Clear() {
   FRecords.clear();
+  FPending.clear();
   FOrdered = true;
 }
 
@@ -165,6 +176,7 @@ void TwoxIndex::Rebuild() {
   TwoxCommon &store = FHost.IndexStore();
   TwoxStoreLock lock(store);
   FRecords.clear();
+  FPending.clear();
   FRecords.reserve(std::size_t(store.RecordCount()));
   for (int id = 0; id < store.RecordSlotCount(); ++id) {
     TwoxRecord *record = store.Record(id);
@@ -206,9 +218,9 @@ TwoxFieldList TwoxIndex::InIndexDirection(const TwoxFieldList &fields) const {
 }
 
 int TwoxIndex::LowerBound(const TwoxRecord &key, const TwoxFieldList &fields) {
-  if (Count() > 0 && CompareRecords(key, *FRecords.back(), &fields) > 0)
-    return Count();
-  int low = 0, high = Count();
+  if (MainCount() > 0 && CompareRecords(key, *FRecords.back(), &fields) > 0)
+    return MainCount();
+  int low = 0, high = MainCount();
   while (low < high) {
     const int mid = low + (high - low) / 2;
     if (CompareRecords(key, *FRecords[std::size_t(mid)], &fields) > 0)
@@ -222,16 +234,17 @@ int TwoxIndex::LowerBound(const TwoxRecord &key, const TwoxFieldList &fields) {
 int TwoxIndex::BinarySearch(const TwoxRecord &key, const TwoxFieldList &fields) {
   const TwoxFieldList ordered = InIndexDirection(fields);
   const int position = LowerBound(key, ordered);
-  return position < Count() && CompareRecords(key, *FRecords[std::size_t(position)], &ordered) == 0 ? position : -1;
+  return position < MainCount() && CompareRecords(key, *FRecords[std::size_t(position)], &ordered) == 0 ? position : -1;
 }
 
 int TwoxIndex::Search(const TwoxRecord &key, const TwoxFieldList &searchFields, bool filtering, bool nearest) {
   TwoxStoreLock lock(FHost.IndexStore());
-  if (Count() > BinarySearchThreshold && SameOrdering(searchFields)) {
+  Settle();
+  if (MainCount() > BinarySearchThreshold && SameOrdering(searchFields)) {
     // Every match is in the run that starts at the first one: its first accepted record is the
     // one a scan from the start would find.
     int position = BinarySearch(key, searchFields);
-    for (; position >= 0 && position < Count() &&
+    for (; position >= 0 && position < MainCount() &&
            CompareRecords(key, *FRecords[std::size_t(position)], &searchFields) == 0;
          ++position)
       if (!filtering || FHost.RecordAccepted(*FRecords[std::size_t(position)]))
@@ -239,9 +252,9 @@ int TwoxIndex::Search(const TwoxRecord &key, const TwoxFieldList &searchFields, 
     if (!nearest)
       return -1;
   }
-  for (int i = 0; i < Count(); ++i) {
+  for (int i = 0; i < MainCount(); ++i) {
     if (i % 100 == 0)
-      FHost.SearchProgress(Count() ? int(qint64(i) * 100 / Count()) : 0);
+      FHost.SearchProgress(MainCount() ? int(qint64(i) * 100 / MainCount()) : 0);
     TwoxRecord &record = *FRecords[std::size_t(i)];
     const int c = CompareRecords(key, record, &searchFields);
     if (c == 0 && (!filtering || FHost.RecordAccepted(record)))
@@ -253,10 +266,11 @@ int TwoxIndex::Search(const TwoxRecord &key, const TwoxFieldList &searchFields, 
 }
 
 int TwoxIndex::PositionOf(const TwoxRecord &record, int hint) {
-  if (hint >= 0 && hint < Count() && FRecords[std::size_t(hint)] == &record)
+  Settle();
+  if (hint >= 0 && hint < MainCount() && FRecords[std::size_t(hint)] == &record)
     return hint;
   int start = 0;
-  if (Count() > BinarySearchThreshold) {
+  if (MainCount() > BinarySearchThreshold) {
     if (FRowOrder) {
       // Appended records keep the row order by id; inserted ones are found near that place.
       start = int(std::lower_bound(FRecords.begin(), FRecords.end(), record.RecordID,
@@ -267,8 +281,8 @@ int TwoxIndex::PositionOf(const TwoxRecord &record, int hint) {
     }
   }
   // Outwards from the start, one step each way in turn.
-  for (int distance = 0; start + distance < Count() || start - distance - 1 >= 0; ++distance) {
-    if (start + distance < Count() && FRecords[std::size_t(start + distance)] == &record)
+  for (int distance = 0; start + distance < MainCount() || start - distance - 1 >= 0; ++distance) {
+    if (start + distance < MainCount() && FRecords[std::size_t(start + distance)] == &record)
       return start + distance;
     if (start - distance - 1 >= 0 && FRecords[std::size_t(start - distance - 1)] == &record)
       return start - distance - 1;
@@ -280,9 +294,9 @@ int TwoxIndex::PositionOf(const TwoxRecord &record, int hint) {
 
 int TwoxIndex::InsertPosition(const TwoxRecord &record) {
   // Records often come in key order: their place is at the end.
-  if (Count() > 0 && CompareRecords(record, *FRecords.back(), nullptr, true) > 0)
-    return Count();
-  int low = 0, high = Count();
+  if (MainCount() > 0 && CompareRecords(record, *FRecords.back(), nullptr, true) > 0)
+    return MainCount();
+  int low = 0, high = MainCount();
   while (low < high) {
     const int mid = low + (high - low) / 2;
     if (CompareRecords(record, *FRecords[std::size_t(mid)], nullptr, true) < 0)
@@ -293,14 +307,27 @@ int TwoxIndex::InsertPosition(const TwoxRecord &record) {
   return low;
 }
 
-int TwoxIndex::RecordInserted(TwoxRecord *record, int rowOrderPosition) {
+int TwoxIndex::RecordInserted(TwoxRecord *record, int rowOrderPosition, bool positionWanted) {
   if (!FHost.IndexAccepts(*this, *record))
     return -1;
-  int position = Count();
+  int position = MainCount();
   if (FRowOrder) {
-    if (rowOrderPosition >= 0 && rowOrderPosition < Count())
+    if (rowOrderPosition >= 0 && rowOrderPosition < MainCount())
       position = rowOrderPosition;
   } else if (Maintained() && FOrdered) {
+    const bool atTheEnd =
+        FPending.empty() && (MainCount() == 0 || CompareRecords(*record, *FRecords.back(), nullptr, true) > 0);
+    if (!positionWanted && !atTheEnd) {
+      // A record that does not simply go at the end waits in the sorted tail.
+      const auto at = std::upper_bound(FPending.begin(), FPending.end(), record, [this](TwoxRecord *x, TwoxRecord *y) {
+        return CompareRecords(*x, *y, nullptr, true) < 0;
+      });
+      FPending.insert(at, record);
+      if (FPending.size() > PendingLimit())
+        Settle();
+      return -1;
+    }
+    Settle();
     position = InsertPosition(*record);
   } else {
     FOrdered = false;
@@ -309,7 +336,32 @@ int TwoxIndex::RecordInserted(TwoxRecord *record, int rowOrderPosition) {
   return position;
 }
 
+std::size_t TwoxIndex::PendingLimit() const {
+  return std::max<std::size_t>(256, std::size_t(std::sqrt(double(FRecords.size()))));
+}
+
+// The tail joins the list in one pass: each of its records finds its place by halving, and the runs
+// between them move once.
+void TwoxIndex::Settle() const {
+  if (FPending.empty())
+    return;
+  std::vector<TwoxRecord *> merged;
+  merged.reserve(FRecords.size() + FPending.size());
+  const auto before = [this](TwoxRecord *x, TwoxRecord *y) { return CompareRecords(*x, *y, nullptr, true) < 0; };
+  auto from = FRecords.begin();
+  for (TwoxRecord *record : FPending) {
+    const auto at = std::upper_bound(from, FRecords.end(), record, before);
+    merged.insert(merged.end(), from, at);
+    merged.push_back(record);
+    from = at;
+  }
+  merged.insert(merged.end(), from, FRecords.end());
+  FRecords.swap(merged);
+  FPending.clear();
+}
+
 void TwoxIndex::RecordDeleted(const TwoxRecord *record) {
+  Settle();
   const int position = PositionOf(*record);
   if (position >= 0)
     FRecords.erase(FRecords.begin() + position);
@@ -318,6 +370,7 @@ void TwoxIndex::RecordDeleted(const TwoxRecord *record) {
 void TwoxIndex::RecordChanged(TwoxRecord *record) {
   if (FRowOrder)
     return;
+  Settle();
   if (!Maintained()) {
     FOrdered = false;
     return;
@@ -333,13 +386,19 @@ void TwoxIndex::CheckUnique(const TwoxRecord &candidate, const TwoxRecord *self)
   if (!FOptions.testFlag(mtcoUnique) || !Maintained() || FRowOrder)
     return;
   if (SameOrdering(FFieldList)) {
-    // Equal keys sit together in a sorted index.
-    for (int p = LowerBound(candidate, FFieldList); p < Count() && CompareRecords(candidate, *FRecords[std::size_t(p)]) == 0;
+    // Equal keys sit together in a sorted index, and in its sorted tail.
+    for (int p = LowerBound(candidate, FFieldList); p < MainCount() && CompareRecords(candidate, *FRecords[std::size_t(p)]) == 0;
          ++p)
       if (FRecords[std::size_t(p)] != self)
         DuplicateError();
+    const auto first = std::lower_bound(FPending.begin(), FPending.end(), &candidate,
+                                        [this](const TwoxRecord *x, const TwoxRecord *y) { return CompareRecords(*x, *y) < 0; });
+    for (auto p = first; p != FPending.end() && CompareRecords(candidate, **p) == 0; ++p)
+      if (*p != self)
+        DuplicateError();
     return;
   }
+  Settle();
   for (TwoxRecord *record : FRecords)
     if (record != self && CompareRecords(candidate, *record) == 0)
       DuplicateError();

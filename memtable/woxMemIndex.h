@@ -59,13 +59,16 @@ public:
   int Position() const { return FPosition; }
   void SetPosition(int value) { FPosition = value; }
 
-  int Count() const { return int(FRecords.size()); }
-  TwoxRecord *Records(int position) const { return FRecords[std::size_t(position)]; }
+  int Count() const { return int(FRecords.size() + FPending.size()); }
+  TwoxRecord *Records(int position) const {
+    Settle();
+    return FRecords[std::size_t(position)];
+  }
 
   // -1, 0 or 1 of key against record over the key fields (or the given list); totalOrder breaks
   // ties by record id; withoutDescending compares as range checks do.
   int CompareRecords(const TwoxRecord &key, const TwoxRecord &record, const TwoxFieldList *fields = nullptr,
-                     bool totalOrder = false, bool withoutDescending = false);
+                     bool totalOrder = false, bool withoutDescending = false) const;
   void Sort();
   // Clears and refills the list from the store, sorting it when the table is active.
   void Rebuild();
@@ -77,8 +80,9 @@ public:
   int PositionOf(const TwoxRecord &record, int hint = -1);
 
   // Maintenance: rowOrderPosition is where the row-order index takes an inserted record (-1 = end).
-  // Answers the record's position, or -1 when the index does not take it.
-  int RecordInserted(TwoxRecord *record, int rowOrderPosition);
+  // Answers the record's position, or -1 when the index does not take it, or, unless positionWanted,
+  // when it waits in the index's sorted tail for the next read.
+  int RecordInserted(TwoxRecord *record, int rowOrderPosition, bool positionWanted = true);
   void RecordDeleted(const TwoxRecord *record);
   void RecordChanged(TwoxRecord *record);
   // Raises "Duplicate index value. Operation aborted." when another record has the key of candidate.
@@ -86,7 +90,12 @@ public:
 
 private:
   bool CompareByEvent(const TwoxRecord &key, const TwoxRecord &record, TField *field, const TwoxFieldInfo &info,
-                      TwoxMemTableCompareOptions options, bool &fullMatch, int &result);
+                      TwoxMemTableCompareOptions options, bool &fullMatch, int &result) const;
+  int MainCount() const { return int(FRecords.size()); }
+  // Records appended to a sorted index that nobody reads at the moment wait in a small sorted tail
+  // and join the list in one pass, instead of moving half the list each time.
+  void Settle() const;
+  std::size_t PendingLimit() const;
   // The position of the first record matching key over fields, or -1.
   int BinarySearch(const TwoxRecord &key, const TwoxFieldList &fields);
   // The first position whose record does not compare below key.
@@ -99,7 +108,7 @@ private:
   void InsertionSortPass();
 
   QString FName;
-  std::vector<TwoxRecord *> FRecords;
+  mutable std::vector<TwoxRecord *> FRecords, FPending;
   TwoxIndexHost &FHost;
   QString FFieldNames;
   TwoxFieldList FFieldList;

@@ -45,18 +45,6 @@ TwoxRecord::~TwoxRecord() {
     outside[i].~TwoxOutsideValue();
 }
 
-TwoxOutsideValue *TwoxRecord::Outsides() const {
-  return reinterpret_cast<TwoxOutsideValue *>(const_cast<TwoxRecord *>(this) + 1);
-}
-
-char *TwoxRecord::InlineArea() const { return reinterpret_cast<char *>(Outsides() + FOutsideCount); }
-
-char *TwoxRecord::HeapData() const {
-  THeapRef ref;
-  std::memcpy(&ref, InlineArea(), sizeof ref);
-  return ref.Data;
-}
-
 quint32 TwoxRecord::HeapCapacity() const {
   THeapRef ref;
   std::memcpy(&ref, InlineArea(), sizeof ref);

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QtGlobal>
+#include <cstring>
 #include <memory>
 
 enum TwoxUpdateStatus : quint8 { mtusUnmodified, mtusModified, mtusInserted, mtusDeleted };
@@ -60,9 +61,15 @@ public:
 
 private:
   TwoxRecord(int capacity, int outsideCount);
-  TwoxOutsideValue *Outsides() const;
-  char *InlineArea() const;
-  char *HeapData() const;
+  TwoxOutsideValue *Outsides() const {
+    return reinterpret_cast<TwoxOutsideValue *>(const_cast<TwoxRecord *>(this) + 1);
+  }
+  char *InlineArea() const { return reinterpret_cast<char *>(Outsides() + FOutsideCount); }
+  char *HeapData() const {
+    char *data;
+    std::memcpy(&data, InlineArea(), sizeof data);
+    return data;
+  }
   void SetHeapData(char *data, quint32 capacity);
   quint32 HeapCapacity() const;
 };

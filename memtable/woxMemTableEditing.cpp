@@ -125,7 +125,8 @@ void TwoxCustomMemTable::InsertPosted(TRecordBuffer buffer, bool append) {
   const int rowOrderPosition = append || !FCurrentIndex->RowOrder() ? -1 : FInsertPosition;
   int position = -1;
   for (TwoxIndex *index : indexes) {
-    const int at = index->RecordInserted(stored, index == &FIndexes.RowOrderIndex() ? rowOrderPosition : -1);
+    const int at = index->RecordInserted(stored, index == &FIndexes.RowOrderIndex() ? rowOrderPosition : -1,
+                                         index == FCurrentIndex);
     if (index == FCurrentIndex)
       position = at;
   }

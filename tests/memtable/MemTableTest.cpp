@@ -124,6 +124,37 @@ TEST_F(MemTableTest, UniqueIndexRefusesDuplicateAndKeepsContent) {
   EXPECT_EQ(Column("Nazwa"), QStringList({"a", "b"}));
 }
 
+TEST_F(MemTableTest, AppendsInAnyOrderKeepEveryIndexSortedAndUnique) {
+  Table.Close();
+  Table.IndexDefs().Add(QStringLiteral("ByN"), QStringLiteral("N"), ixUnique);
+  Table.IndexDefs().Add(QStringLiteral("ByName"), QStringLiteral("Nazwa"), {});
+  Table.Open();
+  constexpr int Records = 3000;
+  for (int i = 0; i < Records; ++i) // N in a scattered order, while the row order is current
+    Table.AppendRecord({QStringLiteral("n%1").arg(i % 50), "", "", (i * 1237) % Records});
+  // A duplicate of a key appended just now, and of one appended long ago.
+  for (const int duplicate : {(2999 * 1237) % Records, 0})
+    EXPECT_EQ(MessageOf([&] { Table.AppendRecord({"dup", "", "", duplicate}); }),
+              "Duplicate index value. Operation aborted.");
+  EXPECT_EQ(Table.RecordCount(), Records);
+  Table.SetIndexName(QStringLiteral("ByN"));
+  int expected = 0;
+  for (Table.First(); !Table.Eof(); Table.Next())
+    ASSERT_EQ(Table.FieldByName("N")->AsInteger(), expected++);
+  ASSERT_TRUE(Table.Locate("N", 1500, {}));
+  Table.Delete();
+  Table.AppendRecord({"back", "", "", 1500});
+  ASSERT_TRUE(Table.Locate("N", 1500, {}));
+  EXPECT_EQ(Table.RecNo(), 1501);
+  Table.SetIndexName(QStringLiteral("ByName"));
+  QStringList names = Column("Nazwa");
+  QStringList sorted = names;
+  std::sort(sorted.begin(), sorted.end(), [](const QString &a, const QString &b) {
+    return QCollator().compare(a, b) < 0;
+  });
+  EXPECT_EQ(names, sorted);
+}
+
 TEST_F(MemTableTest, LocateAndLookup) {
   Fill({{"Konta", "k.fdb", "KORVIN", 1}, {"Konta", "v.fdb", "VELDAR", 2}, {"Place", "p.fdb", "KORVIN", 3}});
   EXPECT_TRUE(Table.Locate("Nazwa;Grupa", QVariantList{"Konta", "VELDAR"}, {}));
