@@ -91,6 +91,8 @@ private:
   int FLinePos = 0;
   QString FToken;
   int FLineNumber = 0, FNextLineNumber = 1;
+  // The fields that a column of the header went to.
+  std::vector<bool> FTakenFields;
   bool FUnterminatedToken = false;
   TwoxCustomMemTable *FLoadingTable = nullptr;
 };

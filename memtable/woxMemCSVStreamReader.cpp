@@ -168,6 +168,7 @@ QString TwoxCustomCSVStreamFormat::Unquoted(const QString &line) const {
 // ---------------------------------------------------------------- column mapping
 
 void TwoxCustomCSVStreamFormat::GetColumnNames(TwoxCustomMemTable &table, QStringList &names, int pass) {
+  FTakenFields.assign(std::size_t(table.FieldCount()), false);
   if (pass == 1 && !FLine.isEmpty() && !(FNoHeader & sfLoadNoHeader)) {
     names.clear();
     FLinePos = 0;
@@ -187,9 +188,12 @@ void TwoxCustomCSVStreamFormat::FindColumnField(TwoxCustomMemTable &table, const
                                                 int &fieldIndex) {
   if (pass != 1)
     return;
+  // A field takes one column: of two fields with the same label, the second column goes to the
+  // second field, instead of overwriting the values of the first.
   const QString wanted = AsciiLower(name);
   for (int i = 0; i < table.FieldCount(); ++i)
-    if (AsciiLower(table.Fields(i)->DisplayLabel()) == wanted) {
+    if (!FTakenFields[std::size_t(i)] && AsciiLower(table.Fields(i)->DisplayLabel()) == wanted) {
+      FTakenFields[std::size_t(i)] = true;
       fieldIndex = i;
       return;
     }

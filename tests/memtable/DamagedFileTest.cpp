@@ -303,6 +303,23 @@ TEST_F(DamagedFileTest, NamesWithBlanksQuotesAndPolishLettersRoundTrip) {
   EXPECT_EQ(StateOf(copy), StateOf(table));
 }
 
+TEST_F(DamagedFileTest, FieldsWithTheSameLabelKeepTheirOwnValues) {
+  TwoxMemTable table;
+  table.FieldDefs().Add(QStringLiteral("Nazwa"), ftString, 20);
+  table.FieldDefs().Add(QStringLiteral("Skrot"), ftString, 5);
+  table.Open();
+  table.FieldByName("Skrot")->SetDisplayLabel(QStringLiteral("Nazwa"));
+  table.AppendRecord({QStringLiteral("Kadry i płace"), QStringLiteral("KiP")});
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  table.SaveToStreamViaFormat(&buffer, &Format);
+  TwoxMemTable copy;
+  ASSERT_EQ(Load(copy, bytes), "<no error>");
+  EXPECT_EQ(copy.FieldByName("Nazwa")->AsString(), QString::fromUtf8("Kadry i płace"));
+  EXPECT_EQ(copy.FieldByName("Skrot")->AsString(), "KiP");
+}
+
 // Over 10,000 records, so that a path that is quadratic in the record count shows in the
 // benchmark's figures long before it could make this test slow.
 TEST_F(DamagedFileTest, TwentyThousandRecordsRoundTripWithAUniqueIndex) {
