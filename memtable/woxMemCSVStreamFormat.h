@@ -70,6 +70,8 @@ private:
   void LoadRecord(TwoxCustomMemTable &table);
   void LoadValue(TwoxCustomMemTable &table, TField *field, const QString &token, bool null);
   void PostLoaded(TwoxCustomMemTable &table);
+  // Refuses a text or a byte value longer than the field holds.
+  void CheckFits(const TField &field, qsizetype length, bool text) const;
   // ReadToken, refusing a quoted value that the line does not close.
   void ReadCheckedToken(QString &token, bool &null);
   // The message with the number of the line it is about.

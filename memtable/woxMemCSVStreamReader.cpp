@@ -276,6 +276,16 @@ void TwoxCustomCSVStreamFormat::ApplyDefinitions(TwoxCustomMemTable &table, cons
 
 // ---------------------------------------------------------------- records
 
+// Text and bytes are taken whole or refused: a field of fixed size does not cut them.
+void TwoxCustomCSVStreamFormat::CheckFits(const TField &field, qsizetype length, bool text) const {
+  if (MemFieldTypes::IsBlobGroup(field.DataType()) || length <= field.Size())
+    return;
+  const QString value = text ? QStringLiteral("text of %1 characters") : QStringLiteral("value of %1 bytes");
+  MemTableError(AtLine(QStringLiteral("A %1 does not fit field %2 of size %3")
+                           .arg(value.arg(length), field.FieldName())
+                           .arg(field.Size())));
+}
+
 void TwoxCustomCSVStreamFormat::LoadValue(TwoxCustomMemTable &table, TField *field, const QString &token,
                                           bool null) {
   QString changed;
@@ -285,24 +295,14 @@ void TwoxCustomCSVStreamFormat::LoadValue(TwoxCustomMemTable &table, TField *fie
   }
   const QString &text = OnFormatLoadField ? changed : token;
   const TFieldType type = field->DataType();
-  // Text and bytes are taken whole or refused: a field of fixed size does not cut them.
-  const bool sized = !MemFieldTypes::IsBlobGroup(type);
   QString value;
   QByteArray bytes;
   if (!null && IsTextGroup(type)) {
     value = UnescapeCSVText(text);
-    if (sized && value.size() > field->Size())
-      MemTableError(AtLine(QStringLiteral("A text of %1 characters does not fit field %2 of size %3")
-                               .arg(value.size())
-                               .arg(field->FieldName())
-                               .arg(field->Size())));
+    CheckFits(*field, value.size(), true);
   } else if (!null && IsBinaryGroup(type)) {
     bytes = DecodeBinaryText(text);
-    if (sized && bytes.size() > field->Size())
-      MemTableError(AtLine(QStringLiteral("A value of %1 bytes does not fit field %2 of size %3")
-                               .arg(bytes.size())
-                               .arg(field->FieldName())
-                               .arg(field->Size())));
+    CheckFits(*field, bytes.size(), false);
   }
   try {
     if (null)

@@ -1,4 +1,5 @@
 #include "MemTableFixture.h"
+#include "StreamBytes.h"
 
 #include "DateTimeUtils.h"
 #include "Fields.h"
@@ -31,19 +32,8 @@ protected:
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(bytes);
   }
-  QByteArray SaveToBytes(TwoxMemTable &table) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::ReadWrite);
-    table.SaveToStreamViaFormat(&buffer, &Format);
-    return bytes;
-  }
-  void LoadBytes(TwoxMemTable &table, const QByteArray &bytes) {
-    QByteArray copy = bytes;
-    QBuffer buffer(&copy);
-    buffer.open(QIODevice::ReadOnly);
-    table.LoadFromStream(&buffer, &Format);
-  }
+  QByteArray SaveToBytes(TwoxMemTable &table) { return SavedBytes(table, Format); }
+  void LoadBytes(TwoxMemTable &table, const QByteArray &bytes) { ::LoadBytes(table, Format, bytes); }
 
   QTemporaryDir Folder;
   TwoxCSVStreamFormat Format;

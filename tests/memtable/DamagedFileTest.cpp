@@ -1,6 +1,7 @@
 // Loads of damaged and hostile CSV files: each one gives a clear error naming its line, and the table
 // keeps its records, definitions and open state.
 #include "ErrorText.h"
+#include "StreamBytes.h"
 
 #include "Fields.h"
 #include "woxMemCSVStreamFormat.h"
@@ -64,10 +65,7 @@ protected:
 
   // Loads the bytes; answers the error message, or "<no error>".
   QString Load(TwoxMemTable &table, const QByteArray &bytes) {
-    QByteArray copy = bytes;
-    QBuffer buffer(&copy);
-    buffer.open(QIODevice::ReadOnly);
-    return MessageOf([&] { table.LoadFromStreamViaFormat(&buffer, &Format); });
+    return MessageOf([&] { LoadBytes(table, Format, bytes); });
   }
   // A saved database list: definitions with an index, a header and three records.
   QByteArray SavedList() {
@@ -80,11 +78,7 @@ protected:
     list.AppendRecord({QString::fromUtf8("Księgowość"), "serwer:/bazy/ks.fdb", "KORVIN"});
     list.AppendRecord({"Kadry", QVariant(), "VELDAR"});
     list.AppendRecord({QString::fromUtf8("Płace \"nowe\""), "serwer:/bazy/pl.fdb", "TORMISK"});
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    list.SaveToStreamViaFormat(&buffer, &Format);
-    return bytes;
+    return SavedBytes(list, Format);
   }
 
   TwoxCSVStreamFormat Format;
@@ -294,10 +288,7 @@ TEST_F(DamagedFileTest, NamesWithBlanksQuotesAndPolishLettersRoundTrip) {
   table.FieldDefs().Add(QStringLiteral("Pole \"x\""), ftInteger);
   table.Open();
   table.AppendRecord({QString::fromUtf8("Łukasz Żółw"), 5});
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  table.SaveToStreamViaFormat(&buffer, &Format);
+  const QByteArray bytes = SavedBytes(table, Format);
   TwoxMemTable copy;
   EXPECT_EQ(Load(copy, bytes), "<no error>");
   EXPECT_EQ(StateOf(copy), StateOf(table));
@@ -310,10 +301,7 @@ TEST_F(DamagedFileTest, FieldsWithTheSameLabelKeepTheirOwnValues) {
   table.Open();
   table.FieldByName("Skrot")->SetDisplayLabel(QStringLiteral("Nazwa"));
   table.AppendRecord({QStringLiteral("Kadry i płace"), QStringLiteral("KiP")});
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  table.SaveToStreamViaFormat(&buffer, &Format);
+  const QByteArray bytes = SavedBytes(table, Format);
   TwoxMemTable copy;
   ASSERT_EQ(Load(copy, bytes), "<no error>");
   EXPECT_EQ(copy.FieldByName("Nazwa")->AsString(), QString::fromUtf8("Kadry i płace"));
@@ -332,10 +320,7 @@ TEST_F(DamagedFileTest, TwentyThousandRecordsRoundTripWithAUniqueIndex) {
   table.Open();
   for (int i = 0; i < Records; ++i)
     table.AppendRecord({(i * 7919) % Records, QString::fromUtf8("Użytkownik %1").arg(i % 977)});
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  table.SaveToStreamViaFormat(&buffer, &Format);
+  const QByteArray bytes = SavedBytes(table, Format);
   TwoxMemTable copy;
   ASSERT_EQ(Load(copy, bytes), "<no error>");
   EXPECT_EQ(copy.RecordCount(), Records);

@@ -1,4 +1,5 @@
 #include "MemTableFixture.h"
+#include "StreamBytes.h"
 
 #include "DataSource.h"
 #include "Fields.h"
@@ -44,13 +45,7 @@ protected:
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
   }
-  QByteArray Saved() {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::ReadWrite);
-    Table.SaveToStreamViaFormat(&buffer, &Format);
-    return bytes;
-  }
+  QByteArray Saved() { return SavedBytes(Table, Format); }
 
   QTemporaryDir Folder;
   TwoxCSVStreamFormat Format;
