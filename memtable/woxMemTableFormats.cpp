@@ -81,7 +81,8 @@ void TwoxCustomMemTable::SaveToFileViaFormat(const QString &fileName, TwoxCustom
 
 void TwoxCustomMemTable::LoadFromFileViaFormat(const QString &fileName, TwoxCustomStreamFormat *format) {
   QFile file(fileName);
-  if (!file.open(QIODevice::ReadOnly))
+  // The formats read in blocks of their own: no second buffer in between.
+  if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
     throw EInOutError(QStringLiteral("Cannot open file \"%1\". %2")
                           .arg(QDir::toNativeSeparators(fileName), file.errorString()));
   if (OnLoad)

@@ -83,13 +83,29 @@ QByteArray Encode(const QString &text) {
 
 QString Decode(const QByteArray &bytes) { return Decode(bytes.constData(), bytes.size()); }
 
+namespace {
+
+// Every byte's character, so that decoding is one lookup a byte without a branch.
+const std::array<char16_t, 256> &DecodeTable() {
+  static const std::array<char16_t, 256> table = [] {
+    std::array<char16_t, 256> t{};
+    for (int i = 0; i < 128; ++i)
+      t[std::size_t(i)] = char16_t(i);
+    for (int i = 0; i < 128; ++i)
+      t[std::size_t(128 + i)] = kUpperHalf[std::size_t(i)];
+    return t;
+  }();
+  return table;
+}
+
+} // namespace
+
 QString Decode(const char *bytes, qsizetype size) {
   QString text(size, Qt::Uninitialized);
   char16_t *out = reinterpret_cast<char16_t *>(text.data());
-  for (qsizetype i = 0; i < size; ++i) {
-    const auto b = static_cast<unsigned char>(bytes[i]);
-    out[i] = b < 0x80 ? char16_t(b) : kUpperHalf[b - 0x80];
-  }
+  const std::array<char16_t, 256> &table = DecodeTable();
+  for (qsizetype i = 0; i < size; ++i)
+    out[i] = table[static_cast<unsigned char>(bytes[i])];
   return text;
 }
 
