@@ -17,7 +17,8 @@ TwoxBlobStream::TwoxBlobStream(TwoxCustomMemTable *table, TField *field, TBlobSt
   TwoxCommon &store = table->Common();
   TwoxStoreLock lock(store);
   TwoxCustomMemTable::TwoxBuffer *b = TwoxCustomMemTable::Buf(buffer);
-  FRecord = b->View ? b->View : &b->Record;
+  FRecord = b->View ? b->View : b->Record.get();
+  FEditSerial = table->FEditSerial;
   const QByteArray *block = store.OutsideBlock(*FRecord, field);
   if (!block)
     MemTableError(QStringLiteral("Field %1 is not a blob field").arg(field->DisplayName()));
@@ -46,7 +47,15 @@ qint64 TwoxBlobStream::writeData(const char *data, qint64 length) {
   return written;
 }
 
+// The record the stream was made for lives in the table's buffer only while that edit lasts: after a
+// post, a cancel or a close the stream has nowhere to write to.
+bool TwoxBlobStream::RecordStillEdited() const {
+  return FTable && FTable->Active() && IsEditMode(FTable->State()) && FTable->FEditSerial == FEditSerial;
+}
+
 void TwoxBlobStream::StoreValue() {
+  if (!RecordStillEdited())
+    MemTableError(QStringLiteral("Dataset is not in edit mode."));
   TwoxCustomMemTable *table = FTable;
   TwoxCommon &store = table->Common();
   TwoxStoreLock lock(store);
@@ -59,14 +68,14 @@ void TwoxBlobStream::StoreValue() {
     value = compressed.data();
   }
   const int index = store.FieldInfo(FField->FieldNo())->OutsideIndex;
-  TwoxOutsideValue &slot = FRecord->Outside[std::size_t(index)];
+  TwoxOutsideValue &slot = FRecord->Outside(index);
   slot = value.isEmpty() ? TwoxOutsideValue() : TwoxOutsideValue{2, value};
   table->SetModified(true);
   FModified = true;
 }
 
 TwoxBlobStream::~TwoxBlobStream() {
-  if (!FModified || !FTable || !IsEditMode(FTable->State()))
+  if (!FModified || !RecordStillEdited())
     return;
   try {
     FTable->DataEvent(deFieldChange, reinterpret_cast<std::intptr_t>(FField));

@@ -70,6 +70,8 @@ QString TwoxCustomCSVStreamFormat::EscapeCSVText(const QString &text) {
 }
 
 QString TwoxCustomCSVStreamFormat::UnescapeCSVText(const QString &text) {
+  if (!text.contains(u'%'))
+    return text;
   QString result;
   result.reserve(text.size());
   for (qsizetype i = 0; i < text.size(); ++i) {

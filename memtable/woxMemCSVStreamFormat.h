@@ -6,6 +6,7 @@
 #include <memory>
 
 class TFormatSettingsScope;
+class TwoxCSVDefinitions;
 
 // A memory table as delimited text: an optional definitions section with the field and index
 // definitions, an optional header line of column names, one line per record.
@@ -65,9 +66,17 @@ private:
   void UseFixedSettings(bool keepLocal);
   QString FieldDefinitionLine(const TField &field) const;
   QString RecordLine(TwoxCustomMemTable &table);
-  void LoadFieldDefinition(TwoxCustomMemTable &table, const QString &line, const QString &firstToken);
-  void LoadIndexDefinition(TwoxCustomMemTable &table, const QString &line);
+  void ApplyDefinitions(TwoxCustomMemTable &table, const TwoxCSVDefinitions &definitions);
+  void LoadRecord(TwoxCustomMemTable &table);
   void LoadValue(TwoxCustomMemTable &table, TField *field, const QString &token, bool null);
+  void PostLoaded(TwoxCustomMemTable &table);
+  // Refuses a text or a byte value longer than the field holds.
+  void CheckFits(const TField &field, qsizetype length, bool text) const;
+  // ReadToken, refusing a quoted value that the line does not close.
+  void ReadCheckedToken(QString &token, bool &null);
+  // The message with the number of the line it is about.
+  static QString AtLine(const QString &message, int line);
+  QString AtLine(const QString &message) const;
   QString Unquoted(const QString &line) const;
   bool LineHasText() const { return FLinePos < FLine.size(); }
 
@@ -79,8 +88,14 @@ private:
   QByteArray FBlock;
   int FBlockPos = 0;
   int FFillCount = 0;
+  QByteArray FLineBytes;
   QString FLine;
   int FLinePos = 0;
+  QString FToken;
+  int FLineNumber = 0, FNextLineNumber = 1;
+  // The fields that a column of the header went to.
+  std::vector<bool> FTakenFields;
+  bool FUnterminatedToken = false;
   TwoxCustomMemTable *FLoadingTable = nullptr;
 };
 

@@ -1,4 +1,5 @@
-// TwoxCustomCSVStreamFormat: loading.
+// TwoxCustomCSVStreamFormat: loading. A file is read whole or not at all: every error names its line,
+// and the table gets back what it had (TwoxLoadGuard).
 #include "woxMemCSVStreamFormat.h"
 
 #include "FieldDefs.h"
@@ -6,6 +7,7 @@
 #include "FormatSettings.h"
 #include "StringList.h"
 #include "Win1250.h"
+#include "woxMemCSVDefinitions.h"
 #include "woxMemFieldTypes.h"
 #include "woxMemTable.h"
 #include "woxMemTableError.h"
@@ -17,7 +19,6 @@ namespace {
 constexpr int BlockSize = 8192;
 
 using MemFieldTypes::IsBinaryGroup;
-using MemFieldTypes::IsLoadableType;
 using MemFieldTypes::IsTextGroup;
 
 bool IsLineEnd(char c) { return c == '\r' || c == '\n' || c == '\0'; }
@@ -35,6 +36,12 @@ bool StreamIsEmpty(QIODevice *stream) { return stream->size() == 0 || stream->at
 
 } // namespace
 
+QString TwoxCustomCSVStreamFormat::AtLine(const QString &message, int line) {
+  return QStringLiteral("%1 (line %2)").arg(message).arg(line);
+}
+
+QString TwoxCustomCSVStreamFormat::AtLine(const QString &message) const { return AtLine(message, FLineNumber); }
+
 // ---------------------------------------------------------------- reading lines and tokens
 
 bool TwoxCustomCSVStreamFormat::FillBuffer() {
@@ -46,74 +53,98 @@ bool TwoxCustomCSVStreamFormat::FillBuffer() {
 }
 
 bool TwoxCustomCSVStreamFormat::ReadLine() {
-  QByteArray line;
-  FLine.clear();
+  FLineBytes.clear();
   FLinePos = 0;
+  FLineNumber = FNextLineNumber;
   bool more = true;
   for (;;) {
     if (FBlockPos >= FBlock.size() && !FillBuffer()) {
       more = false;
       break;
     }
-    const char c = FBlock[FBlockPos];
-    if (IsLineEnd(c))
+    const char *begin = FBlock.constData() + FBlockPos, *end = FBlock.constData() + FBlock.size();
+    const char *p = begin;
+    while (p < end && !IsLineEnd(*p))
+      ++p;
+    FLineBytes.append(begin, p - begin);
+    FBlockPos += int(p - begin);
+    if (p < end)
       break;
-    line += c;
-    ++FBlockPos;
   }
-  // The whole run of line ends goes: CR LF, LF, CR and empty lines alike.
+  // The whole run of line ends goes: CR LF, LF, CR and empty lines alike. The lines are counted for
+  // the error messages: CR LF is one line end.
+  bool afterCR = false;
   while (more) {
     if (FBlockPos >= FBlock.size() && !FillBuffer()) {
       more = false;
       break;
     }
-    if (!IsLineEnd(FBlock[FBlockPos]))
+    const char c = FBlock[FBlockPos];
+    if (!IsLineEnd(c))
       break;
+    if (c != '\n' || !afterCR)
+      ++FNextLineNumber;
+    afterCR = c == '\r';
     ++FBlockPos;
   }
-  FLine = Win1250::Decode(line);
+  FLine = Win1250::Decode(FLineBytes);
   return more;
 }
 
 void TwoxCustomCSVStreamFormat::ReadToken(QString &token, bool &null) {
-  token.clear();
+  token.resize(0); // keeps the memory of the previous token
   null = false;
+  const qsizetype n = FLine.size();
+  qsizetype p = FLinePos;
   if (FQuote == QChar(0)) {
-    while (FLinePos < FLine.size() && FLine[FLinePos] != FFieldDelimiter &&
-           FLine[FLinePos] != FRecordDelimiter)
-      token += FLine[FLinePos++];
-    if (FLinePos < FLine.size())
-      ++FLinePos;
+    const qsizetype start = p;
+    while (p < n && FLine[p] != FFieldDelimiter && FLine[p] != FRecordDelimiter)
+      ++p;
+    token += QStringView(FLine).mid(start, p - start);
+    FLinePos = p < n ? p + 1 : p;
     null = token.isEmpty();
     return;
   }
-  if (FLinePos < FLine.size() && FLine[FLinePos] == FQuote) {
-    ++FLinePos;
-    while (FLinePos < FLine.size()) {
-      if (FLine[FLinePos] == FQuote) {
-        if (FLinePos + 1 < FLine.size() && FLine[FLinePos + 1] == FQuote) {
-          token += FQuote;
-          FLinePos += 2;
-          continue;
-        }
-        ++FLinePos;
+  if (p < n && FLine[p] == FQuote) {
+    // To the next single quote; a doubled quote stands for one.
+    qsizetype start = ++p;
+    for (;;) {
+      const qsizetype quote = FLine.indexOf(FQuote, p);
+      if (quote < 0) {
+        token += QStringView(FLine).mid(start);
+        p = n;
+        FUnterminatedToken = true;
         break;
       }
-      token += FLine[FLinePos++];
+      if (quote + 1 < n && FLine[quote + 1] == FQuote) {
+        token += QStringView(FLine).mid(start, quote + 1 - start);
+        p = start = quote + 2;
+        continue;
+      }
+      token += QStringView(FLine).mid(start, quote - start);
+      p = quote + 1;
+      break;
     }
-    if (FLinePos < FLine.size())
-      ++FLinePos; // the delimiter after the closing quote
+    FLinePos = p < n ? p + 1 : p; // the delimiter after the closing quote
     return;
   }
-  if (FLinePos < FLine.size() && FLine[FLinePos] == FFieldDelimiter) {
-    ++FLinePos;
+  if (p < n && FLine[p] == FFieldDelimiter) {
+    FLinePos = p + 1;
     null = true;
     return;
   }
-  while (FLinePos < FLine.size() && FLine[FLinePos] != FFieldDelimiter)
-    token += FLine[FLinePos++];
-  if (FLinePos < FLine.size())
-    ++FLinePos;
+  const qsizetype start = p;
+  while (p < n && FLine[p] != FFieldDelimiter)
+    ++p;
+  token += QStringView(FLine).mid(start, p - start);
+  FLinePos = p < n ? p + 1 : p;
+}
+
+void TwoxCustomCSVStreamFormat::ReadCheckedToken(QString &token, bool &null) {
+  FUnterminatedToken = false;
+  ReadToken(token, null);
+  if (FUnterminatedToken)
+    MemTableError(AtLine(QStringLiteral("A quoted value is not closed; the file is damaged")));
 }
 
 QString TwoxCustomCSVStreamFormat::Unquoted(const QString &line) const {
@@ -137,13 +168,14 @@ QString TwoxCustomCSVStreamFormat::Unquoted(const QString &line) const {
 // ---------------------------------------------------------------- column mapping
 
 void TwoxCustomCSVStreamFormat::GetColumnNames(TwoxCustomMemTable &table, QStringList &names, int pass) {
+  FTakenFields.assign(std::size_t(table.FieldCount()), false);
   if (pass == 1 && !FLine.isEmpty() && !(FNoHeader & sfLoadNoHeader)) {
     names.clear();
     FLinePos = 0;
     while (LineHasText()) {
       QString token;
       bool null;
-      ReadToken(token, null);
+      ReadCheckedToken(token, null);
       names << token;
     }
     FLinePos = 0;
@@ -156,8 +188,12 @@ void TwoxCustomCSVStreamFormat::FindColumnField(TwoxCustomMemTable &table, const
                                                 int &fieldIndex) {
   if (pass != 1)
     return;
+  // A field takes one column: of two fields with the same label, the second column goes to the
+  // second field, instead of overwriting the values of the first.
+  const QString wanted = AsciiLower(name);
   for (int i = 0; i < table.FieldCount(); ++i)
-    if (AsciiLower(table.Fields(i)->DisplayLabel()) == AsciiLower(name)) {
+    if (!FTakenFields[std::size_t(i)] && AsciiLower(table.Fields(i)->DisplayLabel()) == wanted) {
+      FTakenFields[std::size_t(i)] = true;
       fieldIndex = i;
       return;
     }
@@ -172,6 +208,8 @@ void TwoxCustomCSVStreamFormat::BeforeLoad(TwoxCustomMemTable &table) {
   FFillCount = 0;
   FLine.clear();
   FLinePos = 0;
+  FLineNumber = 0;
+  FNextLineNumber = 1;
   FLoadingTable = &table;
   TwoxCustomStreamFormat::BeforeLoad(table);
 }
@@ -182,135 +220,144 @@ void TwoxCustomCSVStreamFormat::AfterLoad(TwoxCustomMemTable &table) {
   TwoxCustomStreamFormat::AfterLoad(table);
 }
 
-void TwoxCustomCSVStreamFormat::LoadFieldDefinition(TwoxCustomMemTable &table, const QString &line,
-                                                    const QString &firstToken) {
-  const QString text = Unquoted(line);
-  const qsizetype equals = text.indexOf(u'=');
-  const QString name = text.left(equals);
-  TStringList items;
-  items.SetCommaText(equals < 0 ? QString() : text.mid(equals + 1));
-  QStringList parts = items.ToStringList();
-  const bool required = text.contains(QLatin1String(",REQ"));
-  const bool readOnly = text.contains(QLatin1String(",RO"));
-  const bool invisible = text.contains(QLatin1String(",INV"));
-  QString defaultExpression, kindName = QStringLiteral("Data");
-  if (parts.size() > 6)
-    defaultExpression = parts.takeLast();
-  if (parts.size() > 5)
-    kindName = parts.takeLast();
-  const QString typeName = parts.value(0);
-  const int type =
-      int(std::find(FieldTypeNames.begin(), FieldTypeNames.end(), typeName) - FieldTypeNames.begin());
-  if (type >= FieldTypeCount || !IsLoadableType(TFieldType(type)))
-    MemTableError(QStringLiteral("Unknown field type (%1) in CSV file. (%2)").arg(typeName, firstToken));
-  const int kind =
-      int(std::find(FieldKindNames.begin(), FieldKindNames.end(), kindName) - FieldKindNames.begin());
-  TFieldDef *def = table.FieldDefs().Add(name, TFieldType(type), parts.value(1).toInt(), required);
-  TField *field = def->CreateField(&table);
-  if (!field)
-    MemTableError(QStringLiteral("Unknown field type (%1) in CSV file. (%2)").arg(typeName, firstToken));
-  field->SetFieldKind(kind < int(FieldKindNames.size()) ? TFieldKind(kind) : fkData);
-  field->SetDisplayLabel(parts.value(2));
-  field->SetEditMask(parts.value(3));
-  field->SetReadOnly(readOnly);
-  field->SetDisplayWidth(parts.value(4).toInt());
-  field->SetDefaultExpression(defaultExpression);
-  field->SetVisible(!invisible);
-}
-
-void TwoxCustomCSVStreamFormat::LoadIndexDefinition(TwoxCustomMemTable &table, const QString &line) {
-  const QString text = Unquoted(line);
-  const qsizetype equals = text.indexOf(u'=');
-  TStringList items;
-  items.SetCommaText(text.mid(equals + 1));
-  TIndexOptions options;
-  options.setFlag(ixCaseInsensitive, text.contains(QLatin1String(",CASE")));
-  options.setFlag(ixNonMaintained, text.contains(QLatin1String(",NONMT")));
-  options.setFlag(ixDescending, text.contains(QLatin1String(",DESC")));
-  options.setFlag(ixUnique, text.contains(QLatin1String(",UNIQ")));
-  TIndexDef *def =
-      table.IndexDefs().Add(text.left(equals), items.Count() > 0 ? items[0] : QString(), options);
-  if (items.Count() > 1 && !items[1].isEmpty())
-    def->SetName(items[1]);
-}
-
 void TwoxCustomCSVStreamFormat::LoadDefinitions(TwoxCustomMemTable &table) {
   if (StreamIsEmpty(WorkStream()))
     return;
-  const bool load = sfDef() & sfLoadDef;
-  bool inTable = false, inIndex = false;
+  TwoxCSVDefinitions definitions(sfDef() & sfLoadDef, [this](const QString &line) { return Unquoted(line); });
   for (;;) {
     ReadLine();
     if (FLine.isEmpty())
-      return;
+      break;
     QString first;
     bool null;
-    ReadToken(first, null);
-    if (first == QLatin1String("@@FILE VERSION@@")) {
-      ReadToken(first, null);
-    } else if (first == QLatin1String("@@TABLEDEF START@@")) {
-      inTable = true;
-      if (load) {
-        table.Close();
-        table.FieldDefs().Clear();
-        for (TField *field : std::vector<TField *>(table.FieldList()))
-          delete field;
-      }
-    } else if (first == QLatin1String("@@TABLEDEF END@@")) {
-      inTable = false;
-      table.Open();
-    } else if (first == QLatin1String("@@INDEXDEF START@@")) {
-      inIndex = true;
-      if (load)
-        table.IndexDefs().Clear();
-    } else if (first == QLatin1String("@@INDEXDEF END@@")) {
-      inIndex = false;
-      if (load)
-        RebuildIndexesFromDefs(table);
-    } else if (!inTable) {
+    ReadCheckedToken(first, null);
+    TwoxCSVDefinitions::TStep step;
+    try {
+      step = definitions.Read(FLine, first, FLineNumber);
+    } catch (const EMemTableError &) {
+      throw;
+    } catch (const Exception &error) {
+      MemTableError(AtLine(error.Message()));
+    }
+    if (step == TwoxCSVDefinitions::stEnd) {
       FLinePos = 0; // the first record or header line
       return;
-    } else if (load) {
-      if (inIndex)
-        LoadIndexDefinition(table, FLine);
-      else
-        LoadFieldDefinition(table, FLine, first);
     }
+    if (step == TwoxCSVDefinitions::stApply) {
+      ApplyDefinitions(table, definitions);
+      definitions.Applied();
+    }
+  }
+  if (definitions.InsideTable())
+    MemTableError(AtLine(QStringLiteral("The data ends inside the table definitions; the file is damaged"),
+                         FNextLineNumber));
+}
+
+// The table definitions were read whole and found sound: the table takes them.
+void TwoxCustomCSVStreamFormat::ApplyDefinitions(TwoxCustomMemTable &table, const TwoxCSVDefinitions &definitions) {
+  if (definitions.Load() && definitions.HasTable())
+    if (TwoxCustomMemTable *owner = table.AttachedTo())
+      definitions.CheckSameFields(owner->FieldDefs());
+  try {
+    if (definitions.Load() && definitions.HasTable()) {
+      LoadGuard().CloseKeepingStructure(table);
+      definitions.CreateFields(table);
+    }
+    if (definitions.Load() && definitions.HasIndexes()) {
+      definitions.SetIndexDefs(table.IndexDefs());
+      RebuildIndexesFromDefs(table);
+    }
+    if (definitions.ReachedTableEnd() && !table.Active())
+      table.Open();
+  } catch (const Exception &error) {
+    MemTableError(AtLine(error.Message()));
   }
 }
 
 // ---------------------------------------------------------------- records
 
+// Text and bytes are taken whole or refused: a field of fixed size does not cut them.
+void TwoxCustomCSVStreamFormat::CheckFits(const TField &field, qsizetype length, bool text) const {
+  if (MemFieldTypes::IsBlobGroup(field.DataType()) || length <= field.Size())
+    return;
+  const QString value = text ? QStringLiteral("text of %1 characters") : QStringLiteral("value of %1 bytes");
+  MemTableError(AtLine(QStringLiteral("A %1 does not fit field %2 of size %3")
+                           .arg(value.arg(length), field.FieldName())
+                           .arg(field.Size())));
+}
+
 void TwoxCustomCSVStreamFormat::LoadValue(TwoxCustomMemTable &table, TField *field, const QString &token,
                                           bool null) {
-  QString text = token;
-  if (OnFormatLoadField)
-    OnFormatLoadField(this, field, null, text);
+  QString changed;
+  if (OnFormatLoadField) {
+    changed = token;
+    OnFormatLoadField(this, field, null, changed);
+  }
+  const QString &text = OnFormatLoadField ? changed : token;
   const TFieldType type = field->DataType();
-  if (null)
-    field->Clear();
-  else if (IsTextGroup(type))
-    field->SetAsString(UnescapeCSVText(text));
-  else if (IsBinaryGroup(type))
-    field->SetAsBytes(DecodeBinaryText(text));
-  else if (type == ftBoolean)
-    field->SetAsBoolean(text == FTrueString);
-  else
-    field->SetAsString(text);
+  QString value;
+  QByteArray bytes;
+  if (!null && IsTextGroup(type)) {
+    value = UnescapeCSVText(text);
+    CheckFits(*field, value.size(), true);
+  } else if (!null && IsBinaryGroup(type)) {
+    bytes = DecodeBinaryText(text);
+    CheckFits(*field, bytes.size(), false);
+  }
+  try {
+    if (null)
+      field->Clear();
+    else if (IsTextGroup(type))
+      field->SetAsString(value);
+    else if (IsBinaryGroup(type))
+      field->SetAsBytes(bytes);
+    else if (type == ftBoolean)
+      field->SetAsBoolean(text == FTrueString);
+    else
+      field->SetAsString(text);
+  } catch (const Exception &error) {
+    // The field is named unless the message names it already.
+    if (error.Message().contains(u'\'' + field->FieldName() + u'\''))
+      MemTableError(AtLine(error.Message()));
+    MemTableError(QStringLiteral("%1 (line %2, field %3)").arg(error.Message()).arg(FLineNumber).arg(field->FieldName()));
+  }
   if (table.OnLoadField)
     table.OnLoadField(&table, field->Index(), field);
 }
 
+void TwoxCustomCSVStreamFormat::LoadRecord(TwoxCustomMemTable &table) {
+  const std::vector<int> &map = LoadFields();
+  const bool loadAllKinds = sfFieldKind() & sfLoadFieldKind;
+  QString &token = FToken;
+  for (std::size_t j = 0; LineHasText() && j < map.size(); ++j) {
+    bool null;
+    ReadCheckedToken(token, null);
+    if (map[j] < 0)
+      continue;
+    TField *field = table.Fields(map[j]);
+    if (field->FieldKind() != fkData && !loadAllKinds)
+      continue;
+    LoadValue(table, field, token, null);
+  }
+}
+
+void TwoxCustomCSVStreamFormat::PostLoaded(TwoxCustomMemTable &table) {
+  try {
+    table.Post();
+  } catch (const EAbort &) {
+    throw;
+  } catch (const Exception &error) {
+    MemTableError(AtLine(error.Message()));
+  }
+}
+
 void TwoxCustomCSVStreamFormat::LoadRecords(TwoxCustomMemTable &table) {
-  if (StreamIsEmpty(WorkStream()) && FLine.isEmpty())
-    return;
-  if (!(sfData() & sfLoadData))
+  // An empty pending line ends the data, whatever the size of the file (a blank first line too).
+  if (FLine.isEmpty() || !(sfData() & sfLoadData))
     return;
   int loaded = 0;
   bool completely = true;
   SetLoadResult(table, 0, true);
-  const std::vector<int> &map = LoadFields();
-  const bool loadAllKinds = sfFieldKind() & sfLoadFieldKind;
   for (bool firstRound = true;; firstRound = false) {
     if (table.LoadLimit() > 0 && loaded >= table.LoadLimit()) {
       completely = false;
@@ -323,22 +370,12 @@ void TwoxCustomCSVStreamFormat::LoadRecords(TwoxCustomMemTable &table) {
     FLinePos = 0;
     table.Append();
     try {
-      for (std::size_t j = 0; LineHasText() && j < map.size(); ++j) {
-        QString token;
-        bool null;
-        ReadToken(token, null);
-        if (map[j] < 0)
-          continue;
-        TField *field = table.Fields(map[j]);
-        if (field->FieldKind() != fkData && !loadAllKinds)
-          continue;
-        LoadValue(table, field, token, null);
-      }
+      LoadRecord(table);
       bool accept = true;
       if (table.OnLoadRecord)
         table.OnLoadRecord(&table, accept);
       if (accept) {
-        table.Post();
+        PostLoaded(table);
         ++loaded;
       } else {
         table.Cancel();

@@ -16,6 +16,18 @@ bool IsStringLike(TFieldType type) {
   return type == ftString || type == ftFixedChar || type == ftBytes || type == ftVarBytes;
 }
 
+// The slot word of a text or byte value: 0 for null, else the length + 1.
+quint16 SlotWord(const char *slot) {
+  quint16 word;
+  std::memcpy(&word, slot, sizeof word);
+  return word;
+}
+
+int SlotLength(const char *slot) {
+  const quint16 word = SlotWord(slot);
+  return word == 0 ? 0 : word - 1;
+}
+
 } // namespace
 
 int MemFieldDataSize(TFieldType type, int size) {
@@ -26,11 +38,11 @@ int MemFieldDataSize(TFieldType type, int size) {
   case ftWord:
   case ftBoolean: return 2;
   case ftInteger:
-  case ftAutoInc: return 4;
+  case ftAutoInc:
+  case ftDate: // days and milliseconds are 32-bit natively
+  case ftTime: return 4;
   case ftFloat:
   case ftCurrency:
-  case ftDate:
-  case ftTime:
   case ftDateTime:
   case ftLargeint: return 8;
   case ftBCD: return 34;
@@ -40,24 +52,21 @@ int MemFieldDataSize(TFieldType type, int size) {
   }
 }
 
-std::unique_ptr<TwoxRecord> TwoxRecord::Copy(bool withVersions) const {
-  auto copy = std::make_unique<TwoxRecord>();
-  copy->RecordNumber = RecordNumber;
-  copy->RecordID = RecordID;
-  copy->UniqueRecordID = UniqueRecordID;
-  copy->Flags = Flags;
-  copy->UpdateStatus = UpdateStatus;
-  copy->TransactionLevel = TransactionLevel;
-  copy->Data = Data;
-  copy->Outside = Outside;
-  if (withVersions && PreviousVersion)
-    copy->PreviousVersion = PreviousVersion->Copy(true);
-  return copy;
+QString MemUnsupportedTypeMessage(const QString &fieldName, const QString &displayName, TFieldType type) {
+  return QStringLiteral("Fielddef %1 (%2) Datatype %3 not supported.").arg(fieldName, displayName).arg(int(type));
 }
 
-void TwoxRecord::CopyDataFrom(const TwoxRecord &source) {
-  Data = source.Data;
-  Outside = source.Outside;
+void MemUnsupportedTypeError(const QString &fieldName, const QString &displayName, TFieldType type) {
+  MemTableError(MemUnsupportedTypeMessage(fieldName, displayName, type));
+}
+
+QString MemFieldSizeProblem(const QString &fieldName, qint64 size) {
+  if (size >= 0 && size <= WOX_MAX_FIELD_SIZE)
+    return QString();
+  return QStringLiteral("Size %1 of field %2 is out of range (0 to %3).")
+      .arg(size)
+      .arg(fieldName)
+      .arg(WOX_MAX_FIELD_SIZE);
 }
 
 TwoxCommon::TwoxCommon(TDataSet *owner) : FOwner(owner), FAttached(1, nullptr) { NewTableID(); }
@@ -83,10 +92,11 @@ void TwoxCommon::NewTableID() {
 
 // ---------------------------------------------------------------- records
 
-std::unique_ptr<TwoxRecord> TwoxCommon::AllocRecord() const {
-  auto record = std::make_unique<TwoxRecord>();
-  record->Data = QByteArray(FDataSize, '\0');
-  record->Outside.resize(std::size_t(FOutsideCount));
+std::unique_ptr<TwoxRecord> TwoxCommon::AllocRecord() const { return TwoxRecord::New(FDataSize, FOutsideCount); }
+
+std::unique_ptr<TwoxRecord> TwoxCommon::AllocRecordFor(const TwoxRecord &source) const {
+  std::unique_ptr<TwoxRecord> record = TwoxRecord::New(source.DataSize(), FOutsideCount);
+  record->CopyDataFrom(source);
   return record;
 }
 
@@ -131,6 +141,33 @@ void TwoxCommon::Empty() {
   NewTableID();
 }
 
+TwoxStoreContent TwoxCommon::TakeContent() {
+  TwoxStoreLock lock(*this);
+  TwoxStoreContent content;
+  content.Records = std::move(FRecords);
+  content.FreeIds = std::move(FFreeIds);
+  content.NextRecordID = FNextRecordID;
+  content.NextUniqueRecordID = FNextUniqueRecordID;
+  content.DeletedCount = FDeletedCount;
+  content.HighestAutoInc = FHighestAutoInc;
+  content.TableID = FTableID;
+  content.DataModified = FDataModified;
+  Empty();
+  return content;
+}
+
+void TwoxCommon::RestoreContent(TwoxStoreContent &&content) {
+  TwoxStoreLock lock(*this);
+  FRecords = std::move(content.Records);
+  FFreeIds = std::move(content.FreeIds);
+  FNextRecordID = content.NextRecordID;
+  FNextUniqueRecordID = content.NextUniqueRecordID;
+  FDeletedCount = content.DeletedCount;
+  FHighestAutoInc = content.HighestAutoInc;
+  FTableID = content.TableID;
+  FDataModified = content.DataModified;
+}
+
 TwoxRecord *TwoxCommon::Record(int recordId) const {
   if (recordId < 0 || recordId >= int(FRecords.size()))
     return nullptr;
@@ -139,23 +176,33 @@ TwoxRecord *TwoxCommon::Record(int recordId) const {
 
 // ---------------------------------------------------------------- layout
 
-void TwoxCommon::ComputeLayout(const TFieldDefs &defs, const std::function<void(int, quint8 &)> &setupField) {
-  TwoxStoreLock lock(*this);
+void MemCheckFieldDefs(const TFieldDefs &defs) {
   if (defs.Count() == 0)
     MemTableError(QStringLiteral("There must be at least one field"));
   if (defs.Count() > WOX_MAX_FIELDS)
     throw Exception(QStringLiteral("Too many fielddefs. Please raise WOX_MAX_FIELDS value."));
+  for (int i = 0; i < defs.Count(); ++i) {
+    const TFieldDef &def = *defs.Items(i);
+    if (!MemFieldTypes::IsBlobGroup(def.DataType()) && MemFieldDataSize(def.DataType(), def.Size()) < 0)
+      MemUnsupportedTypeError(def.Name(), def.Name(), def.DataType());
+    const QString sizeProblem = MemFieldSizeProblem(def.Name(), def.Size());
+    if (!sizeProblem.isEmpty())
+      MemTableError(sizeProblem);
+  }
+}
+
+void TwoxCommon::ComputeLayout(const TFieldDefs &defs, const std::function<void(int, quint8 &)> &setupField) {
+  TwoxStoreLock lock(*this);
+  MemCheckFieldDefs(defs);
   std::vector<TwoxFieldInfo> infos(static_cast<std::size_t>(defs.Count()));
-  int dataSize = 0, outsideCount = 0;
+  std::vector<int> varSlots;
+  qint64 dataSize = 0;
+  int outsideCount = 0;
   for (int i = 0; i < defs.Count(); ++i) {
     const TFieldDef &def = *defs.Items(i);
     const TFieldType type = def.DataType();
     const bool blob = MemFieldTypes::IsBlobGroup(type);
     const int size = MemFieldDataSize(type, def.Size());
-    if (!blob && size < 0)
-      MemTableError(QStringLiteral("Fielddef %1 (%2) Datatype %3 not supported.")
-                        .arg(def.Name(), def.Name())
-                        .arg(int(type)));
     TwoxFieldInfo &info = infos[std::size_t(i)];
     info.DataSize = blob ? 0 : size;
     if (blob || (FPerformance != mtpfFast && IsStringLike(type) && def.Size() >= 13)) {
@@ -167,13 +214,19 @@ void TwoxCommon::ComputeLayout(const TFieldDefs &defs, const std::function<void(
     }
     if (info.Flags & mtffOutside) {
       info.OutsideIndex = outsideCount++;
+    } else if (IsStringLike(type)) {
+      info.Offset = int(dataSize);
+      info.VarIndex = int(varSlots.size());
+      varSlots.push_back(info.Offset);
+      dataSize += qint64(sizeof(quint16));
     } else {
-      info.Offset = dataSize;
+      info.Offset = int(dataSize);
       dataSize += 1 + size;
     }
   }
   FFields = std::move(infos);
-  FDataSize = dataSize;
+  FVarSlots = std::move(varSlots);
+  FDataSize = int(dataSize);
   FOutsideCount = outsideCount;
 }
 
@@ -193,74 +246,159 @@ const TwoxFieldInfo &CheckedInfo(const TwoxCommon &store, const TField *field) {
   return *info;
 }
 
-// The stored bytes of an outside value are the native value without the unused tail.
-QByteArray PackedValue(const TField *field, const char *native, int size) {
-  switch (field->DataType()) {
+// The bytes a native value of size bytes is kept as: text without its NUL and unused tail, variable
+// bytes without their length word unless withLength (values stored outside keep it).
+void PackedBytes(TFieldType type, const char *native, int size, bool withLength, const char *&bytes, int &length) {
+  bytes = native;
+  switch (type) {
   case ftString:
-  case ftFixedChar: return QByteArray(native, int(::strnlen(native, std::size_t(size))));
+  case ftFixedChar: length = int(::strnlen(native, std::size_t(size))); return;
   case ftVarBytes: {
-    quint16 length;
-    std::memcpy(&length, native, 2);
-    return QByteArray(native, 2 + std::min<int>(length, size - 2));
+    quint16 count;
+    std::memcpy(&count, native, 2);
+    length = std::min<int>(count, size - 2);
+    if (withLength)
+      length += 2;
+    else
+      bytes = native + 2;
+    return;
   }
-  default: return QByteArray(native, size);
+  default: length = size;
+  }
+}
+
+// Stored bytes back as a native value of size bytes.
+void UnpackBytes(TFieldType type, const char *bytes, int length, bool withLength, char *native, int size) {
+  switch (type) {
+  case ftString:
+  case ftFixedChar: {
+    const int n = std::max(0, std::min(length, size - 1));
+    std::memcpy(native, bytes, std::size_t(n));
+    native[n] = '\0';
+    return;
+  }
+  case ftVarBytes:
+    if (!withLength) {
+      const quint16 count = quint16(std::max(0, std::min(length, size - 2)));
+      std::memcpy(native, &count, 2);
+      std::memcpy(native + 2, bytes, count);
+      return;
+    }
+    [[fallthrough]];
+  default: {
+    const int n = std::min(length, size);
+    std::memcpy(native, bytes, std::size_t(n));
+    std::memset(native + n, 0, std::size_t(size - n));
+  }
   }
 }
 
 } // namespace
 
+int TwoxCommon::VarOffset(const char *data, int varIndex) const {
+  int offset = FDataSize;
+  for (int j = 0; j < varIndex; ++j)
+    offset += SlotLength(data + FVarSlots[std::size_t(j)]);
+  return offset;
+}
+
+TwoxValueView TwoxCommon::View(const TwoxRecord &record, const TField *field, const TwoxFieldInfo &info,
+                               QByteArray &scratch) const {
+  TwoxValueView view;
+  if (info.VarIndex >= 0) {
+    const char *data = record.Data();
+    view.Null = SlotWord(data + info.Offset) == 0;
+    view.Size = SlotLength(data + info.Offset);
+    view.Bytes = data + VarOffset(data, info.VarIndex);
+  } else if (info.Offset >= 0) {
+    const char *slot = record.Data() + info.Offset;
+    view.Null = slot[0] == 0;
+    view.Bytes = slot + 1;
+    view.Size = info.DataSize;
+  } else {
+    const TwoxOutsideValue &value = record.Outside(info.OutsideIndex);
+    view.Null = value.State == 0;
+    const QByteArray *bytes = &value.Block;
+    if (!view.Null && (info.Flags & mtffCompressed) && DecompressField) {
+      scratch = DecompressField(const_cast<TField *>(field), value.Block);
+      bytes = &scratch;
+    }
+    view.Bytes = bytes->constData();
+    view.Size = int(bytes->size());
+  }
+  return view;
+}
+
 bool TwoxCommon::ReadField(const TwoxRecord &record, const TField *field, void *buffer) const {
   const TwoxFieldInfo &info = CheckedInfo(*this, field);
-  if (info.Offset >= 0) {
-    const char *slot = record.Data.constData() + info.Offset;
-    if (slot[0] == 0)
-      return false;
-    if (buffer)
-      std::memcpy(buffer, slot + 1, std::size_t(std::min(info.DataSize, field->DataSize())));
-    return true;
-  }
-  const TwoxOutsideValue &value = record.Outside[std::size_t(info.OutsideIndex)];
-  if (value.State == 0)
+  QByteArray scratch;
+  const TwoxValueView view = View(record, field, info, scratch);
+  if (view.Null)
     return false;
-  if (buffer && info.DataSize > 0) {
-    QByteArray bytes = value.Block;
-    if ((info.Flags & mtffCompressed) && DecompressField)
-      bytes = DecompressField(const_cast<TField *>(field), bytes);
-    const int size = std::min(info.DataSize, field->DataSize());
-    std::memset(buffer, 0, std::size_t(size));
-    std::memcpy(buffer, bytes.constData(), std::size_t(std::min<qsizetype>(bytes.size(), size)));
-  }
+  if (buffer && info.DataSize > 0)
+    UnpackBytes(field->DataType(), view.Bytes, view.Size, info.VarIndex < 0, static_cast<char *>(buffer),
+                std::min(info.DataSize, field->DataSize()));
   return true;
+}
+
+void TwoxCommon::ReplaceVarValue(TwoxRecord &record, const TwoxFieldInfo &info, const char *bytes, int size) const {
+  const int offset = VarOffset(record.Data(), info.VarIndex);
+  const int oldSize = SlotLength(record.Data() + info.Offset);
+  const int tail = record.DataSize() - offset - oldSize;
+  if (size > oldSize) {
+    record.ResizeData(record.DataSize() + size - oldSize);
+    char *data = record.Data();
+    std::memmove(data + offset + size, data + offset + oldSize, std::size_t(tail));
+  } else if (size < oldSize) {
+    char *data = record.Data();
+    std::memmove(data + offset + size, data + offset + oldSize, std::size_t(tail));
+    record.ResizeData(record.DataSize() - (oldSize - size));
+  }
+  char *data = record.Data();
+  if (size > 0)
+    std::memcpy(data + offset, bytes, std::size_t(size));
+  const quint16 word = bytes ? quint16(size + 1) : 0;
+  std::memcpy(data + info.Offset, &word, sizeof word);
 }
 
 void TwoxCommon::WriteField(TwoxRecord &record, const TField *field, const void *buffer) const {
   const TwoxFieldInfo &info = CheckedInfo(*this, field);
-  if (info.Offset >= 0) {
-    char *slot = record.Data.data() + info.Offset;
-    slot[0] = buffer ? 1 : 0;
-    std::memset(slot + 1, 0, std::size_t(info.DataSize));
-    if (buffer)
-      std::memcpy(slot + 1, buffer, std::size_t(std::min(info.DataSize, field->DataSize())));
+  const int size = std::min(info.DataSize, field->DataSize());
+  const char *native = static_cast<const char *>(buffer);
+  const char *bytes = nullptr;
+  int length = 0;
+  if (info.VarIndex >= 0) {
+    if (native)
+      PackedBytes(field->DataType(), native, size, false, bytes, length);
+    ReplaceVarValue(record, info, bytes, length);
     return;
   }
-  TwoxOutsideValue &value = record.Outside[std::size_t(info.OutsideIndex)];
-  if (!buffer) {
+  if (info.Offset >= 0) {
+    char *slot = record.Data() + info.Offset;
+    slot[0] = native ? 1 : 0;
+    std::memset(slot + 1, 0, std::size_t(info.DataSize));
+    if (native)
+      std::memcpy(slot + 1, native, std::size_t(size));
+    return;
+  }
+  TwoxOutsideValue &value = record.Outside(info.OutsideIndex);
+  if (!native) {
     value = TwoxOutsideValue();
     return;
   }
-  QByteArray bytes =
-      PackedValue(field, static_cast<const char *>(buffer), std::min(info.DataSize, field->DataSize()));
+  PackedBytes(field->DataType(), native, size, true, bytes, length);
+  QByteArray block(bytes, length);
   if ((info.Flags & mtffCompressed) && CompressField)
-    bytes = CompressField(const_cast<TField *>(field), bytes);
+    block = CompressField(const_cast<TField *>(field), block);
   value.State = 2;
-  value.Block = bytes;
+  value.Block = block;
 }
 
 QByteArray *TwoxCommon::OutsideBlock(TwoxRecord &record, const TField *field) const {
   const TwoxFieldInfo &info = CheckedInfo(*this, field);
   if (info.OutsideIndex < 0)
     return nullptr;
-  return &record.Outside[std::size_t(info.OutsideIndex)].Block;
+  return &record.Outside(info.OutsideIndex).Block;
 }
 
 // ---------------------------------------------------------------- attached tables

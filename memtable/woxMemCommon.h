@@ -2,6 +2,8 @@
 
 #include "DBTypes.h"
 
+#include "woxMemRecord.h"
+
 #include <QByteArray>
 #include <QRecursiveMutex>
 #include <functional>
@@ -14,46 +16,39 @@ class TFieldDefs;
 
 enum TwoxMemTablePerformance { mtpfFast, mtpfBalanced, mtpfSmall };
 enum TwoxVersioningMode { mtvm1SinceCheckPoint, mtvmAllSinceCheckPoint };
-enum TwoxUpdateStatus : quint8 { mtusUnmodified, mtusModified, mtusInserted, mtusDeleted };
 
 // Bits of a field's flag byte.
 constexpr quint8 mtffOutside = 1;
 constexpr quint8 mtffCompressed = 2;
 constexpr quint8 mtffChanged = 4;
-// Bit of a record's flag byte.
-constexpr quint8 mtrfFilled = 1;
 
 constexpr int WOX_MAX_FIELDS = 256;
-
-// A value held outside the record: State 0 = none (null), 2 = stored.
-struct TwoxOutsideValue {
-  quint8 State = 0;
-  QByteArray Block;
-};
-
-// One record: the header, the inline field data (a null-flag byte then the native value per inline
-// field) and the outside-stored values. Outside values are implicitly shared between copies.
-struct TwoxRecord {
-  int RecordNumber = -1;
-  int RecordID = -1;
-  int UniqueRecordID = -1;
-  quint8 Flags = 0;
-  quint8 UpdateStatus = mtusUnmodified;
-  int TransactionLevel = -1;
-  std::unique_ptr<TwoxRecord> PreviousVersion;
-  QByteArray Data;
-  std::vector<TwoxOutsideValue> Outside;
-
-  // Header and data; the previous version only when withVersions.
-  std::unique_ptr<TwoxRecord> Copy(bool withVersions = false) const;
-  void CopyDataFrom(const TwoxRecord &source);
-};
+// The largest Size a field definition may give (text and byte fields; the Firebird limit of a
+// column's bytes), so that no definition can make a record that memory cannot hold.
+constexpr int WOX_MAX_FIELD_SIZE = 32767;
 
 struct TwoxFieldInfo {
-  int Offset = -1;       // in Data; -1 for a field stored outside the record
-  int OutsideIndex = -1; // in Outside
-  int DataSize = 0;
+  int Offset = -1;       // of the field's slot in the record data; -1 for a field stored outside
+  int OutsideIndex = -1; // among the record's outside values
+  int VarIndex = -1;     // text and byte fields: their place among the values after the slots
+  int DataSize = 0;      // of the native value
   quint8 Flags = 0;
+};
+
+// A stored value as it is kept: text without its terminating NUL, bytes without their length.
+struct TwoxValueView {
+  bool Null = true;
+  const char *Bytes = nullptr;
+  int Size = 0;
+};
+
+// The records of a store with its counters, taken out whole and put back when a load fails.
+struct TwoxStoreContent {
+  std::vector<std::unique_ptr<TwoxRecord>> Records;
+  std::vector<int> FreeIds;
+  int NextRecordID = 0, NextUniqueRecordID = 0, DeletedCount = 0, HighestAutoInc = 0;
+  quint32 TableID = 0;
+  bool DataModified = false;
 };
 
 // The record store behind one or more memory tables.
@@ -71,10 +66,18 @@ public:
 
   // --- records
   std::unique_ptr<TwoxRecord> AllocRecord() const;
+  // A new record with a copy of source's data and outside values, in a block that fits them.
+  std::unique_ptr<TwoxRecord> AllocRecordFor(const TwoxRecord &source) const;
   // Takes the record into the store, giving it its ids; returns it.
   TwoxRecord *AppendRecord(std::unique_ptr<TwoxRecord> record);
   void DeleteRecord(int recordId);
   void Empty();
+  // Takes every record out, leaving the store as Empty does; RestoreContent puts them back.
+  TwoxStoreContent TakeContent();
+  void RestoreContent(TwoxStoreContent &&content);
+  int NextUniqueRecordID() const { return FNextUniqueRecordID; }
+  // Gives back the room the record list grew by (after a load).
+  void Compact() { FRecords.shrink_to_fit(); }
   int RecordSlotCount() const { return int(FRecords.size()); }
   // nullptr for an empty slot or an id out of range.
   TwoxRecord *Record(int recordId) const;
@@ -82,16 +85,23 @@ public:
   quint32 TableID() const { return FTableID; }
 
   // --- layout
-  // Lays out one slot per field definition (FieldNo = position + 1). setupField (fieldNo, flags) may
-  // change the flag byte of a field stored outside that is not a blob.
+  // Lays out one slot per field definition (FieldNo = position + 1): a null flag and the native
+  // value for fixed-size types, for text and bytes a 16-bit word (0 = null, else the length + 1)
+  // with the bytes themselves after all slots, so that a value takes its length, not its Size.
+  // setupField (fieldNo, flags) may change the flag byte of a field stored outside that is not a
+  // blob. Raises for no fields, too many, an unsupported type or a Size out of range.
   void ComputeLayout(const TFieldDefs &defs, const std::function<void(int, quint8 &flags)> &setupField = {});
   const TwoxFieldInfo *FieldInfo(int fieldNo) const;
+  // The data size of a record with every field null.
   int DataSize() const { return FDataSize; }
   int OutsideCount() const { return FOutsideCount; }
   // Native value of a field in a record; false when null. buffer may be nullptr.
   bool ReadField(const TwoxRecord &record, const TField *field, void *buffer) const;
   // Writes the native value (nullptr = null).
   void WriteField(TwoxRecord &record, const TField *field, const void *buffer) const;
+  // The stored bytes of a field, uncompressed (into scratch when they must be).
+  TwoxValueView View(const TwoxRecord &record, const TField *field, const TwoxFieldInfo &info,
+                     QByteArray &scratch) const;
   // The raw stored bytes of an outside value (blobs), and their replacement.
   QByteArray *OutsideBlock(TwoxRecord &record, const TField *field) const;
   // Conversions of compressed (mtpfSmall) outside values, set by the table.
@@ -148,6 +158,8 @@ public:
 
 private:
   void NewTableID();
+  int VarOffset(const char *data, int varIndex) const;
+  void ReplaceVarValue(TwoxRecord &record, const TwoxFieldInfo &info, const char *bytes, int size) const;
   void UpdateLocaleID();
 
   QRecursiveMutex FLock;
@@ -156,6 +168,7 @@ private:
   std::vector<std::unique_ptr<TwoxRecord>> FRecords;
   std::vector<int> FFreeIds;
   std::vector<TwoxFieldInfo> FFields; // by FieldNo - 1
+  std::vector<int> FVarSlots;          // the slot offsets of the text and byte fields, in order
   int FDataSize = 0;
   int FOutsideCount = 0;
   int FLanguageID = 0, FSubLanguageID = 1, FSortID = 0, FLocaleID = 1024;
@@ -184,5 +197,13 @@ private:
   TwoxCommon &FStore;
 };
 
-// Bytes of a field type's data in a record; -1 for a type the store cannot hold inline.
+// Bytes of a field type's native value; -1 for a type the store cannot hold inline.
 int MemFieldDataSize(TFieldType type, int size);
+// The store's error for a field type it cannot hold (ADT, Array, wide text, ...), and its raising.
+QString MemUnsupportedTypeMessage(const QString &fieldName, const QString &displayName, TFieldType type);
+[[noreturn]] void MemUnsupportedTypeError(const QString &fieldName, const QString &displayName, TFieldType type);
+// Raises what the layout of these definitions would raise: none, too many, an unsupported type, a Size
+// out of range.
+void MemCheckFieldDefs(const TFieldDefs &defs);
+// The error for a Size outside 0..WOX_MAX_FIELD_SIZE, or an empty text when the size is fine.
+QString MemFieldSizeProblem(const QString &fieldName, qint64 size);

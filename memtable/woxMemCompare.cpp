@@ -6,6 +6,7 @@
 
 #include <QCollator>
 #include <QLocale>
+#include <cmath>
 #include <cstring>
 #include <map>
 #include <mutex>
@@ -48,7 +49,39 @@ bool LocaleForID(int localeID, QLocale &locale) {
   return true;
 }
 
-const QCollator &CollatorFor(int localeID, bool caseInsensitive) {
+int CompareAsciiCaseInsensitive(const char *a, int aSize, const char *b, int bSize) {
+  const int n = std::min(aSize, bSize);
+  for (int i = 0; i < n; ++i) {
+    auto lower = [](char c) { return static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? char(c + 32) : c); };
+    const unsigned char x = lower(a[i]), y = lower(b[i]);
+    if (x != y)
+      return x < y ? -1 : 1;
+  }
+  return Sign(aSize, bSize);
+}
+
+int CompareBytes(const char *a, int aSize, const char *b, int bSize) {
+  const int c = std::memcmp(a, b, std::size_t(std::min(aSize, bSize)));
+  return c != 0 ? (c < 0 ? -1 : 1) : Sign(aSize, bSize);
+}
+
+int CompareText(const TwoxValueView &a, const TwoxValueView &b, TwoxMemTableCompareOptions options, int localeID,
+                bool &fullMatch) {
+  int bSize = b.Size;
+  if (options.testFlag(mtcoPartialKey)) {
+    fullMatch = a.Size == b.Size;
+    bSize = std::min(bSize, a.Size);
+  }
+  const bool caseInsensitive = options.testFlag(mtcoCaseInsensitive);
+  if (options.testFlag(mtcoIgnoreLocale))
+    return caseInsensitive ? CompareAsciiCaseInsensitive(a.Bytes, a.Size, b.Bytes, bSize)
+                           : CompareBytes(a.Bytes, a.Size, b.Bytes, bSize);
+  return CompareLocaleText(a.Bytes, a.Size, b.Bytes, bSize, localeID, caseInsensitive);
+}
+
+} // namespace
+
+const QCollator &MemCollator(int localeID, bool caseInsensitive) {
   static std::mutex guard;
   static std::map<std::pair<int, bool>, QCollator> collators;
   const std::lock_guard<std::mutex> lock(guard);
@@ -65,68 +98,42 @@ const QCollator &CollatorFor(int localeID, bool caseInsensitive) {
   return it->second;
 }
 
-int CompareAsciiCaseInsensitive(const QByteArray &a, const QByteArray &b) {
-  const qsizetype n = std::min(a.size(), b.size());
-  for (qsizetype i = 0; i < n; ++i) {
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : c; };
-    const unsigned char x = static_cast<unsigned char>(lower(a[i])),
-                        y = static_cast<unsigned char>(lower(b[i]));
-    if (x != y)
-      return x < y ? -1 : 1;
-  }
-  return Sign(a.size(), b.size());
-}
-
-int CompareText(const char *a, const char *b, TwoxMemTableCompareOptions options, int localeID,
-                bool &fullMatch) {
-  QByteArray left(a), right(b);
-  if (options.testFlag(mtcoPartialKey)) {
-    fullMatch = left.size() == right.size();
-    right.truncate(left.size());
-  }
-  const bool caseInsensitive = options.testFlag(mtcoCaseInsensitive);
-  if (options.testFlag(mtcoIgnoreLocale)) {
-    if (caseInsensitive)
-      return CompareAsciiCaseInsensitive(left, right);
-    const int c =
-        std::memcmp(left.constData(), right.constData(), std::size_t(std::min(left.size(), right.size())));
-    return c != 0 ? (c < 0 ? -1 : 1) : Sign(left.size(), right.size());
-  }
-  return CompareLocaleText(left.constData(), right.constData(), localeID, caseInsensitive);
-}
-
-} // namespace
-
-int CompareLocaleText(const char *a, const char *b, int localeID, bool caseInsensitive) {
-  const int c = CollatorFor(localeID, caseInsensitive).compare(Win1250::Decode(a), Win1250::Decode(b));
+int CompareLocaleText(const char *a, int aSize, const char *b, int bSize, int localeID, bool caseInsensitive) {
+  const int c = MemCollator(localeID, caseInsensitive).compare(Win1250::Decode(a, aSize), Win1250::Decode(b, bSize));
   return c < 0 ? -1 : (c > 0 ? 1 : 0);
 }
 
-int CompareNativeValues(TFieldType type, const char *a, const char *b, TwoxMemTableCompareOptions options,
-                        int localeID, bool &fullMatch) {
+int CompareValues(TFieldType type, const TwoxValueView &a, const TwoxValueView &b,
+                  TwoxMemTableCompareOptions options, int localeID, bool &fullMatch) {
+  const char *x = a.Bytes, *y = b.Bytes;
   int result = 0;
   switch (type) {
   case ftString:
   case ftFixedChar: result = CompareText(a, b, options, localeID, fullMatch); break;
-  case ftSmallint: result = Sign(Read<qint16>(a), Read<qint16>(b)); break;
+  case ftSmallint: result = Sign(Read<qint16>(x), Read<qint16>(y)); break;
   case ftInteger:
   case ftAutoInc:
   case ftDate:
-  case ftTime: result = Sign(Read<qint32>(a), Read<qint32>(b)); break;
-  case ftWord: result = Sign(Read<quint16>(a), Read<quint16>(b)); break;
-  case ftBoolean: result = Sign(Read<qint16>(a) != 0, Read<qint16>(b) != 0); break;
+  case ftTime: result = Sign(Read<qint32>(x), Read<qint32>(y)); break;
+  case ftWord: result = Sign(Read<quint16>(x), Read<quint16>(y)); break;
+  case ftBoolean: result = Sign(Read<qint16>(x) != 0, Read<qint16>(y) != 0); break;
   case ftFloat:
   case ftCurrency:
-  case ftDateTime: result = Sign(Read<double>(a), Read<double>(b)); break;
-  case ftLargeint: result = Sign(Read<qint64>(a), Read<qint64>(b)); break;
+  case ftDateTime: result = Sign(Read<double>(x), Read<double>(y)); break;
+  case ftLargeint: result = Sign(Read<qint64>(x), Read<qint64>(y)); break;
   case ftBCD: {
     // Compared as currency (four decimals); values that do not convert compare equal.
-    const double x = BcdToDouble(Read<TBcd>(a)), y = BcdToDouble(Read<TBcd>(b));
-    if (std::isfinite(x) && std::isfinite(y))
-      result = Sign(std::llround(x * 10000), std::llround(y * 10000));
+    const double p = BcdToDouble(Read<TBcd>(x)), q = BcdToDouble(Read<TBcd>(y));
+    if (std::isfinite(p) && std::isfinite(q) && std::fabs(p) < 9e14 && std::fabs(q) < 9e14)
+      result = Sign(std::llround(p * 10000), std::llround(q * 10000));
     break;
   }
   default: break;
   }
   return options.testFlag(mtcoDescending) ? -result : result;
+}
+
+bool MatchesAreContiguous(TFieldType type, TwoxMemTableCompareOptions options) {
+  const bool text = type == ftString || type == ftFixedChar;
+  return !text || !options.testFlag(mtcoPartialKey) || options.testFlag(mtcoIgnoreLocale);
 }

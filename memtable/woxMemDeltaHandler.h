@@ -4,7 +4,7 @@
 #include <QVariant>
 
 class TwoxCustomMemTable;
-struct TwoxRecord;
+class TwoxRecord;
 
 // Receives the changes (the delta) of a memory table with versioning, one record at a time.
 class TwoxCustomDeltaHandler : public QObject {

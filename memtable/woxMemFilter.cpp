@@ -7,6 +7,7 @@
 #include "woxMemTableError.h"
 
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -126,6 +127,21 @@ QVariant Comparison(const TFilterNode &node) {
   }
 }
 
+[[noreturn]] void OverflowError() {
+  MemTableError(QStringLiteral("Integer overflow in filter expression"));
+}
+
+// Whole-number arithmetic that refuses results outside 64 bits.
+qlonglong CheckedInteger(TCANOperator op, qlonglong x, qlonglong y) {
+  qlonglong result = 0;
+  const bool overflow = op == coADD   ? __builtin_add_overflow(x, y, &result)
+                        : op == coSUB ? __builtin_sub_overflow(x, y, &result)
+                                      : __builtin_mul_overflow(x, y, &result);
+  if (overflow)
+    OverflowError();
+  return result;
+}
+
 QVariant Arithmetic(TCANOperator op, const QVariant &a, const QVariant &b) {
   if (!a.isValid() || !b.isValid())
     return QVariant();
@@ -134,12 +150,13 @@ QVariant Arithmetic(TCANOperator op, const QVariant &a, const QVariant &b) {
   const bool integers = a.typeId() == QMetaType::LongLong && b.typeId() == QMetaType::LongLong;
   if (op == coMOD || op == coREM) {
     const qlonglong x = a.toLongLong(), y = b.toLongLong();
-    return y == 0 ? QVariant() : QVariant(x % y);
+    if (y == 0)
+      return QVariant();
+    // The smallest value divided by -1 does not fit; its remainder is 0 all the same.
+    return y == -1 ? QVariant(qlonglong(0)) : QVariant(x % y);
   }
-  if (integers && op != coDIV) {
-    const qlonglong x = a.toLongLong(), y = b.toLongLong();
-    return op == coADD ? x + y : (op == coSUB ? x - y : x * y);
-  }
+  if (integers && op != coDIV)
+    return CheckedInteger(op, a.toLongLong(), b.toLongLong());
   double x, y;
   if (!AsDoubles(a, b, x, y))
     return QVariant();
@@ -192,7 +209,11 @@ QVariant Unary(const TFilterNode &node) {
   case coMINUS:
     if (!a.isValid())
       return QVariant();
-    return a.typeId() == QMetaType::LongLong ? QVariant(-a.toLongLong()) : QVariant(-a.toDouble());
+    if (a.typeId() != QMetaType::LongLong)
+      return -a.toDouble();
+    if (a.toLongLong() == std::numeric_limits<qlonglong>::min())
+      OverflowError();
+    return -a.toLongLong();
   case coUPPER:
   case coLOWER: return a.isValid() ? QVariant(AsciiCase(a.toString(), node.Operator == coUPPER)) : QVariant();
   default: MemTableError(QStringLiteral("Operator not supported (%1).").arg(int(node.Operator)));
@@ -203,11 +224,16 @@ QVariant Unary(const TFilterNode &node) {
   MemTableError(QStringLiteral("Invalid or missing parameter for function %1").arg(name));
 }
 
+// A date-time value of the years 1 to 9999; anything else cannot be taken apart.
 double DateTimeArgument(const QString &name, const QVariant &value) {
   double result;
   if (IsString(value) ? !TryStrToDateTime(value.toString(), result) : !IsNumber(value))
     ParameterError(name);
-  return IsString(value) ? result : value.toDouble();
+  if (!IsString(value))
+    result = value.toDouble();
+  if (!(result >= MinDateTime && result <= MaxDateTime))
+    ParameterError(name);
+  return result;
 }
 
 // DATE or TIME of a text read with the given short date format.

@@ -3,7 +3,11 @@
 #include "DB.h"
 #include "woxMemCommon.h"
 #include "woxMemCompare.h"
+#include "woxMemSortKeys.h"
 #include "woxMemTableError.h"
+
+#include <algorithm>
+#include <cmath>
 
 #include <QStringList>
 
@@ -42,31 +46,35 @@ TwoxIndex::TwoxIndex(const QString &name, TwoxIndexHost &host, const QString &fi
 }
 
 int TwoxIndex::CompareRecords(const TwoxRecord &key, const TwoxRecord &record, const TwoxFieldList *fields,
-                              bool totalOrder, bool withoutDescending) {
+                              bool totalOrder, bool withoutDescending) const {
   const TwoxFieldList &list = fields ? *fields : FFieldList;
   const TwoxCommon &store = FHost.IndexStore();
-  QByteArray a, b;
+  const bool event = FHost.UsesCompareFieldsEvent();
+  QByteArray keyScratch, recordScratch;
   for (int i = 0; i < list.Count(); ++i) {
     TField *field = list.Fields(i);
     TwoxMemTableCompareOptions options = list.Options(i);
     if (withoutDescending)
       options &= ~TwoxMemTableCompareOptions(mtcoDescending);
-    const TwoxFieldInfo *info = store.FieldInfo(field->FieldNo());
-    a.resize(info->DataSize + 1);
-    b.resize(info->DataSize + 1);
-    a.fill('\0');
-    b.fill('\0');
-    const bool keyHasValue = store.ReadField(key, field, a.data());
-    const bool recordHasValue = store.ReadField(record, field, b.data());
-    if (!keyHasValue && options.testFlag(mtcoIgnoreNullKey))
+    const TwoxFieldInfo &info = *store.FieldInfo(field->FieldNo());
+    TwoxValueView a, b;
+    if (info.VarIndex < 0 && info.Offset >= 0) {
+      // A fixed-size value sits in its slot: the common key, read without detours.
+      const char *keySlot = key.Data() + info.Offset, *recordSlot = record.Data() + info.Offset;
+      a = {keySlot[0] == 0, keySlot + 1, info.DataSize};
+      b = {recordSlot[0] == 0, recordSlot + 1, info.DataSize};
+    } else {
+      a = store.View(key, field, info, keyScratch);
+      b = store.View(record, field, info, recordScratch);
+    }
+    if (a.Null && options.testFlag(mtcoIgnoreNullKey))
       continue;
     int result = 0;
     bool fullMatch = true;
-    if (!keyHasValue || !recordHasValue)
-      result = keyHasValue == recordHasValue ? 0 : (keyHasValue ? 1 : -1);
-    else if (!FHost.CompareFieldsEvent(field, a.constData(), b.constData(), options, fullMatch, result))
-      result = CompareNativeValues(field->DataType(), a.constData(), b.constData(), options, store.LocaleID(),
-                                   fullMatch);
+    if (a.Null || b.Null)
+      result = a.Null == b.Null ? 0 : (a.Null ? -1 : 1);
+    else if (!event || !CompareByEvent(key, record, field, info, options, fullMatch, result))
+      result = CompareValues(field->DataType(), a, b, options, store.LocaleID(), fullMatch);
     if (result != 0)
       return result < 0 ? -1 : 1;
     if (!fullMatch)
@@ -75,6 +83,17 @@ int TwoxIndex::CompareRecords(const TwoxRecord &key, const TwoxRecord &record, c
   if (totalOrder && key.RecordID != record.RecordID)
     return key.RecordID < record.RecordID ? -1 : 1;
   return 0;
+}
+
+// OnCompareFields sees the two values in the field's native format.
+bool TwoxIndex::CompareByEvent(const TwoxRecord &key, const TwoxRecord &record, TField *field,
+                               const TwoxFieldInfo &info, TwoxMemTableCompareOptions options, bool &fullMatch,
+                               int &result) const {
+  const TwoxCommon &store = FHost.IndexStore();
+  QByteArray a(info.DataSize + 1, '\0'), b(info.DataSize + 1, '\0');
+  store.ReadField(key, field, a.data());
+  store.ReadField(record, field, b.data());
+  return FHost.CompareFieldsEvent(field, a.constData(), b.constData(), options, fullMatch, result);
 }
 
 // ---------------------------------------------------------------- sorting
@@ -113,24 +132,21 @@ void TwoxIndex::QuickSort(int low, int high) {
 void TwoxIndex::Sort() {
   if (FRowOrder)
     return;
+  Settle();
   TwoxStoreLock lock(FHost.IndexStore());
   FHost.BeginSorting();
   try {
-    QuickSort(0, Count() - 1);
-    for (int i = 1; i < Count(); ++i) {
-      TwoxRecord *item = FRecords[std::size_t(i)];
-      int j = i - 1;
-      while (j >= 0 && CompareRecords(*item, *FRecords[std::size_t(j)], nullptr, true) < 0) {
-        FRecords[std::size_t(j + 1)] = FRecords[std::size_t(j)];
-        --j;
-      }
-      FRecords[std::size_t(j + 1)] = item;
+    bool duplicates = false;
+    if (FHost.UsesCompareFieldsEvent() ||
+        !SortByExtractedKeys(FRecords, FFieldList, FHost.IndexStore(), duplicates)) {
+      QuickSort(0, MainCount() - 1);
+      InsertionSortPass();
+      for (int i = 1; i < MainCount() && !duplicates; ++i)
+        duplicates = CompareRecords(*FRecords[std::size_t(i - 1)], *FRecords[std::size_t(i)]) == 0;
     }
     FOrdered = true;
-    if (FOptions.testFlag(mtcoUnique))
-      for (int i = 1; i < Count(); ++i)
-        if (CompareRecords(*FRecords[std::size_t(i - 1)], *FRecords[std::size_t(i)]) == 0)
-          DuplicateError();
+    if (duplicates && FOptions.testFlag(mtcoUnique))
+      DuplicateError();
   } catch (...) {
     FHost.EndSorting();
     throw;
@@ -138,8 +154,21 @@ void TwoxIndex::Sort() {
   FHost.EndSorting();
 }
 
+void TwoxIndex::InsertionSortPass() {
+  for (int i = 1; i < MainCount(); ++i) {
+    TwoxRecord *item = FRecords[std::size_t(i)];
+    int j = i - 1;
+    while (j >= 0 && CompareRecords(*item, *FRecords[std::size_t(j)], nullptr, true) < 0) {
+      FRecords[std::size_t(j + 1)] = FRecords[std::size_t(j)];
+      --j;
+    }
+    FRecords[std::size_t(j + 1)] = item;
+  }
+}
+
 void TwoxIndex::Clear() {
   FRecords.clear();
+  FPending.clear();
   FOrdered = true;
 }
 
@@ -147,6 +176,8 @@ void TwoxIndex::Rebuild() {
   TwoxCommon &store = FHost.IndexStore();
   TwoxStoreLock lock(store);
   FRecords.clear();
+  FPending.clear();
+  FRecords.reserve(std::size_t(store.RecordCount()));
   for (int id = 0; id < store.RecordSlotCount(); ++id) {
     TwoxRecord *record = store.Record(id);
     if (!record || (store.EnableVersioning() && record->UpdateStatus == mtusDeleted))
@@ -164,54 +195,66 @@ void TwoxIndex::Rebuild() {
 bool TwoxIndex::SameOrdering(const TwoxFieldList &searchFields) const {
   if (FRowOrder || !FOrdered || searchFields.Count() != FFieldList.Count())
     return false;
-  // The index order only guides the search when it compares the way the search does.
+  // The index order only guides the search when it compares the way the search does, and when the
+  // records that match form one run in that order.
   const auto ordering = TwoxMemTableCompareOptions(mtcoCaseInsensitive | mtcoIgnoreLocale);
-  for (int i = 0; i < FFieldList.Count(); ++i)
-    if (searchFields.Fields(i) != FFieldList.Fields(i) ||
-        (searchFields.Options(i) & ordering) != (FFieldList.Options(i) & ordering))
+  for (int i = 0; i < FFieldList.Count(); ++i) {
+    TField *field = searchFields.Fields(i);
+    const TwoxMemTableCompareOptions options = searchFields.Options(i);
+    if (field != FFieldList.Fields(i) || (options & ordering) != (FFieldList.Options(i) & ordering) ||
+        (options | FFieldList.Options(i)).testFlag(mtcoIgnoreNullKey) ||
+        !MatchesAreContiguous(field->DataType(), options))
       return false;
+  }
   return true;
 }
 
-int TwoxIndex::BinarySearch(const TwoxRecord &key, const TwoxFieldList &fields, bool last) {
+TwoxFieldList TwoxIndex::InIndexDirection(const TwoxFieldList &fields) const {
   // The index's own direction decides, the search's options the equality.
   TwoxFieldList ordered;
   for (int i = 0; i < fields.Count(); ++i)
     ordered.Add(fields.Fields(i), fields.Options(i) | (FFieldList.Options(i) & mtcoDescending));
-  int low = 0, high = Count() - 1, found = -1;
-  while (low <= high) {
-    const int mid = low + (high - low) / 2;
-    const int c = CompareRecords(key, *FRecords[std::size_t(mid)], &ordered);
-    if (c == 0) {
-      found = mid;
-      if (last)
-        low = mid + 1;
-      else
-        high = mid - 1;
-    } else if (c < 0) {
-      high = mid - 1;
-    } else {
-      low = mid + 1;
-    }
-  }
-  return found;
+  return ordered;
 }
 
-int TwoxIndex::Search(const TwoxRecord &key, const TwoxFieldList &searchFields, bool filtering,
-                      bool nearest) {
-  TwoxStoreLock lock(FHost.IndexStore());
-  if (SameOrdering(searchFields) && Count() > BinarySearchThreshold) {
-    int position = BinarySearch(key, searchFields, false);
-    if (position >= 0) {
-      for (; position < Count() && CompareRecords(key, *FRecords[std::size_t(position)], &searchFields) == 0;
-           ++position)
-        if (!filtering || FHost.RecordAccepted(*FRecords[std::size_t(position)]))
-          return position;
-    }
+int TwoxIndex::LowerBound(const TwoxRecord &key, const TwoxFieldList &fields) {
+  if (MainCount() > 0 && CompareRecords(key, *FRecords.back(), &fields) > 0)
+    return MainCount();
+  int low = 0, high = MainCount();
+  while (low < high) {
+    const int mid = low + (high - low) / 2;
+    if (CompareRecords(key, *FRecords[std::size_t(mid)], &fields) > 0)
+      low = mid + 1;
+    else
+      high = mid;
   }
-  for (int i = 0; i < Count(); ++i) {
+  return low;
+}
+
+int TwoxIndex::BinarySearch(const TwoxRecord &key, const TwoxFieldList &fields) {
+  const TwoxFieldList ordered = InIndexDirection(fields);
+  const int position = LowerBound(key, ordered);
+  return position < MainCount() && CompareRecords(key, *FRecords[std::size_t(position)], &ordered) == 0 ? position : -1;
+}
+
+int TwoxIndex::Search(const TwoxRecord &key, const TwoxFieldList &searchFields, bool filtering, bool nearest) {
+  TwoxStoreLock lock(FHost.IndexStore());
+  Settle();
+  if (MainCount() > BinarySearchThreshold && SameOrdering(searchFields)) {
+    // Every match is in the run that starts at the first one: its first accepted record is the
+    // one a scan from the start would find.
+    int position = BinarySearch(key, searchFields);
+    for (; position >= 0 && position < MainCount() &&
+           CompareRecords(key, *FRecords[std::size_t(position)], &searchFields) == 0;
+         ++position)
+      if (!filtering || FHost.RecordAccepted(*FRecords[std::size_t(position)]))
+        return position;
+    if (!nearest)
+      return -1;
+  }
+  for (int i = 0; i < MainCount(); ++i) {
     if (i % 100 == 0)
-      FHost.SearchProgress(Count() ? int(qint64(i) * 100 / Count()) : 0);
+      FHost.SearchProgress(MainCount() ? int(qint64(i) * 100 / MainCount()) : 0);
     TwoxRecord &record = *FRecords[std::size_t(i)];
     const int c = CompareRecords(key, record, &searchFields);
     if (c == 0 && (!filtering || FHost.RecordAccepted(record)))
@@ -222,29 +265,38 @@ int TwoxIndex::Search(const TwoxRecord &key, const TwoxFieldList &searchFields, 
   return -1;
 }
 
-int TwoxIndex::PositionOf(const TwoxRecord &record) {
-  const int hint = record.RecordNumber;
-  if (hint >= 0 && hint < Count() && FRecords[std::size_t(hint)] == &record)
+int TwoxIndex::PositionOf(const TwoxRecord &record, int hint) {
+  Settle();
+  if (hint >= 0 && hint < MainCount() && FRecords[std::size_t(hint)] == &record)
     return hint;
   int start = 0;
-  if (!FRowOrder && FOrdered && Count() > BinarySearchThreshold) {
-    const int first = BinarySearch(record, FFieldList, false);
-    if (first >= 0)
-      start = first;
+  if (MainCount() > BinarySearchThreshold) {
+    if (FRowOrder) {
+      // Appended records keep the row order by id; inserted ones are found near that place.
+      start = int(std::lower_bound(FRecords.begin(), FRecords.end(), record.RecordID,
+                                   [](const TwoxRecord *r, int id) { return r->RecordID < id; }) -
+                  FRecords.begin());
+    } else if (FOrdered && FFieldList.Count() > 0) {
+      start = std::max(BinarySearch(record, FFieldList), 0);
+    }
   }
-  for (int i = start; i < Count(); ++i)
-    if (FRecords[std::size_t(i)] == &record)
-      return i;
-  for (int i = 0; i < start; ++i)
-    if (FRecords[std::size_t(i)] == &record)
-      return i;
+  // Outwards from the start, one step each way in turn.
+  for (int distance = 0; start + distance < MainCount() || start - distance - 1 >= 0; ++distance) {
+    if (start + distance < MainCount() && FRecords[std::size_t(start + distance)] == &record)
+      return start + distance;
+    if (start - distance - 1 >= 0 && FRecords[std::size_t(start - distance - 1)] == &record)
+      return start - distance - 1;
+  }
   return -1;
 }
 
 // ---------------------------------------------------------------- maintenance
 
 int TwoxIndex::InsertPosition(const TwoxRecord &record) {
-  int low = 0, high = Count();
+  // Records often come in key order: their place is at the end.
+  if (MainCount() > 0 && CompareRecords(record, *FRecords.back(), nullptr, true) > 0)
+    return MainCount();
+  int low = 0, high = MainCount();
   while (low < high) {
     const int mid = low + (high - low) / 2;
     if (CompareRecords(record, *FRecords[std::size_t(mid)], nullptr, true) < 0)
@@ -255,22 +307,61 @@ int TwoxIndex::InsertPosition(const TwoxRecord &record) {
   return low;
 }
 
-void TwoxIndex::RecordInserted(TwoxRecord *record, int rowOrderPosition) {
+int TwoxIndex::RecordInserted(TwoxRecord *record, int rowOrderPosition, bool positionWanted) {
   if (!FHost.IndexAccepts(*this, *record))
-    return;
-  int position = Count();
+    return -1;
+  int position = MainCount();
   if (FRowOrder) {
-    if (rowOrderPosition >= 0 && rowOrderPosition < Count())
+    if (rowOrderPosition >= 0 && rowOrderPosition < MainCount())
       position = rowOrderPosition;
   } else if (Maintained() && FOrdered) {
+    const bool atTheEnd =
+        FPending.empty() && (MainCount() == 0 || CompareRecords(*record, *FRecords.back(), nullptr, true) > 0);
+    if (!positionWanted && !atTheEnd) {
+      // A record that does not simply go at the end waits in the sorted tail.
+      const auto at = std::upper_bound(FPending.begin(), FPending.end(), record, [this](TwoxRecord *x, TwoxRecord *y) {
+        return CompareRecords(*x, *y, nullptr, true) < 0;
+      });
+      FPending.insert(at, record);
+      if (FPending.size() > PendingLimit())
+        Settle();
+      return -1;
+    }
+    Settle();
     position = InsertPosition(*record);
   } else {
     FOrdered = false;
   }
   FRecords.insert(FRecords.begin() + position, record);
+  return position;
+}
+
+std::size_t TwoxIndex::PendingLimit() const {
+  return std::max<std::size_t>(256, std::size_t(std::sqrt(double(FRecords.size()))));
+}
+
+// The tail joins the list in one pass: each of its records finds its place by halving, and the runs
+// between them move once.
+void TwoxIndex::Settle() const {
+  if (FPending.empty())
+    return;
+  std::vector<TwoxRecord *> merged;
+  merged.reserve(FRecords.size() + FPending.size());
+  const auto before = [this](TwoxRecord *x, TwoxRecord *y) { return CompareRecords(*x, *y, nullptr, true) < 0; };
+  auto from = FRecords.begin();
+  for (TwoxRecord *record : FPending) {
+    const auto at = std::upper_bound(from, FRecords.end(), record, before);
+    merged.insert(merged.end(), from, at);
+    merged.push_back(record);
+    from = at;
+  }
+  merged.insert(merged.end(), from, FRecords.end());
+  FRecords.swap(merged);
+  FPending.clear();
 }
 
 void TwoxIndex::RecordDeleted(const TwoxRecord *record) {
+  Settle();
   const int position = PositionOf(*record);
   if (position >= 0)
     FRecords.erase(FRecords.begin() + position);
@@ -279,6 +370,7 @@ void TwoxIndex::RecordDeleted(const TwoxRecord *record) {
 void TwoxIndex::RecordChanged(TwoxRecord *record) {
   if (FRowOrder)
     return;
+  Settle();
   if (!Maintained()) {
     FOrdered = false;
     return;
@@ -293,6 +385,20 @@ void TwoxIndex::RecordChanged(TwoxRecord *record) {
 void TwoxIndex::CheckUnique(const TwoxRecord &candidate, const TwoxRecord *self) {
   if (!FOptions.testFlag(mtcoUnique) || !Maintained() || FRowOrder)
     return;
+  if (SameOrdering(FFieldList)) {
+    // Equal keys sit together in a sorted index, and in its sorted tail.
+    for (int p = LowerBound(candidate, FFieldList); p < MainCount() && CompareRecords(candidate, *FRecords[std::size_t(p)]) == 0;
+         ++p)
+      if (FRecords[std::size_t(p)] != self)
+        DuplicateError();
+    const auto first = std::lower_bound(FPending.begin(), FPending.end(), &candidate,
+                                        [this](const TwoxRecord *x, const TwoxRecord *y) { return CompareRecords(*x, *y) < 0; });
+    for (auto p = first; p != FPending.end() && CompareRecords(candidate, **p) == 0; ++p)
+      if (*p != self)
+        DuplicateError();
+    return;
+  }
+  Settle();
   for (TwoxRecord *record : FRecords)
     if (record != self && CompareRecords(candidate, *record) == 0)
       DuplicateError();

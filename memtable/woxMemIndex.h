@@ -11,7 +11,8 @@ class TIndexDef;
 class TIndexDefs;
 class TwoxCommon;
 class TwoxIndex;
-struct TwoxRecord;
+class TwoxRecord;
+struct TwoxFieldInfo;
 
 // What an index needs from the table it belongs to.
 class TwoxIndexHost {
@@ -19,6 +20,8 @@ public:
   virtual ~TwoxIndexHost() = default;
   virtual TwoxCommon &IndexStore() const = 0;
   virtual TDataSet *IndexDataSet() = 0;
+  // Whether CompareFieldsEvent is to be asked for every comparison of two values.
+  virtual bool UsesCompareFieldsEvent() const = 0;
   // OnCompareFields: true when it compared the two native values (result set).
   virtual bool CompareFieldsEvent(TField *field, const char *key, const char *value,
                                   TwoxMemTableCompareOptions options, bool &fullCompare, int &result) = 0;
@@ -56,13 +59,16 @@ public:
   int Position() const { return FPosition; }
   void SetPosition(int value) { FPosition = value; }
 
-  int Count() const { return int(FRecords.size()); }
-  TwoxRecord *Records(int position) const { return FRecords[std::size_t(position)]; }
+  int Count() const { return int(FRecords.size() + FPending.size()); }
+  TwoxRecord *Records(int position) const {
+    Settle();
+    return FRecords[std::size_t(position)];
+  }
 
   // -1, 0 or 1 of key against record over the key fields (or the given list); totalOrder breaks
   // ties by record id; withoutDescending compares as range checks do.
   int CompareRecords(const TwoxRecord &key, const TwoxRecord &record, const TwoxFieldList *fields = nullptr,
-                     bool totalOrder = false, bool withoutDescending = false);
+                     bool totalOrder = false, bool withoutDescending = false) const;
   void Sort();
   // Clears and refills the list from the store, sorting it when the table is active.
   void Rebuild();
@@ -70,24 +76,39 @@ public:
 
   // Position of the first record matching key over searchFields, or -1.
   int Search(const TwoxRecord &key, const TwoxFieldList &searchFields, bool filtering, bool nearest);
-  // Position of a record in this index, or -1.
-  int PositionOf(const TwoxRecord &record);
+  // Position of a record in this index, or -1; hint is where it was last seen.
+  int PositionOf(const TwoxRecord &record, int hint = -1);
 
   // Maintenance: rowOrderPosition is where the row-order index takes an inserted record (-1 = end).
-  void RecordInserted(TwoxRecord *record, int rowOrderPosition);
+  // Answers the record's position, or -1 when the index does not take it, or, unless positionWanted,
+  // when it waits in the index's sorted tail for the next read.
+  int RecordInserted(TwoxRecord *record, int rowOrderPosition, bool positionWanted = true);
   void RecordDeleted(const TwoxRecord *record);
   void RecordChanged(TwoxRecord *record);
   // Raises "Duplicate index value. Operation aborted." when another record has the key of candidate.
   void CheckUnique(const TwoxRecord &candidate, const TwoxRecord *self);
 
 private:
-  int BinarySearch(const TwoxRecord &key, const TwoxFieldList &fields, bool last);
+  bool CompareByEvent(const TwoxRecord &key, const TwoxRecord &record, TField *field, const TwoxFieldInfo &info,
+                      TwoxMemTableCompareOptions options, bool &fullMatch, int &result) const;
+  int MainCount() const { return int(FRecords.size()); }
+  // Records appended to a sorted index that nobody reads at the moment wait in a small sorted tail
+  // and join the list in one pass, instead of moving half the list each time.
+  void Settle() const;
+  std::size_t PendingLimit() const;
+  // The position of the first record matching key over fields, or -1.
+  int BinarySearch(const TwoxRecord &key, const TwoxFieldList &fields);
+  // The first position whose record does not compare below key.
+  int LowerBound(const TwoxRecord &key, const TwoxFieldList &fields);
+  TwoxFieldList InIndexDirection(const TwoxFieldList &fields) const;
   int InsertPosition(const TwoxRecord &record);
+  // Whether a binary search over this index finds the first match of a search over these fields.
   bool SameOrdering(const TwoxFieldList &searchFields) const;
   void QuickSort(int low, int high);
+  void InsertionSortPass();
 
   QString FName;
-  std::vector<TwoxRecord *> FRecords;
+  mutable std::vector<TwoxRecord *> FRecords, FPending;
   TwoxIndexHost &FHost;
   QString FFieldNames;
   TwoxFieldList FFieldList;

@@ -157,6 +157,7 @@ void TwoxCustomStreamFormat::BeforeLoad(TwoxCustomMemTable &table) {
   table.Common().Lock();
   FLocked = true;
   table.SetOperation(mtoLoading);
+  FLoadGuard.Begin(table);
   table.SetPersistent(false);
   table.SetEnableIndexes(false);
   table.SetReadOnlyOverride(true);
@@ -194,6 +195,8 @@ void TwoxCustomStreamFormat::Load(TwoxCustomMemTable &table) {
     OnAfterLoad(this);
 }
 
+// A load that failed (here or before) gives the table back as it was; the indexes are built once,
+// and a load whose records break a unique index is undone as well.
 void TwoxCustomStreamFormat::AfterLoad(TwoxCustomMemTable &table) {
   if (!FLocked)
     return;
@@ -201,30 +204,54 @@ void TwoxCustomStreamFormat::AfterLoad(TwoxCustomMemTable &table) {
   table.SetPersistent(FWasPersistent);
   table.SetReadOnlyOverride(false);
   table.SetKeepAutoInc(false);
-  try {
-    table.SetEnableIndexes(FWasEnableIndexes);
-    if (table.Active()) {
-      table.RebuildIndexes();
-      if (table.AutoReposition()) {
-        if (!FBookmark.isEmpty() && table.BookmarkValid(FBookmark))
-          table.GotoBookmark(FBookmark);
-        else
-          table.First();
-      }
-    }
-  } catch (...) {
+  auto giveBack = [&] {
+    FBookmark.clear();
     table.Common().Unlock();
     table.EnableControls();
     table.SetOperation(mtoNone);
+  };
+  try {
+    if (FStepFailed)
+      FLoadGuard.Rollback();
+    RestoreEnableIndexes(table, FWasEnableIndexes);
+    if (table.Active())
+      table.RebuildIndexes();
+    table.Common().Compact();
+  } catch (...) {
+    if (!FStepFailed) {
+      try {
+        FLoadGuard.Rollback();
+        if (table.Active())
+          table.RebuildIndexes();
+      } catch (...) {
+        // the first error tells what went wrong
+      }
+    }
+    giveBack();
     throw;
   }
-  FBookmark.clear();
-  table.Common().Unlock();
-  table.EnableControls();
+  FLoadGuard.Commit();
+  try {
+    if (table.Active() && table.AutoReposition()) {
+      if (!FBookmark.isEmpty() && table.BookmarkValid(FBookmark))
+        table.GotoBookmark(FBookmark);
+      else
+        table.First();
+    }
+  } catch (...) {
+    giveBack();
+    throw;
+  }
+  giveBack();
   table.Progress(100, mtpcLoad);
-  table.SetOperation(mtoNone);
   if (table.Active() && !table.AutoReposition())
     table.Refresh();
+}
+
+void TwoxCustomStreamFormat::RestoreEnableIndexes(TwoxCustomMemTable &table, bool value) {
+  table.FEnableIndexes = value;
+  for (TwoxIndex *index : table.FIndexes.All())
+    index->SetSuspended(!value);
 }
 
 void TwoxCustomStreamFormat::SetLoadResult(TwoxCustomMemTable &table, int count, bool completely) {

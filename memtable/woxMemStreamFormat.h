@@ -1,5 +1,7 @@
 #pragma once
 
+#include "woxMemLoadGuard.h"
+
 #include <QObject>
 #include <QStringList>
 #include <functional>
@@ -120,6 +122,9 @@ protected:
   static void SetSaveResult(TwoxCustomMemTable &table, int count, bool completely);
   // Builds the table's indexes again from its IndexDefs (when it is open).
   static void RebuildIndexesFromDefs(TwoxCustomMemTable &table);
+  // What a load changed, given back when it fails; a concrete format closes the table for new
+  // definitions through it.
+  TwoxLoadGuard &LoadGuard() { return FLoadGuard; }
   // Per table field: its index when saved, else -1.
   const std::vector<int> &SaveFields() const { return FSaveFields; }
   // Per incoming column: the index of the receiving table field, else -1.
@@ -127,6 +132,8 @@ protected:
 
 private:
   void ReleaseStreams();
+  // Switches the indexes back on without building them (the load builds them once).
+  static void RestoreEnableIndexes(TwoxCustomMemTable &table, bool value);
   bool TakesPart(const TField &field, TwoxStreamFlags element) const;
 
   TwoxStreamFlags FData = sfSaveData | sfLoadData, FCalculated = 0, FLookup = 0,
@@ -140,6 +147,9 @@ private:
   bool FOwnsWorkStream = false;
   // Set once Before* has taken the table (controls, lock); After* gives it back only then.
   bool FLocked = false;
+  // Set by the table when Before* or the middle step failed: After* then undoes a load.
+  bool FStepFailed = false;
+  TwoxLoadGuard FLoadGuard;
   QByteArray FBookmark;
   bool FWasFiltered = false, FWasRangeActive = false, FWasMasterDetailActive = false;
   bool FWasEnableIndexes = true, FWasPersistent = false;

@@ -23,6 +23,19 @@ bool DecodeBookmark(const TBookmark &bookmark, TwoxBookmarkData &data) {
   return true;
 }
 
+// The records of a shared store are laid out by its owner's definitions: an attached table must
+// read them through the same ones.
+bool SameLayout(const TFieldDefs &mine, const TFieldDefs &owner) {
+  if (mine.Count() != owner.Count())
+    return false;
+  for (int i = 0; i < mine.Count(); ++i) {
+    const TFieldDef &a = *mine.Items(i), &b = *owner.Items(i);
+    if (a.Name().compare(b.Name(), Qt::CaseInsensitive) != 0 || a.DataType() != b.DataType() || a.Size() != b.Size())
+      return false;
+  }
+  return true;
+}
+
 } // namespace
 
 TwoxCustomMemTable::TwoxCustomMemTable(QObject *owner)
@@ -66,8 +79,9 @@ void TwoxCustomMemTable::InternalOpen() {
     FAttachedTo->Open();
   TwoxStoreLock lock(*FCommon);
   InternalInitFieldDefs();
-  if (FieldDefs().Count() == 0)
-    MemTableError(QStringLiteral("There must be at least one field"));
+  MemCheckFieldDefs(FieldDefs());
+  if (FAttachedTo && !SameLayout(FieldDefs(), FAttachedTo->FieldDefs()))
+    MemTableError(QStringLiteral("The field definitions differ from those of the table this table is attached to"));
   if (DefaultFields())
     CreateFields();
   BindFields(true);
@@ -103,6 +117,7 @@ void TwoxCustomMemTable::InternalOpen() {
 }
 
 void TwoxCustomMemTable::DoAfterOpen() {
+  LoadFormData();
   LoadPersistentFile();
   TDataSet::DoAfterOpen();
 }
@@ -125,7 +140,10 @@ void TwoxCustomMemTable::InternalClose() {
     for (TDataSet *table : std::vector<TDataSet *>(FCommon->AttachedTables()))
       if (table && table != this)
         table->Close();
-    FCommon->Empty();
+    if (FTakeRecordsOnClose)
+      FTakenRecords = FCommon->TakeContent();
+    else
+      FCommon->Empty();
   }
   FIndexes.Clear();
   FCurrentIndex = &FIndexes.RowOrderIndex();
@@ -139,6 +157,38 @@ void TwoxCustomMemTable::InternalClose() {
     DestroyFields();
 }
 
+TwoxStoreContent TwoxCustomMemTable::CloseKeepingRecords() {
+  FTakeRecordsOnClose = true;
+  FTakenRecords = TwoxStoreContent();
+  try {
+    Close();
+  } catch (...) {
+    FTakeRecordsOnClose = false;
+    throw;
+  }
+  FTakeRecordsOnClose = false;
+  return std::move(FTakenRecords);
+}
+
+void TwoxCustomMemTable::RestoreRecords(TwoxStoreContent &&content) {
+  CheckActive();
+  FCommon->RestoreContent(std::move(content));
+  RenumberAttached();
+  First();
+}
+
+void TwoxCustomMemTable::DiscardRecordsFrom(int firstUniqueRecordID) {
+  TwoxStoreLock lock(*FCommon);
+  bool discarded = false;
+  for (int id = 0; id < FCommon->RecordSlotCount(); ++id)
+    if (const TwoxRecord *record = FCommon->Record(id); record && record->UniqueRecordID >= firstUniqueRecordID) {
+      FCommon->DeleteRecord(id);
+      discarded = true;
+    }
+  if (discarded)
+    RenumberAttached();
+}
+
 void TwoxCustomMemTable::SetPerformance(TwoxMemTablePerformance value) {
   if (Active())
     MemTableError(QStringLiteral("Table must be closed for this operation."));
@@ -149,8 +199,7 @@ void TwoxCustomMemTable::SetPerformance(TwoxMemTablePerformance value) {
 
 TRecordBuffer TwoxCustomMemTable::AllocRecordBuffer() {
   auto *buffer = new TwoxBuffer;
-  buffer->Record.Data = QByteArray(FCommon->DataSize(), '\0');
-  buffer->Record.Outside.resize(std::size_t(FCommon->OutsideCount()));
+  buffer->Record = FCommon->AllocRecord();
   buffer->Calc = QByteArray(CalcFieldsSize(), '\0');
   return reinterpret_cast<TRecordBuffer>(buffer);
 }
@@ -162,27 +211,27 @@ void TwoxCustomMemTable::FreeRecordBuffer(TRecordBuffer &buffer) {
 
 const TwoxRecord &TwoxCustomMemTable::DataRecord(TRecordBuffer buffer) {
   const TwoxBuffer *b = Buf(buffer);
-  return b->View ? *b->View : b->Record;
+  return b->View ? *b->View : *b->Record;
 }
 
 TwoxRecord *TwoxCustomMemTable::StoredRecord(TRecordBuffer buffer) const {
   const TwoxBuffer *b = Buf(buffer);
   if (b->TableID != FCommon->TableID())
     return nullptr;
-  TwoxRecord *record = FCommon->Record(b->Record.RecordID);
-  return record && record->UniqueRecordID == b->Record.UniqueRecordID ? record : nullptr;
+  TwoxRecord *record = FCommon->Record(b->Record->RecordID);
+  return record && record->UniqueRecordID == b->Record->UniqueRecordID ? record : nullptr;
 }
 
 void TwoxCustomMemTable::FillBuffer(TRecordBuffer buffer, TwoxRecord &record) {
   TwoxBuffer *b = Buf(buffer);
-  record.RecordNumber = FCursor;
-  b->Record.RecordNumber = record.RecordNumber;
-  b->Record.RecordID = record.RecordID;
-  b->Record.UniqueRecordID = record.UniqueRecordID;
-  b->Record.Flags = record.Flags;
-  b->Record.UpdateStatus = record.UpdateStatus;
-  b->Record.TransactionLevel = record.TransactionLevel;
-  b->Record.CopyDataFrom(record);
+  TwoxRecord &copy = *b->Record;
+  b->RecordNumber = FCursor;
+  copy.RecordID = record.RecordID;
+  copy.UniqueRecordID = record.UniqueRecordID;
+  copy.Flags = record.Flags;
+  copy.UpdateStatus = record.UpdateStatus;
+  copy.TransactionLevel = record.TransactionLevel;
+  copy.CopyDataFrom(record);
   b->View = nullptr;
   b->Flag = bfCurrent;
   b->TableID = FCommon->TableID();
@@ -193,9 +242,17 @@ void TwoxCustomMemTable::FillBuffer(TRecordBuffer buffer, TwoxRecord &record) {
 
 void TwoxCustomMemTable::InternalInitRecord(TRecordBuffer buffer) {
   TwoxBuffer *b = Buf(buffer);
-  b->Record = TwoxRecord();
-  b->Record.Data = QByteArray(FCommon->DataSize(), '\0');
-  b->Record.Outside.assign(std::size_t(FCommon->OutsideCount()), TwoxOutsideValue());
+  // The buffer's record keeps its memory: a new record costs no allocation.
+  TwoxRecord &record = *b->Record;
+  record.RecordID = record.UniqueRecordID = record.TransactionLevel = -1;
+  b->RecordNumber = -1;
+  record.Flags = 0;
+  record.UpdateStatus = mtusUnmodified;
+  record.PreviousVersion.reset();
+  record.ResizeData(FCommon->DataSize());
+  std::memset(record.Data(), 0, std::size_t(FCommon->DataSize()));
+  for (int i = 0; i < record.OutsideCount(); ++i)
+    record.Outside(i) = TwoxOutsideValue();
   b->View = nullptr;
   b->TableID = FCommon->TableID();
   b->Calc.fill('\0');
@@ -274,7 +331,7 @@ int TwoxCustomMemTable::GetRecNo() const {
     return -1;
   const TRecordBuffer buffer = GetActiveRecBuf();
   TwoxRecord *record = buffer ? StoredRecord(buffer) : nullptr;
-  return record ? FCurrentIndex->PositionOf(*record) + 1 : -1;
+  return record ? FCurrentIndex->PositionOf(*record, Buf(buffer)->RecordNumber) + 1 : -1;
 }
 
 void TwoxCustomMemTable::SetRecNo(int value) {
@@ -301,7 +358,7 @@ void TwoxCustomMemTable::SetFieldData(TField *field, const void *buffer) {
   if (field->Calculated())
     SetCalcFieldData(field, Buf(record)->Calc.data(), buffer);
   else
-    FCommon->WriteField(Buf(record)->Record, field, buffer);
+    FCommon->WriteField(*Buf(record)->Record, field, buffer);
   const TDataSetState state = State();
   if (state != dsCalcFields && state != dsInternalCalc && state != dsFilter && state != dsNewValue &&
       state != dsSetKey)
@@ -330,7 +387,7 @@ void TwoxCustomMemTable::DataEvent(TDataEvent event, std::intptr_t info) {
 
 void TwoxCustomMemTable::GetBookmarkData(TRecordBuffer buffer, void *data) {
   const TwoxBuffer *b = Buf(buffer);
-  const TwoxBookmarkData bookmark{b->Record.RecordID, b->Record.UniqueRecordID, b->TableID};
+  const TwoxBookmarkData bookmark{b->Record->RecordID, b->Record->UniqueRecordID, b->TableID};
   std::memcpy(data, &bookmark, sizeof bookmark);
 }
 
@@ -338,8 +395,8 @@ void TwoxCustomMemTable::SetBookmarkData(TRecordBuffer buffer, const void *data)
   TwoxBookmarkData bookmark;
   std::memcpy(&bookmark, data, sizeof bookmark);
   TwoxBuffer *b = Buf(buffer);
-  b->Record.RecordID = bookmark.RecordID;
-  b->Record.UniqueRecordID = bookmark.UniqueRecordID;
+  b->Record->RecordID = bookmark.RecordID;
+  b->Record->UniqueRecordID = bookmark.UniqueRecordID;
   b->TableID = bookmark.TableID;
 }
 
@@ -366,7 +423,7 @@ void TwoxCustomMemTable::InternalSetToRecord(TRecordBuffer buffer) {
   case bfEOF: FCursor = FCurrentIndex->Count(); break;
   default:
     if (TwoxRecord *record = StoredRecord(buffer)) {
-      const int position = FCurrentIndex->PositionOf(*record);
+      const int position = FCurrentIndex->PositionOf(*record, Buf(buffer)->RecordNumber);
       if (position >= 0)
         FCursor = position;
     }

@@ -149,12 +149,42 @@ public:
   void SetPersistentBackupExt(const QString &value) { FPersistentBackupExt = value; }
   bool AutoReposition() const { return FAutoReposition; }
   void SetAutoReposition(bool value) { FAutoReposition = value; }
+  TwoxCustomStreamFormat *CommaTextFormat() const { return FCommaTextFormat; }
+  void SetCommaTextFormat(TwoxCustomStreamFormat *value) { FCommaTextFormat = value; }
+
+  // --- what a form description holds of the table. The programs build their windows in code, so
+  // there is no form reader: DesignActivation, SortFields and SortOptions are kept and nothing reads
+  // them; the "Data" property is written and read through WriteData and ReadData.
+  bool DesignActivation() const { return FDesignActivation; }
+  void SetDesignActivation(bool value) { FDesignActivation = value; }
+  const QString &SortFields() const { return FSortFields; }
+  void SetSortFields(const QString &value) { FSortFields = value; }
+  TwoxMemTableCompareOptions SortOptions() const { return FSortOptions; }
+  void SetSortOptions(TwoxMemTableCompareOptions value) { FSortOptions = value; }
+  bool StoreDataOnForm() const { return FStoreDataOnForm; }
+  void SetStoreDataOnForm(bool value) { FStoreDataOnForm = value; }
+  TwoxCustomStreamFormat *FormFormat() const { return FFormFormat; }
+  void SetFormFormat(TwoxCustomStreamFormat *value) { FFormFormat = value; }
+  // "Data" is stored only with StoreDataOnForm on an active table: its records in FormFormat.
+  bool DataStored() const { return FStoreDataOnForm && Active(); }
+  void WriteData(QIODevice *stream);
+  // Keeps the bytes; the table loads them when it opens with StoreDataOnForm, and drops them either way.
+  void ReadData(QIODevice *stream);
 
   // --- record access for the formats: field reads and writes of one stored record, in the
   // filter state, with its calculated fields computed.
   void BeginRecordAccess();
   void AccessRecord(TwoxRecord &record);
   void EndRecordAccess();
+
+  // --- what a failed load gives back (TwoxLoadGuard)
+  bool OwnsStore() const { return FCommon->Owner() == this; }
+  // Closes like Close, taking the records out of the store instead of freeing them.
+  TwoxStoreContent CloseKeepingRecords();
+  // Puts records taken by CloseKeepingRecords back into the store of the open table.
+  void RestoreRecords(TwoxStoreContent &&content);
+  // Removes the records appended since the store's unique-id counter stood at firstUniqueRecordID.
+  void DiscardRecordsFrom(int firstUniqueRecordID);
 
   // --- properties
   TwoxCommon &Common() const { return *FCommon; }
@@ -221,6 +251,7 @@ public:
   // --- index host
   TwoxCommon &IndexStore() const override { return *FCommon; }
   TDataSet *IndexDataSet() override { return this; }
+  bool UsesCompareFieldsEvent() const override;
   bool CompareFieldsEvent(TField *field, const char *key, const char *value,
                           TwoxMemTableCompareOptions options, bool &fullCompare, int &result) override;
   bool IndexAccepts(TwoxIndex &index, TwoxRecord &record) override;
@@ -243,6 +274,8 @@ protected:
   void InternalFirst() override { FCursor = -1; }
   void InternalLast() override { FCursor = FCurrentIndex->Count(); }
   void InternalInitRecord(TRecordBuffer buffer) override;
+  void InternalEdit() override { ++FEditSerial; }
+  void InternalInsert() override { ++FEditSerial; }
   void InternalAddRecord(TRecordBuffer buffer, bool append) override;
   void InternalPost() override;
   void InternalDelete() override;
@@ -307,6 +340,7 @@ private:
   void CheckTransactionLevel() const;
   void RenumberAttached();
   void LoadPersistentFile();
+  void LoadFormData();
   void RunFormatSteps(QIODevice *stream, TwoxCustomStreamFormat *format,
                       void (TwoxCustomStreamFormat::*before)(TwoxCustomMemTable &),
                       void (TwoxCustomStreamFormat::*middle)(TwoxCustomMemTable &),
@@ -323,6 +357,12 @@ private:
 
   std::unique_ptr<TwoxCommon> FOwnCommon;
   TwoxCommon *FCommon;
+  // Set while CloseKeepingRecords closes: the records go to FTakenRecords instead of being freed.
+  bool FTakeRecordsOnClose = false;
+  // Counts the edits and inserts begun, so that a blob stream knows whether its record is still
+  // the one being edited.
+  quint64 FEditSerial = 0;
+  TwoxStoreContent FTakenRecords;
   TwoxIndexes FIndexes;
   TwoxIndex *FCurrentIndex;
   TwoxFieldList FIndexFieldList;
@@ -356,7 +396,12 @@ private:
   TwoxCustomMemTable *FAttachedTo = nullptr;
   bool FAttachedAutoRefresh = true;
   QPointer<TwoxCustomDeltaHandler> FDeltaHandler;
-  QPointer<TwoxCustomStreamFormat> FDefaultFormat, FPersistentFormat;
+  QPointer<TwoxCustomStreamFormat> FDefaultFormat, FPersistentFormat, FCommaTextFormat, FFormFormat;
+  bool FDesignActivation = true;
+  QString FSortFields;
+  TwoxMemTableCompareOptions FSortOptions;
+  bool FStoreDataOnForm = false;
+  std::unique_ptr<QByteArray> FFormData;
   bool FPersistent = false;
   QString FPersistentFile, FPersistentBackupExt;
   bool FPersistentBackup = false;

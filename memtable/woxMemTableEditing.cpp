@@ -50,6 +50,8 @@ bool TwoxCustomMemTable::IndexAccepts(TwoxIndex &index, TwoxRecord &) {
   return accept;
 }
 
+bool TwoxCustomMemTable::UsesCompareFieldsEvent() const { return bool(OnCompareFields); }
+
 bool TwoxCustomMemTable::CompareFieldsEvent(TField *field, const char *key, const char *value,
                                             TwoxMemTableCompareOptions options, bool &fullCompare,
                                             int &result) {
@@ -107,8 +109,7 @@ void TwoxCustomMemTable::InternalPost() {
 }
 
 void TwoxCustomMemTable::InsertPosted(TRecordBuffer buffer, bool append) {
-  std::unique_ptr<TwoxRecord> record = FCommon->AllocRecord();
-  record->CopyDataFrom(DataRecord(buffer));
+  std::unique_ptr<TwoxRecord> record = FCommon->AllocRecordFor(DataRecord(buffer));
   record->TransactionLevel = FCommon->TransactionLevel();
   const int highestBefore = FCommon->HighestAutoInc();
   AssignAutoInc(*record, FKeepAutoInc);
@@ -122,9 +123,14 @@ void TwoxCustomMemTable::InsertPosted(TRecordBuffer buffer, bool append) {
   }
   TwoxRecord *stored = FCommon->AppendRecord(std::move(record));
   const int rowOrderPosition = append || !FCurrentIndex->RowOrder() ? -1 : FInsertPosition;
-  for (TwoxIndex *index : indexes)
-    index->RecordInserted(stored, index == &FIndexes.RowOrderIndex() ? rowOrderPosition : -1);
-  FCursor = FCurrentIndex->PositionOf(*stored);
+  int position = -1;
+  for (TwoxIndex *index : indexes) {
+    const int at = index->RecordInserted(stored, index == &FIndexes.RowOrderIndex() ? rowOrderPosition : -1,
+                                         index == FCurrentIndex);
+    if (index == FCurrentIndex)
+      position = at;
+  }
+  FCursor = position >= 0 ? position : FCurrentIndex->PositionOf(*stored);
   RefreshAttached();
 }
 
@@ -132,12 +138,11 @@ void TwoxCustomMemTable::EditPosted(TRecordBuffer buffer) {
   TwoxRecord *stored = StoredRecord(buffer);
   if (!stored)
     MemTableError(QStringLiteral("Invalid record "));
-  TwoxRecord candidate;
-  candidate.RecordID = stored->RecordID;
-  candidate.CopyDataFrom(DataRecord(buffer));
+  const std::unique_ptr<TwoxRecord> candidate = DataRecord(buffer).Copy();
+  candidate->RecordID = stored->RecordID;
   const std::vector<TwoxIndex *> indexes = MaintainedIndexes();
   for (TwoxIndex *index : indexes)
-    index->CheckUnique(candidate, stored);
+    index->CheckUnique(*candidate, stored);
   if (FCommon->EnableVersioning() &&
       (FCommon->VersioningMode() == mtvmAllSinceCheckPoint || stored->UpdateStatus == mtusUnmodified)) {
     std::unique_ptr<TwoxRecord> previous = stored->Copy();
@@ -146,7 +151,7 @@ void TwoxCustomMemTable::EditPosted(TRecordBuffer buffer) {
   }
   if (FCommon->EnableVersioning() && stored->UpdateStatus != mtusInserted)
     stored->UpdateStatus = mtusModified;
-  stored->CopyDataFrom(candidate);
+  stored->CopyDataFrom(*candidate);
   stored->TransactionLevel = FCommon->TransactionLevel();
   AssignAutoInc(*stored, true);
   FCommon->SetDataModified(true);

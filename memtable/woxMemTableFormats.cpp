@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <filesystem>
 
 namespace {
 
@@ -26,11 +27,13 @@ void TwoxCustomMemTable::RunFormatSteps(QIODevice *stream, TwoxCustomStreamForma
   if (!format)
     NoFormat();
   format->FTargetStream = stream;
+  format->FStepFailed = false;
   try {
     try {
       (format->*before)(*this);
       (format->*middle)(*this);
     } catch (...) {
+      format->FStepFailed = true;
       (format->*after)(*this);
       throw;
     }
@@ -78,7 +81,8 @@ void TwoxCustomMemTable::SaveToFileViaFormat(const QString &fileName, TwoxCustom
 
 void TwoxCustomMemTable::LoadFromFileViaFormat(const QString &fileName, TwoxCustomStreamFormat *format) {
   QFile file(fileName);
-  if (!file.open(QIODevice::ReadOnly))
+  // The formats read in blocks of their own: no second buffer in between.
+  if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
     throw EInOutError(QStringLiteral("Cannot open file \"%1\". %2")
                           .arg(QDir::toNativeSeparators(fileName), file.errorString()));
   if (OnLoad)
@@ -92,6 +96,24 @@ void TwoxCustomMemTable::LoadFromStream(QIODevice *stream, TwoxCustomStreamForma
   LoadFromStreamViaFormat(stream, format);
 }
 
+// ---------------------------------------------------------------- data stored on a form
+
+void TwoxCustomMemTable::WriteData(QIODevice *stream) {
+  if (DataStored())
+    SaveToStreamViaFormat(stream, FFormFormat);
+}
+
+void TwoxCustomMemTable::ReadData(QIODevice *stream) { FFormData = std::make_unique<QByteArray>(stream->readAll()); }
+
+void TwoxCustomMemTable::LoadFormData() {
+  const std::unique_ptr<QByteArray> bytes = std::move(FFormData);
+  if (!bytes || !FStoreDataOnForm)
+    return;
+  QBuffer stream(bytes.get());
+  stream.open(QIODevice::ReadOnly);
+  LoadFromStream(&stream, FFormFormat);
+}
+
 // ---------------------------------------------------------------- the persistent file
 
 void TwoxCustomMemTable::LoadPersistentFile() {
@@ -102,6 +124,9 @@ void TwoxCustomMemTable::LoadPersistentFile() {
   First();
 }
 
+// The new content is written whole beside the file and then put in its place with one rename, so
+// that a crash at any moment leaves the old file or the new one, never neither. The backup is a
+// second name of the old file (a copy where the file system has no hard links).
 void TwoxCustomMemTable::SavePersistentFile() {
   if (FPersistentSaved || !FPersistent || FPersistentFile.isEmpty() || !FPersistentFormat || !Active())
     return;
@@ -110,18 +135,26 @@ void TwoxCustomMemTable::SavePersistentFile() {
   const QString stem = info.path() + u'/' + info.completeBaseName();
   const QString temporary = stem + QStringLiteral(".$$$");
   SaveToFileViaFormat(temporary, FPersistentFormat);
-  if (FPersistentBackup) {
+  namespace fs = std::filesystem;
+  const fs::path file = FPersistentFile.toStdU16String(), staged = temporary.toStdU16String();
+  std::error_code error;
+  if (FPersistentBackup && fs::exists(file, error)) {
     QString extension = FPersistentBackupExt;
     if (!extension.isEmpty() && !extension.startsWith(u'.'))
       extension.prepend(u'.');
-    const QString backup = stem + extension;
-    QFile::remove(backup);
-    QFile::rename(FPersistentFile, backup);
-  } else {
-    QFile::remove(FPersistentFile);
+    const fs::path backup = (stem + extension).toStdU16String();
+    if (backup != file) {
+      fs::remove(backup, error);
+      fs::create_hard_link(file, backup, error);
+      if (error && !fs::copy_file(file, backup, fs::copy_options::overwrite_existing, error))
+        throw EInOutError(QStringLiteral("Cannot keep the backup \"%1\": %2")
+                              .arg(QString::fromStdU16String(backup.u16string()), QString::fromStdString(error.message())));
+    }
   }
-  if (!QFile::rename(temporary, FPersistentFile))
-    throw EInOutError(QStringLiteral("Cannot rename \"%1\" to \"%2\"").arg(temporary, FPersistentFile));
+  fs::rename(staged, file, error);
+  if (error)
+    throw EInOutError(QStringLiteral("Cannot rename \"%1\" to \"%2\": %3")
+                          .arg(temporary, FPersistentFile, QString::fromStdString(error.message())));
 }
 
 // ---------------------------------------------------------------- record access for formats

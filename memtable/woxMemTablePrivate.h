@@ -5,7 +5,9 @@
 #include "woxMemTable.h"
 
 struct TwoxCustomMemTable::TwoxBuffer {
-  TwoxRecord Record;
+  std::unique_ptr<TwoxRecord> Record;
+  // The record's position in the current index when it was fetched.
+  int RecordNumber = -1;
   // Set on the filter scratch buffer: field reads go straight to the stored record.
   TwoxRecord *View = nullptr;
   QByteArray Calc;

@@ -47,7 +47,7 @@ void TwoxCustomMemTable::SetStandalone(bool value) {
 
 void TwoxCustomMemTable::RepositionAfterChange() {
   TwoxRecord *current = IsEmpty() ? nullptr : StoredRecord(ActiveBuffer());
-  const int position = current ? FCurrentIndex->PositionOf(*current) : -1;
+  const int position = current ? FCurrentIndex->PositionOf(*current, Buf(ActiveBuffer())->RecordNumber) : -1;
   FCursor = position >= 0 ? position : std::min(FCursor, FCurrentIndex->Count());
   CursorPosChanged();
   Resync({});
@@ -102,11 +102,13 @@ void TwoxCustomMemTable::Rollback() {
   for (int id = FCommon->RecordSlotCount() - 1; id >= 0; --id) {
     TwoxRecord *record = FCommon->Record(id);
     while (record && record->TransactionLevel == level) {
-      if (!record->PreviousVersion) { // inserted at this level
-        for (TwoxIndex *index : MaintainedIndexes())
-          index->RecordDeleted(record);
-        FCommon->DeleteRecord(id);
-        record = nullptr;
+      if (!record->PreviousVersion) {
+        // Inserted at this level, it goes (the indexes are built again below); changed while
+        // versioning was off, there is nothing to go back to and it stays as it is.
+        if (record->UpdateStatus == mtusInserted)
+          FCommon->DeleteRecord(id);
+        else
+          record->TransactionLevel = level - 1;
         break;
       }
       std::unique_ptr<TwoxRecord> previous = std::move(record->PreviousVersion);

@@ -4,6 +4,9 @@
 #include "FormatSettings.h"
 
 #include <QLocale>
+#include <algorithm>
+#include <array>
+#include <charconv>
 #include <cmath>
 #include <vector>
 
@@ -161,11 +164,22 @@ TDateTime Time() { return QTimeToDateTime(CurrentDateTime().time()); }
 
 namespace {
 
+// Whether the ASCII token (lower case) stands at pos, in any case; formats are read once per value
+// shown, so this makes no copies.
 bool StartsWithCI(const QString &s, int pos, const char *token) {
-  return s.mid(pos, int(qstrlen(token))).compare(QLatin1String(token), Qt::CaseInsensitive) == 0;
+  for (int k = 0; token[k]; ++k) {
+    if (pos + k >= s.size())
+      return false;
+    char16_t c = s[pos + k].unicode();
+    if (c >= u'A' && c <= u'Z')
+      c = char16_t(c + 32);
+    if (c != char16_t(token[k]))
+      return false;
+  }
+  return true;
 }
 
-bool UsesTwelveHourClock(const QString &format) {
+bool FindsTwelveHourClock(const QString &format) {
   QChar quote;
   for (int i = 0; i < format.size(); ++i) {
     const QChar c = format[i];
@@ -179,6 +193,23 @@ bool UsesTwelveHourClock(const QString &format) {
     }
   }
   return false;
+}
+
+// The formats in use are few and read for every value shown: the answer is kept for the last ones.
+bool UsesTwelveHourClock(const QString &format) {
+  struct TEntry {
+    QString Format;
+    bool TwelveHours = false;
+  };
+  thread_local std::array<TEntry, 4> recent;
+  thread_local std::size_t next = 0;
+  for (const TEntry &entry : recent)
+    if (!entry.Format.isNull() && entry.Format == format)
+      return entry.TwelveHours;
+  TEntry &entry = recent[next++ % recent.size()];
+  entry.Format = format;
+  entry.TwelveHours = FindsTwelveHourClock(format);
+  return entry.TwelveHours;
 }
 
 int RunLength(const QString &s, int pos) {
@@ -201,6 +232,7 @@ public:
       return Format(QStringLiteral("c"), depth);
     const bool twelve = UsesTwelveHourClock(format);
     QString out;
+    out.reserve(format.size() + 8);
     bool lastWasHour = false;
     int i = 0;
     while (i < format.size()) {
@@ -240,25 +272,23 @@ public:
       const int n = RunLength(format, i);
       bool hour = false;
       if (lc == u'y') {
-        out += n <= 2 ? Pad(FYear % 100, 2) : Pad(FYear, 4);
+        AppendPadded(out, n <= 2 ? FYear % 100 : FYear, n <= 2 ? 2 : 4);
       } else if (lc == u'm' && lastWasHour) {
-        out += n == 1 ? QString::number(FMinute) : Pad(FMinute, 2);
+        AppendPadded(out, FMinute, n == 1 ? 1 : 2);
         i += std::min(n, 2);
         lastWasHour = false;
         continue;
       } else if (lc == u'm') {
-        if (n == 1) out += QString::number(FMonth);
-        else if (n == 2) out += Pad(FMonth, 2);
+        if (n <= 2) AppendPadded(out, FMonth, n);
         else if (n == 3) out += fs.ShortMonthNames[std::size_t(FMonth - 1)];
         else out += fs.LongMonthNames[std::size_t(FMonth - 1)];
         i += std::min(n, 4);
         lastWasHour = false;
         continue;
       } else if (lc == u'd') {
-        const int dow = DayOfWeek(FValue) - 1;
         const int take = std::min(n, 6);
-        if (take == 1) out += QString::number(FDay);
-        else if (take == 2) out += Pad(FDay, 2);
+        const int dow = take == 3 || take == 4 ? DayOfWeek(FValue) - 1 : 0;
+        if (take <= 2) AppendPadded(out, FDay, take);
         else if (take == 3) out += fs.ShortDayNames[std::size_t(dow)];
         else if (take == 4) out += fs.LongDayNames[std::size_t(dow)];
         else if (depth < 2) out += Format(take == 5 ? fs.ShortDateFormat : fs.LongDateFormat, depth + 1);
@@ -272,23 +302,23 @@ public:
           if (h == 0)
             h = 12;
         }
-        out += n == 1 ? QString::number(h) : Pad(h, 2);
+        AppendPadded(out, h, n == 1 ? 1 : 2);
         hour = true;
         i += std::min(n, 2);
         lastWasHour = hour;
         continue;
       } else if (lc == u'n') {
-        out += n == 1 ? QString::number(FMinute) : Pad(FMinute, 2);
+        AppendPadded(out, FMinute, n == 1 ? 1 : 2);
         i += std::min(n, 2);
         lastWasHour = false;
         continue;
       } else if (lc == u's') {
-        out += n == 1 ? QString::number(FSecond) : Pad(FSecond, 2);
+        AppendPadded(out, FSecond, n == 1 ? 1 : 2);
         i += std::min(n, 2);
         lastWasHour = false;
         continue;
       } else if (lc == u'z') {
-        out += n < 3 ? QString::number(FMSec) : Pad(FMSec, 3);
+        AppendPadded(out, FMSec, n < 3 ? 1 : 3);
         i += std::min(n, 3);
         lastWasHour = false;
         continue;
@@ -319,7 +349,23 @@ public:
   }
 
 private:
-  static QString Pad(int v, int width) { return QStringLiteral("%1").arg(v, width, 10, QLatin1Char('0')); }
+  // v in decimal with leading zeros to width digits, appended without a temporary text.
+  static void AppendPadded(QString &out, int v, int width) {
+    if (v < 0) {
+      out += QStringLiteral("%1").arg(v, width, 10, QLatin1Char('0'));
+      return;
+    }
+    char16_t digits[12];
+    int n = 0;
+    do {
+      digits[n++] = char16_t(u'0' + v % 10);
+      v /= 10;
+    } while (v > 0);
+    while (n < width && n < 12)
+      digits[n++] = u'0';
+    std::reverse(digits, digits + n);
+    out.append(reinterpret_cast<const QChar *>(digits), n);
+  }
 
   TDateTime FValue;
   int FYear, FMonth, FDay, FHour, FMinute, FSecond, FMSec;
@@ -360,13 +406,20 @@ int ExpandYear(int year, int digits) {
 
 // The order of day (d), month (m) and year (y) in ShortDateFormat.
 QString DateOrder() {
-  QString order;
-  for (const QChar c : FormatSettings().ShortDateFormat) {
-    const QChar l = c.toLower();
-    if ((l == u'd' || l == u'm' || l == u'y') && !order.contains(l))
-      order += l;
+  // Dates are read by the thousand in a load: the order is worked out once per format.
+  thread_local QString format, order;
+  const QString &shortDateFormat = FormatSettings().ShortDateFormat;
+  if (order.isEmpty() || format != shortDateFormat) {
+    QString found;
+    for (const QChar c : shortDateFormat) {
+      const QChar l = c.toLower();
+      if ((l == u'd' || l == u'm' || l == u'y') && !found.contains(l))
+        found += l;
+    }
+    format = shortDateFormat;
+    order = found.size() == 3 ? found : QStringLiteral("dmy");
   }
-  return order.size() == 3 ? order : QStringLiteral("dmy");
+  return order;
 }
 
 // Reads a date at pos; leaves pos after it.
@@ -389,12 +442,13 @@ bool ScanDate(const QString &s, int &pos, TDateTime &result) {
   if (count < 2)
     return false;
   const QString order = DateOrder();
-  int day = 0, month = 0, year = CurrentDateTime().date().year();
+  int day = 0, month = 0, year = 0;
   if (count == 2) {
-    // Day and month in their order, this year.
+    // Day and month in their order, this year (the clock is read only then: it is slow).
     const QString dm = QString(order).remove(u'y');
     day = parts[dm.indexOf(u'd')];
     month = parts[dm.indexOf(u'm')];
+    year = CurrentDateTime().date().year();
   } else {
     day = parts[order.indexOf(u'd')];
     month = parts[order.indexOf(u'm')];
@@ -514,10 +568,38 @@ QString FloatToStr(double value) {
   return s.replace(u'.', FormatSettings().DecimalSeparator);
 }
 
+namespace {
+
+// Plain numbers ([sign] digits [. digits] [e [sign] digits]) without the locale machinery, which
+// costs more than the rest of a CSV load; false leaves anything else to the full conversion.
+bool TryPlainFloat(const QString &text, QChar decimalSeparator, double &result) {
+  char buffer[64];
+  const qsizetype size = text.size();
+  if (size == 0 || size >= qsizetype(sizeof buffer))
+    return false;
+  qsizetype start = text.at(0) == u'+' ? 1 : 0;
+  for (qsizetype i = 0; i < size; ++i) {
+    char16_t c = text.at(i).unicode();
+    if (c == decimalSeparator.unicode())
+      c = u'.';
+    if (!((c >= u'0' && c <= u'9') || c == u'.' || c == u'-' || c == u'+' || c == u'e' || c == u'E'))
+      return false;
+    buffer[i] = char(c);
+  }
+  if (start == 1 && (size == 1 || buffer[1] == '-' || buffer[1] == '+'))
+    return false;
+  const std::from_chars_result parsed = std::from_chars(buffer + start, buffer + size, result);
+  return parsed.ec == std::errc() && parsed.ptr == buffer + size;
+}
+
+} // namespace
+
 bool TryStrToFloat(const QString &text, double &result) {
   QString s = text.trimmed();
   if (s.isEmpty())
     return false;
+  if (TryPlainFloat(s, FormatSettings().DecimalSeparator, result))
+    return std::isfinite(result);
   s.replace(FormatSettings().DecimalSeparator, u'.');
   bool ok = false;
   result = QLocale::c().toDouble(s, &ok);

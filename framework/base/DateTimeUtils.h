@@ -9,6 +9,9 @@
 
 // Days since 1899-12-30; the fraction is the time of day.
 using TDateTime = double;
+// The first and the last moment of the calendar the conversions handle (years 1 to 9999).
+constexpr TDateTime MinDateTime = -693593.0;
+constexpr TDateTime MaxDateTime = 2958465.99999999;
 
 // Days since 0001-01-01 plus one, and milliseconds since midnight (the native date/time formats).
 struct TTimeStamp {

@@ -6,24 +6,23 @@ int StrToIntDef(const QString &text, int defaultValue) {
   const QString t = text.trimmed();
   const bool negative = t.startsWith(u'-');
   const QString digits = negative ? t.mid(1) : t;
-  int base = 10;
-  QString number = t;
-  if (digits.startsWith(u'$')) {
-    base = 16;
-    number = digits.mid(1);
-  } else if (digits.startsWith(QStringLiteral("0x"), Qt::CaseInsensitive)) {
-    base = 16;
-    number = digits.mid(2);
-  }
-  bool ok = false;
-  if (base == 10) {
-    const int value = number.toInt(&ok, 10);
+  QString hex;
+  if (digits.startsWith(u'$'))
+    hex = digits.mid(1);
+  else if (digits.startsWith(QStringLiteral("0x"), Qt::CaseInsensitive))
+    hex = digits.mid(2);
+  else {
+    bool ok = false;
+    const int value = t.toInt(&ok, 10);
     return ok ? value : defaultValue;
   }
-  const int value = static_cast<int>(number.toUInt(&ok, 16));
-  if (!ok)
+  // Hexadecimal takes all 32 bits ("$FFFFFFFF" is -1); the sign applies to those bits, in 64 bits so
+  // that "-$80000000" is the smallest int rather than an overflow.
+  bool ok = false;
+  const qint64 value = hex.toUInt(&ok, 16);
+  if (!ok || hex.startsWith(u'-') || hex.startsWith(u'+'))
     return defaultValue;
-  return negative ? -value : value;
+  return static_cast<int>(static_cast<quint32>(negative ? -value : value));
 }
 
 TMemIniFile::TMemIniFile(QString fileName) : FFileName(std::move(fileName)) {

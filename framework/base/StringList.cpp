@@ -232,10 +232,13 @@ QString TStringList::CommaText() const {
   return parts.join(u',');
 }
 
+// The text ends at its first NUL, as the classic reading of a C string did; a delimiter at the very end
+// gives one more, empty item, so that writing and reading a list of empty items agree.
 void TStringList::SetCommaText(const QString &text) {
   Clear();
+  const qsizetype nul = text.indexOf(QChar(0));
+  const qsizetype n = nul < 0 ? text.size() : nul;
   qsizetype p = 0;
-  const qsizetype n = text.size();
   while (p < n && IsBlank(text.at(p)))
     ++p;
   while (p < n) {
@@ -264,6 +267,8 @@ void TStringList::SetCommaText(const QString &text) {
     while (p < n && IsBlank(text.at(p)))
       ++p;
     if (p < n && text.at(p) == u',') {
+      if (p + 1 == n)
+        Add(QString());
       do
         ++p;
       while (p < n && IsBlank(text.at(p)));

@@ -2,8 +2,8 @@
 
 #include "Exceptions.h"
 
-#include <QHash>
 #include <array>
+#include <memory>
 
 namespace Win1250 {
 
@@ -30,22 +30,26 @@ constexpr std::array<char16_t, 128> kUpperHalf = {
     0x0159, 0x016F, 0x00FA, 0x0171, 0x00FC, 0x00FD, 0x0163, 0x02D9,
 };
 
-const QHash<char16_t, char> &EncodeTable() {
-  static const QHash<char16_t, char> table = [] {
-    QHash<char16_t, char> t;
+// The byte of every UTF-16 unit, 0 for one the code page lacks (NUL itself is handled apart).
+const std::array<unsigned char, 65536> &EncodeTable() {
+  static const auto table = [] {
+    auto t = std::make_unique<std::array<unsigned char, 65536>>();
+    t->fill(0);
+    for (int i = 1; i < 0x80; ++i)
+      (*t)[std::size_t(i)] = static_cast<unsigned char>(i);
     for (int i = 0; i < 128; ++i)
-      t.insert(kUpperHalf[i], static_cast<char>(0x80 + i));
+      (*t)[kUpperHalf[std::size_t(i)]] = static_cast<unsigned char>(0x80 + i);
     return t;
   }();
-  return table;
+  return *table;
 }
 
 // The byte for one UTF-16 unit, or -1.
 int ByteOf(char16_t unit) {
-  if (unit < 0x80)
-    return unit;
-  const auto found = EncodeTable().constFind(unit);
-  return found == EncodeTable().constEnd() ? -1 : static_cast<unsigned char>(*found);
+  if (unit == 0)
+    return 0;
+  const unsigned char byte = EncodeTable()[unit];
+  return byte == 0 ? -1 : byte;
 }
 
 } // namespace
@@ -57,28 +61,51 @@ bool CanEncode(const QString &text) {
   return true;
 }
 
-QByteArray Encode(const QString &text) {
-  QByteArray bytes;
-  bytes.reserve(text.size());
+qsizetype EncodeInto(QStringView text, char *out) {
+  const char16_t *units = text.utf16();
   for (qsizetype i = 0; i < text.size(); ++i) {
-    const int byte = ByteOf(text.at(i).unicode());
+    const int byte = ByteOf(units[i]);
     if (byte < 0) {
       const qsizetype length = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
-      throw EConvertError(
-          QStringLiteral("The character \"%1\" cannot be written in Windows-1250").arg(text.mid(i, length)));
+      throw EConvertError(QStringLiteral("The character \"%1\" cannot be written in Windows-1250")
+                              .arg(text.mid(i, length).toString()));
     }
-    bytes.append(static_cast<char>(byte));
+    out[i] = static_cast<char>(byte);
   }
+  return text.size();
+}
+
+QByteArray Encode(const QString &text) {
+  QByteArray bytes(text.size(), Qt::Uninitialized);
+  EncodeInto(text, bytes.data());
   return bytes;
 }
 
-QString Decode(const QByteArray &bytes) {
-  QString text;
-  text.reserve(bytes.size());
-  for (const char byte : bytes) {
-    const auto b = static_cast<unsigned char>(byte);
-    text.append(QChar(b < 0x80 ? char16_t(b) : kUpperHalf[b - 0x80]));
-  }
+QString Decode(const QByteArray &bytes) { return Decode(bytes.constData(), bytes.size()); }
+
+namespace {
+
+// Every byte's character, so that decoding is one lookup a byte without a branch.
+const std::array<char16_t, 256> &DecodeTable() {
+  static const std::array<char16_t, 256> table = [] {
+    std::array<char16_t, 256> t{};
+    for (int i = 0; i < 128; ++i)
+      t[std::size_t(i)] = char16_t(i);
+    for (int i = 0; i < 128; ++i)
+      t[std::size_t(128 + i)] = kUpperHalf[std::size_t(i)];
+    return t;
+  }();
+  return table;
+}
+
+} // namespace
+
+QString Decode(const char *bytes, qsizetype size) {
+  QString text(size, Qt::Uninitialized);
+  char16_t *out = reinterpret_cast<char16_t *>(text.data());
+  const std::array<char16_t, 256> &table = DecodeTable();
+  for (qsizetype i = 0; i < size; ++i)
+    out[i] = table[static_cast<unsigned char>(bytes[i])];
   return text;
 }
 

@@ -8,7 +8,10 @@ namespace Win1250 {
 
 // Raises EConvertError naming the first character that Windows-1250 cannot hold.
 QByteArray Encode(const QString &text);
+// Encodes into out, which has room for text.size() bytes; answers the count written.
+qsizetype EncodeInto(QStringView text, char *out);
 QString Decode(const QByteArray &bytes);
+QString Decode(const char *bytes, qsizetype size);
 bool CanEncode(const QString &text);
 
 } // namespace Win1250

@@ -69,23 +69,30 @@ TBcd StrToBcd(const QString &text) {
 QString BcdToStr(const TBcd &value) {
   const int places = value.SignSpecialPlaces & PlacesMask;
   const int precision = std::min<int>(value.Precision, MaxDigits);
-  QString digits;
-  for (int i = 0; i < precision; ++i)
-    digits += QChar(u'0' + Digit(value, i));
-  while (digits.size() < places + 1)
-    digits.prepend(u'0');
-  QString intPart = digits.left(digits.size() - places);
-  QString decimals = digits.right(places);
-  while (intPart.size() > 1 && intPart.startsWith(u'0'))
-    intPart.remove(0, 1);
-  while (decimals.endsWith(u'0'))
-    decimals.chop(1);
-  QString out = intPart;
-  if (!decimals.isEmpty())
-    out += u'.' + decimals;
-  if ((value.SignSpecialPlaces & SignBit) && out != QLatin1String("0"))
-    out.prepend(u'-');
-  return out;
+  // The digits with leading zeros up to one before the point; built in place, it is read per value shown.
+  const int total = std::max(precision, places + 1);
+  const int lead = total - precision;
+  auto digitAt = [&](int k) { return k < lead ? 0 : Digit(value, k - lead); };
+  char16_t out[MaxDigits + PlacesMask + 4];
+  int n = 0;
+  const int pointAt = total - places;
+  int first = 0;
+  while (first < pointAt - 1 && digitAt(first) == 0)
+    ++first;
+  out[n++] = u'-';
+  for (int k = first; k < pointAt; ++k)
+    out[n++] = char16_t(u'0' + digitAt(k));
+  int end = total;
+  while (end > pointAt && digitAt(end - 1) == 0)
+    --end;
+  if (end > pointAt) {
+    out[n++] = u'.';
+    for (int k = pointAt; k < end; ++k)
+      out[n++] = char16_t(u'0' + digitAt(k));
+  }
+  const bool zero = n == 2 && out[1] == u'0';
+  const bool negative = (value.SignSpecialPlaces & SignBit) && !zero;
+  return QString(reinterpret_cast<const QChar *>(out + (negative ? 0 : 1)), negative ? n : n - 1);
 }
 
 TBcd DoubleToBcd(double value) {

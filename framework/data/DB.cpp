@@ -715,6 +715,9 @@ TBookmark TDataSet::GetBookmark() const {
 void TDataSet::GotoBookmark(const TBookmark &bookmark) {
   if (bookmark.isEmpty())
     return;
+  // The descendant reads BookmarkSize bytes: a bookmark of another size is not one of its own.
+  if (bookmark.size() != FBookmarkSize)
+    DatabaseError(QStringLiteral("Invalid bookmark"), this);
   CheckBrowseMode();
   DoBeforeScroll();
   InternalGotoBookmark(bookmark.constData());

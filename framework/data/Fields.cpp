@@ -92,12 +92,17 @@ bool TStringField::GetAsBoolean() const {
 double TStringField::GetAsDateTime() const { return StrToDateTime(GetAsString()); }
 
 void TStringField::SetAsStringValue(const QString &value) {
-  QByteArray bytes = Win1250::Encode(value);
-  if (bytes.size() > Size())
-    bytes.truncate(Size());
-  QByteArray buffer(DataSize(), '\0');
-  std::memcpy(buffer.data(), bytes.constData(), std::size_t(bytes.size()));
-  SetData(buffer.constData());
+  // Most texts are short: their native value is made on the stack.
+  char small[256];
+  QByteArray large;
+  char *buffer = small;
+  if (DataSize() > int(sizeof small)) {
+    large.resize(DataSize());
+    buffer = large.data();
+  }
+  const qsizetype length = Win1250::EncodeInto(QStringView(value).left(Size()), buffer);
+  std::memset(buffer + length, 0, std::size_t(DataSize() - length));
+  SetData(buffer);
 }
 
 void TStringField::SetAsIntegerValue(int value) { SetAsStringValue(QString::number(value)); }

@@ -5,6 +5,7 @@
 #include "Exceptions.h"
 
 #include <QLocale>
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -108,13 +109,46 @@ PNode MakeNode(TNodeClass nodeClass, TCANOperator op) {
   return node;
 }
 
+// Trees are walked recursively (evaluation, printing, freeing): their depth is bounded, and so is
+// the parser's own recursion through parentheses, NOT and unary minus.
+constexpr int MaxTreeDepth = 1000;
+constexpr int MaxNesting = 200;
+
+[[noreturn]] void TooDeep() { ExprError(QStringLiteral("Filter expression is nested too deeply")); }
+
+void TakeDepthOf(TFilterNode &node, const TFilterNode &child) {
+  node.Depth = std::max(node.Depth, child.Depth + 1);
+  if (node.Depth > MaxTreeDepth)
+    TooDeep();
+}
+
 PNode MakeOperator(TNodeClass nodeClass, TCANOperator op, PNode left, PNode right = nullptr) {
   PNode node = MakeNode(nodeClass, op);
+  TakeDepthOf(*node, *left);
   node->Args.push_back(std::move(left));
-  if (right)
+  if (right) {
+    TakeDepthOf(*node, *right);
     node->Args.push_back(std::move(right));
+  }
   return node;
 }
+
+// Counts one level of the parser's recursion for as long as it lives.
+class TNestingGuard {
+public:
+  explicit TNestingGuard(int &level) : FLevel(level) {
+    if (++FLevel > MaxNesting) {
+      --FLevel;
+      TooDeep();
+    }
+  }
+  ~TNestingGuard() { --FLevel; }
+  TNestingGuard(const TNestingGuard &) = delete;
+  TNestingGuard &operator=(const TNestingGuard &) = delete;
+
+private:
+  int &FLevel;
+};
 
 bool IsTextType(TFieldType type) { return type == ftString || type == ftFixedChar || type == ftWideString || type == ftMemo; }
 
@@ -198,6 +232,7 @@ private:
   }
 
   PNode ParseOr() {
+    const TNestingGuard nesting(FNesting);
     PNode left = ParseAnd();
     while (IsKeyword("OR")) {
       Advance();
@@ -217,6 +252,7 @@ private:
 
   PNode ParseNot() {
     if (IsKeyword("NOT")) {
+      const TNestingGuard nesting(FNesting);
       Advance();
       return MakeOperator(nodeUNARY, coNOT, ParseNot());
     }
@@ -297,7 +333,9 @@ private:
     Expect("(");
     PNode list = MakeNode(nodeLIST, coLIST);
     for (;;) {
-      list->Args.push_back(ParseAdditive());
+      PNode element = ParseAdditive();
+      TakeDepthOf(*list, *element);
+      list->Args.push_back(std::move(element));
       if (IsSymbol(",")) {
         Advance();
         continue;
@@ -330,6 +368,7 @@ private:
 
   PNode ParseUnary() {
     if (IsSymbol("-")) {
+      const TNestingGuard nesting(FNesting);
       Advance();
       PNode operand = ParseUnary();
       if (operand->NodeClass == nodeCONST && operand->Value.isValid() && operand->DataType != ftString) {
@@ -424,6 +463,8 @@ private:
       return MakeOperator(nodeUNARY, name == QLatin1String("UPPER") ? coUPPER : coLOWER, std::move(args[0]));
     PNode node = MakeNode(nodeFUNC, coFUNC2);
     node->FunctionName = name;
+    for (const PNode &arg : args)
+      TakeDepthOf(*node, *arg);
     node->Args = std::move(args);
     return node;
   }
@@ -432,6 +473,7 @@ private:
   TLexer FLexer;
   TFilterOptions FOptions;
   TToken FToken;
+  int FNesting = 0;
 };
 
 QString OperatorText(TCANOperator op) {

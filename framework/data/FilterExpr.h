@@ -42,6 +42,8 @@ struct TFilterNode {
   // nodeFUNC: the upper-cased function name.
   QString FunctionName;
   std::vector<std::unique_ptr<TFilterNode>> Args;
+  // Levels of the subtree (1 for a leaf); the parser refuses trees deeper than it can walk safely.
+  int Depth = 1;
 
   // A canonical text of the subtree, e.g. "(NAME = 'A')", "(AGE > 3)", "UPPER(NAME)"; for tests and
   // error messages.
@@ -52,7 +54,8 @@ struct TFilterNode {
 // >=), AND, OR, NOT, + - * /, IS [NOT] NULL, [NOT] LIKE with * and ? wildcards, [NOT] IN (list),
 // functions (UPPER, LOWER, SUBSTRING, TRIM, TRIMLEFT, TRIMRIGHT, GETDATE, YEAR, MONTH, DAY, HOUR,
 // MINUTE, SECOND, DATE, TIME), constants in single or double quotes, numbers, TRUE, FALSE, NULL,
-// field names plain or in brackets. Errors are EDatabaseError naming the position.
+// field names plain or in brackets. Errors are EDatabaseError naming the position. Expressions
+// nested deeper than the evaluation can follow are refused the same way.
 class TFilterExpr {
 public:
   TFilterExpr(TDataSet *dataSet, const QString &text, TFilterOptions options);

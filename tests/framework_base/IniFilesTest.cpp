@@ -60,6 +60,23 @@ TEST_F(IniFilesTest, NumbersThatDoNotParseGiveTheDefault) {
   EXPECT_EQ(ini.ReadInteger("G", "D", 7), 7);
 }
 
+struct IntCase {
+  const char *Text;
+  int Expected;
+};
+
+TEST(StrToIntDefTest, EdgesOfTheIntRange) {
+  const IntCase cases[] = {
+      {"2147483647", 2147483647},   {"-2147483648", -2147483647 - 1}, {"2147483648", 7},
+      {"-$80000000", -2147483647 - 1}, {"$80000000", -2147483647 - 1}, {"$FFFFFFFF", -1},
+      {"-$FFFFFFFF", 1},            {"$100000000", 7},               {"0x7fffffff", 2147483647},
+      {"-0x1", -1},                 {"$", 7},                        {"-", 7},
+      {"$-1", 7},                   {"  42 ", 42},                   {"4 2", 7},
+  };
+  for (const IntCase &c : cases)
+    EXPECT_EQ(StrToIntDef(QString::fromLatin1(c.Text), 7), c.Expected) << c.Text;
+}
+
 TEST_F(IniFilesTest, SectionValuesKeepPlainLinesWhole) {
   WriteRaw(Path("s.ini"), "; comment\r\n[SERVERS]\r\nalpha\r\n  10.1.2.3/3050  \r\n\r\nbeta=1\r\n[LAST_SERVER]\nSERVER = gamma\n");
   TMemIniFile ini(Path("s.ini"));

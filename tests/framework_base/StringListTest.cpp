@@ -18,6 +18,9 @@ TEST(StringListTest, CommaTextQuotesWhatNeedsIt) {
       {{""}, "\"\""},
       {{"", "a"}, ",a"},
       {{}, ""},
+      {{"", ""}, ","},
+      {{"", "", ""}, ",,"},
+      {{"a", ""}, "a,"},
   };
   for (const CommaCase &c : cases) {
     TStringList list(c.Items);
@@ -32,6 +35,16 @@ TEST(StringListTest, CommaTextReadingSplitsOnBlanksOutsideQuotes) {
   TStringList list;
   list.SetCommaText("  one two,\"three four\" ,, five");
   EXPECT_EQ(list.ToStringList(), QStringList({"one", "two", "three four", "", "five"}));
+}
+
+TEST(StringListTest, CommaTextReadingStopsAtANul) {
+  TStringList list;
+  list.SetCommaText(QStringLiteral("a,b") + QChar(0) + QStringLiteral(",c"));
+  EXPECT_EQ(list.ToStringList(), QStringList({"a", "b"}));
+  list.SetCommaText(QString(QChar(0)) + QStringLiteral("a"));
+  EXPECT_EQ(list.Count(), 0);
+  list.SetCommaText(QStringLiteral("\"open") + QChar(0) + QStringLiteral("\""));
+  EXPECT_EQ(list.ToStringList(), QStringList({"open"}));
 }
 
 TEST(StringListTest, SortedFindIgnoresCaseAndGivesTheInsertPosition) {

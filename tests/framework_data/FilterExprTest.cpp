@@ -118,6 +118,25 @@ TEST_F(FilterExprTest, BadExpressionsRaiseClearErrors) {
   }
 }
 
+TEST_F(FilterExprTest, NestingBeyondWhatCanBeWalkedIsRefused) {
+  const QString refusal = QStringLiteral("Filter expression is nested too deeply");
+  const QString deepParentheses = QString(300, u'(') + QStringLiteral("AGE = 1") + QString(300, u')');
+  const QString longChain = QStringLiteral("AGE = 1") + QStringLiteral(" + 1").repeated(1200);
+  const QString manyNots = QStringLiteral("NOT ").repeated(300) + QStringLiteral("AGE = 1");
+  const QString manyMinus = QStringLiteral("AGE = ") + QStringLiteral("- ").repeated(300) + QStringLiteral("1");
+  for (const QString &text : {deepParentheses, longChain, manyNots, manyMinus}) {
+    try {
+      Parse(text);
+      ADD_FAILURE() << text.left(40).toStdString() << " parsed";
+    } catch (const EDatabaseError &e) {
+      EXPECT_EQ(e.Message(), refusal) << text.left(40).toStdString();
+    }
+  }
+  // What people write stays well inside the limits.
+  EXPECT_NO_THROW(Parse(QString(50, u'(') + QStringLiteral("AGE = 1") + QString(50, u')')));
+  EXPECT_NO_THROW(Parse(QStringList(QList<QString>(500, QStringLiteral("AGE = 1"))).join(QStringLiteral(" OR "))));
+}
+
 TEST(MatchesMask, WildcardsOfLike) {
   struct Case {
     const char *Text, *Mask;

@@ -68,6 +68,34 @@ TEST_F(BlobStreamTest, WritingNeedsEditModeAndWritableField) {
   EXPECT_EQ(Table.CreateBlobStream(Notes(), bmRead)->readAll(), QByteArray("x"));
 }
 
+TEST_F(BlobStreamTest, StreamOutlivingItsEditIsRefusedNotWrittenIntoFreedMemory) {
+  Table.AppendRecord({"a", "kept"});
+  Table.AppendRecord({"b", "other"});
+  Table.First();
+  const std::vector<std::function<void()>> endings = {
+      [&] { Table.Post(); }, [&] { Table.Cancel(); }, [&] {
+        Table.Post();
+        Table.Next();
+        Table.Edit(); // editing another record now
+      },
+      [&] { Table.Close(); }};
+  for (const auto &end : endings) {
+    if (!Table.Active())
+      Table.Open();
+    Table.First();
+    Table.Edit();
+    auto stream = Table.CreateBlobStream(Notes(), bmReadWrite);
+    end();
+    EXPECT_EQ(MessageOf([&] { stream->write("late"); }), "Dataset is not in edit mode.");
+    stream.reset(); // the destructor neither writes nor raises
+    if (Table.Active()) {
+      Table.Cancel();
+      Table.First();
+      EXPECT_EQ(Notes()->AsString(), "kept");
+    }
+  }
+}
+
 TEST_F(BlobStreamTest, CompressionEventsConvertStoredBytes) {
   Table.OnCompressBlobStream = [](TDataSet *, QIODevice *plain, QIODevice *packed) {
     QByteArray bytes = plain->readAll();
@@ -82,7 +110,7 @@ TEST_F(BlobStreamTest, CompressionEventsConvertStoredBytes) {
   Table.AppendRecord({"a", "abc"});
   EXPECT_EQ(Notes()->AsString(), "abc");
   const TwoxRecord *record = Table.CurrentIndex().Records(0);
-  EXPECT_EQ(record->Outside[std::size_t(Table.Common().FieldInfo(Notes()->FieldNo())->OutsideIndex)].Block,
+  EXPECT_EQ(record->Outside(Table.Common().FieldInfo(Notes()->FieldNo())->OutsideIndex).Block,
             QByteArray("cba"));
   Table.OnCompressBlobStream = [](TDataSet *, QIODevice *, QIODevice *) {
     throw EMemTableError("packing failed");

@@ -1,4 +1,5 @@
 #include "MemTableFixture.h"
+#include "StreamBytes.h"
 
 #include "DateTimeUtils.h"
 #include "Fields.h"
@@ -31,19 +32,8 @@ protected:
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(bytes);
   }
-  QByteArray SaveToBytes(TwoxMemTable &table) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::ReadWrite);
-    table.SaveToStreamViaFormat(&buffer, &Format);
-    return bytes;
-  }
-  void LoadBytes(TwoxMemTable &table, const QByteArray &bytes) {
-    QByteArray copy = bytes;
-    QBuffer buffer(&copy);
-    buffer.open(QIODevice::ReadOnly);
-    table.LoadFromStream(&buffer, &Format);
-  }
+  QByteArray SaveToBytes(TwoxMemTable &table) { return SavedBytes(table, Format); }
+  void LoadBytes(TwoxMemTable &table, const QByteArray &bytes) { ::LoadBytes(table, Format, bytes); }
 
   QTemporaryDir Folder;
   TwoxCSVStreamFormat Format;
@@ -226,9 +216,12 @@ TEST_F(CSVFormatTest, Errors) {
   TwoxMemTable numbers;
   numbers.FieldDefs().Add(QStringLiteral("N"), ftInteger);
   numbers.Open();
-  EXPECT_THROW(LoadBytes(numbers, "\"N\"\r\n\"1\"\r\n\"x\"\r\n\"3\"\r\n"), Exception);
+  numbers.AppendRecord({7});
+  EXPECT_EQ(MessageOf([&] { LoadBytes(numbers, "\"N\"\r\n\"1\"\r\n\"x\"\r\n\"3\"\r\n"); }),
+            "'x' is not a valid integer value for field 'N' (line 3)");
   EXPECT_EQ(numbers.State(), dsBrowse);
-  EXPECT_EQ(numbers.RecordCount(), 1); // the records posted before stay
+  EXPECT_EQ(numbers.RecordCount(), 1); // the records posted before the error went again
+  EXPECT_EQ(numbers.FieldByName("N")->AsInteger(), 7);
   TwoxCSVStreamFormat other;
   other.SetCSVFieldDelimiter(u';');
   other.SetCSVFieldDelimiter(QChar(0)); // ignored

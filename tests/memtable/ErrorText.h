@@ -4,6 +4,10 @@
 
 #include <QString>
 #include <functional>
+#include <ostream>
+
+// Texts in test failures read as text.
+inline void PrintTo(const QString &text, std::ostream *out) { *out << '"' << text.toStdString() << '"'; }
 
 // The message of the error the action raises, or "<no error>".
 inline QString MessageOf(const std::function<void()> &action) {

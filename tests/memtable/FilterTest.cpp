@@ -4,6 +4,8 @@
 #include "DateTimeUtils.h"
 #include "Fields.h"
 
+#include <limits>
+
 class FilterTest : public MemTableFixture {
 protected:
   void SetUp() override {
@@ -81,6 +83,40 @@ TEST_F(FilterTest, DateFunctionsAndErrors) {
   EXPECT_THROW(table.SetFilter(QStringLiteral("YEAR(D) = ")), EDatabaseError);
   EXPECT_EQ(table.Filter(), "YEAR(D) = 2023");
   EXPECT_EQ(table.RecordCount(), 1);
+}
+
+TEST_F(FilterTest, ArithmeticOutsideItsRangeIsAClearError) {
+  TwoxMemTable table;
+  table.FieldDefs().Add(QStringLiteral("L"), ftLargeint);
+  table.FieldDefs().Add(QStringLiteral("F"), ftFloat);
+  table.Open();
+  table.AppendRecord({qlonglong(std::numeric_limits<qint64>::min()), 1e300});
+  auto visible = [&](const char *filter) {
+    table.SetFilter(QString::fromLatin1(filter));
+    table.SetFiltered(true);
+    return table.RecordCount();
+  };
+  struct Case {
+    const char *Filter;
+    const char *Message;
+  };
+  const Case errors[] = {
+      {"9223372036854775807 + 1 > 0", "Integer overflow in filter expression"},
+      {"-9223372036854775807 - 2 < 0", "Integer overflow in filter expression"},
+      {"3037000500 * 3037000500 > 0", "Integer overflow in filter expression"},
+      {"-L > 0", "Integer overflow in filter expression"},
+      {"L * -1 > 0", "Integer overflow in filter expression"},
+      {"YEAR(1e300) = 1", "Invalid or missing parameter for function YEAR"},
+      {"MONTH(F) = 1", "Invalid or missing parameter for function MONTH"},
+      {"SECOND(-1e300) = 1", "Invalid or missing parameter for function SECOND"},
+      {"DAY(F * F) = 1", "Invalid or missing parameter for function DAY"},
+  };
+  for (const Case &c : errors)
+    EXPECT_EQ(MessageOf([&] { visible(c.Filter); }), c.Message) << c.Filter;
+  // At the edges, inside the range, the values are exact.
+  EXPECT_EQ(visible("L + 1 = -9223372036854775807"), 1);
+  EXPECT_EQ(visible("3037000499 * 3037000499 = 9223372030926249001"), 1);
+  EXPECT_EQ(visible("L / -1 > 0"), 1); // a division is in floating point
 }
 
 TEST_F(FilterTest, FilterEventAndExpressionCombine) {

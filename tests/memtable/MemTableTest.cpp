@@ -1,5 +1,8 @@
 #include "MemTableFixture.h"
 
+#include <QCollator>
+#include <QLocale>
+
 #include "Fields.h"
 #include "TestDataSet.h"
 
@@ -70,6 +73,17 @@ TEST_F(MemTableTest, BookmarksOfRemovedRecordsAreInvalid) {
   EXPECT_FALSE(Table.BookmarkValid(c)); // emptying drew a new table id
 }
 
+TEST_F(MemTableTest, BookmarkOfAnotherSizeIsRefused) {
+  Fill({{"a"}, {"b"}});
+  Table.Last();
+  const TBookmark bookmark = Table.GetBookmark();
+  for (const TBookmark &bad : {bookmark.left(4), bookmark + "xx", TBookmark("\x01")}) {
+    EXPECT_FALSE(Table.BookmarkValid(bad));
+    EXPECT_EQ(MessageOf([&] { Table.GotoBookmark(bad); }), "Invalid bookmark");
+    EXPECT_EQ(Table.FieldByName("Nazwa")->AsString(), "b");
+  }
+}
+
 TEST_F(MemTableTest, IndexesOrderRecordsAndSwitchKeepsCurrentRecord) {
   Table.IndexDefs().Add(QStringLiteral("ByName"), QStringLiteral("Nazwa"), ixCaseInsensitive);
   Table.IndexDefs().Add(QStringLiteral("ByGroupNumber"), QStringLiteral("Grupa;N"), ixDescending);
@@ -110,6 +124,37 @@ TEST_F(MemTableTest, UniqueIndexRefusesDuplicateAndKeepsContent) {
   EXPECT_EQ(Column("Nazwa"), QStringList({"a", "b"}));
 }
 
+TEST_F(MemTableTest, AppendsInAnyOrderKeepEveryIndexSortedAndUnique) {
+  Table.Close();
+  Table.IndexDefs().Add(QStringLiteral("ByN"), QStringLiteral("N"), ixUnique);
+  Table.IndexDefs().Add(QStringLiteral("ByName"), QStringLiteral("Nazwa"), {});
+  Table.Open();
+  constexpr int Records = 3000;
+  for (int i = 0; i < Records; ++i) // N in a scattered order, while the row order is current
+    Table.AppendRecord({QStringLiteral("n%1").arg(i % 50), "", "", (i * 1237) % Records});
+  // A duplicate of a key appended just now, and of one appended long ago.
+  for (const int duplicate : {(2999 * 1237) % Records, 0})
+    EXPECT_EQ(MessageOf([&] { Table.AppendRecord({"dup", "", "", duplicate}); }),
+              "Duplicate index value. Operation aborted.");
+  EXPECT_EQ(Table.RecordCount(), Records);
+  Table.SetIndexName(QStringLiteral("ByN"));
+  int expected = 0;
+  for (Table.First(); !Table.Eof(); Table.Next())
+    ASSERT_EQ(Table.FieldByName("N")->AsInteger(), expected++);
+  ASSERT_TRUE(Table.Locate("N", 1500, {}));
+  Table.Delete();
+  Table.AppendRecord({"back", "", "", 1500});
+  ASSERT_TRUE(Table.Locate("N", 1500, {}));
+  EXPECT_EQ(Table.RecNo(), 1501);
+  Table.SetIndexName(QStringLiteral("ByName"));
+  QStringList names = Column("Nazwa");
+  QStringList sorted = names;
+  std::sort(sorted.begin(), sorted.end(), [](const QString &a, const QString &b) {
+    return QCollator().compare(a, b) < 0;
+  });
+  EXPECT_EQ(names, sorted);
+}
+
 TEST_F(MemTableTest, LocateAndLookup) {
   Fill({{"Konta", "k.fdb", "KORVIN", 1}, {"Konta", "v.fdb", "VELDAR", 2}, {"Place", "p.fdb", "KORVIN", 3}});
   EXPECT_TRUE(Table.Locate("Nazwa;Grupa", QVariantList{"Konta", "VELDAR"}, {}));
@@ -134,6 +179,40 @@ TEST_F(MemTableTest, LocateAndLookup) {
   EXPECT_EQ(Table.FieldByName("N")->AsInteger(), 3); // Lookup does not move
 }
 
+// Under a collation the records that begin with a text are no single run of the index ("Ab" sorts
+// between "aa" and "ab"), so a partial key is searched from the start, and finds what a scan of the
+// index in its order finds.
+TEST_F(MemTableTest, PartialLocateUnderPolishCollationFindsTheFirstMatch) {
+  Table.Close();
+  Table.SetLocaleID(1045);
+  Table.IndexDefs().Add(QStringLiteral("ByName"), QStringLiteral("Nazwa"), {});
+  Table.SetIndexName(QStringLiteral("ByName"));
+  Table.Open();
+  const QStringList letters = QString::fromUtf8("a ą b c ć d e ę l ł s ś z ż").split(u' ');
+  for (const QString &first : letters)
+    for (const QString &second : {QStringLiteral("a"), QStringLiteral("b"), QString::fromUtf8("ó")}) {
+      Table.AppendRecord({first + second});
+      Table.AppendRecord({first.toUpper() + second});
+    }
+  ASSERT_GT(Table.RecordCount(), 20);
+  const QStringList inIndexOrder = Column("Nazwa");
+  QCollator polish{QLocale(QLocale::Polish)};
+  polish.setCaseSensitivity(Qt::CaseSensitive);
+  for (const QString &prefix : QString::fromUtf8("A a Ą ą Ł ł Ś Żó ża Z B ć").split(u' ')) {
+    int expected = -1;
+    for (int i = 0; i < inIndexOrder.size() && expected < 0; ++i)
+      if (polish.compare(inIndexOrder[i].left(prefix.size()), prefix) == 0)
+        expected = i;
+    const bool found = Table.Locate("Nazwa", prefix, loPartialKey);
+    EXPECT_EQ(found, expected >= 0) << prefix.toStdString();
+    if (found && expected >= 0)
+      EXPECT_EQ(Table.FieldByName("Nazwa")->AsString(), inIndexOrder[expected]) << prefix.toStdString();
+  }
+  // A whole key is one run in any collation: the binary search finds its first record.
+  ASSERT_TRUE(Table.Locate("Nazwa", QString::fromUtf8("Łb"), {}));
+  EXPECT_EQ(Table.RecNo(), inIndexOrder.indexOf(QString::fromUtf8("Łb")) + 1);
+}
+
 TEST_F(MemTableTest, WritesOutsideEditModeAndIntoReadOnlyFieldsAreRefused) {
   Fill({{"a"}});
   EXPECT_EQ(MessageOf([&] { Table.FieldByName("Nazwa")->SetAsString("x"); }), "Dataset is not in edit mode.");
@@ -143,6 +222,24 @@ TEST_F(MemTableTest, WritesOutsideEditModeAndIntoReadOnlyFieldsAreRefused) {
   Table.Cancel();
   Table.SetReadOnly(true);
   EXPECT_FALSE(Table.CanModify());
+}
+
+TEST_F(MemTableTest, ObjectAndArrayFieldsAreRefused) {
+  for (const TFieldType type : {ftADT, ftArray}) {
+    TwoxMemTable table;
+    table.FieldDefs().Add(QStringLiteral("Nazwa"), ftString, 10);
+    table.FieldDefs().Add(QStringLiteral("Czesci"), type);
+    EXPECT_EQ(MessageOf([&] { table.Open(); }),
+              QStringLiteral("Fielddef Czesci (Czesci) Datatype %1 not supported.").arg(int(type)));
+    EXPECT_FALSE(table.Active());
+  }
+}
+
+TEST_F(MemTableTest, FieldSizesBeyondTheLimitAreRefusedOnOpen) {
+  TwoxMemTable table;
+  table.FieldDefs().Add(QStringLiteral("A"), ftString, 1500000000);
+  table.FieldDefs().Add(QStringLiteral("B"), ftString, 1500000000);
+  EXPECT_EQ(MessageOf([&] { table.Open(); }), "Size 1500000000 of field A is out of range (0 to 32767).");
 }
 
 TEST_F(MemTableTest, AutoIncrementNumbersNewRecords) {

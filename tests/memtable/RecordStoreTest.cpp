@@ -81,7 +81,7 @@ TEST_F(RecordStoreTest, OutsideValuesRoundTripThroughCompressionHooks) {
   Store.CompressField = [](TField *, const QByteArray &bytes) { return QByteArray(bytes).prepend('Z'); };
   Store.DecompressField = [](TField *, const QByteArray &bytes) { return bytes.mid(1); };
   TwoxRecord *record = Add({QStringLiteral("a longer text value")});
-  EXPECT_EQ(record->Outside[0].Block, QByteArray("Za longer text value"));
+  EXPECT_EQ(record->Outside(0).Block, QByteArray("Za longer text value"));
   char buffer[41];
   ASSERT_TRUE(Store.ReadField(*record, Field("S"), buffer));
   EXPECT_STREQ(buffer, "a longer text value");

@@ -27,6 +27,7 @@ protected:
 
   TwoxCommon &IndexStore() const override { return const_cast<TwoxCommon &>(Store); }
   TDataSet *IndexDataSet() override { return &Fields; }
+  bool UsesCompareFieldsEvent() const override { return true; }
   bool CompareFieldsEvent(TField *, const char *, const char *, TwoxMemTableCompareOptions, bool &,
                           int &) override {
     ++Comparisons;

@@ -1,4 +1,5 @@
 #include "MemTableFixture.h"
+#include "StreamBytes.h"
 
 #include "DataSource.h"
 #include "Fields.h"
@@ -44,13 +45,7 @@ protected:
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
   }
-  QByteArray Saved() {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::ReadWrite);
-    Table.SaveToStreamViaFormat(&buffer, &Format);
-    return bytes;
-  }
+  QByteArray Saved() { return SavedBytes(Table, Format); }
 
   QTemporaryDir Folder;
   TwoxCSVStreamFormat Format;
@@ -249,13 +244,70 @@ TEST_F(StreamFormatTest, PersistentFileIsLoadedOnOpenAndSavedOnClose) {
   EXPECT_EQ(check.RecordCount(), 5);
 }
 
+TEST_F(StreamFormatTest, PersistentSaveReplacesTheFileInOneStepAndKeepsTheOldAsBackup) {
+  TwoxCSVStreamFormat persistent;
+  Table.SetPersistentFormat(&persistent);
+  Table.SetPersistentFile(Path("data.csv"));
+  Table.SetPersistent(true);
+  Table.Close(); // the first save: no old file, no backup
+  EXPECT_FALSE(QFile::exists(Path("data.bak")));
+  const QByteArray first = Read(Path("data.csv"));
+  Table.SetPersistentBackup(true);
+  Table.SetPersistentBackupExt(QStringLiteral("bak"));
+  Table.Open();
+  Table.AppendRecord({"d"});
+  Table.Close();
+  EXPECT_EQ(Read(Path("data.bak")), first);
+  EXPECT_TRUE(Read(Path("data.csv")).contains("\"d\""));
+  EXPECT_FALSE(QFile::exists(Path("data.$$$")));
+  // A backup of the same name as the file itself would be the file: it is left alone.
+  Table.SetPersistentBackupExt(QStringLiteral("csv"));
+  Table.Open();
+  Table.Close();
+  EXPECT_TRUE(Read(Path("data.csv")).contains("\"d\""));
+}
+
+TEST_F(StreamFormatTest, DataStoredOnAFormComesBackWhenTheTableOpens) {
+  TwoxCSVStreamFormat formFormat;
+  Table.SetFormFormat(&formFormat);
+  QByteArray data;
+  QBuffer stream(&data);
+  stream.open(QIODevice::WriteOnly);
+  Table.WriteData(&stream);
+  EXPECT_TRUE(data.isEmpty()) << "not stored without StoreDataOnForm";
+  Table.SetStoreDataOnForm(true);
+  EXPECT_TRUE(Table.DataStored());
+  Table.WriteData(&stream);
+  stream.close();
+  EXPECT_FALSE(data.isEmpty());
+  for (const bool store : {true, false}) {
+    TwoxMemTable copy;
+    copy.FieldDefs().Assign(Table.FieldDefs());
+    copy.SetFormFormat(&formFormat);
+    copy.SetStoreDataOnForm(store);
+    EXPECT_FALSE(copy.DataStored()); // closed
+    QBuffer read(&data);
+    read.open(QIODevice::ReadOnly);
+    copy.ReadData(&read);
+    copy.Open();
+    EXPECT_EQ(copy.RecordCount(), store ? 3 : 0) << store;
+    copy.Close();
+    copy.Open();
+    EXPECT_EQ(copy.RecordCount(), 0) << "the bytes are dropped once used";
+  }
+}
+
 TEST_F(StreamFormatTest, FormatReferencesAreClearedWhenFormatsGo) {
   {
     TwoxCSVStreamFormat temporary;
     Table.SetDefaultFormat(&temporary);
     Table.SetPersistentFormat(&temporary);
+    Table.SetCommaTextFormat(&temporary);
+    Table.SetFormFormat(&temporary);
   }
   EXPECT_EQ(Table.DefaultFormat(), nullptr);
   EXPECT_EQ(Table.PersistentFormat(), nullptr);
+  EXPECT_EQ(Table.CommaTextFormat(), nullptr);
+  EXPECT_EQ(Table.FormFormat(), nullptr);
   EXPECT_EQ(MessageOf([&] { Table.SaveToFile(Path("x")); }), "No format specified.");
 }

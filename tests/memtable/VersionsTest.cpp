@@ -111,6 +111,21 @@ TEST_F(VersionsTest, RollbackRestoresStateBeforeTransaction) {
   EXPECT_EQ(Table.Common().DeletedCount(), 0);
 }
 
+TEST_F(VersionsTest, RollbackKeepsRecordsChangedWhileVersioningWasOff) {
+  Table.StartTransaction();
+  Rename("a", "a1");
+  Table.SetEnableVersioning(false);
+  Rename("b", "b1");      // no old version kept
+  Table.AppendRecord({"x"}); // not marked inserted
+  Table.SetEnableVersioning(true);
+  Table.Rollback();
+  EXPECT_EQ(Column("Nazwa"), QStringList({"a", "b1", "c", "x"}));
+  // A later transaction does not take them for its own changes.
+  Table.StartTransaction();
+  Table.Rollback();
+  EXPECT_EQ(Column("Nazwa"), QStringList({"a", "b1", "c", "x"}));
+}
+
 TEST_F(VersionsTest, CommitKeepsChangesAndRollbackOfOuterLevelStillWorks) {
   Table.StartTransaction();
   Rename("a", "a1");
