@@ -9,10 +9,11 @@
 #include <QScrollBar>
 #include <QStyle>
 
-// The button at the right end of an ellipsis or pick-list editor.
-class TEditButton : public QWidget {
+// The button at the right end of an ellipsis or pick-list editor. (Named apart from the edit
+// controls' TEditButton: two classes of one name in one program share one destructor.)
+class TInplaceEditButton : public QWidget {
 public:
-  explicit TEditButton(TInplaceEdit *editor) : QWidget(editor), FEditor(editor) {
+  explicit TInplaceEditButton(TInplaceEdit *editor) : QWidget(editor), FEditor(editor) {
     setCursor(Qt::ArrowCursor);
     setFocusPolicy(Qt::NoFocus);
   }
@@ -58,7 +59,7 @@ TInplaceEdit::TInplaceEdit(TCustomGrid *grid) : QLineEdit(grid->viewport()), FGr
   setDragEnabled(false);
   setAcceptDrops(false);
   hide();
-  FButton = new TEditButton(this);
+  FButton = new TInplaceEditButton(this);
   FButton->hide();
   connect(this, &QLineEdit::textEdited, this, [this] { Changed(); });
 }

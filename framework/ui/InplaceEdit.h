@@ -5,7 +5,7 @@
 #include <QLineEdit>
 
 class QListWidget;
-class TEditButton;
+class TInplaceEditButton;
 
 // The grid's in-place editor: a line edit over the current cell that hands navigation keys back
 // to the grid, asks the grid before every change (CanEditModify) and reports every change
@@ -55,7 +55,7 @@ private:
   TEditStyle FEditStyle = esSimple;
   QStringList FPickItems;
   int FDropDownRows = 7;
-  TEditButton *FButton = nullptr;
+  TInplaceEditButton *FButton = nullptr;
   QListWidget *FList = nullptr;
   bool FLoading = false;
 };
