@@ -10,6 +10,7 @@
 #include "GridInput.h"
 #include "IBDatabase.h"
 #include "IBQuery.h"
+#include "MxDBCtrl.h"
 #include "ProgramFolder.h"
 #include "SecurityPeople.h"
 #include "StdCtrls.h"
@@ -396,6 +397,22 @@ TEST_F(MatrixRunTest, EveryoneStartsPickedAndTheButtonsPickAndClearAll) {
   });
   Click(Form->BitBtn1);
   EXPECT_TRUE(Dialogs.Exhausted());
+}
+
+TEST_F(MatrixRunTest, EnterMakesTheMatrixAndNeverSavesTheListUnasked) {
+  OpenOn(ThreeDatabases(), People->Server());
+  const QByteArray before = FileBytes(ListPath());
+  GridInput::ShowFocused(*Form, *Form->DBGrid);
+  Form->DBGrid->SetSelectedField(Form->TableBazy->FieldByName("Nazwa"));
+  GridInput::Type("Nowa");
+  GridInput::Press(Qt::Key_Return);
+  EXPECT_TRUE(Dialogs.ModalForms().empty()) << "Enter in the grid stays in the grid";
+  Form->cbPokaz->setFocus();
+  Dialogs.AnswerModalAs<TMatrycaOpcje>([](TMatrycaOpcje &) { return int(mrCancel); });
+  GridInput::Press(Qt::Key_Return);
+  EXPECT_EQ(Dialogs.ModalForms(), std::vector<QString>{"TMatrycaOpcje"});
+  EXPECT_EQ(Form->ModalResult(), mrNone);
+  EXPECT_EQ(FileBytes(ListPath()), before);
 }
 
 TEST_F(MatrixRunTest, TenThousandUsersMakeOneColumnEach) {
