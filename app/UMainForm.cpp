@@ -17,6 +17,7 @@
 #include "MxToolEdit.h"
 #include "StdCtrls.h"
 #include "UDMSecurity.h"
+#include "UMatrycaUprawnien.h"
 #include "USqlMon.h"
 #include "UUprawnienia.h"
 
@@ -187,7 +188,7 @@ void TMainForm::CreateActions() {
   MonitorSQLA = action("MonitorSQLA", "Monitor SQL", &TMainForm::MonitorSQLAExecute);
   PobierzZVeldarA = action("PobierzZVeldarA", "Pobierz użytkowników z VELDAR", &TMainForm::PobierzZVeldarAExecute);
   // The rights editor's windows: the actions stay disabled.
-  MatrycaUprawnienA = action("MatrycaUprawnienA", "Matryca uprawnień", nullptr);
+  MatrycaUprawnienA = action("MatrycaUprawnienA", "Matryca uprawnień", &TMainForm::MatrycaUprawnienAExecute);
   UprawnieniaA = action("UprawnieniaA", "Uprawnienia", &TMainForm::UprawnieniaAExecute);
   UpdateFormA = action("UpdateFormA", "Menadżer użytkowników MERIDOX", nullptr);
   UpdateFormA->OnUpdate = [this](QObject *sender) { UpdateFormAUpdate(sender); };
@@ -494,6 +495,15 @@ void TMainForm::MonitorSQLAExecute(QObject *) {
   // Modeless and without an owning window: the console frees itself when closed.
   auto *monitor = new TSQLMonitorForm(FDM->Database, true);
   monitor->show();
+}
+
+void TMainForm::MatrycaUprawnienAExecute(QObject *) {
+  auto form = std::make_unique<TMatrycaUprawnien>(this);
+  form->FDM = FDM;
+  form->FPassword = edAdminPswd->text();
+  form->FUserName = edUserName->text();
+  form->FServer = edSerwer->currentText();
+  form->ShowModal();
 }
 
 void TMainForm::UprawnieniaAExecute(QObject *) {

@@ -119,6 +119,8 @@ public:
   void DeleteUsersMissingOnServer();
   void PobierzZVeldarAExecute(QObject *Sender);
   void MonitorSQLAExecute(QObject *Sender);
+  // Opens "Matryca uprawnień" with the login of the connection area; the action itself stays disabled.
+  void MatrycaUprawnienAExecute(QObject *Sender);
   // Opens "Uprawnienia" on "bazy.txt" for the visible group; the action itself stays disabled.
   void UprawnieniaAExecute(QObject *Sender);
   void edGrupaButtonClick(QObject *Sender);
