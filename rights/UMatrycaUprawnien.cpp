@@ -156,7 +156,7 @@ void TMatrycaUprawnien::FormCreate(QObject *) {
   TableBazy->Open();
   const QString path = ListPath();
   if (QFileInfo::exists(path)) {
-    // An unreadable list is told, and the window opens with the rows read before the fault.
+    // An unreadable list is told, and the window opens with the table as it was before the load.
     try {
       TableBazy->LoadFromFile(path);
     } catch (...) {
