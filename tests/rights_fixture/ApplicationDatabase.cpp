@@ -26,7 +26,8 @@ ApplicationDatabase::ApplicationDatabase(const QString &group, const Application
   if (const QStringList rows = StartingRows(group, options); !rows.isEmpty())
     FMain.Execute(rows);
   for (const QString &extension : SisterExtensionsOf(group))
-    CreateSister(extension, options);
+    if (!options.MissingSisters.contains(extension))
+      CreateSister(extension, options);
 }
 
 ApplicationDatabase::~ApplicationDatabase() {

@@ -19,6 +19,8 @@ struct ApplicationDatabaseOptions {
   bool RightBelowTwo = false;
   // A file of garbage stands where this sister (".fdd" or ".fdr") belongs.
   QString GarbageSister;
+  // Nothing stands where these sisters belong.
+  QStringList MissingSisters;
   // Logins granted RDB$ADMIN in the database and in its sisters.
   QStringList Administrators;
   // This sister grants RDB$ADMIN to none of them.
