@@ -1,7 +1,11 @@
 #include "ApplicationDatabase.h"
 
 #include "ApplicationSchemas.h"
+#include "IBDatabase.h"
+#include "IBSQL.h"
+#include "IBTransaction.h"
 #include "ProgramGroups.h"
+#include "TestServer.h"
 #include "UAdminRights.h"
 
 #include <QFile>
@@ -17,6 +21,36 @@ QString SisterOf(const QString &path, const QString &extension) {
 
 } // namespace
 
+// A SYSDBA connection to one file, each read in a read-committed transaction of its own.
+class ApplicationDatabase::Reader {
+public:
+  explicit Reader(const QString &databaseName) {
+    FDatabase.SetDatabaseName(databaseName);
+    FDatabase.Params().SetText(
+        QStringLiteral("user_name=SYSDBA\npassword=%1\nlc_ctype=WIN1250").arg(TestServer::SysdbaPassword()));
+    FTransaction.SetDefaultDatabase(&FDatabase);
+    FTransaction.Params().SetText(QStringLiteral("read_committed\nrec_version\nnowait\nread"));
+    FStatement.SetDatabase(&FDatabase);
+    FStatement.SetTransaction(&FTransaction);
+    FDatabase.Open();
+  }
+  QList<QVariant> Read(const QString &sql) {
+    QList<QVariant> values;
+    FTransaction.StartTransaction();
+    FStatement.SQL().SetText(sql);
+    for (FStatement.ExecQuery(); !FStatement.Eof(); FStatement.Next())
+      values.append(FStatement.Fields(0).Value());
+    FStatement.Close();
+    FTransaction.Commit();
+    return values;
+  }
+
+private:
+  TIBDatabase FDatabase;
+  TIBTransaction FTransaction;
+  TIBSQL FStatement;
+};
+
 ApplicationDatabase::ApplicationDatabase(const QString &group, const ApplicationDatabaseOptions &options)
     : FGroup(group), FMain(group.toLower()) {
   if (ProgramGroupIndex(group) < 0)
@@ -31,6 +65,7 @@ ApplicationDatabase::ApplicationDatabase(const QString &group, const Application
 }
 
 ApplicationDatabase::~ApplicationDatabase() {
+  FReaders.clear();
   if (!FGarbage.isEmpty())
     QFile::remove(FGarbage);
 }
@@ -74,12 +109,27 @@ ScratchDatabase &ApplicationDatabase::Sister(const QString &extension) {
   return *found->second;
 }
 
+QList<QVariant> ApplicationDatabase::Read(const QString &sql, const QString &extension) {
+  std::unique_ptr<Reader> &reader = FReaders[extension];
+  if (!reader)
+    reader = std::make_unique<Reader>(extension.isEmpty() ? FMain.DatabaseName()
+                                                          : Sister(extension).DatabaseName());
+  return reader->Read(sql);
+}
+
+QVariant ApplicationDatabase::QueryValue(const QString &sql) {
+  const QList<QVariant> values = Read(sql, QString());
+  return values.isEmpty() ? QVariant() : values.first();
+}
+
 QStringList ApplicationDatabase::RolesOf(const QString &user, const QString &extension) {
-  ScratchDatabase &database = extension.isEmpty() ? FMain : Sister(extension);
-  QStringList roles = database.QueryStrings(
-      QStringLiteral("select trim(RDB$RELATION_NAME) from RDB$USER_PRIVILEGES where RDB$USER = '%1' "
-                     "and RDB$USER_TYPE = 8 and RDB$OBJECT_TYPE = 13")
-          .arg(QString(user).replace(u'\'', QStringLiteral("''"))));
+  QStringList roles;
+  for (const QVariant &role :
+       Read(QStringLiteral("select trim(RDB$RELATION_NAME) from RDB$USER_PRIVILEGES where RDB$USER = '%1' "
+                           "and RDB$USER_TYPE = 8 and RDB$OBJECT_TYPE = 13")
+                .arg(QString(user).replace(u'\'', QStringLiteral("''"))),
+            extension))
+    roles << role.toString();
   roles.sort();
   return roles;
 }

@@ -57,11 +57,15 @@ public:
 
   void Execute(const QStringList &statements) { FMain.Execute(statements); }
   void Execute(const QString &statement) { FMain.Execute(statement); }
-  QVariant QueryValue(const QString &sql) { return FMain.QueryValue(sql); }
+  // Reads run as SYSDBA over a connection kept open (per file) and see what is committed.
+  QVariant QueryValue(const QString &sql);
   // The roles the user holds in the main file, or in the sister of that extension, sorted.
   QStringList RolesOf(const QString &user, const QString &extension = QString());
 
 private:
+  class Reader;
+  // The first column of every row, in the main file or in the sister of that extension.
+  QList<QVariant> Read(const QString &sql, const QString &extension);
   void CreateSister(const QString &extension, const ApplicationDatabaseOptions &options);
   QStringList RoleStatements(const ApplicationDatabaseOptions &options, bool sister) const;
 
@@ -69,4 +73,6 @@ private:
   ScratchDatabase FMain;
   std::map<QString, std::unique_ptr<ScratchDatabase>> FSisters;
   QString FGarbage;
+  // Closed before the files are dropped: declared after them.
+  std::map<QString, std::unique_ptr<Reader>> FReaders;
 };
