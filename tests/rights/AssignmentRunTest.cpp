@@ -77,6 +77,23 @@ TEST_F(AssignmentRun, WalksTheTickedDatabasesInTheTreesOrderAndSkipsThoseItMayNo
   }
 }
 
+// A group's writer called by name writes the first listed database of that name; the run writes
+// each database its tree node stands for.
+TEST_F(AssignmentRun, TwoDatabasesOfOneNameAreOneByNameAndTwoInTheRun) {
+  ApplicationDatabase &first = AddDatabase("PLOMER");
+  ApplicationDatabase &second = AddDatabase("PLOMER");
+  Open({{"Ewidencja", first.Path(), "PLOMER"}, {"Ewidencja", second.Path(), "PLOMER"}});
+  TickUsers({Name("NOWAK")});
+  Form->WritePlomerRights("Ewidencja");
+  EXPECT_EQ(RowsOf(first, Name("NOWAK")), 1);
+  EXPECT_EQ(RowsOf(second, Name("NOWAK")), 0);
+  TickNodes({"PLOMER"});
+  Assign();
+  EXPECT_EQ(RowsOf(first, Name("NOWAK")), 1);
+  EXPECT_EQ(RowsOf(second, Name("NOWAK")), 1);
+  EXPECT_EQ(second.RolesOf(Name("NOWAK")), QStringList{"ODCZYT"});
+}
+
 // The record limit is checked first, whether or not a BRONTEL database is ticked: a database
 // that cannot be reached shows that nothing was connected.
 TEST_F(AssignmentRun, ARecordLimitOutsideItsColumnStopsTheRunBeforeAnythingConnects) {
@@ -190,6 +207,50 @@ TEST_F(AssignmentRun, AFailureEndsTheRunAfterWhatItWrote) {
   EXPECT_EQ(failing.RolesOf(Name("ADAMCZYK"), ".fdd"), QStringList{"ODCZYT"});
   for (const QString &extension : {QString(), QStringLiteral(".fdd"), QStringLiteral(".fdr")})
     EXPECT_TRUE(failing.RolesOf(Name("NOWAK"), extension).isEmpty()) << extension.toStdString();
+}
+
+} // namespace
+
+namespace {
+
+// Ten thousand security users and ten thousand rows: a hundred ticked users, half of them with a
+// row far down the table, half new.
+TEST_F(AssignmentRun, TenThousandUsersAndRows) {
+  SecurityPeople many;
+  many.AddMany("MANY", 10000, "MASA");
+  const auto module = many.Connect();
+  ApplicationDatabase &plomer = AddDatabase("PLOMER");
+  QStringList digits;
+  for (int d = 0; d < 10; ++d)
+    digits << QStringLiteral("select %1 d from RDB$DATABASE").arg(d);
+  const QString digit = u'(' + digits.join(QStringLiteral(" union all ")) + u')';
+  plomer.Execute(
+      {QStringLiteral("insert into USERS (UID, ID, USR_NAME, IMIE) select n + 1, n + 1, "
+                      "iif(mod(n, 2) = 1, 'MANY' || lpad(n, 5, '0'), 'INNY' || n), 'Stare' from "
+                      "(select a.d + 10 * b.d + 100 * c.d + 1000 * e.d as n from %1 a, %1 b, %1 c, %1 e)")
+           .arg(digit),
+       "alter sequence UID_USERS_G restart with 10000"});
+  WriteDatabaseList(ListPath(), {{"Ewidencja", plomer.Path(), "PLOMER"}});
+  Form->FGroup = "MASA";
+  Form->InitRightsEditor(module->Database, many.Server(), "bazy.txt");
+  QStringList ticked;
+  for (int i = 0; i < 10000; i += 99)
+    ticked << QStringLiteral("MANY%1").arg(i, 5, 10, QChar(u'0'));
+  TickUsers(ticked);
+  TickNodes({"Ewidencja"});
+  Form->SetTabSettings(pgPlomer, Level(1));
+  Assign();
+  EXPECT_TRUE(Dialogs.Messages().empty());
+  EXPECT_EQ(plomer.QueryValue("select count(*) from USERS").toInt(), 10000 + ticked.size() / 2);
+  for (const QString &user : {ticked.first(), ticked.at(1), ticked.at(ticked.size() - 2), ticked.last()}) {
+    SCOPED_TRACE(user.toStdString());
+    const bool existing = user.right(5).toInt() % 2 == 1;
+    EXPECT_EQ(RowOf(plomer, user, {"IMIE"}),
+              existing ? QStringLiteral("IMIE=Stare")
+                       : QString::fromUtf8("IMIE=Imię %1").arg(user.right(5).toInt()));
+    EXPECT_EQ(RowsOf(plomer, user), 1);
+    EXPECT_EQ(plomer.RolesOf(user), QStringList{"ZAPIS"});
+  }
 }
 
 } // namespace

@@ -51,6 +51,7 @@ TEST_F(ProgramWriters, EveryGroupWritesANewRowThenTheRightsOfTheExistingOne) {
 
   run(&WriterCase::First, false);
   check("a new row", {}, &WriterCase::FirstRights, &WriterCase::FirstRole);
+  EXPECT_EQ(Form->FKorvinObjectRights, -1) << "the KORVIN writer keeps the object mask it wrote";
 
   for (size_t i = 0; i < cases.size(); ++i) {
     const ApplicationUserTable table = UserTableOf(cases[i].Group);

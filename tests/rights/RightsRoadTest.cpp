@@ -215,7 +215,8 @@ TEST_F(RightsRoad, PrzypiszPrawaWritesEveryGroupAsSysdbaAndAgainAsTheSecondAdmin
   EXPECT_EQ(databases[pgVeldar]->RolesOf(nowak, ".fdd"), QStringList{"ZAPIS"});
   EXPECT_TRUE(databases[pgVeldar]->RolesOf(nowak, ".fdr").isEmpty());
   for (int group : {pgSarnik, pgTessal, pgQuento, pgSolmet})
-    EXPECT_EQ(databases[size_t(group)]->RolesOf(adamczyk, ".fdr"), QStringList{WriterCases()[size_t(group)].FirstRole});
+    EXPECT_EQ(databases[size_t(group)]->RolesOf(adamczyk, ".fdr"),
+              QStringList{WriterCases()[size_t(group)].FirstRole});
 
   const QStringList written = Snapshot(databases, {adamczyk, nowak});
   ConnectAs(People->AdministratorName(), People->AdministratorPassword());

@@ -4,6 +4,7 @@
 #include "UserRows.h"
 
 #include "Application.h"
+#include "RadioGroup.h"
 #include "StdCtrls.h"
 
 #include <QCheckBox>
@@ -172,6 +173,39 @@ TEST_F(WriterRefusals, AnUpdateThatMatchesNoRowIsAnError) {
         1)
         << "the row stays as it was";
   }
+}
+
+} // namespace
+
+namespace {
+
+// Names the server takes only as quoted identifiers are written as they stand: their rows found
+// again by the next run, their roles their own.
+TEST_F(WriterRefusals, NamesWithQuotesBlanksAndPolishLettersAreWrittenAsTheyStand) {
+  const QStringList names = {QStringLiteral("O\"BRIEN"), QStringLiteral("JAN KOWALSKI"),
+                             QString::fromUtf8("ŻÓŁW"), QStringLiteral("O'HARA")};
+  QStringList inserts;
+  for (const QString &name : names)
+    inserts << QStringLiteral("insert into USERS (USER_NAME, FIRST_NAME, SECOND_NAME, GRUPA) values ('%1', "
+                              "'Imię', 'Nazwisko', 'ZNAKI')")
+                   .arg(QString(name).replace(u'\'', QStringLiteral("''")));
+  People->Database().Execute(inserts);
+  ApplicationDatabase &plomer = AddDatabase("PLOMER");
+  Open({{"Ewidencja", plomer.Path(), "PLOMER"}}, "ZNAKI");
+  TickUsers(names);
+  TickNodes({"Ewidencja"});
+  Form->SetTabSettings(pgPlomer, TTabSettings{});
+  Assign();
+  Form->LevelRadioGroup(pgPlomer)->SetItemIndex(1);
+  Assign();
+  EXPECT_TRUE(Dialogs.Messages().empty());
+  for (const QString &name : names) {
+    SCOPED_TRACE(name.toStdString());
+    EXPECT_EQ(RowsOf(plomer, name), 1);
+    EXPECT_EQ(RowOf(plomer, name, {"IMIE"}), QString::fromUtf8("IMIE=Imię"));
+    EXPECT_EQ(plomer.RolesOf(name), QStringList{"ZAPIS"});
+  }
+  EXPECT_EQ(plomer.QueryValue("select count(*) from USERS").toInt(), names.size());
 }
 
 } // namespace
