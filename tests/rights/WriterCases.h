@@ -10,7 +10,7 @@
 struct WriterCase {
   const char *Group;
   // The database's character set is UTF8 (else WIN1250).
-  bool Utf8;
+  bool Utf8 = false;
   // The personal data of a new row, "COLUMN=value;..."; the first column is the one a test changes.
   QStringList PersonalColumns;
   QString Personal;
@@ -25,6 +25,15 @@ struct WriterCase {
   TTabSettings Second;
   QString SecondRights;
   QString SecondRole;
+
+  // The table is built by naming each part.
+  explicit WriterCase(const char *group) : Group(group) {}
+  WriterCase &InUtf8();
+  WriterCase &NewRow(QStringList personalColumns, QString personal, QStringList identityColumns,
+                     QString identity);
+  WriterCase &RightsIn(QStringList columns);
+  WriterCase &FirstRun(TTabSettings tab, QString rights, QString role);
+  WriterCase &SecondRun(TTabSettings tab, QString rights, QString role);
 };
 
 // One case per program group, in the groups' order.
