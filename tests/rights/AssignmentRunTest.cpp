@@ -92,6 +92,12 @@ TEST_F(AssignmentRun, TwoDatabasesOfOneNameAreOneByNameAndTwoInTheRun) {
   EXPECT_EQ(RowsOf(first, Name("NOWAK")), 1);
   EXPECT_EQ(RowsOf(second, Name("NOWAK")), 1);
   EXPECT_EQ(second.RolesOf(Name("NOWAK")), QStringList{"ODCZYT"});
+
+  // The window's role model on the connection the run left open: nothing is committed by it.
+  Form->SetUserServerRole(Name("NOWAK"), "ODCZYT", "ZAPIS", 1, Form->DBTransaction);
+  EXPECT_EQ(second.RolesOf(Name("NOWAK")), QStringList{"ODCZYT"});
+  Form->DBTransaction->Commit();
+  EXPECT_EQ(second.RolesOf(Name("NOWAK")), QStringList{"ZAPIS"});
 }
 
 // The record limit is checked first, whether or not a BRONTEL database is ticked: a database

@@ -85,17 +85,29 @@ QStringList RightsWindow::UserTicks(TUprawnieniaForm &form) {
   return ticks;
 }
 
+namespace {
+
+// The people outlive every suite of the program and go when it ends, while the application object
+// still stands.
+class PeopleEnvironment : public testing::Environment {
+public:
+  void TearDown() override {
+    RightsFormTest::AdministratorModule.reset();
+    RightsFormTest::Module.reset();
+    RightsFormTest::People.reset();
+  }
+};
+
+[[maybe_unused]] testing::Environment *const kPeopleEnvironment =
+    testing::AddGlobalTestEnvironment(new PeopleEnvironment);
+
+} // namespace
+
 void RightsFormTest::SetUpTestSuite() {
-  if (!TestServer::Available())
+  if (!TestServer::Available() || People)
     return;
   People = std::make_unique<SecurityPeople>();
   Module = People->Connect();
-}
-
-void RightsFormTest::TearDownTestSuite() {
-  AdministratorModule.reset();
-  Module.reset();
-  People.reset();
 }
 
 void RightsFormTest::SetUp() {

@@ -34,12 +34,17 @@ struct RightsWindow {
   static void TickNodes(TUprawnieniaForm &form, const QStringList &texts);
 };
 
-// The rights window over a security database of people shared by the suite, and a "bazy.txt"
+// The rights window over a security database of people shared by the program, and a "bazy.txt"
 // in a folder of the test's own, which stands for the program's folder.
 class RightsFormTest : public testing::Test {
+public:
+  static std::unique_ptr<SecurityPeople> People;
+  static std::unique_ptr<TDMSecurity> Module;
+  static std::unique_ptr<TDMSecurity> AdministratorModule;
+
 protected:
+  // The people are made by the first suite that needs them and shared by the program's suites.
   static void SetUpTestSuite();
-  static void TearDownTestSuite();
   void SetUp() override;
   void TearDown() override;
 
@@ -62,9 +67,6 @@ protected:
   // The security user's name for a stem of the people ("NOWAK").
   static QString Name(const char *stem) { return People->Person(QString::fromLatin1(stem)).Name; }
 
-  static std::unique_ptr<SecurityPeople> People;
-  static std::unique_ptr<TDMSecurity> Module;
-  static std::unique_ptr<TDMSecurity> AdministratorModule;
   QTemporaryDir Folder;
   ScriptedDialogs Dialogs;
   // Dropped after the window, whose connections stay on the databases it wrote last.

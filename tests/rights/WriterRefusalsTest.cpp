@@ -190,6 +190,10 @@ TEST_F(WriterRefusals, NamesWithQuotesBlanksAndPolishLettersAreWrittenAsTheyStan
                               "'Imię', 'Nazwisko', 'ZNAKI')")
                    .arg(QString(name).replace(u'\'', QStringLiteral("''")));
   People->Database().Execute(inserts);
+  // The people serve the program's other tests too.
+  struct Forget {
+    ~Forget() { People->Database().Execute("delete from USERS where GRUPA = 'ZNAKI'"); }
+  } forget;
   ApplicationDatabase &plomer = AddDatabase("PLOMER");
   Open({{"Ewidencja", plomer.Path(), "PLOMER"}}, "ZNAKI");
   TickUsers(names);
