@@ -6,6 +6,7 @@
 #include "IBSQL.h"
 #include "IBTransaction.h"
 #include "ProgramGroups.h"
+#include "TestConnection.h"
 #include "TestServer.h"
 #include "UAdminRights.h"
 
@@ -13,32 +14,6 @@
 #include <memory>
 
 namespace {
-
-// A connection of its own to an application database, with one transaction and one statement.
-struct Login {
-  Login(const QString &databaseName, const QString &user, const QString &password, const QString &role = {}) {
-    Database.SetDatabaseName(databaseName);
-    Database.Params().SetText(
-        QStringLiteral("user_name=%1\npassword=%2\nlc_ctype=WIN1250").arg(user, password));
-    if (!role.isEmpty())
-      Database.Params().SetValues(QStringLiteral("sql_role_name"), role);
-    Transaction.SetDefaultDatabase(&Database);
-    Database.Open();
-    Transaction.StartTransaction();
-    Statement.SetDatabase(&Database);
-    Statement.SetTransaction(&Transaction);
-  }
-  void Run(const QString &sql) {
-    Statement.Close();
-    Statement.SQL().SetText(sql);
-    Statement.ExecQuery();
-    Statement.Close();
-  }
-
-  TIBDatabase Database;
-  TIBTransaction Transaction;
-  TIBSQL Statement;
-};
 
 // What a user holds before: the roles granted to the user by SYSDBA, a write role granted by a
 // second grantor as well, and a write role granted to the user's name in lower case.
@@ -101,7 +76,7 @@ TEST_P(RoleModel, LeavesExactlyTheRoleOfTheLevelWhateverWasHeld) {
   };
   std::vector<Case> cases;
   QStringList setUp;
-  Login second(database.DatabaseName(), grantor, grantorPassword, AdministratorRole());
+  TestConnection second(database.DatabaseName(), grantor, grantorPassword, AdministratorRole());
   for (const Holding &holding : kHoldings)
     for (const Level &level : kLevels) {
       const QString user = QStringLiteral("HELD%1_TO%2").arg(&holding - kHoldings).arg(&level - kLevels);
@@ -116,7 +91,7 @@ TEST_P(RoleModel, LeavesExactlyTheRoleOfTheLevelWhateverWasHeld) {
   second.Transaction.Commit();
   database.Execute(setUp);
 
-  Login sysdba(database.DatabaseName(), "SYSDBA", TestServer::SysdbaPassword());
+  TestConnection sysdba(database.DatabaseName());
   QStringList grantors =
       ExactRoleGrantors(sysdba.Statement, &sysdba.Transaction, "HELD5_TO0", group.WriteRole);
   grantors.sort();
@@ -154,7 +129,7 @@ TEST(ServerRoles, NamesWithQuotesBlanksAndPolishLettersAreQuoted) {
   for (const QString &name : names)
     setUp << QStringLiteral("grant ODCZYT to %1").arg(QuotedIdentifier(name));
   database.Execute(setUp);
-  Login sysdba(database.DatabaseName(), "SYSDBA", TestServer::SysdbaPassword());
+  TestConnection sysdba(database.DatabaseName());
   for (const QString &name : names)
     SetServerRole(sysdba.Statement, &sysdba.Transaction, name, "ODCZYT", "ZAPIS", 1);
   sysdba.Transaction.Commit();
@@ -172,7 +147,7 @@ TEST(ServerRoles, ARollbackKeepsWhatTheUserHeld) {
   noWriteRole.WithoutWriteRole = true;
   ApplicationDatabase database("PLOMER", noWriteRole);
   database.Execute("grant ODCZYT to NOWAK");
-  Login sysdba(database.DatabaseName(), "SYSDBA", TestServer::SysdbaPassword());
+  TestConnection sysdba(database.DatabaseName());
   EXPECT_ANY_THROW(SetServerRole(sysdba.Statement, &sysdba.Transaction, "NOWAK", "ODCZYT", "ZAPIS", 1));
   sysdba.Transaction.Rollback();
   EXPECT_EQ(database.RolesOf("NOWAK"), QStringList{"ODCZYT"});

@@ -1,11 +1,8 @@
 #include "ApplicationDatabase.h"
 
 #include "ApplicationSchemas.h"
-#include "IBDatabase.h"
-#include "IBSQL.h"
-#include "IBTransaction.h"
 #include "ProgramGroups.h"
-#include "TestServer.h"
+#include "TestConnection.h"
 #include "UAdminRights.h"
 
 #include <QFile>
@@ -21,34 +18,17 @@ QString SisterOf(const QString &path, const QString &extension) {
 
 } // namespace
 
-// A SYSDBA connection to one file, each read in a read-committed transaction of its own.
-class ApplicationDatabase::Reader {
+// A SYSDBA connection to one file; each read commits, so that the next one sees what the program
+// under test committed meanwhile.
+class ApplicationDatabase::Reader : public TestConnection {
 public:
-  explicit Reader(const QString &databaseName) {
-    FDatabase.SetDatabaseName(databaseName);
-    FDatabase.Params().SetText(
-        QStringLiteral("user_name=SYSDBA\npassword=%1\nlc_ctype=WIN1250").arg(TestServer::SysdbaPassword()));
-    FTransaction.SetDefaultDatabase(&FDatabase);
-    FTransaction.Params().SetText(QStringLiteral("read_committed\nrec_version\nnowait\nread"));
-    FStatement.SetDatabase(&FDatabase);
-    FStatement.SetTransaction(&FTransaction);
-    FDatabase.Open();
-  }
-  QList<QVariant> Read(const QString &sql) {
-    QList<QVariant> values;
-    FTransaction.StartTransaction();
-    FStatement.SQL().SetText(sql);
-    for (FStatement.ExecQuery(); !FStatement.Eof(); FStatement.Next())
-      values.append(FStatement.Fields(0).Value());
-    FStatement.Close();
-    FTransaction.Commit();
+  using TestConnection::TestConnection;
+  QList<QVariant> ReadCommitted(const QString &sql) {
+    const QList<QVariant> values = Read(sql);
+    Transaction.Commit();
+    Transaction.StartTransaction();
     return values;
   }
-
-private:
-  TIBDatabase FDatabase;
-  TIBTransaction FTransaction;
-  TIBSQL FStatement;
 };
 
 ApplicationDatabase::ApplicationDatabase(const QString &group, const ApplicationDatabaseOptions &options)
@@ -114,7 +94,7 @@ QList<QVariant> ApplicationDatabase::Read(const QString &sql, const QString &ext
   if (!reader)
     reader = std::make_unique<Reader>(extension.isEmpty() ? FMain.DatabaseName()
                                                           : Sister(extension).DatabaseName());
-  return reader->Read(sql);
+  return reader->ReadCommitted(sql);
 }
 
 QVariant ApplicationDatabase::QueryValue(const QString &sql) {

@@ -8,6 +8,7 @@
 #include "ProgramGroups.h"
 #include "ProgramUserTables.h"
 #include "SecurityPeople.h"
+#include "TestConnection.h"
 #include "TestServer.h"
 #include "UAdminRights.h"
 #include "UDMSecurity.h"
@@ -20,34 +21,6 @@ namespace {
 const char *const kRoleQuery =
     "select RDB$RELATION_NAME from RDB$USER_PRIVILEGES where RDB$USER=:username and "
     "rdb$user_type=8 and rdb$object_type=13";
-
-// A SYSDBA connection of the test's own.
-class SysdbaConnection {
-public:
-  explicit SysdbaConnection(const QString &databaseName) {
-    Database.SetDatabaseName(databaseName);
-    Database.Params().SetText(
-        QStringLiteral("user_name=SYSDBA\npassword=%1\nlc_ctype=WIN1250").arg(TestServer::SysdbaPassword()));
-    Transaction.SetDefaultDatabase(&Database);
-    Database.Open();
-    Transaction.StartTransaction();
-    Statement.SetDatabase(&Database);
-    Statement.SetTransaction(&Transaction);
-  }
-  void Prepare(const QString &sql) {
-    Statement.Close();
-    Statement.SQL().SetText(sql);
-    Statement.Prepare();
-  }
-  void Run(const QString &sql) {
-    Prepare(sql);
-    Statement.ExecQuery();
-  }
-
-  TIBDatabase Database;
-  TIBTransaction Transaction;
-  TIBSQL Statement;
-};
 
 class EveryGroup : public testing::TestWithParam<const char *> {};
 
@@ -63,7 +36,7 @@ TEST_P(EveryGroup, TheDesignsStatementsPrepareOnItsDatabase) {
   for (const TSisterFile &sister : table.Sisters)
     sisters << sister.Extension;
   EXPECT_EQ(SisterExtensionsOf(groupName), sisters);
-  SysdbaConnection connection(database.DatabaseName());
+  TestConnection connection(database.DatabaseName());
   for (const QString &sql :
        {table.SelectSQL, table.ModifySQL, table.InsertSQL, QString::fromLatin1(kRoleQuery)})
     EXPECT_NO_THROW(connection.Prepare(sql)) << sql.toStdString();
@@ -122,7 +95,7 @@ TEST(ApplicationDatabase, EveryFileGoesAtTheEnd) {
 TEST(ApplicationDatabase, BaviroCaseFileRightsGoInByPosition) {
   REQUIRE_TEST_SERVER();
   ApplicationDatabase database("BAVIRO");
-  SysdbaConnection connection(database.DatabaseName());
+  TestConnection connection(database.DatabaseName());
   connection.Run("Delete from PRAWA where IDO=7");
   connection.Run("Insert into PRAWA SELECT ID, 7, 2 from SPRAWY");
   connection.Transaction.Commit();
@@ -158,12 +131,12 @@ TEST_P(Variant, RefusesWhatThePlainDatabaseTakes) {
   REQUIRE_TEST_SERVER();
   const RefusalCase &c = GetParam();
   ApplicationDatabase plain(c.Group);
-  SysdbaConnection plainConnection(plain.DatabaseName());
+  TestConnection plainConnection(plain.DatabaseName());
   EXPECT_NO_THROW(plainConnection.Run(c.Refused));
   ApplicationDatabaseOptions options;
   c.Vary(options);
   ApplicationDatabase variant(c.Group, options);
-  SysdbaConnection connection(variant.DatabaseName());
+  TestConnection connection(variant.DatabaseName());
   EXPECT_NO_THROW(connection.Run(c.Allowed));
   EXPECT_THROW(connection.Run(c.Refused), EIBError);
 }
