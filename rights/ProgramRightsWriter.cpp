@@ -13,6 +13,8 @@
 #include "ServerRoles.h"
 #include "UAdminRights.h"
 
+#include <algorithm>
+
 namespace {
 
 const QString kUserError = QString::fromUtf8("Błąd użytkownika");
@@ -56,16 +58,15 @@ void TProgramRightsWriter::Write(int group, const QString &path, const TTabSetti
   if (!CheckAdminAccess(FConnections.Database, tab.Level == rlAdministrator))
     return;
   FConnections.Transaction->EnsureActive();
-  if (!ConnectSisters(path, tab, *FTable))
+  if (!ConnectSisters(path, tab))
     return;
   PrepareQuery(*FTable);
   for (const QString &user : assignment.Users)
     WriteUser(group, user, tab, assignment);
 }
 
-bool TProgramRightsWriter::ConnectSisters(const QString &path, const TTabSettings &tab,
-                                          const TProgramUserTable &table) {
-  for (const TSisterFile &sister : table.Sisters) {
+bool TProgramRightsWriter::ConnectSisters(const QString &path, const TTabSettings &tab) {
+  for (const TSisterFile &sister : FTable->Sisters) {
     const auto connection =
         std::find_if(FConnections.Sisters.begin(), FConnections.Sisters.end(),
                      [&sister](const auto &c) { return c.Extension == sister.Extension; });
@@ -172,11 +173,16 @@ bool TProgramRightsWriter::IdentityRefused(const QString &user, const std::optio
   return true;
 }
 
-bool TProgramRightsWriter::IdTaken(qint32 id) {
+TIBSQL &TProgramRightsWriter::MainStatement() {
   TIBSQL &statement = *FConnections.Statement;
   statement.Close();
   statement.SetTransaction(FConnections.Transaction);
   statement.SetDatabase(FConnections.Database);
+  return statement;
+}
+
+bool TProgramRightsWriter::IdTaken(qint32 id) {
+  TIBSQL &statement = MainStatement();
   statement.SQL().SetText(QStringLiteral("select count(*) from %1 where ID = :ID").arg(FTable->Table));
   statement.ParamByName(QStringLiteral("ID")).SetAsInteger(id);
   statement.ExecQuery();
@@ -226,10 +232,7 @@ void TProgramRightsWriter::PostRow(const QString &user, bool found, const std::v
 void TProgramRightsWriter::WriteCaseFileRights(int level) {
   const int id = FConnections.Query->FieldByName(QStringLiteral("ID"))->AsInteger();
   const int right = level == rlWrite || level == rlAdministrator ? 2 : 1;
-  TIBSQL &statement = *FConnections.Statement;
-  statement.Close();
-  statement.SetTransaction(FConnections.Transaction);
-  statement.SetDatabase(FConnections.Database);
+  TIBSQL &statement = MainStatement();
   for (const QString &sql :
        {QStringLiteral("Delete from PRAWA where IDO=%1").arg(id),
         QStringLiteral("Insert into PRAWA SELECT ID, %1, %2 from SPRAWY").arg(id).arg(right)}) {

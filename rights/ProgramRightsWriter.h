@@ -74,7 +74,7 @@ private:
   };
 
   // False when the login may not administer a file (the check told why): nothing is written.
-  bool ConnectSisters(const QString &path, const TTabSettings &tab, const TProgramUserTable &table);
+  bool ConnectSisters(const QString &path, const TTabSettings &tab);
   void PrepareQuery(const TProgramUserTable &table);
   void WriteUser(int group, const QString &user, const TTabSettings &tab,
                  const TRightsAssignment &assignment);
@@ -84,6 +84,8 @@ private:
   bool IdentityRefused(const QString &user, const std::optional<TPersonalData> &person,
                        std::vector<TColumnValue> &values);
   bool IdTaken(qint32 id);
+  // The role statement, closed and set on the main file's transaction.
+  TIBSQL &MainStatement();
   bool TooLong(const QString &user, const std::vector<TColumnValue> &values);
   void PostRow(const QString &user, bool found, const std::vector<TColumnValue> &values);
   void WriteCaseFileRights(int level);
