@@ -26,11 +26,13 @@ function(mx_automoc_follows_sources name)
   endif()
 endfunction()
 
-# mx_test(NAME [SERIAL] SOURCES... LINK libs...): a GoogleTest program whose cases CTest lists one by
-# one. Tests run offscreen; their main fixes the style and font so that pixels are stable. SERIAL cases run
-# while no other test runs (they change what the whole server holds, such as its users).
+# mx_test(NAME [SERIAL] [WHOLE] SOURCES... LINK libs...): a GoogleTest program whose cases CTest lists
+# one by one. Tests run offscreen; their main fixes the style and font so that pixels are stable.
+# SERIAL cases run while no other test runs (they change what the whole server holds, such as its
+# users). With WHOLE, CTest runs the program as one case, so that a costly fixture its tests share (a
+# security database with server users, say) is built once for the program instead of once per case.
 function(mx_test name)
-  cmake_parse_arguments(ARG "SERIAL" "" "SOURCES;LINK" ${ARGN})
+  cmake_parse_arguments(ARG "SERIAL;WHOLE" "" "SOURCES;LINK" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LINK} test_support GTest::gtest GTest::gmock)
   set_target_properties(${name} PROPERTIES AUTOMOC ON)
@@ -39,7 +41,12 @@ function(mx_test name)
   if(ARG_SERIAL)
     set(serial TRUE)
   endif()
-  gtest_discover_tests(${name}
-    DISCOVERY_TIMEOUT 60
-    PROPERTIES RUN_SERIAL ${serial} ENVIRONMENT QT_QPA_PLATFORM=offscreen)
+  if(ARG_WHOLE)
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES RUN_SERIAL ${serial} ENVIRONMENT QT_QPA_PLATFORM=offscreen)
+  else()
+    gtest_discover_tests(${name}
+      DISCOVERY_TIMEOUT 60
+      PROPERTIES RUN_SERIAL ${serial} ENVIRONMENT QT_QPA_PLATFORM=offscreen)
+  endif()
 endfunction()

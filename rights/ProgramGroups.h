@@ -14,6 +14,28 @@ struct TProgramGroup {
 constexpr int ProgramGroupCount = 18;
 using TProgramGroups = std::array<TProgramGroup, ProgramGroupCount>;
 
+// The index of each group in the fixed order.
+enum TProgramGroupIndex : int {
+  pgKorvin,
+  pgVeldar,
+  pgPlomer,
+  pgSarnik,
+  pgTulvar,
+  pgBrontel,
+  pgFenno,
+  pgDravel,
+  pgHolmar,
+  pgGresson,
+  pgPelkar,
+  pgNirvos,
+  pgTessal,
+  pgQuento,
+  pgBaviro,
+  pgSolmet,
+  pgTormisk,
+  pgKaprena
+};
+
 // The eighteen groups in their fixed order: KORVIN, VELDAR, ..., KAPRENA.
 const TProgramGroups &ProgramGroups();
 // The index of the group of exactly this name (case-sensitive), -1 for none.

@@ -141,6 +141,8 @@ void TUprawnieniaForm::CreateUsersTable() {
 void TUprawnieniaForm::CreateConnections() {
   Databases = NewConnection(this, "Databases");
   DBTransaction = NewTransaction(this, "DBTransaction", Databases);
+  // A run commits what it wrote; nothing left pending is ever committed by a disconnect.
+  DBTransaction->SetDefaultAction(taRollback);
   Databases->SetDefaultTransaction(DBTransaction);
   IBSQL = new TIBSQL(this);
   IBSQL->SetDatabase(Databases);
@@ -204,6 +206,7 @@ QWidget *TUprawnieniaForm::CreateTopArea() {
   BitBtn2 = new TButton(area, QStringLiteral("Przypisz prawa"));
   BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
   BitBtn2->SetDefault(true);
+  connect(BitBtn2, &QPushButton::clicked, this, [this] { Guarded(this, [this] { BitBtn2Click(BitBtn2); }); });
   BitBtn1 = new TButton(area, QStringLiteral("Zamknij"));
   BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
   BitBtn1->SetModalResult(mrCancel);

@@ -30,6 +30,8 @@ class TTreeNode;
 class TwoxCSVStreamFormat;
 class TwoxMemTable;
 struct TRightItem;
+struct TRightsAssignment;
+struct TWriterConnections;
 
 // "Uprawnienia": the administrator ticks users of the security database and databases of the
 // program groups listed in "bazy.txt", sets the rights on each group's tab and writes them, or
@@ -164,6 +166,33 @@ public:
   void TormiskAllToUserClick(QObject *Sender);
   void TormiskAllToAllClick(QObject *Sender);
 
+  // --- the assignment run: every ticked user gets one role and a row in every ticked database
+  // Gives User exactly the role of Level in the database of Transaction (read, write, RDB$ADMIN;
+  // another level: none). Not committed: a writer commits a user's roles with the user's row.
+  void SetUserServerRole(const QString &User, const QString &ReadRole, const QString &WriteRole, quint8 Level,
+                         TIBTransaction *Transaction);
+  void AssignRights();
+  void BitBtn2Click(QObject *Sender);
+  // The groups' writers: the database of that name of the group, first listed one.
+  void WriteKorvinRights(const QString &Nazwa) { WriteProgramRights(pgKorvin, Nazwa); }
+  void WriteVeldarRights(const QString &Nazwa) { WriteProgramRights(pgVeldar, Nazwa); }
+  void WritePlomerRights(const QString &Nazwa) { WriteProgramRights(pgPlomer, Nazwa); }
+  void WriteSarnikRights(const QString &Nazwa) { WriteProgramRights(pgSarnik, Nazwa); }
+  void WriteTulvarRights(const QString &Nazwa) { WriteProgramRights(pgTulvar, Nazwa); }
+  void WriteBrontelRights(const QString &Nazwa) { WriteProgramRights(pgBrontel, Nazwa); }
+  void WriteFennoRights(const QString &Nazwa) { WriteProgramRights(pgFenno, Nazwa); }
+  void WriteDravelRights(const QString &Nazwa) { WriteProgramRights(pgDravel, Nazwa); }
+  void WriteHolmarRights(const QString &Nazwa) { WriteProgramRights(pgHolmar, Nazwa); }
+  void WriteGressonRights(const QString &Nazwa) { WriteProgramRights(pgGresson, Nazwa); }
+  void WritePelkarRights(const QString &Nazwa) { WriteProgramRights(pgPelkar, Nazwa); }
+  void WriteNirvosRights(const QString &Nazwa) { WriteProgramRights(pgNirvos, Nazwa); }
+  void WriteTessalRights(const QString &Nazwa) { WriteProgramRights(pgTessal, Nazwa); }
+  void WriteQuentoRights(const QString &Nazwa) { WriteProgramRights(pgQuento, Nazwa); }
+  void WriteBaviroRights(const QString &Nazwa) { WriteProgramRights(pgBaviro, Nazwa); }
+  void WriteSolmetRights(const QString &Nazwa) { WriteProgramRights(pgSolmet, Nazwa); }
+  void WriteTormiskRights(const QString &Nazwa) { WriteProgramRights(pgTormisk, Nazwa); }
+  void WriteKaprenaRights(const QString &Nazwa) { WriteProgramRights(pgKaprena, Nazwa); }
+
   // --- the tabs' small handlers
   void ADMCheckClick(QObject *Sender);
   void CBDravelADMClick(QObject *Sender);
@@ -193,6 +222,12 @@ private:
   };
 
   void CreateDataComponents();
+  void WriteProgramRights(int group, const QString &Nazwa);
+  // Writes one database of the group at the connection path for the users of the run.
+  void WriteDatabase(int group, const QString &path, const TRightsAssignment &assignment);
+  // The ticked users and the personal data of the security users, as the run writes them.
+  TRightsAssignment CollectAssignment();
+  TWriterConnections WriterConnections() const;
   // Makes TreeView.
   QWidget *CreateProgramTree(QWidget *parent);
   // The check boxes kept in the state indexes, drawn by the tree's own check boxes.

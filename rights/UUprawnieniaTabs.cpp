@@ -48,27 +48,6 @@ const LevelGroup kLevelGroups[ProgramGroupCount] = {
     {&TUprawnieniaForm::TORMISKPrawaRadioBox, "TORMISKPrawaRadioBox"},
     {&TUprawnieniaForm::KAPRENARadioBox, "KAPRENARadioBox"}};
 
-enum : int {
-  Korvin,
-  Veldar,
-  Plomer,
-  Sarnik,
-  Tulvar,
-  Brontel,
-  Fenno,
-  Dravel,
-  Holmar,
-  Gresson,
-  Pelkar,
-  Nirvos,
-  Tessal,
-  Quento,
-  Baviro,
-  Solmet,
-  Tormisk,
-  Kaprena
-};
-
 QCheckBox *NewCheckBox(QWidget *parent, const char *name, const char *caption) {
   auto *box = new QCheckBox(QString::fromUtf8(caption), parent);
   box->setObjectName(QString::fromLatin1(name));
@@ -165,20 +144,20 @@ void TUprawnieniaForm::CreatePageControl() {
   PageControl->SetMultiLine(true);
   CreateKorvinTab();
   CreateVeldarTab();
-  NewGroupTab(Plomer, "PLOMERRadioBox");
-  CreateCheckBoxTab(Sarnik, CBSarnik, "CBSarnik", "Prawo globalnej zmiany pól");
-  CreateCheckBoxTab(Tulvar, CBTulvar, "CBTulvar", "Zapis do słownika adresów");
+  NewGroupTab(pgPlomer, "PLOMERRadioBox");
+  CreateCheckBoxTab(pgSarnik, CBSarnik, "CBSarnik", "Prawo globalnej zmiany pól");
+  CreateCheckBoxTab(pgTulvar, CBTulvar, "CBTulvar", "Zapis do słownika adresów");
   CreateBrontelTab();
-  CreateCheckBoxTab(Fenno, FENNOCheckBox, "FENNOCheckBox", "Usuwanie kartotek z archiwum");
+  CreateCheckBoxTab(pgFenno, FENNOCheckBox, "FENNOCheckBox", "Usuwanie kartotek z archiwum");
   CreateDravelTab();
   CreateHolmarTab();
-  NewGroupTab(Gresson, "GRESSONRadioBox");
-  NewGroupTab(Pelkar, "PELKARRadioBox");
-  NewGroupTab(Nirvos, "NIRVOSRadioBox");
+  NewGroupTab(pgGresson, "GRESSONRadioBox");
+  NewGroupTab(pgPelkar, "PELKARRadioBox");
+  NewGroupTab(pgNirvos, "NIRVOSRadioBox");
   CreateTessalTab();
-  NewGroupTab(Quento, "QUENTORadioBox");
+  NewGroupTab(pgQuento, "QUENTORadioBox");
   CreateBaviroTab();
-  NewGroupTab(Solmet, "SOLMETRadioBox");
+  NewGroupTab(pgSolmet, "SOLMETRadioBox");
   CreateTormiskTab();
   CreateKaprenaTab();
   for (int group = 0; group < ProgramGroupCount; ++group) {
@@ -215,7 +194,7 @@ void TUprawnieniaForm::CreateCheckBoxTab(int group, QCheckBox *&box, const char 
 }
 
 void TUprawnieniaForm::CreateKorvinTab() {
-  TGroupTab &tab = NewGroupTab(Korvin, "KNMPrawaRadioBox");
+  TGroupTab &tab = NewGroupTab(pgKorvin, "KNMPrawaRadioBox");
   TTabSheet *sheet = tab.Sheet;
   RightsKind = new TRadioGroup(sheet, QStringLiteral("Lista praw dla"));
   RightsKind->setObjectName(QStringLiteral("RightsKind"));
@@ -253,7 +232,7 @@ void TUprawnieniaForm::CreateKorvinTab() {
 }
 
 void TUprawnieniaForm::CreateVeldarTab() {
-  TGroupTab &tab = NewGroupTab(Veldar, "VELDARPrawaRadioBox");
+  TGroupTab &tab = NewGroupTab(pgVeldar, "VELDARPrawaRadioBox");
   auto *box = new QGroupBox(QStringLiteral("Uprawnienia w programie"), tab.Sheet);
   tab.Boxes = ManagerGroup(*this, box,
                            {{&TUprawnieniaForm::ADMCheck, "ADMCheck", "Zarządca"},
@@ -272,7 +251,7 @@ void TUprawnieniaForm::CreateVeldarTab() {
 }
 
 void TUprawnieniaForm::CreateBrontelTab() {
-  TGroupTab &tab = NewGroupTab(Brontel, "BRONTELRadioBox");
+  TGroupTab &tab = NewGroupTab(pgBrontel, "BRONTELRadioBox");
   CLBBrontel = NewCheckList(tab.Sheet, "CLBBrontel",
                             {QStringLiteral("Dane podstawowe"), QStringLiteral("Pesel"),
                              QString::fromUtf8("Imiona rodziców, nazwisko rodowe"),
@@ -294,7 +273,7 @@ void TUprawnieniaForm::CreateBrontelTab() {
 }
 
 void TUprawnieniaForm::CreateDravelTab() {
-  TGroupTab &tab = NewGroupTab(Dravel, "DRAVELRadioBox");
+  TGroupTab &tab = NewGroupTab(pgDravel, "DRAVELRadioBox");
   auto *box = new QGroupBox(QStringLiteral("Uprawnienia w programie"), tab.Sheet);
   tab.Boxes = ManagerGroup(*this, box,
                            {{&TUprawnieniaForm::CBDravelADM, "CBDravelADM", "Zarządca"},
@@ -305,7 +284,7 @@ void TUprawnieniaForm::CreateDravelTab() {
 }
 
 void TUprawnieniaForm::CreateHolmarTab() {
-  TGroupTab &tab = NewGroupTab(Holmar, "HolmarRadioBox");
+  TGroupTab &tab = NewGroupTab(pgHolmar, "HolmarRadioBox");
   HolmarGroupBox = new QGroupBox(QStringLiteral("Uprawnienia w programie"), tab.Sheet);
   HolmarGroupBox->setObjectName(QStringLiteral("HolmarGroupBox"));
   tab.Boxes = ManagerGroup(*this, HolmarGroupBox,
@@ -317,7 +296,7 @@ void TUprawnieniaForm::CreateHolmarTab() {
 }
 
 void TUprawnieniaForm::CreateBaviroTab() {
-  TGroupTab &tab = NewGroupTab(Baviro, "BAVIRORadioBox");
+  TGroupTab &tab = NewGroupTab(pgBaviro, "BAVIRORadioBox");
   BAVIROCheckBox = NewCheckBox(tab.Sheet, "BAVIROCheckBox", "Prawo administratora");
   auto *note = new QLabel(
       QString::fromUtf8("Powyższe uprawnienia zostaną przypisane \r\ndo wszystkich sygnatur spraw"),
@@ -329,7 +308,7 @@ void TUprawnieniaForm::CreateBaviroTab() {
 }
 
 void TUprawnieniaForm::CreateTormiskTab() {
-  TGroupTab &tab = NewGroupTab(Tormisk, "TORMISKPrawaRadioBox");
+  TGroupTab &tab = NewGroupTab(pgTormisk, "TORMISKPrawaRadioBox");
   TTabSheet *sheet = tab.Sheet;
   tab.Rights = &FTormiskRights;
   SheetLayout(sheet)->addLayout(CreateRightsPair(
@@ -345,7 +324,7 @@ void TUprawnieniaForm::CreateTormiskTab() {
 
 void TUprawnieniaForm::CreateKaprenaTab() {
   // KAPRENA's users are never administrators: two levels, two columns.
-  TGroupTab &tab = NewGroupTab(Kaprena, "KAPRENARadioBox", false);
+  TGroupTab &tab = NewGroupTab(pgKaprena, "KAPRENARadioBox", false);
   FINANSECheckBox = NewCheckBox(tab.Sheet, "FINANSECheckBox", "Finanse");
   tab.Boxes = {FINANSECheckBox};
   SheetLayout(tab.Sheet)->addWidget(FINANSECheckBox);

@@ -52,7 +52,7 @@ int ColumnOf(char right) { return static_cast<int>(std::string_view(kRightLetter
 } // namespace
 
 void TUprawnieniaForm::CreateTessalTab() {
-  TGroupTab &tab = NewGroupTab(ProgramGroupIndex(QStringLiteral("TESSAL")), "TESSALRadioBox");
+  TGroupTab &tab = NewGroupTab(pgTessal, "TESSALRadioBox");
   TTabSheet *sheet = tab.Sheet;
   auto *grid = new QGridLayout;
   for (const char *right = kRightLetters; *right; ++right)

@@ -70,6 +70,9 @@ public:
 
   // Runs one update statement for the active record (TIBUpdateSQL calls this too).
   void ExecuteUpdate(const QString &sql);
+  // The rows that the last update statement (modify, insert or delete) changed; -1 before the
+  // first. A modify whose key condition matched no row posts without an error and leaves 0 here.
+  int UpdateRowsAffected() const { return FUpdateRowsAffected; }
 
 protected:
   // The statement texts a descendant provides.
@@ -135,4 +138,5 @@ private:
   TIBGeneratorField FGeneratorField;
   QString FPreparedText;
   bool FAllFetched = true;
+  int FUpdateRowsAffected = -1;
 };

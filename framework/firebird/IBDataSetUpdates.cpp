@@ -69,12 +69,14 @@ void TIBCustomDataSet::BindRecordParams(TIBSQL &statement) {
 }
 
 void TIBCustomDataSet::ExecuteUpdate(const QString &sql) {
+  FUpdateRowsAffected = -1;
   if (sql.trimmed().isEmpty())
     DatabaseError(QStringLiteral("There is no statement for this update"), this);
   Prepare();
   FQUpdate.SQL().SetText(sql);
   BindRecordParams(FQUpdate);
   FQUpdate.ExecQuery();
+  FUpdateRowsAffected = FQUpdate.RowsAffected();
   FQUpdate.Close();
 }
 

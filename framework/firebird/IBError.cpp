@@ -28,14 +28,18 @@ EIBError TIBStatus::Error() const {
     lines.append(Win1250::Decode(QByteArray(buffer)));
 
   bool lost = false;
+  std::vector<long> codes;
   // Error codes stand after each isc_arg_gds tag; other arguments carry two words.
   for (int i = 0; i + 1 < ISC_STATUS_LENGTH && Vector[i] != isc_arg_end;) {
-    if (Vector[i] == isc_arg_gds && IsConnectionLostCode(Vector[i + 1]))
-      lost = true;
+    if (Vector[i] == isc_arg_gds) {
+      codes.push_back(static_cast<long>(Vector[i + 1]));
+      lost = lost || IsConnectionLostCode(Vector[i + 1]);
+    }
     i += Vector[i] == isc_arg_cstring ? 3 : 2;
   }
   EIBError error(lines.join(u'\n'), isc_sqlcode(Vector), Vector[1]);
   error.SetConnectionLost(lost);
+  error.SetCodes(std::move(codes));
   return error;
 }
 

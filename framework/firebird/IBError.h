@@ -2,7 +2,9 @@
 
 #include "Exceptions.h"
 
+#include <algorithm>
 #include <ibase.h>
+#include <vector>
 
 // An error reported by the Firebird server or client library: the server's message text as it came,
 // with its SQL code and the GDS code that heads the status vector.
@@ -16,11 +18,17 @@ public:
   // The connection to the server is gone (network failure, shutdown, killed attachment).
   bool ConnectionLost() const { return FConnectionLost; }
   void SetConnectionLost(bool value) { FConnectionLost = value; }
+  // Every GDS code of the status vector, the heading one first: a caller can tell "the file could
+  // not be opened" (isc_io_open_err under isc_io_error) from other failures of an attach.
+  const std::vector<long> &Codes() const { return FCodes; }
+  void SetCodes(std::vector<long> value) { FCodes = std::move(value); }
+  bool HasCode(long code) const { return std::find(FCodes.begin(), FCodes.end(), code) != FCodes.end(); }
 
 private:
   long FSQLCode;
   long FIBErrorCode;
   bool FConnectionLost = false;
+  std::vector<long> FCodes;
 };
 
 // One status vector for one client call.

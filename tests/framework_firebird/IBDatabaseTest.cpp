@@ -34,6 +34,43 @@ TEST_F(FirebirdTest, WrongPasswordGivesTheServersMessage) {
   EXPECT_FALSE(other.Connected());
 }
 
+// A missing file and a file that is no database fail the attach differently: the codes under the
+// heading one tell them apart.
+TEST_F(FirebirdTest, AFailedAttachCarriesEveryCodeOfTheStatus) {
+  const QString folder = TestServer::DataDir();
+  const QString garbage = folder + QStringLiteral("/") + UniqueUserName(QStringLiteral("garbage")) + ".fdb";
+  QFile file(garbage);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(QByteArray(8192, 'Z'));
+  file.close();
+  struct Case {
+    const char *Name;
+    QString Path;
+    long Heading;
+    bool OpenError;
+  } cases[] = {
+      {"missing", folder + QStringLiteral("/") + UniqueUserName(QStringLiteral("missing")) + ".fdd",
+       isc_io_error, true},
+      {"garbage", garbage, isc_bad_db_format, false},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.Name);
+    TIBDatabase other;
+    SetLogin(other, QStringLiteral("SYSDBA"), TestServer::SysdbaPassword());
+    other.SetDatabaseName(TestServer::Address() + u':' + c.Path);
+    try {
+      other.Open();
+      ADD_FAILURE() << "attached";
+    } catch (const EIBError &error) {
+      ASSERT_FALSE(error.Codes().empty());
+      EXPECT_EQ(error.Codes().front(), error.IBErrorCode());
+      EXPECT_EQ(error.IBErrorCode(), c.Heading);
+      EXPECT_EQ(error.HasCode(isc_io_open_err), c.OpenError) << error.Message().toStdString();
+    }
+  }
+  QFile::remove(garbage);
+}
+
 TEST_F(FirebirdTest, UserConnectsWithAndWithoutRole) {
   const QString user = UniqueUserName(QStringLiteral("MXROLE"));
   Execute({QStringLiteral("create user %1 password 'Secret1'").arg(user), QStringLiteral("grant RDB$ADMIN to %1").arg(user)});

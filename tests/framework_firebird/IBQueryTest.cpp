@@ -289,3 +289,47 @@ TEST_F(IBQueryTest, DeletingRunsOfRowsWhileWalkingKeepsTheCursorValid) {
                 .toStdString(),
             "000,001,002,003,004,012,015,018,021,024,027");
 }
+
+// What a post or delete changed on the server, so that a caller can tell a modify whose key
+// condition matched nothing (a row changed or removed meanwhile) from a written one.
+TEST_F(IBQueryTest, TellsTheRowsTheLastUpdateStatementChanged) {
+  CreateUsers();
+  UseUpdateObject();
+  Query.Open();
+  EXPECT_EQ(Query.UpdateRowsAffected(), -1) << "no update statement ran yet";
+  Query.Edit();
+  Query.FieldByName(QStringLiteral("FIRST_NAME"))->SetAsString(QStringLiteral("Ala"));
+  Query.Post();
+  EXPECT_EQ(Query.UpdateRowsAffected(), 1);
+
+  Execute(QStringLiteral("update USERS set USER_NAME = 'B2' where USER_NAME = 'B'"));
+  Query.Next();
+  Query.Edit();
+  Query.FieldByName(QStringLiteral("FIRST_NAME"))->SetAsString(QStringLiteral("Beata"));
+  Query.Post();
+  EXPECT_EQ(Query.UpdateRowsAffected(), 0) << "the row was renamed meanwhile";
+
+  Query.Append();
+  Query.FieldByName(QStringLiteral("USER_NAME"))->SetAsString(QStringLiteral("D"));
+  Query.Post();
+  EXPECT_EQ(Query.UpdateRowsAffected(), 1);
+
+  Update.ModifySQL().SetText(
+      QStringLiteral("update USERS set PSWD_VALID = :PSWD_VALID where PSWD_VALID = :OLD_PSWD_VALID"));
+  Query.First();
+  Query.Edit();
+  Query.FieldByName(QStringLiteral("PSWD_VALID"))->SetAsInteger(5);
+  Query.Post();
+  EXPECT_EQ(Query.UpdateRowsAffected(), 2) << "A and C both had 1";
+
+  Update.ModifySQL().SetText(
+      QStringLiteral("update USERS set PSWD_VALID = 1 / 0 where USER_NAME = :OLD_USER_NAME"));
+  Query.Edit();
+  EXPECT_THROW(Query.Post(), EIBError) << "the statement fails: the count is not the earlier one";
+  EXPECT_EQ(Query.UpdateRowsAffected(), -1);
+  Query.Cancel();
+
+  Query.Last();
+  Query.Delete();
+  EXPECT_EQ(Query.UpdateRowsAffected(), 1);
+}

@@ -6,6 +6,7 @@
 #include "MxCheckTreeView.h"
 #include "PageControl.h"
 #include "ProgramFolder.h"
+#include "StdCtrls.h"
 #include "TestServer.h"
 #include "UDMSecurity.h"
 #include "woxMemTable.h"
@@ -14,6 +15,7 @@
 
 std::unique_ptr<SecurityPeople> RightsFormTest::People;
 std::unique_ptr<TDMSecurity> RightsFormTest::Module;
+std::unique_ptr<TDMSecurity> RightsFormTest::AdministratorModule;
 
 void RightsWindow::Show(TUprawnieniaForm &form) {
   form.show();
@@ -83,16 +85,29 @@ QStringList RightsWindow::UserTicks(TUprawnieniaForm &form) {
   return ticks;
 }
 
+namespace {
+
+// The people outlive every suite of the program and go when it ends, while the application object
+// still stands.
+class PeopleEnvironment : public testing::Environment {
+public:
+  void TearDown() override {
+    RightsFormTest::AdministratorModule.reset();
+    RightsFormTest::Module.reset();
+    RightsFormTest::People.reset();
+  }
+};
+
+[[maybe_unused]] testing::Environment *const kPeopleEnvironment =
+    testing::AddGlobalTestEnvironment(new PeopleEnvironment);
+
+} // namespace
+
 void RightsFormTest::SetUpTestSuite() {
-  if (!TestServer::Available())
+  if (!TestServer::Available() || People)
     return;
   People = std::make_unique<SecurityPeople>();
   Module = People->Connect();
-}
-
-void RightsFormTest::TearDownTestSuite() {
-  Module.reset();
-  People.reset();
 }
 
 void RightsFormTest::SetUp() {
@@ -104,6 +119,7 @@ void RightsFormTest::SetUp() {
 
 void RightsFormTest::TearDown() {
   Form.reset();
+  Databases.clear();
   SetProgramFolder(QString());
 }
 
@@ -113,3 +129,41 @@ void RightsFormTest::Open(const std::vector<ListedDatabase> &rows, const QString
   Form->FGroup = group;
   Form->InitRightsEditor(Module->Database, People->Server(), QStringLiteral("bazy.txt"));
 }
+
+void RightsWindow::TickUsers(TUprawnieniaForm &form, const QStringList &names) {
+  TDataSet *users = form.MemUsers;
+  int ticked = 0;
+  for (users->First(); !users->Eof(); users->Next()) {
+    const bool tick = names.contains(users->FieldByName("USER_NAME")->AsString());
+    users->Edit();
+    users->FieldByName("CHECK")->SetAsBoolean(tick);
+    users->Post();
+    ticked += tick ? 1 : 0;
+  }
+  EXPECT_EQ(ticked, names.size()) << "every user is listed";
+}
+
+void RightsWindow::TickNodes(TUprawnieniaForm &form, const QStringList &texts) {
+  for (const QString &text : texts)
+    if (TTreeNode *node = Node(form, text))
+      form.TreeView->SetChecked(node, true);
+  form.UpdateProgramTabs();
+}
+
+void RightsFormTest::OpenAsAdministrator(const std::vector<ListedDatabase> &rows) {
+  if (!AdministratorModule)
+    AdministratorModule = People->ConnectAsAdministrator();
+  WriteDatabaseList(ListPath(), rows);
+  Form->FGroup = "Wszystkie";
+  Form->InitRightsEditor(AdministratorModule->Database, People->Server(), QStringLiteral("bazy.txt"));
+}
+
+void RightsFormTest::NewWindow() { Form = std::make_unique<TUprawnieniaForm>(); }
+
+ApplicationDatabase &RightsFormTest::AddDatabase(const QString &group,
+                                                 const ApplicationDatabaseOptions &options) {
+  Databases.push_back(std::make_unique<ApplicationDatabase>(group, options));
+  return *Databases.back();
+}
+
+void RightsFormTest::Assign() { Form->BitBtn2->click(); }

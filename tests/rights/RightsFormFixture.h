@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ApplicationDatabase.h"
 #include "DatabaseListFile.h"
 #include "GridInput.h"
 #include "ScriptedDialogs.h"
@@ -27,14 +28,23 @@ struct RightsWindow {
   static QStringList ListedUsers(TUprawnieniaForm &form);
   // The users whose CHECK is true, false or null: "+", "-" or "?" before the name.
   static QStringList UserTicks(TUprawnieniaForm &form);
+  // Ticks exactly these users and clears the others.
+  static void TickUsers(TUprawnieniaForm &form, const QStringList &names);
+  // Ticks these nodes (by text) as a click would, and the tabs follow.
+  static void TickNodes(TUprawnieniaForm &form, const QStringList &texts);
 };
 
-// The rights window over a security database of people shared by the suite, and a "bazy.txt"
+// The rights window over a security database of people shared by the program, and a "bazy.txt"
 // in a folder of the test's own, which stands for the program's folder.
 class RightsFormTest : public testing::Test {
+public:
+  static std::unique_ptr<SecurityPeople> People;
+  static std::unique_ptr<TDMSecurity> Module;
+  static std::unique_ptr<TDMSecurity> AdministratorModule;
+
 protected:
+  // The people are made by the first suite that needs them and shared by the program's suites.
   static void SetUpTestSuite();
-  static void TearDownTestSuite();
   void SetUp() override;
   void TearDown() override;
 
@@ -42,10 +52,24 @@ protected:
   void Open(const std::vector<ListedDatabase> &rows, const QString &group = QStringLiteral("Wszystkie"),
             DatabaseListLayout layout = DatabaseListLayout::ListWindow);
   QString ListPath() const { return Folder.filePath(QStringLiteral("bazy.txt")); }
+  // The same for the second administrator's login (RDB$ADMIN), made on first use.
+  void OpenAsAdministrator(const std::vector<ListedDatabase> &rows);
+  // A fresh window in place of the test's one, not yet set up.
+  void NewWindow();
+  // A database of the group for the test, dropped at its end.
+  ApplicationDatabase &AddDatabase(const QString &group, const ApplicationDatabaseOptions &options = {});
+  // Ticks exactly these users (names as the security database holds them) in the users list.
+  void TickUsers(const QStringList &names) { RightsWindow::TickUsers(*Form, names); }
+  // Ticks these nodes of the tree by their text; a group node ticks its databases.
+  void TickNodes(const QStringList &texts) { RightsWindow::TickNodes(*Form, texts); }
+  // "Przypisz prawa" as its click runs it: an error reaches the application's handler.
+  void Assign();
+  // The security user's name for a stem of the people ("NOWAK").
+  static QString Name(const char *stem) { return People->Person(QString::fromLatin1(stem)).Name; }
 
-  static std::unique_ptr<SecurityPeople> People;
-  static std::unique_ptr<TDMSecurity> Module;
   QTemporaryDir Folder;
   ScriptedDialogs Dialogs;
+  // Dropped after the window, whose connections stay on the databases it wrote last.
+  std::vector<std::unique_ptr<ApplicationDatabase>> Databases;
   std::unique_ptr<TUprawnieniaForm> Form;
 };

@@ -2,6 +2,8 @@
 // "Uprawnienia" on "bazy.txt", ticks, users and rights, "Zamknij".
 #include "ApplicationDatabase.h"
 #include "RightsFormFixture.h"
+#include "UserRows.h"
+#include "WriterCases.h"
 
 #include "Actions.h"
 #include "Application.h"
@@ -50,6 +52,12 @@ protected:
   // Runs the handler as the loop would: an error goes to the application's handler.
   void OpenRightsEditor() {
     Guarded(Main.get(), [this] { Main->UprawnieniaAExecute(Main->UprawnieniaA); });
+  }
+  void ConnectAs(const QString &user, const QString &password) {
+    Main->edUserName->setText(user);
+    Main->edAdminPswd->setText(password);
+    Main->DBConnectA->Execute();
+    ASSERT_TRUE(Main->DM()->Database->Connected());
   }
 
   std::unique_ptr<SecurityPeople> People;
@@ -141,6 +149,80 @@ TEST_F(RightsRoad, AMissingListReachesTheApplicationsHandlerAndNoWindowIsShown) 
   EXPECT_EQ(message.Icon, mtError);
   EXPECT_TRUE(Main->findChildren<TUprawnieniaForm *>().isEmpty()) << "the window is freed";
   EXPECT_TRUE(Main->DM()->Database->Connected()) << "the main window stays usable";
+}
+
+// Everything the databases hold for the users: each one's row and roles, sister files included.
+QStringList Snapshot(std::vector<std::unique_ptr<ApplicationDatabase>> &databases, const QStringList &users) {
+  QStringList lines;
+  for (size_t i = 0; i < databases.size(); ++i) {
+    const WriterCase &c = WriterCases()[i];
+    for (const QString &user : users) {
+      QStringList line{RowOf(*databases[i], user, c.PersonalColumns + c.IdentityColumns + c.RightsColumns),
+                       databases[i]->RolesOf(user).join(u',')};
+      for (const QString &extension : SisterExtensionsOf(c.Group))
+        line << databases[i]->RolesOf(user, extension).join(u',');
+      lines << QStringLiteral("%1 %2: %3").arg(c.Group, user, line.join(u'|'));
+    }
+  }
+  return lines;
+}
+
+// Two users ticked, one database of every group, the tabs set: one run as SYSDBA writes what the
+// tabs say; the same run as the second administrator changes nothing.
+TEST_F(RightsRoad, PrzypiszPrawaWritesEveryGroupAsSysdbaAndAgainAsTheSecondAdministrator) {
+  std::vector<std::unique_ptr<ApplicationDatabase>> databases;
+  std::vector<ListedDatabase> list;
+  ApplicationDatabaseOptions options;
+  options.Administrators = {People->AdministratorName()};
+  for (const WriterCase &c : WriterCases()) {
+    options.CharacterSet = c.Utf8 ? "UTF8" : "WIN1250";
+    databases.push_back(std::make_unique<ApplicationDatabase>(c.Group, options));
+    list.push_back({QStringLiteral("Baza %1").arg(c.Group), databases.back()->Path(), c.Group});
+  }
+  WriteDatabaseList(Folder.filePath("bazy.txt"), list);
+  Main->edGrupa->SetText("Wszystkie");
+  const QString adamczyk = People->Person("ADAMCZYK").Name, nowak = People->Person("NOWAK").Name;
+  const auto run = [&] {
+    Dialogs.AnswerModalAs<TUprawnieniaForm>([&](TUprawnieniaForm &form) {
+      RightsWindow::Show(form);
+      RightsWindow::TickUsers(form, {adamczyk, nowak});
+      RightsWindow::ClickBox(form, RightsWindow::Node(form, "Programy"));
+      EXPECT_EQ(RightsWindow::VisibleTabs(form).size(), ProgramGroupCount);
+      for (const WriterCase &c : WriterCases())
+        form.SetTabSettings(ProgramGroupIndex(c.Group), c.First);
+      QTest::mouseClick(form.BitBtn2, Qt::LeftButton);
+      QTest::mouseClick(form.BitBtn1, Qt::LeftButton);
+      return form.ModalResult();
+    });
+    OpenRightsEditor();
+    EXPECT_TRUE(Dialogs.Exhausted());
+    EXPECT_TRUE(Dialogs.Messages().empty()) << Dialogs.Messages().front().Text.toStdString();
+  };
+
+  run();
+  for (size_t i = 0; i < databases.size(); ++i) {
+    const WriterCase &c = WriterCases()[i];
+    ApplicationDatabase &database = *databases[i];
+    SCOPED_TRACE(c.Group);
+    EXPECT_EQ(RowOf(database, nowak, c.PersonalColumns), c.Personal);
+    for (const QString &user : {adamczyk, nowak}) {
+      EXPECT_EQ(RowsOf(database, user), 1);
+      EXPECT_EQ(RowOf(database, user, c.RightsColumns), c.FirstRights);
+      EXPECT_EQ(database.RolesOf(user), QStringList{c.FirstRole});
+    }
+  }
+  // VELDAR's ".fdd" follows "Drukowanie", its ".fdr" "Baza skanów" ("Brak"); the others the tab.
+  EXPECT_EQ(databases[pgVeldar]->RolesOf(nowak, ".fdd"), QStringList{"ZAPIS"});
+  EXPECT_TRUE(databases[pgVeldar]->RolesOf(nowak, ".fdr").isEmpty());
+  for (int group : {pgSarnik, pgTessal, pgQuento, pgSolmet})
+    EXPECT_EQ(databases[size_t(group)]->RolesOf(adamczyk, ".fdr"),
+              QStringList{WriterCases()[size_t(group)].FirstRole});
+
+  const QStringList written = Snapshot(databases, {adamczyk, nowak});
+  ConnectAs(People->AdministratorName(), People->AdministratorPassword());
+  Main->edGrupa->SetText("Wszystkie");
+  run();
+  EXPECT_EQ(Snapshot(databases, {adamczyk, nowak}), written);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "ApplicationSchemas.h"
 #include "ProgramGroups.h"
+#include "TestConnection.h"
 #include "UAdminRights.h"
 
 #include <QFile>
@@ -17,6 +18,19 @@ QString SisterOf(const QString &path, const QString &extension) {
 
 } // namespace
 
+// A SYSDBA connection to one file; each read commits, so that the next one sees what the program
+// under test committed meanwhile.
+class ApplicationDatabase::Reader : public TestConnection {
+public:
+  using TestConnection::TestConnection;
+  QList<QVariant> ReadCommitted(const QString &sql) {
+    const QList<QVariant> values = Read(sql);
+    Transaction.Commit();
+    Transaction.StartTransaction();
+    return values;
+  }
+};
+
 ApplicationDatabase::ApplicationDatabase(const QString &group, const ApplicationDatabaseOptions &options)
     : FGroup(group), FMain(group.toLower()) {
   if (ProgramGroupIndex(group) < 0)
@@ -26,10 +40,12 @@ ApplicationDatabase::ApplicationDatabase(const QString &group, const Application
   if (const QStringList rows = StartingRows(group, options); !rows.isEmpty())
     FMain.Execute(rows);
   for (const QString &extension : SisterExtensionsOf(group))
-    CreateSister(extension, options);
+    if (!options.MissingSisters.contains(extension))
+      CreateSister(extension, options);
 }
 
 ApplicationDatabase::~ApplicationDatabase() {
+  FReaders.clear();
   if (!FGarbage.isEmpty())
     QFile::remove(FGarbage);
 }
@@ -73,12 +89,27 @@ ScratchDatabase &ApplicationDatabase::Sister(const QString &extension) {
   return *found->second;
 }
 
+QList<QVariant> ApplicationDatabase::Read(const QString &sql, const QString &extension) {
+  std::unique_ptr<Reader> &reader = FReaders[extension];
+  if (!reader)
+    reader = std::make_unique<Reader>(extension.isEmpty() ? FMain.DatabaseName()
+                                                          : Sister(extension).DatabaseName());
+  return reader->ReadCommitted(sql);
+}
+
+QVariant ApplicationDatabase::QueryValue(const QString &sql) {
+  const QList<QVariant> values = Read(sql, QString());
+  return values.isEmpty() ? QVariant() : values.first();
+}
+
 QStringList ApplicationDatabase::RolesOf(const QString &user, const QString &extension) {
-  ScratchDatabase &database = extension.isEmpty() ? FMain : Sister(extension);
-  QStringList roles = database.QueryStrings(
-      QStringLiteral("select trim(RDB$RELATION_NAME) from RDB$USER_PRIVILEGES where RDB$USER = '%1' "
-                     "and RDB$USER_TYPE = 8 and RDB$OBJECT_TYPE = 13")
-          .arg(QString(user).replace(u'\'', QStringLiteral("''"))));
+  QStringList roles;
+  for (const QVariant &role :
+       Read(QStringLiteral("select trim(RDB$RELATION_NAME) from RDB$USER_PRIVILEGES where RDB$USER = '%1' "
+                           "and RDB$USER_TYPE = 8 and RDB$OBJECT_TYPE = 13")
+                .arg(QString(user).replace(u'\'', QStringLiteral("''"))),
+            extension))
+    roles << role.toString();
   roles.sort();
   return roles;
 }

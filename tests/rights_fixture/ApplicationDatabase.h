@@ -19,6 +19,8 @@ struct ApplicationDatabaseOptions {
   bool RightBelowTwo = false;
   // A file of garbage stands where this sister (".fdd" or ".fdr") belongs.
   QString GarbageSister;
+  // Nothing stands where these sisters belong.
+  QStringList MissingSisters;
   // Logins granted RDB$ADMIN in the database and in its sisters.
   QStringList Administrators;
   // This sister grants RDB$ADMIN to none of them.
@@ -55,11 +57,15 @@ public:
 
   void Execute(const QStringList &statements) { FMain.Execute(statements); }
   void Execute(const QString &statement) { FMain.Execute(statement); }
-  QVariant QueryValue(const QString &sql) { return FMain.QueryValue(sql); }
+  // Reads run as SYSDBA over a connection kept open (per file) and see what is committed.
+  QVariant QueryValue(const QString &sql);
   // The roles the user holds in the main file, or in the sister of that extension, sorted.
   QStringList RolesOf(const QString &user, const QString &extension = QString());
 
 private:
+  class Reader;
+  // The first column of every row, in the main file or in the sister of that extension.
+  QList<QVariant> Read(const QString &sql, const QString &extension);
   void CreateSister(const QString &extension, const ApplicationDatabaseOptions &options);
   QStringList RoleStatements(const ApplicationDatabaseOptions &options, bool sister) const;
 
@@ -67,4 +73,6 @@ private:
   ScratchDatabase FMain;
   std::map<QString, std::unique_ptr<ScratchDatabase>> FSisters;
   QString FGarbage;
+  // Closed before the files are dropped: declared after them.
+  std::map<QString, std::unique_ptr<Reader>> FReaders;
 };

@@ -6,7 +6,9 @@
 #include "IBSQL.h"
 #include "IBTransaction.h"
 #include "ProgramGroups.h"
+#include "ProgramUserTables.h"
 #include "SecurityPeople.h"
+#include "TestConnection.h"
 #include "TestServer.h"
 #include "UAdminRights.h"
 #include "UDMSecurity.h"
@@ -16,191 +18,31 @@
 
 namespace {
 
-// The statements that the writers and readers of a group run on its database.
-struct GroupStatements {
-  const char *Group;
-  const char *Select;
-  const char *Modify;
-  const char *Insert;
-  const char *Generator;
-};
-
-const GroupStatements kStatements[] = {
-    {"KORVIN", "Select * from KN_USERS",
-     "Update KN_USERS set ID=:ID, NAME=:NAME, KNNAME=:KNNAME, RIGHTS =:RIGHTS, RIGHTSEX =:RIGHTSEX, "
-     "OBJRIGHTS "
-     "=:OBJRIGHTS, OLDID =:OLDID where ID =:OLD_ID",
-     "Insert into KN_USERS (ID, NAME, KNNAME, RIGHTS, RIGHTSEX, OBJRIGHTS, OLDID) values(:ID, :NAME, "
-     ":KNNAME, "
-     ":RIGHTS, :RIGHTSEX, :OBJRIGHTS, :OLDID)",
-     "KN_USERS_GEN"},
-    {"VELDAR", "Select * from USERS",
-     "Update USERS set ID =:ID, PESEL=:PESEL, IMIE=:IMIE, NAZWISKO =:NAZWISKO, USR_NAME =:USR_NAME, PRINT "
-     "=:PRINT, "
-     "EDIT =:EDIT, ADM =:ADM, ROLE_NAME =:ROLE_NAME, UID =:UID, ID_OSOBY =:ID_OSOBY, EXP=:EXP where UID "
-     "=:OLD_UID",
-     "Insert into USERS (ID, PESEL, IMIE, NAZWISKO, USR_NAME, PRINT, EDIT, ADM, ROLE_NAME, UID, ID_OSOBY, "
-     "EXP) "
-     "values(:ID, :PESEL, :IMIE, :NAZWISKO, :USR_NAME, :PRINT, :EDIT, :ADM, :ROLE_NAME, :UID, :ID_OSOBY, "
-     ":EXP)",
-     "UID_USERS_G"},
-    {"PLOMER", "Select * from USERS",
-     "Update USERS set ID=:ID, PESEL=:PESEL, IMIE =:IMIE, NAZWISKO =:NAZWISKO, USR_NAME =:USR_NAME, UID "
-     "=:UID, "
-     "PRAWA =:PRAWA where UID =:OLD_UID",
-     "Insert into USERS (ID, PESEL, IMIE, NAZWISKO, USR_NAME, UID, PRAWA) values(GEN_ID(USERS_G,1), :PESEL, "
-     ":IMIE, "
-     ":NAZWISKO, :USR_NAME, :UID, :PRAWA)",
-     "UID_USERS_G"},
-    {"SARNIK", "Select * from USERS",
-     "Update USERS set ID =:ID, PESEL=:PESEL, IMIE =:IMIE, NAZWISKO =:NAZWISKO, USR_NAME =:USR_NAME, "
-     "ROLE_NAME "
-     "=:ROLE_NAME, OPCJE =:OPCJE where ID =:OLD_ID",
-     "Insert into USERS (ID, PESEL, IMIE, NAZWISKO, USR_NAME, ROLE_NAME, OPCJE) values(:ID, :PESEL, :IMIE, "
-     ":NAZWISKO, :USR_NAME, :ROLE_NAME, :OPCJE)",
-     "G_LOG"},
-    {"TULVAR", "Select * from USERS",
-     "Update USERS set ID =:ID, USERNAME =:USERNAME, PIM =:PIM, NZW =:NZW, ACCESS =:ACCESS where ID =:OLD_ID",
-     "Insert into USERS (ID, USERNAME, PIM, NZW, ACCESS) values(:ID, :USERNAME, :PIM, :NZW, :ACCESS)",
-     "ID_USERS_G"},
-    {"BRONTEL", "Select * from USERS",
-     "Update USERS set ID =:ID, IMIE =:IMIE, NAZWISKO =:NAZWISKO, USR_NAME =:USR_NAME, ROLE_NAME "
-     "=:ROLE_NAME, OPCJE "
-     "=:OPCJE, ILE =:ILE where ID =:OLD_ID",
-     "Insert into USERS (ID, IMIE, NAZWISKO, USR_NAME, ROLE_NAME, OPCJE, ILE) values(:ID, :IMIE, :NAZWISKO, "
-     ":USR_NAME, :ROLE_NAME, :OPCJE, :ILE)",
-     "G_LOG"},
-    {"FENNO", "Select * from USERS",
-     "Update USERS set ID =:ID, PESEL =:PESEL, IMIE =:IMIE, NAZWISKO =:NAZWISKO, USR_NAME =:USR_NAME, UID "
-     "=:UID, "
-     "PRAWA =:PRAWA where UID =:OLD_UID",
-     "Insert into USERS (ID, PESEL, IMIE, NAZWISKO, USR_NAME, UID, PRAWA) values(GEN_ID(USERS_G,1), :PESEL, "
-     ":IMIE, "
-     ":NAZWISKO, :USR_NAME, :UID, :PRAWA)",
-     "UID_USERS_G"},
-    {"DRAVEL", "Select * from DZUSERS",
-     "Update DZUSERS set ID =:ID, PESEL =:PESEL, USR_NAME =:USR_NAME, IMIE =:IMIE, NAZWISKO =:NAZWISKO, "
-     "PRINT "
-     "=:PRINT, EDIT =:EDIT, ADM =:ADM, ROLE_NAME =:ROLE_NAME, UID =:UID, ID_OSOBY =:ID_OSOBY where UID "
-     "=:OLD_UID",
-     "Insert into DZUSERS (ID, PESEL, USR_NAME, IMIE, NAZWISKO, PRINT, EDIT, ADM, ROLE_NAME, UID, ID_OSOBY ) "
-     "values(GEN_ID(USERS_G,1), :PESEL, :USR_NAME, :IMIE, :NAZWISKO, :PRINT, :EDIT, :ADM, :ROLE_NAME, :UID, "
-     ":ID_OSOBY)",
-     "UID_USERS_G"},
-    {"HOLMAR", "Select * from USERS",
-     "Update USERS set ID =:ID, PESEL =:PESEL, USR_NAME =:USR_NAME, IMIE =:IMIE, NAZWISKO =:NAZWISKO, PRINT "
-     "=:PRINT, "
-     "EDIT =:EDIT, ADM =:ADM, ROLE_NAME =:ROLE_NAME, UID =:UID, ID_OSOBY =:ID_OSOBY where UID =:OLD_UID",
-     "Insert into USERS (ID, PESEL, USR_NAME, IMIE, NAZWISKO, PRINT, EDIT, ADM, ROLE_NAME, UID, ID_OSOBY) "
-     "values(GEN_ID(USERS_G,1), :PESEL, :USR_NAME, :IMIE, :NAZWISKO, :PRINT, :EDIT, :ADM, :ROLE_NAME, :UID, "
-     ":ID_OSOBY)",
-     "UID_USERS_G"},
-    {"GRESSON", "Select * from UZYTKOWNIK",
-     "Update UZYTKOWNIK set UID =:UID, NAZWA =:NAZWA, OPIS =:OPIS where UID =:OLD_UID",
-     "Insert into UZYTKOWNIK (UID, NAZWA, OPIS) values(:UID, :NAZWA, :OPIS)", "UZYTKOWNIK_UID_GEN"},
-    {"PELKAR", "Select * from USERS",
-     "Update USERS set ID =:ID, PIM =:PIM, NZW =:NZW, PSL =:PSL, PRINT =:PRINT, EDIT =:EDIT, ADM =:ADM, "
-     "USERNAME "
-     "=:USERNAME, ROLENAME =:ROLENAME where ID =:OLD_ID",
-     "Insert into USERS (ID, PIM, NZW, PSL, PRINT, EDIT, ADM, USERNAME, ROLENAME ) values(:ID, :PIM, :NZW, "
-     ":PSL, "
-     ":PRINT, :EDIT, :ADM, :USERNAME, :ROLENAME)",
-     "ID_USERS_G"},
-    {"NIRVOS", "Select * from USERS",
-     "Update USERS set ID =:ID, USERNAME =:USERNAME, PIM =:PIM, NZW =:NZW, ACCESS =:ACCESS where ID =:OLD_ID",
-     "Insert into USERS (ID, USERNAME, PIM, NZW, ACCESS) values(:ID, :USERNAME, :PIM, :NZW, :ACCESS)",
-     "USERS_ID_GEN"},
-    {"TESSAL", "Select * from USERS",
-     "Update USERS set UID =:UID, ID =:ID, PESEL =:PESEL, USR_NAME =:USR_NAME, IMIE =:IMIE, NAZWISKO "
-     "=:NAZWISKO, "
-     "PRINT =:PRINT, EDIT =:EDIT, ADM =:ADM, ROLE_NAME =:ROLE_NAME, PRAWA =:PRAWA, OPCJE =:OPCJE where UID "
-     "=:OLD_UID",
-     "Insert into USERS (UID, ID, PESEL, USR_NAME, IMIE, NAZWISKO, PRINT, EDIT, ADM, ROLE_NAME, PRAWA, "
-     "OPCJE) "
-     "values(:UID, :UID, :PESEL, :USR_NAME, :IMIE, :NAZWISKO, :PRINT, :EDIT, :ADM, :ROLE_NAME, :PRAWA, "
-     ":OPCJE)",
-     "USERSG"},
-    {"QUENTO", "Select * from USERS",
-     "Update USERS set ID =:ID, PESEL =:PESEL, IMIE =:IMIE, NAZWISKO =:NAZWISKO, USR_NAME =:USR_NAME, UID "
-     "=:UID, "
-     "PRAWA =:PRAWA where UID =:OLD_UID",
-     "Insert into USERS (ID, PESEL, IMIE, NAZWISKO, USR_NAME, UID, PRAWA) values(GEN_ID(USERS_G,1), :PESEL, "
-     ":IMIE, "
-     ":NAZWISKO, :USR_NAME, :UID, :PRAWA)",
-     "UID_USERS_G"},
-    {"BAVIRO", "Select * from USERS",
-     "Update USERS set ID =:ID, PESEL =:PESEL, IMIE =:IMIE, NAZWISKO =:NAZWISKO, USR_NAME =:USR_NAME, "
-     "ROLE_NAME "
-     "=:ROLE_NAME, OPCJE =:OPCJE, PKANC =:PKANC where ID =:OLD_ID",
-     "Insert into USERS (ID, PESEL, IMIE, NAZWISKO, USR_NAME, ROLE_NAME, OPCJE, PKANC) values(:ID, :PESEL, "
-     ":IMIE, "
-     ":NAZWISKO, :USR_NAME, :ROLE_NAME, :OPCJE, :PKANC)",
-     "G_LOG"},
-    {"SOLMET", "Select * from USERS",
-     "Update USERS set ID =:ID, PESEL =:PESEL, IMIE =:IMIE, NAZWISKO =:NAZWISKO, USR_NAME =:USR_NAME, "
-     "ROLE_NAME "
-     "=:ROLE_NAME, OPCJE =:OPCJE where ID =:OLD_ID",
-     "Insert into USERS (ID, PESEL, IMIE, NAZWISKO, USR_NAME, ROLE_NAME, OPCJE) values(:ID, :PESEL, :IMIE, "
-     ":NAZWISKO, :USR_NAME, :ROLE_NAME, :OPCJE)",
-     "G_LOG"},
-    {"TORMISK", "Select * from TK_USERS",
-     "Update TK_USERS set ID=:ID, PRAWA=:PRAWA, TKNAZWA=:TKNAZWA, NAZWA =:NAZWA where ID =:OLD_ID",
-     "Insert into TK_USERS (ID, PRAWA, TKNAZWA, NAZWA) values(:ID, :PRAWA, :TKNAZWA, :NAZWA)",
-     "TK_USERS_ID_GEN"},
-    {"KAPRENA", "Select * from USERS",
-     "Update USERS set ID=:ID, IMIE =:IMIE, NAZWISKO =:NAZWISKO, USR_NAME =:USR_NAME, ROLE_NAME = "
-     ":ROLE_NAME, OPCJE "
-     "=:OPCJE where ID =:OLD_ID",
-     "Insert into USERS (ID, IMIE, NAZWISKO, USR_NAME, ROLE_NAME, OPCJE) values(:ID, :IMIE, :NAZWISKO, "
-     ":USR_NAME, "
-     ":ROLE_NAME, :OPCJE)",
-     "G_LOG"},
-};
-
 const char *const kRoleQuery =
     "select RDB$RELATION_NAME from RDB$USER_PRIVILEGES where RDB$USER=:username and "
     "rdb$user_type=8 and rdb$object_type=13";
 
-// A SYSDBA connection of the test's own.
-class SysdbaConnection {
-public:
-  explicit SysdbaConnection(const QString &databaseName) {
-    Database.SetDatabaseName(databaseName);
-    Database.Params().SetText(
-        QStringLiteral("user_name=SYSDBA\npassword=%1\nlc_ctype=WIN1250").arg(TestServer::SysdbaPassword()));
-    Transaction.SetDefaultDatabase(&Database);
-    Database.Open();
-    Transaction.StartTransaction();
-    Statement.SetDatabase(&Database);
-    Statement.SetTransaction(&Transaction);
-  }
-  void Prepare(const QString &sql) {
-    Statement.Close();
-    Statement.SQL().SetText(sql);
-    Statement.Prepare();
-  }
-  void Run(const QString &sql) {
-    Prepare(sql);
-    Statement.ExecQuery();
-  }
+class EveryGroup : public testing::TestWithParam<const char *> {};
 
-  TIBDatabase Database;
-  TIBTransaction Transaction;
-  TIBSQL Statement;
-};
-
-class EveryGroup : public testing::TestWithParam<GroupStatements> {};
-
+// The writers' statements, generator, key and sister files fit the group's fixture database.
 TEST_P(EveryGroup, TheDesignsStatementsPrepareOnItsDatabase) {
   REQUIRE_TEST_SERVER();
-  const GroupStatements &group = GetParam();
-  ApplicationDatabase database(group.Group);
-  SysdbaConnection connection(database.DatabaseName());
-  for (const char *sql : {group.Select, group.Modify, group.Insert, kRoleQuery})
-    EXPECT_NO_THROW(connection.Prepare(QString::fromLatin1(sql))) << sql;
+  const QString groupName = QString::fromLatin1(GetParam());
+  const TProgramUserTable &table = ProgramUserTable(ProgramGroupIndex(groupName));
+  ApplicationDatabase database(groupName);
+  EXPECT_EQ(UserTableOf(groupName).Table, table.Table);
+  EXPECT_EQ(UserTableOf(groupName).KeyColumn, table.KeyColumn);
+  QStringList sisters;
+  for (const TSisterFile &sister : table.Sisters)
+    sisters << sister.Extension;
+  EXPECT_EQ(SisterExtensionsOf(groupName), sisters);
+  TestConnection connection(database.DatabaseName());
+  for (const QString &sql :
+       {table.SelectSQL, table.ModifySQL, table.InsertSQL, QString::fromLatin1(kRoleQuery)})
+    EXPECT_NO_THROW(connection.Prepare(sql)) << sql.toStdString();
   EXPECT_NO_THROW(
-      connection.Run(QStringLiteral("select gen_id(%1, 1) from RDB$DATABASE").arg(group.Generator)));
-  const TProgramGroup &programGroup = ProgramGroups()[size_t(ProgramGroupIndex(group.Group))];
+      connection.Run(QStringLiteral("select gen_id(%1, 1) from RDB$DATABASE").arg(table.Generator)));
+  const TProgramGroup &programGroup = ProgramGroups()[size_t(ProgramGroupIndex(groupName))];
   EXPECT_EQ(
       database.Main().QueryStrings("select trim(RDB$ROLE_NAME) from RDB$ROLES where RDB$SYSTEM_FLAG = 0 "
                                    "order by 1"),
@@ -209,7 +51,7 @@ TEST_P(EveryGroup, TheDesignsStatementsPrepareOnItsDatabase) {
 
 TEST_P(EveryGroup, ItsSistersHoldOnlyTheGroupsRoles) {
   REQUIRE_TEST_SERVER();
-  ApplicationDatabase database(GetParam().Group);
+  ApplicationDatabase database(QString::fromLatin1(GetParam()));
   for (const QString &extension : SisterExtensionsOf(database.Group())) {
     ScratchDatabase &sister = database.Sister(extension);
     EXPECT_EQ(sister.Path(), database.SisterPath(extension));
@@ -221,10 +63,11 @@ TEST_P(EveryGroup, ItsSistersHoldOnlyTheGroupsRoles) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Groups, EveryGroup, testing::ValuesIn(kStatements),
-                         [](const testing::TestParamInfo<GroupStatements> &info) {
-                           return info.param.Group;
-                         });
+INSTANTIATE_TEST_SUITE_P(Groups, EveryGroup,
+                         testing::Values("KORVIN", "VELDAR", "PLOMER", "SARNIK", "TULVAR", "BRONTEL", "FENNO",
+                                         "DRAVEL", "HOLMAR", "GRESSON", "PELKAR", "NIRVOS", "TESSAL",
+                                         "QUENTO", "BAVIRO", "SOLMET", "TORMISK", "KAPRENA"),
+                         [](const testing::TestParamInfo<const char *> &info) { return info.param; });
 
 TEST(ApplicationDatabase, SisterFilesAreThoseOfTheGroup) {
   EXPECT_EQ(SisterExtensionsOf("VELDAR"), QStringList({".fdd", ".fdr"}));
@@ -252,7 +95,7 @@ TEST(ApplicationDatabase, EveryFileGoesAtTheEnd) {
 TEST(ApplicationDatabase, BaviroCaseFileRightsGoInByPosition) {
   REQUIRE_TEST_SERVER();
   ApplicationDatabase database("BAVIRO");
-  SysdbaConnection connection(database.DatabaseName());
+  TestConnection connection(database.DatabaseName());
   connection.Run("Delete from PRAWA where IDO=7");
   connection.Run("Insert into PRAWA SELECT ID, 7, 2 from SPRAWY");
   connection.Transaction.Commit();
@@ -288,12 +131,12 @@ TEST_P(Variant, RefusesWhatThePlainDatabaseTakes) {
   REQUIRE_TEST_SERVER();
   const RefusalCase &c = GetParam();
   ApplicationDatabase plain(c.Group);
-  SysdbaConnection plainConnection(plain.DatabaseName());
+  TestConnection plainConnection(plain.DatabaseName());
   EXPECT_NO_THROW(plainConnection.Run(c.Refused));
   ApplicationDatabaseOptions options;
   c.Vary(options);
   ApplicationDatabase variant(c.Group, options);
-  SysdbaConnection connection(variant.DatabaseName());
+  TestConnection connection(variant.DatabaseName());
   EXPECT_NO_THROW(connection.Run(c.Allowed));
   EXPECT_THROW(connection.Run(c.Refused), EIBError);
 }
