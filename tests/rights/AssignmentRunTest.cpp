@@ -6,19 +6,13 @@
 #include "Application.h"
 #include "IBTransaction.h"
 #include "MxSpin.h"
+#include "NumberRows.h"
 
 #include <QCheckBox>
 
 namespace {
 
 using AssignmentRun = RightsFormTest;
-
-TTabSettings Level(int level, QStringList ticked = {}) {
-  TTabSettings tab;
-  tab.Level = level;
-  tab.Ticked = std::move(ticked);
-  return tab;
-}
 
 // As the second administrator: the databases that do not let him administer them are told in the
 // tree's order and skipped, the others written; two rows of one name and group are two databases.
@@ -36,7 +30,7 @@ TEST_F(AssignmentRun, WalksTheTickedDatabasesInTheTreesOrderAndSkipsThoseItMayNo
                        {"Wnioski", tormisk.Path(), "TORMISK"},
                        {"Kadry", unticked.Path(), "SARNIK"}});
   TickNodes({"Mapy", "PLOMER", "Wnioski"});
-  Form->SetTabSettings(pgPlomer, Level(0));
+  Form->SetTabSettings(pgPlomer, TabWith(0));
   const auto expectRefusals = [&] {
     const ApplicationDatabase *inOrder[] = {&korvin, &refusing, &tormisk};
     ASSERT_EQ(Dialogs.Messages().size(), 3u);
@@ -144,7 +138,7 @@ TEST_F(AssignmentRun, AFailedGrantLeavesTheUserTheRoleHeldBefore) {
   Open({{"Ewidencja", database.Path(), "PLOMER"}});
   TickUsers({Name("NOWAK")});
   TickNodes({"Ewidencja"});
-  Form->SetTabSettings(pgPlomer, Level(1));
+  Form->SetTabSettings(pgPlomer, TabWith(1));
   Dialogs.AnswerMessage(mrOk);
   Assign();
   ASSERT_EQ(Dialogs.Messages().size(), 1u);
@@ -165,13 +159,13 @@ TEST_F(AssignmentRun, RefusedCaseFileRightsKeepTheOldOnes) {
   Open({{"Sprawy", baviro.Path(), "BAVIRO"}});
   TickUsers({Name("NOWAK")});
   TickNodes({"Sprawy"});
-  Form->SetTabSettings(pgBaviro, Level(0));
+  Form->SetTabSettings(pgBaviro, TabWith(0));
   Assign();
   const QString rights = QStringLiteral(
       "select list(ID_SPRAWY || ':' || PRAWO, ',') from (select * from PRAWA order by ID_SPRAWY)");
   ASSERT_EQ(baviro.QueryValue(rights).toString(), "1:1,2:1,5:1");
 
-  Form->SetTabSettings(pgBaviro, Level(1, {"BAVIROCheckBox"}));
+  Form->SetTabSettings(pgBaviro, TabWith(1, {"BAVIROCheckBox"}));
   Dialogs.AnswerMessage(mrOk);
   Assign();
   ASSERT_EQ(Dialogs.Messages().size(), 1u);
@@ -198,7 +192,7 @@ TEST_F(AssignmentRun, AFailureEndsTheRunAfterWhatItWrote) {
   TickUsers(users);
   TickNodes({"Programy"});
   for (int group : {pgKorvin, pgVeldar, pgKaprena})
-    Form->SetTabSettings(group, Level(1));
+    Form->SetTabSettings(group, TabWith(1));
   Dialogs.AnswerMessage(mrOk);
   Assign();
   ASSERT_EQ(Dialogs.Messages().size(), 1u);
@@ -226,15 +220,10 @@ TEST_F(AssignmentRun, TenThousandUsersAndRows) {
   many.AddMany("MANY", 10000, "MASA");
   const auto module = many.Connect();
   ApplicationDatabase &plomer = AddDatabase("PLOMER");
-  QStringList digits;
-  for (int d = 0; d < 10; ++d)
-    digits << QStringLiteral("select %1 d from RDB$DATABASE").arg(d);
-  const QString digit = u'(' + digits.join(QStringLiteral(" union all ")) + u')';
   plomer.Execute(
       {QStringLiteral("insert into USERS (UID, ID, USR_NAME, IMIE) select n + 1, n + 1, "
-                      "iif(mod(n, 2) = 1, 'MANY' || lpad(n, 5, '0'), 'INNY' || n), 'Stare' from "
-                      "(select a.d + 10 * b.d + 100 * c.d + 1000 * e.d as n from %1 a, %1 b, %1 c, %1 e)")
-           .arg(digit),
+                      "iif(mod(n, 2) = 1, 'MANY' || lpad(n, 5, '0'), 'INNY' || n), 'Stare' from %1")
+           .arg(NumberRows(4)),
        "alter sequence UID_USERS_G restart with 10000"});
   WriteDatabaseList(ListPath(), {{"Ewidencja", plomer.Path(), "PLOMER"}});
   Form->FGroup = "MASA";
@@ -244,7 +233,7 @@ TEST_F(AssignmentRun, TenThousandUsersAndRows) {
     ticked << QStringLiteral("MANY%1").arg(i, 5, 10, QChar(u'0'));
   TickUsers(ticked);
   TickNodes({"Ewidencja"});
-  Form->SetTabSettings(pgPlomer, Level(1));
+  Form->SetTabSettings(pgPlomer, TabWith(1));
   Assign();
   EXPECT_TRUE(Dialogs.Messages().empty());
   EXPECT_EQ(plomer.QueryValue("select count(*) from USERS").toInt(), 10000 + ticked.size() / 2);

@@ -13,6 +13,46 @@
 
 #include <QTest>
 
+void PrintTo(const TTabSettings &s, std::ostream *os) {
+  *os << "{level " << s.Level << ", ticked " << s.Ticked.join(',').toStdString() << ", scans " << s.Scans
+      << ", list " << s.ListMask << ", limit " << s.RecordLimit << ", rights " << s.Rights << "}";
+}
+
+TTabSettings TabWith(int level, QStringList ticked, int scans) {
+  TTabSettings tab;
+  tab.Level = level;
+  tab.Ticked = std::move(ticked);
+  tab.Scans = scans;
+  return tab;
+}
+
+TTabSettings TabWithMasks(int level, quint32 list, double limit, qint32 rights) {
+  TTabSettings tab = TabWith(level);
+  tab.ListMask = list;
+  tab.RecordLimit = limit;
+  tab.Rights = rights;
+  return tab;
+}
+
+PeopleWithOddNames::PeopleWithOddNames(SecurityPeople &people) : FPeople(people) {
+  QStringList inserts;
+  for (const QString &name : Names())
+    inserts << QStringLiteral("insert into USERS (USER_NAME, FIRST_NAME, SECOND_NAME, GRUPA) values ('%1', "
+                              "'Imię', 'Nazwisko', '%2')")
+                   .arg(QString(name).replace(u'\'', QStringLiteral("''")), Group());
+  FPeople.Database().Execute(inserts);
+}
+
+PeopleWithOddNames::~PeopleWithOddNames() {
+  FPeople.Database().Execute(QStringLiteral("delete from USERS where GRUPA = '%1'").arg(Group()));
+}
+
+const QStringList &PeopleWithOddNames::Names() {
+  static const QStringList names = {QStringLiteral("O\"BRIEN"), QStringLiteral("JAN KOWALSKI"),
+                                    QString::fromUtf8("ŻÓŁW"), QStringLiteral("O'HARA")};
+  return names;
+}
+
 std::unique_ptr<SecurityPeople> RightsFormTest::People;
 std::unique_ptr<TDMSecurity> RightsFormTest::Module;
 std::unique_ptr<TDMSecurity> RightsFormTest::AdministratorModule;

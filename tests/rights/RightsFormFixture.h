@@ -14,6 +14,29 @@
 
 class TTreeNode;
 
+// Readable settings in failures; found beside the type.
+void PrintTo(const TTabSettings &s, std::ostream *os);
+
+// A tab's settings: the level, the ticked boxes and "Baza skanów".
+TTabSettings TabWith(int level, QStringList ticked = {}, int scans = 0);
+// A tab's settings: the level, the check list's items as bits, the record limit and the rights mask.
+TTabSettings TabWithMasks(int level, quint32 list, double limit, qint32 rights);
+
+// Security users (no server users) of the group "ZNAKI" whose names the server takes only as quoted
+// identifiers: a double quote, a blank, Polish letters, an apostrophe. They go again with it.
+class PeopleWithOddNames {
+public:
+  explicit PeopleWithOddNames(SecurityPeople &people);
+  ~PeopleWithOddNames();
+  PeopleWithOddNames(const PeopleWithOddNames &) = delete;
+  PeopleWithOddNames &operator=(const PeopleWithOddNames &) = delete;
+  static const QStringList &Names();
+  static QString Group() { return QStringLiteral("ZNAKI"); }
+
+private:
+  SecurityPeople &FPeople;
+};
+
 // Drives the rights window as a person would: ticks in the tree by a click on a node's box or
 // by Space, the texts of what it shows.
 struct RightsWindow {

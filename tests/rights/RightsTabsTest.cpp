@@ -10,12 +10,6 @@
 #include <QListWidget>
 #include <QTest>
 
-// Readable settings in failures; found beside the type.
-void PrintTo(const TTabSettings &s, std::ostream *os) {
-  *os << "{level " << s.Level << ", ticked " << s.Ticked.join(',').toStdString() << ", scans " << s.Scans
-      << ", list " << s.ListMask << ", limit " << s.RecordLimit << ", rights " << s.Rights << "}";
-}
-
 namespace {
 
 const std::vector<ListedDatabase> kList = {{"Mapy", "/db/k.fdb", "KORVIN"},

@@ -182,20 +182,11 @@ namespace {
 // Names the server takes only as quoted identifiers are written as they stand: their rows found
 // again by the next run, their roles their own.
 TEST_F(WriterRefusals, NamesWithQuotesBlanksAndPolishLettersAreWrittenAsTheyStand) {
-  const QStringList names = {QStringLiteral("O\"BRIEN"), QStringLiteral("JAN KOWALSKI"),
-                             QString::fromUtf8("ŻÓŁW"), QStringLiteral("O'HARA")};
-  QStringList inserts;
-  for (const QString &name : names)
-    inserts << QStringLiteral("insert into USERS (USER_NAME, FIRST_NAME, SECOND_NAME, GRUPA) values ('%1', "
-                              "'Imię', 'Nazwisko', 'ZNAKI')")
-                   .arg(QString(name).replace(u'\'', QStringLiteral("''")));
-  People->Database().Execute(inserts);
-  // The people serve the program's other tests too.
-  struct Forget {
-    ~Forget() { People->Database().Execute("delete from USERS where GRUPA = 'ZNAKI'"); }
-  } forget;
+  // The people serve the program's other tests too: these go again.
+  const PeopleWithOddNames odd(*People);
+  const QStringList &names = PeopleWithOddNames::Names();
   ApplicationDatabase &plomer = AddDatabase("PLOMER");
-  Open({{"Ewidencja", plomer.Path(), "PLOMER"}}, "ZNAKI");
+  Open({{"Ewidencja", plomer.Path(), "PLOMER"}}, PeopleWithOddNames::Group());
   TickUsers(names);
   TickNodes({"Ewidencja"});
   Form->SetTabSettings(pgPlomer, TTabSettings{});

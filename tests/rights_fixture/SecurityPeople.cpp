@@ -1,6 +1,7 @@
 #include "SecurityPeople.h"
 
 #include "IBDatabase.h"
+#include "NumberRows.h"
 #include "TestServer.h"
 #include "UDMSecurity.h"
 
@@ -77,20 +78,10 @@ std::unique_ptr<TDMSecurity> SecurityPeople::ConnectAsAdministrator() {
 }
 
 void SecurityPeople::AddMany(const QString &stem, int count, const QString &group) {
-  // One set-based insert: numbers 0..99999 from five digits.
   FDb.Execute(
       QStringLiteral("insert into USERS (USER_NAME, FIRST_NAME, SECOND_NAME, USER_ID, PSWD_VALID, GRUPA) "
                      "select '%1' || lpad(n, 5, '0'), 'Imię ' || n, 'Nazwisko ' || lpad(n, 5, '0'), "
-                     "'00000000000', 1, %2 from (select a.d + 10 * b.d + 100 * c.d + 1000 * e.d + "
-                     "10000 * f.d as n from DIGITS a, DIGITS b, DIGITS c, DIGITS e, DIGITS f) "
-                     "where n < %3")
-          .arg(stem, Literal(group))
-          .arg(count)
-          .replace(
-              QStringLiteral("DIGITS"),
-              QStringLiteral("(select 0 d from RDB$DATABASE union all select 1 from RDB$DATABASE "
-                             "union all select 2 from RDB$DATABASE union all select 3 from RDB$DATABASE "
-                             "union all select 4 from RDB$DATABASE union all select 5 from RDB$DATABASE "
-                             "union all select 6 from RDB$DATABASE union all select 7 from RDB$DATABASE "
-                             "union all select 8 from RDB$DATABASE union all select 9 from RDB$DATABASE)")));
+                     "'00000000000', 1, %2 from %3 where n < %4")
+          .arg(stem, Literal(group), NumberRows(5))
+          .arg(count));
 }
