@@ -25,7 +25,7 @@ const TProgramGroups &ProgramGroups() {
         plain("BAVIRO"),
         plain("SOLMET"),
         TProgramGroup{QStringLiteral("TORMISK"), QStringLiteral("TK_ODCZYT"), QStringLiteral("TK_ZAPIS")},
-        plain("KAPRENA")};
+        TProgramGroup{QStringLiteral("KAPRENA"), QStringLiteral("ODCZYT"), QStringLiteral("ZAPIS"), false}};
   }();
   return groups;
 }
@@ -35,4 +35,17 @@ int ProgramGroupIndex(const QString &name) {
   const auto found = std::find_if(groups.begin(), groups.end(),
                                   [&name](const TProgramGroup &group) { return group.Name == name; });
   return found == groups.end() ? -1 : static_cast<int>(found - groups.begin());
+}
+
+int RightsLevelOf(const QStringList &roles, const TProgramGroup &group) {
+  int level = -1;
+  for (const QString &role : roles) {
+    if (role == group.ReadRole)
+      level = std::max(level, int(rlRead));
+    else if (role == group.WriteRole)
+      level = std::max(level, int(rlWrite));
+    else if (role == AdministratorRole() && group.AdministratorLevel)
+      level = rlAdministrator;
+  }
+  return level;
 }

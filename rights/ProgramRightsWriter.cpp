@@ -4,7 +4,6 @@
 #include "Exceptions.h"
 #include "Fields.h"
 #include "IBDatabase.h"
-#include "IBError.h"
 #include "IBQuery.h"
 #include "IBSQL.h"
 #include "IBTransaction.h"
@@ -13,18 +12,9 @@
 #include "ServerRoles.h"
 #include "UAdminRights.h"
 
-#include <algorithm>
-
 namespace {
 
 const QString kUserError = QString::fromUtf8("Błąd użytkownika");
-
-// Opens a connection on a path, closing whatever it had open.
-void Connect(TIBDatabase *database, const QString &path) {
-  database->Close();
-  database->SetDatabaseName(path);
-  database->Open();
-}
 
 // Whatever fails here must not hide the error that asked for the rollback.
 void RollbackQuietly(TIBTransaction *transaction) {
@@ -39,14 +29,7 @@ QString FullName(const TPersonalData &person) { return (person.FirstName + u' ' 
 
 } // namespace
 
-QString SisterFilePath(const QString &path, const QString &extension) {
-  const qsizetype name =
-      std::max({path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'), path.lastIndexOf(u':')}) + 1;
-  const qsizetype dot = path.lastIndexOf(u'.');
-  return (dot >= name ? path.left(dot) : path) + extension;
-}
-
-TProgramRightsWriter::TProgramRightsWriter(TWriterConnections connections)
+TProgramRightsWriter::TProgramRightsWriter(TRightsConnections connections)
     : FConnections(std::move(connections)) {}
 
 void TProgramRightsWriter::Write(int group, const QString &path, const TTabSettings &tab,
@@ -54,7 +37,7 @@ void TProgramRightsWriter::Write(int group, const QString &path, const TTabSetti
   FTable = &ProgramUserTable(group);
   FPath = path;
   FSisters.clear();
-  Connect(FConnections.Database, path);
+  ConnectDatabase(FConnections.Database, path);
   if (!CheckAdminAccess(FConnections.Database, tab.Level == rlAdministrator))
     return;
   FConnections.Transaction->EnsureActive();
@@ -67,23 +50,13 @@ void TProgramRightsWriter::Write(int group, const QString &path, const TTabSetti
 
 bool TProgramRightsWriter::ConnectSisters(const QString &path, const TTabSettings &tab) {
   for (const TSisterFile &sister : FTable->Sisters) {
-    const auto connection =
-        std::find_if(FConnections.Sisters.begin(), FConnections.Sisters.end(),
-                     [&sister](const auto &c) { return c.Extension == sister.Extension; });
-    if (connection == FConnections.Sisters.end())
-      throw EDatabaseError(QStringLiteral("No connection for the sister file ") + sister.Extension);
-    try {
-      Connect(connection->Database, SisterFilePath(path, sister.Extension));
-    } catch (const EIBError &error) {
-      // A database without this sister file; anything else about the file is an error.
-      if (error.HasCode(isc_io_open_err))
-        continue;
-      throw;
-    }
-    if (!CheckAdminAccess(connection->Database, tab.Level == rlAdministrator))
+    const TRightsConnections::TSister &connection = FConnections.Sister(sister.Extension);
+    if (!ConnectSisterFile(connection.Database, SisterFilePath(path, sister.Extension)))
+      continue;
+    if (!CheckAdminAccess(connection.Database, tab.Level == rlAdministrator))
       return false;
-    connection->Transaction->EnsureActive();
-    FSisters.push_back({*connection, SisterLevel(sister.Level, tab)});
+    connection.Transaction->EnsureActive();
+    FSisters.push_back({connection, SisterLevel(sister.Level, tab)});
   }
   return true;
 }

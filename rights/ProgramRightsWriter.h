@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ProgramUserTables.h"
+#include "RightsConnections.h"
 
 #include <QHash>
 #include <QString>
@@ -8,27 +9,7 @@
 #include <vector>
 
 class TField;
-class TIBDatabase;
-class TIBQuery;
 class TIBSQL;
-class TIBTransaction;
-class TIBUpdateSQL;
-
-// The connection components a writer works on (the rights window's own): the main file with its
-// statement for roles and its query for the user table, and one connection per sister file.
-struct TWriterConnections {
-  TIBDatabase *Database;
-  TIBTransaction *Transaction;
-  TIBSQL *Statement;
-  TIBQuery *Query;
-  TIBUpdateSQL *UpdateSQL;
-  struct TSister {
-    QString Extension;
-    TIBDatabase *Database;
-    TIBTransaction *Transaction;
-  };
-  std::vector<TSister> Sisters;
-};
 
 // A security user's personal data, trimmed.
 struct TPersonalData {
@@ -46,10 +27,6 @@ struct TRightsAssignment {
   bool ReplacePersonalData = false;
 };
 
-// The path of a sister file: the main file's path with its extension replaced (or added), the
-// server prefix kept.
-QString SisterFilePath(const QString &path, const QString &extension);
-
 // Writes one database of a program group: connects it (and its sister files), checks that the
 // login may administer it, then for every user gives the role of the tab's level and inserts or
 // updates the user's row from the tab. Each user's roles and row are committed together; on an
@@ -58,13 +35,13 @@ QString SisterFilePath(const QString &path, const QString &extension);
 // longer than its column) is refused with a message before any role, and the next one written.
 class TProgramRightsWriter {
 public:
-  explicit TProgramRightsWriter(TWriterConnections connections);
+  explicit TProgramRightsWriter(TRightsConnections connections);
 
   void Write(int group, const QString &path, const TTabSettings &tab, const TRightsAssignment &assignment);
 
 private:
   struct TActiveSister {
-    TWriterConnections::TSister Connection;
+    TRightsConnections::TSister Connection;
     int Level;
   };
   // One column of the user's row and what it gets.
@@ -92,7 +69,7 @@ private:
   void CommitUser();
   void RollbackUser();
 
-  TWriterConnections FConnections;
+  TRightsConnections FConnections;
   const TProgramUserTable *FTable = nullptr;
   QString FPath;
   std::vector<TActiveSister> FSisters;

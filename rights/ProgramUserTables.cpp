@@ -1,7 +1,9 @@
 #include "ProgramUserTables.h"
 
+#include "Exceptions.h"
 #include "ProgramGroups.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <stdexcept>
@@ -122,7 +124,7 @@ std::array<TProgramUserTable, ProgramGroupCount> BuildTables() {
       .Generator = QStringLiteral("KN_USERS_GEN"),
       .Personal = Whole("NAME"),
       .Rights = {{QStringLiteral("RIGHTS"), V::RightsMask, {}},
-                 {QStringLiteral("OBJRIGHTS"), V::ListMask, QStringLiteral("ObjectRights")}}};
+                 {QStringLiteral("OBJRIGHTS"), V::ListMask, QStringLiteral("ObjectRights"), 32}}};
 
   TPersonalColumns veldarPersonal = Separate("IMIE", "NAZWISKO", "PESEL");
   veldarPersonal.PeselIdentifiesNewRows = true;
@@ -147,7 +149,8 @@ std::array<TProgramUserTable, ProgramGroupCount> BuildTables() {
                  {QStringLiteral("EXP"), V::Box, QStringLiteral("ExpCheck")}},
       .RoleColumn = QStringLiteral("ROLE_NAME"),
       .Sisters = {{QStringLiteral(".fdd"), TSisterLevel::Printing},
-                  {QStringLiteral(".fdr"), TSisterLevel::ScansBase}}};
+                  {QStringLiteral(".fdr"), TSisterLevel::ScansBase}},
+      .LevelWithoutRow = true};
 
   TProgramUserTable plomer = PlomerLike("ID=:ID, PESEL=:PESEL", V::Zero);
   TProgramUserTable fenno =
@@ -169,7 +172,7 @@ std::array<TProgramUserTable, ProgramGroupCount> BuildTables() {
       .Generator = QStringLiteral("G_LOG"),
       .Personal = Separate("IMIE", "NAZWISKO"),
       .Rights = {{QStringLiteral("ILE"), V::RecordLimit, QStringLiteral("BrontelIle")},
-                 {QStringLiteral("OPCJE"), V::ListMask, QStringLiteral("CLBBrontel")}},
+                 {QStringLiteral("OPCJE"), V::ListMask, QStringLiteral("CLBBrontel"), 9}},
       .RoleColumn = QStringLiteral("ROLE_NAME")};
 
   TProgramUserTable gresson{
@@ -332,28 +335,41 @@ int SisterLevel(TSisterLevel rule, const TTabSettings &tab) {
   return tab.Scans - 1;
 }
 
-void AddRightLetter(QChar Row, QString &Group, QChar Letter) {
-  if (Group.isEmpty())
-    Group = QString(Row) + Letter;
-  else
-    Group += Letter;
+namespace {
+
+qint64 WholeNumber(const QVariant &value) {
+  if (value.isNull())
+    return 0;
+  bool ok = false;
+  const qint64 number = value.toLongLong(&ok);
+  if (!ok)
+    throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(value.toString()));
+  return number;
 }
 
-QString TessalLetters(const QStringList &tickedBoxes) {
-  const QString rows = QString::fromLatin1(TessalRowLetters);
-  std::array<QString, sizeof TessalRowLetters - 1> groups;
-  for (const QString &name : tickedBoxes) {
-    if (name.size() < 2)
-      continue;
-    const qsizetype row = rows.indexOf(name[0].toUpper());
-    if (row >= 0 && name[0].isLower())
-      AddRightLetter(name[0].toUpper(), groups[static_cast<size_t>(row)], name[1]);
+} // namespace
+
+void ReadRightsColumn(const TRightsColumn &column, const QVariant &value, TTabSettings &tab) {
+  switch (column.Value) {
+  case V::Box:
+  case V::BoxOrNull:
+    if (WholeNumber(value) == 1)
+      tab.Ticked.append(column.Control);
+    return;
+  case V::Zero:
+  case V::Null: return;
+  case V::Letters: tab.Ticked.append(TessalTickedBoxes(value.toString())); return;
+  case V::ListMask: {
+    const quint32 items = column.Items >= 32 ? ~0u : (1u << column.Items) - 1;
+    tab.ListMask = static_cast<quint32>(WholeNumber(value)) & items;
+    return;
   }
-  QString letters;
-  for (const QString &group : groups)
-    letters += group;
-  return letters;
+  case V::RecordLimit: tab.RecordLimit = static_cast<double>(WholeNumber(value)); return;
+  case V::RightsMask: tab.Rights = static_cast<qint32>(WholeNumber(value)); return;
+  }
 }
+
+int ScansOfSisterLevel(int level) { return level < rlRead ? 0 : std::min(level, int(rlWrite)) + 1; }
 
 bool IdentityNumberId(const QString &pesel, qint32 &id) {
   if (pesel.size() != 11)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "TabSettings.h"
+#include "TessalRights.h"
 
 #include <QString>
 #include <QVariant>
@@ -8,6 +9,7 @@
 
 // How a rights column of a group's user table stands for the group's tab. The writers compute the
 // column from the tab; the readers put the column back on the tab through the same description.
+// Where the tab has no control for a column (constants), the reader leaves the tab alone.
 enum class TRightsValue {
   Box,         // 1 when the tab's box Control is ticked, else 0
   BoxOrNull,   // 1 when the tab's box Control is ticked, else null
@@ -23,6 +25,7 @@ struct TRightsColumn {
   QString Column;
   TRightsValue Value;
   QString Control; // the control of the tab that the value comes from, "" for constants and masks
+  int Items = 0;   // ListMask: how many items the check list has; the bits above them are no items
 };
 
 // Which level a sister file gets.
@@ -62,6 +65,8 @@ struct TProgramUserTable {
   std::vector<TSisterFile> Sisters{};
   // BAVIRO: every case file (SPRAWY) gets the user's right in PRAWA after the row is posted.
   bool CaseFileRights = false;
+  // VELDAR: its readers take the level from the user's roles whether or not the user has a row.
+  bool LevelWithoutRow = false;
 };
 
 // The table of the group at this index of the program groups.
@@ -74,14 +79,12 @@ QVariant RoleColumnValue(int level);
 // The level a sister file gets for the tab; -1 for no role.
 int SisterLevel(TSisterLevel rule, const TTabSettings &tab);
 
-// TESSAL: adds a right letter to the group string of a row ("Sp" + 'e' = "Spe"); an empty group
-// string starts with the row letter.
-void AddRightLetter(QChar Row, QString &Group, QChar Letter);
-// TESSAL: the letter string of the ticked boxes named row letter + right letter, rows in the order
-// A, S, M, K, Z, P, W, O, D, U, each row's rights in the order given; "" when none is ticked.
-QString TessalLetters(const QStringList &tickedBoxes);
-// TESSAL's row letters in the order their groups join.
-inline constexpr char TessalRowLetters[] = "ASMKZPWODU";
+// The reader's side: puts the value stored in a rights column on the tab. A null number reads as
+// 0; a value that is no whole number raises EConvertError.
+void ReadRightsColumn(const TRightsColumn &column, const QVariant &value, TTabSettings &tab);
+// VELDAR's "Baza skanów" for the level the user's roles in the ".fdr" file give (-1 for none):
+// "Brak" for none, "Tylko odczyt" for read, "Zapis i odczyt" for write or administrator.
+int ScansOfSisterLevel(int level);
 
 // VELDAR: the row ID of an identity number, from its characters 1-6 and 8-10; false when the
 // number is not 11 characters long or one of those nine is not a digit.

@@ -14,18 +14,42 @@ void Run(TIBSQL &statement, const QString &sql) {
   statement.Close();
 }
 
-} // namespace
-
-QStringList ExactRoleGrantors(TIBSQL &statement, TIBTransaction *transaction, const QString &User,
-                              const QString &Role) {
+// The statement, closed, on the transaction and its database, with the user's name given.
+void PrepareForUser(TIBSQL &statement, TIBTransaction *transaction, const QString &sql, const QString &User) {
   statement.Close();
   statement.SetTransaction(transaction);
   statement.SetDatabase(transaction->DefaultDatabase());
-  statement.SQL().SetText(
-      QStringLiteral("select RDB$GRANTOR from RDB$USER_PRIVILEGES where RDB$USER = :username and "
-                     "RDB$RELATION_NAME = :rolename "
-                     "and RDB$USER_TYPE = 8 and RDB$OBJECT_TYPE = 13 and RDB$GRANTOR is not null"));
+  statement.SQL().SetText(sql);
   statement.ParamByName(QStringLiteral("username")).SetAsString(User);
+}
+
+QString WithoutTrailingBlanks(QString text) {
+  while (text.endsWith(u' '))
+    text.chop(1);
+  return text;
+}
+
+} // namespace
+
+QStringList UserRoles(TIBSQL &statement, TIBTransaction *transaction, const QString &User) {
+  PrepareForUser(statement, transaction,
+                 QStringLiteral("select RDB$RELATION_NAME from RDB$USER_PRIVILEGES where RDB$USER=:username "
+                                "and rdb$user_type=8 and rdb$object_type=13"),
+                 User);
+  QStringList roles;
+  for (statement.ExecQuery(); !statement.Eof(); statement.Next())
+    roles.append(WithoutTrailingBlanks(statement.Fields(0).AsString()));
+  statement.Close();
+  return roles;
+}
+
+QStringList ExactRoleGrantors(TIBSQL &statement, TIBTransaction *transaction, const QString &User,
+                              const QString &Role) {
+  PrepareForUser(statement, transaction,
+                 QStringLiteral("select RDB$GRANTOR from RDB$USER_PRIVILEGES where RDB$USER = :username and "
+                                "RDB$RELATION_NAME = :rolename "
+                                "and RDB$USER_TYPE = 8 and RDB$OBJECT_TYPE = 13 and RDB$GRANTOR is not null"),
+                 User);
   statement.ParamByName(QStringLiteral("rolename")).SetAsString(Role);
   QStringList grantors;
   for (statement.ExecQuery(); !statement.Eof(); statement.Next()) {

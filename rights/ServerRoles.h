@@ -12,6 +12,10 @@ class TIBTransaction;
 QStringList ExactRoleGrantors(TIBSQL &statement, TIBTransaction *transaction, const QString &User,
                               const QString &Role);
 
+// The roles granted to User in the database of the transaction, read in that transaction, in the
+// order the server lists them, trailing blanks removed.
+QStringList UserRoles(TIBSQL &statement, TIBTransaction *transaction, const QString &User);
+
 // Gives User exactly the role of Level in the database of the transaction: every grant of the read
 // role, the write role and RDB$ADMIN is revoked, once per grantor, then level 0 grants the read
 // role, 1 the write role, 2 RDB$ADMIN; any other level leaves the user without any of the three.

@@ -203,6 +203,8 @@ QWidget *TUprawnieniaForm::CreateTopArea() {
   CBDaneOsobowe->setObjectName(QStringLiteral("CBDaneOsobowe"));
   BPokazPrawa = new TButton(area, QString::fromUtf8("Pokaż prawa"));
   BPokazPrawa->setObjectName(QStringLiteral("BPokazPrawa"));
+  connect(BPokazPrawa, &QPushButton::clicked, this,
+          [this] { Guarded(this, [this] { BPokazPrawaClick(BPokazPrawa); }); });
   BitBtn2 = new TButton(area, QStringLiteral("Przypisz prawa"));
   BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
   BitBtn2->SetDefault(true);
@@ -303,4 +305,24 @@ void TUprawnieniaForm::CBAllUsersClick(QObject *) {
 void TUprawnieniaForm::IBQueryUsersFilterRecord(TDataSet *DataSet, bool &Accept) {
   TField *group = DataSet->FieldByName(QStringLiteral("GRUPA"));
   Accept = !group->IsNull() && group->AsString() == FGroup;
+}
+
+void TUprawnieniaForm::PostPendingTick() {
+  if (MemUsers->State() == dsEdit || MemUsers->State() == dsInsert)
+    MemUsers->Post();
+}
+
+QStringList TUprawnieniaForm::TickedUsers() {
+  QStringList users;
+  TField *name = MemUsers->FieldByName(QStringLiteral("USER_NAME"));
+  TField *check = MemUsers->FieldByName(QStringLiteral("CHECK"));
+  const TBookmark current = MemUsers->GetBookmark();
+  MemUsers->DisableControls();
+  for (MemUsers->First(); !MemUsers->Eof(); MemUsers->Next())
+    if (check->AsBoolean())
+      users.append(name->AsString().trimmed());
+  if (MemUsers->BookmarkValid(current))
+    MemUsers->GotoBookmark(current);
+  MemUsers->EnableControls();
+  return users;
 }

@@ -31,7 +31,7 @@ class TwoxCSVStreamFormat;
 class TwoxMemTable;
 struct TRightItem;
 struct TRightsAssignment;
-struct TWriterConnections;
+struct TRightsConnections;
 
 // "Uprawnienia": the administrator ticks users of the security database and databases of the
 // program groups listed in "bazy.txt", sets the rights on each group's tab and writes them, or
@@ -193,6 +193,69 @@ public:
   void WriteTormiskRights(const QString &Nazwa) { WriteProgramRights(pgTormisk, Nazwa); }
   void WriteKaprenaRights(const QString &Nazwa) { WriteProgramRights(pgKaprena, Nazwa); }
 
+  // --- "Pokaż prawa": what the ticked databases hold for exactly one ticked user, on the tabs
+  // Refuses (a message, then a silent abort) unless one user and at most one database per group
+  // are ticked.
+  void BPokazPrawaClick(QObject *Sender);
+  // Reads every ticked database of a program group into its group's tab, in the tree's order;
+  // each tab is reset first, so that a database that fails leaves its tab at the reset values.
+  void ShowUserRights(const QString &UserName);
+  // The groups' readers: the database of that name of the group, first listed one.
+  void ReadKorvinRights(const QString &DatabaseName, const QString &UserName) {
+    ReadProgramRights(pgKorvin, DatabaseName, UserName);
+  }
+  void ReadVeldarRights(const QString &DatabaseName, const QString &UserName) {
+    ReadProgramRights(pgVeldar, DatabaseName, UserName);
+  }
+  void ReadPlomerRights(const QString &DatabaseName, const QString &UserName) {
+    ReadProgramRights(pgPlomer, DatabaseName, UserName);
+  }
+  void ReadSarnikRights(const QString &DatabaseName, const QString &UserName) {
+    ReadProgramRights(pgSarnik, DatabaseName, UserName);
+  }
+  void ReadTulvarRights(const QString &DatabaseName, const QString &UserName) {
+    ReadProgramRights(pgTulvar, DatabaseName, UserName);
+  }
+  void ReadBrontelRights(const QString &DatabaseName, const QString &UserName) {
+    ReadProgramRights(pgBrontel, DatabaseName, UserName);
+  }
+  void ReadFennoRights(const QString &DatabaseName, const QString &UserName) {
+    ReadProgramRights(pgFenno, DatabaseName, UserName);
+  }
+  void ReadDravelRights(const QString &DatabaseName, const QString &UserName) {
+    ReadProgramRights(pgDravel, DatabaseName, UserName);
+  }
+  void ReadHolmarRights(const QString &DatabaseName, const QString &UserName) {
+    ReadProgramRights(pgHolmar, DatabaseName, UserName);
+  }
+  void ReadGressonRights(const QString &DatabaseName, const QString &UserName) {
+    ReadProgramRights(pgGresson, DatabaseName, UserName);
+  }
+  void ReadPelkarRights(const QString &DatabaseName, const QString &UserName) {
+    ReadProgramRights(pgPelkar, DatabaseName, UserName);
+  }
+  void ReadNirvosRights(const QString &DatabaseName, const QString &UserName) {
+    ReadProgramRights(pgNirvos, DatabaseName, UserName);
+  }
+  void ReadTessalRights(const QString &DatabaseName, const QString &UserName) {
+    ReadProgramRights(pgTessal, DatabaseName, UserName);
+  }
+  void ReadQuentoRights(const QString &DatabaseName, const QString &UserName) {
+    ReadProgramRights(pgQuento, DatabaseName, UserName);
+  }
+  void ReadBaviroRights(const QString &DatabaseName, const QString &UserName) {
+    ReadProgramRights(pgBaviro, DatabaseName, UserName);
+  }
+  void ReadSolmetRights(const QString &DatabaseName, const QString &UserName) {
+    ReadProgramRights(pgSolmet, DatabaseName, UserName);
+  }
+  void ReadTormiskRights(const QString &Nazwa, const QString &UserName) {
+    ReadProgramRights(pgTormisk, Nazwa, UserName);
+  }
+  void ReadKaprenaRights(const QString &DatabaseName, const QString &UserName) {
+    ReadProgramRights(pgKaprena, DatabaseName, UserName);
+  }
+
   // --- the tabs' small handlers
   void ADMCheckClick(QObject *Sender);
   void CBDravelADMClick(QObject *Sender);
@@ -222,12 +285,21 @@ private:
   };
 
   void CreateDataComponents();
+  // A tick still being edited in the users grid is posted, so that it counts.
+  void PostPendingTick();
+  // The names of the ticked users, trimmed, in the list's order.
+  QStringList TickedUsers();
+  // The group of a ticked database node (its parent is a group node); -1 for any other node.
+  int TickedDatabaseGroup(const TTreeNode *node) const;
   void WriteProgramRights(int group, const QString &Nazwa);
   // Writes one database of the group at the connection path for the users of the run.
   void WriteDatabase(int group, const QString &path, const TRightsAssignment &assignment);
   // The ticked users and the personal data of the security users, as the run writes them.
   TRightsAssignment CollectAssignment();
-  TWriterConnections WriterConnections() const;
+  TRightsConnections RightsConnections() const;
+  void ReadProgramRights(int group, const QString &Nazwa, const QString &UserName);
+  // Resets the group's tab, then shows on it what the database at the connection path holds.
+  void ReadDatabase(int group, const QString &path, const QString &UserName);
   // Makes TreeView.
   QWidget *CreateProgramTree(QWidget *parent);
   // The check boxes kept in the state indexes, drawn by the tree's own check boxes.
@@ -236,7 +308,7 @@ private:
   void CreateConnections();
   QWidget *CreateTopArea();
   void CreatePageControl();
-  TGroupTab &NewGroupTab(int group, const char *levelName, bool administratorLevel = true);
+  TGroupTab &NewGroupTab(int group, const char *levelName);
   const TGroupTab &Tab(int group) const { return FGroupTabs.at(static_cast<size_t>(group)); }
   void CreateKorvinTab();
   void CreateVeldarTab();

@@ -167,17 +167,17 @@ void TUprawnieniaForm::CreatePageControl() {
   }
 }
 
-TUprawnieniaForm::TGroupTab &TUprawnieniaForm::NewGroupTab(int group, const char *levelName,
-                                                           bool administratorLevel) {
+TUprawnieniaForm::TGroupTab &TUprawnieniaForm::NewGroupTab(int group, const char *levelName) {
   TGroupTab &tab = FGroupTabs[static_cast<size_t>(group)];
-  const QString &name = ProgramGroups()[static_cast<size_t>(group)].Name;
+  const TProgramGroup &program = ProgramGroups()[static_cast<size_t>(group)];
+  const QString &name = program.Name;
   tab.Sheet = new TTabSheet(PageControl, name);
   tab.Sheet->setObjectName(name);
   new QVBoxLayout(tab.Sheet);
   tab.Level = new TRadioGroup(tab.Sheet, QStringLiteral("Uprawnienia kontrolowane przez serwer"));
   tab.Level->setObjectName(QString::fromLatin1(levelName));
   QStringList items{QStringLiteral("Tylko odczyt"), QStringLiteral("Zapis i odczyt")};
-  if (administratorLevel)
+  if (program.AdministratorLevel)
     items.append(QStringLiteral("Administrator"));
   tab.Level->SetItems(items);
   tab.Level->SetColumns(static_cast<int>(items.size()));
@@ -323,8 +323,8 @@ void TUprawnieniaForm::CreateTormiskTab() {
 }
 
 void TUprawnieniaForm::CreateKaprenaTab() {
-  // KAPRENA's users are never administrators: two levels, two columns.
-  TGroupTab &tab = NewGroupTab(pgKaprena, "KAPRENARadioBox", false);
+  // No level "Administrator": two items in two columns.
+  TGroupTab &tab = NewGroupTab(pgKaprena, "KAPRENARadioBox");
   FINANSECheckBox = NewCheckBox(tab.Sheet, "FINANSECheckBox", "Finanse");
   tab.Boxes = {FINANSECheckBox};
   SheetLayout(tab.Sheet)->addWidget(FINANSECheckBox);

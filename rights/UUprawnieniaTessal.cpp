@@ -4,6 +4,7 @@
 #include "Application.h"
 #include "PageControl.h"
 #include "StdCtrls.h"
+#include "TessalRights.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -15,24 +16,6 @@
 
 namespace {
 
-// The rows in the tab's control order, each with its label and the right letters it offers.
-struct TessalRow {
-  char Letter;
-  const char *Label;
-  const char *Rights;
-};
-const TessalRow kRows[] = {
-    {'a', "Administracja", "la"},
-    {'s', "Kaprena", "peurnkcd"},
-    {'m', "Mapy drukowane", "peur"},
-    {'k', "KERG", "peur"},
-    {'z', "Z - zasób1 Kmz/Kme", "peurw"},
-    {'p', "P - zasób2 Ope/Szk", "peurw"},
-    {'u', "U - ZUD", "peurw"},
-    {'w', "Holmar", "peur"},
-    {'o', "O - słownik Osób", "peu"},
-    {'d', "D - słowniki\r\n      systemowe", "peu"},
-};
 // The right letters in the legend's order, which is also the order of the columns.
 const char kRightLetters[] = "peurwnkcdla";
 const char *const kLegend[] = {"p - przeglądanie (dostęp)",
@@ -59,7 +42,7 @@ void TUprawnieniaForm::CreateTessalTab() {
     grid->addWidget(new QLabel(QString(QChar::fromLatin1(*right)), sheet), 0, ColumnOf(*right),
                     Qt::AlignHCenter);
   int row = 1;
-  for (const TessalRow &line : kRows) {
+  for (const TTessalRow &line : TessalRows()) {
     grid->addWidget(new QLabel(QString::fromUtf8(line.Label), sheet), row, 0);
     for (const char *right = line.Rights; *right; ++right) {
       // Straight on the sheet: "Przydziel", "Odbierz" and the writer take the sheet's boxes.

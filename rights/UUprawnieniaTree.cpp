@@ -136,3 +136,8 @@ void TUprawnieniaForm::MarkProgramSelected(const QString &Name) {
 }
 
 void TUprawnieniaForm::ClearProgramSelection() { FProgramSelected.fill(0); }
+
+int TUprawnieniaForm::TickedDatabaseGroup(const TTreeNode *node) const {
+  const int group = node->Parent() ? ProgramGroupIndex(node->Parent()->Text()) : -1;
+  return group >= 0 && TreeView->Checked(node) ? group : -1;
+}

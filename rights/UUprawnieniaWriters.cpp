@@ -22,9 +22,7 @@ void TUprawnieniaForm::SetUserServerRole(const QString &User, const QString &Rea
 }
 
 void TUprawnieniaForm::BitBtn2Click(QObject *) {
-  // A tick still being edited in the grid counts.
-  if (MemUsers->State() == dsEdit || MemUsers->State() == dsInsert)
-    MemUsers->Post();
+  PostPendingTick();
   AssignRights();
 }
 
@@ -40,8 +38,7 @@ void TUprawnieniaForm::AssignRights() {
   TTreeNodes *items = TreeView->Items();
   for (int i = 0; i < items->Count(); ++i) {
     TTreeNode *node = items->Item(i);
-    const int group = node->Parent() ? ProgramGroupIndex(node->Parent()->Text()) : -1;
-    if (group >= 0 && TreeView->Checked(node))
+    if (const int group = TickedDatabaseGroup(node); group >= 0)
       WriteDatabase(group, NodeDatabasePath(node), assignment);
     for (TIBTransaction *transaction : {DBTransaction, DBTransactionFDD, DBTransactionFDR})
       if (transaction->Active())
@@ -60,22 +57,13 @@ void TUprawnieniaForm::WriteDatabase(int group, const QString &path, const TRigh
   const TTabSettings tab = TabSettings(group);
   if (group == pgKorvin)
     FKorvinObjectRights = static_cast<qint32>(tab.ListMask);
-  TProgramRightsWriter(WriterConnections()).Write(group, path, tab, assignment);
+  TProgramRightsWriter(RightsConnections()).Write(group, path, tab, assignment);
 }
 
 TRightsAssignment TUprawnieniaForm::CollectAssignment() {
   TRightsAssignment assignment;
   assignment.ReplacePersonalData = CBDaneOsobowe->isChecked();
-  TField *name = MemUsers->FieldByName(QStringLiteral("USER_NAME"));
-  TField *check = MemUsers->FieldByName(QStringLiteral("CHECK"));
-  const TBookmark current = MemUsers->GetBookmark();
-  MemUsers->DisableControls();
-  for (MemUsers->First(); !MemUsers->Eof(); MemUsers->Next())
-    if (check->AsBoolean())
-      assignment.Users.append(name->AsString().trimmed());
-  if (MemUsers->BookmarkValid(current))
-    MemUsers->GotoBookmark(current);
-  MemUsers->EnableControls();
+  assignment.Users = TickedUsers();
 
   // The first security user of a name is the one a search by name finds.
   TField *user = IBQueryUsers->FieldByName(QStringLiteral("USER_NAME"));
@@ -90,7 +78,7 @@ TRightsAssignment TUprawnieniaForm::CollectAssignment() {
   return assignment;
 }
 
-TWriterConnections TUprawnieniaForm::WriterConnections() const {
+TRightsConnections TUprawnieniaForm::RightsConnections() const {
   return {Databases,
           DBTransaction,
           IBSQL,
