@@ -24,6 +24,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTest>
+#include <cmath>
+#include <functional>
 
 namespace {
 
@@ -223,6 +225,78 @@ TEST_F(RightsRoad, PrzypiszPrawaWritesEveryGroupAsSysdbaAndAgainAsTheSecondAdmin
   Main->edGrupa->SetText("Wszystkie");
   run();
   EXPECT_EQ(Snapshot(databases, {adamczyk, nowak}), written);
+}
+
+// The user the previous road wrote, shown again through the main window: every tab shows what was
+// written; one box changed and written again is, shown once more, the only difference.
+TEST_F(RightsRoad, PokazPrawaShowsWhatWasWrittenAndTheOneValueChangedSince) {
+  std::vector<std::unique_ptr<ApplicationDatabase>> databases;
+  std::vector<ListedDatabase> list;
+  for (const WriterCase &c : WriterCases()) {
+    ApplicationDatabaseOptions options;
+    options.CharacterSet = c.Utf8 ? "UTF8" : "WIN1250";
+    databases.push_back(std::make_unique<ApplicationDatabase>(c.Group, options));
+    list.push_back({QStringLiteral("Baza %1").arg(c.Group), databases.back()->Path(), c.Group});
+  }
+  WriteDatabaseList(Folder.filePath("bazy.txt"), list);
+  Main->edGrupa->SetText("Wszystkie");
+  const QString nowak = People->Person("NOWAK").Name;
+  using Tabs = std::vector<TTabSettings>;
+  const auto tabsOf = [](TUprawnieniaForm &form) {
+    Tabs tabs;
+    for (int group = 0; group < ProgramGroupCount; ++group)
+      tabs.push_back(form.TabSettings(group));
+    return tabs;
+  };
+  // One session of the window: NOWAK and every database ticked, then the work.
+  const auto session = [&](const std::function<void(TUprawnieniaForm &)> &work) {
+    Dialogs.AnswerModalAs<TUprawnieniaForm>([&](TUprawnieniaForm &form) {
+      RightsWindow::Show(form);
+      RightsWindow::TickUsers(form, {nowak});
+      RightsWindow::ClickBox(form, RightsWindow::Node(form, "Programy"));
+      work(form);
+      QTest::mouseClick(form.BitBtn1, Qt::LeftButton);
+      return form.ModalResult();
+    });
+    OpenRightsEditor();
+    EXPECT_TRUE(Dialogs.Exhausted());
+    EXPECT_TRUE(Dialogs.Messages().empty()) << Dialogs.Messages().front().Text.toStdString();
+  };
+
+  Tabs written;
+  session([&](TUprawnieniaForm &form) {
+    for (const WriterCase &c : WriterCases())
+      form.SetTabSettings(ProgramGroupIndex(c.Group), c.First);
+    written = tabsOf(form);
+    QTest::mouseClick(form.BitBtn2, Qt::LeftButton);
+  });
+  // The record limit is written as its whole part.
+  written[pgBrontel].RecordLimit = std::trunc(written[pgBrontel].RecordLimit);
+
+  Tabs shown;
+  session([&](TUprawnieniaForm &form) {
+    QTest::mouseClick(form.BPokazPrawa, Qt::LeftButton);
+    shown = tabsOf(form);
+    form.PageControl->SetActivePage(form.TESSAL);
+    QCheckBox *sp = form.TESSAL->findChild<QCheckBox *>("sp");
+    QTest::mouseClick(sp, Qt::LeftButton, {}, QPoint(4, sp->height() / 2));
+    QTest::mouseClick(form.BitBtn2, Qt::LeftButton);
+  });
+  for (int group = 0; group < ProgramGroupCount; ++group)
+    EXPECT_EQ(shown[size_t(group)], written[size_t(group)])
+        << ProgramGroups()[size_t(group)].Name.toStdString();
+
+  Tabs again;
+  session([&](TUprawnieniaForm &form) {
+    QTest::mouseClick(form.BPokazPrawa, Qt::LeftButton);
+    again = tabsOf(form);
+  });
+  Tabs expected = shown;
+  expected[pgTessal].Ticked.append("sp");
+  for (int group = 0; group < ProgramGroupCount; ++group)
+    EXPECT_EQ(again[size_t(group)], expected[size_t(group)])
+        << ProgramGroups()[size_t(group)].Name.toStdString();
+  EXPECT_EQ(RowOf(*databases[pgTessal], nowak, {"PRAWA"}), "PRAWA=Sp");
 }
 
 } // namespace
