@@ -447,10 +447,6 @@ TEST_F(ShowRights, AReaderByNameReadsTheFirstListedDatabase) {
   EXPECT_EQ(Form->TabSettings(pgTormisk).Level, rlRead);
 }
 
-} // namespace
-
-namespace {
-
 // Ten thousand security users and ten thousand rows: the one ticked user's row is the last one.
 TEST_F(ShowRights, TenThousandUsersAndRows) {
   SecurityPeople many;
