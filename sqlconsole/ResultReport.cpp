@@ -7,18 +7,18 @@
 #include <algorithm>
 
 TColumnMeasure::TColumnMeasure(int columns, const QFontMetrics &metrics)
-    : FWidths(std::size_t(std::max(columns - 1, 0)), 0), FMetrics(metrics) {}
+    : FWidths(columns - 1), FMetrics(metrics) {}
 
 void TColumnMeasure::Measure(const QStringList &texts) {
-  for (std::size_t i = 0; i < FWidths.size() && i < std::size_t(texts.size()); ++i)
-    FWidths[i] = std::max(FWidths[i], FMetrics.horizontalAdvance(texts[qsizetype(i)] + u' '));
+  for (int i = 0; i < FWidths.Count() && i < texts.size(); ++i)
+    FWidths.SetItems(i, std::max(FWidths.Items(i), FMetrics.horizontalAdvance(texts[i] + u' ')));
 }
 
 std::vector<int> TColumnMeasure::TabStops() const {
   std::vector<int> stops;
   int position = 0;
-  for (int width : FWidths)
-    stops.push_back(position += width);
+  for (int i = 0; i < FWidths.Count(); ++i)
+    stops.push_back(position += FWidths.Items(i));
   return stops;
 }
 

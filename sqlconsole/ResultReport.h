@@ -1,5 +1,7 @@
 #pragma once
 
+#include "IntegerList.h"
+
 #include <QFontMetrics>
 #include <QStringList>
 #include <vector>
@@ -24,7 +26,7 @@ public:
   std::vector<int> TabStops() const;
 
 private:
-  std::vector<int> FWidths;
+  TIntegerList FWidths;
   QFontMetrics FMetrics;
 };
 
