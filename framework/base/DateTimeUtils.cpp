@@ -383,14 +383,19 @@ QString DateTimeToStr(TDateTime value) { return FormatDateTime(QStringLiteral("c
 
 namespace {
 
-bool ReadNumber(const QString &s, int &pos, int &value, int maxDigits = 4) {
+// The digit's value, or -1; ASCII digits without a call into the Unicode tables.
+int DigitValue(QChar c) {
+  const char16_t unit = c.unicode();
+  if (unit >= u'0' && unit <= u'9')
+    return unit - u'0';
+  return unit < 0x80 || !c.isDigit() ? -1 : c.digitValue();
+}
+
+bool ReadNumber(QStringView s, int &pos, int &value, int maxDigits = 4) {
   int digits = 0;
   value = 0;
-  while (pos < s.size() && s[pos].isDigit() && digits < maxDigits) {
-    value = value * 10 + s[pos].digitValue();
-    ++pos;
-    ++digits;
-  }
+  for (int digit; pos < s.size() && digits < maxDigits && (digit = DigitValue(s[pos])) >= 0; ++pos, ++digits)
+    value = value * 10 + digit;
   return digits > 0;
 }
 
@@ -405,7 +410,7 @@ int ExpandYear(int year, int digits) {
 }
 
 // The order of day (d), month (m) and year (y) in ShortDateFormat.
-QString DateOrder() {
+const QString &DateOrder() {
   // Dates are read by the thousand in a load: the order is worked out once per format.
   thread_local QString format, order;
   const QString &shortDateFormat = FormatSettings().ShortDateFormat;
@@ -423,7 +428,7 @@ QString DateOrder() {
 }
 
 // Reads a date at pos; leaves pos after it.
-bool ScanDate(const QString &s, int &pos, TDateTime &result) {
+bool ScanDate(QStringView s, int &pos, TDateTime &result) {
   const QChar sep = FormatSettings().DateSeparator;
   int parts[3] = {0, 0, 0};
   int digits[3] = {0, 0, 0};
@@ -441,7 +446,7 @@ bool ScanDate(const QString &s, int &pos, TDateTime &result) {
   }
   if (count < 2)
     return false;
-  const QString order = DateOrder();
+  const QString &order = DateOrder();
   int day = 0, month = 0, year = 0;
   if (count == 2) {
     // Day and month in their order, this year (the clock is read only then: it is slow).
@@ -458,7 +463,7 @@ bool ScanDate(const QString &s, int &pos, TDateTime &result) {
   return TryEncodeDate(year, month, day, result);
 }
 
-bool ScanTime(const QString &s, int &pos, TDateTime &result) {
+bool ScanTime(QStringView s, int &pos, TDateTime &result) {
   const QChar sep = FormatSettings().TimeSeparator;
   int hour = 0, minute = 0, second = 0, msec = 0;
   if (!ReadNumber(s, pos, hour, 2))
@@ -480,7 +485,7 @@ bool ScanTime(const QString &s, int &pos, TDateTime &result) {
   }
   while (pos < s.size() && s[pos].isSpace())
     ++pos;
-  const QString rest = s.mid(pos).trimmed();
+  const QStringView rest = s.mid(pos).trimmed();
   const TFormatSettings &fs = FormatSettings();
   auto is = [&](const QString &word) { return !word.isEmpty() && rest.startsWith(word, Qt::CaseInsensitive); };
   bool pm = false, twelve = false;
@@ -496,24 +501,25 @@ bool ScanTime(const QString &s, int &pos, TDateTime &result) {
   return TryEncodeTime(hour, minute, second, msec, result);
 }
 
-bool AtEnd(const QString &s, int pos) { return s.mid(pos).trimmed().isEmpty(); }
+bool AtEnd(QStringView s, int pos) { return s.mid(pos).trimmed().isEmpty(); }
 
 } // namespace
 
 bool TryStrToDate(const QString &text, TDateTime &result) {
-  const QString s = text.trimmed();
+  // Views, not copies: a load reads dates by the thousand.
+  const QStringView s = QStringView(text).trimmed();
   int pos = 0;
   return ScanDate(s, pos, result) && AtEnd(s, pos);
 }
 
 bool TryStrToTime(const QString &text, TDateTime &result) {
-  const QString s = text.trimmed();
+  const QStringView s = QStringView(text).trimmed();
   int pos = 0;
   return ScanTime(s, pos, result) && AtEnd(s, pos);
 }
 
 bool TryStrToDateTime(const QString &text, TDateTime &result) {
-  const QString s = text.trimmed();
+  const QStringView s = QStringView(text).trimmed();
   int pos = 0;
   TDateTime date = 0, time = 0;
   if (!ScanDate(s, pos, date)) {
@@ -572,7 +578,7 @@ namespace {
 
 // Plain numbers ([sign] digits [. digits] [e [sign] digits]) without the locale machinery, which
 // costs more than the rest of a CSV load; false leaves anything else to the full conversion.
-bool TryPlainFloat(const QString &text, QChar decimalSeparator, double &result) {
+bool TryPlainFloat(QStringView text, QChar decimalSeparator, double &result) {
   char buffer[64];
   const qsizetype size = text.size();
   if (size == 0 || size >= qsizetype(sizeof buffer))
@@ -595,11 +601,12 @@ bool TryPlainFloat(const QString &text, QChar decimalSeparator, double &result) 
 } // namespace
 
 bool TryStrToFloat(const QString &text, double &result) {
-  QString s = text.trimmed();
-  if (s.isEmpty())
+  const QStringView trimmed = QStringView(text).trimmed();
+  if (trimmed.isEmpty())
     return false;
-  if (TryPlainFloat(s, FormatSettings().DecimalSeparator, result))
+  if (TryPlainFloat(trimmed, FormatSettings().DecimalSeparator, result))
     return std::isfinite(result);
+  QString s = trimmed.toString();
   s.replace(FormatSettings().DecimalSeparator, u'.');
   bool ok = false;
   result = QLocale::c().toDouble(s, &ok);

@@ -274,7 +274,7 @@ void TDateTimeField::SetAsDateTimeValue(double value) {
 }
 
 void TDateTimeField::SetAsStringValue(const QString &value) {
-  if (value.trimmed().isEmpty())
+  if (QStringView(value).trimmed().isEmpty())
     return Clear();
   if (DataType() == ftDate)
     return SetAsDateTimeValue(StrToDate(value));

@@ -96,6 +96,9 @@ TEST_F(DateTimeUtilsTest, ParsingByTheFormatSettings) {
   EXPECT_DOUBLE_EQ(StrToTime("1:30 PM"), EncodeTime(13, 30, 0, 0));
   EXPECT_DOUBLE_EQ(StrToDateTime("29.02.2024 18:00"), EncodeDate(2024, 2, 29) + 0.75);
   EXPECT_DOUBLE_EQ(StrToDateTime("29.02.2024"), EncodeDate(2024, 2, 29));
+  // Digits of other scripts count as digits too, as ASCII ones take a shorter way.
+  EXPECT_DOUBLE_EQ(StrToDate(QString::fromUtf8("\u0662\u0669.\u0660\u0662.\u0662\u0660\u0662\u0664")),
+                   EncodeDate(2024, 2, 29));
   struct Case {
     const char *Text, *Message;
     TDateTime (*Parse)(const QString &);
