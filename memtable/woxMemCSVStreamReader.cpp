@@ -69,7 +69,7 @@ bool TwoxCustomCSVStreamFormat::ReadLine() {
       ++p;
     if (FLineBytes.isEmpty() && p < end) {
       // The whole line is in the block: no copy in between.
-      FLine = Win1250::Decode(begin, p - begin);
+      Win1250::DecodeInto(begin, p - begin, FLine);
       FBlockPos += int(p - begin);
       lineDecoded = true;
       break;
@@ -96,20 +96,27 @@ bool TwoxCustomCSVStreamFormat::ReadLine() {
     ++FBlockPos;
   }
   if (!lineDecoded)
-    FLine = Win1250::Decode(FLineBytes);
+    Win1250::DecodeInto(FLineBytes.constData(), FLineBytes.size(), FLine);
   return more;
 }
 
 void TwoxCustomCSVStreamFormat::ReadToken(QString &token, bool &null) {
-  token.resize(0); // keeps the memory of the previous token
   null = false;
   // Read through a const pointer: indexing the member string would check for sharing at every character.
   const char16_t *line = reinterpret_cast<const char16_t *>(FLine.constData());
   const qsizetype n = FLine.size();
   const char16_t quote = FQuote.unicode(), delimiter = FFieldDelimiter.unicode();
   qsizetype p = FLinePos;
+  // The token keeps the memory of the previous one; most tokens are one piece, copied in one go.
+  bool taken = false;
   auto take = [&](qsizetype from, qsizetype to) {
-    token.append(reinterpret_cast<const QChar *>(line + from), to - from);
+    if (taken) {
+      token.append(reinterpret_cast<const QChar *>(line + from), to - from);
+      return;
+    }
+    token.resize(to - from);
+    std::copy(line + from, line + to, reinterpret_cast<char16_t *>(token.data()));
+    taken = true;
   };
   if (quote == 0) {
     const char16_t recordDelimiter = FRecordDelimiter.unicode();
@@ -145,6 +152,7 @@ void TwoxCustomCSVStreamFormat::ReadToken(QString &token, bool &null) {
     return;
   }
   if (p < n && line[p] == delimiter) {
+    token.resize(0);
     FLinePos = p + 1;
     null = true;
     return;

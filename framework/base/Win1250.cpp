@@ -103,12 +103,17 @@ const std::array<char16_t, 256> &DecodeTable() {
 
 } // namespace
 
-QString Decode(const char *bytes, qsizetype size) {
-  QString text(size, Qt::Uninitialized);
+void DecodeInto(const char *bytes, qsizetype size, QString &text) {
+  text.resize(size);
   char16_t *out = reinterpret_cast<char16_t *>(text.data());
   const std::array<char16_t, 256> &table = DecodeTable();
   for (qsizetype i = 0; i < size; ++i)
     out[i] = table[static_cast<unsigned char>(bytes[i])];
+}
+
+QString Decode(const char *bytes, qsizetype size) {
+  QString text;
+  DecodeInto(bytes, size, text);
   return text;
 }
 
