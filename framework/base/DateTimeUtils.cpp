@@ -80,7 +80,31 @@ TDateTime EncodeTime(int hour, int minute, int second, int msec) {
   return result;
 }
 
+namespace {
+
+// The proleptic Gregorian date of a count of days from 1970-01-01 (years counted astronomically),
+// by whole eras of 400 years: the arithmetic QDate does, without its calendar machinery.
+void CivilFromDays(qint64 days, int &year, int &month, int &day) {
+  days += 719468; // from 0000-03-01
+  const qint64 era = (days >= 0 ? days : days - 146096) / 146097;
+  const auto dayOfEra = unsigned(days - era * 146097);
+  const unsigned yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+  const unsigned dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+  const unsigned shiftedMonth = (5 * dayOfYear + 2) / 153; // 0 = March
+  day = int(dayOfYear - (153 * shiftedMonth + 2) / 5 + 1);
+  month = int(shiftedMonth < 10 ? shiftedMonth + 3 : shiftedMonth - 9);
+  year = int(qint64(yearOfEra) + era * 400 + (month <= 2 ? 1 : 0));
+}
+
+} // namespace
+
 void DecodeDate(TDateTime value, int &year, int &month, int &day) {
+  // Dates are decoded for every value shown: years 1 to 9999 by arithmetic, others (QDate has no
+  // year 0) by QDate.
+  constexpr qint64 DaysFrom1899To1970 = 25569;
+  CivilFromDays(WholeDays(value) - DaysFrom1899To1970, year, month, day);
+  if (year >= 1 && year <= 9999)
+    return;
   const QDate date = DateTimeToQDate(value);
   year = date.year();
   month = date.month();
@@ -212,9 +236,17 @@ bool UsesTwelveHourClock(const QString &format) {
   return entry.TwelveHours;
 }
 
+// The format letters are ASCII: folding ASCII alone spares a call into the Unicode tables for every
+// character of a format, read for every value shown.
+char16_t AsciiLower(QChar c) {
+  const char16_t unit = c.unicode();
+  return unit >= u'A' && unit <= u'Z' ? char16_t(unit + 32) : unit;
+}
+
 int RunLength(const QString &s, int pos) {
   int n = 1;
-  while (pos + n < s.size() && s[pos + n].toLower() == s[pos].toLower())
+  const char16_t first = AsciiLower(s[pos]);
+  while (pos + n < s.size() && AsciiLower(s[pos + n]) == first)
     ++n;
   return n;
 }
@@ -226,18 +258,25 @@ public:
     DecodeTime(value, FHour, FMinute, FSecond, FMSec);
   }
 
-  QString Format(const QString &format, int depth) {
+  QString Format(const QString &format) {
+    QString out;
+    out.reserve(format.size() + 32); // room for the nested formats of "c"
+    FormatInto(out, format, 0);
+    return out;
+  }
+
+private:
+  // Appends the value in format; nested formats (c, t, tt, ddddd, dddddd) append to the same text.
+  void FormatInto(QString &out, const QString &format, int depth) {
     const TFormatSettings &fs = FormatSettings();
     if (format.isEmpty())
-      return Format(QStringLiteral("c"), depth);
+      return FormatInto(out, QStringLiteral("c"), depth);
     const bool twelve = UsesTwelveHourClock(format);
-    QString out;
-    out.reserve(format.size() + 8);
     bool lastWasHour = false;
     int i = 0;
     while (i < format.size()) {
       const QChar c = format[i];
-      const QChar lc = c.toLower();
+      const char16_t lc = AsciiLower(c);
       if (c == u'\'' || c == u'"') {
         const int end = format.indexOf(c, i + 1);
         const int stop = end < 0 ? format.size() : end;
@@ -245,7 +284,7 @@ public:
         i = stop + 1;
         continue;
       }
-      if (StartsWithCI(format, i, "am/pm") || StartsWithCI(format, i, "a/p")) {
+      if (lc == u'a' && (StartsWithCI(format, i, "am/pm") || StartsWithCI(format, i, "a/p"))) {
         const int len = StartsWithCI(format, i, "am/pm") ? 5 : 3;
         const QString token = format.mid(i, len);
         const bool pm = FHour >= 12;
@@ -254,7 +293,7 @@ public:
         i += len;
         continue;
       }
-      if (StartsWithCI(format, i, "ampm")) {
+      if (lc == u'a' && StartsWithCI(format, i, "ampm")) {
         out += FHour >= 12 ? fs.TimePMString : fs.TimeAMString;
         i += 4;
         continue;
@@ -291,7 +330,7 @@ public:
         if (take <= 2) AppendPadded(out, FDay, take);
         else if (take == 3) out += fs.ShortDayNames[std::size_t(dow)];
         else if (take == 4) out += fs.LongDayNames[std::size_t(dow)];
-        else if (depth < 2) out += Format(take == 5 ? fs.ShortDateFormat : fs.LongDateFormat, depth + 1);
+        else if (depth < 2) FormatInto(out, take == 5 ? fs.ShortDateFormat : fs.LongDateFormat, depth + 1);
         i += take;
         lastWasHour = false;
         continue;
@@ -324,15 +363,18 @@ public:
         continue;
       } else if (lc == u't') {
         const int take = std::min(n, 2);
-        if (depth < 2) out += Format(take == 1 ? fs.ShortTimeFormat : fs.LongTimeFormat, depth + 1);
+        if (depth < 2)
+          FormatInto(out, take == 1 ? fs.ShortTimeFormat : fs.LongTimeFormat, depth + 1);
         i += take;
         lastWasHour = false;
         continue;
       } else if (lc == u'c') {
         if (depth < 2) {
-          out += Format(fs.ShortDateFormat, depth + 1);
-          if (FHour || FMinute || FSecond || FMSec)
-            out += u' ' + Format(fs.LongTimeFormat, depth + 1);
+          FormatInto(out, fs.ShortDateFormat, depth + 1);
+          if (FHour || FMinute || FSecond || FMSec) {
+            out += u' ';
+            FormatInto(out, fs.LongTimeFormat, depth + 1);
+          }
         }
         i += 1;
         lastWasHour = false;
@@ -345,10 +387,8 @@ public:
       i += n;
       lastWasHour = hour;
     }
-    return out;
   }
 
-private:
   // v in decimal with leading zeros to width digits, appended without a temporary text.
   static void AppendPadded(QString &out, int v, int width) {
     if (v < 0) {
@@ -373,7 +413,7 @@ private:
 
 } // namespace
 
-QString FormatDateTime(const QString &format, TDateTime value) { return TDateFormatter(value).Format(format, 0); }
+QString FormatDateTime(const QString &format, TDateTime value) { return TDateFormatter(value).Format(format); }
 
 QString DateToStr(TDateTime value) { return FormatDateTime(FormatSettings().ShortDateFormat, value); }
 QString TimeToStr(TDateTime value) { return FormatDateTime(FormatSettings().LongTimeFormat, value); }

@@ -112,7 +112,7 @@ void DecodeInto(const char *bytes, qsizetype size, QString &text) {
 }
 
 QString Decode(const char *bytes, qsizetype size) {
-  QString text;
+  QString text(size, Qt::Uninitialized); // exactly the room: a resize from nothing would add some
   DecodeInto(bytes, size, text);
   return text;
 }

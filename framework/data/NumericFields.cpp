@@ -80,7 +80,7 @@ namespace {
 
 // The format a numeric field's text uses: DisplayFormat for display, EditFormat (else DisplayFormat)
 // for editing; empty for the plain form.
-QString NumberFormatFor(const TNumericField &field, bool displayText) {
+const QString &NumberFormatFor(const TNumericField &field, bool displayText) {
   if (displayText)
     return field.DisplayFormat();
   return field.EditFormat().isEmpty() ? field.DisplayFormat() : field.EditFormat();
@@ -90,7 +90,7 @@ QString NumberFormatFor(const TNumericField &field, bool displayText) {
 QString IntegerText(const TNumericField &field, bool notNull, qint64 value, bool displayText) {
   if (!notNull)
     return QString();
-  const QString format = NumberFormatFor(field, displayText);
+  const QString &format = NumberFormatFor(field, displayText);
   return format.isEmpty() ? QString::number(value) : FormatFloat(format, double(value));
 }
 
@@ -286,7 +286,7 @@ QString TFloatField::GetText(bool displayText) const {
   double value;
   if (!GetValue(value))
     return QString();
-  const QString format = NumberFormatFor(*this, displayText);
+  const QString &format = NumberFormatFor(*this, displayText);
   if (!format.isEmpty())
     return FormatFloat(format, value);
   if (FCurrency)
@@ -364,7 +364,7 @@ QString TBCDField::GetText(bool displayText) const {
   TBcd value;
   if (!GetValue(value))
     return QString();
-  const QString format = NumberFormatFor(*this, displayText);
+  const QString &format = NumberFormatFor(*this, displayText);
   if (!format.isEmpty())
     return FormatFloat(format, BcdToDouble(value));
   if (FCurrency && displayText)

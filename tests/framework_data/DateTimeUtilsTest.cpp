@@ -45,6 +45,22 @@ TEST_F(DateTimeUtilsTest, CalendarArithmetic) {
   EXPECT_DOUBLE_EQ(QDateTimeToDateTime(QDateTime(QDate(2024, 2, 29), QTime(12, 0))), 45351.5);
 }
 
+// Dates decode by arithmetic for years 1 to 9999; QDate's calendar is the reference, leap centuries
+// and the days before 1899-12-30 (negative values) included.
+TEST_F(DateTimeUtilsTest, DecodeDateAgreesWithTheCalendar) {
+  const QDate epoch(1899, 12, 30);
+  const qint64 first = epoch.daysTo(QDate(1, 1, 1)) - 3, last = epoch.daysTo(QDate(9999, 12, 31)) + 3;
+  for (qint64 days = first; days <= last; days += 7) {
+    for (const double part : {0.0, 0.75}) {
+      const double value = double(days) + (days < 0 ? -part : part);
+      int year, month, day;
+      DecodeDate(value, year, month, day);
+      const QDate expected = DateTimeToQDate(value);
+      ASSERT_EQ(QDate(year, month, day), expected) << days;
+    }
+  }
+}
+
 TEST_F(DateTimeUtilsTest, TheClockCanBeFixed) {
   EXPECT_DOUBLE_EQ(Date(), EncodeDate(2026, 12, 10));
   EXPECT_DOUBLE_EQ(Time(), EncodeTime(9, 5, 30, 250));
