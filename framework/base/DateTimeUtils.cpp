@@ -219,25 +219,7 @@ bool FindsTwelveHourClock(const QString &format) {
   return false;
 }
 
-// The formats in use are few and read for every value shown: the answer is kept for the last ones.
-bool UsesTwelveHourClock(const QString &format) {
-  struct TEntry {
-    QString Format;
-    bool TwelveHours = false;
-  };
-  thread_local std::array<TEntry, 4> recent;
-  thread_local std::size_t next = 0;
-  for (const TEntry &entry : recent)
-    if (!entry.Format.isNull() && entry.Format == format)
-      return entry.TwelveHours;
-  TEntry &entry = recent[next++ % recent.size()];
-  entry.Format = format;
-  entry.TwelveHours = FindsTwelveHourClock(format);
-  return entry.TwelveHours;
-}
-
-// The format letters are ASCII: folding ASCII alone spares a call into the Unicode tables for every
-// character of a format, read for every value shown.
+// The format letters are ASCII: folding ASCII alone spares a call into the Unicode tables.
 char16_t AsciiLower(QChar c) {
   const char16_t unit = c.unicode();
   return unit >= u'A' && unit <= u'Z' ? char16_t(unit + 32) : unit;
@@ -249,6 +231,123 @@ int RunLength(const QString &s, int pos) {
   while (pos + n < s.size() && AsciiLower(s[pos + n]) == first)
     ++n;
   return n;
+}
+
+// One step of a date format: a literal, a separator or name from the format settings, a number of
+// the value with its width, or a nested format of the settings.
+struct TFormatStep {
+  enum TKind {
+    Literal, DateSeparator, TimeSeparator, AmPmChoice, AmPmSettings, Year, Month, MonthShort, MonthLong,
+    Day, DayShort, DayLong, Hour, Minute, Second, MSec, ShortDate, LongDate, ShortTime, LongTime, DateAndTime
+  };
+  TKind Kind;
+  int Width = 0;
+  QString Text, PmText; // Literal; AmPmChoice: the morning and the afternoon text
+  bool TwelveHours = false; // Hour: the format names the half of the day
+};
+
+// A format read once into its steps; a grid formats every shown value by the same few formats.
+struct TCompiledFormat {
+  std::vector<TFormatStep> Steps;
+};
+
+TCompiledFormat CompileFormat(const QString &format) {
+  TCompiledFormat compiled;
+  const bool twelve = FindsTwelveHourClock(format);
+  auto add = [&](TFormatStep::TKind kind, int width = 0) { compiled.Steps.push_back({kind, width, {}, {}, twelve}); };
+  auto literal = [&](const QString &text) {
+    if (!compiled.Steps.empty() && compiled.Steps.back().Kind == TFormatStep::Literal)
+      compiled.Steps.back().Text += text;
+    else
+      compiled.Steps.push_back({TFormatStep::Literal, 0, text, {}, false});
+  };
+  bool lastWasHour = false;
+  int i = 0;
+  while (i < format.size()) {
+    const QChar c = format[i];
+    const char16_t lc = AsciiLower(c);
+    if (c == u'\'' || c == u'"') {
+      const int end = format.indexOf(c, i + 1);
+      const int stop = end < 0 ? format.size() : end;
+      literal(format.mid(i + 1, stop - i - 1));
+      i = stop + 1;
+      continue;
+    }
+    if (lc == u'a' && (StartsWithCI(format, i, "am/pm") || StartsWithCI(format, i, "a/p"))) {
+      const int len = StartsWithCI(format, i, "am/pm") ? 5 : 3;
+      const QStringList parts = format.mid(i, len).split(u'/');
+      compiled.Steps.push_back({TFormatStep::AmPmChoice, 0, parts[0], parts[1], false});
+      i += len;
+      continue;
+    }
+    if (lc == u'a' && StartsWithCI(format, i, "ampm")) {
+      add(TFormatStep::AmPmSettings);
+      i += 4;
+      continue;
+    }
+    if (c == u'/' || c == u':') {
+      add(c == u'/' ? TFormatStep::DateSeparator : TFormatStep::TimeSeparator);
+      ++i;
+      continue;
+    }
+    const int n = RunLength(format, i);
+    int used = n;
+    bool hour = false;
+    if (lc == u'y') {
+      add(TFormatStep::Year, n <= 2 ? 2 : 4);
+    } else if (lc == u'm' && lastWasHour) {
+      add(TFormatStep::Minute, n == 1 ? 1 : 2);
+      used = std::min(n, 2);
+    } else if (lc == u'm') {
+      add(n <= 2 ? TFormatStep::Month : n == 3 ? TFormatStep::MonthShort : TFormatStep::MonthLong, n);
+      used = std::min(n, 4);
+    } else if (lc == u'd') {
+      used = std::min(n, 6);
+      const TFormatStep::TKind kinds[] = {TFormatStep::Day,      TFormatStep::Day,       TFormatStep::DayShort,
+                                          TFormatStep::DayLong,  TFormatStep::ShortDate, TFormatStep::LongDate};
+      add(kinds[used - 1], used);
+    } else if (lc == u'h') {
+      add(TFormatStep::Hour, n == 1 ? 1 : 2);
+      used = std::min(n, 2);
+      hour = true;
+    } else if (lc == u'n' || lc == u's') {
+      add(lc == u'n' ? TFormatStep::Minute : TFormatStep::Second, n == 1 ? 1 : 2);
+      used = std::min(n, 2);
+    } else if (lc == u'z') {
+      add(TFormatStep::MSec, n < 3 ? 1 : 3);
+      used = std::min(n, 3);
+    } else if (lc == u't') {
+      used = std::min(n, 2);
+      add(used == 1 ? TFormatStep::ShortTime : TFormatStep::LongTime);
+    } else if (lc == u'c') {
+      add(TFormatStep::DateAndTime);
+      used = 1;
+    } else {
+      literal(QString(c)); // keeps lastWasHour: "h m" shows minutes
+      ++i;
+      continue;
+    }
+    i += used;
+    lastWasHour = hour;
+  }
+  return compiled;
+}
+
+// The compiled steps of a format, kept for the last few formats of this thread.
+const TCompiledFormat &CompiledFormat(const QString &format) {
+  struct TEntry {
+    QString Format;
+    TCompiledFormat Compiled;
+  };
+  thread_local std::array<TEntry, 8> recent;
+  thread_local std::size_t next = 0;
+  for (const TEntry &entry : recent)
+    if (!entry.Format.isNull() && entry.Format == format)
+      return entry.Compiled;
+  TEntry &entry = recent[next++ % recent.size()];
+  entry.Format = format;
+  entry.Compiled = CompileFormat(format);
+  return entry.Compiled;
 }
 
 class TDateFormatter {
@@ -268,107 +367,48 @@ public:
 private:
   // Appends the value in format; nested formats (c, t, tt, ddddd, dddddd) append to the same text.
   void FormatInto(QString &out, const QString &format, int depth) {
-    const TFormatSettings &fs = FormatSettings();
     if (format.isEmpty())
       return FormatInto(out, QStringLiteral("c"), depth);
-    const bool twelve = UsesTwelveHourClock(format);
-    bool lastWasHour = false;
-    int i = 0;
-    while (i < format.size()) {
-      const QChar c = format[i];
-      const char16_t lc = AsciiLower(c);
-      if (c == u'\'' || c == u'"') {
-        const int end = format.indexOf(c, i + 1);
-        const int stop = end < 0 ? format.size() : end;
-        out += format.mid(i + 1, stop - i - 1);
-        i = stop + 1;
-        continue;
-      }
-      if (lc == u'a' && (StartsWithCI(format, i, "am/pm") || StartsWithCI(format, i, "a/p"))) {
-        const int len = StartsWithCI(format, i, "am/pm") ? 5 : 3;
-        const QString token = format.mid(i, len);
-        const bool pm = FHour >= 12;
-        const QString part = token.split(u'/')[pm ? 1 : 0];
-        out += part;
-        i += len;
-        continue;
-      }
-      if (lc == u'a' && StartsWithCI(format, i, "ampm")) {
-        out += FHour >= 12 ? fs.TimePMString : fs.TimeAMString;
-        i += 4;
-        continue;
-      }
-      if (c == u'/') {
-        out += fs.DateSeparator;
-        ++i;
-        continue;
-      }
-      if (c == u':') {
-        out += fs.TimeSeparator;
-        ++i;
-        continue;
-      }
-      const int n = RunLength(format, i);
-      bool hour = false;
-      if (lc == u'y') {
-        AppendPadded(out, n <= 2 ? FYear % 100 : FYear, n <= 2 ? 2 : 4);
-      } else if (lc == u'm' && lastWasHour) {
-        AppendPadded(out, FMinute, n == 1 ? 1 : 2);
-        i += std::min(n, 2);
-        lastWasHour = false;
-        continue;
-      } else if (lc == u'm') {
-        if (n <= 2) AppendPadded(out, FMonth, n);
-        else if (n == 3) out += fs.ShortMonthNames[std::size_t(FMonth - 1)];
-        else out += fs.LongMonthNames[std::size_t(FMonth - 1)];
-        i += std::min(n, 4);
-        lastWasHour = false;
-        continue;
-      } else if (lc == u'd') {
-        const int take = std::min(n, 6);
-        const int dow = take == 3 || take == 4 ? DayOfWeek(FValue) - 1 : 0;
-        if (take <= 2) AppendPadded(out, FDay, take);
-        else if (take == 3) out += fs.ShortDayNames[std::size_t(dow)];
-        else if (take == 4) out += fs.LongDayNames[std::size_t(dow)];
-        else if (depth < 2) FormatInto(out, take == 5 ? fs.ShortDateFormat : fs.LongDateFormat, depth + 1);
-        i += take;
-        lastWasHour = false;
-        continue;
-      } else if (lc == u'h') {
+    const TFormatSettings &fs = FormatSettings();
+    const TCompiledFormat *compiled = &CompiledFormat(format);
+    for (std::size_t k = 0; k < compiled->Steps.size(); ++k) {
+      const TFormatStep &step = compiled->Steps[k];
+      switch (step.Kind) {
+      case TFormatStep::Literal: out += step.Text; break;
+      case TFormatStep::DateSeparator: out += fs.DateSeparator; break;
+      case TFormatStep::TimeSeparator: out += fs.TimeSeparator; break;
+      case TFormatStep::AmPmChoice: out += FHour >= 12 ? step.PmText : step.Text; break;
+      case TFormatStep::AmPmSettings: out += FHour >= 12 ? fs.TimePMString : fs.TimeAMString; break;
+      case TFormatStep::Year: AppendPadded(out, step.Width == 2 ? FYear % 100 : FYear, step.Width); break;
+      case TFormatStep::Month: AppendPadded(out, FMonth, step.Width); break;
+      case TFormatStep::MonthShort: out += fs.ShortMonthNames[std::size_t(FMonth - 1)]; break;
+      case TFormatStep::MonthLong: out += fs.LongMonthNames[std::size_t(FMonth - 1)]; break;
+      case TFormatStep::Day: AppendPadded(out, FDay, step.Width); break;
+      case TFormatStep::DayShort: out += fs.ShortDayNames[std::size_t(DayOfWeek(FValue) - 1)]; break;
+      case TFormatStep::DayLong: out += fs.LongDayNames[std::size_t(DayOfWeek(FValue) - 1)]; break;
+      case TFormatStep::Hour: {
         int h = FHour;
-        if (twelve) {
+        if (step.TwelveHours) {
           h %= 12;
           if (h == 0)
             h = 12;
         }
-        AppendPadded(out, h, n == 1 ? 1 : 2);
-        hour = true;
-        i += std::min(n, 2);
-        lastWasHour = hour;
-        continue;
-      } else if (lc == u'n') {
-        AppendPadded(out, FMinute, n == 1 ? 1 : 2);
-        i += std::min(n, 2);
-        lastWasHour = false;
-        continue;
-      } else if (lc == u's') {
-        AppendPadded(out, FSecond, n == 1 ? 1 : 2);
-        i += std::min(n, 2);
-        lastWasHour = false;
-        continue;
-      } else if (lc == u'z') {
-        AppendPadded(out, FMSec, n < 3 ? 1 : 3);
-        i += std::min(n, 3);
-        lastWasHour = false;
-        continue;
-      } else if (lc == u't') {
-        const int take = std::min(n, 2);
+        AppendPadded(out, h, step.Width);
+        break;
+      }
+      case TFormatStep::Minute: AppendPadded(out, FMinute, step.Width); break;
+      case TFormatStep::Second: AppendPadded(out, FSecond, step.Width); break;
+      case TFormatStep::MSec: AppendPadded(out, FMSec, step.Width); break;
+      case TFormatStep::ShortDate:
+      case TFormatStep::LongDate:
+      case TFormatStep::ShortTime:
+      case TFormatStep::LongTime:
         if (depth < 2)
-          FormatInto(out, take == 1 ? fs.ShortTimeFormat : fs.LongTimeFormat, depth + 1);
-        i += take;
-        lastWasHour = false;
-        continue;
-      } else if (lc == u'c') {
+          FormatInto(out, NestedFormat(fs, step.Kind), depth + 1);
+        // A nested format may have pushed this one out of the cache.
+        compiled = &CompiledFormat(format);
+        break;
+      case TFormatStep::DateAndTime:
         if (depth < 2) {
           FormatInto(out, fs.ShortDateFormat, depth + 1);
           if (FHour || FMinute || FSecond || FMSec) {
@@ -376,16 +416,18 @@ private:
             FormatInto(out, fs.LongTimeFormat, depth + 1);
           }
         }
-        i += 1;
-        lastWasHour = false;
-        continue;
-      } else {
-        out += c;
-        ++i;
-        continue;
+        compiled = &CompiledFormat(format);
+        break;
       }
-      i += n;
-      lastWasHour = hour;
+    }
+  }
+
+  static const QString &NestedFormat(const TFormatSettings &fs, TFormatStep::TKind kind) {
+    switch (kind) {
+    case TFormatStep::ShortDate: return fs.ShortDateFormat;
+    case TFormatStep::LongDate: return fs.LongDateFormat;
+    case TFormatStep::ShortTime: return fs.ShortTimeFormat;
+    default: return fs.LongTimeFormat;
     }
   }
 

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <limits>
 
 namespace {
@@ -86,12 +87,27 @@ const QString &NumberFormatFor(const TNumericField &field, bool displayText) {
   return field.EditFormat().isEmpty() ? field.DisplayFormat() : field.EditFormat();
 }
 
+// The decimal text of an integer as QString::number writes it, without the locale machinery: a grid
+// asks for it for every value it shows.
+QString IntegerToText(qint64 value) {
+  char16_t digits[24];
+  int first = int(std::size(digits));
+  quint64 magnitude = value < 0 ? quint64(0) - quint64(value) : quint64(value);
+  do {
+    digits[--first] = char16_t(u'0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude != 0);
+  if (value < 0)
+    digits[--first] = u'-';
+  return QString(reinterpret_cast<const QChar *>(digits + first), qsizetype(std::size(digits)) - first);
+}
+
 // The text of an integer value (empty for null) for display or editing.
 QString IntegerText(const TNumericField &field, bool notNull, qint64 value, bool displayText) {
   if (!notNull)
     return QString();
   const QString &format = NumberFormatFor(field, displayText);
-  return format.isEmpty() ? QString::number(value) : FormatFloat(format, double(value));
+  return format.isEmpty() ? IntegerToText(value) : FormatFloat(format, double(value));
 }
 
 } // namespace
@@ -126,7 +142,7 @@ int TIntegerField::GetAsInteger() const {
 
 QString TIntegerField::GetAsString() const {
   int value;
-  return GetValue(value) ? QString::number(value) : QString();
+  return GetValue(value) ? IntegerToText(value) : QString();
 }
 
 QVariant TIntegerField::GetAsVariant() const {
@@ -204,7 +220,7 @@ int TLargeintField::GetAsInteger() const {
 
 QString TLargeintField::GetAsString() const {
   qint64 value;
-  return GetValue(value) ? QString::number(value) : QString();
+  return GetValue(value) ? IntegerToText(value) : QString();
 }
 
 QVariant TLargeintField::GetAsVariant() const {

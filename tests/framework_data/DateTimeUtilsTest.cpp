@@ -91,6 +91,9 @@ TEST_F(DateTimeUtilsTest, FormatLetters) {
       {"h:nn A/P", "2:07 P"},
       {"'Dzień' d 'o' h", "Dzień 5 o 14"},
       {"\"yyyy\"yyyy", "yyyy2024"},
+      {"h m", "14 7"},        // m after an hour is the minute, also past a literal
+      {"h'h'mm", "14h07"},
+      {"yy m", "24 3"},       // after a year it is the month
   };
   for (const Case &c : cases)
     EXPECT_EQ(FormatDateTime(QString::fromUtf8(c.Format), v), QString::fromUtf8(c.Text)) << c.Format;
