@@ -261,6 +261,18 @@ TwoxFieldList TwoxIndex::InIndexDirection(const TwoxFieldList &fields) const {
   return ordered;
 }
 
+template <class TGoesRight> int TwoxIndex::Partition(TGoesRight goesRight) const {
+  int low = 0, high = MainCount();
+  while (low < high) {
+    const int mid = low + (high - low) / 2;
+    if (goesRight(*FRecords[std::size_t(mid)]))
+      low = mid + 1;
+    else
+      high = mid;
+  }
+  return low;
+}
+
 int TwoxIndex::LowerBound(const TwoxRecord &key, const TwoxFieldList &fields) {
   const bool bySlots = &fields == &FFieldList && SlotKeyUsable();
   const auto compare = [&](const TwoxRecord &record) {
@@ -268,15 +280,7 @@ int TwoxIndex::LowerBound(const TwoxRecord &key, const TwoxFieldList &fields) {
   };
   if (MainCount() > 0 && compare(*FRecords.back()) > 0)
     return MainCount();
-  int low = 0, high = MainCount();
-  while (low < high) {
-    const int mid = low + (high - low) / 2;
-    if (compare(*FRecords[std::size_t(mid)]) > 0)
-      low = mid + 1;
-    else
-      high = mid;
-  }
-  return low;
+  return Partition([&](const TwoxRecord &record) { return compare(record) > 0; });
 }
 
 int TwoxIndex::BinarySearch(const TwoxRecord &key, const TwoxFieldList &fields) {
@@ -345,15 +349,7 @@ int TwoxIndex::InsertPosition(const TwoxRecord &record) {
   // Records often come in key order: their place is at the end.
   if (MainCount() > 0 && CompareKeys(record, *FRecords.back(), true, bySlots) > 0)
     return MainCount();
-  int low = 0, high = MainCount();
-  while (low < high) {
-    const int mid = low + (high - low) / 2;
-    if (CompareKeys(record, *FRecords[std::size_t(mid)], true, bySlots) < 0)
-      high = mid;
-    else
-      low = mid + 1;
-  }
-  return low;
+  return Partition([&](const TwoxRecord &other) { return CompareKeys(record, other, true, bySlots) >= 0; });
 }
 
 int TwoxIndex::MainInsertPosition(const TwoxRecord &record) {

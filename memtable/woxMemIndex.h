@@ -110,6 +110,9 @@ private:
   int BinarySearch(const TwoxRecord &key, const TwoxFieldList &fields);
   // The first position whose record does not compare below key.
   int LowerBound(const TwoxRecord &key, const TwoxFieldList &fields);
+  // The first position of the list whose record goesRight refuses, by halving (the records before it
+  // all go right).
+  template <class TGoesRight> int Partition(TGoesRight goesRight) const;
   TwoxFieldList InIndexDirection(const TwoxFieldList &fields) const;
   int InsertPosition(const TwoxRecord &record);
   // Whether a binary search over this index finds the first match of a search over these fields.
