@@ -456,8 +456,8 @@ void TwoxIndex::CheckUnique(const TwoxRecord &candidate, const TwoxRecord *self)
     for (auto p = from; p != FPending.end() && p->MainPosition <= end; ++p)
       if (p->Record != self && CompareRecords(candidate, *p->Record) == 0)
         DuplicateError();
-    // With no equal key in the list, the candidate goes where the search ended.
-    FCheckedRecord = end == first ? &candidate : nullptr;
+    // A new record with no equal key in the list goes where the search ended.
+    FCheckedRecord = end == first && !self ? &candidate : nullptr;
     FCheckedPosition = first;
     return;
   }

@@ -3,6 +3,7 @@
 #include <QCollator>
 #include <QDate>
 #include <QLocale>
+#include <cstring>
 
 #include "Fields.h"
 #include "TestDataSet.h"
@@ -192,15 +193,22 @@ TEST(MemTableFixedKeys, OrderLikeTheGeneralComparison) {
               table.AppendRecord({QVariant(), QVariant(), QVariant(), 7});
             }),
             "Duplicate index value. Operation aborted.");
-  // A handler that turns every comparison round.
+  // A handler that turns the comparison of floats round and keeps the others.
   int calls = 0;
-  table.OnCompareFields = [&](TDataSet *, const void *key, const void *value, TFieldType,
+  table.OnCompareFields = [&](TDataSet *, const void *key, const void *value, TFieldType type,
                               TwoxMemTableCompareOptions, bool &, int &result) {
     ++calls;
-    double a, b;
-    std::memcpy(&a, key, sizeof a);
-    std::memcpy(&b, value, sizeof b);
-    result = a < b ? 1 : (b < a ? -1 : 0);
+    const auto compare = [&](auto a, auto b) {
+      std::memcpy(&a, key, sizeof a);
+      std::memcpy(&b, value, sizeof b);
+      return a < b ? -1 : (b < a ? 1 : 0);
+    };
+    if (type == ftFloat)
+      result = -compare(0.0, 0.0);
+    else if (type == ftSmallint)
+      result = compare(qint16(0), qint16(0));
+    else
+      result = compare(qint32(0), qint32(0));
   };
   table.Close();
   table.Open();
