@@ -341,6 +341,12 @@ const TCompiledFormat &CompiledFormat(const QString &format) {
   };
   thread_local std::array<TEntry, 8> recent;
   thread_local std::size_t next = 0;
+  // Formats mostly come from the format settings and literals, whose text the entry shares: the same
+  // characters in the same place are the same format, without comparing them.
+  for (const TEntry &entry : recent)
+    if (entry.Format.constData() == format.constData() && entry.Format.size() == format.size() &&
+        !entry.Format.isNull())
+      return entry.Compiled;
   for (const TEntry &entry : recent)
     if (!entry.Format.isNull() && entry.Format == format)
       return entry.Compiled;
@@ -350,6 +356,47 @@ const TCompiledFormat &CompiledFormat(const QString &format) {
   return entry.Compiled;
 }
 
+// Characters gathered on the stack and made into one text at the end: a formatted date is a dozen
+// small pieces, and appending each to a text costs more than writing it.
+class TTextBuilder {
+public:
+  TTextBuilder &operator+=(const QString &text) {
+    append(text.constData(), text.size());
+    return *this;
+  }
+  TTextBuilder &operator+=(QChar c) {
+    append(&c, 1);
+    return *this;
+  }
+  void append(const QChar *chars, qsizetype count) {
+    if (FLength + count > Capacity)
+      Spill();
+    if (count > Capacity) {
+      FSpilled.append(chars, count);
+      return;
+    }
+    std::copy(chars, chars + count, FBuffer + FLength);
+    FLength += count;
+  }
+  QString Text() {
+    if (FSpilled.isEmpty())
+      return QString(FBuffer, FLength);
+    Spill();
+    return FSpilled;
+  }
+
+private:
+  void Spill() {
+    FSpilled.append(FBuffer, FLength);
+    FLength = 0;
+  }
+
+  static constexpr qsizetype Capacity = 64;
+  QChar FBuffer[Capacity];
+  qsizetype FLength = 0;
+  QString FSpilled;
+};
+
 class TDateFormatter {
 public:
   TDateFormatter(TDateTime value) : FValue(value) {
@@ -358,15 +405,14 @@ public:
   }
 
   QString Format(const QString &format) {
-    QString out;
-    out.reserve(format.size() + 32); // room for the nested formats of "c"
+    TTextBuilder out;
     FormatInto(out, format, 0);
-    return out;
+    return out.Text();
   }
 
 private:
   // Appends the value in format; nested formats (c, t, tt, ddddd, dddddd) append to the same text.
-  void FormatInto(QString &out, const QString &format, int depth) {
+  void FormatInto(TTextBuilder &out, const QString &format, int depth) {
     if (format.isEmpty())
       return FormatInto(out, QStringLiteral("c"), depth);
     const TFormatSettings &fs = FormatSettings();
@@ -432,7 +478,7 @@ private:
   }
 
   // v in decimal with leading zeros to width digits, appended without a temporary text.
-  static void AppendPadded(QString &out, int v, int width) {
+  static void AppendPadded(TTextBuilder &out, int v, int width) {
     if (v < 0) {
       out += QStringLiteral("%1").arg(v, width, 10, QLatin1Char('0'));
       return;

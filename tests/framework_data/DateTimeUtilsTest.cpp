@@ -97,6 +97,10 @@ TEST_F(DateTimeUtilsTest, FormatLetters) {
   };
   for (const Case &c : cases)
     EXPECT_EQ(FormatDateTime(QString::fromUtf8(c.Format), v), QString::fromUtf8(c.Text)) << c.Format;
+  // A text longer than the formatter gathers at once.
+  const QStringList days(12, QStringLiteral("wtorek")), pieces(12, QStringLiteral("dddd"));
+  EXPECT_EQ(FormatDateTime(pieces.join(u' ') + QStringLiteral(" '") + QString(70, u'x') + u'\'', v),
+            days.join(u' ') + u' ' + QString(70, u'x'));
   EXPECT_EQ(DateTimeToStr(EncodeDate(2024, 3, 5)), "05.03.2024") << "midnight shows no time";
   EXPECT_EQ(TimeToStr(EncodeTime(7, 0, 0, 0)), "07:00:00");
   FormatSettings().ShortDateFormat = "dd/mm/yyyy";
