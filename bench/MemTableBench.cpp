@@ -4,8 +4,8 @@
 //   - an index on a text field, on an integer field, and a new sort on two fields (CREATE INDEX),
 //   - the heap the loaded rows take (mallinfo2 here, sqlite's "Memory Used" there),
 // and, for the table alone, 20,000 appends with a unique index beside the same appends without one.
-// Each step prints both times (the best of several runs: 9 for small files, 3 for a million rows, 5
-// for the appends) and their ratio.
+// Each step prints both times (the best of several runs: 9 under 100,000 rows, 5 under a million, 3
+// from a million on, 5 for the appends) and their ratio.
 //
 //   memtable_bench                  10,000, 100,000 and 1,000,000 rows
 //   memtable_bench 5000 50000       other row counts
