@@ -92,6 +92,8 @@ private:
   QString FLine;
   int FLinePos = 0;
   QString FToken;
+  // A token as OnFormatLoadField changed it, and a text token without its escapes.
+  QString FChangedToken, FUnescapedToken;
   int FLineNumber = 0, FNextLineNumber = 1;
   // The fields that a column of the header went to.
   std::vector<bool> FTakenFields;

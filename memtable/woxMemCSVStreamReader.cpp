@@ -57,6 +57,7 @@ bool TwoxCustomCSVStreamFormat::ReadLine() {
   FLinePos = 0;
   FLineNumber = FNextLineNumber;
   bool more = true;
+  bool lineDecoded = false;
   for (;;) {
     if (FBlockPos >= FBlock.size() && !FillBuffer()) {
       more = false;
@@ -66,6 +67,13 @@ bool TwoxCustomCSVStreamFormat::ReadLine() {
     const char *p = begin;
     while (p < end && !IsLineEnd(*p))
       ++p;
+    if (FLineBytes.isEmpty() && p < end) {
+      // The whole line is in the block: no copy in between.
+      Win1250::DecodeInto(begin, p - begin, FLine);
+      FBlockPos += int(p - begin);
+      lineDecoded = true;
+      break;
+    }
     FLineBytes.append(begin, p - begin);
     FBlockPos += int(p - begin);
     if (p < end)
@@ -79,7 +87,7 @@ bool TwoxCustomCSVStreamFormat::ReadLine() {
       more = false;
       break;
     }
-    const char c = FBlock[FBlockPos];
+    const char c = FBlock.constData()[FBlockPos];
     if (!IsLineEnd(c))
       break;
     if (c != '\n' || !afterCR)
@@ -87,56 +95,72 @@ bool TwoxCustomCSVStreamFormat::ReadLine() {
     afterCR = c == '\r';
     ++FBlockPos;
   }
-  FLine = Win1250::Decode(FLineBytes);
+  if (!lineDecoded)
+    Win1250::DecodeInto(FLineBytes.constData(), FLineBytes.size(), FLine);
   return more;
 }
 
 void TwoxCustomCSVStreamFormat::ReadToken(QString &token, bool &null) {
-  token.resize(0); // keeps the memory of the previous token
   null = false;
+  // Read through a const pointer: indexing the member string would check for sharing at every character.
+  const char16_t *line = reinterpret_cast<const char16_t *>(FLine.constData());
   const qsizetype n = FLine.size();
+  const char16_t quote = FQuote.unicode(), delimiter = FFieldDelimiter.unicode();
   qsizetype p = FLinePos;
-  if (FQuote == QChar(0)) {
+  // The token keeps the memory of the previous one; most tokens are one piece, copied in one go.
+  bool taken = false;
+  auto take = [&](qsizetype from, qsizetype to) {
+    if (taken) {
+      token.append(reinterpret_cast<const QChar *>(line + from), to - from);
+      return;
+    }
+    token.resize(to - from);
+    std::copy(line + from, line + to, reinterpret_cast<char16_t *>(token.data()));
+    taken = true;
+  };
+  if (quote == 0) {
+    const char16_t recordDelimiter = FRecordDelimiter.unicode();
     const qsizetype start = p;
-    while (p < n && FLine[p] != FFieldDelimiter && FLine[p] != FRecordDelimiter)
+    while (p < n && line[p] != delimiter && line[p] != recordDelimiter)
       ++p;
-    token += QStringView(FLine).mid(start, p - start);
+    take(start, p);
     FLinePos = p < n ? p + 1 : p;
     null = token.isEmpty();
     return;
   }
-  if (p < n && FLine[p] == FQuote) {
+  if (p < n && line[p] == quote) {
     // To the next single quote; a doubled quote stands for one.
     qsizetype start = ++p;
     for (;;) {
-      const qsizetype quote = FLine.indexOf(FQuote, p);
-      if (quote < 0) {
-        token += QStringView(FLine).mid(start);
-        p = n;
+      while (p < n && line[p] != quote)
+        ++p;
+      if (p >= n) {
+        take(start, n);
         FUnterminatedToken = true;
         break;
       }
-      if (quote + 1 < n && FLine[quote + 1] == FQuote) {
-        token += QStringView(FLine).mid(start, quote + 1 - start);
-        p = start = quote + 2;
+      if (p + 1 < n && line[p + 1] == quote) {
+        take(start, p + 1);
+        p = start = p + 2;
         continue;
       }
-      token += QStringView(FLine).mid(start, quote - start);
-      p = quote + 1;
+      take(start, p);
+      ++p;
       break;
     }
     FLinePos = p < n ? p + 1 : p; // the delimiter after the closing quote
     return;
   }
-  if (p < n && FLine[p] == FFieldDelimiter) {
+  if (p < n && line[p] == delimiter) {
+    token.resize(0);
     FLinePos = p + 1;
     null = true;
     return;
   }
   const qsizetype start = p;
-  while (p < n && FLine[p] != FFieldDelimiter)
+  while (p < n && line[p] != delimiter)
     ++p;
-  token += QStringView(FLine).mid(start, p - start);
+  take(start, p);
   FLinePos = p < n ? p + 1 : p;
 }
 
@@ -288,33 +312,37 @@ void TwoxCustomCSVStreamFormat::CheckFits(const TField &field, qsizetype length,
 
 void TwoxCustomCSVStreamFormat::LoadValue(TwoxCustomMemTable &table, TField *field, const QString &token,
                                           bool null) {
-  QString changed;
+  // The text goes on by reference: a copy of a string costs two atomic operations, for every value.
+  const QString *text = &token;
   if (OnFormatLoadField) {
-    changed = token;
-    OnFormatLoadField(this, field, null, changed);
+    FChangedToken = token;
+    OnFormatLoadField(this, field, null, FChangedToken);
+    text = &FChangedToken;
   }
-  const QString &text = OnFormatLoadField ? changed : token;
   const TFieldType type = field->DataType();
-  QString value;
+  const QString *value = text;
   QByteArray bytes;
   if (!null && IsTextGroup(type)) {
-    value = UnescapeCSVText(text);
-    CheckFits(*field, value.size(), true);
+    if (text->contains(u'%')) {
+      FUnescapedToken = UnescapeCSVText(*text);
+      value = &FUnescapedToken;
+    }
+    CheckFits(*field, value->size(), true);
   } else if (!null && IsBinaryGroup(type)) {
-    bytes = DecodeBinaryText(text);
+    bytes = DecodeBinaryText(*text);
     CheckFits(*field, bytes.size(), false);
   }
   try {
     if (null)
       field->Clear();
     else if (IsTextGroup(type))
-      field->SetAsString(value);
+      field->SetAsString(*value);
     else if (IsBinaryGroup(type))
       field->SetAsBytes(bytes);
     else if (type == ftBoolean)
-      field->SetAsBoolean(text == FTrueString);
+      field->SetAsBoolean(*text == FTrueString);
     else
-      field->SetAsString(text);
+      field->SetAsString(*text);
   } catch (const Exception &error) {
     // The field is named unless the message names it already.
     if (error.Message().contains(u'\'' + field->FieldName() + u'\''))

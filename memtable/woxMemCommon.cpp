@@ -225,6 +225,7 @@ void TwoxCommon::ComputeLayout(const TFieldDefs &defs, const std::function<void(
     }
   }
   FFields = std::move(infos);
+  ++FLayoutSerial;
   FVarSlots = std::move(varSlots);
   FDataSize = int(dataSize);
   FOutsideCount = outsideCount;

@@ -92,6 +92,8 @@ public:
   // blob. Raises for no fields, too many, an unsupported type or a Size out of range.
   void ComputeLayout(const TFieldDefs &defs, const std::function<void(int, quint8 &flags)> &setupField = {});
   const TwoxFieldInfo *FieldInfo(int fieldNo) const;
+  // Changes with every ComputeLayout: what was read of a layout holds while it stays the same.
+  quint32 LayoutSerial() const { return FLayoutSerial; }
   // The data size of a record with every field null.
   int DataSize() const { return FDataSize; }
   int OutsideCount() const { return FOutsideCount; }
@@ -171,6 +173,7 @@ private:
   std::vector<int> FVarSlots;          // the slot offsets of the text and byte fields, in order
   int FDataSize = 0;
   int FOutsideCount = 0;
+  quint32 FLayoutSerial = 0;
   int FLanguageID = 0, FSubLanguageID = 1, FSortID = 0, FLocaleID = 1024;
   quint32 FTableID = 0;
   int FHighestAutoInc = 0, FAutoIncMinValue = 0;

@@ -13,13 +13,8 @@
 
 namespace {
 
-template <class T> int Sign(T a, T b) { return a < b ? -1 : (b < a ? 1 : 0); }
-
-template <class T> T Read(const char *p) {
-  T value;
-  std::memcpy(&value, p, sizeof value);
-  return value;
-}
+using MemCompare::Read;
+using MemCompare::Sign;
 
 // The primary language of a Windows locale number (its low 10 bits) as a Qt locale.
 bool LocaleForID(int localeID, QLocale &locale) {
@@ -103,33 +98,18 @@ int CompareLocaleText(const char *a, int aSize, const char *b, int bSize, int lo
   return c < 0 ? -1 : (c > 0 ? 1 : 0);
 }
 
+int CompareBcdValues(const char *x, const char *y) {
+  // Compared as currency (four decimals); values that do not convert compare equal.
+  const double p = BcdToDouble(Read<TBcd>(x)), q = BcdToDouble(Read<TBcd>(y));
+  if (std::isfinite(p) && std::isfinite(q) && std::fabs(p) < 9e14 && std::fabs(q) < 9e14)
+    return Sign(std::llround(p * 10000), std::llround(q * 10000));
+  return 0;
+}
+
 int CompareValues(TFieldType type, const TwoxValueView &a, const TwoxValueView &b,
                   TwoxMemTableCompareOptions options, int localeID, bool &fullMatch) {
-  const char *x = a.Bytes, *y = b.Bytes;
-  int result = 0;
-  switch (type) {
-  case ftString:
-  case ftFixedChar: result = CompareText(a, b, options, localeID, fullMatch); break;
-  case ftSmallint: result = Sign(Read<qint16>(x), Read<qint16>(y)); break;
-  case ftInteger:
-  case ftAutoInc:
-  case ftDate:
-  case ftTime: result = Sign(Read<qint32>(x), Read<qint32>(y)); break;
-  case ftWord: result = Sign(Read<quint16>(x), Read<quint16>(y)); break;
-  case ftBoolean: result = Sign(Read<qint16>(x) != 0, Read<qint16>(y) != 0); break;
-  case ftFloat:
-  case ftCurrency:
-  case ftDateTime: result = Sign(Read<double>(x), Read<double>(y)); break;
-  case ftLargeint: result = Sign(Read<qint64>(x), Read<qint64>(y)); break;
-  case ftBCD: {
-    // Compared as currency (four decimals); values that do not convert compare equal.
-    const double p = BcdToDouble(Read<TBcd>(x)), q = BcdToDouble(Read<TBcd>(y));
-    if (std::isfinite(p) && std::isfinite(q) && std::fabs(p) < 9e14 && std::fabs(q) < 9e14)
-      result = Sign(std::llround(p * 10000), std::llround(q * 10000));
-    break;
-  }
-  default: break;
-  }
+  const int result = type == ftString || type == ftFixedChar ? CompareText(a, b, options, localeID, fullMatch)
+                                                             : CompareFixedValues(type, a.Bytes, b.Bytes);
   return options.testFlag(mtcoDescending) ? -result : result;
 }
 

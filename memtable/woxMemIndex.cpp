@@ -43,6 +43,48 @@ TwoxIndex::TwoxIndex(const QString &name, TwoxIndexHost &host, const QString &fi
     FFieldList.Add(field, options);
   }
   FOrdered = host.IndexStore().RecordCount() == 0;
+  const TwoxCommon &store = host.IndexStore();
+  for (int i = 0; i < FFieldList.Count(); ++i) {
+    TField *field = FFieldList.Fields(i);
+    const TwoxFieldInfo &info = *store.FieldInfo(field->FieldNo());
+    if (info.VarIndex >= 0 || info.Offset < 0) {
+      FSlotKey.clear();
+      break;
+    }
+    FSlotKey.push_back({field->DataType(), FFieldList.Options(i), info.Offset, info.DataSize});
+  }
+  FSlotKeyLayout = store.LayoutSerial();
+}
+
+bool TwoxIndex::SlotKeyUsable() const {
+  return !FSlotKey.empty() && FSlotKeyLayout == FHost.IndexStore().LayoutSerial() &&
+         !FHost.UsesCompareFieldsEvent();
+}
+
+int TwoxIndex::CompareKeys(const TwoxRecord &key, const TwoxRecord &record, bool totalOrder,
+                           bool bySlots) const {
+  return bySlots ? CompareSlotKeys(key, record, totalOrder)
+                 : CompareRecords(key, record, nullptr, totalOrder);
+}
+
+int TwoxIndex::CompareSlotKeys(const TwoxRecord &key, const TwoxRecord &record, bool totalOrder) const {
+  const char *keyData = key.Data(), *recordData = record.Data();
+  for (const TwoxSlotKeyPart &part : FSlotKey) {
+    const char *x = keyData + part.Offset, *y = recordData + part.Offset;
+    const bool xNull = x[0] == 0, yNull = y[0] == 0;
+    if (xNull && part.Options.testFlag(mtcoIgnoreNullKey))
+      continue;
+    if (xNull || yNull) {
+      if (xNull != yNull)
+        return xNull ? -1 : 1;
+      continue;
+    }
+    if (const int result = CompareFixedValues(part.Type, x + 1, y + 1); result != 0)
+      return part.Options.testFlag(mtcoDescending) ? -result : result;
+  }
+  if (totalOrder && key.RecordID != record.RecordID)
+    return key.RecordID < record.RecordID ? -1 : 1;
+  return 0;
 }
 
 int TwoxIndex::CompareRecords(const TwoxRecord &key, const TwoxRecord &record, const TwoxFieldList *fields,
@@ -50,6 +92,8 @@ int TwoxIndex::CompareRecords(const TwoxRecord &key, const TwoxRecord &record, c
   const TwoxFieldList &list = fields ? *fields : FFieldList;
   const TwoxCommon &store = FHost.IndexStore();
   const bool event = FHost.UsesCompareFieldsEvent();
+  if (&list == &FFieldList && !withoutDescending && SlotKeyUsable())
+    return CompareSlotKeys(key, record, totalOrder);
   QByteArray keyScratch, recordScratch;
   for (int i = 0; i < list.Count(); ++i) {
     TField *field = list.Fields(i);
@@ -217,18 +261,26 @@ TwoxFieldList TwoxIndex::InIndexDirection(const TwoxFieldList &fields) const {
   return ordered;
 }
 
-int TwoxIndex::LowerBound(const TwoxRecord &key, const TwoxFieldList &fields) {
-  if (MainCount() > 0 && CompareRecords(key, *FRecords.back(), &fields) > 0)
-    return MainCount();
+template <class TGoesRight> int TwoxIndex::Partition(TGoesRight goesRight) const {
   int low = 0, high = MainCount();
   while (low < high) {
     const int mid = low + (high - low) / 2;
-    if (CompareRecords(key, *FRecords[std::size_t(mid)], &fields) > 0)
+    if (goesRight(*FRecords[std::size_t(mid)]))
       low = mid + 1;
     else
       high = mid;
   }
   return low;
+}
+
+int TwoxIndex::LowerBound(const TwoxRecord &key, const TwoxFieldList &fields) {
+  const bool bySlots = &fields == &FFieldList && SlotKeyUsable();
+  const auto compare = [&](const TwoxRecord &record) {
+    return bySlots ? CompareSlotKeys(key, record, false) : CompareRecords(key, record, &fields);
+  };
+  if (MainCount() > 0 && compare(*FRecords.back()) > 0)
+    return MainCount();
+  return Partition([&](const TwoxRecord &record) { return compare(record) > 0; });
 }
 
 int TwoxIndex::BinarySearch(const TwoxRecord &key, const TwoxFieldList &fields) {
@@ -293,18 +345,23 @@ int TwoxIndex::PositionOf(const TwoxRecord &record, int hint) {
 // ---------------------------------------------------------------- maintenance
 
 int TwoxIndex::InsertPosition(const TwoxRecord &record) {
+  const bool bySlots = SlotKeyUsable();
   // Records often come in key order: their place is at the end.
-  if (MainCount() > 0 && CompareRecords(record, *FRecords.back(), nullptr, true) > 0)
+  if (MainCount() > 0 && CompareKeys(record, *FRecords.back(), true, bySlots) > 0)
     return MainCount();
-  int low = 0, high = MainCount();
-  while (low < high) {
-    const int mid = low + (high - low) / 2;
-    if (CompareRecords(record, *FRecords[std::size_t(mid)], nullptr, true) < 0)
-      high = mid;
-    else
-      low = mid + 1;
+  return Partition([&](const TwoxRecord &other) { return CompareKeys(record, other, true, bySlots) >= 0; });
+}
+
+int TwoxIndex::MainInsertPosition(const TwoxRecord &record) {
+  if (&record == FCheckedRecord) {
+    const int p = FCheckedPosition;
+    FCheckedRecord = nullptr;
+    if (p >= 0 && p <= MainCount() &&
+        (p == 0 || CompareRecords(record, *FRecords[std::size_t(p - 1)], nullptr, true) > 0) &&
+        (p == MainCount() || CompareRecords(record, *FRecords[std::size_t(p)], nullptr, true) < 0))
+      return p;
   }
-  return low;
+  return InsertPosition(record);
 }
 
 int TwoxIndex::RecordInserted(TwoxRecord *record, int rowOrderPosition, bool positionWanted) {
@@ -315,20 +372,24 @@ int TwoxIndex::RecordInserted(TwoxRecord *record, int rowOrderPosition, bool pos
     if (rowOrderPosition >= 0 && rowOrderPosition < MainCount())
       position = rowOrderPosition;
   } else if (Maintained() && FOrdered) {
-    const bool atTheEnd =
-        FPending.empty() && (MainCount() == 0 || CompareRecords(*record, *FRecords.back(), nullptr, true) > 0);
-    if (!positionWanted && !atTheEnd) {
-      // A record that does not simply go at the end waits in the sorted tail.
-      const auto at = std::upper_bound(FPending.begin(), FPending.end(), record, [this](TwoxRecord *x, TwoxRecord *y) {
-        return CompareRecords(*x, *y, nullptr, true) < 0;
-      });
-      FPending.insert(at, record);
+    if (positionWanted)
+      Settle();
+    position = MainInsertPosition(*record);
+    if (!positionWanted && (position < MainCount() || !FPending.empty())) {
+      // A record that does not simply go at the end waits in the tail; the search above found its
+      // place, so joining the list later compares nothing.
+      const TwoxPendingRecord pending{position, record};
+      const auto at = std::upper_bound(FPending.begin(), FPending.end(), pending,
+                                       [this](const TwoxPendingRecord &x, const TwoxPendingRecord &y) {
+                                         if (x.MainPosition != y.MainPosition)
+                                           return x.MainPosition < y.MainPosition;
+                                         return CompareRecords(*x.Record, *y.Record, nullptr, true) < 0;
+                                       });
+      FPending.insert(at, pending);
       if (FPending.size() > PendingLimit())
         Settle();
       return -1;
     }
-    Settle();
-    position = InsertPosition(*record);
   } else {
     FOrdered = false;
   }
@@ -340,19 +401,17 @@ std::size_t TwoxIndex::PendingLimit() const {
   return std::max<std::size_t>(256, std::size_t(std::sqrt(double(FRecords.size()))));
 }
 
-// The tail joins the list in one pass: each of its records finds its place by halving, and the runs
-// between them move once.
+// The tail joins the list in one pass: the runs between the places of its records move once.
 void TwoxIndex::Settle() const {
   if (FPending.empty())
     return;
   std::vector<TwoxRecord *> merged;
   merged.reserve(FRecords.size() + FPending.size());
-  const auto before = [this](TwoxRecord *x, TwoxRecord *y) { return CompareRecords(*x, *y, nullptr, true) < 0; };
   auto from = FRecords.begin();
-  for (TwoxRecord *record : FPending) {
-    const auto at = std::upper_bound(from, FRecords.end(), record, before);
+  for (const TwoxPendingRecord &pending : FPending) {
+    const auto at = FRecords.begin() + pending.MainPosition;
     merged.insert(merged.end(), from, at);
-    merged.push_back(record);
+    merged.push_back(pending.Record);
     from = at;
   }
   merged.insert(merged.end(), from, FRecords.end());
@@ -386,16 +445,20 @@ void TwoxIndex::CheckUnique(const TwoxRecord &candidate, const TwoxRecord *self)
   if (!FOptions.testFlag(mtcoUnique) || !Maintained() || FRowOrder)
     return;
   if (SameOrdering(FFieldList)) {
-    // Equal keys sit together in a sorted index, and in its sorted tail.
-    for (int p = LowerBound(candidate, FFieldList); p < MainCount() && CompareRecords(candidate, *FRecords[std::size_t(p)]) == 0;
-         ++p)
-      if (FRecords[std::size_t(p)] != self)
+    // Equal keys sit together in a sorted index; in its tail, they wait for the places of that run.
+    const int first = LowerBound(candidate, FFieldList);
+    int end = first;
+    for (; end < MainCount() && CompareRecords(candidate, *FRecords[std::size_t(end)]) == 0; ++end)
+      if (FRecords[std::size_t(end)] != self)
         DuplicateError();
-    const auto first = std::lower_bound(FPending.begin(), FPending.end(), &candidate,
-                                        [this](const TwoxRecord *x, const TwoxRecord *y) { return CompareRecords(*x, *y) < 0; });
-    for (auto p = first; p != FPending.end() && CompareRecords(candidate, **p) == 0; ++p)
-      if (*p != self)
+    const auto from = std::lower_bound(FPending.begin(), FPending.end(), first,
+                                       [](const TwoxPendingRecord &x, int p) { return x.MainPosition < p; });
+    for (auto p = from; p != FPending.end() && p->MainPosition <= end; ++p)
+      if (p->Record != self && CompareRecords(candidate, *p->Record) == 0)
         DuplicateError();
+    // A new record with no equal key in the list goes where the search ended.
+    FCheckedRecord = end == first && !self ? &candidate : nullptr;
+    FCheckedPosition = first;
     return;
   }
   Settle();

@@ -89,17 +89,30 @@ public:
   void CheckUnique(const TwoxRecord &candidate, const TwoxRecord *self);
 
 private:
+  // The index's own key read straight from the record slots; only for a key of fixed-size values
+  // (FSlotKey not empty) in the layout it was read from.
+  int CompareSlotKeys(const TwoxRecord &key, const TwoxRecord &record, bool totalOrder) const;
+  bool SlotKeyUsable() const;
+  // The index's own key: by the slots when bySlots (SlotKeyUsable), else through CompareRecords.
+  int CompareKeys(const TwoxRecord &key, const TwoxRecord &record, bool totalOrder, bool bySlots) const;
   bool CompareByEvent(const TwoxRecord &key, const TwoxRecord &record, TField *field, const TwoxFieldInfo &info,
                       TwoxMemTableCompareOptions options, bool &fullMatch, int &result) const;
   int MainCount() const { return int(FRecords.size()); }
-  // Records appended to a sorted index that nobody reads at the moment wait in a small sorted tail
-  // and join the list in one pass, instead of moving half the list each time.
+  // Records appended to a sorted index that nobody reads at the moment wait in a small tail, each
+  // with the place in the list it goes to, and join the list in one pass, instead of moving half the
+  // list each time.
   void Settle() const;
   std::size_t PendingLimit() const;
+  // The position in the list where record goes by key and record id: the last CheckUnique's finding
+  // for it when that still holds (two comparisons), else a binary search.
+  int MainInsertPosition(const TwoxRecord &record);
   // The position of the first record matching key over fields, or -1.
   int BinarySearch(const TwoxRecord &key, const TwoxFieldList &fields);
   // The first position whose record does not compare below key.
   int LowerBound(const TwoxRecord &key, const TwoxFieldList &fields);
+  // The first position of the list whose record goesRight refuses, by halving (the records before it
+  // all go right).
+  template <class TGoesRight> int Partition(TGoesRight goesRight) const;
   TwoxFieldList InIndexDirection(const TwoxFieldList &fields) const;
   int InsertPosition(const TwoxRecord &record);
   // Whether a binary search over this index finds the first match of a search over these fields.
@@ -107,11 +120,30 @@ private:
   void QuickSort(int low, int high);
   void InsertionSortPass();
 
+  struct TwoxPendingRecord {
+    int MainPosition; // joins the list before the record now at this position
+    TwoxRecord *Record;
+  };
+
   QString FName;
-  mutable std::vector<TwoxRecord *> FRecords, FPending;
+  mutable std::vector<TwoxRecord *> FRecords;
+  // Ordered by MainPosition, then by key and record id.
+  mutable std::vector<TwoxPendingRecord> FPending;
+  // Where CheckUnique found that its candidate goes, so that inserting it searches no more.
+  const TwoxRecord *FCheckedRecord = nullptr;
+  int FCheckedPosition = -1;
   TwoxIndexHost &FHost;
   QString FFieldNames;
   TwoxFieldList FFieldList;
+  // The key fields when all are fixed-size values in the record's slots: a comparison of the index's
+  // own key then costs a few instructions, not a walk through the layout for every field.
+  struct TwoxSlotKeyPart {
+    TFieldType Type;
+    TwoxMemTableCompareOptions Options;
+    int Offset, DataSize;
+  };
+  std::vector<TwoxSlotKeyPart> FSlotKey;
+  quint32 FSlotKeyLayout = 0;
   TwoxMemTableCompareOptions FOptions;
   bool FOrdered = false;
   int FIndexType;

@@ -8,6 +8,7 @@
 #include "woxMemStreamFormat.h"
 
 #include <QPointer>
+#include <QVarLengthArray>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -319,8 +320,10 @@ protected:
   TwoxRecord *CursorRecord() const;
   void SwitchToIndex(TwoxIndex *index);
   void RebuildIndexes();
-  // Every index of every active table of the store, for maintenance.
-  std::vector<TwoxIndex *> MaintainedIndexes() const;
+  // Every index of every active table of the store, for maintenance; a post asks for them, so they
+  // come without a heap block.
+  using TwoxIndexList = QVarLengthArray<TwoxIndex *, 8>;
+  TwoxIndexList MaintainedIndexes() const;
   int FindKey(const QString &keyFields, const QVariant &keyValues, TLocateOptions options);
   // A record holding the values in the fields (through the fields' own conversions).
   std::unique_ptr<TwoxRecord> MakeKeyRecord(const TwoxFieldList &fields, const QVariantList &values);

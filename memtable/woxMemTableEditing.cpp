@@ -10,13 +10,15 @@
 
 // ---------------------------------------------------------------- index upkeep
 
-std::vector<TwoxIndex *> TwoxCustomMemTable::MaintainedIndexes() const {
-  std::vector<TwoxIndex *> indexes;
+TwoxCustomMemTable::TwoxIndexList TwoxCustomMemTable::MaintainedIndexes() const {
+  TwoxIndexList indexes;
   for (TDataSet *dataSet : FCommon->AttachedTables()) {
     auto *table = static_cast<TwoxCustomMemTable *>(dataSet);
-    if (table && table->FCursorOpen)
-      for (TwoxIndex *index : table->FIndexes.All())
-        indexes.push_back(index);
+    if (!table || !table->FCursorOpen)
+      continue;
+    indexes.push_back(&table->FIndexes.RowOrderIndex());
+    for (int i = 0; i < table->FIndexes.Count(); ++i)
+      indexes.push_back(table->FIndexes.Items(i));
   }
   return indexes;
 }
@@ -113,7 +115,7 @@ void TwoxCustomMemTable::InsertPosted(TRecordBuffer buffer, bool append) {
   record->TransactionLevel = FCommon->TransactionLevel();
   const int highestBefore = FCommon->HighestAutoInc();
   AssignAutoInc(*record, FKeepAutoInc);
-  const std::vector<TwoxIndex *> indexes = MaintainedIndexes();
+  const TwoxIndexList indexes = MaintainedIndexes();
   try {
     for (TwoxIndex *index : indexes)
       index->CheckUnique(*record, nullptr);
@@ -140,7 +142,7 @@ void TwoxCustomMemTable::EditPosted(TRecordBuffer buffer) {
     MemTableError(QStringLiteral("Invalid record "));
   const std::unique_ptr<TwoxRecord> candidate = DataRecord(buffer).Copy();
   candidate->RecordID = stored->RecordID;
-  const std::vector<TwoxIndex *> indexes = MaintainedIndexes();
+  const TwoxIndexList indexes = MaintainedIndexes();
   for (TwoxIndex *index : indexes)
     index->CheckUnique(*candidate, stored);
   if (FCommon->EnableVersioning() &&

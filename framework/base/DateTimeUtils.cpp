@@ -80,7 +80,31 @@ TDateTime EncodeTime(int hour, int minute, int second, int msec) {
   return result;
 }
 
+namespace {
+
+// The proleptic Gregorian date of a count of days from 1970-01-01 (years counted astronomically),
+// by whole eras of 400 years: the arithmetic QDate does, without its calendar machinery.
+void CivilFromDays(qint64 days, int &year, int &month, int &day) {
+  days += 719468; // from 0000-03-01
+  const qint64 era = (days >= 0 ? days : days - 146096) / 146097;
+  const auto dayOfEra = unsigned(days - era * 146097);
+  const unsigned yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+  const unsigned dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+  const unsigned shiftedMonth = (5 * dayOfYear + 2) / 153; // 0 = March
+  day = int(dayOfYear - (153 * shiftedMonth + 2) / 5 + 1);
+  month = int(shiftedMonth < 10 ? shiftedMonth + 3 : shiftedMonth - 9);
+  year = int(qint64(yearOfEra) + era * 400 + (month <= 2 ? 1 : 0));
+}
+
+} // namespace
+
 void DecodeDate(TDateTime value, int &year, int &month, int &day) {
+  // Dates are decoded for every value shown: years 1 to 9999 by arithmetic, others (QDate has no
+  // year 0) by QDate.
+  constexpr qint64 DaysFrom1899To1970 = 25569;
+  CivilFromDays(WholeDays(value) - DaysFrom1899To1970, year, month, day);
+  if (year >= 1 && year <= 9999)
+    return;
   const QDate date = DateTimeToQDate(value);
   year = date.year();
   month = date.month();
@@ -195,29 +219,183 @@ bool FindsTwelveHourClock(const QString &format) {
   return false;
 }
 
-// The formats in use are few and read for every value shown: the answer is kept for the last ones.
-bool UsesTwelveHourClock(const QString &format) {
-  struct TEntry {
-    QString Format;
-    bool TwelveHours = false;
-  };
-  thread_local std::array<TEntry, 4> recent;
-  thread_local std::size_t next = 0;
-  for (const TEntry &entry : recent)
-    if (!entry.Format.isNull() && entry.Format == format)
-      return entry.TwelveHours;
-  TEntry &entry = recent[next++ % recent.size()];
-  entry.Format = format;
-  entry.TwelveHours = FindsTwelveHourClock(format);
-  return entry.TwelveHours;
+// The format letters are ASCII: folding ASCII alone spares a call into the Unicode tables.
+char16_t AsciiLower(QChar c) {
+  const char16_t unit = c.unicode();
+  return unit >= u'A' && unit <= u'Z' ? char16_t(unit + 32) : unit;
 }
 
 int RunLength(const QString &s, int pos) {
   int n = 1;
-  while (pos + n < s.size() && s[pos + n].toLower() == s[pos].toLower())
+  const char16_t first = AsciiLower(s[pos]);
+  while (pos + n < s.size() && AsciiLower(s[pos + n]) == first)
     ++n;
   return n;
 }
+
+// One step of a date format: a literal, a separator or name from the format settings, a number of
+// the value with its width, or a nested format of the settings.
+struct TFormatStep {
+  enum TKind {
+    Literal, DateSeparator, TimeSeparator, AmPmChoice, AmPmSettings, Year, Month, MonthShort, MonthLong,
+    Day, DayShort, DayLong, Hour, Minute, Second, MSec, ShortDate, LongDate, ShortTime, LongTime, DateAndTime
+  };
+  TKind Kind;
+  int Width = 0;
+  QString Text, PmText; // Literal; AmPmChoice: the morning and the afternoon text
+  bool TwelveHours = false; // Hour: the format names the half of the day
+};
+
+// A format read once into its steps; a grid formats every shown value by the same few formats.
+struct TCompiledFormat {
+  std::vector<TFormatStep> Steps;
+};
+
+TCompiledFormat CompileFormat(const QString &format) {
+  TCompiledFormat compiled;
+  const bool twelve = FindsTwelveHourClock(format);
+  auto add = [&](TFormatStep::TKind kind, int width = 0) { compiled.Steps.push_back({kind, width, {}, {}, twelve}); };
+  auto literal = [&](const QString &text) {
+    if (!compiled.Steps.empty() && compiled.Steps.back().Kind == TFormatStep::Literal)
+      compiled.Steps.back().Text += text;
+    else
+      compiled.Steps.push_back({TFormatStep::Literal, 0, text, {}, false});
+  };
+  bool lastWasHour = false;
+  int i = 0;
+  while (i < format.size()) {
+    const QChar c = format[i];
+    const char16_t lc = AsciiLower(c);
+    if (c == u'\'' || c == u'"') {
+      const int end = format.indexOf(c, i + 1);
+      const int stop = end < 0 ? format.size() : end;
+      literal(format.mid(i + 1, stop - i - 1));
+      i = stop + 1;
+      continue;
+    }
+    if (lc == u'a' && (StartsWithCI(format, i, "am/pm") || StartsWithCI(format, i, "a/p"))) {
+      const int len = StartsWithCI(format, i, "am/pm") ? 5 : 3;
+      const QStringList parts = format.mid(i, len).split(u'/');
+      compiled.Steps.push_back({TFormatStep::AmPmChoice, 0, parts[0], parts[1], false});
+      i += len;
+      continue;
+    }
+    if (lc == u'a' && StartsWithCI(format, i, "ampm")) {
+      add(TFormatStep::AmPmSettings);
+      i += 4;
+      continue;
+    }
+    if (c == u'/' || c == u':') {
+      add(c == u'/' ? TFormatStep::DateSeparator : TFormatStep::TimeSeparator);
+      ++i;
+      continue;
+    }
+    const int n = RunLength(format, i);
+    int used = n;
+    bool hour = false;
+    if (lc == u'y') {
+      add(TFormatStep::Year, n <= 2 ? 2 : 4);
+    } else if (lc == u'm' && lastWasHour) {
+      add(TFormatStep::Minute, n == 1 ? 1 : 2);
+      used = std::min(n, 2);
+    } else if (lc == u'm') {
+      add(n <= 2 ? TFormatStep::Month : n == 3 ? TFormatStep::MonthShort : TFormatStep::MonthLong, n);
+      used = std::min(n, 4);
+    } else if (lc == u'd') {
+      used = std::min(n, 6);
+      const TFormatStep::TKind kinds[] = {TFormatStep::Day,      TFormatStep::Day,       TFormatStep::DayShort,
+                                          TFormatStep::DayLong,  TFormatStep::ShortDate, TFormatStep::LongDate};
+      add(kinds[used - 1], used);
+    } else if (lc == u'h') {
+      add(TFormatStep::Hour, n == 1 ? 1 : 2);
+      used = std::min(n, 2);
+      hour = true;
+    } else if (lc == u'n' || lc == u's') {
+      add(lc == u'n' ? TFormatStep::Minute : TFormatStep::Second, n == 1 ? 1 : 2);
+      used = std::min(n, 2);
+    } else if (lc == u'z') {
+      add(TFormatStep::MSec, n < 3 ? 1 : 3);
+      used = std::min(n, 3);
+    } else if (lc == u't') {
+      used = std::min(n, 2);
+      add(used == 1 ? TFormatStep::ShortTime : TFormatStep::LongTime);
+    } else if (lc == u'c') {
+      add(TFormatStep::DateAndTime);
+      used = 1;
+    } else {
+      literal(QString(c)); // keeps lastWasHour: "h m" shows minutes
+      ++i;
+      continue;
+    }
+    i += used;
+    lastWasHour = hour;
+  }
+  return compiled;
+}
+
+// The compiled steps of a format, kept for the last few formats of this thread.
+const TCompiledFormat &CompiledFormat(const QString &format) {
+  struct TEntry {
+    QString Format;
+    TCompiledFormat Compiled;
+  };
+  thread_local std::array<TEntry, 8> recent;
+  thread_local std::size_t next = 0;
+  // Formats mostly come from the format settings and literals, whose text the entry shares: the same
+  // characters in the same place are the same format, without comparing them.
+  for (const TEntry &entry : recent)
+    if (entry.Format.constData() == format.constData() && entry.Format.size() == format.size() &&
+        !entry.Format.isNull())
+      return entry.Compiled;
+  for (const TEntry &entry : recent)
+    if (!entry.Format.isNull() && entry.Format == format)
+      return entry.Compiled;
+  TEntry &entry = recent[next++ % recent.size()];
+  entry.Format = format;
+  entry.Compiled = CompileFormat(format);
+  return entry.Compiled;
+}
+
+// Characters gathered on the stack and made into one text at the end: a formatted date is a dozen
+// small pieces, and appending each to a text costs more than writing it.
+class TTextBuilder {
+public:
+  TTextBuilder &operator+=(const QString &text) {
+    append(text.constData(), text.size());
+    return *this;
+  }
+  TTextBuilder &operator+=(QChar c) {
+    append(&c, 1);
+    return *this;
+  }
+  void append(const QChar *chars, qsizetype count) {
+    if (FLength + count > Capacity)
+      Spill();
+    if (count > Capacity) {
+      FSpilled.append(chars, count);
+      return;
+    }
+    std::copy(chars, chars + count, FBuffer + FLength);
+    FLength += count;
+  }
+  QString Text() {
+    if (FSpilled.isEmpty())
+      return QString(FBuffer, FLength);
+    Spill();
+    return FSpilled;
+  }
+
+private:
+  void Spill() {
+    FSpilled.append(FBuffer, FLength);
+    FLength = 0;
+  }
+
+  static constexpr qsizetype Capacity = 64;
+  QChar FBuffer[Capacity];
+  qsizetype FLength = 0;
+  QString FSpilled;
+};
 
 class TDateFormatter {
 public:
@@ -226,131 +404,81 @@ public:
     DecodeTime(value, FHour, FMinute, FSecond, FMSec);
   }
 
-  QString Format(const QString &format, int depth) {
-    const TFormatSettings &fs = FormatSettings();
+  QString Format(const QString &format) {
+    TTextBuilder out;
+    FormatInto(out, format, 0);
+    return out.Text();
+  }
+
+private:
+  // Appends the value in format; nested formats (c, t, tt, ddddd, dddddd) append to the same text.
+  void FormatInto(TTextBuilder &out, const QString &format, int depth) {
     if (format.isEmpty())
-      return Format(QStringLiteral("c"), depth);
-    const bool twelve = UsesTwelveHourClock(format);
-    QString out;
-    out.reserve(format.size() + 8);
-    bool lastWasHour = false;
-    int i = 0;
-    while (i < format.size()) {
-      const QChar c = format[i];
-      const QChar lc = c.toLower();
-      if (c == u'\'' || c == u'"') {
-        const int end = format.indexOf(c, i + 1);
-        const int stop = end < 0 ? format.size() : end;
-        out += format.mid(i + 1, stop - i - 1);
-        i = stop + 1;
-        continue;
-      }
-      if (StartsWithCI(format, i, "am/pm") || StartsWithCI(format, i, "a/p")) {
-        const int len = StartsWithCI(format, i, "am/pm") ? 5 : 3;
-        const QString token = format.mid(i, len);
-        const bool pm = FHour >= 12;
-        const QString part = token.split(u'/')[pm ? 1 : 0];
-        out += part;
-        i += len;
-        continue;
-      }
-      if (StartsWithCI(format, i, "ampm")) {
-        out += FHour >= 12 ? fs.TimePMString : fs.TimeAMString;
-        i += 4;
-        continue;
-      }
-      if (c == u'/') {
-        out += fs.DateSeparator;
-        ++i;
-        continue;
-      }
-      if (c == u':') {
-        out += fs.TimeSeparator;
-        ++i;
-        continue;
-      }
-      const int n = RunLength(format, i);
-      bool hour = false;
-      if (lc == u'y') {
-        AppendPadded(out, n <= 2 ? FYear % 100 : FYear, n <= 2 ? 2 : 4);
-      } else if (lc == u'm' && lastWasHour) {
-        AppendPadded(out, FMinute, n == 1 ? 1 : 2);
-        i += std::min(n, 2);
-        lastWasHour = false;
-        continue;
-      } else if (lc == u'm') {
-        if (n <= 2) AppendPadded(out, FMonth, n);
-        else if (n == 3) out += fs.ShortMonthNames[std::size_t(FMonth - 1)];
-        else out += fs.LongMonthNames[std::size_t(FMonth - 1)];
-        i += std::min(n, 4);
-        lastWasHour = false;
-        continue;
-      } else if (lc == u'd') {
-        const int take = std::min(n, 6);
-        const int dow = take == 3 || take == 4 ? DayOfWeek(FValue) - 1 : 0;
-        if (take <= 2) AppendPadded(out, FDay, take);
-        else if (take == 3) out += fs.ShortDayNames[std::size_t(dow)];
-        else if (take == 4) out += fs.LongDayNames[std::size_t(dow)];
-        else if (depth < 2) out += Format(take == 5 ? fs.ShortDateFormat : fs.LongDateFormat, depth + 1);
-        i += take;
-        lastWasHour = false;
-        continue;
-      } else if (lc == u'h') {
+      return FormatInto(out, QStringLiteral("c"), depth);
+    const TFormatSettings &fs = FormatSettings();
+    const TCompiledFormat *compiled = &CompiledFormat(format);
+    for (std::size_t k = 0; k < compiled->Steps.size(); ++k) {
+      const TFormatStep &step = compiled->Steps[k];
+      switch (step.Kind) {
+      case TFormatStep::Literal: out += step.Text; break;
+      case TFormatStep::DateSeparator: out += fs.DateSeparator; break;
+      case TFormatStep::TimeSeparator: out += fs.TimeSeparator; break;
+      case TFormatStep::AmPmChoice: out += FHour >= 12 ? step.PmText : step.Text; break;
+      case TFormatStep::AmPmSettings: out += FHour >= 12 ? fs.TimePMString : fs.TimeAMString; break;
+      case TFormatStep::Year: AppendPadded(out, step.Width == 2 ? FYear % 100 : FYear, step.Width); break;
+      case TFormatStep::Month: AppendPadded(out, FMonth, step.Width); break;
+      case TFormatStep::MonthShort: out += fs.ShortMonthNames[std::size_t(FMonth - 1)]; break;
+      case TFormatStep::MonthLong: out += fs.LongMonthNames[std::size_t(FMonth - 1)]; break;
+      case TFormatStep::Day: AppendPadded(out, FDay, step.Width); break;
+      case TFormatStep::DayShort: out += fs.ShortDayNames[std::size_t(DayOfWeek(FValue) - 1)]; break;
+      case TFormatStep::DayLong: out += fs.LongDayNames[std::size_t(DayOfWeek(FValue) - 1)]; break;
+      case TFormatStep::Hour: {
         int h = FHour;
-        if (twelve) {
+        if (step.TwelveHours) {
           h %= 12;
           if (h == 0)
             h = 12;
         }
-        AppendPadded(out, h, n == 1 ? 1 : 2);
-        hour = true;
-        i += std::min(n, 2);
-        lastWasHour = hour;
-        continue;
-      } else if (lc == u'n') {
-        AppendPadded(out, FMinute, n == 1 ? 1 : 2);
-        i += std::min(n, 2);
-        lastWasHour = false;
-        continue;
-      } else if (lc == u's') {
-        AppendPadded(out, FSecond, n == 1 ? 1 : 2);
-        i += std::min(n, 2);
-        lastWasHour = false;
-        continue;
-      } else if (lc == u'z') {
-        AppendPadded(out, FMSec, n < 3 ? 1 : 3);
-        i += std::min(n, 3);
-        lastWasHour = false;
-        continue;
-      } else if (lc == u't') {
-        const int take = std::min(n, 2);
-        if (depth < 2) out += Format(take == 1 ? fs.ShortTimeFormat : fs.LongTimeFormat, depth + 1);
-        i += take;
-        lastWasHour = false;
-        continue;
-      } else if (lc == u'c') {
-        if (depth < 2) {
-          out += Format(fs.ShortDateFormat, depth + 1);
-          if (FHour || FMinute || FSecond || FMSec)
-            out += u' ' + Format(fs.LongTimeFormat, depth + 1);
-        }
-        i += 1;
-        lastWasHour = false;
-        continue;
-      } else {
-        out += c;
-        ++i;
-        continue;
+        AppendPadded(out, h, step.Width);
+        break;
       }
-      i += n;
-      lastWasHour = hour;
+      case TFormatStep::Minute: AppendPadded(out, FMinute, step.Width); break;
+      case TFormatStep::Second: AppendPadded(out, FSecond, step.Width); break;
+      case TFormatStep::MSec: AppendPadded(out, FMSec, step.Width); break;
+      case TFormatStep::ShortDate:
+      case TFormatStep::LongDate:
+      case TFormatStep::ShortTime:
+      case TFormatStep::LongTime:
+        if (depth < 2)
+          FormatInto(out, NestedFormat(fs, step.Kind), depth + 1);
+        // A nested format may have pushed this one out of the cache.
+        compiled = &CompiledFormat(format);
+        break;
+      case TFormatStep::DateAndTime:
+        if (depth < 2) {
+          FormatInto(out, fs.ShortDateFormat, depth + 1);
+          if (FHour || FMinute || FSecond || FMSec) {
+            out += u' ';
+            FormatInto(out, fs.LongTimeFormat, depth + 1);
+          }
+        }
+        compiled = &CompiledFormat(format);
+        break;
+      }
     }
-    return out;
   }
 
-private:
+  static const QString &NestedFormat(const TFormatSettings &fs, TFormatStep::TKind kind) {
+    switch (kind) {
+    case TFormatStep::ShortDate: return fs.ShortDateFormat;
+    case TFormatStep::LongDate: return fs.LongDateFormat;
+    case TFormatStep::ShortTime: return fs.ShortTimeFormat;
+    default: return fs.LongTimeFormat;
+    }
+  }
+
   // v in decimal with leading zeros to width digits, appended without a temporary text.
-  static void AppendPadded(QString &out, int v, int width) {
+  static void AppendPadded(TTextBuilder &out, int v, int width) {
     if (v < 0) {
       out += QStringLiteral("%1").arg(v, width, 10, QLatin1Char('0'));
       return;
@@ -373,7 +501,7 @@ private:
 
 } // namespace
 
-QString FormatDateTime(const QString &format, TDateTime value) { return TDateFormatter(value).Format(format, 0); }
+QString FormatDateTime(const QString &format, TDateTime value) { return TDateFormatter(value).Format(format); }
 
 QString DateToStr(TDateTime value) { return FormatDateTime(FormatSettings().ShortDateFormat, value); }
 QString TimeToStr(TDateTime value) { return FormatDateTime(FormatSettings().LongTimeFormat, value); }
@@ -383,14 +511,19 @@ QString DateTimeToStr(TDateTime value) { return FormatDateTime(QStringLiteral("c
 
 namespace {
 
-bool ReadNumber(const QString &s, int &pos, int &value, int maxDigits = 4) {
+// The digit's value, or -1; ASCII digits without a call into the Unicode tables.
+int DigitValue(QChar c) {
+  const char16_t unit = c.unicode();
+  if (unit >= u'0' && unit <= u'9')
+    return unit - u'0';
+  return unit < 0x80 || !c.isDigit() ? -1 : c.digitValue();
+}
+
+bool ReadNumber(QStringView s, int &pos, int &value, int maxDigits = 4) {
   int digits = 0;
   value = 0;
-  while (pos < s.size() && s[pos].isDigit() && digits < maxDigits) {
-    value = value * 10 + s[pos].digitValue();
-    ++pos;
-    ++digits;
-  }
+  for (int digit; pos < s.size() && digits < maxDigits && (digit = DigitValue(s[pos])) >= 0; ++pos, ++digits)
+    value = value * 10 + digit;
   return digits > 0;
 }
 
@@ -405,7 +538,7 @@ int ExpandYear(int year, int digits) {
 }
 
 // The order of day (d), month (m) and year (y) in ShortDateFormat.
-QString DateOrder() {
+const QString &DateOrder() {
   // Dates are read by the thousand in a load: the order is worked out once per format.
   thread_local QString format, order;
   const QString &shortDateFormat = FormatSettings().ShortDateFormat;
@@ -423,7 +556,7 @@ QString DateOrder() {
 }
 
 // Reads a date at pos; leaves pos after it.
-bool ScanDate(const QString &s, int &pos, TDateTime &result) {
+bool ScanDate(QStringView s, int &pos, TDateTime &result) {
   const QChar sep = FormatSettings().DateSeparator;
   int parts[3] = {0, 0, 0};
   int digits[3] = {0, 0, 0};
@@ -441,7 +574,7 @@ bool ScanDate(const QString &s, int &pos, TDateTime &result) {
   }
   if (count < 2)
     return false;
-  const QString order = DateOrder();
+  const QString &order = DateOrder();
   int day = 0, month = 0, year = 0;
   if (count == 2) {
     // Day and month in their order, this year (the clock is read only then: it is slow).
@@ -458,7 +591,7 @@ bool ScanDate(const QString &s, int &pos, TDateTime &result) {
   return TryEncodeDate(year, month, day, result);
 }
 
-bool ScanTime(const QString &s, int &pos, TDateTime &result) {
+bool ScanTime(QStringView s, int &pos, TDateTime &result) {
   const QChar sep = FormatSettings().TimeSeparator;
   int hour = 0, minute = 0, second = 0, msec = 0;
   if (!ReadNumber(s, pos, hour, 2))
@@ -480,7 +613,7 @@ bool ScanTime(const QString &s, int &pos, TDateTime &result) {
   }
   while (pos < s.size() && s[pos].isSpace())
     ++pos;
-  const QString rest = s.mid(pos).trimmed();
+  const QStringView rest = s.mid(pos).trimmed();
   const TFormatSettings &fs = FormatSettings();
   auto is = [&](const QString &word) { return !word.isEmpty() && rest.startsWith(word, Qt::CaseInsensitive); };
   bool pm = false, twelve = false;
@@ -496,24 +629,25 @@ bool ScanTime(const QString &s, int &pos, TDateTime &result) {
   return TryEncodeTime(hour, minute, second, msec, result);
 }
 
-bool AtEnd(const QString &s, int pos) { return s.mid(pos).trimmed().isEmpty(); }
+bool AtEnd(QStringView s, int pos) { return s.mid(pos).trimmed().isEmpty(); }
 
 } // namespace
 
 bool TryStrToDate(const QString &text, TDateTime &result) {
-  const QString s = text.trimmed();
+  // Views, not copies: a load reads dates by the thousand.
+  const QStringView s = QStringView(text).trimmed();
   int pos = 0;
   return ScanDate(s, pos, result) && AtEnd(s, pos);
 }
 
 bool TryStrToTime(const QString &text, TDateTime &result) {
-  const QString s = text.trimmed();
+  const QStringView s = QStringView(text).trimmed();
   int pos = 0;
   return ScanTime(s, pos, result) && AtEnd(s, pos);
 }
 
 bool TryStrToDateTime(const QString &text, TDateTime &result) {
-  const QString s = text.trimmed();
+  const QStringView s = QStringView(text).trimmed();
   int pos = 0;
   TDateTime date = 0, time = 0;
   if (!ScanDate(s, pos, date)) {
@@ -572,7 +706,7 @@ namespace {
 
 // Plain numbers ([sign] digits [. digits] [e [sign] digits]) without the locale machinery, which
 // costs more than the rest of a CSV load; false leaves anything else to the full conversion.
-bool TryPlainFloat(const QString &text, QChar decimalSeparator, double &result) {
+bool TryPlainFloat(QStringView text, QChar decimalSeparator, double &result) {
   char buffer[64];
   const qsizetype size = text.size();
   if (size == 0 || size >= qsizetype(sizeof buffer))
@@ -595,11 +729,12 @@ bool TryPlainFloat(const QString &text, QChar decimalSeparator, double &result) 
 } // namespace
 
 bool TryStrToFloat(const QString &text, double &result) {
-  QString s = text.trimmed();
-  if (s.isEmpty())
+  const QStringView trimmed = QStringView(text).trimmed();
+  if (trimmed.isEmpty())
     return false;
-  if (TryPlainFloat(s, FormatSettings().DecimalSeparator, result))
+  if (TryPlainFloat(trimmed, FormatSettings().DecimalSeparator, result))
     return std::isfinite(result);
+  QString s = trimmed.toString();
   s.replace(FormatSettings().DecimalSeparator, u'.');
   bool ok = false;
   result = QLocale::c().toDouble(s, &ok);

@@ -45,26 +45,29 @@ const std::array<unsigned char, 65536> &EncodeTable() {
 }
 
 // The byte for one UTF-16 unit, or -1.
-int ByteOf(char16_t unit) {
+int ByteOf(const std::array<unsigned char, 65536> &table, char16_t unit) {
   if (unit == 0)
     return 0;
-  const unsigned char byte = EncodeTable()[unit];
+  const unsigned char byte = table[unit];
   return byte == 0 ? -1 : byte;
 }
 
 } // namespace
 
 bool CanEncode(const QString &text) {
+  const std::array<unsigned char, 65536> &table = EncodeTable();
   for (const QChar c : text)
-    if (ByteOf(c.unicode()) < 0)
+    if (ByteOf(table, c.unicode()) < 0)
       return false;
   return true;
 }
 
 qsizetype EncodeInto(QStringView text, char *out) {
   const char16_t *units = text.utf16();
+  // The table is looked up once: every text field of a load passes here.
+  const std::array<unsigned char, 65536> &table = EncodeTable();
   for (qsizetype i = 0; i < text.size(); ++i) {
-    const int byte = ByteOf(units[i]);
+    const int byte = ByteOf(table, units[i]);
     if (byte < 0) {
       const qsizetype length = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
       throw EConvertError(QStringLiteral("The character \"%1\" cannot be written in Windows-1250")
@@ -100,12 +103,17 @@ const std::array<char16_t, 256> &DecodeTable() {
 
 } // namespace
 
-QString Decode(const char *bytes, qsizetype size) {
-  QString text(size, Qt::Uninitialized);
+void DecodeInto(const char *bytes, qsizetype size, QString &text) {
+  text.resize(size);
   char16_t *out = reinterpret_cast<char16_t *>(text.data());
   const std::array<char16_t, 256> &table = DecodeTable();
   for (qsizetype i = 0; i < size; ++i)
     out[i] = table[static_cast<unsigned char>(bytes[i])];
+}
+
+QString Decode(const char *bytes, qsizetype size) {
+  QString text(size, Qt::Uninitialized); // exactly the room: a resize from nothing would add some
+  DecodeInto(bytes, size, text);
   return text;
 }
 

@@ -12,6 +12,8 @@ QByteArray Encode(const QString &text);
 qsizetype EncodeInto(QStringView text, char *out);
 QString Decode(const QByteArray &bytes);
 QString Decode(const char *bytes, qsizetype size);
+// Decodes into text, keeping its memory when it holds enough (a reader that decodes line after line).
+void DecodeInto(const char *bytes, qsizetype size, QString &text);
 bool CanEncode(const QString &text);
 
 } // namespace Win1250

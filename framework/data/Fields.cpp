@@ -27,12 +27,20 @@ void TStringField::SetFixedChar(bool value) {
 }
 
 bool TStringField::GetValue(QString &value) const {
-  QByteArray buffer(DataSize() + 1, '\0');
-  if (!GetData(buffer.data())) {
+  // Most texts are short: the native value is read onto the stack (a grid reads every shown value).
+  char small[256];
+  QByteArray large;
+  char *buffer = small;
+  if (DataSize() + 1 > int(sizeof small)) {
+    large.resize(DataSize() + 1);
+    buffer = large.data();
+  }
+  std::memset(buffer, 0, std::size_t(DataSize() + 1));
+  if (!GetData(buffer)) {
     value.clear();
     return false;
   }
-  value = Win1250::Decode(QByteArray(buffer.constData()));
+  value = Win1250::Decode(buffer, qsizetype(::strnlen(buffer, std::size_t(DataSize()))));
   if (FFixedChar) {
     while (value.endsWith(u' '))
       value.chop(1);
@@ -274,7 +282,7 @@ void TDateTimeField::SetAsDateTimeValue(double value) {
 }
 
 void TDateTimeField::SetAsStringValue(const QString &value) {
-  if (value.trimmed().isEmpty())
+  if (QStringView(value).trimmed().isEmpty())
     return Clear();
   if (DataType() == ftDate)
     return SetAsDateTimeValue(StrToDate(value));

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <limits>
 
 namespace {
@@ -49,7 +50,8 @@ void TNumericField::RangeError(double value, double min, double max) const {
 }
 
 void TNumericField::SetIntegerText(const QString &value) {
-  const QString text = value.trimmed();
+  // A view: no copy of the text, which a load would pay for every value.
+  const QStringView text = QStringView(value).trimmed();
   if (text.isEmpty())
     return Clear();
   bool ok = false;
@@ -79,18 +81,33 @@ namespace {
 
 // The format a numeric field's text uses: DisplayFormat for display, EditFormat (else DisplayFormat)
 // for editing; empty for the plain form.
-QString NumberFormatFor(const TNumericField &field, bool displayText) {
+const QString &NumberFormatFor(const TNumericField &field, bool displayText) {
   if (displayText)
     return field.DisplayFormat();
   return field.EditFormat().isEmpty() ? field.DisplayFormat() : field.EditFormat();
+}
+
+// The decimal text of an integer as QString::number writes it, without the locale machinery: a grid
+// asks for it for every value it shows.
+QString IntegerToText(qint64 value) {
+  char16_t digits[24];
+  int first = int(std::size(digits));
+  quint64 magnitude = value < 0 ? quint64(0) - quint64(value) : quint64(value);
+  do {
+    digits[--first] = char16_t(u'0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude != 0);
+  if (value < 0)
+    digits[--first] = u'-';
+  return QString(reinterpret_cast<const QChar *>(digits + first), qsizetype(std::size(digits)) - first);
 }
 
 // The text of an integer value (empty for null) for display or editing.
 QString IntegerText(const TNumericField &field, bool notNull, qint64 value, bool displayText) {
   if (!notNull)
     return QString();
-  const QString format = NumberFormatFor(field, displayText);
-  return format.isEmpty() ? QString::number(value) : FormatFloat(format, double(value));
+  const QString &format = NumberFormatFor(field, displayText);
+  return format.isEmpty() ? IntegerToText(value) : FormatFloat(format, double(value));
 }
 
 } // namespace
@@ -125,7 +142,7 @@ int TIntegerField::GetAsInteger() const {
 
 QString TIntegerField::GetAsString() const {
   int value;
-  return GetValue(value) ? QString::number(value) : QString();
+  return GetValue(value) ? IntegerToText(value) : QString();
 }
 
 QVariant TIntegerField::GetAsVariant() const {
@@ -203,7 +220,7 @@ int TLargeintField::GetAsInteger() const {
 
 QString TLargeintField::GetAsString() const {
   qint64 value;
-  return GetValue(value) ? QString::number(value) : QString();
+  return GetValue(value) ? IntegerToText(value) : QString();
 }
 
 QVariant TLargeintField::GetAsVariant() const {
@@ -285,7 +302,7 @@ QString TFloatField::GetText(bool displayText) const {
   double value;
   if (!GetValue(value))
     return QString();
-  const QString format = NumberFormatFor(*this, displayText);
+  const QString &format = NumberFormatFor(*this, displayText);
   if (!format.isEmpty())
     return FormatFloat(format, value);
   if (FCurrency)
@@ -303,7 +320,7 @@ void TFloatField::SetAsFloatValue(double value) {
 }
 
 void TFloatField::SetAsStringValue(const QString &value) {
-  if (value.trimmed().isEmpty())
+  if (QStringView(value).trimmed().isEmpty())
     return Clear();
   double number;
   if (!TryStrToFloat(value, number))
@@ -363,7 +380,7 @@ QString TBCDField::GetText(bool displayText) const {
   TBcd value;
   if (!GetValue(value))
     return QString();
-  const QString format = NumberFormatFor(*this, displayText);
+  const QString &format = NumberFormatFor(*this, displayText);
   if (!format.isEmpty())
     return FormatFloat(format, BcdToDouble(value));
   if (FCurrency && displayText)

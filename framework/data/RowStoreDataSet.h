@@ -6,13 +6,16 @@
 #include <QByteArray>
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 // A dataset whose records are rows kept in memory: each row has an id (its bookmark), the field
 // slots (a null flag and the native value at FOffsets[field number - 1]) and its blob values beside
 // it (at FBlobIndex[field number - 1]). Record buffers add the bookmark flag and the
 // calculated-field area. The descendant lays out the record (FOffsets, FBlobIndex, FBlobCount,
-// FDataSize) when it opens and fills FRows, all at once or as FetchUpTo asks for more.
+// FDataSize) when it opens and fills FRows, all at once or as FetchUpTo asks for more. Rows made by
+// NewRow keep their slots in blocks of many rows (a fetch of a million rows makes no million heap
+// blocks); a row that is changed gets a block of its own.
 // TBlob is a blob value with `bool IsNull` and `Bytes` assignable from a QByteArray.
 template <class TBlob>
 class TRowStoreDataSet : public TDataSet {
@@ -64,10 +67,11 @@ protected:
   // The bytes of a non-null blob value, read first where the descendant keeps them elsewhere.
   virtual QByteArray BlobBytes(TBlob &slot) = 0;
 
-  // Forgets every row; ids start again from 1.
+  // Forgets every row and frees their blocks; ids start again from 1.
   void ClearRows();
-  // An empty row laid out for the record, with the next id.
-  TRow NewRow();
+  // An empty row laid out for the record, with the next id; its field slots (zeroed) are written
+  // through slotArea, in a block shared with other rows.
+  TRow NewRow(char *&slotArea);
   int IndexOfId(int id) const;
   // The row under the cursor; raises "Record not found" when the cursor stands on none.
   TRow &CursorRow();
@@ -95,9 +99,14 @@ private:
   bool TakeRow(TRecordBuffer buffer, int index);
   int IndexOfBookmark(const TBookmark &bookmark) const;
 
+  // Room for the field slots of many rows, taken by NewRow.
+  char *TakeSlots();
+
   // Row i has id i + 1 until a row is inserted before the end or deleted.
   bool FIdsInOrder = true;
   int FNextId = 1;
+  std::vector<std::unique_ptr<char[]>> FSlotBlocks;
+  int FSlotBlockRows = 0, FSlotBlockUsed = 0;
 };
 
 // A stream over a blob value of a record; a write stream hands its bytes to the value when it goes.
@@ -142,15 +151,30 @@ void TRowStoreDataSet<TBlob>::FreeRecordBuffer(TRecordBuffer &buffer) {
 template <class TBlob>
 void TRowStoreDataSet<TBlob>::ClearRows() {
   FRows.clear();
+  FSlotBlocks.clear();
+  FSlotBlockUsed = FSlotBlockRows = 0;
   FNextId = 1;
   FIdsInOrder = true;
 }
 
 template <class TBlob>
-typename TRowStoreDataSet<TBlob>::TRow TRowStoreDataSet<TBlob>::NewRow() {
+char *TRowStoreDataSet<TBlob>::TakeSlots() {
+  if (FSlotBlockUsed == FSlotBlockRows) {
+    constexpr int BlockBytes = 64 * 1024;
+    FSlotBlockRows = std::max(1, BlockBytes / std::max(FDataSize, 1));
+    FSlotBlocks.push_back(std::make_unique<char[]>(std::size_t(FSlotBlockRows) * std::size_t(FDataSize)));
+    FSlotBlockUsed = 0;
+  }
+  return FSlotBlocks.back().get() + std::size_t(FSlotBlockUsed++) * std::size_t(FDataSize);
+}
+
+template <class TBlob>
+typename TRowStoreDataSet<TBlob>::TRow TRowStoreDataSet<TBlob>::NewRow(char *&slotArea) {
   TRow row;
   row.Id = FNextId++;
-  row.Data = QByteArray(FDataSize, '\0');
+  slotArea = TakeSlots();
+  // A view of the block: writing through the row's own array would copy it first.
+  row.Data = QByteArray::fromRawData(slotArea, FDataSize);
   row.Blobs.resize(std::size_t(FBlobCount));
   return row;
 }

@@ -152,10 +152,12 @@ void TIBCustomDataSet::LayOutRecord() {
   const int count = FieldDefs().Count();
   FOffsets.assign(std::size_t(count), -1);
   FBlobIndex.assign(std::size_t(count), -1);
+  FColumnFields.assign(std::size_t(count), nullptr);
   FDataSize = 0;
   FBlobCount = 0;
   for (int i = 0; i < count; ++i) {
     const TField *field = FieldByNumber(i + 1);
+    FColumnFields[std::size_t(i)] = field;
     if (!field)
       continue;
     if (field->IsBlob()) {
@@ -190,7 +192,7 @@ void TIBCustomDataSet::InternalOpen() {
 void TIBCustomDataSet::InternalClose() {
   FCursorOpen = false;
   FQSelect.Close();
-  FRows.clear();
+  ClearRows();
   FRows.shrink_to_fit();
   if (FOldBuffer)
     FreeRecordBuffer(FOldBuffer);
@@ -217,16 +219,19 @@ void TIBCustomDataSet::FetchAll() {
 }
 
 void TIBCustomDataSet::StoreFetched() {
-  TRow row = NewRow();
+  char *slotArea;
+  TRow row = NewRow(slotArea);
   TIBXSQLDA &columns = FQSelect.Fields();
-  for (int i = 0; i < columns.Count() && i < int(FOffsets.size()); ++i) {
-    const TField *field = FieldByNumber(i + 1);
+  const bool utf8 = FQSelect.Database()->Utf8();
+  const int count = std::min(columns.Count(), int(FColumnFields.size()));
+  for (int i = 0; i < count; ++i) {
+    const TField *field = FColumnFields[std::size_t(i)];
     if (!field)
       continue;
     if (FBlobIndex[std::size_t(i)] >= 0)
       IBStoreBlob(columns.Vars(i), row.Blobs[std::size_t(FBlobIndex[std::size_t(i)])]);
     else
-      IBStoreColumn(columns.Vars(i), *field, row.Data.data() + FOffsets[std::size_t(i)], FQSelect.Database()->Utf8());
+      IBStoreColumn(columns.Vars(i), *field, slotArea + FOffsets[std::size_t(i)], utf8);
   }
   FRows.push_back(std::move(row));
 }

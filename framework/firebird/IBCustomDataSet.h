@@ -130,6 +130,8 @@ private:
   // statement again.
   TIBSQL FQRefresh;
   TIBUpdateSQL *FUpdateObject = nullptr;
+  // The field of each result column (by column index), laid out when the dataset opens.
+  std::vector<const TField *> FColumnFields;
   TIBDatabase *FRegisteredDatabase = nullptr;
   TIBTransaction *FRegisteredTransaction = nullptr;
   // The record as it was fetched, read while the update statements take their ":OLD_x" values.

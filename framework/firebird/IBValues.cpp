@@ -51,35 +51,33 @@ TIBFieldShape IBFieldShape(const TIBXSQLVAR &column, bool utf8) {
 }
 
 TBcd IBScaledToBcd(qint64 value, int scale) {
-  const int places = std::max(-scale, 0);
+  // Runs for every fetched NUMERIC value: the digits go most significant first, and pairs pack into
+  // bytes directly.
+  const int places = std::clamp(-scale, 0, 18); // the server's largest scale; more would not fit below
   const bool negative = value < 0;
   quint64 magnitude = negative ? quint64(0) - quint64(value) : quint64(value);
-  // Digits from the last one backwards, at least one before the point.
   char digits[24];
-  int count = 0;
+  const int size = int(sizeof digits), pointAt = size - places;
+  int begin = size, end = size;
   do {
-    digits[count++] = char(magnitude % 10);
+    digits[--begin] = char(magnitude % 10);
     magnitude /= 10;
-  } while (magnitude != 0 || count <= places);
-  int first = count - 1, last = 0; // indexes into the reversed digits
-  while (first > places && digits[first] == 0)
-    --first;
+  } while (magnitude != 0 || begin >= pointAt); // at least one digit before the point
+  while (begin < pointAt - 1 && digits[begin] == 0)
+    ++begin;
   int kept = places;
-  while (kept > 0 && digits[last] == 0) {
-    ++last;
+  while (kept > 0 && digits[end - 1] == 0) {
+    --end;
     --kept;
   }
   TBcd result;
-  bool zero = true;
-  int n = 0;
-  for (int i = first; i >= last; --i, ++n) {
-    const auto d = std::uint8_t(digits[i]);
-    zero = zero && d == 0;
-    std::uint8_t &b = result.Fraction[n / 2];
-    b = n % 2 == 0 ? std::uint8_t(d << 4) : std::uint8_t(b | d);
-  }
-  result.Precision = std::uint8_t(n);
-  result.SignSpecialPlaces = std::uint8_t((negative && !zero ? 0x80 : 0) | kept);
+  const int count = end - begin;
+  for (int k = 0; k + 1 < count; k += 2)
+    result.Fraction[k / 2] = std::uint8_t(digits[begin + k] << 4 | digits[begin + k + 1]);
+  if (count % 2 != 0)
+    result.Fraction[count / 2] = std::uint8_t(digits[end - 1] << 4);
+  result.Precision = std::uint8_t(count);
+  result.SignSpecialPlaces = std::uint8_t((negative ? 0x80 : 0) | kept);
   return result;
 }
 

@@ -131,7 +131,6 @@ ISC_TIME FromQTime(const QTime &value) { return static_cast<ISC_TIME>(value.msec
 
 TIBXSQLVAR::TIBXSQLVAR(TIBXSQLDA *owner, int index) : FOwner(owner), FIndex(index) {}
 
-XSQLVAR &TIBXSQLVAR::Var() const { return FOwner->FData->sqlvar[FIndex]; }
 
 void TIBXSQLVAR::Describe(const QString &name) {
   const XSQLVAR &v = Var();
@@ -161,13 +160,6 @@ int TIBXSQLVAR::CharsetId() const {
   return 0;
 }
 
-bool TIBXSQLVAR::IsNull() const {
-  if (FOwner->FInput)
-    return !FValue.isValid() || FValue.isNull();
-  return *Var().sqlind == -1;
-}
-
-const char *TIBXSQLVAR::Data() const { return IsNull() ? nullptr : Var().sqldata; }
 
 qint64 TIBXSQLVAR::RawInteger() const {
   const char *data = Var().sqldata;
@@ -474,13 +466,9 @@ void TIBXSQLDA::BindParams() {
     var->Bind();
 }
 
-TIBXSQLVAR &TIBXSQLDA::Vars(int index) {
-  if (index < 0 || index >= Count())
-    throw EDatabaseError(QStringLiteral("Index %1 is out of range (%2 items)").arg(index).arg(Count()));
-  return *FVars[std::size_t(index)];
+void TIBXSQLDA::OutOfRange(int index) const {
+  throw EDatabaseError(QStringLiteral("Index %1 is out of range (%2 items)").arg(index).arg(Count()));
 }
-
-const TIBXSQLVAR &TIBXSQLDA::Vars(int index) const { return const_cast<TIBXSQLDA *>(this)->Vars(index); }
 
 TIBXSQLVAR *TIBXSQLDA::Find(const QString &name) {
   for (auto &var : FVars)

@@ -121,8 +121,13 @@ public:
   TIBXSQLDA &operator=(const TIBXSQLDA &) = delete;
 
   int Count() const { return static_cast<int>(FVars.size()); }
-  TIBXSQLVAR &Vars(int index);
-  const TIBXSQLVAR &Vars(int index) const;
+  // Inline, with the error apart: a fetch reads every column of every row through these.
+  TIBXSQLVAR &Vars(int index) {
+    if (index < 0 || index >= Count())
+      OutOfRange(index);
+    return *FVars[std::size_t(index)];
+  }
+  const TIBXSQLVAR &Vars(int index) const { return const_cast<TIBXSQLDA *>(this)->Vars(index); }
   TIBXSQLVAR &operator[](int index) { return Vars(index); }
   // Case-insensitive; nullptr when there is none.
   TIBXSQLVAR *Find(const QString &name);
@@ -145,6 +150,7 @@ public:
 private:
   friend class TIBXSQLVAR;
   void SetByName(const QString &name, const QVariant &value, const TIBXSQLVAR *origin);
+  [[noreturn]] void OutOfRange(int index) const;
 
   TIBSQL *FStatement;
   XSQLDA *FData = nullptr;
@@ -152,3 +158,14 @@ private:
   std::vector<std::unique_ptr<TIBXSQLVAR>> FVars;
   QByteArray FRowBuffer;
 };
+
+// What a fetch asks of every column of every row, inline.
+inline XSQLVAR &TIBXSQLVAR::Var() const { return FOwner->FData->sqlvar[FIndex]; }
+
+inline bool TIBXSQLVAR::IsNull() const {
+  if (FOwner->FInput)
+    return !FValue.isValid() || FValue.isNull();
+  return *Var().sqlind == -1;
+}
+
+inline const char *TIBXSQLVAR::Data() const { return IsNull() ? nullptr : Var().sqldata; }

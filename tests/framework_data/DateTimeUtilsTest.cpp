@@ -45,6 +45,22 @@ TEST_F(DateTimeUtilsTest, CalendarArithmetic) {
   EXPECT_DOUBLE_EQ(QDateTimeToDateTime(QDateTime(QDate(2024, 2, 29), QTime(12, 0))), 45351.5);
 }
 
+// Dates decode by arithmetic for years 1 to 9999; QDate's calendar is the reference, leap centuries
+// and the days before 1899-12-30 (negative values) included.
+TEST_F(DateTimeUtilsTest, DecodeDateAgreesWithTheCalendar) {
+  const QDate epoch(1899, 12, 30);
+  const qint64 first = epoch.daysTo(QDate(1, 1, 1)) - 3, last = epoch.daysTo(QDate(9999, 12, 31)) + 3;
+  for (qint64 days = first; days <= last; days += 7) {
+    for (const double part : {0.0, 0.75}) {
+      const double value = double(days) + (days < 0 ? -part : part);
+      int year, month, day;
+      DecodeDate(value, year, month, day);
+      const QDate expected = DateTimeToQDate(value);
+      ASSERT_EQ(QDate(year, month, day), expected) << days;
+    }
+  }
+}
+
 TEST_F(DateTimeUtilsTest, TheClockCanBeFixed) {
   EXPECT_DOUBLE_EQ(Date(), EncodeDate(2026, 12, 10));
   EXPECT_DOUBLE_EQ(Time(), EncodeTime(9, 5, 30, 250));
@@ -75,9 +91,16 @@ TEST_F(DateTimeUtilsTest, FormatLetters) {
       {"h:nn A/P", "2:07 P"},
       {"'Dzień' d 'o' h", "Dzień 5 o 14"},
       {"\"yyyy\"yyyy", "yyyy2024"},
+      {"h m", "14 7"},        // m after an hour is the minute, also past a literal
+      {"h'h'mm", "14h07"},
+      {"yy m", "24 3"},       // after a year it is the month
   };
   for (const Case &c : cases)
     EXPECT_EQ(FormatDateTime(QString::fromUtf8(c.Format), v), QString::fromUtf8(c.Text)) << c.Format;
+  // A text longer than the formatter gathers at once.
+  const QStringList days(12, QStringLiteral("wtorek")), pieces(12, QStringLiteral("dddd"));
+  EXPECT_EQ(FormatDateTime(pieces.join(u' ') + QStringLiteral(" '") + QString(70, u'x') + u'\'', v),
+            days.join(u' ') + u' ' + QString(70, u'x'));
   EXPECT_EQ(DateTimeToStr(EncodeDate(2024, 3, 5)), "05.03.2024") << "midnight shows no time";
   EXPECT_EQ(TimeToStr(EncodeTime(7, 0, 0, 0)), "07:00:00");
   FormatSettings().ShortDateFormat = "dd/mm/yyyy";
@@ -96,6 +119,9 @@ TEST_F(DateTimeUtilsTest, ParsingByTheFormatSettings) {
   EXPECT_DOUBLE_EQ(StrToTime("1:30 PM"), EncodeTime(13, 30, 0, 0));
   EXPECT_DOUBLE_EQ(StrToDateTime("29.02.2024 18:00"), EncodeDate(2024, 2, 29) + 0.75);
   EXPECT_DOUBLE_EQ(StrToDateTime("29.02.2024"), EncodeDate(2024, 2, 29));
+  // Digits of other scripts count as digits too, as ASCII ones take a shorter way.
+  EXPECT_DOUBLE_EQ(StrToDate(QString::fromUtf8("\u0662\u0669.\u0660\u0662.\u0662\u0660\u0662\u0664")),
+                   EncodeDate(2024, 2, 29));
   struct Case {
     const char *Text, *Message;
     TDateTime (*Parse)(const QString &);

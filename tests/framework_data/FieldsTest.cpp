@@ -164,6 +164,22 @@ TEST_F(FieldsTest, ValuesRoundTripThroughTheRecord) {
   EXPECT_FALSE(F("B")->AsBoolean());
 }
 
+// Integers are written without the locale machinery: the text must still be what QString::number
+// gives, for the ends of every range.
+TEST_F(FieldsTest, IntegerTextsAtTheEndsOfTheirRanges) {
+  struct Case {
+    const char *Field;
+    qint64 Value;
+  };
+  for (const Case &c : {Case{"SMALL", -32768}, Case{"SMALL", 0}, Case{"W", 65535}, Case{"I", INT32_MIN},
+                        Case{"I", INT32_MAX}, Case{"I", -7}, Case{"BIG", INT64_MIN}, Case{"BIG", INT64_MAX},
+                        Case{"BIG", -1000000000000LL}}) {
+    F(c.Field)->SetAsLargeInt(c.Value);
+    EXPECT_EQ(F(c.Field)->AsString(), QString::number(c.Value)) << c.Field;
+    EXPECT_EQ(F(c.Field)->DisplayText(), QString::number(c.Value)) << c.Field;
+  }
+}
+
 TEST_F(FieldsTest, BadValuesAreRefusedAndTheOldValueStays) {
   F("SMALL")->SetAsInteger(5);
   struct Case {

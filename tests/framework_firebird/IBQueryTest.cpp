@@ -61,6 +61,40 @@ TEST_F(IBQueryTest, FetchesRowsOnlyAsTheCursorMoves) {
   EXPECT_EQ(Query.RecNo(), 1501);
 }
 
+// Wide rows fill the blocks that fetched rows share after a few dozen rows: values must come back
+// from every block, an edited row must keep its new values apart from its neighbours, and a refresh
+// must start the blocks again.
+TEST_F(IBQueryTest, RowsAcrossManyBlocksKeepTheirValuesAndEdits) {
+  constexpr int Rows = 300;
+  Execute({"create table W (ID integer not null primary key, TXT varchar(2000))",
+           "execute block as declare i integer = 0; begin while (i < 300) do begin"
+           " insert into W values (:i, 'w' || :i || rpad('', mod(:i, 7) * 100, 'x')); i = i + 1; end end"});
+  Update.RefreshSQL().SetText(QStringLiteral("select * from W where ID = :ID"));
+  Update.ModifySQL().SetText(QStringLiteral("update W set TXT = :TXT where ID = :OLD_ID"));
+  Query.SetUpdateObject(&Update);
+  Query.SQL().SetText(QStringLiteral("select * from W order by ID"));
+  const auto expected = [](int id) { return QStringLiteral("w%1").arg(id) + QString((id % 7) * 100, u'x'); };
+  const auto checkAll = [&](int editedId, const QString &editedText) {
+    int id = Rows - 1;
+    for (Query.Last(); !Query.Bof(); Query.Prior(), --id) {
+      ASSERT_EQ(Query.FieldByName(QStringLiteral("ID"))->AsInteger(), id);
+      ASSERT_EQ(Query.FieldByName(QStringLiteral("TXT"))->AsString(), id == editedId ? editedText : expected(id))
+          << id;
+    }
+    EXPECT_EQ(id, -1);
+  };
+  Query.Open();
+  checkAll(-1, QString());
+  ASSERT_TRUE(Query.Locate(QStringLiteral("ID"), 150, {}));
+  Query.Edit();
+  Query.FieldByName(QStringLiteral("TXT"))->SetAsString(QStringLiteral("changed"));
+  Query.Post();
+  checkAll(150, QStringLiteral("changed"));
+  Query.Refresh();
+  EXPECT_EQ(Query.FieldByName(QStringLiteral("ID"))->AsInteger(), 0);
+  checkAll(150, QStringLiteral("changed"));
+}
+
 TEST_F(IBQueryTest, CommitRetainingKeepsTheDatasetOpenAndItsPosition) {
   CreateUsers();
   UseUpdateObject();

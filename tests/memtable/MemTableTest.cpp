@@ -1,7 +1,9 @@
 #include "MemTableFixture.h"
 
 #include <QCollator>
+#include <QDate>
 #include <QLocale>
+#include <cstring>
 
 #include "Fields.h"
 #include "TestDataSet.h"
@@ -155,6 +157,67 @@ TEST_F(MemTableTest, AppendsInAnyOrderKeepEveryIndexSortedAndUnique) {
   EXPECT_EQ(names, sorted);
 }
 
+// Keys of fixed-size values are compared straight from the record slots; the order must be the one
+// the general comparison gives: nulls first whatever the direction, ties by the next field, then by
+// record; and an OnCompareFields handler still decides when it is assigned.
+TEST(MemTableFixedKeys, OrderLikeTheGeneralComparison) {
+  TwoxMemTable table;
+  table.FieldDefs().Add(QStringLiteral("D"), ftDate);
+  table.FieldDefs().Add(QStringLiteral("N"), ftInteger);
+  table.FieldDefs().Add(QStringLiteral("F"), ftFloat);
+  table.FieldDefs().Add(QStringLiteral("S"), ftSmallint);
+  table.IndexDefs().Add(QStringLiteral("DateNumberDown"), QStringLiteral("D;N"), ixDescending);
+  table.IndexDefs().Add(QStringLiteral("Float"), QStringLiteral("F"), {});
+  table.IndexDefs().Add(QStringLiteral("Small"), QStringLiteral("S"), ixUnique);
+  table.Open();
+  const QDate day(2024, 3, 15);
+  const std::vector<QVariantList> rows = {
+      {day, 2, 1.5, 7},        {day.addDays(-1), 9, -0.25, -3},       {QVariant(), 5, QVariant(), QVariant()},
+      {day, 10, 1e300, 32767}, {day.addDays(3), -4, -1e-300, -32768}, {day, 2, 0.0, 0}};
+  // Scattered appends while the row order is current: the indexes take them in their tails.
+  for (const QVariantList &row : rows)
+    table.AppendRecord(row);
+  auto column = [&](const char *index, const char *field) {
+    table.SetIndexName(QString::fromLatin1(index));
+    QStringList values;
+    for (table.First(); !table.Eof(); table.Next())
+      values << (table.FieldByName(QString::fromLatin1(field))->IsNull()
+                     ? QStringLiteral("null")
+                     : table.FieldByName(QString::fromLatin1(field))->Value().toString());
+    return values;
+  };
+  EXPECT_EQ(column("DateNumberDown", "N"), QStringList({"5", "-4", "10", "2", "2", "9"}));
+  EXPECT_EQ(column("Float", "F"), QStringList({"null", "-0.25", "-1e-300", "0", "1.5", "1e+300"}));
+  EXPECT_EQ(column("Small", "S"), QStringList({"null", "-32768", "-3", "0", "7", "32767"}));
+  EXPECT_EQ(MessageOf([&] {
+              table.AppendRecord({QVariant(), QVariant(), QVariant(), 7});
+            }),
+            "Duplicate index value. Operation aborted.");
+  // A handler that turns the comparison of floats round and keeps the others.
+  int calls = 0;
+  table.OnCompareFields = [&](TDataSet *, const void *key, const void *value, TFieldType type,
+                              TwoxMemTableCompareOptions, bool &, int &result) {
+    ++calls;
+    const auto compare = [&](auto a, auto b) {
+      std::memcpy(&a, key, sizeof a);
+      std::memcpy(&b, value, sizeof b);
+      return a < b ? -1 : (b < a ? 1 : 0);
+    };
+    if (type == ftFloat)
+      result = -compare(0.0, 0.0);
+    else if (type == ftSmallint)
+      result = compare(qint16(0), qint16(0));
+    else
+      result = compare(qint32(0), qint32(0));
+  };
+  table.Close();
+  table.Open();
+  for (const QVariantList &row : rows)
+    table.AppendRecord(row);
+  EXPECT_EQ(column("Float", "F"), QStringList({"null", "1e+300", "1.5", "0", "-1e-300", "-0.25"}));
+  EXPECT_GT(calls, 0);
+}
+
 TEST_F(MemTableTest, LocateAndLookup) {
   Fill({{"Konta", "k.fdb", "KORVIN", 1}, {"Konta", "v.fdb", "VELDAR", 2}, {"Place", "p.fdb", "KORVIN", 3}});
   EXPECT_TRUE(Table.Locate("Nazwa;Grupa", QVariantList{"Konta", "VELDAR"}, {}));
@@ -205,8 +268,9 @@ TEST_F(MemTableTest, PartialLocateUnderPolishCollationFindsTheFirstMatch) {
         expected = i;
     const bool found = Table.Locate("Nazwa", prefix, loPartialKey);
     EXPECT_EQ(found, expected >= 0) << prefix.toStdString();
-    if (found && expected >= 0)
+    if (found && expected >= 0) {
       EXPECT_EQ(Table.FieldByName("Nazwa")->AsString(), inIndexOrder[expected]) << prefix.toStdString();
+    }
   }
   // A whole key is one run in any collation: the binary search finds its first record.
   ASSERT_TRUE(Table.Locate("Nazwa", QString::fromUtf8("Łb"), {}));
