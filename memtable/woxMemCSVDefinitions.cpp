@@ -76,24 +76,24 @@ TwoxCSVDefinitions::TStep TwoxCSVDefinitions::Read(const QString &line, const QS
 void TwoxCSVDefinitions::ReadField(const QString &line, const QString &firstToken, int lineNumber) {
   const QString text = FUnquote(line);
   const qsizetype equals = text.indexOf(u'=');
-  TFieldSpec spec;
-  spec.Line = lineNumber;
-  spec.Name = equals < 0 ? QString() : text.left(equals);
-  if (spec.Name.isEmpty())
+  TFieldSpec entry;
+  entry.Line = lineNumber;
+  entry.Name = equals < 0 ? QString() : text.left(equals);
+  if (entry.Name.isEmpty())
     LineError(QStringLiteral("Field name missing"), lineNumber);
-  if (IndexOfName(FFields, spec.Name) >= 0)
-    LineError(QStringLiteral("Duplicate field name '%1'").arg(spec.Name), lineNumber);
+  if (IndexOfName(FFields, entry.Name) >= 0)
+    LineError(QStringLiteral("Duplicate field name '%1'").arg(entry.Name), lineNumber);
   if (int(FFields.size()) >= WOX_MAX_FIELDS)
     LineError(QStringLiteral("Too many fielddefs. Please raise WOX_MAX_FIELDS value."), lineNumber);
   TStringList items;
   items.SetCommaText(text.mid(equals + 1));
   QStringList parts = items.ToStringList();
-  spec.Required = text.contains(QLatin1String(",REQ"));
-  spec.ReadOnly = text.contains(QLatin1String(",RO"));
-  spec.Invisible = text.contains(QLatin1String(",INV"));
+  entry.Required = text.contains(QLatin1String(",REQ"));
+  entry.ReadOnly = text.contains(QLatin1String(",RO"));
+  entry.Invisible = text.contains(QLatin1String(",INV"));
   QString kindName = QStringLiteral("Data");
   if (parts.size() > 6)
-    spec.DefaultExpression = parts.takeLast();
+    entry.DefaultExpression = parts.takeLast();
   if (parts.size() > 5)
     kindName = parts.takeLast();
   const QString typeName = parts.value(0);
@@ -101,24 +101,24 @@ void TwoxCSVDefinitions::ReadField(const QString &line, const QString &firstToke
       int(std::find(FieldTypeNames.begin(), FieldTypeNames.end(), typeName) - FieldTypeNames.begin());
   if (type >= FieldTypeCount || !MemFieldTypes::IsLoadableType(TFieldType(type)))
     MemTableError(QStringLiteral("Unknown field type (%1) in CSV file. (%2)").arg(typeName, firstToken));
-  spec.Type = TFieldType(type);
-  if (spec.Type == ftADT || spec.Type == ftArray)
-    LineError(MemUnsupportedTypeMessage(spec.Name, spec.Name, spec.Type), lineNumber);
+  entry.Type = TFieldType(type);
+  if (entry.Type == ftADT || entry.Type == ftArray)
+    LineError(MemUnsupportedTypeMessage(entry.Name, entry.Name, entry.Type), lineNumber);
   const QString sizeText = parts.value(1).trimmed();
   bool numeric = true;
   const qint64 size = sizeText.isEmpty() ? 0 : sizeText.toLongLong(&numeric);
   if (!numeric)
-    LineError(QStringLiteral("Size '%1' of field %2 is not a number").arg(sizeText, spec.Name), lineNumber);
-  const QString sizeProblem = MemFieldSizeProblem(spec.Name, size);
+    LineError(QStringLiteral("Size '%1' of field %2 is not a number").arg(sizeText, entry.Name), lineNumber);
+  const QString sizeProblem = MemFieldSizeProblem(entry.Name, size);
   if (!sizeProblem.isEmpty())
     LineError(sizeProblem, lineNumber);
-  spec.Size = int(size);
-  spec.Label = parts.value(2);
-  spec.Mask = parts.value(3);
-  spec.DisplayWidth = parts.value(4).toInt();
+  entry.Size = int(size);
+  entry.Label = parts.value(2);
+  entry.Mask = parts.value(3);
+  entry.DisplayWidth = parts.value(4).toInt();
   const int kind = int(std::find(FieldKindNames.begin(), FieldKindNames.end(), kindName) - FieldKindNames.begin());
-  spec.Kind = kind < int(FieldKindNames.size()) ? TFieldKind(kind) : fkData;
-  FFields.push_back(spec);
+  entry.Kind = kind < int(FieldKindNames.size()) ? TFieldKind(kind) : fkData;
+  FFields.push_back(entry);
 }
 
 void TwoxCSVDefinitions::ReadIndex(const QString &line, int lineNumber) {
@@ -126,32 +126,32 @@ void TwoxCSVDefinitions::ReadIndex(const QString &line, int lineNumber) {
   const qsizetype equals = text.indexOf(u'=');
   TStringList items;
   items.SetCommaText(text.mid(equals + 1));
-  TIndexSpec spec;
-  spec.Line = lineNumber;
-  spec.Name = text.left(equals);
-  spec.Fields = items.Count() > 0 ? items[0] : QString();
-  spec.DisplayName = items.Count() > 1 ? items[1] : QString();
-  spec.Options.setFlag(ixCaseInsensitive, text.contains(QLatin1String(",CASE")));
-  spec.Options.setFlag(ixNonMaintained, text.contains(QLatin1String(",NONMT")));
-  spec.Options.setFlag(ixDescending, text.contains(QLatin1String(",DESC")));
-  spec.Options.setFlag(ixUnique, text.contains(QLatin1String(",UNIQ")));
-  const QString effectiveName = spec.DisplayName.isEmpty() ? spec.Name : spec.DisplayName;
+  TIndexSpec entry;
+  entry.Line = lineNumber;
+  entry.Name = text.left(equals);
+  entry.Fields = items.Count() > 0 ? items[0] : QString();
+  entry.DisplayName = items.Count() > 1 ? items[1] : QString();
+  entry.Options.setFlag(ixCaseInsensitive, text.contains(QLatin1String(",CASE")));
+  entry.Options.setFlag(ixNonMaintained, text.contains(QLatin1String(",NONMT")));
+  entry.Options.setFlag(ixDescending, text.contains(QLatin1String(",DESC")));
+  entry.Options.setFlag(ixUnique, text.contains(QLatin1String(",UNIQ")));
+  const QString effectiveName = entry.DisplayName.isEmpty() ? entry.Name : entry.DisplayName;
   for (const TIndexSpec &other : FIndexes)
     if (!effectiveName.isEmpty() &&
         (other.DisplayName.isEmpty() ? other.Name : other.DisplayName).compare(effectiveName, Qt::CaseInsensitive) == 0)
       LineError(QStringLiteral("Duplicate index name '%1'").arg(effectiveName), lineNumber);
-  FIndexes.push_back(spec);
+  FIndexes.push_back(entry);
 }
 
 void TwoxCSVDefinitions::CheckSameFields(const TFieldDefs &owner) const {
   for (std::size_t i = 0; i < FFields.size(); ++i) {
-    const TFieldSpec &spec = FFields[i];
+    const TFieldSpec &entry = FFields[i];
     const TFieldDef *def = int(i) < owner.Count() ? owner.Items(int(i)) : nullptr;
-    if (!def || def->Name().compare(spec.Name, Qt::CaseInsensitive) != 0 || def->DataType() != spec.Type ||
-        def->Size() != spec.Size)
+    if (!def || def->Name().compare(entry.Name, Qt::CaseInsensitive) != 0 || def->DataType() != entry.Type ||
+        def->Size() != entry.Size)
       LineError(QStringLiteral("Field %1 differs from the definitions of the table this table is attached to")
-                    .arg(spec.Name),
-                spec.Line);
+                    .arg(entry.Name),
+                entry.Line);
   }
   if (int(FFields.size()) != owner.Count())
     LineError(QStringLiteral("The table this table is attached to has %1 fields, the file %2")
@@ -162,28 +162,28 @@ void TwoxCSVDefinitions::CheckSameFields(const TFieldDefs &owner) const {
 
 void TwoxCSVDefinitions::CreateFields(TwoxCustomMemTable &table) const {
   table.FieldDefs().Clear();
-  for (const TFieldSpec &spec : FFields) {
+  for (const TFieldSpec &entry : FFields) {
     try {
-      TFieldDef *def = table.FieldDefs().Add(spec.Name, spec.Type, spec.Size, spec.Required);
+      TFieldDef *def = table.FieldDefs().Add(entry.Name, entry.Type, entry.Size, entry.Required);
       TField *field = def->CreateField(&table);
-      field->SetFieldKind(spec.Kind);
-      field->SetDisplayLabel(spec.Label);
-      field->SetEditMask(spec.Mask);
-      field->SetReadOnly(spec.ReadOnly);
-      field->SetDisplayWidth(spec.DisplayWidth);
-      field->SetDefaultExpression(spec.DefaultExpression);
-      field->SetVisible(!spec.Invisible);
+      field->SetFieldKind(entry.Kind);
+      field->SetDisplayLabel(entry.Label);
+      field->SetEditMask(entry.Mask);
+      field->SetReadOnly(entry.ReadOnly);
+      field->SetDisplayWidth(entry.DisplayWidth);
+      field->SetDefaultExpression(entry.DefaultExpression);
+      field->SetVisible(!entry.Invisible);
     } catch (const Exception &error) {
-      LineError(error.Message(), spec.Line);
+      LineError(error.Message(), entry.Line);
     }
   }
 }
 
 void TwoxCSVDefinitions::SetIndexDefs(TIndexDefs &defs) const {
   defs.Clear();
-  for (const TIndexSpec &spec : FIndexes) {
-    TIndexDef *def = defs.Add(spec.Name, spec.Fields, spec.Options);
-    if (!spec.DisplayName.isEmpty())
-      def->SetName(spec.DisplayName);
+  for (const TIndexSpec &entry : FIndexes) {
+    TIndexDef *def = defs.Add(entry.Name, entry.Fields, entry.Options);
+    if (!entry.DisplayName.isEmpty())
+      def->SetName(entry.DisplayName);
   }
 }
