@@ -160,23 +160,23 @@ void TIBDatabase::CloseHandles(bool connectionLost) {
   isc_detach_database(&status, &FHandle);
   FHandle = 0;
   if (!connectionLost)
-    status.Check();
+    CheckDetach(status);
 }
 
 void TIBDatabase::Close() {
-  if (Connected())
+  if (!Connected())
+    return;
+  try {
     CloseHandles(false);
+  } catch (const EIBError &error) {
+    // A client that found the connection lost (a server restarted meanwhile) closed it already.
+    if (!error.ConnectionLost() || Connected())
+      throw;
+  }
 }
 
 void TIBDatabase::Check(const TIBStatus &status) {
-  if (!status.Failed())
-    return;
-  EIBError error = status.Error();
-  if (error.ConnectionLost()) {
-    CloseHandles(true);
-    error.SetMessage(QStringLiteral("Connection lost to database %1\n%2").arg(FDatabaseName, error.Message()));
-  }
-  throw error;
+  CheckConnection(status, QStringLiteral("database ") + FDatabaseName, [this] { CloseHandles(true); });
 }
 
 QByteArray TIBDatabase::EncodeText(const QString &text) const {

@@ -47,3 +47,19 @@ void TIBStatus::Check() const {
   if (Failed())
     throw Error();
 }
+
+void CheckConnection(const TIBStatus &status, const QString &connection, const std::function<void()> &forget) {
+  if (!status.Failed())
+    return;
+  EIBError error = status.Error();
+  if (error.ConnectionLost()) {
+    forget();
+    error.SetMessage(QStringLiteral("Connection lost to %1\n%2").arg(connection, error.Message()));
+  }
+  throw error;
+}
+
+void CheckDetach(const TIBStatus &status) {
+  if (status.Failed() && !status.Error().ConnectionLost())
+    throw status.Error();
+}

@@ -3,6 +3,7 @@
 #include "Exceptions.h"
 
 #include <algorithm>
+#include <functional>
 #include <ibase.h>
 #include <vector>
 
@@ -42,3 +43,11 @@ struct TIBStatus {
   // Raises the held error, if any.
   void Check() const;
 };
+
+// Every holder of a connection (database, service) treats a lost connection as closed.
+// Raises the status's error, if any. When it says the connection is lost, forget() first lets go of
+// the connection's handles without raising, and the message names the connection ("database X").
+void CheckConnection(const TIBStatus &status, const QString &connection, const std::function<void()> &forget);
+// The status of a detach: a connection already lost has nothing left to detach, so only other
+// failures raise.
+void CheckDetach(const TIBStatus &status);

@@ -159,7 +159,15 @@ void TIBSecurityService::Detach() {
   TIBStatus status;
   isc_service_detach(&status, &FHandle);
   FHandle = 0;
-  status.Check();
+  CheckDetach(status);
+}
+
+void TIBSecurityService::Check(const TIBStatus &status) {
+  CheckConnection(status, QStringLiteral("service ") + ServiceName(), [this] {
+    TIBStatus ignored;
+    isc_service_detach(&ignored, &FHandle);
+    FHandle = 0;
+  });
 }
 
 void TIBSecurityService::CheckActive() const {
@@ -224,7 +232,7 @@ void TIBSecurityService::RunUserAction(char action, int changes) {
     request.AddInt4(isc_spb_sec_groupid, FUser.GroupID);
   TIBStatus status;
   isc_service_start(&status, &FHandle, nullptr, static_cast<unsigned short>(request.Length()), request.Data());
-  status.Check();
+  Check(status);
   // The action has finished when the service has no more output for it.
   QueryAll(isc_info_svc_line);
   FChanges = 0;
@@ -256,7 +264,7 @@ QByteArray TIBSecurityService::QueryAll(char item) {
     TIBStatus status;
     isc_service_query(&status, &FHandle, nullptr, 0, nullptr, 1, &item, static_cast<unsigned short>(buffer.size()),
                       buffer.data());
-    status.Check();
+    Check(status);
     if (buffer[0] == isc_info_end)
       return data;
     if (buffer[0] != item)
@@ -282,7 +290,7 @@ void TIBSecurityService::Display(const QString &userName) {
   }
   TIBStatus status;
   isc_service_start(&status, &FHandle, nullptr, static_cast<unsigned short>(request.Length()), request.Data());
-  status.Check();
+  Check(status);
   FUserInfo.clear();
   FUserInfo = ParseUserList(QueryAll(isc_info_svc_get_users));
 }

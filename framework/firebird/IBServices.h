@@ -6,6 +6,8 @@
 #include <ibase.h>
 #include <vector>
 
+struct TIBStatus;
+
 enum TProtocol { TCP, SPX, NamedPipe, Local };
 
 struct TUserInfo {
@@ -42,6 +44,8 @@ public:
   // There is no login dialog: the login comes from Params whatever this says.
   bool LoginPrompt() const { return FLoginPrompt; }
   void SetLoginPrompt(bool value) { FLoginPrompt = value; }
+  // A connection found lost (the server went away) leaves the service inactive; detaching from
+  // one is no error, so activating again after a server restart connects anew.
   bool Active() const { return FHandle != 0; }
   void SetActive(bool value);
   void Attach();
@@ -80,6 +84,8 @@ private:
   enum TChange { chPassword = 1, chFirstName = 2, chMiddleName = 4, chLastName = 8, chUserID = 16, chGroupID = 32 };
   QString ServiceName() const;
   void CheckActive() const;
+  // Raises the status's error; a lost connection leaves the service inactive.
+  void Check(const TIBStatus &status);
   static void CheckUserName(const QString &name);
   void RunUserAction(char action, int changes);
   // The whole answer for the item, gathered over as many calls as the service needs.
