@@ -49,6 +49,16 @@ void RunModifyPassTime(TDMSecurity *dm, const QString &userName) {
   dm->procMODIFY_PASS_TIME->ExecProc();
 }
 
+// The server keeps grants of RDB$ADMIN when it drops a user: a new user of the same name would
+// log in with them. They go, whoever made them, before the user exists.
+void RevokeLeftoverAdminGrants(TDMSecurity *dm, const QString &name) {
+  TIBTransaction transaction;
+  transaction.SetDefaultDatabase(dm->Database);
+  transaction.StartTransaction();
+  RevokeRoleGrants(dm->Database, &transaction, name, QStringLiteral("RDB$ADMIN"));
+  transaction.Commit();
+}
+
 } // namespace
 
 void TMainForm::InsertUserRow() {
@@ -78,6 +88,7 @@ void TMainForm::NowyUzytkownikAExecute(QObject *) {
       ShowError(problem);
       continue;
     }
+    RevokeLeftoverAdminGrants(FDM, name);
     Security->SetUserName(name);
     Security->SetPassword(dialog->edPswd1->text());
     Security->AddUser();
