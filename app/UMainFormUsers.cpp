@@ -78,6 +78,10 @@ void TMainForm::NowyUzytkownikAExecute(QObject *) {
       ShowError("Błędnie powtórzone hasło");
       continue;
     }
+    if (const QString problem = ServerPasswordProblem(dialog->edPswd1->text()); !problem.isEmpty()) {
+      ShowError(problem);
+      continue;
+    }
     if (!FDM->CheckPassword(dialog->edPswd1->text())) {
       ShowError("Hasło nie spełnia zasad bezpieczeństwa");
       continue;

@@ -13,3 +13,7 @@ QString ServerUserNameProblem(const QString &name);
 // For an action on a listed user: tells the user that the action cannot be done for that name
 // (caption "Błąd") and aborts, when the service would act on another name.
 void RefuseUnsafeServerUserName(const QString &name);
+
+// Why a login could not carry this password, in the program's words; "" when it can. The password
+// goes into the security database's history too, so it must fit Windows-1250 as well.
+QString ServerPasswordProblem(const QString &password);

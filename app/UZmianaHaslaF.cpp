@@ -5,6 +5,7 @@
 #include "Exceptions.h"
 #include "StdCtrls.h"
 #include "UFormLayout.h"
+#include "UServerUserName.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -61,6 +62,11 @@ void TZmianaHaslaF::BitBtn1Click() {
   }
   if (edPSWD1->text() != edPSWD2->text()) {
     MessageBox(QString::fromUtf8("Błędnie powtórzone hasło"), QString::fromUtf8("Błąd"), MB_OK | MB_ICONERROR);
+    Abort();
+  }
+  // Refused here, so that the dialog stays open with what was typed.
+  if (const QString problem = ServerPasswordProblem(edPSWD1->text()); !problem.isEmpty()) {
+    MessageBox(problem, QString::fromUtf8("Błąd"), MB_OK | MB_ICONERROR);
     Abort();
   }
   SetModalResult(mrOk);

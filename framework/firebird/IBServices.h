@@ -79,6 +79,9 @@ public:
   // a switch) and fits the server's 31 bytes of UTF-8.
   static bool CarriesUserName(const QString &name);
   static constexpr int MaxUserNameBytes = 31;
+  // A login's parameter block carries a password of at most 255 bytes of UTF-8: a longer one can
+  // be set, but nobody can log in with it.
+  static constexpr int MaxPasswordBytes = 255;
 
 private:
   enum TChange { chPassword = 1, chFirstName = 2, chMiddleName = 4, chLastName = 8, chUserID = 16, chGroupID = 32 };
