@@ -59,6 +59,16 @@ void RevokeLeftoverAdminGrants(TDMSecurity *dm, const QString &name) {
   transaction.Commit();
 }
 
+// A step failed after the server had done its part: tells what was done and what is left, the
+// server's own text below, and stops.
+[[noreturn]] void ReportHalfDone(const QString &account, const QString &serverText) {
+  MessageBox(account + QStringLiteral("\n\n") + serverText, QString::fromUtf8("Błąd"), MB_OK | MB_ICONERROR);
+  Abort();
+}
+
+// Quoted for a message, so that an empty value shows as empty.
+QString Typed(const QString &text) { return QString::fromUtf8("„") + text + QString::fromUtf8("”"); }
+
 } // namespace
 
 void TMainForm::InsertUserRow() {
@@ -103,7 +113,8 @@ void TMainForm::NowyUzytkownikAExecute(QObject *) {
 }
 
 // A server user without its row would be taken over by the next synchronisation as a user who
-// need not change the password: when the row cannot be saved, the server user goes again.
+// need not change the password: when the row cannot be saved, the server user goes again. When
+// that cannot reach the server either, the person learns what is left and what was typed.
 void TMainForm::AddNewUserRow(TNowyUzytkownikF &dialog, const QString &name) {
   try {
     FDM->InOneCommit([&] {
@@ -117,12 +128,20 @@ void TMainForm::AddNewUserRow(TNowyUzytkownikF &dialog, const QString &name) {
       users->Post();
       RunModifyPassTime(FDM, UserNameOf(FDM));
     });
-  } catch (Exception &error) {
+  } catch (const Exception &error) {
     try {
       Security->SetUserName(name);
       Security->DeleteUser();
     } catch (const Exception &withdrawal) {
-      error.SetMessage(error.Message() + u'\n' + withdrawal.Message());
+      ReportHalfDone(
+          QString::fromUtf8("Użytkownik %1 został dodany na serwerze, ale jego wiersz nie został zapisany na liście, "
+                            "a użytkownika nie udało się usunąć z serwera.\n"
+                            "Przy następnym „Połącz” zostanie przejęty bez imienia, nazwiska i numeru PESEL i bez "
+                            "wymaganej zmiany hasła przy następnym logowaniu: te dane trzeba wprowadzić ponownie.\n"
+                            "Wpisane dane: imię %2, nazwisko %3, PESEL %4.")
+              .arg(name, Typed(dialog.edFirstName->text()), Typed(dialog.edSecondName->text()),
+                   Typed(dialog.edPesel->text())),
+          error.Message() + u'\n' + withdrawal.Message());
     }
     throw;
   }
@@ -162,15 +181,29 @@ void TMainForm::UsunUzytkownikaAExecute(QObject *) {
   if (MessageBox(QString::fromUtf8("Czy napewno chcesz usunąć użytkownika ") + user + QStringLiteral(" ?"),
                  QStringLiteral("Uwaga"), MB_YESNO | MB_ICONQUESTION) != mrYes)
     return;
+  const bool admin = FDM->users->FieldByName(QStringLiteral("RDB$RELATION_NAME"))->AsString().trimmed() ==
+                     QStringLiteral("RDB$ADMIN");
   // The server user goes first: when the server refuses, the row keeps the user's names, group,
   // history and log. The role goes with the user, or a later user of the same name would hold it.
   Security->SetUserName(user);
   Security->DeleteUser();
-  FDM->InOneCommit([&] {
-    RevokeRoleGrants(FDM->Database, FDM->Transaction, user, QStringLiteral("RDB$ADMIN"));
-    TFlagScope allow(FAllowDelete);
-    FDM->users->Delete();
-  });
+  try {
+    FDM->InOneCommit([&] {
+      RevokeRoleGrants(FDM->Database, FDM->Transaction, user, QStringLiteral("RDB$ADMIN"));
+      TFlagScope allow(FAllowDelete);
+      FDM->users->Delete();
+    });
+  } catch (const EAbort &) {
+    throw;
+  } catch (const Exception &error) {
+    // The synchronisation of the next "Połącz" removes what is left of a user the server lacks.
+    const char *left = admin ? "Wiersz, historia haseł i uprawnienie RDB$ADMIN zostaną usunięte"
+                             : "Wiersz i historia haseł zostaną usunięte";
+    ReportHalfDone(QString::fromUtf8("Użytkownik %1 został usunięty z serwera, ale jego wiersz na liście nie został "
+                                     "usunięty.\n%2 przy następnym „Połącz”.")
+                       .arg(user, QString::fromUtf8(left)),
+                   error.Message());
+  }
 }
 
 void TMainForm::PobierzUzytkownikowZSerweraAExecute(QObject *) {
