@@ -11,6 +11,7 @@
 #include "IBStoredProc.h"
 #include "IBTransaction.h"
 #include "IBUpdateSQL.h"
+#include "IBValues.h"
 #include "USecuritySchema.h"
 #include "Win1250.h"
 
@@ -145,6 +146,7 @@ void TDMSecurity::SetUpUsers() {
       {QStringLiteral("delete from USERS"), QStringLiteral("where"), QStringLiteral("  USER_NAME = :OLD_USER_NAME")});
   users->SetUpdateObject(updUsers);
   CreateUsersFields();
+  users->AfterEdit = [this](TDataSet *d) { usersAfterEdit(d); };
   users->BeforePost = [this](TDataSet *d) { usersBeforePost(d); };
   users->AfterPost = [this](TDataSet *d) { usersAfterPost(d); };
   users->AfterDelete = [this](TDataSet *d) { usersAfterDelete(d); };
@@ -282,9 +284,71 @@ void TDMSecurity::configAfterPost(TDataSet *) { Transaction->CommitRetaining(); 
 
 void TDMSecurity::configAfterCancel(TDataSet *) { Transaction->RollbackRetaining(); }
 
+void TDMSecurity::usersAfterEdit(TDataSet *DataSet) {
+  FSeenRow.clear();
+  for (const QString &column : kUsersColumns)
+    FSeenRow.append(IBParamValue(*DataSet->FieldByName(column)));
+}
+
 void TDMSecurity::usersBeforePost(TDataSet *DataSet) {
+  if (DataSet->State() == dsEdit)
+    RefuseUnseenChange();
   TField *name = DataSet->FieldByName(QStringLiteral("USER_NAME"));
   name->SetAsString(name->AsString().toUpper());
+}
+
+// Another window may have changed or deleted the row since this one read it: a post must neither
+// overwrite a change the person has not seen nor report success for a row that is gone. The row
+// stays locked from the check to the commit after the post.
+void TDMSecurity::RefuseUnseenChange() {
+  const QString seenName = FSeenRow.value(0).toString();
+  TIBSQL check;
+  check.SetDatabase(Database);
+  check.SetTransaction(Transaction);
+  check.SQL().SetText(QStringLiteral("select USER_NAME from USERS where USER_NAME = :USER_NAME with lock"));
+  check.ParamByName(QStringLiteral("USER_NAME")).SetValue(FSeenRow.value(0));
+  check.ExecQuery();
+  const bool exists = !check.Eof();
+  check.Close();
+  bool unchanged = false;
+  if (exists) {
+    QStringList same;
+    for (const QString &column : kUsersColumns)
+      same.append(QStringLiteral("%1 is not distinct from :%1").arg(column));
+    check.SQL().SetText(QStringLiteral("select 1 from USERS where ") + same.join(QStringLiteral(" and ")));
+    for (qsizetype i = 0; i < kUsersColumns.size(); ++i)
+      check.ParamByName(kUsersColumns[i]).SetValue(FSeenRow.value(i));
+    check.ExecQuery();
+    unchanged = !check.Eof();
+    check.Close();
+  }
+  if (unchanged)
+    return;
+  ReloadKeepingTyped(seenName);
+  MessageBox(exists ? QString::fromUtf8("Użytkownika %1 zmieniono w innym oknie, odkąd wyświetlono go tutaj. Zmian nie "
+                                        "zapisano: wiersz odczytano ponownie, a wpisane wartości pozostawiono do "
+                                        "sprawdzenia i ponownego zatwierdzenia.")
+                          .arg(seenName)
+                    : QString::fromUtf8("Użytkownika %1 usunięto w innym oknie. Zmian nie zapisano.").arg(seenName),
+             QStringLiteral("Uwaga"), MB_OK | MB_ICONWARNING);
+  Abort();
+}
+
+// Reads the list again and, when the row is still there, puts what the person typed over it.
+void TDMSecurity::ReloadKeepingTyped(const QString &userName) {
+  QList<QPair<QString, QVariant>> typed;
+  for (qsizetype i = 0; i < kUsersColumns.size(); ++i) {
+    TField *field = users->FieldByName(kUsersColumns[i]);
+    if (IBParamValue(*field) != FSeenRow.value(i))
+      typed.append({kUsersColumns[i], field->Value()});
+  }
+  users->Cancel();
+  users->Refresh();
+  if (!users->Locate(QStringLiteral("USER_NAME"), userName, TLocateOptions{}))
+    return;
+  users->Edit();
+  for (const auto &[column, value] : typed)
+    users->FieldByName(column)->SetValue(value);
 }
 
 void TDMSecurity::CommitUsersChange() {

@@ -6,6 +6,7 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 #include <functional>
 
 class TDataSet;
@@ -83,6 +84,7 @@ public:
   void configBeforePost(TDataSet *DataSet);
   void configAfterPost(TDataSet *DataSet);
   void configAfterCancel(TDataSet *DataSet);
+  void usersAfterEdit(TDataSet *DataSet);
   void usersBeforePost(TDataSet *DataSet);
   void usersAfterPost(TDataSet *DataSet);
   void usersAfterDelete(TDataSet *DataSet);
@@ -96,8 +98,12 @@ private:
   TIBScript *NewScript(const QString &text);
   int ExecIntProc(TIBStoredProc *proc, const QString &output);
   void CommitUsersChange();
+  void RefuseUnseenChange();
+  void ReloadKeepingTyped(const QString &userName);
 
   int FOneCommitDepth = 0;
+  // The users row as the person saw it when the edit began, by column (USER_NAME first).
+  QList<QVariant> FSeenRow;
 };
 
 // Counts of the kinds of characters in a password, over its Windows-1250 bytes: only the ASCII
