@@ -325,12 +325,14 @@ void TDMSecurity::RefuseUnseenChange() {
   if (unchanged)
     return;
   ReloadKeepingTyped(seenName);
-  MessageBox(exists ? QString::fromUtf8("Użytkownika %1 zmieniono w innym oknie, odkąd wyświetlono go tutaj. Zmian nie "
-                                        "zapisano: wiersz odczytano ponownie, a wpisane wartości pozostawiono do "
-                                        "sprawdzenia i ponownego zatwierdzenia.")
-                          .arg(seenName)
-                    : QString::fromUtf8("Użytkownika %1 usunięto w innym oknie. Zmian nie zapisano.").arg(seenName),
-             QStringLiteral("Uwaga"), MB_OK | MB_ICONWARNING);
+  MessageBox(
+      exists
+          ? QString::fromUtf8("Użytkownika %1 zmieniono w innym oknie, odkąd wyświetlono go tutaj. Zmian nie "
+                              "zapisano: wiersz odczytano ponownie, a wpisane wartości pozostawiono do "
+                              "sprawdzenia i ponownego zatwierdzenia.")
+                .arg(seenName)
+          : QString::fromUtf8("Użytkownika %1 usunięto w innym oknie. Zmian nie zapisano.").arg(seenName),
+      QStringLiteral("Uwaga"), MB_OK | MB_ICONWARNING);
   Abort();
 }
 

@@ -134,11 +134,12 @@ void TMainForm::AddNewUserRow(TNowyUzytkownikF &dialog, const QString &name) {
       Security->DeleteUser();
     } catch (const Exception &withdrawal) {
       ReportHalfDone(
-          QString::fromUtf8("Użytkownik %1 został dodany na serwerze, ale jego wiersz nie został zapisany na liście, "
-                            "a użytkownika nie udało się usunąć z serwera.\n"
-                            "Przy następnym „Połącz” zostanie przejęty bez imienia, nazwiska i numeru PESEL i bez "
-                            "wymaganej zmiany hasła przy następnym logowaniu: te dane trzeba wprowadzić ponownie.\n"
-                            "Wpisane dane: imię %2, nazwisko %3, PESEL %4.")
+          QString::fromUtf8(
+              "Użytkownik %1 został dodany na serwerze, ale jego wiersz nie został zapisany na liście, "
+              "a użytkownika nie udało się usunąć z serwera.\n"
+              "Przy następnym „Połącz” zostanie przejęty bez imienia, nazwiska i numeru PESEL i bez "
+              "wymaganej zmiany hasła przy następnym logowaniu: te dane trzeba wprowadzić ponownie.\n"
+              "Wpisane dane: imię %2, nazwisko %3, PESEL %4.")
               .arg(name, Typed(dialog.edFirstName->text()), Typed(dialog.edSecondName->text()),
                    Typed(dialog.edPesel->text())),
           error.Message() + u'\n' + withdrawal.Message());
@@ -199,10 +200,11 @@ void TMainForm::UsunUzytkownikaAExecute(QObject *) {
     // The synchronisation of the next "Połącz" removes what is left of a user the server lacks.
     const char *left = admin ? "Wiersz, historia haseł i uprawnienie RDB$ADMIN zostaną usunięte"
                              : "Wiersz i historia haseł zostaną usunięte";
-    ReportHalfDone(QString::fromUtf8("Użytkownik %1 został usunięty z serwera, ale jego wiersz na liście nie został "
-                                     "usunięty.\n%2 przy następnym „Połącz”.")
-                       .arg(user, QString::fromUtf8(left)),
-                   error.Message());
+    ReportHalfDone(
+        QString::fromUtf8("Użytkownik %1 został usunięty z serwera, ale jego wiersz na liście nie został "
+                          "usunięty.\n%2 przy następnym „Połącz”.")
+            .arg(user, QString::fromUtf8(left)),
+        error.Message());
   }
 }
 

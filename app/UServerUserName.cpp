@@ -26,8 +26,9 @@ QString ServerPasswordProblem(const QString &password) {
   if (!Win1250::CanEncode(password))
     return QString::fromUtf8("Hasło może zawierać tylko znaki strony kodowej Windows-1250.");
   if (password.toUtf8().size() > TIBSecurityService::MaxPasswordBytes)
-    return QString::fromUtf8("Hasło jest za długie: może mieć najwyżej %1 bajtów w zapisie UTF-8 (polska litera "
-                             "zajmuje dwa).")
+    return QString::fromUtf8(
+               "Hasło jest za długie: może mieć najwyżej %1 bajtów w zapisie UTF-8 (polska litera "
+               "zajmuje dwa).")
         .arg(TIBSecurityService::MaxPasswordBytes);
   return QString();
 }

@@ -48,7 +48,8 @@ void TIBStatus::Check() const {
     throw Error();
 }
 
-void CheckConnection(const TIBStatus &status, const QString &connection, const std::function<void()> &forget) {
+void CheckConnection(const TIBStatus &status, const QString &connection,
+                     const std::function<void()> &forget) {
   if (!status.Failed())
     return;
   EIBError error = status.Error();

@@ -11,9 +11,10 @@
 namespace {
 
 int AdminGrantRows(ScratchDatabase &db, const QString &user) {
-  return db.QueryValue(QStringLiteral("select count(*) from RDB$USER_PRIVILEGES where RDB$USER = '%1' and "
-                                      "RDB$RELATION_NAME = 'RDB$ADMIN'")
-                           .arg(user))
+  return db
+      .QueryValue(QStringLiteral("select count(*) from RDB$USER_PRIVILEGES where RDB$USER = '%1' and "
+                                 "RDB$RELATION_NAME = 'RDB$ADMIN'")
+                      .arg(user))
       .toInt();
 }
 
@@ -21,7 +22,8 @@ int AdminGrantRows(ScratchDatabase &db, const QString &user) {
 QString RoleOnLogin(ScratchDatabase &db, const QString &user, const QString &password) {
   TIBDatabase login;
   login.SetDatabaseName(db.DatabaseName());
-  login.Params().SetText(QStringLiteral("user_name=%1\npassword=%2\nsql_role_name=RDB$ADMIN").arg(user, password));
+  login.Params().SetText(
+      QStringLiteral("user_name=%1\npassword=%2\nsql_role_name=RDB$ADMIN").arg(user, password));
   login.Open();
   TIBTransaction transaction;
   transaction.SetDefaultDatabase(&login);
@@ -58,7 +60,8 @@ TEST_F(UsersTest, NewUserDoesNotInheritAdminGrantsLeftForItsName) {
   EXPECT_EQ(AdminGrantRows(*Db, name), 0);
   EXPECT_EQ(RoleOnLogin(*Db, name, password), QStringLiteral("NONE"));
   ASSERT_TRUE(SelectUser(name));
-  EXPECT_EQ(Form->DM()->users->FieldByName(QStringLiteral("RDB$RELATION_NAME"))->AsString().trimmed(), QString())
+  EXPECT_EQ(Form->DM()->users->FieldByName(QStringLiteral("RDB$RELATION_NAME"))->AsString().trimmed(),
+            QString())
       << "the list shows no administrator";
   EXPECT_EQ(AdminGrantRows(*Db, grantor), 1) << "another user's grant stays";
 }

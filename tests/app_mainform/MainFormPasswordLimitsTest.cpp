@@ -44,7 +44,8 @@ TEST_P(PasswordLimitTest, NewUser) {
   const TPasswordCase &c = GetParam();
   const QString name = QStringLiteral("PWL") + UniqueToken();
   Db->ForgetServerUser(name);
-  Dialogs.AnswerModalAs<TNowyUzytkownikF>(Fill({name, "Jan", "Nowak", "80010112345", c.Password, c.Password}));
+  Dialogs.AnswerModalAs<TNowyUzytkownikF>(
+      Fill({name, "Jan", "Nowak", "80010112345", c.Password, c.Password}));
   if (!c.Refusal.isEmpty()) {
     Dialogs.AnswerMessage(mrOk);
     Dialogs.AnswerModalAs<TNowyUzytkownikF>([&](TNowyUzytkownikF &f) {
@@ -104,6 +105,8 @@ TEST_P(PasswordLimitTest, ChangePassword) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Passwords, PasswordLimitTest, testing::ValuesIn(PasswordCases()),
-                         [](const testing::TestParamInfo<TPasswordCase> &info) { return std::string(info.param.Label); });
+                         [](const testing::TestParamInfo<TPasswordCase> &info) {
+                           return std::string(info.param.Label);
+                         });
 
 } // namespace

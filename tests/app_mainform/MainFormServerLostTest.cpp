@@ -5,8 +5,8 @@
 #include "DB.h"
 #include "Exceptions.h"
 #include "IBDatabase.h"
-#include "IBServices.h"
 #include "IBQuery.h"
+#include "IBServices.h"
 #include "MainFormFixture.h"
 #include "OwnServer.h"
 #include "TestServer.h"
@@ -38,7 +38,9 @@ protected:
     ASSERT_EQ(TestServer::Address(), Db->Server()) << "the server's port was taken meanwhile";
   }
   // The server's users and the rows of USERS: the same names once they are in step.
-  QSet<QString> ServerUsers() { return Trimmed(Db->QueryStrings(QStringLiteral("select SEC$USER_NAME from SEC$USERS"))); }
+  QSet<QString> ServerUsers() {
+    return Trimmed(Db->QueryStrings(QStringLiteral("select SEC$USER_NAME from SEC$USERS")));
+  }
   QSet<QString> Rows() { return Trimmed(Db->QueryStrings(QStringLiteral("select USER_NAME from USERS"))); }
   bool RowOf(const QString &user) { return Rows().contains(user); }
   // Runs the data module's handler, then stops the server, once.
@@ -74,12 +76,14 @@ TEST_F(ServerLostTest, DeleteSaysTheServerUserIsGoneAndWhatTheNextConnectRemoves
 
   ASSERT_EQ(Dialogs.Messages().size(), 2u);
   const TMessageRequest &report = Dialogs.Messages()[1];
-  const QString account = QString::fromUtf8("Użytkownik %1 został usunięty z serwera, ale jego wiersz na liście nie "
-                                            "został usunięty.\nWiersz, historia haseł i uprawnienie RDB$ADMIN zostaną "
-                                            "usunięte przy następnym „Połącz”.\n\n")
-                              .arg(user);
+  const QString account =
+      QString::fromUtf8("Użytkownik %1 został usunięty z serwera, ale jego wiersz na liście nie "
+                        "został usunięty.\nWiersz, historia haseł i uprawnienie RDB$ADMIN zostaną "
+                        "usunięte przy następnym „Połącz”.\n\n")
+          .arg(user);
   EXPECT_TRUE(report.Text.startsWith(account)) << report.Text.toStdString();
-  EXPECT_TRUE(report.Text.mid(account.size()).contains(QStringLiteral("Connection lost"))) << "the server's text below";
+  EXPECT_TRUE(report.Text.mid(account.size()).contains(QStringLiteral("Connection lost")))
+      << "the server's text below";
   EXPECT_EQ(report.Caption, QString::fromUtf8("Błąd"));
   EXPECT_EQ(report.Icon, mtError);
 
@@ -110,14 +114,16 @@ TEST_F(ServerLostTest, NewUserSaysTheServerUserExistsWithoutItsRowAndWhatWasType
   ASSERT_EQ(Dialogs.Messages().size(), 1u);
   const TMessageRequest &report = Dialogs.Messages()[0];
   const QString account =
-      QString::fromUtf8("Użytkownik %1 został dodany na serwerze, ale jego wiersz nie został zapisany na liście, a "
-                        "użytkownika nie udało się usunąć z serwera.\nPrzy następnym „Połącz” zostanie przejęty bez "
-                        "imienia, nazwiska i numeru PESEL i bez wymaganej zmiany hasła przy następnym logowaniu: te "
-                        "dane trzeba wprowadzić ponownie.\nWpisane dane: imię „Jan”, nazwisko „Kowalski-Żak”, PESEL "
-                        "„80010112345”.\n\n")
+      QString::fromUtf8(
+          "Użytkownik %1 został dodany na serwerze, ale jego wiersz nie został zapisany na liście, a "
+          "użytkownika nie udało się usunąć z serwera.\nPrzy następnym „Połącz” zostanie przejęty bez "
+          "imienia, nazwiska i numeru PESEL i bez wymaganej zmiany hasła przy następnym logowaniu: te "
+          "dane trzeba wprowadzić ponownie.\nWpisane dane: imię „Jan”, nazwisko „Kowalski-Żak”, PESEL "
+          "„80010112345”.\n\n")
           .arg(name);
   EXPECT_TRUE(report.Text.startsWith(account)) << report.Text.toStdString();
-  EXPECT_TRUE(report.Text.mid(account.size()).contains(QStringLiteral("Connection lost"))) << "the server's text below";
+  EXPECT_TRUE(report.Text.mid(account.size()).contains(QStringLiteral("Connection lost")))
+      << "the server's text below";
   EXPECT_EQ(report.Caption, QString::fromUtf8("Błąd"));
 
   StartAgain();
@@ -126,10 +132,12 @@ TEST_F(ServerLostTest, NewUserSaysTheServerUserExistsWithoutItsRowAndWhatWasType
   ConnectAsSysdba();
   EXPECT_EQ(Dialogs.Messages().size(), 1u);
   EXPECT_EQ(Rows(), ServerUsers());
-  EXPECT_EQ(Db->QueryValue(QStringLiteral("select coalesce(FIRST_NAME, '') || PSWD_VALID from USERS where USER_NAME = '%1'")
-                               .arg(name))
-                .toString(),
-            "1")
+  EXPECT_EQ(
+      Db->QueryValue(
+            QStringLiteral("select coalesce(FIRST_NAME, '') || PSWD_VALID from USERS where USER_NAME = '%1'")
+                .arg(name))
+          .toString(),
+      "1")
       << "taken over without the typed data, as the message says";
 }
 

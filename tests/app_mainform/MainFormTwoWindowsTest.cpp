@@ -44,9 +44,11 @@ protected:
     return window.DM()->users->FieldByName(QString::fromLatin1(column))->AsString();
   }
   QString Stored() {
-    return Db->QueryValue(QStringLiteral("select coalesce(FIRST_NAME, '-') || ' ' || coalesce(SECOND_NAME, '-') from "
-                                         "USERS where USER_NAME = '%1'")
-                              .arg(User))
+    return Db
+        ->QueryValue(
+            QStringLiteral("select coalesce(FIRST_NAME, '-') || ' ' || coalesce(SECOND_NAME, '-') from "
+                           "USERS where USER_NAME = '%1'")
+                .arg(User))
         .toString();
   }
 
@@ -65,9 +67,10 @@ TEST_F(TwoWindowsTest, APostOverAChangeItHasNotSeenIsRefusedAndKeepsWhatWasTyped
   PressPost(*Form);
   ASSERT_EQ(Dialogs.Messages().size(), 1u);
   EXPECT_EQ(Dialogs.Messages()[0].Text,
-            QString::fromUtf8("Użytkownika %1 zmieniono w innym oknie, odkąd wyświetlono go tutaj. Zmian nie zapisano: "
-                              "wiersz odczytano ponownie, a wpisane wartości pozostawiono do sprawdzenia i ponownego "
-                              "zatwierdzenia.")
+            QString::fromUtf8(
+                "Użytkownika %1 zmieniono w innym oknie, odkąd wyświetlono go tutaj. Zmian nie zapisano: "
+                "wiersz odczytano ponownie, a wpisane wartości pozostawiono do sprawdzenia i ponownego "
+                "zatwierdzenia.")
                 .arg(User));
   EXPECT_EQ(Dialogs.Messages()[0].Caption, QStringLiteral("Uwaga"));
   EXPECT_EQ(Stored(), QStringLiteral("- Kowalska")) << "the other window's change stays";
@@ -104,7 +107,9 @@ TEST_F(TwoWindowsTest, APostOnARowDeletedByTheOtherWindowIsRefused) {
             QString::fromUtf8("Użytkownika %1 usunięto w innym oknie. Zmian nie zapisano.").arg(User));
   EXPECT_EQ(Form->DM()->users->State(), dsBrowse);
   EXPECT_FALSE(ListedUsers().contains(User));
-  EXPECT_EQ(Db->QueryValue(QStringLiteral("select count(*) from USERS where USER_NAME = '%1'").arg(User)).toInt(), 0)
+  EXPECT_EQ(
+      Db->QueryValue(QStringLiteral("select count(*) from USERS where USER_NAME = '%1'").arg(User)).toInt(),
+      0)
       << "nothing was written back";
 }
 

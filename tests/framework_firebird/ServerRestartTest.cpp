@@ -2,8 +2,8 @@
 // lost treat it as closed, so that connecting again needs nothing more than connecting.
 #include "FirebirdFixture.h"
 #include "IBError.h"
-#include "IBServices.h"
 #include "IBSQL.h"
+#include "IBServices.h"
 #include "OwnServer.h"
 #include "TestServer.h"
 
@@ -16,7 +16,8 @@ protected:
       GTEST_FAIL() << Server.Error().toStdString();
     FirebirdTest::SetUp();
     Service.SetServerName(TestServer::Address());
-    Service.Params().SetText(QStringLiteral("user_name=SYSDBA\npassword=%1").arg(TestServer::SysdbaPassword()));
+    Service.Params().SetText(
+        QStringLiteral("user_name=SYSDBA\npassword=%1").arg(TestServer::SysdbaPassword()));
     Service.SetActive(true);
   }
   // Stops and starts the server; the connections made before are dead afterwards.
@@ -64,7 +65,8 @@ TEST_F(ServerRestartTest, AServiceCallOnALostConnectionRaisesAndLeavesTheService
     FAIL() << "the dead service answered";
   } catch (const EIBError &error) {
     EXPECT_TRUE(error.ConnectionLost());
-    EXPECT_TRUE(error.Message().startsWith(QStringLiteral("Connection lost to service "))) << error.Message().toStdString();
+    EXPECT_TRUE(error.Message().startsWith(QStringLiteral("Connection lost to service ")))
+        << error.Message().toStdString();
   }
   EXPECT_FALSE(Service.Active());
   EXPECT_NO_THROW(Service.SetActive(false));

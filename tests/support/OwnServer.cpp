@@ -32,8 +32,10 @@ TOwnServer::~TOwnServer() {
 bool TOwnServer::Run(const QString &command) {
   QProcess process;
   process.start(QStringLiteral(MERIDOX_FBSERVER), {command, FDir.path()});
-  if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
-    FError = QStringLiteral("tools/fbserver %1 failed: %2").arg(command, QString::fromLocal8Bit(process.readAllStandardError()));
+  if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit ||
+      process.exitCode() != 0) {
+    FError = QStringLiteral("tools/fbserver %1 failed: %2")
+                 .arg(command, QString::fromLocal8Bit(process.readAllStandardError()));
     return false;
   }
   return true;
