@@ -98,6 +98,8 @@ TDMSecurity::TDMSecurity(QObject *owner) : QObject(owner) {
   UpdateToVer4 = NewScript(SecuritySchema::UpdateToVer(4));
 }
 
+const QStringList &TDMSecurity::UsersColumns() { return kUsersColumns; }
+
 QStringList TDMSecurity::UsersSelectLines() {
   // The grants are reduced to one row per holder before the join: a user granted the role by two
   // administrators is still one user. The names are compared in UTF-8, which holds any holder's
@@ -284,7 +286,7 @@ void TDMSecurity::configAfterCancel(TDataSet *) { Transaction->RollbackRetaining
 
 void TDMSecurity::usersBeforePost(TDataSet *DataSet) {
   TField *name = DataSet->FieldByName(QStringLiteral("USER_NAME"));
-  name->SetAsString(name->AsString().toUpper());
+  name->SetAsString(StoredUserName(name->AsString()));
 }
 
 void TDMSecurity::CommitUsersChange() {
