@@ -3,7 +3,8 @@
 // interleaved and the best of each is kept. Printed, with the ratio to the floor:
 // - taking over 1,000, 3,000 and 10,000 new server users (the server holds just these);
 // - the same synchronisation again with nothing to do, at 10,000 users;
-// - removing the rows of 10,000 users that are no longer on the server.
+// - removing the rows of 10,000 users that are no longer on the server;
+// - beside them, the service's user list that the synchronisation reads (it reads it once).
 //
 // Needs the private server of tools/fbserver: MERIDOX_TEST_SERVER, MERIDOX_TEST_PASSWORD and
 // MERIDOX_TEST_DATADIR as its server.env sets them. Runs offscreen.
@@ -12,6 +13,7 @@
 #include "IBDatabase.h"
 #include "IBQuery.h"
 #include "IBSQL.h"
+#include "IBServices.h"
 #include "IBTransaction.h"
 #include "UDMSecurity.h"
 #include "UMainForm.h"
@@ -112,6 +114,8 @@ double SelectServerUsers(int expected) {
   return seconds;
 }
 
+double ReadServiceList() { return Seconds([] { Setup().Form->Security->DisplayUsers(); }); }
+
 double Synchronise() { return Seconds([] { Setup().Form->SynchroA->Execute(); }); }
 
 int RowsStartingWith(const QString &prefix) {
@@ -133,7 +137,7 @@ void Print(const char *work, int users, const TBest &sync, const TBest &floor) {
 
 // Takes over `users` new server users and then synchronises again with nothing to do.
 void MeasureSize(int users) {
-  TBest takeOver, nothing, floor;
+  TBest takeOver, nothing, service, floor;
   for (int round = 0; round < kRounds; ++round) {
     Execute(QStringLiteral("delete from USERS where USER_NAME starting with '%1'").arg(Setup().Prefix));
     ReopenUsers();
@@ -143,9 +147,12 @@ void MeasureSize(int users) {
       throw std::runtime_error("users missing after the synchronisation");
     floor.Add(SelectServerUsers(users));
     nothing.Add(Synchronise());
+    floor.Add(SelectServerUsers(users));
+    service.Add(ReadServiceList());
   }
   Print("take-over", users, takeOver, floor);
   Print("nothing to do", users, nothing, floor);
+  Print("(the service's user list)", users, service, floor);
 }
 
 // Rows of 10,000 users that the server does not know, removed by the synchronisation.

@@ -305,6 +305,8 @@ struct TGroupCase {
   QVariant Preset;
 };
 
+void PrintTo(const TGroupCase &c, std::ostream *os) { *os << c.Label; }
+
 class BatchTakeOverTest : public MainFormTest, public testing::WithParamInterface<TGroupCase> {};
 
 TEST_P(BatchTakeOverTest, WritesWhatTheRowByRowRoadWrites) {
