@@ -99,6 +99,8 @@ TDMSecurity::TDMSecurity(QObject *owner) : QObject(owner) {
   UpdateToVer4 = NewScript(SecuritySchema::UpdateToVer(4));
 }
 
+const QStringList &TDMSecurity::UsersColumns() { return kUsersColumns; }
+
 QStringList TDMSecurity::UsersSelectLines() {
   // The grants are reduced to one row per holder before the join: a user granted the role by two
   // administrators is still one user. The names are compared in UTF-8, which holds any holder's
@@ -294,7 +296,7 @@ void TDMSecurity::usersBeforePost(TDataSet *DataSet) {
   if (DataSet->State() == dsEdit)
     RefuseUnseenChange();
   TField *name = DataSet->FieldByName(QStringLiteral("USER_NAME"));
-  name->SetAsString(name->AsString().toUpper());
+  name->SetAsString(StoredUserName(name->AsString()));
 }
 
 // Another window may have changed or deleted the row since this one read it: a post must neither

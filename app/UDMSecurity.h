@@ -54,6 +54,10 @@ public:
   static QStringList UsersSelectLines();
   static QString UsersOrderByName() { return QStringLiteral("order by u.USER_NAME"); }
   static QString UsersOrderBySurname() { return QStringLiteral("order by u.SECOND_NAME, u.FIRST_NAME"); }
+  // The eight columns of USERS that the list's update statements write.
+  static const QStringList &UsersColumns();
+  // A user name as USERS stores it: upper-case.
+  static QString StoredUserName(const QString &name) { return name.toUpper(); }
 
   // Connects to Server:"meridox_sec" as the user, checks admin rights, upgrades the schema and opens
   // the policy row and the users list. A login without admin rights is told so and disconnected:

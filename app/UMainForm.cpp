@@ -437,9 +437,15 @@ void TMainForm::usersBeforeInsert(TDataSet *) {
     Abort();
 }
 
+QVariant TMainForm::PresetGroup() const {
+  if (edGrupa->Text() == kAllGroups)
+    return {};
+  return edGrupa->Text().left(FDM->users->FieldByName(QStringLiteral("GRUPA"))->Size());
+}
+
 void TMainForm::usersAfterInsert(TDataSet *DataSet) {
-  if (edGrupa->Text() != kAllGroups)
-    DataSet->FieldByName(QStringLiteral("GRUPA"))->SetAsString(edGrupa->Text());
+  if (const QVariant group = PresetGroup(); !group.isNull())
+    DataSet->FieldByName(QStringLiteral("GRUPA"))->SetAsString(group.toString());
 }
 
 void TMainForm::usersFilterRecord(TDataSet *DataSet, bool &Accept) {

@@ -116,7 +116,7 @@ public:
   void UsunUzytkownikaAExecute(QObject *Sender);
   void PobierzUzytkownikowZSerweraAExecute(QObject *Sender);
   void SynchroAExecute(QObject *Sender);
-  void DeleteUsersMissingOnServer();
+  void DeleteUsersMissingOnServer(const QStringList &onServer);
   void PobierzZVeldarAExecute(QObject *Sender);
   void MonitorSQLAExecute(QObject *Sender);
   // Opens "Matryca uprawnień" with the login of the connection area; the action itself stays disabled.
@@ -154,6 +154,12 @@ private:
   // Inserts a users row while the program allows it, as the new-user and fetch roads do.
   void InsertUserRow();
   void AddNewUserRow(TNowyUzytkownikF &dialog, const QString &name);
+  // The names of the server's users, read once through the service.
+  QStringList ServerUserNames();
+  // Gives every server user without a row one, as a user who need not change the password.
+  void TakeOverServerUsers(const QStringList &onServer);
+  // The group of a new row: the visible group as the row holds it, or null for "Wszystkie".
+  QVariant PresetGroup() const;
 
   QString FIniFileName;
   unsigned char FChangeEnabled = 1;

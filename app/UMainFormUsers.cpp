@@ -3,6 +3,7 @@
 #include "UMainForm.h"
 
 #include "Actions.h"
+#include "DataSetControls.h"
 #include "Dialogs.h"
 #include "Exceptions.h"
 #include "Fields.h"
@@ -18,6 +19,7 @@
 #include "UNowyUzytkownikF.h"
 #include "UPobierzUzytkownikowF.h"
 #include "UServerUserName.h"
+#include "UUsersBatch.h"
 #include "UZmianaHaslaF.h"
 #include "Win1250.h"
 
@@ -208,47 +210,70 @@ void TMainForm::UsunUzytkownikaAExecute(QObject *) {
   }
 }
 
-void TMainForm::PobierzUzytkownikowZSerweraAExecute(QObject *) {
+void TMainForm::PobierzUzytkownikowZSerweraAExecute(QObject *) { TakeOverServerUsers(ServerUserNames()); }
+
+QStringList TMainForm::ServerUserNames() {
   Security->DisplayUsers();
+  QStringList names;
+  names.reserve(Security->UserInfoCount());
+  for (int i = 0; i < Security->UserInfoCount(); ++i)
+    names.append(Security->UserInfo(i).UserName);
+  return names;
+}
+
+void TMainForm::TakeOverServerUsers(const QStringList &onServer) {
   QSet<QString> listed = FDM->ListedUserNames();
-  FDM->InOneCommit([&] {
-    for (int i = 0; i < Security->UserInfoCount(); ++i) {
-      const QString name = Security->UserInfo(i).UserName;
-      // A name that Windows-1250 cannot hold cannot have a row.
-      if (listed.contains(name.toCaseFolded()) || !Win1250::CanEncode(name))
-        continue;
-      InsertUserRow();
-      FDM->users->FieldByName(QStringLiteral("USER_NAME"))->SetAsString(name);
-      FDM->users->FieldByName(QStringLiteral("PSWD_VALID"))->SetAsInteger(1);
-      FDM->users->Post();
-      RunModifyPassTime(FDM, UserNameOf(FDM));
-      listed.insert(name.toCaseFolded());
-    }
-  });
+  QStringList newRows;
+  for (const QString &name : onServer) {
+    // A name that Windows-1250 cannot hold cannot have a row.
+    if (listed.contains(name.toCaseFolded()) || !Win1250::CanEncode(name))
+      continue;
+    newRows.append(TDMSecurity::StoredUserName(name));
+    listed.insert(name.toCaseFolded());
+  }
+  if (!newRows.isEmpty())
+    FDM->InOneCommit([&] { UsersBatch::InsertTakenOver(FDM->Database, FDM->Transaction, newRows, PresetGroup()); });
   FDM->users->Close();
   FDM->users->Open();
 }
 
 void TMainForm::SynchroAExecute(QObject *) {
-  PobierzUzytkownikowZSerweraA->Execute();
-  DeleteUsersMissingOnServer();
+  // One reading of the server's users serves both steps.
+  const QStringList onServer = ServerUserNames();
+  TakeOverServerUsers(onServer);
+  DeleteUsersMissingOnServer(onServer);
 }
 
-void TMainForm::DeleteUsersMissingOnServer() {
-  Security->DisplayUsers();
-  TStringList onServer;
-  for (int i = 0; i < Security->UserInfoCount(); ++i)
-    onServer.Add(Security->UserInfo(i).UserName);
-  onServer.SetSorted(true);
-  TFlagScope allow(FAllowDelete);
-  FDM->users->First();
-  while (!FDM->users->Eof()) {
-    int index = 0;
-    if (onServer.Find(UserNameOf(FDM), index))
-      FDM->users->Next();
-    else
-      FDM->users->Delete();
+void TMainForm::DeleteUsersMissingOnServer(const QStringList &onServer) {
+  TStringList sorted;
+  for (const QString &name : onServer)
+    sorted.Add(name);
+  sorted.SetSorted(true);
+  // The rows the list shows, as the list shows them: a holder of RDB$ADMIN is marked.
+  QStringList missing, holders;
+  TDataSet *users = FDM->users;
+  {
+    TControlsDisabled quiet(*users);
+    for (users->First(); !users->Eof(); users->Next()) {
+      const QString name = UserNameOf(FDM);
+      int index = 0;
+      if (sorted.Find(name, index))
+        continue;
+      missing.append(name);
+      if (!users->FieldByName(QStringLiteral("RDB$RELATION_NAME"))->IsNull())
+        holders.append(name);
+    }
   }
+  if (missing.isEmpty())
+    return;
+  // Firebird keeps a dropped user's role grants: a later user of the same name would inherit them.
+  FDM->InOneCommit([&] {
+    for (const QString &holder : holders)
+      RevokeRoleGrants(FDM->Database, FDM->Transaction, holder, QStringLiteral("RDB$ADMIN"));
+    UsersBatch::Delete(FDM->Database, FDM->Transaction, missing);
+  });
+  users->Close();
+  users->Open();
 }
 
 void TMainForm::edGrupaButtonClick(QObject *) {

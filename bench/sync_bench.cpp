@@ -1,6 +1,10 @@
-// The main window's synchronisation ("Aktualizacja listy użytkowników") of 10,000 server users into
-// an empty users list, beside the floor: one "select sec$user_name from sec$users" over the same
-// server, fetched whole. Prints both times and their ratio.
+// The main window's synchronisation of USERS with the server's users, beside the floor: one
+// "select sec$user_name from sec$users" over the same server, fetched whole. Rounds of the two are
+// interleaved and the best of each is kept. Printed, with the ratio to the floor:
+// - taking over 1,000, 3,000 and 10,000 new server users (the server holds just these);
+// - the same synchronisation again with nothing to do, at 10,000 users;
+// - removing the rows of 10,000 users that are no longer on the server;
+// - beside them, the service's user list that the synchronisation reads (it reads it once).
 //
 // Needs the private server of tools/fbserver: MERIDOX_TEST_SERVER, MERIDOX_TEST_PASSWORD and
 // MERIDOX_TEST_DATADIR as its server.env sets them. Runs offscreen.
@@ -9,6 +13,7 @@
 #include "IBDatabase.h"
 #include "IBQuery.h"
 #include "IBSQL.h"
+#include "IBServices.h"
 #include "IBTransaction.h"
 #include "UDMSecurity.h"
 #include "UMainForm.h"
@@ -20,16 +25,18 @@
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QUuid>
-#include <benchmark/benchmark.h>
+#include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <memory>
 
 namespace {
 
-constexpr int kUsers = 10000;
+constexpr int kRounds = 3;
+constexpr int kSizes[] = {1000, 3000, 10000};
 
 struct TSetup {
-  QString Server, Password, Path, Prefix;
+  QString Server, Password, Path, Prefix, GonePrefix;
   std::unique_ptr<TMainForm> Form;
 };
 
@@ -38,9 +45,7 @@ TSetup &Setup() {
   return setup;
 }
 
-double gSyncBest = 0, gFloorBest = 0;
-
-// A SYSDBA statement of its own on the bench database.
+// A SYSDBA connection of its own to the bench database.
 struct TSysdbaStatement {
   TIBDatabase Database;
   TIBTransaction Transaction;
@@ -48,8 +53,7 @@ struct TSysdbaStatement {
 
   TSysdbaStatement() {
     Database.SetDatabaseName(Setup().Server + u':' + Setup().Path);
-    Database.Params().SetText(
-        QStringLiteral("user_name=SYSDBA\npassword=%1\nlc_ctype=WIN1250").arg(Setup().Password));
+    Database.Params().SetText(QStringLiteral("user_name=SYSDBA\npassword=%1\nlc_ctype=WIN1250").arg(Setup().Password));
     Transaction.SetDefaultDatabase(&Database);
     Database.Open();
     SQL.SetDatabase(&Database);
@@ -57,63 +61,113 @@ struct TSysdbaStatement {
   }
 };
 
-// Runs statements as SYSDBA on the bench database, committing each.
-void Execute(const QStringList &statements) {
+// Runs a statement as SYSDBA on the bench database and commits it.
+void Execute(const QString &statement) {
+  TSysdbaStatement connection;
+  connection.SQL.SQL().SetText(statement);
+  connection.SQL.ExecQuery();
+  connection.Transaction.Commit();
+}
+
+// For each i in [from, to): runs the statement with prefix || i (five digits) in place of "{name}".
+QString ForEachName(const QString &statement, const QString &prefix, int from, int to) {
+  QString text = statement;
+  text.replace(u'\'', QStringLiteral("''"));
+  text.replace(QStringLiteral("{name}"), QStringLiteral("' || '%1' || lpad(i, 5, '0') || '").arg(prefix));
+  return QStringLiteral("execute block as declare i integer = %1; begin while (i < %2) do begin "
+                        "execute statement '%3'; i = i + 1; end end")
+      .arg(from)
+      .arg(to)
+      .arg(text);
+}
+
+void CreateServerUsers(int from, int to) {
+  Execute(ForEachName(QStringLiteral("create user {name} password 'x1'"), Setup().Prefix, from, to));
+}
+
+void ReopenUsers() {
+  Setup().Form->DM()->users->Close();
+  Setup().Form->DM()->users->Open();
+}
+
+double Seconds(const std::function<void()> &work) {
+  QElapsedTimer timer;
+  timer.start();
+  work();
+  return timer.nsecsElapsed() / 1e9;
+}
+
+// The floor: the server's user list read once, every name fetched.
+double SelectServerUsers(int expected) {
   TSysdbaStatement connection;
   TIBSQL &sql = connection.SQL;
-  TIBTransaction &transaction = connection.Transaction;
-  for (const QString &statement : statements) {
-    sql.Close();
-    sql.SQL().SetText(statement);
-    sql.ExecQuery();
-    transaction.Commit();
-  }
-}
-
-QString UsersBlock(const QString &statement) {
-  return QStringLiteral("execute block as declare i integer = 0; begin while (i < %1) do begin "
-                        "execute statement '%2 %3' || lpad(i, 5, '0') || '%4'; i = i + 1; end end")
-      .arg(kUsers)
-      .arg(statement, Setup().Prefix,
-           statement.startsWith(QStringLiteral("create")) ? QStringLiteral(" password ''x1''") : QString());
-}
-
-void Synchronise(benchmark::State &state) {
-  TMainForm &form = *Setup().Form;
-  for (auto _ : state) {
-    Execute({QStringLiteral("delete from USERS where USER_NAME starting with '%1'").arg(Setup().Prefix)});
-    form.DM()->users->Close();
-    form.DM()->users->Open();
-    QElapsedTimer timer;
-    timer.start();
-    form.SynchroA->Execute();
-    const double seconds = timer.nsecsElapsed() / 1e9;
-    state.SetIterationTime(seconds);
-    gSyncBest = gSyncBest == 0 ? seconds : std::min(gSyncBest, seconds);
-    if (form.DM()->users->RecordCount() < kUsers)
-      state.SkipWithError("users missing after the synchronisation");
-  }
-}
-
-void SelectServerUsers(benchmark::State &state) {
-  TSysdbaStatement connection;
-  TIBSQL &sql = connection.SQL;
-  TIBTransaction &transaction = connection.Transaction;
   sql.SQL().SetText(QStringLiteral("select sec$user_name from sec$users"));
-  for (auto _ : state) {
-    QElapsedTimer timer;
-    timer.start();
-    int rows = 0;
+  sql.Prepare();
+  int rows = 0;
+  const double seconds = Seconds([&] {
     for (sql.ExecQuery(); !sql.Eof(); sql.Next())
       rows += sql.Fields(0).AsString().isEmpty() ? 0 : 1;
     sql.Close();
-    transaction.Commit();
-    const double seconds = timer.nsecsElapsed() / 1e9;
-    state.SetIterationTime(seconds);
-    gFloorBest = gFloorBest == 0 ? seconds : std::min(gFloorBest, seconds);
-    if (rows < kUsers)
-      state.SkipWithError("users missing from sec$users");
+  });
+  if (rows < expected)
+    throw std::runtime_error("users missing from sec$users");
+  return seconds;
+}
+
+double ReadServiceList() { return Seconds([] { Setup().Form->Security->DisplayUsers(); }); }
+
+double Synchronise() { return Seconds([] { Setup().Form->SynchroA->Execute(); }); }
+
+int RowsStartingWith(const QString &prefix) {
+  TSysdbaStatement connection;
+  connection.SQL.SQL().SetText(QStringLiteral("select count(*) from USERS where USER_NAME starting with '%1'").arg(prefix));
+  connection.SQL.ExecQuery();
+  return connection.SQL.Fields(0).AsInteger();
+}
+
+struct TBest {
+  double Value = 0;
+  void Add(double seconds) { Value = Value == 0 ? seconds : std::min(Value, seconds); }
+};
+
+void Print(const char *work, int users, const TBest &sync, const TBest &floor) {
+  std::printf("%-28s %6d users: %8.3f s, floor %.3f s, ratio %.2f\n", work, users, sync.Value, floor.Value,
+              sync.Value / floor.Value);
+}
+
+// Takes over `users` new server users and then synchronises again with nothing to do.
+void MeasureSize(int users) {
+  TBest takeOver, nothing, service, floor;
+  for (int round = 0; round < kRounds; ++round) {
+    Execute(QStringLiteral("delete from USERS where USER_NAME starting with '%1'").arg(Setup().Prefix));
+    ReopenUsers();
+    floor.Add(SelectServerUsers(users));
+    takeOver.Add(Synchronise());
+    if (RowsStartingWith(Setup().Prefix) != users)
+      throw std::runtime_error("users missing after the synchronisation");
+    floor.Add(SelectServerUsers(users));
+    nothing.Add(Synchronise());
+    floor.Add(SelectServerUsers(users));
+    service.Add(ReadServiceList());
   }
+  Print("take-over", users, takeOver, floor);
+  Print("nothing to do", users, nothing, floor);
+  Print("(the service's user list)", users, service, floor);
+}
+
+// Rows of 10,000 users that the server does not know, removed by the synchronisation.
+void MeasureRemoval(int users) {
+  TBest removal, floor;
+  for (int round = 0; round < kRounds; ++round) {
+    Execute(ForEachName(QStringLiteral("insert into USERS (USER_NAME, PSWD_VALID) values ('{name}', 0)"),
+                        Setup().GonePrefix, 0, users));
+    ReopenUsers();
+    floor.Add(SelectServerUsers(users));
+    removal.Add(Synchronise());
+    if (RowsStartingWith(Setup().GonePrefix) != 0)
+      throw std::runtime_error("rows left after the synchronisation");
+  }
+  Print("removal of dropped users", users, removal, floor);
 }
 
 } // namespace
@@ -126,13 +180,12 @@ int main(int argc, char **argv) {
     return 2;
   Setup().Server = server.Server;
   Setup().Password = server.Password;
-  const QString dataDir = server.DataDir;
   const QString token = QUuid::createUuid().toString(QUuid::Id128).left(8).toUpper();
-  Setup().Path = QDir(dataDir).filePath(QStringLiteral("sync_bench_%1.fdb").arg(token));
+  Setup().Path = QDir(server.DataDir).filePath(QStringLiteral("sync_bench_%1.fdb").arg(token));
   Setup().Prefix = QStringLiteral("BENCH") + token + u'_';
-  benchmark::Initialize(&argc, argv);
+  Setup().GonePrefix = QStringLiteral("GONE") + token + u'_';
   QTemporaryDir iniDir;
-  bool usersMade = false;
+  int made = 0;
   int status = 0;
   try {
     Setup().Form = std::make_unique<TMainForm>(nullptr, iniDir.filePath(QStringLiteral("meridox_sec.ini")));
@@ -140,23 +193,19 @@ int main(int argc, char **argv) {
     form.DM()->SecurityAlias = Setup().Path;
     form.DM()->CreateSecurityDatabase(Setup().Server, Setup().Password);
     form.DM()->Database->Close();
-    Execute({UsersBlock(QStringLiteral("create user"))});
-    usersMade = true;
     form.edSerwer->setEditText(Setup().Server);
     form.edUserName->setText(QStringLiteral("SYSDBA"));
     form.edAdminPswd->setText(Setup().Password);
     // Shown, as the administrator sees it: the grid follows the list.
     form.show();
     form.DBConnectA->Execute();
-    benchmark::RegisterBenchmark("synchronisation", Synchronise)
-        ->UseManualTime()
-        ->Iterations(3)
-        ->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("select sec$user_name", SelectServerUsers)
-        ->UseManualTime()
-        ->Iterations(3)
-        ->Unit(benchmark::kMillisecond);
-    benchmark::RunSpecifiedBenchmarks();
+    std::printf("Rounds interleaved with the floor, best of %d each; the machine may be shared.\n", kRounds);
+    for (const int users : kSizes) {
+      CreateServerUsers(made, users);
+      made = users;
+      MeasureSize(users);
+    }
+    MeasureRemoval(kSizes[std::size(kSizes) - 1]);
   } catch (const std::exception &error) {
     std::fprintf(stderr, "%s\n", error.what());
     status = 1;
@@ -164,8 +213,8 @@ int main(int argc, char **argv) {
   try {
     if (Setup().Form)
       Setup().Form->DM()->Database->Close();
-    if (usersMade)
-      Execute({UsersBlock(QStringLiteral("drop user"))});
+    if (made > 0)
+      Execute(ForEachName(QStringLiteral("drop user {name}"), Setup().Prefix, 0, made));
     TIBDatabase database;
     database.SetDatabaseName(Setup().Server + u':' + Setup().Path);
     database.Params().SetText(QStringLiteral("user_name=SYSDBA\npassword=%1").arg(Setup().Password));
@@ -176,8 +225,5 @@ int main(int argc, char **argv) {
     status = 1;
   }
   Setup().Form.reset();
-  if (status == 0)
-    std::printf("%d server users: synchronisation %.3f s, select sec$user_name %.3f s, ratio %.1f\n", kUsers,
-                gSyncBest, gFloorBest, gFloorBest > 0 ? gSyncBest / gFloorBest : 0.0);
   return status;
 }
