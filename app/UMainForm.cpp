@@ -103,15 +103,14 @@ TMainForm::TMainForm(QWidget *owner, const QString &iniFileName)
   Security = new TIBSecurityService(this);
   Security->SetProtocol(TCP);
   Security->SetServerName(QStringLiteral("localhost"));
-  Security->Params().SetText(QStringLiteral("user_name=SYSDBA\npassword=ravenmoss"));
+  // The login is the one typed in the connection area, set before every attach.
   Security->SetLoginPrompt(false);
 
-  // The sibling import's own connection.
+  // The sibling import's own connection; the import sets its file and login before it attaches.
   Database = new TIBDatabase(this);
   Database->SetSQLDialect(3);
   Database->SetLoginPrompt(false);
   Database->SetDatabaseName(QStringLiteral("MERIDOX_SEC"));
-  Database->Params().SetText(QStringLiteral("user_name=sysdba\npassword=ravenmoss"));
   Transaction = new TIBTransaction(this);
   Transaction->SetDefaultDatabase(Database);
   Database->SetDefaultTransaction(Transaction);
