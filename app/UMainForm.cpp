@@ -5,6 +5,7 @@
 #include "DBCtrls.h"
 #include "DBGridColumns.h"
 #include "DataSource.h"
+#include "Dialogs.h"
 #include "Exceptions.h"
 #include "Fields.h"
 #include "IBDatabase.h"
@@ -33,7 +34,6 @@
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QVBoxLayout>
-#include <cstdio>
 
 namespace {
 
@@ -163,8 +163,13 @@ TMainForm::~TMainForm() {
     Application()->OnException = nullptr;
   try {
     WriteIniFile();
-  } catch (const std::exception &e) {
-    std::fprintf(stderr, "%s\n", e.what());
+  } catch (const EInOutError &e) {
+    // The file is written whole or not at all: the one from before, if any, is still there.
+    MessageBox(WithSystemReason(QString::fromUtf8("Nie zapisano ustawień programu (ostatni serwer, lista serwerów, "
+                                                  "domyślna grupa) w pliku:\n") +
+                                    FIniFileName,
+                                e.Reason()),
+               QString::fromUtf8("Błąd"), MB_OK | MB_ICONERROR);
   }
 }
 
@@ -491,7 +496,8 @@ void TMainForm::UsrGridGetCellParams(QObject *, TField *, TFont &AFont, TColor &
 }
 
 void TMainForm::MonitorSQLAExecute(QObject *) {
-  // Modeless and without an owning window: the console frees itself when closed.
+  // Modeless and owned by the application: the console frees itself when closed, and goes when the
+  // program ends.
   auto *monitor = new TSQLMonitorForm(FDM->Database, true);
   monitor->show();
 }
