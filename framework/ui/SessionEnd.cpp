@@ -27,9 +27,8 @@ extern "C" void OnTerminationSignal(int) {
 } // namespace
 
 TSessionEnd::TSessionEnd(TApplication *application) : QObject(application), FApplication(application) {
-  connect(application, &QGuiApplication::commitDataRequest, this, [this](QSessionManager &) {
-    Guarded(this, [this] { FApplication->EndSession(); });
-  });
+  connect(application, &QGuiApplication::commitDataRequest, this,
+          [this](QSessionManager &) { Guarded(this, [this] { FApplication->EndSession(); }); });
   if (gSignalPipe[0] >= 0 || ::pipe2(gSignalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
     return;
   FNotifier = new QSocketNotifier(gSignalPipe[0], QSocketNotifier::Read, this);

@@ -59,16 +59,18 @@ struct SecondConnection {
 // A table and a procedure that changes it; a select from the procedure runs in the console unasked
 // and leaves its change uncommitted.
 void LayPendingWorkObjects(ScratchDatabase &db) {
-  db.Execute({QStringLiteral("create table T1 (ID integer not null primary key, NAME varchar(30))"),
-              QStringLiteral("create procedure P2 returns (R integer) as begin update T1 set NAME = 'zmienione' "
-                             "where ID = 1; R = 1; suspend; end")});
+  db.Execute(
+      {QStringLiteral("create table T1 (ID integer not null primary key, NAME varchar(30))"),
+       QStringLiteral("create procedure P2 returns (R integer) as begin update T1 set NAME = 'zmienione' "
+                      "where ID = 1; R = 1; suspend; end")});
   db.Execute(QStringLiteral("insert into T1 values (1, 'Alfa')"));
 }
 const char *const PendingWork = "select R from P2";
 
 int OtherAttachments(ScratchDatabase &db) {
-  return db.QueryValue(QStringLiteral("select count(*) from MON$ATTACHMENTS where MON$SYSTEM_FLAG = 0 and "
-                                      "MON$ATTACHMENT_ID <> current_connection"))
+  return db
+      .QueryValue(QStringLiteral("select count(*) from MON$ATTACHMENTS where MON$SYSTEM_FLAG = 0 and "
+                                 "MON$ATTACHMENT_ID <> current_connection"))
       .toInt();
 }
 
@@ -154,10 +156,13 @@ TEST_P(UnwritableIniTest, ThePersonIsToldWhatWasNotSavedAndWhy) {
   const TMessageRequest &message = Dialogs.Messages()[0];
   EXPECT_EQ(message.Caption, QString::fromUtf8("Błąd"));
   EXPECT_EQ(message.Icon, mtError);
-  EXPECT_TRUE(message.Text.startsWith(QString::fromUtf8(
-      "Nie zapisano ustawień programu (ostatni serwer, lista serwerów, domyślna grupa) w pliku:\n") + ini))
+  EXPECT_TRUE(message.Text.startsWith(
+      QString::fromUtf8(
+          "Nie zapisano ustawień programu (ostatni serwer, lista serwerów, domyślna grupa) w pliku:\n") +
+      ini))
       << message.Text.toStdString();
-  EXPECT_TRUE(message.Text.contains(QString::fromUtf8(c.Reason), Qt::CaseInsensitive)) << message.Text.toStdString();
+  EXPECT_TRUE(message.Text.contains(QString::fromUtf8(c.Reason), Qt::CaseInsensitive))
+      << message.Text.toStdString();
   if (!before.isEmpty()) {
     QFile file(ini);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
@@ -170,29 +175,30 @@ TEST_P(UnwritableIniTest, ThePersonIsToldWhatWasNotSavedAndWhy) {
 
 INSTANTIATE_TEST_SUITE_P(
     Folders, UnwritableIniTest,
-    testing::Values(
-        UnwritableIniCase{"IniIsAFolder",
-                          [](const QString &folder) {
-                            QDir(folder).mkdir(QStringLiteral("meridox_sec.ini"));
-                            return folder + QStringLiteral("/meridox_sec.ini");
-                          },
-                          "katalog", nullptr},
-        UnwritableIniCase{"ProgramFolderIsGone",
-                          [](const QString &folder) { return folder + QStringLiteral("/usunięty/meridox_sec.ini"); },
-                          "Brak pliku lub katalogu", nullptr},
-        UnwritableIniCase{"DiskFull",
-                          [](const QString &folder) {
-                            QFile file(folder + QStringLiteral("/meridox_sec.ini"));
-                            file.open(QIODevice::WriteOnly);
-                            file.write("[LAST_SERVER]\r\nSERVER=stary\r\n");
-                            return file.fileName();
-                          },
-                          "File too large",
-                          [] {
-                            std::signal(SIGXFSZ, SIG_IGN);
-                            const rlimit tiny = {8, RLIM_INFINITY};
-                            setrlimit(RLIMIT_FSIZE, &tiny);
-                          }}),
+    testing::Values(UnwritableIniCase{"IniIsAFolder",
+                                      [](const QString &folder) {
+                                        QDir(folder).mkdir(QStringLiteral("meridox_sec.ini"));
+                                        return folder + QStringLiteral("/meridox_sec.ini");
+                                      },
+                                      "katalog", nullptr},
+                    UnwritableIniCase{"ProgramFolderIsGone",
+                                      [](const QString &folder) {
+                                        return folder + QStringLiteral("/usunięty/meridox_sec.ini");
+                                      },
+                                      "Brak pliku lub katalogu", nullptr},
+                    UnwritableIniCase{"DiskFull",
+                                      [](const QString &folder) {
+                                        QFile file(folder + QStringLiteral("/meridox_sec.ini"));
+                                        file.open(QIODevice::WriteOnly);
+                                        file.write("[LAST_SERVER]\r\nSERVER=stary\r\n");
+                                        return file.fileName();
+                                      },
+                                      "File too large",
+                                      [] {
+                                        std::signal(SIGXFSZ, SIG_IGN);
+                                        const rlimit tiny = {8, RLIM_INFINITY};
+                                        setrlimit(RLIMIT_FSIZE, &tiny);
+                                      }}),
     [](const testing::TestParamInfo<UnwritableIniCase> &info) { return std::string(info.param.Name); });
 
 // The real program, started as the desktop starts it, ended as the session manager ends it.
@@ -206,9 +212,10 @@ TEST_F(MainFormTest, SessionEndOfTheConnectedProgramWritesItsIniAndClosesTheConn
   Form.reset();
   QFile::remove(IniPath());
   QProcess probe;
-  StartOffscreen(probe, QStringLiteral(SESSION_PROBE),
-                 {IniPath(), Db->Server(), Db->Path(), TestServer::SysdbaPassword(), QString::fromUtf8(PendingWork)},
-                 IniDir.path());
+  StartOffscreen(
+      probe, QStringLiteral(SESSION_PROBE),
+      {IniPath(), Db->Server(), Db->Path(), TestServer::SysdbaPassword(), QString::fromUtf8(PendingWork)},
+      IniDir.path());
   const auto stop = qScopeGuard([&] {
     probe.kill();
     probe.waitForFinished();

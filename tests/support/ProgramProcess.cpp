@@ -7,7 +7,8 @@
 
 namespace ProgramProcess {
 
-void StartOffscreen(QProcess &process, const QString &program, const QStringList &args, const QString &configHome) {
+void StartOffscreen(QProcess &process, const QString &program, const QStringList &args,
+                    const QString &configHome) {
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
   env.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome);
@@ -21,7 +22,8 @@ bool CatchesSigterm(const QProcess &process) {
     QFile status(QStringLiteral("/proc/%1/status").arg(process.processId()));
     if (status.open(QIODevice::ReadOnly))
       for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("SigCgt:") && (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (SIGTERM - 1) & 1))
+        if (line.startsWith("SigCgt:") &&
+            (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (SIGTERM - 1) & 1))
           return true;
     QThread::msleep(50);
   }
@@ -29,7 +31,8 @@ bool CatchesSigterm(const QProcess &process) {
 }
 
 void EndSession(QProcess &process) {
-  ASSERT_TRUE(CatchesSigterm(process)) << "no SIGTERM handler: " << process.readAllStandardError().toStdString();
+  ASSERT_TRUE(CatchesSigterm(process))
+      << "no SIGTERM handler: " << process.readAllStandardError().toStdString();
   ::kill(pid_t(process.processId()), SIGTERM);
   ASSERT_TRUE(process.waitForFinished(30000)) << "still running after SIGTERM";
   EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
