@@ -58,6 +58,10 @@ void TApplication::ProcessMessages() { processEvents(QEventLoop::AllEvents); }
 int TApplication::Run() {
   FRunning = true;
   FTerminated = false;
+  if (FSessionEndPending) {
+    FSessionEndPending = false;
+    QMetaObject::invokeMethod(this, &TApplication::EndSession, Qt::QueuedConnection);
+  }
   const int result = exec();
   FRunning = false;
   FreeOwnedForms();
@@ -91,8 +95,11 @@ void TApplication::HandleSessionEnd() {
 }
 
 void TApplication::EndSession() {
-  if (!FRunning)
+  // Before the loop runs (events let through while the windows are built), the end waits for it.
+  if (!FRunning) {
+    FSessionEndPending = true;
     return;
+  }
   if (FMainForm)
     FMainForm->close();
   else

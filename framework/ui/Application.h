@@ -78,6 +78,7 @@ private:
   QObject *FSessionEnd = nullptr;
   bool FRunning = false;
   bool FTerminated = false;
+  bool FSessionEndPending = false;
   std::vector<TAction *> FActions;
   std::vector<std::pair<QEvent *, std::function<void()>>> FAfterDelivery;
   bool FInIdle = false;

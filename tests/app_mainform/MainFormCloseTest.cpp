@@ -113,6 +113,19 @@ TEST_F(MainFormTest, ClosingTheMainWindowEndsTheProgramAndTheConsoleWithIt) {
   EXPECT_TRUE(ReadIni().startsWith("[LAST_SERVER]\r\nSERVER=" + Db->Server().toUtf8() + "\r\n"));
 }
 
+// An end of the session that comes while the windows are still being built waits for the loop.
+TEST_F(MainFormOfflineTest, SessionEndBeforeTheLoopRunsEndsItOnceItDoes) {
+  Form->show();
+  Application()->SetMainForm(Form.get());
+  const auto notMain = qScopeGuard([] { Application()->SetMainForm(nullptr); });
+  Application()->EndSession();
+  QTimer watchdog;
+  QObject::connect(&watchdog, &QTimer::timeout, [] { Application()->exit(7); });
+  watchdog.start(30000);
+  EXPECT_EQ(Application()->Run(), 0);
+  EXPECT_FALSE(Form->isVisible());
+}
+
 // The window is written whole or not at all; the person is told what was lost and why.
 struct UnwritableIniCase {
   const char *Name;

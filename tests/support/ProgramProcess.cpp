@@ -31,6 +31,8 @@ bool CatchesSigterm(const QProcess &process) {
 }
 
 void EndSession(QProcess &process) {
+  // Until the program image runs, the child still carries the handlers of the test that forked it.
+  ASSERT_TRUE(process.waitForStarted()) << process.errorString().toStdString();
   ASSERT_TRUE(CatchesSigterm(process))
       << "no SIGTERM handler: " << process.readAllStandardError().toStdString();
   ::kill(pid_t(process.processId()), SIGTERM);
