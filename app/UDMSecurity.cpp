@@ -74,7 +74,8 @@ TDMSecurity::TDMSecurity(QObject *owner) : QObject(owner) {
   Transaction->setObjectName(QStringLiteral("Transaction"));
   Database->SetSQLDialect(3);
   Database->SetLoginPrompt(false);
-  Database->Params().SetText(QStringLiteral("user_name=sysdba\npassword=ravenmoss\nlc_ctype=WIN1250"));
+  // No login here: connecting and creating set their own before they attach.
+  Database->Params().SetText(QStringLiteral("lc_ctype=WIN1250"));
   Database->SetDefaultTransaction(Transaction);
   Transaction->SetDefaultDatabase(Database);
   Transaction->Params().SetText(QStringLiteral("read_committed\nrec_version\nnowait"));

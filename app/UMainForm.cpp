@@ -5,6 +5,7 @@
 #include "DBCtrls.h"
 #include "DBGridColumns.h"
 #include "DataSource.h"
+#include "Dialogs.h"
 #include "Exceptions.h"
 #include "Fields.h"
 #include "IBDatabase.h"
@@ -33,7 +34,6 @@
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QVBoxLayout>
-#include <cstdio>
 
 namespace {
 
@@ -103,15 +103,14 @@ TMainForm::TMainForm(QWidget *owner, const QString &iniFileName)
   Security = new TIBSecurityService(this);
   Security->SetProtocol(TCP);
   Security->SetServerName(QStringLiteral("localhost"));
-  Security->Params().SetText(QStringLiteral("user_name=SYSDBA\npassword=ravenmoss"));
+  // The login is the one typed in the connection area, set before every attach.
   Security->SetLoginPrompt(false);
 
-  // The sibling import's own connection.
+  // The sibling import's own connection; the import sets its file and login before it attaches.
   Database = new TIBDatabase(this);
   Database->SetSQLDialect(3);
   Database->SetLoginPrompt(false);
   Database->SetDatabaseName(QStringLiteral("MERIDOX_SEC"));
-  Database->Params().SetText(QStringLiteral("user_name=sysdba\npassword=ravenmoss"));
   Transaction = new TIBTransaction(this);
   Transaction->SetDefaultDatabase(Database);
   Database->SetDefaultTransaction(Transaction);
@@ -164,8 +163,13 @@ TMainForm::~TMainForm() {
     Application()->OnException = nullptr;
   try {
     WriteIniFile();
-  } catch (const std::exception &e) {
-    std::fprintf(stderr, "%s\n", e.what());
+  } catch (const EInOutError &e) {
+    // The file is written whole or not at all: the one from before, if any, is still there.
+    MessageBox(WithSystemReason(QString::fromUtf8("Nie zapisano ustawień programu (ostatni serwer, lista serwerów, "
+                                                  "domyślna grupa) w pliku:\n") +
+                                    FIniFileName,
+                                e.Reason()),
+               QString::fromUtf8("Błąd"), MB_OK | MB_ICONERROR);
   }
 }
 
@@ -498,7 +502,8 @@ void TMainForm::UsrGridGetCellParams(QObject *, TField *, TFont &AFont, TColor &
 }
 
 void TMainForm::MonitorSQLAExecute(QObject *) {
-  // Modeless and without an owning window: the console frees itself when closed.
+  // Modeless and owned by the application: the console frees itself when closed, and goes when the
+  // program ends.
   auto *monitor = new TSQLMonitorForm(FDM->Database, true);
   monitor->show();
 }

@@ -1,11 +1,15 @@
 #include "Application.h"
+#include "IBDatabase.h"
 #include "UMainForm.h"
 
 int main(int argc, char **argv) {
   TApplication application(argc, argv);
+  application.HandleSessionEnd();
+  LeaveSignalShutdownToTheProgram();
   application.SetTitle(QStringLiteral("Menadżer użytkowników MERIDOX"));
   TMainForm mainForm;
   application.SetMainForm(&mainForm);
   mainForm.show();
-  return application.exec();
+  // The window writes its .ini and closes its connection as it goes, right after the loop.
+  return application.Run();
 }

@@ -30,6 +30,10 @@ TSQLMonitorForm::TSQLMonitorForm(TIBDatabase *database, bool managerRights)
     : TForm(nullptr), FGuard(managerRights), FDatabase(database) {
   setObjectName(QStringLiteral("SQLMonitorForm"));
   setAttribute(Qt::WA_DeleteOnClose);
+  // The application owns the console: when the program ends, it goes first, rolling back what
+  // nobody committed, while the connection it works on is still open.
+  if (Application())
+    Application()->InsertForm(this);
   SetPosition(poDesktopCenter);
   CreateComponents();
   CreateActions();

@@ -24,10 +24,16 @@ if [ ! -f "$ini" ]; then
   printf '[LAST_SERVER]\r\nSERVER=%s\r\n' "$MERIDOX_TEST_SERVER" >"$ini"
 fi
 
+# The alias meridox_sec names this file; until "Utwórz nową bazę" creates it, "Połącz" cannot open it.
+if [ -f "$MERIDOX_TEST_DATADIR/meridox_sec.fdb" ]; then
+  next='then press "Połącz".'
+else
+  next='then press "Utwórz nową bazę": the server has no security database yet. After that press "Połącz".'
+fi
 cat <<TXT
 Firebird server: $MERIDOX_TEST_SERVER
 User:            SYSDBA
 Password:        $MERIDOX_TEST_PASSWORD
-Type these into "Serwer:", "Użytkownik:" and "Hasło:", then press "Połącz".
+Type these into "Serwer:", "Użytkownik:" and "Hasło:", $next
 TXT
 "$build/bin/meridox_sec"

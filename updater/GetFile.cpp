@@ -51,7 +51,9 @@ HRESULT TBindCallback::OnProgress(qint64 progress, qint64 progressMax, unsigned 
   }
   FWindow.ProgressBar->SetMax(ClampToInt(progressMax));
   FWindow.ProgressBar->SetPosition(ClampToInt(progress));
-  return FWindow.FAborted ? E_ABORT : S_OK;
+  // The end of the program (the session ending meanwhile) stops the transfer as "Przerwij" does.
+  const bool ending = Application() && Application()->Terminated();
+  return FWindow.FAborted || ending ? E_ABORT : S_OK;
 }
 
 HRESULT TBindCallback::OnStopBinding(HRESULT) {

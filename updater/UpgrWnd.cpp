@@ -114,6 +114,12 @@ QString TMainWindow::DownloadErrorText() const {
          FUpdateServer + QStringLiteral(" i pobierz upgrade bezpośrednio przy użyciu przeglądarki WWW");
 }
 
+// A download the end of the program stopped is no failure to tell the person about.
+void TMainWindow::ReportDownloadError() const {
+  if (!Application() || !Application()->Terminated())
+    ErrorBox(DownloadErrorText());
+}
+
 bool TMainWindow::Fetch(TURLGetFileWnd &window, const QString &url, const QString &fileName) {
   window.SetURL(url);
   window.SetFileName(fileName);
@@ -144,7 +150,7 @@ void TMainWindow::GetUpgradeClick() {
     window.reset();
   });
   if (!Fetch(*window, FUpdateServer + QStringLiteral("meridox_sec.ver"), DescriptorPath)) {
-    ErrorBox(DownloadErrorText());
+    ReportDownloadError();
     return;
   }
   QList<QByteArray> lines;
@@ -165,7 +171,7 @@ void TMainWindow::GetUpgradeClick() {
       AddTrailingBackslash(QFileInfo(Path->text()).absolutePath()) + QStringLiteral("meridox_sec.upg");
   if (!Fetch(*window, offer.Address, package)) {
     QFile::remove(package);
-    ErrorBox(DownloadErrorText());
+    ReportDownloadError();
     return;
   }
   UpgradePath->setText(package);

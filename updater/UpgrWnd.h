@@ -46,6 +46,7 @@ private:
   void BuildControls();
   void ChooseFile(TFileDialogRequest &dialog, QLineEdit *edit);
   QString DownloadErrorText() const;
+  void ReportDownloadError() const;
   // Runs the download window for one file; false after a failure, which it has reported.
   bool Fetch(TURLGetFileWnd &window, const QString &url, const QString &fileName);
 

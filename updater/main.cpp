@@ -3,8 +3,9 @@
 
 int main(int argc, char **argv) {
   TApplication application(argc, argv);
+  application.HandleSessionEnd();
   TMainWindow mainWindow;
   application.SetMainForm(&mainWindow);
   mainWindow.show();
-  return application.exec();
+  return application.Run();
 }

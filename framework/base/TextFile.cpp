@@ -49,14 +49,21 @@ void WriteLines(const QString &fileName, const QStringList &lines) {
 
 void WriteBytes(const QString &fileName, const QByteArray &bytes) {
   QSaveFile file(fileName);
-  if (!file.open(QIODevice::WriteOnly)) {
+  // Unbuffered: a buffered short write (a full disk, a file size limit) is lost on the way and the
+  // commit then puts a truncated file in place. A short write is retried, so that the next one
+  // fails with the system's reason.
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
     const QString reason = file.errorString();
     throw EInOutError(QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, reason), reason);
   }
-  if (file.write(bytes) != bytes.size()) {
-    const QString reason = file.errorString();
-    file.cancelWriting();
-    throw EInOutError(QStringLiteral("Cannot write file \"%1\". %2").arg(fileName, reason), reason);
+  for (qint64 written = 0; written < bytes.size();) {
+    const qint64 count = file.write(bytes.constData() + written, bytes.size() - written);
+    if (count <= 0) {
+      const QString reason = file.errorString();
+      file.cancelWriting();
+      throw EInOutError(QStringLiteral("Cannot write file \"%1\". %2").arg(fileName, reason), reason);
+    }
+    written += count;
   }
   if (!file.commit()) {
     const QString reason = file.errorString();

@@ -234,3 +234,13 @@ void TIBDatabase::AddTransaction(TIBTransaction *transaction) {
 void TIBDatabase::RemoveTransaction(TIBTransaction *transaction) {
   RemoveFrom(FTransactions, transaction);
 }
+
+namespace {
+// A non-zero answer to the confirmation round keeps the library from shutting down on a signal.
+int RefuseSignalShutdown(const int reason, const int, void *) { return reason == fb_shutrsn_signal ? 1 : 0; }
+} // namespace
+
+void LeaveSignalShutdownToTheProgram() {
+  ISC_STATUS_ARRAY status = {};
+  fb_shutdown_callback(status, RefuseSignalShutdown, fb_shut_confirmation, nullptr);
+}

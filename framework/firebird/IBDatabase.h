@@ -93,3 +93,8 @@ private:
   std::vector<TIBDatabaseClient *> FClients;
   std::vector<TIBTransaction *> FTransactions;
 };
+
+// On SIGINT and SIGTERM the client library ends every connection of the process by itself, from a
+// thread of its own, under the feet of the program that uses them. A program that closes its windows
+// and connections on those signals itself calls this once: the library then leaves the signals to it.
+void LeaveSignalShutdownToTheProgram();

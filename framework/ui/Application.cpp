@@ -4,6 +4,7 @@
 #include "Dialogs.h"
 #include "Exceptions.h"
 #include "Forms.h"
+#include "SessionEnd.h"
 
 #include <QAbstractEventDispatcher>
 #include <QLibraryInfo>
@@ -38,6 +39,7 @@ TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv) {
 }
 
 TApplication::~TApplication() {
+  FreeOwnedForms();
   if (gApplication == this)
     gApplication = nullptr;
 }
@@ -52,6 +54,57 @@ void TApplication::SetMainForm(TForm *form) { FMainForm = form; }
 QString TApplication::ExeName() const { return applicationFilePath(); }
 
 void TApplication::ProcessMessages() { processEvents(QEventLoop::AllEvents); }
+
+int TApplication::Run() {
+  FRunning = true;
+  FTerminated = false;
+  if (FSessionEndPending) {
+    FSessionEndPending = false;
+    QMetaObject::invokeMethod(this, &TApplication::EndSession, Qt::QueuedConnection);
+  }
+  const int result = exec();
+  FRunning = false;
+  FreeOwnedForms();
+  FTerminated = false;
+  return result;
+}
+
+void TApplication::Terminate() {
+  if (!FRunning)
+    return;
+  FTerminated = true;
+  exit(0);
+}
+
+void TApplication::InsertForm(TForm *form) {
+  std::erase_if(FOwnedForms, [](const QPointer<TForm> &owned) { return owned.isNull(); });
+  FOwnedForms.emplace_back(form);
+}
+
+void TApplication::FreeOwnedForms() {
+  while (!FOwnedForms.empty()) {
+    QPointer<TForm> form = FOwnedForms.back();
+    FOwnedForms.pop_back();
+    delete form.data();
+  }
+}
+
+void TApplication::HandleSessionEnd() {
+  if (!FSessionEnd)
+    FSessionEnd = new TSessionEnd(this);
+}
+
+void TApplication::EndSession() {
+  // Before the loop runs (events let through while the windows are built), the end waits for it.
+  if (!FRunning) {
+    FSessionEndPending = true;
+    return;
+  }
+  if (FMainForm)
+    FMainForm->close();
+  else
+    Terminate();
+}
 
 QString ExceptionDisplayText(const QString &message) {
   if (!message.isEmpty() && message.back() > u'.')

@@ -23,11 +23,26 @@ public:
   QString ExeName() const;
 
   // The program's main window; the first form a program creates as such. Placement rules meant for
-  // the main window apply to it alone (or to any form while there is none).
+  // the main window apply to it alone (or to any form while there is none). Closing it ends the program.
   TForm *MainForm() const;
   void SetMainForm(TForm *form);
 
   void ProcessMessages();
+
+  // Runs the message loop until the program ends, then frees the forms the application owns, while
+  // the windows whose connections they use still exist.
+  int Run();
+  // Ends the message loop and every modal loop inside it; work that lets events through meanwhile
+  // looks at Terminated and stops. Does nothing outside Run.
+  void Terminate();
+  bool Terminated() const { return FTerminated; }
+  // The application owns the form: Run frees it when the program ends, the last one taken first.
+  void InsertForm(TForm *form);
+
+  // The end of the desktop session closes the main form, as closing it by hand does: SIGTERM and the
+  // session manager's commit request (see SessionEnd.h).
+  void HandleSessionEnd();
+  void EndSession();
 
   // Replaces ShowException for every exception that reaches the application (EAbort never does).
   std::function<void(QObject *sender, Exception &e)> OnException;
@@ -55,8 +70,15 @@ public:
 private:
   void RunAfterDelivery(QEvent *event);
 
+  void FreeOwnedForms();
+
   QString FTitle;
   QPointer<TForm> FMainForm;
+  std::vector<QPointer<TForm>> FOwnedForms;
+  QObject *FSessionEnd = nullptr;
+  bool FRunning = false;
+  bool FTerminated = false;
+  bool FSessionEndPending = false;
   std::vector<TAction *> FActions;
   std::vector<std::pair<QEvent *, std::function<void()>>> FAfterDelivery;
   bool FInIdle = false;

@@ -1,9 +1,11 @@
 #include "Forms.h"
 
 #include "Actions.h"
+#include "Application.h"
 #include "Dialogs.h"
 #include "StdCtrls.h"
 
+#include <QCloseEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QScreen>
@@ -65,6 +67,12 @@ void TForm::keyPressEvent(QKeyEvent *event) {
   event->accept();
   if (TButton *button = CancelButton())
     button->click();
+}
+
+void TForm::closeEvent(QCloseEvent *event) {
+  QDialog::closeEvent(event);
+  if (event->isAccepted() && Application() && Application()->MainForm() == this)
+    Application()->Terminate();
 }
 
 void TForm::showEvent(QShowEvent *event) {

@@ -47,6 +47,8 @@ public:
   TButton *CancelButton() const;
 
 protected:
+  // Closing the application's main form ends the program.
+  void closeEvent(QCloseEvent *event) override;
   void showEvent(QShowEvent *event) override;
   void keyPressEvent(QKeyEvent *event) override;
 

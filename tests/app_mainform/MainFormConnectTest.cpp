@@ -4,6 +4,7 @@
 #include "Exceptions.h"
 #include "IBDatabase.h"
 #include "IBQuery.h"
+#include "IBServices.h"
 #include "IBTransaction.h"
 #include <QFile>
 #include "MainFormFixture.h"
@@ -19,6 +20,16 @@ namespace {
 
 std::vector<TAction *> SysdbaActions(TMainForm &f) {
   return {f.NowyUzytkownikA, f.ZmienHasloA, f.UsunUzytkownikaA, f.GrantAdminRoleA, f.SynchroA};
+}
+
+// Every attach sets the login typed in the connection area; none is built into the program.
+TEST_F(MainFormOfflineTest, NoLoginIsCarriedBeforeOneIsTyped) {
+  for (TIBDatabase *database : {Form->DM()->Database, Form->Database}) {
+    EXPECT_EQ(database->Params().Values("user_name"), "") << database->objectName().toStdString();
+    EXPECT_EQ(database->Params().Values("password"), "") << database->objectName().toStdString();
+  }
+  EXPECT_EQ(Form->DM()->Database->Params().Values("lc_ctype"), "WIN1250");
+  EXPECT_EQ(Form->Security->Params().Count(), 0);
 }
 
 TEST_F(MainFormTest, CreatingTheDatabaseConnectsAndListsTheServersUsers) {

@@ -3,6 +3,7 @@
 #include "Application.h"
 #include "Exceptions.h"
 #include "LoopbackServer.h"
+#include "ProgramProcess.h"
 #include "Registry.h"
 #include "ScriptedDialogs.h"
 #include "StdCtrls.h"
@@ -15,7 +16,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <cerrno>
 #include <gtest/gtest.h>
 
@@ -360,6 +363,59 @@ TEST_F(UpgrWndTest, LocalPackageOfTheSameVersionAsksFirst) {
             mtConfirmation);
   ExpectBox(1, QStringLiteral("Upgrade został przeprowadzony poprawnie"), mtInformation);
   EXPECT_EQ(RunProgram(Program()), QStringLiteral("%1.%2.5.5").arg(PROJECT_MAJOR).arg(PROJECT_MINOR));
+}
+
+// The end of the desktop session: the program ends by itself with exit code 0 and never leaves a
+// file half-written.
+TEST_F(UpgrWndTest, SessionEndDuringADownloadStopsItAndLeavesNoPartOfThePackage) {
+  Descriptor(Offer(newer));
+  server.Route(QStringLiteral("/upd/pkg.upg"), {200, QByteArray(200000, 'x'), 5000});
+  auto window = MakeWindow();
+  window->show();
+  Application()->SetMainForm(window.get());
+  const auto notMain = qScopeGuard([] { Application()->SetMainForm(nullptr); });
+  server.OnStall = [&window] {
+    QMetaObject::invokeMethod(window.get(), [] { Application()->EndSession(); }, Qt::QueuedConnection);
+  };
+  const auto before = FolderState(Installed());
+  QTimer::singleShot(0, window.get(), [&window] { window->GetUpgrade->click(); });
+  QTimer watchdog;
+  QObject::connect(&watchdog, &QTimer::timeout, [] { Application()->exit(7); });
+  watchdog.start(30000);
+  EXPECT_EQ(Application()->Run(), 0);
+  EXPECT_EQ(server.StallsLeftByClient(), 1) << "the transfer was stopped";
+  EXPECT_TRUE(dialogs.Messages().empty()) << "a stop by the session's end is no failure to report";
+  EXPECT_EQ(FolderState(Installed()), before);
+  EXPECT_FALSE(window->isVisible());
+  EXPECT_EQ(DownloadWindow(), nullptr);
+}
+
+TEST_F(UpgrWndTest, SessionEndDuringAnInstallLetsItFinishWhole) {
+  const QString package = dir.filePath(QStringLiteral("nowy.upg"));
+  WritePackage(package, {{QStringLiteral("meridox_sec"),
+                          WithVersion(ReadFile(QStringLiteral(VERSION_PROBE)), PROJECT_MAJOR, PROJECT_MINOR + 1, 0, 9), true},
+                         {QStringLiteral("doc\\zmiany.txt"), "zmiany", true}});
+  QProcess probe;
+  ProgramProcess::StartOffscreen(probe, QStringLiteral(UPGRADE_SESSION_PROBE), {Program(), package},
+                                 dir.filePath(QStringLiteral("config")));
+  ASSERT_TRUE(probe.waitForFinished(30000));
+  EXPECT_EQ(probe.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(probe.exitCode(), 0) << probe.readAllStandardError().toStdString();
+  EXPECT_EQ(RunProgram(Program()), newer + QStringLiteral(".0.9"));
+  EXPECT_EQ(RunProgram(Installed() + QStringLiteral("/meridox_sec.bak")), built);
+  EXPECT_EQ(ReadFile(Installed() + QStringLiteral("/doc/zmiany.txt")), QByteArray("zmiany"));
+  EXPECT_EQ(QDir(Installed()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+            (QStringList{QStringLiteral("doc"), QStringLiteral("meridox_sec"), QStringLiteral("meridox_sec.bak")}));
+}
+
+TEST_F(UpgrWndTest, SessionEndOfTheIdleProgramEndsItCleanly) {
+  QProcess process;
+  ProgramProcess::StartOffscreen(process, QStringLiteral(UPGRADE_PROGRAM), {}, dir.filePath(QStringLiteral("config")));
+  const auto stop = qScopeGuard([&] {
+    process.kill();
+    process.waitForFinished();
+  });
+  ProgramProcess::EndSession(process);
 }
 
 } // namespace
