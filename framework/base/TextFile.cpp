@@ -1,6 +1,7 @@
 #include "TextFile.h"
 
 #include "Exceptions.h"
+#include "FileWrite.h"
 #include "Win1250.h"
 
 #include <QFile>
@@ -53,7 +54,7 @@ void WriteBytes(const QString &fileName, const QByteArray &bytes) {
     const QString reason = file.errorString();
     throw EInOutError(QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, reason), reason);
   }
-  if (file.write(bytes) != bytes.size()) {
+  if (!WriteFully(file, bytes)) {
     const QString reason = file.errorString();
     file.cancelWriting();
     throw EInOutError(QStringLiteral("Cannot write file \"%1\". %2").arg(fileName, reason), reason);
