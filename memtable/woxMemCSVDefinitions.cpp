@@ -82,7 +82,7 @@ void TwoxCSVDefinitions::ReadField(const QString &line, const QString &firstToke
   if (entry.Name.isEmpty())
     LineError(QStringLiteral("Field name missing"), lineNumber);
   if (IndexOfName(FFields, entry.Name) >= 0)
-    LineError(QStringLiteral("Duplicate field name '%1'").arg(entry.Name), lineNumber);
+    LineError(QStringLiteral("Duplicate field name '%1'").arg(MessageExcerpt(entry.Name)), lineNumber);
   if (int(FFields.size()) >= WOX_MAX_FIELDS)
     LineError(QStringLiteral("Too many fielddefs. Please raise WOX_MAX_FIELDS value."), lineNumber);
   TStringList items;
@@ -100,16 +100,18 @@ void TwoxCSVDefinitions::ReadField(const QString &line, const QString &firstToke
   const int type =
       int(std::find(FieldTypeNames.begin(), FieldTypeNames.end(), typeName) - FieldTypeNames.begin());
   if (type >= FieldTypeCount || !MemFieldTypes::IsLoadableType(TFieldType(type)))
-    MemTableError(QStringLiteral("Unknown field type (%1) in CSV file. (%2)").arg(typeName, firstToken));
+    MemTableError(QStringLiteral("Unknown field type (%1) in CSV file. (%2)")
+                      .arg(MessageExcerpt(typeName), MessageExcerpt(firstToken)));
   entry.Type = TFieldType(type);
   if (entry.Type == ftADT || entry.Type == ftArray)
-    LineError(MemUnsupportedTypeMessage(entry.Name, entry.Name, entry.Type), lineNumber);
+    LineError(MemUnsupportedTypeMessage(MessageExcerpt(entry.Name), MessageExcerpt(entry.Name), entry.Type), lineNumber);
   const QString sizeText = parts.value(1).trimmed();
   bool numeric = true;
   const qint64 size = sizeText.isEmpty() ? 0 : sizeText.toLongLong(&numeric);
   if (!numeric)
-    LineError(QStringLiteral("Size '%1' of field %2 is not a number").arg(sizeText, entry.Name), lineNumber);
-  const QString sizeProblem = MemFieldSizeProblem(entry.Name, size);
+    LineError(QStringLiteral("Size '%1' of field %2 is not a number").arg(MessageExcerpt(sizeText), MessageExcerpt(entry.Name)),
+              lineNumber);
+  const QString sizeProblem = MemFieldSizeProblem(MessageExcerpt(entry.Name), size);
   if (!sizeProblem.isEmpty())
     LineError(sizeProblem, lineNumber);
   entry.Size = int(size);
@@ -139,7 +141,7 @@ void TwoxCSVDefinitions::ReadIndex(const QString &line, int lineNumber) {
   for (const TIndexSpec &other : FIndexes)
     if (!effectiveName.isEmpty() &&
         (other.DisplayName.isEmpty() ? other.Name : other.DisplayName).compare(effectiveName, Qt::CaseInsensitive) == 0)
-      LineError(QStringLiteral("Duplicate index name '%1'").arg(effectiveName), lineNumber);
+      LineError(QStringLiteral("Duplicate index name '%1'").arg(MessageExcerpt(effectiveName)), lineNumber);
   FIndexes.push_back(entry);
 }
 
@@ -150,7 +152,7 @@ void TwoxCSVDefinitions::CheckSameFields(const TFieldDefs &owner) const {
     if (!def || def->Name().compare(entry.Name, Qt::CaseInsensitive) != 0 || def->DataType() != entry.Type ||
         def->Size() != entry.Size)
       LineError(QStringLiteral("Field %1 differs from the definitions of the table this table is attached to")
-                    .arg(entry.Name),
+                    .arg(MessageExcerpt(entry.Name)),
                 entry.Line);
   }
   if (int(FFields.size()) != owner.Count())

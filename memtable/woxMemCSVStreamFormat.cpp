@@ -137,6 +137,11 @@ QString TwoxCustomCSVStreamFormat::Quote(const QString &text) const {
 
 void TwoxCustomCSVStreamFormat::WriteLine(const QString &line) {
   const QByteArray bytes = Win1250::Encode(line) + "\r\n";
+  // What would not load again is not written.
+  if (bytes.size() - 2 > MaxLineLength)
+    MemTableError(QStringLiteral("A line of %1 bytes is longer than the %2 MiB a line of the file may take")
+                      .arg(bytes.size() - 2)
+                      .arg(MaxLineLength >> 20));
   if (WorkStream()->write(bytes) != bytes.size())
     throw EInOutError(QStringLiteral("Cannot write the data: %1").arg(WorkStream()->errorString()));
 }

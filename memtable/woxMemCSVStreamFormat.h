@@ -36,6 +36,10 @@ public:
   TwoxStreamFlags sfPlaceHolders() const { return FPlaceHolders; }
   void SetsfPlaceHolders(TwoxStreamFlags value) { FPlaceHolders = value; }
 
+  // The most one line may take, in bytes of the file: a save refuses a longer record and a load a
+  // longer line, before the memory for it is taken.
+  static constexpr qsizetype MaxLineLength = qsizetype(8) << 20;
+
   // %0 %n %c %% for NUL, LF, CR and %; and back.
   static QString EscapeCSVText(const QString &text);
   static QString UnescapeCSVText(const QString &text);
@@ -72,6 +76,8 @@ private:
   void PostLoaded(TwoxCustomMemTable &table);
   // Refuses a text or a byte value longer than the field holds.
   void CheckFits(const TField &field, qsizetype length, bool text) const;
+  // Refuses a first block that is UTF-16 text, which reads as lines of one character each.
+  void CheckTextEncoding() const;
   // ReadToken, refusing a quoted value that the line does not close.
   void ReadCheckedToken(QString &token, bool &null);
   // The message with the number of the line it is about.

@@ -47,9 +47,28 @@ QString TwoxCustomCSVStreamFormat::AtLine(const QString &message) const { return
 bool TwoxCustomCSVStreamFormat::FillBuffer() {
   FBlock = WorkStream()->read(BlockSize);
   FBlockPos = 0;
-  if (++FFillCount % 100 == 0 && FLoadingTable && WorkStream()->size() > 0)
+  if (++FFillCount == 1)
+    CheckTextEncoding();
+  if (FFillCount % 100 == 0 && FLoadingTable && WorkStream()->size() > 0)
     FLoadingTable->Progress(int(WorkStream()->pos() * 100 / WorkStream()->size()), mtpcLoad);
   return !FBlock.isEmpty();
+}
+
+// A byte order mark, or a start where NUL stands in at least every other character's high byte and
+// never in its low byte, as ASCII and Polish letters in UTF-16 do. A NUL ends a line, so a
+// Windows-1250 file never looks so.
+void TwoxCustomCSVStreamFormat::CheckTextEncoding() const {
+  const QByteArrayView start = QByteArrayView(FBlock).first(std::min<qsizetype>(FBlock.size(), 64) & ~1);
+  bool utf16 = start.startsWith("\xFF\xFE") || start.startsWith("\xFE\xFF");
+  for (qsizetype highByte = 0; highByte < 2 && !utf16; ++highByte) {
+    qsizetype high = 0, low = 0;
+    for (qsizetype i = 0; i < start.size(); ++i)
+      if (start[i] == '\0')
+        ++(i % 2 == highByte ? high : low);
+    utf16 = low == 0 && high >= 2 && high * 4 >= start.size();
+  }
+  if (utf16)
+    MemTableError(QStringLiteral("The file is not Windows-1250 text: it is UTF-16"));
 }
 
 bool TwoxCustomCSVStreamFormat::ReadLine() {
@@ -74,6 +93,9 @@ bool TwoxCustomCSVStreamFormat::ReadLine() {
       lineDecoded = true;
       break;
     }
+    if (FLineBytes.size() + (p - begin) > MaxLineLength)
+      MemTableError(AtLine(QStringLiteral("The line is longer than %1 MiB; the file is damaged or not a table file")
+                               .arg(MaxLineLength >> 20)));
     FLineBytes.append(begin, p - begin);
     FBlockPos += int(p - begin);
     if (p < end)

@@ -1,6 +1,7 @@
 #include "ArchDef.h"
 
 #include "Common.h"
+#include "FileWrite.h"
 #include "Win1250.h"
 
 #include <QDir>
@@ -45,6 +46,28 @@ bool ForbiddenName(const QString &name) {
     return true;
   const QStringList steps = QString(name).replace(u'\\', u'/').split(u'/');
   return std::any_of(steps.begin(), steps.end(), [](const QString &step) { return step == u".."; });
+}
+
+// A folder on the way from `base` to the target that is a symbolic link leading out of `base`: the
+// file would land outside however harmless its name looks.
+bool LeadsOutThroughLink(const QString &base, const QString &relative) {
+  const QString root = QFileInfo(base).canonicalFilePath();
+  if (root.isEmpty())
+    return false; // no folder yet, so no link below it
+  QString path = base;
+  const QStringList steps = relative.split(u'/', Qt::SkipEmptyParts);
+  for (qsizetype i = 0; i + 1 < steps.size(); ++i) {
+    path += u'/' + steps[i];
+    const QFileInfo info(path);
+    if (info.isSymLink()) {
+      const QString target = info.canonicalFilePath();
+      if (target.isEmpty() || (target != root && !target.startsWith(root + u'/')))
+        return true;
+    } else if (!info.exists()) {
+      return false;
+    }
+  }
+  return false;
 }
 
 } // namespace
@@ -176,6 +199,9 @@ void TArchiver::CheckEntry(const TArchiveEntry &entry) const {
   const qint64 available = FFile.size() - dataOffset;
   if (available < 0)
     BrokenArchive();
+  if (length > MaxMemberLength)
+    throw EArchiveError(QStringLiteral("Plik w archiwum jest większy niż %1 MiB: ").arg(MaxMemberLength >> 20) +
+                        EntryName(entry));
   if (qFromLittleEndian(entry.Method) == MethodCompressed ? length > available * MaxInflateRatio
                                                            : length > available)
     BrokenArchive();
@@ -241,12 +267,16 @@ QByteArray TArchiver::ExtractToMemory(const TArchiveEntry &entry) {
 
 QString TArchiver::TargetPath(const QString &folder, const TArchiveEntry &entry) {
   const QString name = EntryName(entry);
-  if (ForbiddenName(name))
-    throw EArchiveError(QStringLiteral("Niedozwolona nazwa pliku w archiwum: ") + name);
   const QString relative = QString(name).replace(u'\\', u'/');
+  if (ForbiddenName(name) || LeadsOutThroughLink(folder.isEmpty() ? QDir::currentPath() : folder, relative))
+    throw EArchiveError(ForbiddenNameMessage(entry));
   if (folder.isEmpty())
     return QDir::current().absoluteFilePath(relative);
   return AddTrailingBackslash(folder) + relative;
+}
+
+QString TArchiver::ForbiddenNameMessage(const TArchiveEntry &entry) {
+  return QStringLiteral("Niedozwolona nazwa pliku w archiwum: ") + EntryName(entry);
 }
 
 void TArchiver::ExtractToFile(const QString &folder, const TArchiveEntry &entry, QFileDevice *target) {
@@ -271,7 +301,7 @@ void TArchiver::ExtractToFile(const QString &folder, const TArchiveEntry &entry,
   const qint64 written = DecodeMember(
       entry,
       [&](const char *data, qint64 count) {
-        if (file->write(data, count) != count)
+        if (!WriteFully(*file, QByteArrayView(data, count)))
           throw EArchiveError(WithSystemReason(writeError, file->errorString()));
       },
       QStringLiteral("Błąd podczas dekompresji pliku: ") + path);

@@ -25,6 +25,9 @@ inline constexpr int MethodCompressed = 2;
 inline constexpr int ArchivePieceSize = 1 << 20;
 // The largest compressed chunk the reader accepts.
 inline constexpr int MaxCompressedChunk = 2 << 20;
+// The most a member may claim: far beyond any build of the program, and refused before a byte of it is
+// decoded, so that a small package cannot make the updater hold or write gigabytes.
+inline constexpr qint64 MaxMemberLength = qint64(256) << 20;
 
 #pragma pack(push, 1)
 struct TArchiveHeader {
@@ -85,8 +88,11 @@ public:
   // start, cut at the end; nothing is created below `folder` then, which only names the member in
   // errors). A file of its own is written whole or not at all.
   void ExtractToFile(const QString &folder, const TArchiveEntry &entry, QFileDevice *target = nullptr);
-  // Where ExtractToFile puts the member; raises for a name that would leave the folder.
+  // Where ExtractToFile puts the member; raises for a name that would leave the folder, by its steps
+  // or through a symbolic link on the way.
   static QString TargetPath(const QString &folder, const TArchiveEntry &entry);
+  // The refusal of a member's name.
+  static QString ForbiddenNameMessage(const TArchiveEntry &entry);
 
   virtual void ResetKey() {}
   virtual void ApplyKey(char *, qint64) {}

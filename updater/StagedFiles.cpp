@@ -1,13 +1,16 @@
 #include "StagedFiles.h"
 
 #include "Exceptions.h"
+#include "FileWrite.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QScopeGuard>
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 namespace {
@@ -38,20 +41,58 @@ void RefuseFolder(const QString &target) {
     throw EInOutError(CannotCreate(target, SystemErrorText(EISDIR)));
 }
 
+constexpr QLatin1StringView StagingPrefix(".upgrade-");
+
+// An exclusive lock on the folder itself; -1 when it is held elsewhere or cannot be taken.
+int LockFolder(const QString &folder, bool wait) {
+  const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd >= 0 && ::flock(fd, LOCK_EX | (wait ? 0 : LOCK_NB)) != 0) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
 } // namespace
 
 TStagedFiles::TStagedFiles(QString folder, TRename rename)
     : Link(HardLink), FFolder(std::move(folder)), FRename(std::move(rename)) {}
 
-TStagedFiles::~TStagedFiles() = default;
+TStagedFiles::~TStagedFiles() {
+  FStaging.reset();
+  if (FStagingLock >= 0)
+    ::close(FStagingLock);
+}
+
+bool TStagedFiles::IsStagingName(const QString &name) {
+  if (name.size() != StagingPrefix.size() + 6 || !name.startsWith(StagingPrefix))
+    return false;
+  return std::all_of(name.begin() + StagingPrefix.size(), name.end(),
+                     [](QChar c) { return c.isLetterOrNumber() && c.unicode() < 0x80; });
+}
+
+void TStagedFiles::RemoveLeftovers(const QString &folder) {
+  const QDir dir(folder);
+  for (const QFileInfo &entry : dir.entryInfoList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot | QDir::NoSymLinks)) {
+    if (!IsStagingName(entry.fileName()))
+      continue;
+    const int lock = LockFolder(entry.filePath(), false);
+    if (lock < 0)
+      continue;
+    QDir(entry.filePath()).removeRecursively();
+    ::close(lock);
+  }
+}
 
 // The staging folder is made on first use, inside the target folder: renames out of it stay on one
 // file system.
 QString TStagedFiles::NewStagedPath(const QString &target) {
   if (!FStaging) {
-    auto staging = std::make_unique<QTemporaryDir>(QDir(FFolder).filePath(QStringLiteral(".upgrade-XXXXXX")));
+    auto staging = std::make_unique<QTemporaryDir>(QDir(FFolder).filePath(StagingPrefix + QStringLiteral("XXXXXX")));
     if (!staging->isValid())
-      throw EInOutError(CannotCreate(target));
+      throw EInOutError(CannotCreate(target, staging->errorString()));
+    // The lock goes with the process, however it ends: a folder nobody holds is a leftover.
+    FStagingLock = LockFolder(staging->path(), true);
     FStaging = std::move(staging);
   }
   return FStaging->filePath(QString::number(++FCount));
@@ -94,10 +135,9 @@ void TStagedFiles::Write(const QString &target, const std::function<void(QFileDe
   Add(target, staged);
 }
 
-// A write to a full disk can stop part of the way without an error: the count tells.
 void TStagedFiles::Write(const QString &target, const QByteArray &bytes) {
   Write(target, [&](QFileDevice &file) {
-    if (file.write(bytes) != bytes.size())
+    if (!WriteFully(file, bytes))
       throw EInOutError(WriteFailed(target, file.errorString()));
   });
 }
@@ -150,11 +190,17 @@ void TStagedFiles::Commit() {
   } catch (const Exception &e) {
     if (Undo(done, createdFolders))
       throw;
-    // The old files that could not be put back must not go with the staging folder.
-    FStaging->setAutoRemove(false);
     throw EInOutError(e.Message() + QStringLiteral("\nPoprzednie wersje plików pozostały w folderze: ") +
-                      FStaging->path());
+                      KeepStagingFolder());
   }
+}
+
+// The old files that could not be put back must go neither with this run nor with the next one's
+// clean-up.
+QString TStagedFiles::KeepStagingFolder() {
+  FStaging->setAutoRemove(false);
+  const QString kept = FStaging->path() + QStringLiteral("-zachowane");
+  return QDir().rename(FStaging->path(), kept) ? kept : FStaging->path();
 }
 
 bool TStagedFiles::Undo(std::size_t done, const std::vector<QString> &createdFolders) {

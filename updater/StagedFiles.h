@@ -37,6 +37,12 @@ public:
   // Makes a hard link; false when the file system refuses one. Tests replace it.
   TLink Link;
 
+  // Whether a name is one that a staging folder takes.
+  static bool IsStagingName(const QString &name);
+  // Removes the staging folders that a run killed half-way left in `folder`; a folder that a running
+  // install holds stays.
+  static void RemoveLeftovers(const QString &folder);
+
 private:
   struct TStaged {
     QString Target;
@@ -52,10 +58,13 @@ private:
   // Puts back the first `done` targets and removes the folders Commit made; false when a file could
   // not be put back.
   bool Undo(std::size_t done, const std::vector<QString> &createdFolders);
+  // Gives the staging folder a name that RemoveLeftovers does not take and keeps it; returns its path.
+  QString KeepStagingFolder();
 
   QString FFolder;
   TRename FRename;
   std::unique_ptr<QTemporaryDir> FStaging;
+  int FStagingLock = -1; // held while the staging folder is in use, so that no other run removes it
   std::vector<TStaged> FFiles;
   int FCount = 0;
 };

@@ -3,6 +3,7 @@
 #include "Application.h"
 #include "Common.h"
 #include "Registry.h"
+#include "StagedFiles.h"
 #include "StdCtrls.h"
 #include "Upg.h"
 #include "UpgradeInstaller.h"
@@ -89,6 +90,8 @@ void TMainWindow::FormCreate() {
   TRegIniFile registry(InstallRegistryKey);
   const QString folder = registry.ReadString(InstallRegistrySection, InstallFolderValue, QString());
   Path->setText(AddTrailingBackslash(folder) + QStringLiteral("meridox_sec"));
+  // What an install killed half-way left behind goes now, before it can pile up.
+  TStagedFiles::RemoveLeftovers(QFileInfo(Path->text()).absolutePath());
   FUpdateServer = AddTrailingBackslash(registry.ReadString(InstallRegistrySection, UpdateServerValue, DefaultUpdateServer));
   FURLDownloadToFile = URLDownloadToFile;
   GetUpgrade->setEnabled(URLDownloadAvailable());

@@ -5,6 +5,7 @@
 #include "StagedFiles.h"
 #include "Upg.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
@@ -20,6 +21,7 @@ QString TUpgradeInstaller::Folder() const {
 QString TUpgradeInstaller::BackupPath() const { return Folder() + QStringLiteral("meridox_sec.bak"); }
 
 bool TUpgradeInstaller::Execute(const QByteArray &installedImage) {
+  TStagedFiles::RemoveLeftovers(Folder());
   const TVersionBlock installed = ImageVersionBlock(installedImage);
   TUpgradeArchiver archiver;
   archiver.Open(FPackagePath, true);
@@ -40,10 +42,25 @@ bool TUpgradeInstaller::Execute(const QByteArray &installedImage) {
   image = QByteArray();
   TArchiveEntry entry = first;
   while (archiver.NextEntry(entry))
-    staged.Write(TArchiver::TargetPath(Folder(), entry),
-                 [&](QFileDevice &file) { archiver.ExtractToFile(Folder(), entry, &file); });
+    staged.Write(MemberTarget(entry), [&](QFileDevice &file) { archiver.ExtractToFile(Folder(), entry, &file); });
   staged.Commit();
   return true;
+}
+
+// A further file may take neither the place of the program nor of its backup, which would lose the old
+// program, nor go into a staging folder, which the next run would remove.
+QString TUpgradeInstaller::MemberTarget(const TArchiveEntry &entry) const {
+  const QString target = TArchiver::TargetPath(Folder(), entry);
+  const QString clean = QDir::cleanPath(target);
+  const auto within = [&clean](const QString &path) {
+    const QString other = QDir::cleanPath(path);
+    return clean == other || clean.startsWith(other + u'/');
+  };
+  const QString firstStep = QDir(Folder()).relativeFilePath(clean).section(u'/', 0, 0);
+  if (within(QFileInfo(FProgramPath).absoluteFilePath()) || within(BackupPath()) ||
+      TStagedFiles::IsStagingName(firstStep))
+    throw EArchiveError(TArchiver::ForbiddenNameMessage(entry));
+  return target;
 }
 
 void TUpgradeInstaller::RenameFile(const QString &from, const QString &to) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ArchDef.h"
+
 #include <QByteArray>
 #include <QString>
 #include <functional>
@@ -28,6 +30,8 @@ protected:
   virtual void RenameFile(const QString &from, const QString &to);
 
 private:
+  // Where a further member goes; raises for a name that is not to be replaced by a package.
+  QString MemberTarget(const TArchiveEntry &entry) const;
 
   QString FProgramPath;
   QString FPackagePath;

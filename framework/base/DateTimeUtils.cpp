@@ -28,7 +28,7 @@ std::function<QDateTime()> &Clock() {
 QDateTime CurrentDateTime() { return Clock() ? Clock()() : QDateTime::currentDateTime(); }
 
 [[noreturn]] void ConvertError(const QString &text, const char *what) {
-  throw EConvertError(QStringLiteral("'%1' is not a valid %2").arg(text, QLatin1String(what)));
+  throw EConvertError(QStringLiteral("'%1' is not a valid %2").arg(MessageExcerpt(text), QLatin1String(what)));
 }
 
 qint64 WholeDays(TDateTime value) { return qint64(std::trunc(value)); }

@@ -14,6 +14,11 @@ QString WithSystemReason(const QString &message, const QString &reason) {
   return trimmed.isEmpty() ? message : message + QStringLiteral(" (") + trimmed + u')';
 }
 
+QString MessageExcerpt(const QString &value) {
+  constexpr qsizetype Shown = 60;
+  return value.size() <= Shown ? value : value.left(Shown) + QStringLiteral("...");
+}
+
 // The toolkit's texts for the common errors (which its translations turn into Polish), else the C
 // library's.
 QString SystemErrorText(int error) { return qt_error_string(error); }

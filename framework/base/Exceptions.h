@@ -57,5 +57,8 @@ public:
 // The program's own words for a failed step, then the operating system's reason in parentheses
 // ("Nie można utworzyć pliku: /a/b (Is a directory)"); the message alone when there is no reason.
 QString WithSystemReason(const QString &message, const QString &reason);
+// A value as a message quotes it: whole up to 60 characters, else its start and "...", so that a
+// value read from a damaged file cannot make a message of megabytes.
+QString MessageExcerpt(const QString &value);
 // The operating system's text for an errno value, in the user's language where there is one.
 QString SystemErrorText(int error);

@@ -1,6 +1,7 @@
 #include "TextFile.h"
 
 #include "Exceptions.h"
+#include "FileWrite.h"
 #include "Win1250.h"
 
 #include <QFile>
@@ -56,14 +57,10 @@ void WriteBytes(const QString &fileName, const QByteArray &bytes) {
     const QString reason = file.errorString();
     throw EInOutError(QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, reason), reason);
   }
-  for (qint64 written = 0; written < bytes.size();) {
-    const qint64 count = file.write(bytes.constData() + written, bytes.size() - written);
-    if (count <= 0) {
-      const QString reason = file.errorString();
-      file.cancelWriting();
-      throw EInOutError(QStringLiteral("Cannot write file \"%1\". %2").arg(fileName, reason), reason);
-    }
-    written += count;
+  if (!WriteFully(file, bytes)) {
+    const QString reason = file.errorString();
+    file.cancelWriting();
+    throw EInOutError(QStringLiteral("Cannot write file \"%1\". %2").arg(fileName, reason), reason);
   }
   if (!file.commit()) {
     const QString reason = file.errorString();

@@ -62,7 +62,7 @@ bool TryStrToBcd(const QString &text, TBcd &result) {
 TBcd StrToBcd(const QString &text) {
   TBcd result;
   if (!TryStrToBcd(text, result))
-    throw EConvertError(QStringLiteral("'%1' is not a valid BCD value").arg(text));
+    throw EConvertError(QStringLiteral("'%1' is not a valid BCD value").arg(MessageExcerpt(text)));
   return result;
 }
 

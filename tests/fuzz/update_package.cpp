@@ -4,7 +4,10 @@
 // version block: sound packages (image only; image with stored and compressed files below folders; a
 // stored image of an older version) and the crafted ones that once overran the reader: an image
 // claiming 2 GiB + 16 bytes whose one chunk inflates past that (--claim 0:2147483664 --zero-chunk
-// 0:2148532224), and a further file whose chunk holds 1.5 MiB (--chunk-size 1:1572864).
+// 0:2148532224), and a further file whose chunk holds 1.5 MiB (--chunk-size 1:1572864). Hostile ones
+// too: further files named "meridox_sec.bak", "meridox_sec", ".\meridox_sec", an absolute path and a
+// path into a staging folder, and members of 300 MiB of zeros in sound chunks (--zero-member), past
+// what a member may claim.
 #include "ArchDef.h"
 #include "Exceptions.h"
 #include "Upg.h"
@@ -59,8 +62,8 @@ QByteArray Sealed(QByteArray bytes) {
   return bytes;
 }
 
-// The whole upgrade over an installed program of version 1.0: it installs, or it refuses and leaves the
-// folder as it was; nothing lands beside the folder.
+// The whole upgrade over an installed program of version 1.0: it installs and keeps the old program as
+// the backup, or it refuses and leaves the folder as it was; nothing lands beside the folder.
 void Install(const QTemporaryDir &dir, const QString &package) {
   const QString folder = dir.filePath(QStringLiteral("inst"));
   QDir(folder).removeRecursively();
@@ -73,7 +76,8 @@ void Install(const QTemporaryDir &dir, const QString &package) {
   try {
     TUpgradeInstaller installer(program, package);
     installer.OnConfirmNotNewer = [] { return true; };
-    installer.Execute(image);
+    if (installer.Execute(image) && ReadFile(installer.BackupPath()) != image)
+      Fail("the old program was not kept as the backup");
   } catch (const Exception &) {
     if (FolderState(folder) != before)
       Fail("a refused package changed the install folder");

@@ -9,7 +9,14 @@
 #include "woxMemTableError.h"
 
 #include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+#include <cerrno>
+#include <csignal>
 #include <gmock/gmock.h>
+#include <sys/resource.h>
 #include <gtest/gtest.h>
 
 namespace {
@@ -333,6 +340,133 @@ TEST_F(DamagedFileTest, TwentyThousandRecordsRoundTripWithAUniqueIndex) {
   EXPECT_EQ(copy.RecNo(), 12346);
   EXPECT_EQ(Load(copy, bytes.left(bytes.size() - 2) + "\r\n\"0\",\"dubel\"\r\n"), "Duplicate index value. Operation aborted.");
   EXPECT_EQ(copy.RecordCount(), Records);
+}
+
+// A line is refused once it passes the bound, before the memory for more of it is taken, with an
+// end or without one; a line of exactly the bound loads.
+TEST_F(DamagedFileTest, LinePastTheBoundIsRefusedWithItsNumber) {
+  constexpr qsizetype Max = TwoxCustomCSVStreamFormat::MaxLineLength;
+  const QByteArray header = "\"Kod\",\"Opis\",\"Uwagi\"\r\n";
+  TwoxMemTable notes;
+  notes.FieldDefs().Add(QStringLiteral("Kod"), ftInteger);
+  notes.FieldDefs().Add(QStringLiteral("Opis"), ftString, 40);
+  notes.FieldDefs().Add(QStringLiteral("Uwagi"), ftMemo);
+  notes.Open();
+  notes.AppendRecord({1, QStringLiteral("jeden"), QStringLiteral("krótko")});
+  const TTableState before = StateOf(notes);
+  const QString tooLong = QStringLiteral("The line is longer than 8 MiB; the file is damaged or not a table file (line %1)");
+  struct Case {
+    const char *Label;
+    QByteArray File;
+    int Line;
+  };
+  const Case cases[] = {
+      {"value with a line end", header + "2,\"a\",\"" + QByteArray(Max, 'm') + "\"\r\n", 2},
+      {"no line end at all", header + "2,\"a\",\"" + QByteArray(Max + 100, 'm'), 2},
+      {"first line", QByteArray(Max + 1, 'x'), 1},
+      {"after blank lines", header + "2,\"a\",\"b\"\r\n\r\n\n\n" + QByteArray(Max + 1, '9'), 6},
+  };
+  for (const Case &c : cases) {
+    EXPECT_EQ(Load(notes, c.File), tooLong.arg(c.Line)) << c.Label;
+    EXPECT_EQ(StateOf(notes), before) << c.Label;
+  }
+  const QByteArray longest = "2,\"a\",\"" + QByteArray(Max - 8, 'm') + '"';
+  ASSERT_EQ(longest.size(), Max);
+  EXPECT_EQ(Load(notes, header + longest + "\r\n"), "<no error>");
+  EXPECT_EQ(notes.RecordCount(), 2);
+}
+
+// A file that a failed save must leave as it was, alone in a folder of its own.
+class SaveOverAFileTest : public DamagedFileTest {
+protected:
+  void SetUp() override {
+    DamagedFileTest::SetUp();
+    ASSERT_TRUE(WriteOld());
+    Notes.FieldDefs().Add(QStringLiteral("Uwagi"), ftMemo);
+    Notes.Open();
+  }
+  bool WriteOld() {
+    QFile old(File);
+    return old.open(QIODevice::WriteOnly) && old.write("old bytes") == 9;
+  }
+  QString Save() {
+    return MessageOf([&] { Notes.SaveToFileViaFormat(File, &Format); });
+  }
+  void ExpectUnchanged() const {
+    QFile old(File);
+    ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+    EXPECT_EQ(old.readAll(), QByteArray("old bytes"));
+    EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("lista.txt")});
+  }
+
+  QTemporaryDir Dir;
+  const QString File = Dir.filePath(QStringLiteral("lista.txt"));
+  TwoxMemTable Notes;
+};
+
+// A save refuses a record that would not load again.
+TEST_F(SaveOverAFileTest, RecordThatWouldNotLoadAgainIsRefused) {
+  Notes.AppendRecord({QString(TwoxCustomCSVStreamFormat::MaxLineLength, u'm')});
+  EXPECT_EQ(Save(), QStringLiteral("A line of %1 bytes is longer than the 8 MiB a line of the file may take")
+                        .arg(TwoxCustomCSVStreamFormat::MaxLineLength + 3)); // the quotes and the record delimiter
+  ExpectUnchanged();
+}
+
+// The kernel cuts the process's writes off past 64 KiB (RLIMIT_FSIZE) as a full disk would: the save
+// names the system's reason.
+TEST_F(SaveOverAFileTest, FullDiskGivesTheSystemsReason) {
+  for (int i = 0; i < 200; ++i)
+    Notes.AppendRecord({QString(1000, QChar(u'a' + i % 26))});
+  rlimit saved{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+  const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+  const rlimit limited{64 << 10, saved.rlim_max};
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+  const QString message = Save();
+  ::setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, handler);
+  EXPECT_EQ(message, QStringLiteral("Cannot write file \"%1\". %2").arg(File, SystemErrorText(EFBIG)));
+  ExpectUnchanged();
+}
+
+// A message quotes the start of a long value, not all of it.
+TEST_F(DamagedFileTest, LongValuesAreCutInMessages) {
+  const QString start = QString(60, u'4');
+  const TTableState before = StateOf(Target);
+  EXPECT_EQ(Load(Target, "\"Kod\",\"Opis\"\r\n" + QByteArray(1 << 20, '4') + "x,\"b\"\r\n"),
+            QStringLiteral("'%1...' is not a valid integer value for field 'Kod' (line 2)").arg(start));
+  const QByteArray longType = QByteArray(100000, 'T');
+  EXPECT_EQ(Load(Target, "\"@@TABLEDEF START@@\"\r\n\"A=" + longType + ",10\"\r\n\"@@TABLEDEF END@@\"\r\n"),
+            QStringLiteral("Unknown field type (%1...) in CSV file. (A=%2...)")
+                .arg(QString(60, u'T'), QString(58, u'T')));
+  EXPECT_EQ(StateOf(Target), before);
+}
+
+// UTF-16 text, with a byte order mark or without, is named for what it is.
+TEST_F(DamagedFileTest, UTF16FileIsNotTakenForWindows1250) {
+  const QString text = QString::fromUtf8("\"@@FILE VERSION@@\",\"251\"\r\n\"Kod\",\"Opis\"\r\n3,\"Łódź\"\r\n");
+  const QString header = QString::fromUtf8("\"Kod\",\"Opis\"\r\n3,\"żółw\"\r\n");
+  struct Case {
+    const char *Label;
+    QStringConverter::Encoding Encoding;
+    bool Bom;
+    QString Text;
+  };
+  const Case cases[] = {
+      {"little endian with a mark", QStringConverter::Utf16LE, true, text},
+      {"little endian", QStringConverter::Utf16LE, false, text},
+      {"big endian with a mark", QStringConverter::Utf16BE, true, text},
+      {"big endian", QStringConverter::Utf16BE, false, text},
+      {"little endian header only", QStringConverter::Utf16LE, false, header},
+      {"big endian header only", QStringConverter::Utf16BE, false, header},
+  };
+  const TTableState before = StateOf(Target);
+  for (const Case &c : cases) {
+    QStringEncoder encoder(c.Encoding, c.Bom ? QStringConverter::Flag::WriteBom : QStringConverter::Flag::Default);
+    const QByteArray bytes = encoder.encode(c.Text);
+    EXPECT_EQ(Load(Target, bytes), "The file is not Windows-1250 text: it is UTF-16") << c.Label;
+    EXPECT_EQ(StateOf(Target), before) << c.Label;
+  }
 }
 
 } // namespace

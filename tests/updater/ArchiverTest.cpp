@@ -246,13 +246,16 @@ TEST_F(ArchiverTest, EntryLengthsAreBoundedBeforeUse) {
     });
   };
   const QString broken = QStringLiteral("Błąd w pliku archiwum");
-  // a length no file of this size can hold is refused before anything is allocated
-  EXPECT_EQ(extract(PatchedPackage(packed, [](TArchiveEntry &e) { e.Length = 0xFFFFFFFF; })), broken);
+  // a length past what a member may claim, or that no file of this size can hold, is refused before
+  // anything is allocated
+  EXPECT_EQ(extract(PatchedPackage(packed, [](TArchiveEntry &e) { e.Length = 0xFFFFFFFF; })),
+            QStringLiteral("Plik w archiwum jest większy niż 256 MiB: c"));
+  EXPECT_EQ(extract(PatchedPackage(packed, [](TArchiveEntry &e) { e.Length = MaxMemberLength; })), broken);
   EXPECT_EQ(extract(PatchedPackage(stored, [](TArchiveEntry &e) { e.Length = 1000; })), broken);
   EXPECT_EQ(extract(PatchedPackage(stored, [](TArchiveEntry &e) { e.DataOffset = 0x7FFFFFFF; })), broken);
 }
 
-enum class Verdict { Reads, Decompression, Broken };
+enum class Verdict { Reads, Decompression, Broken, TooLarge };
 
 struct DecodeCase {
   const char *Label;
@@ -294,6 +297,10 @@ TEST_P(ArchiverDecode, MemoryAndFileAgree) {
     EXPECT_EQ(memoryError, QStringLiteral("Błąd w pliku archiwum"));
     EXPECT_EQ(fileError, QStringLiteral("Błąd w pliku archiwum"));
     break;
+  case Verdict::TooLarge:
+    EXPECT_EQ(memoryError, QStringLiteral("Plik w archiwum jest większy niż 256 MiB: m"));
+    EXPECT_EQ(fileError, memoryError);
+    break;
   }
   EXPECT_FALSE(QFile::exists(target));
 }
@@ -306,7 +313,7 @@ INSTANTIATE_TEST_SUITE_P(
         DecodeCase{"ChunkOfOneAndAHalfMiB",
                    [](qint64) { return Damage([](auto &d) { d.ChunkSizeEntry = 0, d.ChunkSize = 3 << 19; }); },
                    Verdict::Decompression},
-        // the claim passes 2^31 and the chunk inflates to more than the claim
+        // the claim passes 2^31 and the chunk inflates to more than the claim: refused by the claim
         DecodeCase{"ChunkInflatingPastTwoGiB",
                    [](qint64) {
                      return Damage([](auto &d) {
@@ -314,7 +321,11 @@ INSTANTIATE_TEST_SUITE_P(
                        d.ZeroChunkEntry = 0, d.ZeroChunkLength = TwoGiB + (1 << 20);
                      });
                    },
-                   Verdict::Decompression},
+                   Verdict::TooLarge},
+        // sound chunks of zeros, one byte more than a member may claim
+        DecodeCase{"ZerosPastTheBound",
+                   [](qint64) { return Damage([](auto &d) { d.ZeroMemberEntry = 0, d.ZeroMemberLength = MaxMemberLength + 1; }); },
+                   Verdict::TooLarge},
         DecodeCase{"ChunksPastTheClaimedLength",
                    [](qint64 length) { return Damage([=](auto &d) { d.ClaimEntry = 0, d.ClaimedLength = length - 1; }); },
                    Verdict::Broken},

@@ -76,10 +76,12 @@ INSTANTIATE_TEST_SUITE_P(
                     MkupgCase{"OversizedChunk", {"--oversized-chunk", "0"}, "Błąd w pliku archiwum"},
                     MkupgCase{"NameLength", {"--name-length", "1:90"}, "Błąd w pliku archiwum"},
                     MkupgCase{"Truncate", {"--truncate", "5000"}, "Błąd podczas odczytu z archiwum"},
-                    MkupgCase{"ClaimPastTheFile", {"--claim", "1:2147483664"}, "Błąd w pliku archiwum"},
+                    MkupgCase{"ClaimPastTheFile", {"--claim", "1:1000000"}, "Błąd w pliku archiwum"},
+                    MkupgCase{"ClaimPastTheBound", {"--claim", "1:268435457"}, "Plik w archiwum jest większy niż 256 MiB: doc\\readme.txt"},
+                    MkupgCase{"ZerosPastTheBound", {"--zero-member", "0:268435457"}, "Plik w archiwum jest większy niż 256 MiB: meridox_sec"},
                     MkupgCase{"ChunkOfOneAndAHalfMiB", {"--chunk-size", "0:1572864"}, " Błąd podczas dekompresji pliku: meridox_sec"},
                     MkupgCase{"ChunkInflatingPastTwoGiB", {"--claim", "0:2147483664", "--zero-chunk", "0:2148532224"},
-                              " Błąd podczas dekompresji pliku: meridox_sec"}),
+                              "Plik w archiwum jest większy niż 256 MiB: meridox_sec"}),
     [](const testing::TestParamInfo<MkupgCase> &info) { return std::string(info.param.Label); });
 
 TEST_F(MkupgOptions, RefusesWrongUse) {

@@ -136,4 +136,38 @@ TEST_F(StagedFilesTest, OldFilesThatCannotBePutBackStayAndAreNamed) {
   EXPECT_FALSE(QFile::exists(Path("program.bak"))) << "a file that was new is removed again";
 }
 
+// What a killed run left goes: a folder by the staging name that no running install holds. Files,
+// links and folders of other names stay, and so does what a link points to.
+TEST_F(StagedFilesTest, LeftoversGoAndNothingElse) {
+  const auto folder = [this](const char *name) {
+    EXPECT_TRUE(QDir().mkpath(Path(name) + QStringLiteral("/sub")));
+    EXPECT_TRUE(WriteTestFile(Path(name) + QStringLiteral("/sub/1"), "staged"));
+  };
+  folder(".upgrade-AbC123");
+  folder(".upgrade-xyzXYZ");
+  for (const char *other : {".upgrade-abc", ".upgrade-ABCDEFG", "upgrade-ABCDEF", ".upgrade-AbCdEf-zachowane", ".upgrade-ab-dEf"})
+    folder(other);
+  ASSERT_TRUE(WriteTestFile(Path(".upgrade-FILEAB"), "a file"));
+  QTemporaryDir outside;
+  ASSERT_TRUE(WriteTestFile(outside.filePath(QStringLiteral("kept.txt")), "kept"));
+  ASSERT_TRUE(QFile::link(outside.path(), Path(".upgrade-LINKAB")));
+  TStagedFiles live(dir.path(), FailingAt({}));
+  const QStringList before = QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+  live.Write(Path("data.txt"), [](QFileDevice &file) { file.write("new data"); });
+
+  TStagedFiles::RemoveLeftovers(dir.path());
+  EXPECT_FALSE(QFileInfo::exists(Path(".upgrade-AbC123")));
+  EXPECT_FALSE(QFileInfo::exists(Path(".upgrade-xyzXYZ")));
+  QStringList after = QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+  QStringList expected = before;
+  expected.removeAll(QStringLiteral(".upgrade-AbC123"));
+  expected.removeAll(QStringLiteral(".upgrade-xyzXYZ"));
+  ASSERT_EQ(after.size(), expected.size() + 1) << "the running install's folder stays";
+  for (const QString &name : expected)
+    EXPECT_TRUE(after.contains(name)) << name.toStdString();
+  EXPECT_EQ(ReadFile(outside.filePath(QStringLiteral("kept.txt"))), QByteArray("kept"));
+  live.Commit();
+  EXPECT_EQ(ReadFile(Path("data.txt")), QByteArray("new data"));
+}
+
 } // namespace

@@ -12,6 +12,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -115,6 +116,16 @@ TEST_F(UpgrWndTest, StartsWithTheInstalledProgramFromTheRegistry) {
   EXPECT_EQ(window->MakeUpgradeBtn->text(), QStringLiteral("Przeprowadź upgrade"));
 }
 
+// An install killed half-way left its staging folder beside the program: the next start removes it.
+TEST_F(UpgrWndTest, StartRemovesTheStagingFolderOfAKilledInstall) {
+  const QString leftover = Installed() + QStringLiteral("/.upgrade-Xy12Ab");
+  ASSERT_TRUE(QDir().mkpath(leftover + QStringLiteral("/docs")));
+  ASSERT_TRUE(WriteTestFile(leftover + QStringLiteral("/docs/3"), "half a file"));
+  const auto window = MakeWindow();
+  EXPECT_FALSE(QFileInfo::exists(leftover));
+  EXPECT_EQ(RunProgram(Program()), QStringLiteral(PROJECT_VERSION_TEXT));
+}
+
 TEST_F(UpgrWndTest, WithoutARegistryValueTheProgramIsLookedForInTheCurrentFolder) {
   qputenv("XDG_CONFIG_HOME", dir.filePath(QStringLiteral("empty-config")).toLocal8Bit());
   auto window = MakeWindow();
@@ -184,7 +195,7 @@ TEST_F(UpgrWndTest, CraftedPackageFromTheServerIsRefusedWithNothingChanged) {
   ASSERT_EQ(dialogs.Messages().size(), 2u);
   ExpectBox(0, DownloadDone, mtConfirmation);
   // shown by the application's exception box
-  EXPECT_EQ(dialogs.Messages()[1].Text, QStringLiteral(" Błąd podczas dekompresji pliku: meridox_sec."));
+  EXPECT_EQ(dialogs.Messages()[1].Text, QStringLiteral("Plik w archiwum jest większy niż 256 MiB: meridox_sec."));
   EXPECT_EQ(dialogs.Messages()[1].Icon, mtError);
   auto after = FolderState(Installed());
   EXPECT_EQ(after.erase(QStringLiteral("/meridox_sec.upg")), 1u) << "the downloaded package";

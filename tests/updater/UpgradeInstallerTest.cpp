@@ -6,8 +6,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
+#include <utility>
 #include <cerrno>
 #include <csignal>
 #include <gtest/gtest.h>
@@ -69,6 +72,19 @@ public:
   QString ErrorOf() {
     TUpgradeInstaller installer(Program(), PackagePath());
     return ErrorOf(installer);
+  }
+  // Starts the upgrade step as a process of its own, with the limits that `limit` sets in it.
+  void StartProbe(QProcess &probe, const std::function<void()> &limit) const {
+    if (limit)
+      probe.setChildProcessModifier(limit);
+    probe.start(QStringLiteral(INSTALL_PROBE), {Program(), PackagePath()});
+  }
+  // Runs it to its end; the exit code and what it printed.
+  std::pair<int, QString> RunProbe(const std::function<void()> &limit) const {
+    QProcess probe;
+    StartProbe(probe, limit);
+    EXPECT_TRUE(probe.waitForFinished(60000));
+    return {probe.exitCode(), QString::fromUtf8(probe.readAllStandardOutput())};
   }
 
   QTemporaryDir dir;
@@ -205,6 +221,7 @@ std::function<QString(const UpgradeInstallerTest &)> Says(const char *message) {
 }
 
 constexpr qint64 TwoGiB = qint64(1) << 31;
+constexpr qint64 FourThousandMiB = qint64(4000) << 20;
 
 // However the package is broken, the error names it and the installed folder stays as it was.
 TEST_P(UpgradeBroken, IsRefusedAndNothingChangesOnDisk) {
@@ -233,6 +250,53 @@ INSTANTIATE_TEST_SUITE_P(
         BrokenCase{"TraversalName",
                    [](auto &t) { t.Write({}, {{QStringLiteral("ok.txt"), "fine", true}, {QStringLiteral("..\\escaped"), "x", true}}); },
                    Says("Niedozwolona nazwa pliku w archiwum: ..\\escaped")},
+        // A further file may not take the place of the old program's backup, nor of the program.
+        BrokenCase{"MemberNamedLikeTheBackup",
+                   [](auto &t) {
+                     ASSERT_TRUE(WriteTestFile(t.Installed() + QStringLiteral("/meridox_sec.bak"), "an older backup"));
+                     t.Write({}, {{QStringLiteral("ok.txt"), "fine", true}, {QStringLiteral("meridox_sec.bak"), "junk", true}});
+                   },
+                   Says("Niedozwolona nazwa pliku w archiwum: meridox_sec.bak")},
+        BrokenCase{"MemberNamedLikeTheProgram",
+                   [](auto &t) { t.Write({}, {{QStringLiteral("ok.txt"), "fine", true}, {QStringLiteral("meridox_sec"), "junk", true}}); },
+                   Says("Niedozwolona nazwa pliku w archiwum: meridox_sec")},
+        BrokenCase{"MemberNamedLikeTheProgramThroughADotStep",
+                   [](auto &t) { t.Write({}, {{QStringLiteral(".\\meridox_sec"), "junk", true}}); },
+                   Says("Niedozwolona nazwa pliku w archiwum: .\\meridox_sec")},
+        BrokenCase{"MemberBelowTheBackup",
+                   [](auto &t) { t.Write({}, {{QStringLiteral("meridox_sec.bak\\inner"), "junk", true}}); },
+                   Says("Niedozwolona nazwa pliku w archiwum: meridox_sec.bak\\inner")},
+        BrokenCase{"AbsoluteName",
+                   [](auto &t) { t.Write({}, {{t.dir.filePath(QStringLiteral("escaped")), "x", true}}); },
+                   [](const auto &t) { return QStringLiteral("Niedozwolona nazwa pliku w archiwum: ") + t.dir.filePath(QStringLiteral("escaped")); }},
+        BrokenCase{"MemberInAStagingFolder",
+                   [](auto &t) { t.Write({}, {{QStringLiteral(".upgrade-AbCdEf\\x"), "x", true}}); },
+                   Says("Niedozwolona nazwa pliku w archiwum: .upgrade-AbCdEf\\x")},
+        // The name stays inside, but a folder on its way is a link that leads out.
+        BrokenCase{"MemberThroughALinkLeavingTheFolder",
+                   [](auto &t) {
+                     ASSERT_TRUE(QDir().mkpath(t.dir.filePath(QStringLiteral("outside"))));
+                     ASSERT_TRUE(QFile::link(t.dir.filePath(QStringLiteral("outside")), t.Installed() + QStringLiteral("/docs")));
+                     t.Write({}, {{QStringLiteral("ok.txt"), "fine", true}, {QStringLiteral("docs\\escaped.txt"), "x", true}});
+                   },
+                   Says("Niedozwolona nazwa pliku w archiwum: docs\\escaped.txt")},
+        BrokenCase{"MemberThroughADanglingLink",
+                   [](auto &t) {
+                     ASSERT_TRUE(QFile::link(t.dir.filePath(QStringLiteral("nowhere")), t.Installed() + QStringLiteral("/docs")));
+                     t.Write({}, {{QStringLiteral("docs\\escaped.txt"), "x", true}});
+                   },
+                   Says("Niedozwolona nazwa pliku w archiwum: docs\\escaped.txt")},
+        // 4000 MiB of zeros pack into about 4 MB: refused by the claim, before any of it is decoded.
+        BrokenCase{"ImageClaimingFourThousandMiB",
+                   [](auto &t) { WritePackage(t.PackagePath(), {{QStringLiteral("meridox_sec"), {}, true}},
+                                              With([](auto &d) { d.ZeroMemberEntry = 0, d.ZeroMemberLength = FourThousandMiB; })); },
+                   Says("Plik w archiwum jest większy niż 256 MiB: meridox_sec")},
+        BrokenCase{"FurtherFileOverTheBound",
+                   [](auto &t) {
+                     t.Write(With([](auto &d) { d.ZeroMemberEntry = 2, d.ZeroMemberLength = MaxMemberLength + 1; }),
+                             {{QStringLiteral("ok.txt"), "fine", true}, {QStringLiteral("big.bin"), {}, true}});
+                   },
+                   Says("Plik w archiwum jest większy niż 256 MiB: big.bin")},
         BrokenCase{"OversizedNameLength", [](auto &t) { t.Write(With([](auto &d) { d.NameLengthEntry = 1, d.NameLength = 80; })); },
                    Broken},
         BrokenCase{"NoMembers", [](auto &t) { WritePackage(t.PackagePath(), {}); },
@@ -245,7 +309,7 @@ INSTANTIATE_TEST_SUITE_P(
                      t.Write({});
                    },
                    Says("Brak ciągu identyfikującego")},
-        // The image claims 2 GiB + 16 bytes and its one chunk (2 MB) inflates past that.
+        // The image claims 2 GiB + 16 bytes and its one chunk (2 MB) inflates past that: the claim is refused.
         BrokenCase{"ImageChunkInflatingToTwoGiB",
                    [](auto &t) {
                      t.Write(With([](auto &d) {
@@ -253,7 +317,7 @@ INSTANTIATE_TEST_SUITE_P(
                        d.ZeroChunkEntry = 0, d.ZeroChunkLength = TwoGiB + (1 << 20);
                      }));
                    },
-                   Says(" Błąd podczas dekompresji pliku: meridox_sec")},
+                   Says("Plik w archiwum jest większy niż 256 MiB: meridox_sec")},
         // A further file whose first chunk holds 1.5 MiB, more than one piece may.
         BrokenCase{"FurtherFileWithAOneAndAHalfMiBChunk",
                    [](auto &t) {
@@ -340,25 +404,24 @@ TEST_P(UpgradeFullDisk, ShortWriteLeavesProgramAndFolderAsTheyWere) {
            {{QStringLiteral("a.bin"), NoiseBytes(250 << 10, 2), true},
             {QStringLiteral("sub\\b.bin"), NoiseBytes(500 << 10, 3), false}});
   const auto before = FolderState(Installed());
-  QProcess probe;
   const rlim_t limit = rlim_t(c.Limit);
-  probe.setChildProcessModifier([limit] {
+  const auto [exitCode, output] = RunProbe([limit] {
     std::signal(SIGXFSZ, SIG_IGN);
     const rlimit size{limit, limit};
     ::setrlimit(RLIMIT_FSIZE, &size);
   });
-  probe.start(QStringLiteral(INSTALL_PROBE), {Program(), PackagePath()});
-  ASSERT_TRUE(probe.waitForFinished(60000));
-  const QString output = QString::fromUtf8(probe.readAllStandardOutput());
   if (*c.Failing == '\0') {
-    EXPECT_EQ(probe.exitCode(), 0) << output.toStdString();
+    EXPECT_EQ(exitCode, 0) << output.toStdString();
     EXPECT_EQ(ReadFile(Program()), fresh);
     EXPECT_EQ(ReadFile(Installed() + QStringLiteral("/sub/b.bin")), NoiseBytes(500 << 10, 3));
     return;
   }
-  EXPECT_EQ(probe.exitCode(), 1);
-  const QString expected = QStringLiteral("Błąd podczas zapisu do pliku: ") + Installed() + u'/' + QString::fromUtf8(c.Failing);
-  EXPECT_TRUE(output.startsWith(expected)) << output.toStdString();
+  EXPECT_EQ(exitCode, 1);
+  // The system's own reason follows the message, as the kernel gives it for a write past the limit.
+  const QString expected = WithSystemReason(QStringLiteral("Błąd podczas zapisu do pliku: ") + Installed() + u'/' +
+                                                QString::fromUtf8(c.Failing),
+                                            SystemErrorText(EFBIG));
+  EXPECT_EQ(output, expected);
   EXPECT_EQ(FolderState(Installed()), before);
 }
 
@@ -368,6 +431,64 @@ INSTANTIATE_TEST_SUITE_P(Limits, UpgradeFullDisk,
                                          FullDiskCase{"LastFurtherFileDoesNotFit", 400 << 10, "sub/b.bin"},
                                          FullDiskCase{"EverythingFits", 1 << 20, ""}),
                          [](const testing::TestParamInfo<FullDiskCase> &info) { return std::string(info.param.Label); });
+
+// The package's claim is refused before memory is taken for it: the step runs in a process that may
+// not hold more than 1 GiB, and a 4 MB package claims a 4000 MiB image that really inflates so far.
+TEST_F(UpgradeInstallerTest, ImageClaimingFourThousandMiBIsRefusedWithinAGibibyte) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "the address sanitizer reserves more address space than the limit allows";
+#endif
+  WritePackage(PackagePath(), {{QStringLiteral("meridox_sec"), {}, true}},
+               With([](auto &d) { d.ZeroMemberEntry = 0, d.ZeroMemberLength = FourThousandMiB; }));
+  ASSERT_LT(QFileInfo(PackagePath()).size(), 5 << 20);
+  const auto before = FolderState(Installed());
+  const auto [exitCode, output] = RunProbe([] {
+    const rlimit memory{rlim_t(1) << 30, rlim_t(1) << 30};
+    ::setrlimit(RLIMIT_AS, &memory);
+  });
+  EXPECT_EQ(exitCode, 1);
+  EXPECT_EQ(output, QStringLiteral("Plik w archiwum jest większy niż 256 MiB: meridox_sec"));
+  EXPECT_EQ(FolderState(Installed()), before);
+}
+
+// A folder link that stays inside the program's folder is an ordinary folder for the package.
+TEST_F(UpgradeInstallerTest, LinkThatStaysInsideTheFolderIsFollowed) {
+  ASSERT_TRUE(QDir().mkpath(Installed() + QStringLiteral("/share/doc")));
+  ASSERT_TRUE(QFile::link(Installed() + QStringLiteral("/share/doc"), Installed() + QStringLiteral("/docs")));
+  WriteFor(FakeImage(1, 5), {}, {{QStringLiteral("docs\\readme.txt"), "read me", true}});
+  EXPECT_TRUE(Run());
+  EXPECT_EQ(ReadFile(Installed() + QStringLiteral("/share/doc/readme.txt")), QByteArray("read me"));
+}
+
+// An install killed half-way leaves its staging folder; the next run removes it, and only it.
+TEST_F(UpgradeInstallerTest, StagingFolderOfAKilledInstallIsRemovedByTheNextRun) {
+  WriteFor(FakeImage(1, 5), With([](auto &d) { d.ZeroMemberEntry = 1, d.ZeroMemberLength = 200 << 20; }),
+           {{QStringLiteral("big.bin"), {}, true}});
+  const QByteArray old = ReadFile(Program());
+  QProcess probe;
+  StartProbe(probe, {});
+  ASSERT_TRUE(probe.waitForStarted());
+  // Killed while the large file is being written into the staging folder.
+  const auto staging = [this] {
+    return QDir(Installed()).entryList({QStringLiteral(".upgrade-*")}, QDir::Dirs | QDir::Hidden);
+  };
+  for (int i = 0; i < 60000 && probe.state() == QProcess::Running; ++i) {
+    const QStringList found = staging();
+    if (!found.isEmpty() && QFile::exists(Installed() + u'/' + found.front() + QStringLiteral("/3")))
+      break;
+    QThread::msleep(1);
+  }
+  ASSERT_EQ(probe.state(), QProcess::Running) << "the install ended before it could be killed";
+  ::kill(pid_t(probe.processId()), SIGKILL);
+  ASSERT_TRUE(probe.waitForFinished());
+  ASSERT_EQ(staging().size(), 1);
+  EXPECT_EQ(ReadFile(Program()), old) << "nothing was put in place yet";
+  ASSERT_TRUE(QDir().mkpath(Installed() + QStringLiteral("/.upgrade-kept")));
+  WriteFor(FakeImage(1, 5, "small"), {}, {});
+  EXPECT_TRUE(Run());
+  EXPECT_EQ(ReadFile(Program()), FakeImage(1, 5, "small"));
+  EXPECT_EQ(staging(), QStringList{QStringLiteral(".upgrade-kept")}) << "a folder of another name stays";
+}
 
 TEST_F(UpgradeInstallerTest, UnreadableProgramIsReportedByTheCaller) {
   QByteArray image;

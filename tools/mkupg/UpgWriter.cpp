@@ -58,10 +58,20 @@ QByteArray RawZeroBlocks(qint64 count, bool last) {
   return out;
 }
 
+// Zero bytes in the chunks a sound package has, one deflated piece shared by all full chunks: a member
+// of gigabytes without holding them.
+std::vector<QByteArray> ZeroChunks(qint64 count) {
+  std::vector<QByteArray> chunks(std::size_t(count / ArchivePieceSize), Deflate(QByteArray(ArchivePieceSize, '\0')));
+  chunks.push_back(Deflate(QByteArray(qsizetype(count % ArchivePieceSize), '\0')));
+  return chunks;
+}
+
 // The member's chunks as they go into the package, before scrambling.
 std::vector<QByteArray> Chunks(const TPackageMember &member, bool compressed, int index, const TPackageDamage &damage) {
   if (damage.ZeroChunkEntry == index)
     return {ZeroStream(damage.ZeroChunkLength)};
+  if (damage.ZeroMemberEntry == index)
+    return ZeroChunks(damage.ZeroMemberLength);
   const qint64 size = damage.ChunkSizeEntry == index ? damage.ChunkSize : ArchivePieceSize;
   if (size <= 0)
     throw Exception(QStringLiteral("A chunk size must be positive"));
@@ -96,8 +106,8 @@ void AppendMember(QByteArray &out, const TPackageMember &member, int index, cons
   const QByteArray name = Win1250::Encode(member.Name);
   if (name.size() > MaxEntryNameLength)
     throw Exception(QStringLiteral("Member name too long: ") + member.Name);
-  const bool zeroChunk = damage.ZeroChunkEntry == index;
-  const bool compressed = member.Compressed || zeroChunk;
+  const bool zeroChunk = damage.ZeroChunkEntry == index, zeroMember = damage.ZeroMemberEntry == index;
+  const bool compressed = member.Compressed || zeroChunk || zeroMember;
   const qint64 entryOffset = out.size();
   out.append(ArchiveEntrySize, '\0');
   AppendData(out, Chunks(member, compressed, index, damage), compressed, damage.OversizedChunkEntry == index);
@@ -108,6 +118,7 @@ void AppendMember(QByteArray &out, const TPackageMember &member, int index, cons
   entry->Method = qToLittleEndian<std::uint16_t>(compressed ? MethodCompressed : 0);
   const qint64 length = damage.ClaimEntry == index ? damage.ClaimedLength
                         : zeroChunk                ? damage.ZeroChunkLength
+                        : zeroMember               ? damage.ZeroMemberLength
                                                    : member.Data.size();
   entry->Length = qToLittleEndian(std::uint32_t(length));
   entry->DataOffset = qToLittleEndian(std::uint32_t(entryOffset + ArchiveEntrySize));

@@ -28,6 +28,8 @@ struct TPackageDamage {
   qint64 ChunkSize = 0;
   int ZeroChunkEntry = -1;        // its data is one chunk that inflates to ZeroChunkLength zero bytes
   qint64 ZeroChunkLength = 0;
+  int ZeroMemberEntry = -1;       // its data is ZeroMemberLength zero bytes in sound 1 MiB chunks
+  qint64 ZeroMemberLength = 0;
 };
 
 // Builds the package bytes: header, entries, stored or compressed data in 1 MiB pieces or chunks,

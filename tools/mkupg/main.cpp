@@ -17,6 +17,7 @@
 //   --claim N:LEN           member N's entry claims LEN bytes, whatever its data holds
 //   --chunk-size N:BYTES    member N is cut into chunks of BYTES decoded bytes instead of 1 MiB
 //   --zero-chunk N:BYTES    member N is one compressed chunk that inflates to BYTES zero bytes
+//   --zero-member N:BYTES   member N is BYTES zero bytes in sound compressed chunks
 #include "Exceptions.h"
 #include "UpgWriter.h"
 
@@ -112,6 +113,8 @@ int Run(const QStringList &args) {
         Usage(QStringLiteral("--chunk-size wants a positive size"));
     } else if (arg == u"--zero-chunk") {
       std::tie(damage.ZeroChunkEntry, damage.ZeroChunkLength) = MemberNumber(arg, value(), UINT32_MAX);
+    } else if (arg == u"--zero-member") {
+      std::tie(damage.ZeroMemberEntry, damage.ZeroMemberLength) = MemberNumber(arg, value(), UINT32_MAX);
     } else if (arg == u"--truncate") {
       damage.TruncateTo = Number(value());
     } else if (arg.startsWith(QStringLiteral("--"))) {
