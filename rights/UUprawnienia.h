@@ -292,8 +292,10 @@ private:
   // The group of a ticked database node (its parent is a group node); -1 for any other node.
   int TickedDatabaseGroup(const TTreeNode *node) const;
   void WriteProgramRights(int group, const QString &Nazwa);
-  // Writes one database of the group at the connection path for the users of the run.
-  void WriteDatabase(int group, const QString &path, const TRightsAssignment &assignment);
+  // Writes one database of the group (its Nazwa, at the connection path) for the users of the run;
+  // an error raises with where the run stopped and what it wrote before.
+  void WriteDatabase(int group, const QString &nazwa, const QString &path,
+                     const TRightsAssignment &assignment);
   // The ticked users and the personal data of the security users, as the run writes them.
   TRightsAssignment CollectAssignment();
   TRightsConnections RightsConnections() const;
