@@ -27,7 +27,7 @@ class TPageControl;
 class TRadioGroup;
 class TTabSheet;
 class TTreeNode;
-class TwoxCSVStreamFormat;
+class TDatabaseListFormat;
 class TwoxMemTable;
 struct TRightItem;
 struct TRightsAssignment;
@@ -85,7 +85,7 @@ public:
 
   // --- non-visual
   TwoxMemTable *MemTable;
-  TwoxCSVStreamFormat *woxCSVStreamFormat1;
+  TDatabaseListFormat *woxCSVStreamFormat1;
   TIBDatabase *DBUsers;
   TIBTransaction *UsersTransaction;
   TIBQuery *IBQueryUsers;
