@@ -26,7 +26,7 @@ TTabSettings TProgramRightsReader::Read(int group, const QString &path, const QS
   query->Open();
   const bool found = query->Locate(table.KeyColumn, user, {});
 
-  TTabSettings tab;
+  TTabSettings tab = ResetTabSettings(group);
   if (!found && !table.LevelWithoutRow)
     return tab;
   // No role of the group leaves the first item.

@@ -6,6 +6,7 @@
 #include "IBDatabase.h"
 #include "IBQuery.h"
 #include "IBSQL.h"
+#include "IBServices.h"
 #include "IBTransaction.h"
 #include "IBUpdateSQL.h"
 #include "ProgramGroups.h"
@@ -15,6 +16,7 @@
 namespace {
 
 const QString kUserError = QString::fromUtf8("Błąd użytkownika");
+const QString kVeldarUserError = QString::fromUtf8("Bład użytkownika");
 
 // Whatever fails here must not hide the error that asked for the rollback.
 void RollbackQuietly(TIBTransaction *transaction) {
@@ -29,6 +31,22 @@ QString FullName(const TPersonalData &person) { return (person.FirstName + u' ' 
 
 } // namespace
 
+QString RightsRunFailure(const QString &group, const QString &nazwa, const QString &path, const QString &user,
+                         const QString &error) {
+  const QString where = QString::fromUtf8("Przypisywanie praw przerwane.\nProgram: %1\nBaza: %2 (%3)\n")
+                            .arg(group, nazwa, path);
+  const QString written =
+      user.isEmpty()
+          ? QString::fromUtf8("\nBazy przed tą bazą zostały zapisane. Ta baza i bazy po niej nie zostały "
+                              "zapisane.")
+          : QString::fromUtf8(
+                "Użytkownik: %1\n\nBazy przed tą bazą zostały zapisane, a w tej bazie "
+                "użytkownicy przed tym użytkownikiem. Ten użytkownik, użytkownicy po nim i bazy "
+                "po tej bazie nie zostały zapisane.")
+                .arg(user);
+  return where + written + QStringLiteral("\n\n") + error;
+}
+
 TProgramRightsWriter::TProgramRightsWriter(TRightsConnections connections)
     : FConnections(std::move(connections)) {}
 
@@ -36,6 +54,7 @@ void TProgramRightsWriter::Write(int group, const QString &path, const TTabSetti
                                  const TRightsAssignment &assignment) {
   FTable = &ProgramUserTable(group);
   FPath = path;
+  FUser.clear();
   FSisters.clear();
   ConnectDatabase(FConnections.Database, path);
   if (!CheckAdminAccess(FConnections.Database, tab.Level == rlAdministrator))
@@ -72,6 +91,7 @@ void TProgramRightsWriter::PrepareQuery(const TProgramUserTable &table) {
 
 void TProgramRightsWriter::WriteUser(int group, const QString &user, const TTabSettings &tab,
                                      const TRightsAssignment &assignment) {
+  FUser = user;
   TIBQuery *query = FConnections.Query;
   if (!query->Active())
     query->Open();
@@ -124,7 +144,7 @@ TProgramRightsWriter::RowValues(const QString &user, bool found, const TTabSetti
     set(FTable->RoleColumn, role);
   if (!found && FTable->Personal.PeselIdentifiesNewRows && IdentityRefused(user, known, values))
     return std::nullopt;
-  if (TooLong(user, values))
+  if (NameRefused(user) || TooLong(user, values))
     return std::nullopt;
   return values;
 }
@@ -132,18 +152,26 @@ TProgramRightsWriter::RowValues(const QString &user, bool found, const TTabSetti
 bool TProgramRightsWriter::IdentityRefused(const QString &user, const std::optional<TPersonalData> &person,
                                            std::vector<TColumnValue> &values) {
   qint32 id = 0;
-  if (person && IdentityNumberId(person->Pesel, id) && !IdTaken(id)) {
-    TIBQuery *query = FConnections.Query;
-    values.push_back({query->FieldByName(FTable->Personal.Pesel), person->Pesel});
-    values.push_back({query->FieldByName(QStringLiteral("ID")), id});
-    return false;
+  if (!person || !IdentityNumberId(person->Pesel, id)) {
+    MessageBox(
+        QString::fromUtf8("Użytkownik %1 nie posiada poprawnego numeru PESEL. \r\nNie może zostać dodany do "
+                          "programu VELDAR.")
+            .arg(user),
+        kVeldarUserError, MB_OK);
+    return true;
   }
-  MessageBox(
-      QString::fromUtf8("Użytkownik %1 nie posiada poprawnego numeru PESEL. \r\nNie może zostać dodany do "
-                        "programu VELDAR.")
-          .arg(user),
-      QString::fromUtf8("Bład użytkownika"), MB_OK);
-  return true;
+  // A valid number whose ID another row holds: the number is right, only the ID is taken.
+  if (const std::optional<QString> holder = IdHolder(id)) {
+    MessageBox(QString::fromUtf8("Użytkownik %1 nie może zostać dodany do programu VELDAR: identyfikator %2 "
+                                 "z jego numeru PESEL %3 ma już w tabeli %4 użytkownik %5.")
+                   .arg(user, QString::number(id), person->Pesel, FTable->Table, *holder),
+               kVeldarUserError, MB_OK);
+    return true;
+  }
+  TIBQuery *query = FConnections.Query;
+  values.push_back({query->FieldByName(FTable->Personal.Pesel), person->Pesel});
+  values.push_back({query->FieldByName(QStringLiteral("ID")), id});
+  return false;
 }
 
 TIBSQL &TProgramRightsWriter::MainStatement() {
@@ -154,14 +182,32 @@ TIBSQL &TProgramRightsWriter::MainStatement() {
   return statement;
 }
 
-bool TProgramRightsWriter::IdTaken(qint32 id) {
+std::optional<QString> TProgramRightsWriter::IdHolder(qint32 id) {
   TIBSQL &statement = MainStatement();
-  statement.SQL().SetText(QStringLiteral("select count(*) from %1 where ID = :ID").arg(FTable->Table));
+  statement.SQL().SetText(
+      QStringLiteral("select first 1 %1 from %2 where ID = :ID").arg(FTable->KeyColumn, FTable->Table));
   statement.ParamByName(QStringLiteral("ID")).SetAsInteger(id);
   statement.ExecQuery();
-  const bool taken = statement.Fields(0).AsInteger() > 0;
+  std::optional<QString> holder;
+  if (!statement.Eof())
+    holder = statement.Fields(0).IsNull() ? QString::fromUtf8("bez nazwy")
+                                          : statement.Fields(0).AsString().trimmed();
   statement.Close();
-  return taken;
+  return holder;
+}
+
+bool TProgramRightsWriter::NameRefused(const QString &user) {
+  // Grants, revokes and the server's list of privileges take a user's name of so many bytes only.
+  const qsizetype bytes = user.toUtf8().size();
+  if (bytes <= TIBSecurityService::MaxUserNameBytes)
+    return false;
+  MessageBox(
+      QString::fromUtf8("Użytkownik %1 nie zostanie zapisany w bazie\n%2:\nnazwa ma %3 bajtów w UTF-8, "
+                        "a serwer przyjmuje nazwy użytkowników najwyżej %4-bajtowe (kolumna RDB$USER "
+                        "tabeli RDB$USER_PRIVILEGES).")
+          .arg(user, FPath, QString::number(bytes), QString::number(TIBSecurityService::MaxUserNameBytes)),
+      kUserError, MB_OK | MB_ICONWARNING);
+  return true;
 }
 
 bool TProgramRightsWriter::TooLong(const QString &user, const std::vector<TColumnValue> &values) {
@@ -173,8 +219,7 @@ bool TProgramRightsWriter::TooLong(const QString &user, const std::vector<TColum
     MessageBox(
         QString::fromUtf8("Użytkownik %1 nie zostanie zapisany w bazie\n%2:\nwartość \"%3\" jest dłuższa niż "
                           "kolumna %4 tabeli %5 (najwyżej %6 znaków).")
-            .arg(user, FPath, text, field->FieldName(), FTable->Table)
-            .arg(field->Size()),
+            .arg(user, FPath, text, field->FieldName(), FTable->Table, QString::number(field->Size())),
         kUserError, MB_OK | MB_ICONWARNING);
     return true;
   }

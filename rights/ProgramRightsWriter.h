@@ -31,13 +31,23 @@ struct TRightsAssignment {
 // login may administer it, then for every user gives the role of the tab's level and inserts or
 // updates the user's row from the tab. Each user's roles and row are committed together; on an
 // error the user's pending work is rolled back in every file of the database and the error is
-// raised. A user whom the database cannot take (an identity number VELDAR cannot use, a value
-// longer than its column) is refused with a message before any role, and the next one written.
+// raised. A user whom the database cannot take (an identity number VELDAR cannot use or whose ID
+// another row holds, a name longer than the server's user names, a value longer than its column)
+// is refused with a message before any role, and the next one written.
+// The message of an assignment run that an error ended at a database of a program group (Nazwa and
+// connection path) and a user ("" when it ended before the first one): what was written before it,
+// what was not, and the error's own text below.
+QString RightsRunFailure(const QString &group, const QString &nazwa, const QString &path, const QString &user,
+                         const QString &error);
+
 class TProgramRightsWriter {
 public:
   explicit TProgramRightsWriter(TRightsConnections connections);
 
   void Write(int group, const QString &path, const TTabSettings &tab, const TRightsAssignment &assignment);
+  // The user being written when Write raised; "" when it raised before the first user (connecting,
+  // the admin check).
+  const QString &FailedUser() const { return FUser; }
 
 private:
   struct TActiveSister {
@@ -60,7 +70,10 @@ private:
                                                      const TRightsAssignment &assignment);
   bool IdentityRefused(const QString &user, const std::optional<TPersonalData> &person,
                        std::vector<TColumnValue> &values);
-  bool IdTaken(qint32 id);
+  // The login name of the row that holds this ID, when one does.
+  std::optional<QString> IdHolder(qint32 id);
+  // A name longer than the server's user names is refused with a message.
+  bool NameRefused(const QString &user);
   // The role statement, closed and set on the main file's transaction.
   TIBSQL &MainStatement();
   bool TooLong(const QString &user, const std::vector<TColumnValue> &values);
@@ -72,5 +85,6 @@ private:
   TRightsConnections FConnections;
   const TProgramUserTable *FTable = nullptr;
   QString FPath;
+  QString FUser;
   std::vector<TActiveSister> FSisters;
 };

@@ -256,6 +256,12 @@ std::array<TProgramUserTable, ProgramGroupCount> BuildTables() {
       .Personal = Whole("NAZWA"),
       .Rights = {{QStringLiteral("PRAWA"), V::RightsMask, {}}}};
 
+  TProgramUserTable sarnik =
+      SarnikLike("PESEL=:PESEL", V::Box, QStringLiteral("CBSarnik"), QStringLiteral(".fdr"));
+  sarnik.Rights.front().TickedOnReset = true;
+  TProgramUserTable tulvar = TulvarLike("ID_USERS_G", V::Box, QStringLiteral("CBTulvar"));
+  tulvar.Rights.front().TickedOnReset = true;
+
   TProgramUserTable kaprena{
       .Table = QStringLiteral("USERS"),
       .KeyColumn = QStringLiteral("USR_NAME"),
@@ -275,8 +281,8 @@ std::array<TProgramUserTable, ProgramGroupCount> BuildTables() {
   return {korvin,
           veldar,
           plomer,
-          SarnikLike("PESEL=:PESEL", V::Box, QStringLiteral("CBSarnik"), QStringLiteral(".fdr")),
-          TulvarLike("ID_USERS_G", V::Box, QStringLiteral("CBTulvar")),
+          sarnik,
+          tulvar,
           brontel,
           fenno,
           DravelLike(QStringLiteral("DZUSERS"), "CBDravelADM", "CBDravelPRINT", "CBDravelEDIT", " "),
@@ -349,10 +355,20 @@ qint64 WholeNumber(const QVariant &value) {
 
 } // namespace
 
+TTabSettings ResetTabSettings(int group) {
+  TTabSettings tab;
+  for (const TRightsColumn &column : ProgramUserTable(group).Rights)
+    if (column.TickedOnReset)
+      tab.Ticked.append(column.Control);
+  return tab;
+}
+
 void ReadRightsColumn(const TRightsColumn &column, const QVariant &value, TTabSettings &tab) {
   switch (column.Value) {
   case V::Box:
   case V::BoxOrNull:
+    // Ticked when the column holds 1, cleared otherwise, whatever the reset value was.
+    tab.Ticked.removeAll(column.Control);
     if (WholeNumber(value) == 1)
       tab.Ticked.append(column.Control);
     return;

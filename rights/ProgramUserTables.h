@@ -26,6 +26,9 @@ struct TRightsColumn {
   TRightsValue Value;
   QString Control; // the control of the tab that the value comes from, "" for constants and masks
   int Items = 0;   // ListMask: how many items the check list has; the bits above them are no items
+  // Box: a user without a row shows the box ticked (SARNIK's "Prawo globalnej zmiany pól", TULVAR's
+  // "Zapis do słownika adresów").
+  bool TickedOnReset = false;
 };
 
 // Which level a sister file gets.
@@ -79,6 +82,9 @@ QVariant RoleColumnValue(int level);
 // The level a sister file gets for the tab; -1 for no role.
 int SisterLevel(TSisterLevel rule, const TTabSettings &tab);
 
+// The tab a reader starts from, and shows for a user without a row: level 0, the boxes ticked on
+// reset, everything else empty.
+TTabSettings ResetTabSettings(int group);
 // The reader's side: puts the value stored in a rights column on the tab. A null number reads as
 // 0; a value that is no whole number raises EConvertError.
 void ReadRightsColumn(const TRightsColumn &column, const QVariant &value, TTabSettings &tab);

@@ -4,6 +4,8 @@
 #include "DBCtrls.h"
 #include "DBGridColumns.h"
 #include "DataSource.h"
+#include "DatabaseListFormat.h"
+#include "DatabaseListKeeper.h"
 #include "DatabaseRoleGrants.h"
 #include "Dialogs.h"
 #include "Exceptions.h"
@@ -16,11 +18,9 @@
 #include "ProgramGroups.h"
 #include "StdCtrls.h"
 #include "Win1250.h"
-#include "woxMemCSVStreamFormat.h"
 #include "woxMemTable.h"
 
 #include <QCheckBox>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
@@ -77,14 +77,13 @@ void TMatrycaUprawnien::CreateDataComponents() {
     field->SetDataSet(TableBazy);
   }
   // The list's own layout: a header line and quoted values, no definitions section.
-  CSVFormat = new TwoxCSVStreamFormat(this);
+  CSVFormat = new TDatabaseListFormat(this);
   CSVFormat->setObjectName(QStringLiteral("CSVFormat"));
   CSVFormat->SetsfDef(0);
   CSVFormat->SetsfQuoteOnlyStrings(sfSaveQuoteOnlyStrings);
-  CSVFormat->OnFormatLoadField = [this](TwoxCustomStreamFormat *, TField *field, bool &null, QString &data) {
-    RefuseOverlongValue(field, null, data);
-  };
+  CSVFormat->SetFileName(ListPath());
   TableBazy->SetDefaultFormat(CSVFormat);
+  FDatabaseList = std::make_unique<TDatabaseListKeeper>(ListPath(), *TableBazy);
   DataSource = new TDataSource(this);
   DataSource->SetDataSet(TableBazy);
 
@@ -154,26 +153,13 @@ QLayout *TMatrycaUprawnien::CreateButtons() {
 
 void TMatrycaUprawnien::FormCreate(QObject *) {
   TableBazy->Open();
-  const QString path = ListPath();
-  if (QFileInfo::exists(path)) {
-    // An unreadable list is told, and the window opens with the table as it was before the load.
-    try {
-      TableBazy->LoadFromFile(path);
-    } catch (...) {
-      HandleCurrentException(this);
-    }
+  // An unreadable list is told, and the window opens with the table as it was before the load.
+  try {
+    FDatabaseList->Load();
+  } catch (...) {
+    HandleCurrentException(this);
   }
   SetupGroupPickList();
-}
-
-void TMatrycaUprawnien::RefuseOverlongValue(TField *field, bool null, const QString &data) {
-  if (null || field->DataType() != ftString)
-    return;
-  const qsizetype length = TwoxCustomCSVStreamFormat::UnescapeCSVText(data).size();
-  if (length > field->Size())
-    throw EInOutError(
-        QString::fromUtf8("Wartość pola „%1” w pliku %2 ma %3 znaków, a pole mieści najwyżej %4.")
-            .arg(field->FieldName(), ListPath(), QString::number(length), QString::number(field->Size())));
 }
 
 void TMatrycaUprawnien::SetupGroupPickList() {
@@ -226,7 +212,7 @@ void TMatrycaUprawnien::PostPendingEdit() {
 
 void TMatrycaUprawnien::BitBtn3Click(QObject *) {
   PostPendingEdit();
-  TableBazy->SaveToFile(ListPath());
+  FDatabaseList->Save();
   SetModalResult(mrOk);
 }
 

@@ -4,6 +4,7 @@
 #include "RightsMatrixPage.h"
 
 #include <QString>
+#include <memory>
 #include <vector>
 
 class QCheckBox;
@@ -15,8 +16,9 @@ class TField;
 class TIBDatabase;
 class TIBQuery;
 class TIBTransaction;
+class TDatabaseListFormat;
+class TDatabaseListKeeper;
 class TMxDBGrid;
-class TwoxCSVStreamFormat;
 class TwoxMemTable;
 struct TMatrixDatabase;
 
@@ -35,7 +37,7 @@ public:
 
   // --- the window's own parts
   TwoxMemTable *TableBazy;
-  TwoxCSVStreamFormat *CSVFormat;
+  TDatabaseListFormat *CSVFormat;
   TDataSource *DataSource;
   TMxDBGrid *DBGrid;
   TDBNavigator *DBNavigator1;
@@ -57,6 +59,8 @@ public:
 
   // "bazy.txt" in the program's folder.
   static QString ListPath();
+  // Reads and writes "bazy.txt"; a file it could not read is replaced only when the person agrees.
+  TDatabaseListKeeper &DatabaseList() { return *FDatabaseList; }
 
   void FormCreate(QObject *Sender);
   void SetupGroupPickList();
@@ -66,7 +70,8 @@ public:
   // Picks databases and users in "Elementy matrycy", reads each picked database's roles, saves the
   // page where the user says and "bazy.txt", shows the page when "Pokaż w przeglądarce" is ticked
   // and closes the window. A cancelled dialog, or a database that cannot be opened (told first),
-  // ends it with EAbort: nothing is written and the window stays open with its edits.
+  // ends it with EAbort: nothing is written and the window stays open with its edits. A list file
+  // that could not be read is asked about first, and a no ends the run so too.
   void GenerateRightsMatrix();
 
 private:
@@ -76,8 +81,6 @@ private:
   // Why a path chosen with the ellipsis cannot go into "Baza"; empty when it can.
   static QString RefusedPath(const QString &path);
   void PostPendingEdit();
-  // A value of the file longer than its field is an error, not a value cut short.
-  void RefuseOverlongValue(TField *field, bool null, const QString &data);
   // The login of the main window for every listed database.
   void SetMatrixLogin();
   // Connects to the database and answers each user's cell; a database that cannot be opened is
@@ -87,4 +90,6 @@ private:
   QString AskPageFileName();
   // Opens the saved page in the desktop's viewer and tells when that fails.
   void ShowPage(const QString &fileName);
+
+  std::unique_ptr<TDatabaseListKeeper> FDatabaseList;
 };

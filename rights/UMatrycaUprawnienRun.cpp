@@ -2,6 +2,7 @@
 #include "UMatrycaUprawnien.h"
 
 #include "ApplicationLogin.h"
+#include "DatabaseListKeeper.h"
 #include "DatabaseRoleGrants.h"
 #include "DateTimeUtils.h"
 #include "Dialogs.h"
@@ -20,6 +21,9 @@
 #include <memory>
 
 void TMatrycaUprawnien::GenerateRightsMatrix() {
+  // Asked before anything is read or written, so that a no leaves nothing half done.
+  if (!FDatabaseList->AgreeToReplace())
+    Abort();
   auto options = std::make_unique<TMatrycaOpcje>(this);
   options->TableUsers->LoadFromDataSet(FDM->users, {});
   options->TableBazy->LoadFromDataSet(TableBazy, {});
@@ -35,7 +39,7 @@ void TMatrycaUprawnien::GenerateRightsMatrix() {
 
   const QString fileName = AskPageFileName();
   TextFile::WriteBytes(fileName, page.Bytes());
-  TableBazy->SaveToFile(ListPath());
+  FDatabaseList->Save();
   if (cbPokaz->isChecked())
     ShowPage(fileName);
   SetModalResult(mrOk);

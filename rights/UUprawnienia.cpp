@@ -4,6 +4,7 @@
 #include "ApplicationLogin.h"
 #include "DBGridColumns.h"
 #include "DataSource.h"
+#include "DatabaseListFormat.h"
 #include "Dialogs.h"
 #include "ExDBGrid.h"
 #include "Fields.h"
@@ -15,7 +16,6 @@
 #include "PageControl.h"
 #include "ProgramFolder.h"
 #include "StdCtrls.h"
-#include "woxMemCSVStreamFormat.h"
 #include "woxMemTable.h"
 
 #include <QCheckBox>
@@ -90,7 +90,7 @@ void TUprawnieniaForm::CreateDataComponents() {
   MemTable->FieldDefs().Add(QStringLiteral("Baza"), ftString, 300);
   MemTable->FieldDefs().Add(QStringLiteral("Grupa"), ftString, 100);
   // Quote ", comma, "True"/"False", definitions and indexes saved and loaded, loading from the start.
-  woxCSVStreamFormat1 = new TwoxCSVStreamFormat(this);
+  woxCSVStreamFormat1 = new TDatabaseListFormat(this);
   woxCSVStreamFormat1->setObjectName(QStringLiteral("woxCSVStreamFormat1"));
   MemTable->SetDefaultFormat(woxCSVStreamFormat1);
 
@@ -236,6 +236,8 @@ void TUprawnieniaForm::InitRightsEditor(TIBDatabase *Database, const QString &Se
   FFileName = FileName;
   FServer = Server;
   MemTable->Open();
+  // The list window's rules: a list read with a loss is refused here too, not shown half.
+  woxCSVStreamFormat1->SetFileName(ProgramFolder() + FFileName);
   MemTable->LoadFromFile(ProgramFolder() + FFileName);
   BuildProgramTree();
   ShowTreeCheckBoxes();

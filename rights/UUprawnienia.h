@@ -27,7 +27,7 @@ class TPageControl;
 class TRadioGroup;
 class TTabSheet;
 class TTreeNode;
-class TwoxCSVStreamFormat;
+class TDatabaseListFormat;
 class TwoxMemTable;
 struct TRightItem;
 struct TRightsAssignment;
@@ -85,7 +85,7 @@ public:
 
   // --- non-visual
   TwoxMemTable *MemTable;
-  TwoxCSVStreamFormat *woxCSVStreamFormat1;
+  TDatabaseListFormat *woxCSVStreamFormat1;
   TIBDatabase *DBUsers;
   TIBTransaction *UsersTransaction;
   TIBQuery *IBQueryUsers;
@@ -292,8 +292,10 @@ private:
   // The group of a ticked database node (its parent is a group node); -1 for any other node.
   int TickedDatabaseGroup(const TTreeNode *node) const;
   void WriteProgramRights(int group, const QString &Nazwa);
-  // Writes one database of the group at the connection path for the users of the run.
-  void WriteDatabase(int group, const QString &path, const TRightsAssignment &assignment);
+  // Writes one database of the group (its Nazwa, at the connection path) for the users of the run;
+  // an error raises with where the run stopped and what it wrote before.
+  void WriteDatabase(int group, const QString &nazwa, const QString &path,
+                     const TRightsAssignment &assignment);
   // The ticked users and the personal data of the security users, as the run writes them.
   TRightsAssignment CollectAssignment();
   TRightsConnections RightsConnections() const;

@@ -5,6 +5,7 @@
 #include "Exceptions.h"
 #include "MxCheckTreeView.h"
 #include "ProgramRightsReader.h"
+#include "ProgramUserTables.h"
 
 #include <algorithm>
 
@@ -51,6 +52,6 @@ void TUprawnieniaForm::ReadDatabase(int group, const QString &path, const QStrin
     if (group == pgKorvin)
       FKorvinObjectRights = static_cast<qint32>(settings.ListMask);
   };
-  show(TTabSettings{});
+  show(ResetTabSettings(group));
   show(TProgramRightsReader(RightsConnections()).Read(group, path, UserName));
 }

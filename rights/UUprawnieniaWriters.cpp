@@ -3,6 +3,7 @@
 
 #include "DB.h"
 #include "Dialogs.h"
+#include "Exceptions.h"
 #include "Field.h"
 #include "IBQuery.h"
 #include "IBTransaction.h"
@@ -39,7 +40,7 @@ void TUprawnieniaForm::AssignRights() {
   for (int i = 0; i < items->Count(); ++i) {
     TTreeNode *node = items->Item(i);
     if (const int group = TickedDatabaseGroup(node); group >= 0)
-      WriteDatabase(group, NodeDatabasePath(node), assignment);
+      WriteDatabase(group, node->Text(), NodeDatabasePath(node), assignment);
     for (TIBTransaction *transaction : {DBTransaction, DBTransactionFDD, DBTransactionFDR})
       if (transaction->Active())
         transaction->CommitRetaining();
@@ -49,15 +50,25 @@ void TUprawnieniaForm::AssignRights() {
 }
 
 void TUprawnieniaForm::WriteProgramRights(int group, const QString &Nazwa) {
-  WriteDatabase(group, LookupDatabasePath(Nazwa, ProgramGroups()[static_cast<size_t>(group)].Name),
+  WriteDatabase(group, Nazwa, LookupDatabasePath(Nazwa, ProgramGroups()[static_cast<size_t>(group)].Name),
                 CollectAssignment());
 }
 
-void TUprawnieniaForm::WriteDatabase(int group, const QString &path, const TRightsAssignment &assignment) {
+void TUprawnieniaForm::WriteDatabase(int group, const QString &nazwa, const QString &path,
+                                     const TRightsAssignment &assignment) {
   const TTabSettings tab = TabSettings(group);
   if (group == pgKorvin)
     FKorvinObjectRights = static_cast<qint32>(tab.ListMask);
-  TProgramRightsWriter(RightsConnections()).Write(group, path, tab, assignment);
+  TProgramRightsWriter writer(RightsConnections());
+  try {
+    writer.Write(group, path, tab, assignment);
+  } catch (const EAbort &) {
+    throw;
+  } catch (const Exception &error) {
+    // The server's text alone names neither the database nor the user.
+    throw Exception(RightsRunFailure(ProgramGroups()[static_cast<size_t>(group)].Name, nazwa, path,
+                                     writer.FailedUser(), error.Message()));
+  }
 }
 
 TRightsAssignment TUprawnieniaForm::CollectAssignment() {

@@ -112,14 +112,24 @@ TEST_F(AssignmentRun, ARecordLimitOutsideItsColumnStopsTheRunBeforeAnythingConne
     EXPECT_EQ(Dialogs.Messages()[0].Icon, mtCustom);
     EXPECT_EQ(Dialogs.Messages()[0].Buttons, TMsgDlgButtons{mbOK});
   }
-  // A limit that fits reaches the database, which is not there.
+  // A limit that fits reaches the database, which is not there: the run stops before any user, and
+  // the server's own text stands below.
   Dialogs.Clear();
   Form->BrontelIle->SetValue(0);
   Dialogs.AnswerMessage(mrOk);
   Assign();
   ASSERT_EQ(Dialogs.Messages().size(), 1u);
-  EXPECT_TRUE(Dialogs.Messages()[0].Text.contains("/nie/ma/takiej/bazy.fdb"))
-      << Dialogs.Messages()[0].Text.toStdString();
+  const QString text = Dialogs.Messages()[0].Text;
+  const QString path = Form->NodeDatabasePath(RightsWindow::Node(*Form, "Mapy"));
+  EXPECT_TRUE(
+      text.startsWith(QString::fromUtf8("Przypisywanie praw przerwane.\nProgram: KORVIN\nBaza: Mapy (%1)\n\n"
+                                        "Bazy przed tą bazą zostały zapisane. Ta baza i bazy po niej nie "
+                                        "zostały zapisane.\n\n")
+                          .arg(path)))
+      << text.toStdString();
+  EXPECT_FALSE(text.contains(QString::fromUtf8("Użytkownik:")));
+  EXPECT_GT(text.lastIndexOf("/nie/ma/takiej/bazy.fdb"), text.indexOf("\n\n", text.indexOf("zapisane.")))
+      << "the server names the file below";
 }
 
 TEST_F(AssignmentRun, NoTickedDatabaseDoesNothing) {
@@ -196,6 +206,21 @@ TEST_F(AssignmentRun, AFailureEndsTheRunAfterWhatItWrote) {
   Dialogs.AnswerMessage(mrOk);
   Assign();
   ASSERT_EQ(Dialogs.Messages().size(), 1u);
+  // Where the run stopped and what it wrote, then the error's own text.
+  const TMessageRequest &message = Dialogs.Messages()[0];
+  EXPECT_TRUE(message.Text.startsWith(
+      QString::fromUtf8(
+          "Przypisywanie praw przerwane.\nProgram: VELDAR\nBaza: Ewidencja (%1)\nUżytkownik: %2\n\n"
+          "Bazy przed tą bazą zostały zapisane, a w tej bazie użytkownicy przed tym "
+          "użytkownikiem. Ten użytkownik, użytkownicy po nim i bazy po tej bazie nie zostały "
+          "zapisane.\n\n")
+          .arg(failing.DatabaseName(), Name("NOWAK"))))
+      << message.Text.toStdString();
+  EXPECT_TRUE(message.Text.contains(QString::fromUtf8("\n\nNie zapisano użytkownika %1 w bazie\n%2:\n")
+                                        .arg(Name("NOWAK"), failing.DatabaseName())))
+      << message.Text.toStdString();
+  EXPECT_EQ(message.Caption, Application()->Title());
+  EXPECT_EQ(message.Icon, mtError);
   for (const QString &user : users) {
     EXPECT_EQ(RowsOf(before, user), 1);
     EXPECT_EQ(before.RolesOf(user), QStringList{"KN_ZAPIS"});

@@ -54,16 +54,31 @@ TEST(TessalLetterParse, ReadsBackEveryLetterStringTheWriterMakes) {
   EXPECT_EQ(TessalTickedBoxes(TessalLetters(all)), all);
 }
 
-// A value as the row holds it, put on an empty tab through one column of the description.
+// A value as the row holds it, put through one column of the description on the tab a reader
+// starts from.
 TTabSettings Read(int group, const char *column, const QVariant &value) {
   for (const TRightsColumn &rights : ProgramUserTable(group).Rights)
     if (rights.Column == QLatin1String(column)) {
-      TTabSettings tab;
+      TTabSettings tab = ResetTabSettings(group);
       ReadRightsColumn(rights, value, tab);
       return tab;
     }
   ADD_FAILURE() << "no column " << column;
   return {};
+}
+
+// Every tab resets to level 0 and nothing ticked, but SARNIK's and TULVAR's boxes, which a user
+// without a row shows ticked.
+TEST(RightsColumnsRead, EachGroupResetsToItsOwnValues) {
+  for (int group = 0; group < ProgramGroupCount; ++group) {
+    SCOPED_TRACE(ProgramGroups()[size_t(group)].Name.toStdString());
+    TTabSettings expected;
+    if (group == pgSarnik)
+      expected.Ticked = {"CBSarnik"};
+    if (group == pgTulvar)
+      expected.Ticked = {"CBTulvar"};
+    EXPECT_EQ(ResetTabSettings(group), expected);
+  }
 }
 
 TEST(RightsColumnsRead, BrontelOptionsTickTheirItemsAndNothingAbove) {

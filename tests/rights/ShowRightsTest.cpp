@@ -1,5 +1,6 @@
 // "Pokaż prawa": what the ticked databases hold for one ticked user, read back onto the tabs.
 #include "RightsFormFixture.h"
+#include "UserRows.h"
 
 #include "Application.h"
 #include "DB.h"
@@ -12,6 +13,7 @@
 #include "UAdminRights.h"
 #include "woxMemTable.h"
 
+#include <QCheckBox>
 #include <QListWidget>
 
 namespace {
@@ -139,7 +141,8 @@ TEST_P(MissingRows, ShowTheResetValues) {
   EXPECT_TRUE(Dialogs.Messages().empty()) << Dialogs.Messages().front().Text.toStdString();
   for (int group = 0; group < ProgramGroupCount; ++group) {
     SCOPED_TRACE(ProgramGroups()[size_t(group)].Name.toStdString());
-    TTabSettings expected;
+    // A row of nulls clears every box; no row shows the group's own reset values.
+    TTabSettings expected = c.Row ? TTabSettings{} : ResetTabSettings(group);
     if (c.Roles && (c.Row || group == pgVeldar))
       expected.Level = rlWrite;
     if (c.Roles && group == pgVeldar)
@@ -156,6 +159,35 @@ TEST_P(MissingRows, ShowTheResetValues) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, MissingRows, testing::ValuesIn(kMissingCases),
                          [](const testing::TestParamInfo<MissingCase> &info) { return info.param.Name; });
+
+// SARNIK's "Prawo globalnej zmiany pól" and TULVAR's "Zapis do słownika adresów" show ticked for a
+// user without a row, whatever they showed before, and the next "Przypisz prawa" writes them as 1.
+TEST_F(ShowRights, SarnikAndTulvarShowTheirBoxTickedForAUserWithoutARow) {
+  ApplicationDatabase &sarnik = AddDatabase("SARNIK");
+  ApplicationDatabase &tulvar = AddDatabase("TULVAR");
+  const QString user = Name("NOWAK");
+  Open({{"Kadry", sarnik.Path(), "SARNIK"}, {"Adresy", tulvar.Path(), "TULVAR"}});
+  TickUsers({user});
+  TickNodes({"Kadry", "Adresy"});
+  Form->SetTabSettings(pgSarnik, TabWith(1));
+  Form->SetTabSettings(pgTulvar, TabWith(2));
+  Show();
+  EXPECT_TRUE(Dialogs.Messages().empty());
+  EXPECT_TRUE(Form->CBSarnik->isChecked());
+  EXPECT_TRUE(Form->CBTulvar->isChecked());
+  EXPECT_EQ(Form->TabSettings(pgSarnik), TabWith(0, {"CBSarnik"}));
+  EXPECT_EQ(Form->TabSettings(pgTulvar), TabWith(0, {"CBTulvar"}));
+  Assign();
+  EXPECT_TRUE(Dialogs.Messages().empty());
+  EXPECT_EQ(RowOf(sarnik, user, {"OPCJE", "ROLE_NAME"}), "OPCJE=1;ROLE_NAME=ODCZYT");
+  EXPECT_EQ(RowOf(tulvar, user, {"ACCESS"}), "ACCESS=1");
+  // A row that holds 0 clears the box the reset ticked.
+  sarnik.Execute(QStringLiteral("update USERS set OPCJE = 0"));
+  tulvar.Execute(QStringLiteral("update USERS set ACCESS = 0"));
+  Show();
+  EXPECT_FALSE(Form->CBSarnik->isChecked());
+  EXPECT_FALSE(Form->CBTulvar->isChecked());
+}
 
 // A KORVIN user without a row ends nothing: the VELDAR database after it in the tree is read, and
 // the KORVIN mask of the previous user is gone.

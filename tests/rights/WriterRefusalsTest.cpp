@@ -40,10 +40,15 @@ TEST_F(WriterRefusals, VeldarTakesOnlyIdentityNumbersThatGiveItAFreeId) {
   Assign();
 
   ASSERT_EQ(Dialogs.Messages().size(), 3u);
-  const char *refused[] = {"NOWAK", "WOJCIK", "ZIELINSKA"};
+  // NOWAK's number is valid: only the ID it gives is NOWAKOWA's.
+  const QString texts[] = {
+      QString::fromUtf8("Użytkownik %1 nie może zostać dodany do programu VELDAR: identyfikator 850304234 z "
+                        "jego numeru PESEL 85030412345 ma już w tabeli USERS użytkownik %2.")
+          .arg(Name("NOWAK"), Name("NOWAKOWA")),
+      kVeldarRefusal.arg(Name("WOJCIK")), kVeldarRefusal.arg(Name("ZIELINSKA"))};
   for (size_t i = 0; i < 3; ++i) {
     const TMessageRequest &message = Dialogs.Messages()[i];
-    EXPECT_EQ(message.Text, kVeldarRefusal.arg(Name(refused[i])));
+    EXPECT_EQ(message.Text, texts[i]);
     EXPECT_EQ(message.Caption, QString::fromUtf8("Bład użytkownika"));
     EXPECT_EQ(message.Icon, mtCustom);
     EXPECT_EQ(message.Buttons, TMsgDlgButtons{mbOK});
@@ -137,6 +142,56 @@ TEST_F(WriterRefusals, AValueLongerThanItsColumnRefusesTheUser) {
   }
 }
 
+// A name longer than the server takes in a grant, or longer than the key column (and holding "%1",
+// which must not be filled in again), refuses that user with a message; the next one is written.
+TEST_F(WriterRefusals, ALongSecurityUserNameRefusesThatUserAndTheRunGoesOn) {
+  const QString percent = QStringLiteral("PROCENT_%1_%2_ZA_DLUGA");
+  const QString overServer = QStringLiteral("NAZWA_DLUZSZA_NIZ_TRZYDZIESCI_JEDEN");
+  ASSERT_GT(overServer.toUtf8().size(), 31);
+  People->Database().Execute(
+      {QStringLiteral("insert into USERS (USER_NAME, FIRST_NAME, SECOND_NAME) values ('%1', 'A', 'A')")
+           .arg(percent),
+       QStringLiteral("insert into USERS (USER_NAME, FIRST_NAME, SECOND_NAME) values ('%1', 'B', 'B')")
+           .arg(overServer)});
+  struct Cleanup {
+    ~Cleanup() {
+      RightsFormTest::People->Database().Execute(
+          QStringLiteral("delete from USERS where FIRST_NAME in ('A', 'B') and SECOND_NAME in ('A', 'B')"));
+    }
+  } cleanup;
+  ApplicationDatabase &plomer = AddDatabase("PLOMER");
+  // A key column of 20 refuses the first by its own length.
+  plomer.Execute({"alter table USERS drop USR_NAME", "alter table USERS add USR_NAME varchar(20)"});
+  Open({{"Ewidencja", plomer.Path(), "PLOMER"}});
+  TickUsers({percent, overServer, Name("NOWAK")});
+  TickNodes({"Ewidencja"});
+  Form->SetTabSettings(pgPlomer, TabWith(1));
+  Dialogs.AnswerMessage(mrOk);
+  Dialogs.AnswerMessage(mrOk);
+  Assign();
+  ASSERT_EQ(Dialogs.Messages().size(), 2u);
+  // The list is sorted by surname: "A" before "B".
+  EXPECT_EQ(Dialogs.Messages()[0].Text,
+            QString::fromUtf8("Użytkownik %1 nie zostanie zapisany w bazie\n%2:\nwartość \"%1\" jest dłuższa "
+                              "niż kolumna USR_NAME tabeli USERS (najwyżej 20 znaków).")
+                .arg(percent, plomer.DatabaseName()));
+  EXPECT_EQ(
+      Dialogs.Messages()[1].Text,
+      QString::fromUtf8("Użytkownik %1 nie zostanie zapisany w bazie\n%2:\nnazwa ma 35 bajtów w UTF-8, a "
+                        "serwer przyjmuje nazwy użytkowników najwyżej 31-bajtowe (kolumna RDB$USER "
+                        "tabeli RDB$USER_PRIVILEGES).")
+          .arg(overServer, plomer.DatabaseName()));
+  for (const TMessageRequest &message : Dialogs.Messages()) {
+    EXPECT_EQ(message.Caption, QString::fromUtf8("Błąd użytkownika"));
+    EXPECT_EQ(message.Icon, mtWarning);
+  }
+  EXPECT_EQ(RowsOf(plomer, percent), 0);
+  EXPECT_EQ(RowsOf(plomer, overServer), 0);
+  EXPECT_EQ(RowsOf(plomer, Name("NOWAK")), 1);
+  EXPECT_EQ(plomer.RolesOf(Name("NOWAK")), QStringList{"ZAPIS"});
+  EXPECT_TRUE(plomer.RolesOf(percent).isEmpty());
+}
+
 // A row whose UID is null cannot be updated by its key: the user's roles are rolled back and the
 // error is shown.
 TEST_F(WriterRefusals, AnUpdateThatMatchesNoRowIsAnError) {
@@ -159,7 +214,7 @@ TEST_F(WriterRefusals, AnUpdateThatMatchesNoRowIsAnError) {
     Assign();
     ASSERT_EQ(Dialogs.Messages().size(), 1u);
     const TMessageRequest &message = Dialogs.Messages()[0];
-    EXPECT_TRUE(message.Text.startsWith(
+    EXPECT_TRUE(message.Text.contains(
         QString::fromUtf8(
             "Nie zapisano użytkownika %1 w bazie\n%2:\nżaden wiersz tabeli %3 nie ma już wartości UID")
             .arg(Name("NOWAK"), database.DatabaseName(), table.Table)))
