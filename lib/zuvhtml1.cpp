@@ -66,6 +66,8 @@ Thtml::Thtml(QWidget *owner) : TForm(owner) {
   wzor = new QComboBox(this);
   wzor->setEditable(false);
   plik = new TFilenameEdit(this);
+  // The report is usually a new file: browsing must accept a name that does not exist yet.
+  plik->SetDialogKind(TFilenameEdit::dkSave);
   plik->SetDefaultExt(QStringLiteral("htm"));
   plik->SetFilter(QStringLiteral("Pliki HTML (*.htm,*.html)|*.htm;*.html|Wszystkie pliki (*.*)|*.*"));
   dopisywanie = new QCheckBox(QStringLiteral("Dopisywanie do istniejącego pliku"), this);

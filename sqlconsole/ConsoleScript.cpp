@@ -2,6 +2,7 @@
 
 #include "Exceptions.h"
 #include "IBScript.h"
+#include "SelectRoutines.h"
 #include "StatementGuard.h"
 
 bool TConsoleScript::Run(const QString &text) {
@@ -9,7 +10,12 @@ bool TConsoleScript::Run(const QString &text) {
   QStringList statements;
   for (const TIBScriptStatement &statement : FScript.Statements())
     statements.append(statement.Text);
-  const TStatementKind kind = ScriptKind(statements);
+  // Each reading statement is looked at as it stands now: what the script itself creates makes it
+  // change structure, which asks anyway.
+  TSelectRoutines routines(FScript.Transaction());
+  const TStatementKind kind = ScriptKind(statements, [&routines](const QString &statement) {
+    return routines.Refine(ScriptStatementKind(statement), statement);
+  });
   if (kind != TStatementKind::skReads && !FGuard.Check(kind)) {
     if (!FGuard.ManagerRights())
       FGuard.ReportNoRights();

@@ -17,7 +17,8 @@ QStringList LeadingWords(const QString &sql, int count) {
     }
     const qsizetype skipped = IBSQLText::SkipLiteralOrComment(sql, i);
     if (skipped != i) {
-      if (sql.at(i) == u'\'' || sql.at(i) == u'"')
+      if (!QStringView(sql).mid(i, 2).startsWith(QStringLiteral("--")) &&
+          !QStringView(sql).mid(i, 2).startsWith(QStringLiteral("/*")))
         break; // a literal where a word belongs: no more words to read
       i = skipped;
       continue;
@@ -34,6 +35,13 @@ QStringList LeadingWords(const QString &sql, int count) {
 
 bool IsExecuteBlock(const QString &sql) {
   return LeadingWords(sql, 2) == QStringList{QStringLiteral("EXECUTE"), QStringLiteral("BLOCK")};
+}
+
+// INSERT, UPDATE (also UPDATE OR INSERT), DELETE and MERGE.
+bool IsDataStatement(const QString &sql) {
+  static const QStringList words{QStringLiteral("INSERT"), QStringLiteral("UPDATE"), QStringLiteral("DELETE"),
+                                 QStringLiteral("MERGE")};
+  return words.contains(LeadingWords(sql, 1).value(0));
 }
 
 bool Ask(const char *text, const char *caption) {
@@ -57,7 +65,8 @@ TStatementKind StatementKind(const QString &sql, TIBSQLTypes type) {
   case SQLSelectForUpdate:
   case SQLSetGenerator: return TStatementKind::skChangesData;
   case SQLDDL: return TStatementKind::skChangesStructure;
-  case SQLExecProcedure: return TStatementKind::skRunsProcedure;
+  case SQLExecProcedure:
+    return IsDataStatement(sql) ? TStatementKind::skChangesData : TStatementKind::skRunsProcedure;
   default: return TStatementKind::skReads;
   }
 }
@@ -78,10 +87,11 @@ TStatementKind ScriptStatementKind(const QString &sql) {
   return TStatementKind::skChangesData;
 }
 
-TStatementKind ScriptKind(const QStringList &statements) {
+TStatementKind ScriptKind(const QStringList &statements,
+                          const std::function<TStatementKind(const QString &)> &kindOf) {
   TStatementKind kind = TStatementKind::skReads;
   for (const QString &statement : statements) {
-    const TStatementKind next = ScriptStatementKind(statement);
+    const TStatementKind next = kindOf(statement);
     if (next == TStatementKind::skChangesStructure)
       return next;
     if (next == TStatementKind::skChangesData)

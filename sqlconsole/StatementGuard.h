@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 // What a statement may do, as far as the console's guard is concerned.
 enum class TStatementKind {
@@ -14,13 +15,16 @@ enum class TStatementKind {
 };
 
 // The kind of a prepared statement by the type the server reports, except that every EXECUTE BLOCK
-// changes data: a selectable block can write as well as one that returns nothing.
+// changes data (a selectable block can write as well as one that returns nothing), and so does an
+// INSERT, UPDATE, DELETE or MERGE with RETURNING, which the server reports as a procedure call.
 TStatementKind StatementKind(const QString &sql, TIBSQLTypes type);
 // The kind of a script statement by its leading words. A script is not prepared ahead: its statements
 // may need what earlier ones create. Anything not known to read counts as a data change.
 TStatementKind ScriptStatementKind(const QString &sql);
-// The kind that decides a script's one question: structure over data over reading.
-TStatementKind ScriptKind(const QStringList &statements);
+// The kind that decides a script's one question, its statements' kinds told by kindOf: structure over
+// data over reading.
+TStatementKind ScriptKind(const QStringList &statements,
+                          const std::function<TStatementKind(const QString &)> &kindOf = ScriptStatementKind);
 
 // Refuses or asks before a statement runs, through the dialog seam, by what the statement may do and
 // by the manager-rights flag the console was given.

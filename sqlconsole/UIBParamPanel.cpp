@@ -17,6 +17,8 @@
 #include <QLineEdit>
 #include <QRegularExpression>
 #include <algorithm>
+#include <climits>
+#include <utility>
 #include <ibase.h>
 
 namespace {
@@ -68,8 +70,21 @@ void ReplaceSelectValue(TStringList &lines, const QString &key, TIBTransaction *
 
 int BaseType(const TIBXSQLVAR *param) { return param->SQLType() & ~1; }
 
-// BIGINT and scaled numbers are carried as the exact text typed: through a double they lose digits.
-bool IsExactNumber(const TIBXSQLVAR *param) { return BaseType(param) == SQL_INT64 || param->SQLScale() < 0; }
+// Whole and scaled numbers are carried as the exact text typed: through a double BIGINT loses digits,
+// and a number past its type's range is refused rather than changed.
+bool IsExactNumber(const TIBXSQLVAR *param) {
+  const int type = BaseType(param);
+  return type == SQL_SHORT || type == SQL_LONG || type == SQL_INT64;
+}
+
+// The range of a whole number of the parameter's type.
+std::pair<qint64, qint64> WholeNumberRange(const TIBXSQLVAR *param) {
+  switch (BaseType(param)) {
+  case SQL_SHORT: return {-32768, 32767};
+  case SQL_LONG: return {-2147483648LL, 2147483647LL};
+  default: return {INT64_MIN, INT64_MAX};
+  }
+}
 
 qint64 PowerOfTen(int exponent) {
   qint64 power = 1;
@@ -294,9 +309,11 @@ void TIBNumericParamPanel::SetupEditor() {
     if (scale > 0)
       spin->SetDecimal(scale);
   };
+  // Whole and scaled numbers get no limits: the spin would pull a value typed past them back to the
+  // limit unseen; writing it refuses such a value instead.
   switch (BaseType(Param())) {
-  case SQL_LONG: bounds(-2147483648.0, 2147483647.0, vtInteger); break;
-  case SQL_SHORT: bounds(-32768, 32767, vtInteger); break;
+  case SQL_LONG:
+  case SQL_SHORT:
   case SQL_INT64: bounds(0, 0, vtInteger); break;
   case SQL_DOUBLE:
   case SQL_FLOAT: bounds(0, 0, vtFloat); break;
@@ -324,7 +341,8 @@ void TIBNumericParamPanel::WriteValue() {
     else {
       bool ok = false;
       const qint64 value = ExactNumberText(spin->Text(), Param()).toLongLong(&ok);
-      if (!ok)
+      const auto [min, max] = WholeNumberRange(Param());
+      if (!ok || value < min || value > max)
         throw EConvertError(QString::fromUtf8("„%1” nie mieści się w zakresie parametru %2")
                                 .arg(spin->Text(), Param()->Name()));
       Param()->SetAsInt64(value);

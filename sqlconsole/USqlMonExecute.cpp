@@ -6,13 +6,16 @@
 #include "IBQuery.h"
 #include "IBScript.h"
 #include "IBTransaction.h"
+#include "SelectRoutines.h"
 #include "UParSql.h"
 
 #include <memory>
 
 bool TSQLMonitorForm::CheckStatement(const QString &) {
   Query->Prepare();
-  return FGuard.Check(StatementKind(Query->SQL().Text(), Query->StatementType()));
+  const QString sql = Query->SQL().Text();
+  TSelectRoutines routines(IBTransaction);
+  return FGuard.Check(routines.Refine(StatementKind(sql, Query->StatementType()), sql));
 }
 
 void TSQLMonitorForm::ExecuteSQLActionExecute() {

@@ -6,11 +6,27 @@ namespace {
 
 bool IsNameChar(QChar c) { return c.isLetterOrNumber() || c == u'_' || c == u'$'; }
 
+// q'{text}': the character after the quote opens the literal, its counterpart (or itself) and a
+// quote close it. Only where a word starts: inside a name the quote begins an ordinary literal.
+qsizetype SkipAlternativeLiteral(const QString &sql, qsizetype pos) {
+  const qsizetype n = sql.size();
+  if (pos + 2 >= n || sql.at(pos + 1) != u'\'' || (pos > 0 && IsNameChar(sql.at(pos - 1))))
+    return pos;
+  static const QString opening = QStringLiteral("([{<"), closing = QStringLiteral(")]}>");
+  const QChar open = sql.at(pos + 2);
+  const qsizetype pair = opening.indexOf(open);
+  const QString end = QString(pair >= 0 ? closing.at(pair) : open) + u'\'';
+  const qsizetype found = sql.indexOf(end, pos + 3);
+  return found < 0 ? n : found + 2;
+}
+
 } // namespace
 
 qsizetype SkipLiteralOrComment(const QString &sql, qsizetype pos) {
   const qsizetype n = sql.size();
   const QChar c = sql.at(pos);
+  if (c == u'q' || c == u'Q')
+    return SkipAlternativeLiteral(sql, pos);
   if (c == u'\'' || c == u'"') {
     // A doubled quote stands for itself inside the literal.
     qsizetype i = pos + 1;

@@ -42,6 +42,18 @@ TEST_F(IBSQLTest, NamedParametersIgnoreCaseAndReachEveryOccurrence) {
   EXPECT_THROW(Query.FieldByName(QStringLiteral("D")), EDatabaseError);
 }
 
+TEST_F(IBSQLTest, AnAlternativelyQuotedLiteralHoldsNoParameters) {
+  Execute(QStringLiteral("create table T (A integer, C varchar(20))"));
+  Query.SQL().SetText(QStringLiteral("insert into T (A, C) values (:V, q'{:v ?'}')"));
+  ASSERT_EQ(Query.Params().Count(), 1);
+  Query.ParamByName(QStringLiteral("V")).SetAsInteger(3);
+  Query.ExecQuery();
+  Query.SQL().SetText(QStringLiteral("select C from T where A = 3 and C = Q'!:v ?'!'"));
+  Query.ExecQuery();
+  ASSERT_FALSE(Query.Eof());
+  EXPECT_EQ(Query.Fields(0).AsString(), QStringLiteral(":v ?'"));
+}
+
 TEST_F(IBSQLTest, ReportsTheServersStatementType) {
   Execute({"create table T (A integer)", "create generator G",
            "create procedure P returns (X integer) as begin X = 1; end"});

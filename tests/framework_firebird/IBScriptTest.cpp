@@ -86,6 +86,7 @@ TEST(IBScriptStatementsTest, ListsWhatRunsWithTheTerminatorSwitchesApplied) {
                                          "create table T (A integer);\r\n"
                                          "\r\n"
                                          "  insert into T values (';');\r\n"
+                                         "insert into T values (q'[;']');\r\n"
                                          "set term ^ ;\r\n"
                                          "execute block as begin insert into T values (1); end^\r\n"
                                          "SET TERM ; ^\r\n"
@@ -100,9 +101,10 @@ TEST(IBScriptStatementsTest, ListsWhatRunsWithTheTerminatorSwitchesApplied) {
   }
   EXPECT_EQ(texts, (QStringList{QStringLiteral("create table T (A integer)"),
                                 QStringLiteral("insert into T values (';')"),
+                                QStringLiteral("insert into T values (q'[;']')"),
                                 QStringLiteral("execute block as begin insert into T values (1); end"),
                                 QStringLiteral("commit work"), QStringLiteral("select A from T")}));
-  EXPECT_EQ(lines, (QList<int>{2, 4, 6, 8, 9}));
+  EXPECT_EQ(lines, (QList<int>{2, 4, 5, 7, 9, 10}));
 }
 
 TEST_F(IBScriptTest, TellsAfterEachStatementWhetherItCommittedTheWorkBeforeIt) {

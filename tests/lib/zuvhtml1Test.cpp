@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <cerrno>
@@ -95,6 +96,27 @@ TEST_F(zuvhtml1, GenerujWritesTheReportOpensItAndRemembersTheChoices) {
   });
   ExportDataSetToHTML(data.get(), folder, QString(), QString());
   EXPECT_TRUE(dialogs.Exhausted());
+}
+
+TEST_F(zuvhtml1, BrowsingForTheOutputFileAcceptsANewName) {
+  const QString out = dir.filePath(QStringLiteral("nowy raport.htm"));
+  ASSERT_FALSE(QFile::exists(out));
+  auto data = MakeReportData(2);
+  dialogs.AnswerModalAs<Thtml>([&](Thtml &form) {
+    dialogs.AnswerFile(out);
+    QKeyEvent browse(QEvent::KeyPress, Qt::Key_Down, Qt::AltModifier);
+    QApplication::sendEvent(form.plik, &browse);
+    EXPECT_EQ(form.plik->FileName(), out);
+    form.BitBtn1->click();
+    return form.ModalResult();
+  });
+  ExportDataSetToHTML(data.get(), folder, QString(), QString());
+  EXPECT_TRUE(dialogs.Exhausted());
+  ASSERT_EQ(dialogs.FileDialogs().size(), 1u);
+  EXPECT_EQ(dialogs.FileDialogs()[0].Kind, TFileDialogKind::Save);
+  EXPECT_EQ(dialogs.FileDialogs()[0].DefaultExt, QStringLiteral("htm"));
+  EXPECT_TRUE(dialogs.Messages().empty());
+  EXPECT_TRUE(Bytes(out).contains("</BODY>\r\n</HTML>\r\n"));
 }
 
 TEST_F(zuvhtml1, WithoutAFileNameTheDialogStaysOpen) {

@@ -65,6 +65,14 @@ int ConsoleTest::RowsSeenByConsole() {
   return count.Fields(0).AsInteger();
 }
 
+void ConsoleTest::LeavePending(const QString &sql) {
+  TIBSQL statement;
+  statement.SetDatabase(Database.get());
+  statement.SetTransaction(Console->IBTransaction);
+  statement.SQL().SetText(sql);
+  statement.ExecQuery();
+}
+
 QStringList ConsoleTest::MessageCaptions() const {
   QStringList captions;
   for (const TMessageRequest &m : Dialogs.Messages())

@@ -27,6 +27,8 @@ protected:
   int RowsOfT1() { return Db->QueryValue(QStringLiteral("select count(*) from T1")).toInt(); }
   // Rows of T1 in the console's own transaction.
   int RowsSeenByConsole();
+  // Runs a statement of the test's own in the console's transaction, leaving its work pending there.
+  void LeavePending(const QString &sql);
   QString SavedQueryPath(const QString &fileName) const { return Folder.path() + u'/' + fileName; }
   void WriteFile(const QString &path, const QByteArray &bytes);
 

@@ -42,7 +42,7 @@ TEST_F(MainFormTest, MonitorSqlOpensTheModelessConsoleOnTheConnection) {
 // console's own transaction (changed) and from another connection (committed).
 struct GuardCase {
   const char *Name;
-  const char *Before; // run first, unguarded (a select whose procedure writes), or nullptr
+  const char *Before; // work left pending in the console's transaction first, or nullptr
   const char *Sql;
   bool Script;
   std::vector<int> Answers;
@@ -55,6 +55,9 @@ struct GuardCase {
 void PrintTo(const GuardCase &c, std::ostream *out) { *out << c.Name; }
 
 const char *const RowsOfT1 = "select count(*) from T1";
+// Runs in the console's transaction through a statement of the test's own, as no unasked statement
+// of the console can write any more.
+const char *const PendingInsert = "insert into T1 values (9, 'x')";
 const char *const TableT2 = "select count(*) from RDB$RELATIONS where RDB$RELATION_NAME = 'T2'";
 
 class MonitorGuardTest : public MainFormTest, public testing::WithParamInterface<GuardCase> {
@@ -84,14 +87,16 @@ protected:
     Monitor->SetEditorText(sql);
     (script ? Monitor->ExecuteSQLScriptA : Monitor->ExecuteSQLAction)->Execute();
   }
-  int SeenByConsole(const QString &sql) {
-    TIBSQL probe;
-    probe.SetDatabase(Form->DM()->Database);
-    probe.SetTransaction(Monitor->IBTransaction);
-    probe.SQL().SetText(sql);
-    probe.ExecQuery();
-    return probe.Fields(0).AsInteger();
+  // Runs sql in the console's transaction; the first value of its result, if any.
+  int InConsoleTransaction(const QString &sql) {
+    TIBSQL statement;
+    statement.SetDatabase(Form->DM()->Database);
+    statement.SetTransaction(Monitor->IBTransaction);
+    statement.SQL().SetText(sql);
+    statement.ExecQuery();
+    return statement.SQLType() == SQLSelect ? statement.Fields(0).AsInteger() : 0;
   }
+  int SeenByConsole(const QString &sql) { return InConsoleTransaction(sql); }
 
   QPointer<TSQLMonitorForm> Monitor;
 };
@@ -99,7 +104,7 @@ protected:
 TEST_P(MonitorGuardTest, AsksByWhatTheStatementCanDoAndCommitsOnlyWhatIsConfirmed) {
   const GuardCase &c = GetParam();
   if (c.Before)
-    RunInEditor(QString::fromUtf8(c.Before), false);
+    InConsoleTransaction(QString::fromUtf8(c.Before));
   ASSERT_TRUE(Dialogs.Messages().empty());
   for (int answer : c.Answers)
     Dialogs.AnswerMessage(answer);
@@ -128,19 +133,26 @@ INSTANTIATE_TEST_SUITE_P(
     Statements, MonitorGuardTest,
     testing::Values(
         GuardCase{"Select", nullptr, "select * from T1", false, {}, {}, RowsOfT1, 2, 2},
-        GuardCase{"SelectOfAWritingProcedureRunsUnasked",
+        GuardCase{"SelectOfAWritingProcedureIsAskedLikeAWrite",
                   nullptr,
                   "select R from P2",
                   false,
-                  {},
-                  {},
+                  {mrNo},
+                  {"Uwaga!"},
+                  RowsOfT1,
+                  2,
+                  2},
+        GuardCase{"SelectOfAWritingProcedureYesCommit",
+                  nullptr,
+                  "select R from P2",
+                  false,
+                  {mrYes, mrYes},
+                  {"Uwaga!", "Uwaga!"},
                   RowsOfT1,
                   3,
-                  2},
-        GuardCase{
-            "TypedCommitCommitsPendingWork", "select R from P2", "commit", false, {}, {}, RowsOfT1, 3, 3},
-        GuardCase{
-            "TypedRollbackDropsPendingWork", "select R from P2", "rollback", false, {}, {}, RowsOfT1, 2, 2},
+                  3},
+        GuardCase{"TypedCommitCommitsPendingWork", PendingInsert, "commit", false, {}, {}, RowsOfT1, 3, 3},
+        GuardCase{"TypedRollbackDropsPendingWork", PendingInsert, "rollback", false, {}, {}, RowsOfT1, 2, 2},
         GuardCase{
             "InsertYesCommit", nullptr, Insert, false, {mrYes, mrYes}, {"Uwaga!", "Uwaga!"}, RowsOfT1, 3, 3},
         GuardCase{

@@ -91,8 +91,9 @@ TEST_F(ConsoleParamsTest, ANumericParameterIsAskedForAndUsed) {
     EXPECT_TRUE(form.Frame->Panel(0)->NullCheck()->isChecked()); // a new parameter is NULL
     auto *spin = qobject_cast<TMxSpinEdit *>(Enter(form.Frame->Panel(0)));
     ASSERT_NE(spin, nullptr);
-    EXPECT_EQ(spin->MinValue(), -2147483648.0);
-    EXPECT_EQ(spin->MaxValue(), 2147483647.0);
+    // No limits: the spin would pull a value typed past them back unseen; writing refuses it instead.
+    EXPECT_EQ(spin->MinValue(), 0.0);
+    EXPECT_EQ(spin->MaxValue(), 0.0);
     spin->SetValue(2);
   });
   Run(QStringLiteral("select NAME from T1 where ID = :ID"));
@@ -236,7 +237,7 @@ struct NumberCase {
 
 class ConsoleNumberParamTest : public ConsoleParamsTest, public testing::WithParamInterface<NumberCase> {};
 
-TEST_P(ConsoleNumberParamTest, ReachesTheServerExactlyOrClampedToItsType) {
+TEST_P(ConsoleNumberParamTest, ReachesTheServerExactlyOrRoundedToItsScale) {
   const NumberCase &c = GetParam();
   OpenConsole();
   AnswerParams([&c](TSQLParamsForm &form) {
@@ -253,9 +254,8 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         NumberCase{"IntegerMax", "integer", "2147483647", "2147483647"},
         NumberCase{"IntegerMin", "integer", "-2147483648", "-2147483648"},
-        NumberCase{"IntegerAboveMaxIsClamped", "integer", "2147483648", "2147483647"},
-        NumberCase{"IntegerBelowMinIsClamped", "integer", "-2147483649", "-2147483648"},
-        NumberCase{"SmallintIsClamped", "smallint", "40000", "32767"},
+        NumberCase{"SmallintMax", "smallint", "32767", "32767"},
+        NumberCase{"SmallintMin", "smallint", "-32768", "-32768"},
         NumberCase{"BigintMax", "bigint", "9223372036854775807", "9223372036854775807"},
         NumberCase{"BigintMin", "bigint", "-9223372036854775808", "-9223372036854775808"},
         NumberCase{"BigintPastADoublesDigits", "bigint", "9007199254740993", "9007199254740993"},
@@ -263,14 +263,19 @@ INSTANTIATE_TEST_SUITE_P(
         NumberCase{"Numeric18_4Min", "numeric(18,4)", "-922337203685477.5808", "-922337203685477.5808"},
         NumberCase{"Numeric18_4Smallest", "numeric(18,4)", "0.0001", "0.0001"},
         NumberCase{"Numeric18_4Whole", "numeric(18,4)", "12", "12.0000"},
-        NumberCase{"Decimal9_2", "decimal(9,2)", "1234567.89", "1234567.89"}),
+        NumberCase{"Decimal9_2", "decimal(9,2)", "1234567.89", "1234567.89"},
+        NumberCase{"Numeric9_2RoundsLikeTheServer", "numeric(9,2)", "1.005", "1.01"},
+        NumberCase{"Numeric4_1RoundsLikeTheServer", "numeric(4,1)", "-2.25", "-2.3"}),
     [](const testing::TestParamInfo<NumberCase> &info) { return std::string(info.param.Name); });
 
 struct BadNumberCase {
   const char *Name;
   const char *Type;
   const char *Typed;
+  const char *Refusal = nullptr; // the console's own message for a number past the range, or nullptr
 };
+
+void PrintTo(const BadNumberCase &c, std::ostream *out) { *out << c.Name; }
 
 class ConsoleBadNumberParamTest : public ConsoleParamsTest,
                                   public testing::WithParamInterface<BadNumberCase> {};
@@ -279,16 +284,40 @@ TEST_P(ConsoleBadNumberParamTest, IsRefusedAndTheStatementDoesNotRun) {
   const BadNumberCase &c = GetParam();
   OpenConsole();
   AnswerParams([&c](TSQLParamsForm &form) {
-    qobject_cast<TMxSpinEdit *>(Enter(form.Frame->Panel(0)))->SetText(Typed(c.Typed));
+    auto *spin = qobject_cast<TMxSpinEdit *>(Enter(form.Frame->Panel(0)));
+    spin->SetText(Typed(c.Typed));
+    if (!c.Refusal)
+      return;
+    // A number past its type's range: leaving the edit, as a click on "Zatwierdź" does, keeps it as typed.
+    QFocusEvent leave(QEvent::FocusOut, Qt::MouseFocusReason);
+    QCoreApplication::sendEvent(spin, &leave);
+    EXPECT_EQ(spin->Text(), Typed(c.Typed));
   });
-  EXPECT_THROW(Run(AsServerText(c.Type)), Exception);
+  try {
+    Run(AsServerText(c.Type));
+    ADD_FAILURE() << "the statement ran";
+  } catch (const Exception &error) {
+    if (c.Refusal) {
+      EXPECT_EQ(error.Message(), QString::fromUtf8(c.Refusal));
+    }
+  }
   EXPECT_FALSE(Console->Query->Active());
   EXPECT_EQ(Console->History().Count(), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Numbers, ConsoleBadNumberParamTest,
-    testing::Values(BadNumberCase{"BigintPastItsMax", "bigint", "9223372036854775808"},
+    testing::Values(BadNumberCase{"IntegerPastItsMax", "integer", "2147483648",
+                                  "„2147483648” nie mieści się w zakresie parametru X"},
+                    BadNumberCase{"IntegerBelowItsMin", "integer", "-2147483649",
+                                  "„-2147483649” nie mieści się w zakresie parametru X"},
+                    BadNumberCase{"SmallintPastItsMax", "smallint", "32768",
+                                  "„32768” nie mieści się w zakresie parametru X"},
+                    BadNumberCase{"SmallintBelowItsMin", "smallint", "-40000",
+                                  "„-40000” nie mieści się w zakresie parametru X"},
+                    BadNumberCase{"IntegerWithDecimals", "integer", "1.5"},
+                    BadNumberCase{"Numeric9_2PastItsMax", "numeric(9,2)", "21474836.48"},
+                    BadNumberCase{"BigintPastItsMax", "bigint", "9223372036854775808"},
                     BadNumberCase{"BigintWithDecimals", "bigint", "1.5"},
                     BadNumberCase{"NumericNotANumber", "numeric(18,4)", "12a"},
                     BadNumberCase{"NumericPastItsMax", "numeric(18,4)", "922337203685477.5808"}),
