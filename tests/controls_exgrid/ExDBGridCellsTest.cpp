@@ -181,6 +181,14 @@ TEST_P(ExDBGridLongMemoTest, ACellOfAMegabyteShowsItsStartQuickly) {
   EXPECT_EQ(shot.copy(cell), shot.copy(DataCell(1, 0).translated(0, cell.top() - DataCell(1, 0).top())))
       << "the long memo shows as the short one with the same start";
   EXPECT_GT(DarkPixels(shot, cell), 0);
+  grid->SetCellHints(true);
+  timer.restart();
+  MoveMouse(cell.center());
+  EXPECT_LT(timer.elapsed(), 1000) << "the cell hint";
+  ASSERT_TRUE(grid->CellHintWindow()->isVisible());
+  const QString hint = grid->CellHintWindow()->text();
+  EXPECT_TRUE(hint.startsWith(QStringLiteral("s\u0142owo0 s\u0142owo1"))) << "the text, not its codes";
+  EXPECT_LT(hint.size(), 100000) << "cut to what half the screen can show";
 }
 
 INSTANTIATE_TEST_SUITE_P(Types, ExDBGridLongMemoTest, testing::Values(ftMemo, ftFmtMemo),
