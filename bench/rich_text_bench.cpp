@@ -25,10 +25,12 @@ namespace {
 // RTF as the editor writes it: words whose bold, italic, size and colour change at every word, in
 // long paragraphs of 5,000 words, Polish letters among them.
 QByteArray FormattedRtf(int changes) {
-  static const char *const words[] = {"Zam\\'f3wienie", "nr", "1234", "dla", "Pana", "Wi\\'9cniewskiego",
-                                      "z", "\\'a3odzi", "termin:", "pi\\'b9tek,", "kwota", "99,50"};
-  QByteArray rtf = "{\\rtf1\\ansi\\ansicpg1250\\deff0{\\fonttbl{\\f0\\fnil\\fcharset238 Tahoma;}}\r\n"
-                   "{\\colortbl ;\\red255\\green0\\blue0;\\red0\\green0\\blue255;}\r\n\\viewkind4\\uc1\\pard\\f0\\fs20 ";
+  static const char *const words[] = {
+      "Zam\\'f3wienie", "nr",      "1234",        "dla",   "Pana", "Wi\\'9cniewskiego", "z",
+      "\\'a3odzi",      "termin:", "pi\\'b9tek,", "kwota", "99,50"};
+  QByteArray rtf =
+      "{\\rtf1\\ansi\\ansicpg1250\\deff0{\\fonttbl{\\f0\\fnil\\fcharset238 Tahoma;}}\r\n"
+      "{\\colortbl ;\\red255\\green0\\blue0;\\red0\\green0\\blue255;}\r\n\\viewkind4\\uc1\\pard\\f0\\fs20 ";
   for (int i = 0; i < changes; ++i) {
     rtf += i % 4 == 0 ? "\\b " : i % 4 == 1 ? "\\b0\\i " : i % 4 == 2 ? "\\i0\\cf1\\fs24 " : "\\cf2\\fs20 ";
     rtf += words[i % 12];
@@ -99,7 +101,7 @@ int main(int argc, char **argv) {
   benchmark::RunSpecifiedBenchmarks();
   std::printf("\nformatting changes   RTF bytes   LoadRich (RTF)   setHtml (Qt)   ratio\n");
   for (const auto &[changes, best] : gBest)
-    std::printf("%18d %11lld %14.3f s %12.3f s %7.2f\n", changes, static_cast<long long>(best.Bytes), best.Rtf,
-                best.Html, best.Html > 0 ? best.Rtf / best.Html : 0.0);
+    std::printf("%18d %11lld %14.3f s %12.3f s %7.2f\n", changes, static_cast<long long>(best.Bytes),
+                best.Rtf, best.Html, best.Html > 0 ? best.Rtf / best.Html : 0.0);
   return 0;
 }

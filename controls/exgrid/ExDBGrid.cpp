@@ -430,7 +430,8 @@ void TExDBGrid::DrawFieldContent(TCanvas &canvas, const QRect &Rect, TColumn *Co
   TTextFormat format = AlignmentFormat(Column->Alignment());
   format |= FShowTextEllipsis ? (tfSingleLine | tfEndEllipsis | tfVerticalCenter) : tfWordBreak;
   // A long memo is cut to what the cell can show before it is laid out.
-  const QString text = CellText(field, FDisplayMemo, ShownTextLimit(textRect.size(), canvas.TextHeight(QString())));
+  const QString text =
+      CellText(field, FDisplayMemo, ShownTextLimit(textRect.size(), canvas.TextHeight(QString())));
   canvas.Brush.Style = bsClear;
   canvas.TextRect(textRect, text, format);
   canvas.Brush.Style = bsSolid;

@@ -153,9 +153,11 @@ QByteArray Words(qsizetype bytes, bool rich) {
 }
 
 TEST_F(ExDBGridMemoCellTest, AFormattedMemoShowsItsPlainText) {
-  BuildMemo(ftFmtMemo, {{QStringLiteral("x"), "x"},
-                        {QStringLiteral("Pan Wi\u015bniewski"),
-                         "{\\rtf1\\ansi\\ansicpg1250{\\fonttbl{\\f0\\fnil Tahoma;}}\\pard\\b Pan\\b0  Wi\\'9cniewski\\par}"}});
+  BuildMemo(
+      ftFmtMemo,
+      {{QStringLiteral("x"), "x"},
+       {QStringLiteral("Pan Wi\u015bniewski"),
+        "{\\rtf1\\ansi\\ansicpg1250{\\fonttbl{\\f0\\fnil Tahoma;}}\\pard\\b Pan\\b0  Wi\\'9cniewski\\par}"}});
   const QImage shot = Shot();
   EXPECT_EQ(shot.copy(DataCell(1, 1)), shot.copy(DataCell(0, 1))) << "the text, not its RTF codes";
 }

@@ -7,13 +7,13 @@
 #include "InplaceEdit.h"
 #include "TestDataSet.h"
 
+#include "DBRichEdit.h"
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QPainter>
 #include <QMenu>
+#include <QPainter>
 #include <QPointer>
-#include "DBRichEdit.h"
 #include <gtest/gtest.h>
 
 namespace {

@@ -7,8 +7,8 @@
 
 #include <QBuffer>
 #include <QFile>
-#include <QFontMetrics>
 #include <QFont>
+#include <QFontMetrics>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <memory>

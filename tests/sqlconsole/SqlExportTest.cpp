@@ -12,16 +12,16 @@
 #include "USepDlg.h"
 #include "zuvhtml1.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QCheckBox>
 #include <QFile>
 #include <QLineEdit>
 #include <QProcess>
-#include <QRegularExpression>
-#include <QAbstractTextDocumentLayout>
-#include <QTextLayout>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTextBlock>
 #include <QTextEdit>
+#include <QTextLayout>
 
 class ConsoleExportTest : public ConsoleTest {
 protected:
@@ -274,7 +274,8 @@ TEST_F(ConsoleExportTest, EveryColumnStartsAtItsStopInThePreviewAndOnPaper) {
       if (block.text().isEmpty())
         continue;
       const std::vector<qreal> starts = PreviewCellStarts(block);
-      EXPECT_EQ(block.text().split(u'\t'), lines[size_t(block.blockNumber() == 0 ? 0 : block.blockNumber() - 1)]);
+      EXPECT_EQ(block.text().split(u'\t'),
+                lines[size_t(block.blockNumber() == 0 ? 0 : block.blockNumber() - 1)]);
       EXPECT_EQ(starts.size(), stops.size() + 1) << block.text().toStdString();
       if (starts.size() != stops.size() + 1)
         continue;
@@ -291,7 +292,8 @@ TEST_F(ConsoleExportTest, EveryColumnStartsAtItsStopInThePreviewAndOnPaper) {
       }
     }
     for (size_t i = 0; i < stops.size(); ++i)
-      EXPECT_NEAR(stops[i] - widest[i], blank, 1.5) << "column " << i << " ends one blank after its widest text";
+      EXPECT_NEAR(stops[i] - widest[i], blank, 1.5)
+          << "column " << i << " ends one blank after its widest text";
     PrintToPdf(frame, pdf);
     return int(mrOk);
   });
