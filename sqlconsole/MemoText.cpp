@@ -13,3 +13,10 @@ void SetMemoText(QPlainTextEdit *memo, const QString &text) {
     plain.chop(1);
   memo->setPlainText(plain);
 }
+
+QString OneLine(QString text) {
+  text.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+  text.replace(u'\n', u' ');
+  text.replace(u'\r', u' ');
+  return text;
+}

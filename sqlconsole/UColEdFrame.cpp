@@ -3,6 +3,7 @@
 #include "ActionTools.h"
 #include "Application.h"
 #include "Dialogs.h"
+#include "ResultReport.h"
 #include "StringList.h"
 #include "TextFile.h"
 #include "UPrintDialog.h"
@@ -32,26 +33,24 @@ TColEdFrame::TColEdFrame(QWidget *owner) : QWidget(owner) {
   layout->addWidget(RichEdit, 1);
 }
 
-void TColEdFrame::SetReport(const QString &header, const QStringList &rows,
-                            const std::vector<int> &tabStops) {
-  FTabStops = tabStops;
-  QTextDocument *document = RichEdit->document();
-  document->setDefaultFont(QFont(QStringLiteral("Courier")));
-  QTextOption option = document->defaultTextOption();
-  QList<QTextOption::Tab> tabs;
-  for (int stop : tabStops)
-    tabs.append(QTextOption::Tab(stop, QTextOption::LeftTab));
-  option.setTabs(tabs);
-  document->setDefaultTextOption(option);
+void TColEdFrame::SetReport(const TResultReport &report) {
+  FTabStops = report.TabStops;
   RichEdit->clear();
-  QTextCursor cursor(document);
+  RichEdit->setFont(report.Font);
+  // The layout takes tab stops from each block's format; the document's default option has none.
+  QList<QTextOption::Tab> tabs;
+  for (int stop : FTabStops)
+    tabs.append(QTextOption::Tab(stop, QTextOption::LeftTab));
+  QTextBlockFormat lines;
+  lines.setTabPositions(tabs);
+  QTextCursor cursor(RichEdit->document());
+  cursor.setBlockFormat(lines);
   QTextCharFormat bold;
   bold.setFontWeight(QFont::Bold);
-  cursor.insertText(header, bold);
-  cursor.insertBlock();
-  cursor.setCharFormat(QTextCharFormat());
-  for (const QString &row : rows) {
-    cursor.insertBlock();
+  cursor.insertText(report.Header, bold);
+  cursor.insertBlock(lines, QTextCharFormat());
+  for (const QString &row : report.Rows) {
+    cursor.insertBlock(lines, QTextCharFormat());
     cursor.insertText(row, QTextCharFormat());
   }
 }

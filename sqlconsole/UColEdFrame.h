@@ -6,6 +6,7 @@
 
 class QTextEdit;
 class TAction;
+struct TResultReport;
 
 // A tabulated report in a rich-text editor, with "Zapisz" (plain text or RTF) and "Drukuj".
 class TColEdFrame : public QWidget {
@@ -13,9 +14,9 @@ class TColEdFrame : public QWidget {
 public:
   explicit TColEdFrame(QWidget *owner = nullptr);
 
-  // Sets the report: the bold header line, an empty line, the rows; columns are separated by TAB
-  // and the tab stops lie at the given pixel positions.
-  void SetReport(const QString &header, const QStringList &rows, const std::vector<int> &tabStops);
+  // Shows the report in its font: the bold header line, an empty line, the rows; every line carries
+  // the report's tab stops, so each column starts at its stop on the screen and on paper.
+  void SetReport(const TResultReport &report);
   // The editor's lines.
   QStringList Lines() const;
   const std::vector<int> &TabStops() const { return FTabStops; }

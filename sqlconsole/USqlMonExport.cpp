@@ -92,8 +92,9 @@ void TSQLMonitorForm::SeparatorSettingsActionExecute() {
 
 void TSQLMonitorForm::PrintAExecute() {
   auto form = std::make_unique<TPrintForm>(this);
-  const TResultReport report = BuildResultReport(*Query, QFontMetrics(QFont(QStringLiteral("Courier"))));
-  form->ColEdFrame->SetReport(report.Header, report.Rows, report.TabStops);
+  // Sized as the saved RTF says (\fs20): a font without a size would measure at another size than
+  // the editor shows it.
+  form->ColEdFrame->SetReport(BuildResultReport(*Query, QFont(QStringLiteral("Courier"), 10)));
   TControlsDisabled disabled(*Query);
   form->ShowModal();
 }

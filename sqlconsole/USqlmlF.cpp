@@ -203,17 +203,6 @@ void TSQLMonListForm::ModyfikujAExecute() {
   OpenNameEditor(FCurrentRow);
 }
 
-namespace {
-// The file's header holds the description on one line: a line break there would push the "****"
-// line off its place and turn the header into part of the statement.
-QString OneLine(QString text) {
-  text.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
-  text.replace(u'\n', u' ');
-  text.replace(u'\r', u' ');
-  return text;
-}
-} // namespace
-
 void TSQLMonListForm::Refuse(const char *text) {
   MessageBox(QString::fromUtf8(text), QStringLiteral("Uwaga"), MB_OK | MB_ICONINFORMATION);
   Abort();
@@ -223,6 +212,8 @@ void TSQLMonListForm::ZapiszAExecute() {
   const int row = PytaniaGrid->currentRow();
   TSQLItem *item = FItems.GetItem(row);
   const QString name = CellText(row);
+  // The file's header holds the description on one line: a line break there would push the "****"
+  // line off its place and turn the header into part of the statement.
   const QString description = OneLine(OpisMemo->toPlainText());
   const QString sql = MemoText(FormatMemo);
   // A file without a name lists as its file name; one without a statement reads back without its header.

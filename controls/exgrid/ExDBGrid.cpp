@@ -2,6 +2,7 @@
 
 #include "DB.h"
 #include "ExCellHint.h"
+#include "ExDBGridCellText.h"
 #include "ExDBGridColumnDrag.h"
 #include "ExDBGridEditors.h"
 #include "ExDBGridFieldKinds.h"
@@ -396,8 +397,13 @@ void TExDBGrid::DrawColumnCell(const QRect &Rect, int DataCol, TColumn *Column, 
   } else {
     canvas.FillRect(Rect);
   }
-  if (!highlighted && OnApplyCellAttribute)
+  if (!highlighted && OnApplyCellAttribute) {
+    const TBrush before = canvas.Brush;
     OnApplyCellAttribute(this, field, canvas, State);
+    // The cell was filled before the handler ran: a brush it changed is painted now, under the text.
+    if (canvas.Brush.Color != before.Color || canvas.Brush.Style != before.Style)
+      canvas.FillRect(Rect);
+  }
   DrawFieldContent(canvas, Rect, Column, highlighted);
   if ((State & gdFocused) && FEditors->IsDatePickerCell(Column))
     FEditors->PrepareDatePicker(Rect, field);
@@ -423,8 +429,9 @@ void TExDBGrid::DrawFieldContent(TCanvas &canvas, const QRect &Rect, TColumn *Co
   const QRect textRect = Raised3D() ? Rect.adjusted(2, 1, -2, -1) : Rect.adjusted(2, 0, -2, 0);
   TTextFormat format = AlignmentFormat(Column->Alignment());
   format |= FShowTextEllipsis ? (tfSingleLine | tfEndEllipsis | tfVerticalCenter) : tfWordBreak;
+  // A long memo is cut to what the cell can show before it is laid out.
   const QString text =
-      IsMemoKind(field) ? (FDisplayMemo ? field->AsString() : field->DisplayText()) : field->DisplayText();
+      CellText(field, FDisplayMemo, ShownTextLimit(textRect.size(), canvas.TextHeight(QString())));
   canvas.Brush.Style = bsClear;
   canvas.TextRect(textRect, text, format);
   canvas.Brush.Style = bsSolid;
@@ -667,19 +674,22 @@ void TExDBGrid::UpdateCellHint(int x, int y) {
   TField *field = column->Field();
   if (!field || (FDisplayBoolean && IsBooleanField(field)) || (IsBlobKind(field) && !IsMemoKind(field)))
     return;
-  const int oldActive = DataLink()->ActiveRecord();
-  DataLink()->SetActiveRecord(dataRow);
-  const QString text = IsMemoKind(field) && FDisplayMemo ? field->AsString() : field->DisplayText();
-  DataLink()->SetActiveRecord(oldActive);
   TCanvas &canvas = Canvas();
   canvas.Font = column->Font();
+  const QRect screen = this->screen() ? this->screen()->geometry() : QRect(0, 0, 1024, 768);
+  // The hint is at most half the screen wide: a long memo is cut to what that can show.
+  const qsizetype limit =
+      ShownTextLimit(QSize(screen.width() / 2, screen.height()), canvas.TextHeight(QString()));
+  const int oldActive = DataLink()->ActiveRecord();
+  DataLink()->SetActiveRecord(dataRow);
+  const QString text = CellText(field, FDisplayMemo, limit);
+  DataLink()->SetActiveRecord(oldActive);
   if (text.isEmpty() || EditorMode() || canvas.TextWidth(text) + 2 <= column->Width())
     return;
   FHintCell = cell;
   // The grid's hint becomes the text, keeping the long part of the hint it had.
   const qsizetype bar = FHint.indexOf(u'|');
   FHint = text + u'|' + (bar >= 0 ? FHint.mid(bar + 1) : FHint);
-  const QRect screen = this->screen() ? this->screen()->geometry() : QRect(0, 0, 1024, 768);
   FCellHint->Show(text, column->Font().ToQFont(), viewport()->mapToGlobal(CellRect(cell.X, cell.Y).topLeft()),
                   screen);
 }

@@ -58,8 +58,8 @@ void TExDBGridEditors::PrepareDatePicker(const QRect &cell, TField *field) {
   FPicker->SetKind(field->DataType() == ftTime ? dtkTime : dtkDate);
   if (FPicker->parentWidget() != FGrid.window())
     FPicker->setParent(FGrid.window());
-  FPicker->setGeometry(OnForm(cell));
   FPicker->setFont(FGrid.Font().ToQFont());
+  FPicker->setGeometry(PickerBounds(cell));
   FPicker->SetColor(FGrid.EditColor());
   FPicker->SetBorderColor(FGrid.EditColor());
   // An empty date shows empty, never the value of the record painted before.
@@ -70,6 +70,20 @@ void TExDBGridEditors::PrepareDatePicker(const QRect &cell, TField *field) {
   FPickerEdited = false;
   FPickerStartedEdit = false;
   FPreparing = false;
+}
+
+QRect TExDBGridEditors::PickerBounds(const QRect &cell) const {
+  QRect bounds = OnForm(cell);
+  // A column narrower than a date and the drop-down button would cut the date: the picker then
+  // grows to the right (or left, at the form's edge) until the whole date shows.
+  const int wanted = FPicker->WholeTextWidth();
+  if (bounds.width() >= wanted)
+    return bounds;
+  bounds.setWidth(wanted);
+  const int overflow = bounds.right() + 1 - FPicker->parentWidget()->width();
+  if (overflow > 0)
+    bounds.translate(-std::min(overflow, bounds.left()), 0);
+  return bounds;
 }
 
 void TExDBGridEditors::ShowDatePicker() {

@@ -58,6 +58,8 @@ private:
   bool MemoEvent(QEvent *event);
   void UnbindMemo();
   QRect OnForm(const QRect &cell) const;
+  // The picker over a cell: the cell grown by 2 pixels, at least as wide as a whole date needs.
+  QRect PickerBounds(const QRect &cell) const;
 
   TExDBGrid &FGrid;
   QPointer<TExDateTimePicker> FPicker;

@@ -52,7 +52,7 @@ void TExDBGrid::BuildMenu() {
   for (const TExMenuRow &row : ExMenuRows()) {
     const bool separator = row.Caption[0] == '-';
     QAction *item = separator ? FMenu->addSeparator() : FMenu->addAction(QString::fromLatin1(row.Caption));
-    item->setCheckable(!separator);
+    item->setCheckable(row.Checks);
     // Items stay greyed until a handler is wired, so none pretends to work.
     item->setEnabled(separator);
     FMenuItems.push_back(item);
@@ -74,13 +74,8 @@ void TExDBGrid::BuildMenu() {
       });
     });
   }
-  FMenuItems[ItemFixedColumns]->setCheckable(false);
   FMenuItems[ItemFixedColumns]->setMenu(fixed);
   FMenuItems[ItemFixedColumns]->setEnabled(true);
-  for (QAction *item : {FMenuItems[ItemPrintGrid], FMenuItems[ItemPrintDataSet], FMenuItems[ItemExportGrid],
-                        FMenuItems[ItemSaveLayout], FMenuItems[ItemLoadLayout], FMenuItems[ItemCustomize],
-                        FMenuItems[ItemQueryByForm], FMenuItems[ItemSortByForm]})
-    item->setCheckable(false);
 
   Wire(ItemAutoSize,
        [this] { ToggleItem(ItemAutoSize, &TExDBGrid::GridAutoSize, &TExDBGrid::SetGridAutoSize); });

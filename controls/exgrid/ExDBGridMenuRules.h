@@ -56,11 +56,13 @@ private:
   quint32 FBits = 0;
 };
 
-// One item of the grid's option menu: its caption ("-" for a separator) and the option that shows it
-// (-1: a separator that shows when an item of the group above it does).
+// One item of the grid's option menu: its caption ("-" for a separator), the option that shows it
+// (-1: a separator that shows when an item of the group above it does), and whether it carries a
+// check mark (a setting it shows); the others run a command and keep no mark.
 struct TExMenuRow {
   const char *Caption;
   int Option;
+  bool Checks = false;
 };
 
 constexpr int ExMenuItemCount = 37;

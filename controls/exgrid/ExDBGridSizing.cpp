@@ -2,6 +2,7 @@
 #include "ExDBGrid.h"
 
 #include "DataSetControls.h"
+#include "ExDBGridCellText.h"
 #include "ExDBGridFieldKinds.h"
 
 #include <QApplication>
@@ -158,7 +159,7 @@ void TExDBGrid::SizeToWidestValues(bool titleMinimum, bool memoOnly) {
         if (!column->Visible() || !field || field->IsNull() || (memoOnly && !IsMemoKind(field)))
           continue;
         canvas.Font = column->Font();
-        const QString text = IsMemoKind(field) && FFullSizeMemo ? field->AsString() : field->DisplayText();
+        const QString text = CellText(field, FFullSizeMemo);
         widest[size_t(i)] = std::max(widest[size_t(i)], canvas.TextWidth(text));
       }
       if (dataSet->Bof())

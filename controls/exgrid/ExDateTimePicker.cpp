@@ -4,6 +4,9 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyle>
+#include <QStyleOptionComboBox>
+#include <QStyleOptionSpinBox>
 
 TExDateTimePicker::TExDateTimePicker(QWidget *parent) : QDateTimeEdit(parent) {
   // The lowest date stands for no date and shows as a blank.
@@ -38,6 +41,28 @@ void TExDateTimePicker::SetKind(TDateTimeKind value) {
   setDisplayFormat(DisplayFormat(value == dtkTime ? settings.LongTimeFormat : settings.ShortDateFormat,
                                  settings.DateSeparator, settings.TimeSeparator));
   setDateTime(shown);
+}
+
+int TExDateTimePicker::WholeTextWidth() const {
+  const QString widest = textFromDateTime(QDateTime(QDate(2888, 12, 28), QTime(20, 58, 58)));
+  // The edit field's share of a probe width, as the style lays the picker out.
+  const QRect probe(0, 0, 200, height());
+  QRect field;
+  if (calendarPopup()) {
+    QStyleOptionComboBox option;
+    option.initFrom(this);
+    option.rect = probe;
+    option.editable = true;
+    option.subControls = QStyle::SC_ComboBoxEditField;
+    field = style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
+  } else {
+    QStyleOptionSpinBox option;
+    initStyleOption(&option);
+    option.rect = probe;
+    field = style()->subControlRect(QStyle::CC_SpinBox, &option, QStyle::SC_SpinBoxEditField, this);
+  }
+  // The edit field keeps 2 pixels each side of its text and one for the cursor.
+  return probe.width() - field.width() + fontMetrics().horizontalAdvance(widest) + 2 * 2 + 1;
 }
 
 void TExDateTimePicker::SetNull() { setDateTime(minimumDateTime()); }

@@ -30,6 +30,9 @@ public:
   void SetNull();
   bool IsNull() const { return dateTime() == minimumDateTime(); }
 
+  // The width at which the widest text of the display format shows whole beside the drop-down button.
+  int WholeTextWidth() const;
+
   // The Qt display format of a format of the program's settings (d, dd, m, mm, yy, yyyy, h, hh, n, nn,
   // s, ss; "/" and ":" the settings' separators).
   static QString DisplayFormat(const QString &format, QChar dateSeparator, QChar timeSeparator);

@@ -137,7 +137,9 @@ bool SkipGroup(TRtfLexer &lexer) {
 
 class TRtfReader {
 public:
-  TRtfReader(const QByteArray &rtf, QTextDocument *document) : FLexer(rtf), FDocument(document) {
+  // Without a document only the plain text is read, at most limit characters of it (negative: all).
+  TRtfReader(const QByteArray &rtf, QTextDocument *document, qsizetype limit = -1)
+      : FLexer(rtf), FDocument(document), FLimit(limit) {
     if (document)
       FCursor = QTextCursor(document);
   }
@@ -158,6 +160,7 @@ public:
       } else if (stack.empty() || !Handle(token, state)) {
         return false;
       }
+      StopAtLimit(state);
     }
     if (!FDone && !FStrict)
       FinishDocument(state);
@@ -261,6 +264,17 @@ private:
     return true;
   }
 
+  // A cell shows the start of a long text: reading stops once the limit is reached.
+  void StopAtLimit(const TCharState &state) {
+    if (FLimit < 0 || FPlain.size() + FPending.size() < FLimit)
+      return;
+    Flush(state);
+    if (FPlain.size() < FLimit)
+      return;
+    FPlain.truncate(FLimit);
+    FDone = true;
+  }
+
   // Drops the fallback characters that follow a \u character.
   void SkipFallback(int count) { FSkip = count; }
 
@@ -323,6 +337,7 @@ private:
   std::vector<QColor> FColours;
   QByteArray FPending;
   QString FPlain;
+  qsizetype FLimit;
   int FSkip = 0;
   bool FStrict = true;
   bool FTrailingParagraph = false;
@@ -357,20 +372,29 @@ int HalfPoints(const QTextCharFormat &format) {
 bool TRtfFormat::IsRtf(const QByteArray &bytes) { return bytes.trimmed().startsWith("{\\rtf"); }
 
 bool TRtfFormat::Read(const QByteArray &rtf, QTextDocument &document) {
+  // Loading is no step to undo, and one edit lets the layout and the views follow once at the end,
+  // not after every run of the text.
+  const bool undo = document.isUndoRedoEnabled();
+  document.setUndoRedoEnabled(false);
   document.clear();
-  if (!IsRtf(rtf))
-    return false;
-  TRtfReader reader(rtf, &document);
-  if (reader.Run(true))
-    return true;
-  document.clear();
-  return false;
+  bool read = false;
+  if (IsRtf(rtf)) {
+    QTextCursor edit(&document);
+    edit.beginEditBlock();
+    TRtfReader reader(rtf, &document);
+    read = reader.Run(true);
+    edit.endEditBlock();
+    if (!read)
+      document.clear();
+  }
+  document.setUndoRedoEnabled(undo);
+  return read;
 }
 
-QString TRtfFormat::PlainText(const QByteArray &rtf) {
+QString TRtfFormat::PlainText(const QByteArray &rtf, qsizetype limit) {
   if (!IsRtf(rtf))
-    return Win1250::Decode(rtf);
-  TRtfReader reader(rtf, nullptr);
+    return Win1250::Decode(limit < 0 ? rtf : rtf.left(limit)); // one byte a character
+  TRtfReader reader(rtf, nullptr, limit);
   reader.Run(false);
   return reader.Plain();
 }

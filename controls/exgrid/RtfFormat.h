@@ -17,8 +17,9 @@ public:
   // The document as RTF of the subset.
   static QByteArray Write(const QTextDocument &document);
   // The text of any RTF, every control word and destination left out, paragraphs as line breaks;
-  // bytes that are not RTF come back as Windows-1250 text.
-  static QString PlainText(const QByteArray &rtf);
+  // bytes that are not RTF come back as Windows-1250 text. A limit of 0 or more reads only the
+  // text's first limit characters.
+  static QString PlainText(const QByteArray &rtf, qsizetype limit = -1);
   // Whether the bytes start as RTF does.
   static bool IsRtf(const QByteArray &bytes);
 };

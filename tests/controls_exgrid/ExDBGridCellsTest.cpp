@@ -5,6 +5,7 @@
 #include "ExDateTimePicker.h"
 #include "InplaceEdit.h"
 
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPointer>
@@ -109,6 +110,106 @@ TEST_F(ExDBGridCellsTest, MemoCellsShowTheirText) {
   grid->SetDisplayMemo(false);
   const QImage hidden = Shot();
   EXPECT_NE(hidden.copy(DataCell(1, 1)), hidden.copy(DataCell(0, 1)));
+}
+
+// A grid over (NAME string, NOTE memo of the given type) records, every column 100 pixels wide.
+class ExDBGridMemoCellTest : public ExDBGridCellsTest {
+protected:
+  void BuildMemo(TFieldType noteType, const std::vector<std::pair<QString, QByteArray>> &rows) {
+    data = std::make_unique<TTestDataSet>();
+    data->FieldDefs().Add(QStringLiteral("NAME"), ftString, 40);
+    data->FieldDefs().Add(QStringLiteral("NOTE"), noteType);
+    data->Open();
+    for (const auto &[name, note] : rows) {
+      data->Append();
+      Field("NAME")->SetAsString(name);
+      Field("NOTE")->SetAsBytes(note);
+      data->Post();
+    }
+    data->First();
+    source.SetDataSet(data.get());
+    grid = new TExDBGrid(&window);
+    grid->setGeometry(0, 0, 300, 260);
+    grid->SetScrollBars(ssNone);
+    grid->SetDataSource(&source);
+    grid->Columns()[0]->SetWidth(100);
+    grid->Columns()[1]->SetWidth(100);
+    GridInput::UseStableLook();
+    GridInput::ShowFocused(window, *grid);
+  }
+};
+
+// The words "słowo0 słowo1 ..." up to the given size, as plain text and as RTF whose bold, colour and
+// paragraphs change as it goes.
+QByteArray Words(qsizetype bytes, bool rich) {
+  QByteArray text = rich ? "{\\rtf1\\ansi\\ansicpg1250{\\colortbl ;\\red255\\green0\\blue0;}\\pard " : "";
+  for (int i = 0; text.size() < bytes; ++i) {
+    if (rich)
+      text += i % 3 == 0 ? "\\b " : i % 3 == 1 ? "\\b0\\cf1 " : "\\cf0 ";
+    text += (rich ? "s\\'b3owo" : "s\xb3owo") + QByteArray::number(i);
+    text += i % 50 == 49 ? (rich ? "\\par\r\n" : "\r\n") : " ";
+  }
+  return rich ? text + "}" : text;
+}
+
+TEST_F(ExDBGridMemoCellTest, AFormattedMemoShowsItsPlainText) {
+  BuildMemo(
+      ftFmtMemo,
+      {{QStringLiteral("x"), "x"},
+       {QStringLiteral("Pan Wi\u015bniewski"),
+        "{\\rtf1\\ansi\\ansicpg1250{\\fonttbl{\\f0\\fnil Tahoma;}}\\pard\\b Pan\\b0  Wi\\'9cniewski\\par}"}});
+  const QImage shot = Shot();
+  EXPECT_EQ(shot.copy(DataCell(1, 1)), shot.copy(DataCell(0, 1))) << "the text, not its RTF codes";
+}
+
+class ExDBGridLongMemoTest : public ExDBGridMemoCellTest, public testing::WithParamInterface<TFieldType> {};
+
+TEST_P(ExDBGridLongMemoTest, ACellOfAMegabyteShowsItsStartQuickly) {
+  const bool rich = GetParam() == ftFmtMemo;
+  const QByteArray big = Words(1 << 20, rich);
+  std::vector<std::pair<QString, QByteArray>> rows{{QStringLiteral("short"), Words(3000, rich)}};
+  for (int i = 0; i < 9; ++i)
+    rows.emplace_back(QStringLiteral("long"), big);
+  BuildMemo(GetParam(), rows);
+  grid->SetDefaultRowHeight(34); // two lines a cell
+  QElapsedTimer timer;
+  timer.start();
+  const QImage shot = Shot();
+  // Laying out each whole megabyte took a quarter of a second a cell; the bound leaves room for a
+  // loaded machine.
+  EXPECT_LT(timer.elapsed(), 1000);
+  const QRect cell = DataCell(1, 1);
+  ASSERT_LT(cell.bottom(), shot.height());
+  EXPECT_EQ(shot.copy(cell), shot.copy(DataCell(1, 0).translated(0, cell.top() - DataCell(1, 0).top())))
+      << "the long memo shows as the short one with the same start";
+  EXPECT_GT(DarkPixels(shot, cell), 0);
+  grid->SetCellHints(true);
+  timer.restart();
+  MoveMouse(cell.center());
+  EXPECT_LT(timer.elapsed(), 1000) << "the cell hint";
+  ASSERT_TRUE(grid->CellHintWindow()->isVisible());
+  const QString hint = grid->CellHintWindow()->text();
+  EXPECT_TRUE(hint.startsWith(QStringLiteral("s\u0142owo0 s\u0142owo1"))) << "the text, not its codes";
+  EXPECT_LT(hint.size(), 100000) << "cut to what half the screen can show";
+}
+
+INSTANTIATE_TEST_SUITE_P(Types, ExDBGridLongMemoTest, testing::Values(ftMemo, ftFmtMemo),
+                         [](const testing::TestParamInfo<TFieldType> &info) {
+                           return std::string(info.param == ftMemo ? "Memo" : "FormattedMemo");
+                         });
+
+TEST_F(ExDBGridCellsTest, ABrushSetByApplyCellAttributeFillsTheCell) {
+  Build({{"ADAM", false, 1}, {"BEATA", false, 0}});
+  grid->OnApplyCellAttribute = [](QObject *, TField *field, TCanvas &canvas, TGridDrawState) {
+    if (field->FieldName() == "USER_NAME")
+      canvas.Brush.Color = clYellow;
+  };
+  grid->InvalidateGrid();
+  const QImage shot = Shot();
+  const QRect cell = DataCell(1, 1);
+  EXPECT_GT(PixelsOf(shot, cell, Rgb(clYellow)), cell.width() * cell.height() / 2) << "the unselected cell";
+  EXPECT_GT(DarkPixels(shot, cell), 0) << "the text over it";
+  EXPECT_EQ(PixelsOf(shot, DataCell(3, 1), Rgb(clYellow)), 0) << "a cell the handler left alone";
 }
 
 TEST_F(ExDBGridCellsTest, BackgroundPictureShowsBehindUnselectedCells) {

@@ -7,11 +7,13 @@
 #include "InplaceEdit.h"
 #include "TestDataSet.h"
 
+#include "DBRichEdit.h"
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
+#include <QPainter>
 #include <QPointer>
-#include "DBRichEdit.h"
 #include <gtest/gtest.h>
 
 namespace {
@@ -122,6 +124,7 @@ protected:
 };
 
 TEST_F(ExDBGridDatePickerTest, SecondClickOnTheSameCellOpensThePickerOverIt) {
+  grid->Columns()[2]->SetWidth(120); // wide enough for a whole date
   ClickBorn();
   EXPECT_FALSE(PickerShown());
   ClickBorn();
@@ -164,6 +167,56 @@ TEST_F(ExDBGridDatePickerTest, EnterOnTheGridOpensThePicker) {
   GridInput::Press(Qt::Key_Return);
   EXPECT_TRUE(PickerShown());
 }
+
+// The width of the columns that hold dark pixels within the rectangle, from the first to the last.
+int InkWidth(const QImage &image, const QRect &rect) {
+  int first = -1, last = -1;
+  for (int x = rect.left(); x <= rect.right(); ++x)
+    for (int y = rect.top(); y <= rect.bottom(); ++y)
+      if (qGray(image.pixel(x, y)) < 128) {
+        first = first < 0 ? x : first;
+        last = x;
+        break;
+      }
+  return first < 0 ? 0 : last - first + 1;
+}
+
+class ExDBGridPickerWidthTest : public ExDBGridDatePickerTest, public testing::WithParamInterface<int> {};
+
+TEST_P(ExDBGridPickerWidthTest, ThePickerShowsTheWholeDate) {
+  grid->Columns()[2]->SetWidth(GetParam());
+  data.Edit();
+  Born()->SetAsDateTime(45440.0);
+  data.Post();
+  ClickBorn();
+  ClickBorn();
+  ASSERT_TRUE(PickerShown());
+  TExDateTimePicker &picker = *grid->DatePicker();
+  EXPECT_EQ(picker.text(), QStringLiteral("28.05.2024"));
+  QImage alone(200, 40, QImage::Format_RGB32);
+  alone.fill(Qt::white);
+  {
+    QPainter painter(&alone);
+    painter.setFont(picker.font());
+    painter.setPen(Qt::black);
+    painter.drawText(QPoint(10, 30), picker.text());
+  }
+  const QImage shot = picker.grab().toImage();
+  const QLineEdit *edit = picker.findChild<QLineEdit *>();
+  ASSERT_NE(edit, nullptr);
+  EXPECT_GE(InkWidth(shot, edit->geometry() & shot.rect()), InkWidth(alone, alone.rect()) - 1)
+      << "every character shows";
+  const QRect grown = BornCell().adjusted(-2, -2, 2, 2);
+  const QRect onForm(grid->viewport()->mapTo(&window, grown.topLeft()), grown.size());
+  EXPECT_EQ(picker.geometry().topLeft(), onForm.topLeft());
+  EXPECT_EQ(picker.height(), onForm.height());
+  EXPECT_GE(picker.width(), onForm.width()) << "a narrow column's picker grows to the right";
+}
+
+INSTANTIATE_TEST_SUITE_P(Columns, ExDBGridPickerWidthTest, testing::Values(60, 80, 90, 120),
+                         [](const testing::TestParamInfo<int> &info) {
+                           return std::to_string(info.param) + "Pixels";
+                         });
 
 class ExDBGridMemoEditorTest : public ExDBGridDatePickerTest {
 protected:

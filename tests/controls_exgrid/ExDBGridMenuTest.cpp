@@ -132,6 +132,19 @@ TEST_F(ExDBGridMenuTest, SelectAllAndUnselectAll) {
   EXPECT_EQ(Field("USER_NAME")->AsString(), "ADAM");
 }
 
+TEST_F(ExDBGridMenuTest, CommandsKeepNoCheckMarkAfterUse) {
+  grid->SetTitleCheck(true);
+  for (int index : {23, 24, 23}) {
+    grid->MenuItem(index)->trigger();
+    OpenFromCorner();
+    ASSERT_TRUE(grid->OptionMenu()->isVisible());
+    EXPECT_FALSE(grid->MenuItem(23)->isChecked()) << "Select All, after item " << index;
+    EXPECT_FALSE(grid->MenuItem(24)->isChecked()) << "Unselect All, after item " << index;
+    EXPECT_TRUE(grid->MenuItem(13)->isCheckable()) << "settings keep their marks";
+    grid->OptionMenu()->hide();
+  }
+}
+
 TEST_F(ExDBGridMenuTest, EveryItemIsWiredAndSeparatorsHaveNoText) {
   for (int index = 0; index < 37; ++index) {
     QAction *item = grid->MenuItem(index);

@@ -1,9 +1,13 @@
 #include "RtfFormat.h"
 
+#include "DBRichEdit.h"
+
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextEdit>
 #include <gtest/gtest.h>
 
 namespace {
@@ -74,6 +78,44 @@ TEST(RtfFormat, ReadsWhatAnotherEditorWritesInTheSubset) {
   QTextCursor cursor(&document);
   cursor.setPosition(6);
   EXPECT_TRUE(cursor.charFormat().fontItalic());
+}
+
+// RTF with a formatting change at every word, in paragraphs of 5,000 words, of about the given size.
+QByteArray ManyChanges(qsizetype bytes) {
+  QByteArray rtf = "{\\rtf1\\ansi\\ansicpg1250\\deff0{\\colortbl ;\\red255\\green0\\blue0;}\\pard\\fs20 ";
+  for (int i = 0; rtf.size() < bytes; ++i) {
+    rtf += i % 3 == 0 ? "\\b " : i % 3 == 1 ? "\\b0\\cf1 " : "\\cf0 ";
+    rtf += "s\\'b3owo" + QByteArray::number(i) + (i % 5000 == 4999 ? "\\par\r\n" : " ");
+  }
+  return rtf + "}";
+}
+
+TEST(RtfFormat, AMegabyteOfFormattedTextOpensInTheEditorAtOnce) {
+  const QByteArray rtf = ManyChanges(1 << 20);
+  QTextEdit editor; // shown, as the grid's editors are when they load
+  editor.resize(400, 300);
+  editor.show();
+  QElapsedTimer timer;
+  timer.start();
+  ASSERT_TRUE(TDBRichEdit::LoadRich(editor, rtf));
+  const qint64 elapsed = timer.elapsed();
+  // Read run by run into a shown editor, each run laid its paragraph out again and this took hours; the
+  // bound leaves room for a loaded machine.
+  EXPECT_LT(elapsed, 5000);
+  EXPECT_TRUE(editor.toPlainText().startsWith(QStringLiteral("s\u0142owo0 s\u0142owo1")));
+  EXPECT_FALSE(editor.document()->isUndoAvailable()) << "loading is no step to undo";
+  QTextCursor cursor(editor.document());
+  cursor.setPosition(3);
+  EXPECT_EQ(cursor.charFormat().fontWeight(), QFont::Bold);
+}
+
+TEST(RtfFormat, PlainTextStopsAtItsLimit) {
+  const QByteArray rtf = ManyChanges(1 << 20);
+  const QString whole = TRtfFormat::PlainText(rtf);
+  EXPECT_EQ(TRtfFormat::PlainText(rtf, 100), whole.left(100));
+  EXPECT_EQ(TRtfFormat::PlainText(rtf, 0), QString());
+  EXPECT_EQ(TRtfFormat::PlainText("{\\rtf1 ab\\u261?c}", 3), QStringLiteral("ab\u0105"));
+  EXPECT_EQ(TRtfFormat::PlainText("plain \xb3\xf3\x64\x9f", 7), QStringLiteral("plain \u0142"));
 }
 
 struct RicherCase {

@@ -8,6 +8,7 @@
 #include <QBuffer>
 #include <QFile>
 #include <QFont>
+#include <QFontMetrics>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <memory>
@@ -207,8 +208,9 @@ TEST(ResultReportTest, ColumnsEndWhereTheirWidestTextAndASpaceEnd) {
   result->Open();
   result->AppendRecord({1, QStringLiteral("Krzysztof"), QStringLiteral("a")});
   result->AppendRecord({22222, QStringLiteral("Ewa"), QStringLiteral("b")});
-  const QFontMetrics metrics(QFont(QStringLiteral("DejaVu Sans Mono"), 10));
-  const TResultReport report = BuildResultReport(*result, metrics);
+  const QFont font(QStringLiteral("DejaVu Sans Mono"), 10);
+  const QFontMetrics metrics(font);
+  const TResultReport report = BuildResultReport(*result, font);
   EXPECT_EQ(report.Header, QStringLiteral("ID\tNAME\tX"));
   EXPECT_EQ(report.Rows, (QStringList{QStringLiteral("1\tKrzysztof\ta"), QStringLiteral("22222\tEwa\tb")}));
   const int first = metrics.horizontalAdvance(QStringLiteral("22222 "));
@@ -217,14 +219,27 @@ TEST(ResultReportTest, ColumnsEndWhereTheirWidestTextAndASpaceEnd) {
   EXPECT_EQ(report.TabStops[1], first + metrics.horizontalAdvance(QStringLiteral("Krzysztof ")));
 }
 
+TEST(ResultReportTest, TabsAndLineBreaksOfAValueShowAsBlanksInItsCell) {
+  auto result = std::make_unique<TTestDataSet>();
+  result->FieldDefs().Add(QStringLiteral("N"), ftString, 20); // names narrower than the values
+  result->FieldDefs().Add(QStringLiteral("T"), ftString, 20);
+  result->Open();
+  result->AppendRecord({QStringLiteral("a\tb"), QStringLiteral("x\r\ny\nz\rw")});
+  const QFont font(QStringLiteral("DejaVu Sans Mono"), 10);
+  const TResultReport report = BuildResultReport(*result, font);
+  EXPECT_EQ(report.Rows, QStringList{QStringLiteral("a b\tx y z w")});
+  ASSERT_EQ(report.TabStops.size(), 1u);
+  EXPECT_EQ(report.TabStops[0], QFontMetrics(font).horizontalAdvance(QStringLiteral("a b ")));
+}
+
 TEST(ResultReportTest, OneColumnHasNoTabStopsAndAClosedResultIsRefused) {
   auto result = std::make_unique<TTestDataSet>();
   result->FieldDefs().Add(QStringLiteral("NAME"), ftString, 20);
-  const QFontMetrics metrics(QFont(QStringLiteral("DejaVu Sans Mono"), 10));
-  EXPECT_THROW(BuildResultReport(*result, metrics), EDatabaseError);
+  const QFont font(QStringLiteral("DejaVu Sans Mono"), 10);
+  EXPECT_THROW(BuildResultReport(*result, font), EDatabaseError);
   result->Open();
   result->AppendRecord({QStringLiteral("x")});
-  EXPECT_TRUE(BuildResultReport(*result, metrics).TabStops.empty());
+  EXPECT_TRUE(BuildResultReport(*result, font).TabStops.empty());
 }
 
 } // namespace

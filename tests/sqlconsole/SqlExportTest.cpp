@@ -12,12 +12,16 @@
 #include "USepDlg.h"
 #include "zuvhtml1.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QCheckBox>
 #include <QFile>
 #include <QLineEdit>
+#include <QProcess>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTextBlock>
 #include <QTextEdit>
+#include <QTextLayout>
 
 class ConsoleExportTest : public ConsoleTest {
 protected:
@@ -31,6 +35,14 @@ protected:
   QByteArray Read(const QString &path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+  }
+  // "Drukuj" of the preview, to a PDF file.
+  void PrintToPdf(TColEdFrame &frame, const QString &pdf) {
+    Dialogs.AnswerModalAs<TPrintDialog>([pdf](TPrintDialog &dialog) {
+      dialog.edPdfFile->setText(pdf);
+      return int(mrOk);
+    });
+    frame.PrintA->Execute();
   }
   // Sets the separator and quote in the dialog, the way the person types them.
   void ChooseSeparator(const QString &separator, bool asCode, const QString &quote = QStringLiteral("'")) {
@@ -151,11 +163,7 @@ TEST_F(ConsoleExportTest, ThePreviewTabulatesTheResultAndSavesAndPrintsIt) {
     frame.SaveA->Execute();
     Dialogs.AnswerFile(rtf);
     frame.SaveA->Execute();
-    Dialogs.AnswerModalAs<TPrintDialog>([&](TPrintDialog &dialog) {
-      dialog.edPdfFile->setText(pdf);
-      return int(mrOk);
-    });
-    frame.PrintA->Execute();
+    PrintToPdf(frame, pdf);
     return int(mrOk);
   });
   ASSERT_TRUE(Console->PrintA->Execute());
@@ -174,6 +182,131 @@ TEST_F(ConsoleExportTest, ThePreviewOfOneColumnHasNoTabStops) {
     return int(mrOk);
   });
   Console->PrintA->Execute();
+}
+
+// Where each cell of a line of the preview starts: the layout's x of the cell's first character.
+std::vector<qreal> PreviewCellStarts(const QTextBlock &block) {
+  block.document()->documentLayout()->blockBoundingRect(block); // lays the block out
+  const QTextLine line = block.layout()->lineAt(0);
+  std::vector<qreal> starts;
+  int position = 0;
+  for (const QString &cell : block.text().split(u'\t')) {
+    starts.push_back(line.cursorToX(position));
+    position += int(cell.size()) + 1;
+  }
+  return starts;
+}
+
+// The words of a PDF with the left edge and the line of each, as pdftotext reads them.
+struct PdfWord {
+  QString Text;
+  double Left;
+  double Top;
+};
+
+std::vector<PdfWord> PdfWords(const QString &file) {
+  QProcess process;
+  process.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), file, QStringLiteral("-")});
+  if (!process.waitForFinished(30000) || process.exitCode() != 0) {
+    ADD_FAILURE() << "pdftotext failed: " << process.readAllStandardError().constData();
+    return {};
+  }
+  std::vector<PdfWord> words;
+  static const QRegularExpression word(
+      QStringLiteral(R"re(<word xMin="([\d.]+)" yMin="([\d.]+)"[^>]*>([^<]*)</word>)re"));
+  for (auto it = word.globalMatch(QString::fromUtf8(process.readAllStandardOutput())); it.hasNext();) {
+    const QRegularExpressionMatch match = it.next();
+    words.push_back({match.captured(3), match.captured(1).toDouble(), match.captured(2).toDouble()});
+  }
+  return words;
+}
+
+// The left edge of each cell's first word on the PDF line that reads as the cells; empty when no
+// line does.
+std::vector<double> PdfCellStarts(const std::vector<PdfWord> &words, const QStringList &cells) {
+  QStringList wanted;
+  std::vector<int> firstWords;
+  for (const QString &cell : cells) {
+    firstWords.push_back(int(wanted.size()));
+    wanted += cell.split(u' ');
+  }
+  for (size_t start = 0; start < words.size();) {
+    size_t end = start;
+    QStringList line;
+    while (end < words.size() && std::abs(words[end].Top - words[start].Top) < 1)
+      line.append(words[end++].Text);
+    if (line == wanted) {
+      std::vector<double> starts;
+      for (int first : firstWords)
+        starts.push_back(words[start + size_t(first)].Left);
+      return starts;
+    }
+    start = end;
+  }
+  return {};
+}
+
+TEST_F(ConsoleExportTest, EveryColumnStartsAtItsStopInThePreviewAndOnPaper) {
+  Db->Execute(QStringLiteral("create table T5 (ID integer, NAME varchar(60), NOTE varchar(60), N integer)"));
+  Db->Execute({QStringLiteral("insert into T5 values (1, 'Konstantynopolitanczykowianeczka', 'a', 7)"),
+               QStringLiteral("insert into T5 values (22, 'Ewa', 'tab' || ascii_char(9) || 'inside', 8)"),
+               QStringLiteral("insert into T5 values (333, 'line' || ascii_char(13) || ascii_char(10) || "
+                              "'break', 'z', 9)")});
+  delete Console.data();
+  OpenConsole();
+  Run(QStringLiteral("select * from T5 order by ID"));
+  const QString pdf = SavedQueryPath("kolumny.pdf");
+  const std::vector<QStringList> lines{
+      {QStringLiteral("ID"), QStringLiteral("NAME"), QStringLiteral("NOTE"), QStringLiteral("N")},
+      {QStringLiteral("1"), QStringLiteral("Konstantynopolitanczykowianeczka"), QStringLiteral("a"),
+       QStringLiteral("7")},
+      {QStringLiteral("22"), QStringLiteral("Ewa"), QStringLiteral("tab inside"), QStringLiteral("8")},
+      {QStringLiteral("333"), QStringLiteral("line break"), QStringLiteral("z"), QStringLiteral("9")}};
+  std::vector<int> stops;
+  Dialogs.AnswerModalAs<TPrintForm>([&](TPrintForm &form) {
+    TColEdFrame &frame = *form.ColEdFrame;
+    stops = frame.TabStops();
+    EXPECT_EQ(frame.Lines().size(), 5) << "a value with a TAB or a line break keeps to its row";
+    std::vector<qreal> widest(lines.front().size(), 0);
+    const QTextDocument &document = *frame.RichEdit->document();
+    const qreal blank = QFontMetricsF(document.defaultFont()).horizontalAdvance(u' ');
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+      if (block.text().isEmpty())
+        continue;
+      const std::vector<qreal> starts = PreviewCellStarts(block);
+      EXPECT_EQ(block.text().split(u'\t'),
+                lines[size_t(block.blockNumber() == 0 ? 0 : block.blockNumber() - 1)]);
+      EXPECT_EQ(starts.size(), stops.size() + 1) << block.text().toStdString();
+      if (starts.size() != stops.size() + 1)
+        continue;
+      for (size_t i = 1; i < starts.size(); ++i)
+        EXPECT_NEAR(starts[i] - starts[0], stops[i - 1], 0.5)
+            << "column " << i << " of " << block.text().toStdString();
+      const QTextLine line = block.layout()->lineAt(0);
+      int position = 0;
+      const QStringList cells = block.text().split(u'\t');
+      for (int i = 0; i < cells.size(); ++i) {
+        position += int(cells[i].size());
+        widest[size_t(i)] = std::max(widest[size_t(i)], line.cursorToX(position) - starts[0]);
+        ++position;
+      }
+    }
+    for (size_t i = 0; i < stops.size(); ++i)
+      EXPECT_NEAR(stops[i] - widest[i], blank, 1.5)
+          << "column " << i << " ends one blank after its widest text";
+    PrintToPdf(frame, pdf);
+    return int(mrOk);
+  });
+  ASSERT_TRUE(Console->PrintA->Execute());
+  ASSERT_EQ(stops.size(), 3u);
+  const std::vector<PdfWord> words = PdfWords(pdf);
+  for (const QStringList &cells : lines) {
+    const std::vector<double> starts = PdfCellStarts(words, cells);
+    ASSERT_EQ(starts.size(), cells.size()) << "the printed line " << cells.join(u'|').toStdString();
+    for (size_t i = 1; i < starts.size(); ++i)
+      EXPECT_NEAR(starts[i] - starts[0], stops[i - 1] * 0.75, 1.0) // screen pixels in points
+          << "column " << i << " of " << cells.join(u'|').toStdString();
+  }
 }
 
 TEST_F(ConsoleExportTest, HtmlNeedsAResultAndOpensTheReportDialog) {
