@@ -177,6 +177,10 @@ void TwoxIndex::Sort() {
   if (FRowOrder)
     return;
   Settle();
+  if (MainCount() < 2) { // nothing to order, no two keys to be equal
+    FOrdered = true;
+    return;
+  }
   TwoxStoreLock lock(FHost.IndexStore());
   FHost.BeginSorting();
   try {

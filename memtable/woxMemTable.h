@@ -330,6 +330,8 @@ protected:
 
 private:
   void ApplyIndexSelection();
+  // Sets EnableIndexes without rebuilding: the caller rebuilds the indexes once.
+  void SwitchEnableIndexes(bool value);
   void SelectIndex(TwoxIndex *index, bool rowOrder);
   void ParseFilter();
   std::unique_ptr<TFilterExpr> ParsedFilter(const QString &text, TFilterOptions options);
