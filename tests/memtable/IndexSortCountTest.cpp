@@ -25,7 +25,10 @@ void Define(TwoxMemTable &table) {
   table.IndexDefs().Add(QStringLiteral("ByN"), QStringLiteral("N"), ixUnique);
 }
 
+// The source of every load: the same definitions and three records out of every order.
 void Fill(TwoxMemTable &table) {
+  Define(table);
+  table.Open();
   table.AppendRecord({QStringLiteral("Żaneta"), 3});
   table.AppendRecord({QStringLiteral("adam"), 1});
   table.AppendRecord({QStringLiteral("Łucja"), 2});
@@ -48,8 +51,6 @@ void PrintTo(const TLoadCase &loadCase, std::ostream *out) { *out << loadCase.Na
 
 void CsvWithDefinitions(TSortCountingTable &table) {
   TwoxMemTable source;
-  Define(source);
-  source.Open();
   Fill(source);
   TwoxCSVStreamFormat format;
   const QByteArray bytes = SavedBytes(source, format);
@@ -61,8 +62,6 @@ void CsvIntoOpenTable(TSortCountingTable &table) {
   Define(table);
   table.Open();
   TwoxMemTable source;
-  Define(source);
-  source.Open();
   Fill(source);
   TwoxCSVStreamFormat format;
   format.SetsfDef(TwoxStreamFlags());
@@ -76,8 +75,6 @@ void FromDataSet(TSortCountingTable &table) {
   Define(table);
   table.Open();
   TwoxMemTable source;
-  Define(source);
-  source.Open();
   Fill(source);
   table.Sorts = 0;
   table.LoadFromDataSet(&source, {});
