@@ -64,16 +64,6 @@ bool KindOf(TFieldType type, TwoxMemTableCompareOptions options, TKeyKind &kind)
   }
 }
 
-qint64 IntegerOf(TFieldType type, const char *bytes) {
-  switch (type) {
-  case ftSmallint: return Read<qint16>(bytes);
-  case ftWord: return Read<quint16>(bytes);
-  case ftBoolean: return Read<qint16>(bytes) != 0;
-  case ftLargeint: return Read<qint64>(bytes);
-  default: return Read<qint32>(bytes);
-  }
-}
-
 // The ranks of the texts (equal under the collator, equal rank) into column.Integers.
 void RankTexts(TKeyColumn &column, const std::vector<TwoxValueView> &texts, const QCollator &collator) {
   std::unordered_map<std::string_view, int> distinct;
@@ -116,7 +106,7 @@ bool FillColumn(TKeyColumn &column, TField *field, const std::vector<TwoxRecord 
     const TwoxValueView view = store.View(*records[i], field, *info, scratch);
     column.Null[i] = view.Null;
     switch (column.Kind) {
-    case kkInteger: column.Integers.push_back(view.Null ? 0 : IntegerOf(type, view.Bytes)); break;
+    case kkInteger: column.Integers.push_back(view.Null ? 0 : MemCompare::StoredInteger(type, view.Bytes)); break;
     case kkDouble: {
       const double value = view.Null ? 0 : Read<double>(view.Bytes);
       if (std::isnan(value))
