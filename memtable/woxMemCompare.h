@@ -24,6 +24,17 @@ template <class T> T Read(const char *p) {
   return value;
 }
 
+// A stored value of a whole-number type (Boolean as 0 or 1, dates and times as their 32-bit count).
+inline qint64 StoredInteger(TFieldType type, const char *bytes) {
+  switch (type) {
+  case ftSmallint: return Read<qint16>(bytes);
+  case ftWord: return Read<quint16>(bytes);
+  case ftBoolean: return Read<qint16>(bytes) != 0;
+  case ftLargeint: return Read<qint64>(bytes);
+  default: return Read<qint32>(bytes);
+  }
+}
+
 } // namespace MemCompare
 
 // Compares two native BCD values as currency.

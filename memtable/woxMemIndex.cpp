@@ -3,6 +3,7 @@
 #include "DB.h"
 #include "woxMemCommon.h"
 #include "woxMemCompare.h"
+#include "woxMemKeyMatcher.h"
 #include "woxMemSortKeys.h"
 #include "woxMemTableError.h"
 
@@ -177,6 +178,10 @@ void TwoxIndex::Sort() {
   if (FRowOrder)
     return;
   Settle();
+  if (MainCount() < 2) { // nothing to order, no two keys to be equal
+    FOrdered = true;
+    return;
+  }
   TwoxStoreLock lock(FHost.IndexStore());
   FHost.BeginSorting();
   try {
@@ -304,14 +309,47 @@ int TwoxIndex::Search(const TwoxRecord &key, const TwoxFieldList &searchFields, 
     if (!nearest)
       return -1;
   }
+  const bool compareEvent = FHost.UsesCompareFieldsEvent();
+  TwoxKeyMatcher matcher(key, searchFields, *this, compareEvent);
+  const TwoxCommon &store = FHost.IndexStore();
+  if (!nearest && !FRowOrder && !compareEvent && 2 * qint64(MainCount()) >= store.RecordCount()) {
+    // The store is read in the order its records were made, which is mostly the order they lie in
+    // memory; a sorted index would send every step elsewhere. (The row-order index keeps that order
+    // and stops at the first match; OnCompareFields sees the comparisons in the index's order.)
+    const int slotCount = store.RecordSlotCount();
+    std::vector<TwoxRecord *> matches;
+    for (int id = 0; id < slotCount; ++id) {
+      if (id % 100 == 0)
+        FHost.SearchProgress(int(qint64(id) * 100 / slotCount));
+      TwoxRecord *record = store.Record(id);
+      if (record && matcher.Compare(*record) == 0)
+        matches.push_back(record);
+    }
+    return FirstInOrder(matches, filtering);
+  }
   for (int i = 0; i < MainCount(); ++i) {
     if (i % 100 == 0)
       FHost.SearchProgress(MainCount() ? int(qint64(i) * 100 / MainCount()) : 0);
     TwoxRecord &record = *FRecords[std::size_t(i)];
-    const int c = CompareRecords(key, record, &searchFields);
+    const int c = matcher.Compare(record);
     if (c == 0 && (!filtering || FHost.RecordAccepted(record)))
       return i;
     if (nearest && c < 0)
+      return i;
+  }
+  return -1;
+}
+
+int TwoxIndex::FirstInOrder(std::vector<TwoxRecord *> &matches, bool filtering) {
+  if (matches.size() == 1) {
+    // Records the index leaves out (refused by OnFilterIndex, deleted under versioning) have no place.
+    const int position = PositionOf(*matches.front());
+    return position >= 0 && (!filtering || FHost.RecordAccepted(*matches.front())) ? position : -1;
+  }
+  std::sort(matches.begin(), matches.end());
+  for (int i = 0; i < MainCount() && !matches.empty(); ++i) {
+    TwoxRecord *record = FRecords[std::size_t(i)];
+    if (std::binary_search(matches.begin(), matches.end(), record) && (!filtering || FHost.RecordAccepted(*record)))
       return i;
   }
   return -1;

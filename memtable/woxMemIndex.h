@@ -59,6 +59,7 @@ public:
   int Position() const { return FPosition; }
   void SetPosition(int value) { FPosition = value; }
 
+  const TwoxCommon &Store() const { return FHost.IndexStore(); }
   int Count() const { return int(FRecords.size() + FPending.size()); }
   TwoxRecord *Records(int position) const {
     Settle();
@@ -106,6 +107,8 @@ private:
   // The position in the list where record goes by key and record id: the last CheckUnique's finding
   // for it when that still holds (two comparisons), else a binary search.
   int MainInsertPosition(const TwoxRecord &record);
+  // The first accepted position (filtering) of the records that match a key in a scan.
+  int FirstInOrder(std::vector<TwoxRecord *> &matches, bool filtering);
   // The position of the first record matching key over fields, or -1.
   int BinarySearch(const TwoxRecord &key, const TwoxFieldList &fields);
   // The first position whose record does not compare below key.

@@ -7,6 +7,8 @@
 
 #include <QCollator>
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <numeric>
@@ -15,28 +17,15 @@
 
 namespace {
 
-// Text under a collation is sorted by rank: each distinct value gets its sort key once, the distinct
-// values are put in order by those keys, and a record's key is its value's place in that order.
-enum TKeyKind { kkNone, kkInteger, kkDouble, kkBytes, kkAsciiNoCase, kkCollation };
+using MemCompare::Sign;
 
-// One key field's values for every record, by record position.
-struct TKeyColumn {
-  TKeyKind Kind = kkNone;
-  bool Descending = false;
-  bool CaseInsensitive = false;
-  std::vector<char> Null;
-  std::vector<qint64> Integers;
-  std::vector<double> Doubles;
-  std::vector<TwoxValueView> Texts;
-};
+// Every key field becomes one or two unsigned words per record whose order is the field's order:
+// null first (also when descending), then the values. Text is ranked: each distinct value gets its
+// place among the distinct values (equal under the comparison, equal place), under a collation by its
+// sort key made once per value.
+enum TKeyKind { kkNone, kkWholeNumber, kkLargeint, kkDouble, kkBytes, kkAsciiNoCase, kkCollation };
 
-template <class T> T Read(const char *p) {
-  T value;
-  std::memcpy(&value, p, sizeof value);
-  return value;
-}
-
-template <class T> int Sign(T a, T b) { return a < b ? -1 : (b < a ? 1 : 0); }
+int WordsOf(TKeyKind kind) { return kind == kkNone ? 0 : (kind == kkLargeint || kind == kkDouble) ? 2 : 1; }
 
 bool KindOf(TFieldType type, TwoxMemTableCompareOptions options, TKeyKind &kind) {
   if (options & (mtcoPartialKey | mtcoIgnoreNullKey))
@@ -48,8 +37,8 @@ bool KindOf(TFieldType type, TwoxMemTableCompareOptions options, TKeyKind &kind)
   case ftDate:
   case ftTime:
   case ftWord:
-  case ftBoolean:
-  case ftLargeint: kind = kkInteger; return true;
+  case ftBoolean: kind = kkWholeNumber; return true;
+  case ftLargeint: kind = kkLargeint; return true;
   case ftFloat:
   case ftCurrency:
   case ftDateTime: kind = kkDouble; return true;
@@ -64,151 +53,217 @@ bool KindOf(TFieldType type, TwoxMemTableCompareOptions options, TKeyKind &kind)
   }
 }
 
-qint64 IntegerOf(TFieldType type, const char *bytes) {
-  switch (type) {
-  case ftSmallint: return Read<qint16>(bytes);
-  case ftWord: return Read<quint16>(bytes);
-  case ftBoolean: return Read<qint16>(bytes) != 0;
-  case ftLargeint: return Read<qint64>(bytes);
-  default: return Read<qint32>(bytes);
+int CompareAsciiNoCase(std::string_view a, std::string_view b) {
+  const std::size_t n = std::min(a.size(), b.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    auto lower = [](char c) { return static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? char(c + 32) : c); };
+    const unsigned char x = lower(a[i]), y = lower(b[i]);
+    if (x != y)
+      return x < y ? -1 : 1;
   }
+  return Sign(a.size(), b.size());
 }
 
-// The ranks of the texts (equal under the collator, equal rank) into column.Integers.
-void RankTexts(TKeyColumn &column, const std::vector<TwoxValueView> &texts, const QCollator &collator) {
+// The words of every record for one field, written at column of each record's row of width words.
+class TKeyWriter {
+public:
+  TKeyWriter(std::vector<quint64> &words, int width) : FWords(words), FWidth(width) {}
+
+  void Write(std::size_t record, int column, quint64 word) { FWords[record * std::size_t(FWidth) + std::size_t(column)] = word; }
+
+private:
+  std::vector<quint64> &FWords;
+  int FWidth;
+};
+
+// The order of distinct texts: Prepare sees them once, Compare (-1, 0, 1) compares two of them.
+struct TByteOrder {
+  const std::vector<std::string_view> *Values = nullptr;
+  void Prepare(const std::vector<std::string_view> &values) { Values = &values; }
+  int Compare(int a, int b) const {
+    const int c = (*Values)[std::size_t(a)].compare((*Values)[std::size_t(b)]);
+    return c < 0 ? -1 : (c > 0 ? 1 : 0);
+  }
+};
+
+struct TAsciiNoCaseOrder : TByteOrder {
+  int Compare(int a, int b) const { return CompareAsciiNoCase((*Values)[std::size_t(a)], (*Values)[std::size_t(b)]); }
+};
+
+struct TCollationOrder {
+  const QCollator &Collator;
+  std::vector<QCollatorSortKey> Keys;
+  void Prepare(const std::vector<std::string_view> &values) {
+    Keys.reserve(values.size());
+    for (const std::string_view value : values)
+      Keys.push_back(Collator.sortKey(Win1250::Decode(value.data(), qsizetype(value.size()))));
+  }
+  int Compare(int a, int b) const {
+    const int c = Keys[std::size_t(a)].compare(Keys[std::size_t(b)]);
+    return c < 0 ? -1 : (c > 0 ? 1 : 0);
+  }
+};
+
+// Ranks (from 1; 0 stays for null) of the texts in the order's terms.
+template <class TOrder>
+void RankTexts(const std::vector<std::string_view> &texts, const std::vector<char> &nulls, bool descending,
+               TKeyWriter &writer, int column, TOrder &order) {
   std::unordered_map<std::string_view, int> distinct;
   std::vector<std::string_view> values;
   std::vector<int> valueOfRecord(texts.size(), -1);
   for (std::size_t i = 0; i < texts.size(); ++i) {
-    if (column.Null[i])
+    if (nulls[i])
       continue;
-    const std::string_view text(texts[i].Bytes, std::size_t(texts[i].Size));
-    const auto [it, added] = distinct.emplace(text, int(values.size()));
+    const auto [it, added] = distinct.emplace(texts[i], int(values.size()));
     if (added)
-      values.push_back(text);
+      values.push_back(texts[i]);
     valueOfRecord[i] = it->second;
   }
-  std::vector<QCollatorSortKey> keys;
-  keys.reserve(values.size());
-  for (const std::string_view value : values)
-    keys.push_back(collator.sortKey(Win1250::Decode(value.data(), qsizetype(value.size()))));
-  std::vector<int> order(values.size());
-  std::iota(order.begin(), order.end(), 0);
-  std::sort(order.begin(), order.end(), [&](int a, int b) { return keys[std::size_t(a)].compare(keys[std::size_t(b)]) < 0; });
-  std::vector<qint64> rank(values.size());
-  for (std::size_t k = 0; k < order.size(); ++k) {
-    const bool sameAsPrevious =
-        k > 0 && keys[std::size_t(order[k - 1])].compare(keys[std::size_t(order[k])]) == 0;
-    rank[std::size_t(order[k])] = k == 0 ? 0 : rank[std::size_t(order[k - 1])] + (sameAsPrevious ? 0 : 1);
+  order.Prepare(values);
+  std::vector<int> sorted(values.size());
+  std::iota(sorted.begin(), sorted.end(), 0);
+  std::sort(sorted.begin(), sorted.end(), [&](int a, int b) { return order.Compare(a, b) < 0; });
+  std::vector<quint64> rank(values.size());
+  quint64 current = 0;
+  for (std::size_t k = 0; k < sorted.size(); ++k) {
+    if (k > 0 && order.Compare(sorted[k - 1], sorted[k]) != 0)
+      ++current;
+    rank[std::size_t(sorted[k])] = current;
   }
-  column.Integers.resize(texts.size());
   for (std::size_t i = 0; i < texts.size(); ++i)
-    column.Integers[i] = valueOfRecord[i] < 0 ? 0 : rank[std::size_t(valueOfRecord[i])];
+    if (valueOfRecord[i] >= 0) {
+      const quint64 r = rank[std::size_t(valueOfRecord[i])];
+      writer.Write(i, column, 1 + (descending ? current - r : r));
+    }
 }
 
-bool FillColumn(TKeyColumn &column, TField *field, const std::vector<TwoxRecord *> &records, const TwoxCommon &store) {
-  const TwoxFieldInfo *info = store.FieldInfo(field->FieldNo());
+void RankColumn(TKeyKind kind, const std::vector<std::string_view> &texts, const std::vector<char> &nulls,
+                bool descending, bool caseInsensitive, const TwoxCommon &store, TKeyWriter &writer, int column) {
+  if (kind == kkBytes) {
+    TByteOrder order;
+    RankTexts(texts, nulls, descending, writer, column, order);
+  } else if (kind == kkAsciiNoCase) {
+    TAsciiNoCaseOrder order;
+    RankTexts(texts, nulls, descending, writer, column, order);
+  } else {
+    TCollationOrder order{MemCollator(store.LocaleID(), caseInsensitive), {}};
+    RankTexts(texts, nulls, descending, writer, column, order);
+  }
+}
+
+// One key field's words for every record; false when a value needs the general comparison.
+bool FillColumn(TKeyKind kind, TField *field, TwoxMemTableCompareOptions options,
+                const std::vector<TwoxRecord *> &records, const TwoxCommon &store, TKeyWriter &writer, int column) {
+  const TwoxFieldInfo &info = *store.FieldInfo(field->FieldNo());
   const TFieldType type = field->DataType();
-  const std::size_t count = records.size();
-  column.Null.resize(count);
+  const bool descending = options.testFlag(mtcoDescending);
+  const quint64 flip = descending ? ~quint64(0) : 0;
+  std::vector<std::string_view> texts;
+  std::vector<char> nulls;
+  const bool text = kind == kkBytes || kind == kkAsciiNoCase || kind == kkCollation;
+  if (text) {
+    texts.resize(records.size());
+    nulls.resize(records.size());
+  }
   QByteArray scratch;
-  for (std::size_t i = 0; i < count; ++i) {
-    const TwoxValueView view = store.View(*records[i], field, *info, scratch);
-    column.Null[i] = view.Null;
-    switch (column.Kind) {
-    case kkInteger: column.Integers.push_back(view.Null ? 0 : IntegerOf(type, view.Bytes)); break;
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    const TwoxValueView view = store.View(*records[i], field, info, scratch);
+    if (view.Null) { // nulls first whatever the direction: the words stay 0
+      if (text)
+        nulls[i] = 1;
+      continue;
+    }
+    switch (kind) {
+    case kkWholeNumber: {
+      // 16- and 32-bit values: shifted above 0, the null.
+      const quint64 shifted = quint64(MemCompare::StoredInteger(type, view.Bytes) + (qint64(1) << 31));
+      writer.Write(i, column, 1 + (descending ? 0xFFFFFFFFull - shifted : shifted));
+      break;
+    }
+    case kkLargeint:
+      writer.Write(i, column, 1);
+      writer.Write(i, column + 1, (quint64(MemCompare::Read<qint64>(view.Bytes)) ^ (quint64(1) << 63)) ^ flip);
+      break;
     case kkDouble: {
-      const double value = view.Null ? 0 : Read<double>(view.Bytes);
+      double value = MemCompare::Read<double>(view.Bytes);
       if (std::isnan(value))
         return false;
-      column.Doubles.push_back(value);
+      if (value == 0)
+        value = 0; // -0 equals 0
+      const quint64 bits = std::bit_cast<quint64>(value);
+      writer.Write(i, column, 1);
+      writer.Write(i, column + 1, ((bits >> 63) ? ~bits : bits | (quint64(1) << 63)) ^ flip);
       break;
     }
     case kkBytes:
     case kkAsciiNoCase:
     case kkCollation:
       // Stored text stays where it is while the records are sorted; compressed text would not.
-      if (!view.Null && view.Bytes == scratch.constData())
+      if (view.Bytes == scratch.constData())
         return false;
-      column.Texts.push_back(view);
+      texts[i] = std::string_view(view.Bytes, std::size_t(view.Size));
       break;
     case kkNone: break;
     }
   }
-  if (column.Kind == kkCollation) {
-    RankTexts(column, column.Texts, MemCollator(store.LocaleID(), column.CaseInsensitive));
-    column.Texts.clear();
-    column.Kind = kkInteger;
-  }
+  if (text)
+    RankColumn(kind, texts, nulls, descending, options.testFlag(mtcoCaseInsensitive), store, writer, column);
   return true;
 }
 
-int CompareAsciiNoCase(const TwoxValueView &a, const TwoxValueView &b) {
-  const int n = std::min(a.Size, b.Size);
-  for (int i = 0; i < n; ++i) {
-    auto lower = [](char c) { return static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? char(c + 32) : c); };
-    const unsigned char x = lower(a.Bytes[i]), y = lower(b.Bytes[i]);
-    if (x != y)
-      return x < y ? -1 : 1;
+// The records' keys held together with their record ids, sorted as one block.
+template <int Width>
+void SortRows(std::vector<TwoxRecord *> &records, const std::vector<quint64> &words, bool &duplicates) {
+  struct TRow {
+    std::array<quint64, Width> Key;
+    int RecordID;
+    TwoxRecord *Record;
+  };
+  std::vector<TRow> rows(records.size());
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    std::copy_n(words.begin() + std::ptrdiff_t(i * Width), Width, rows[i].Key.begin());
+    rows[i].RecordID = records[i]->RecordID;
+    rows[i].Record = records[i];
   }
-  return Sign(a.Size, b.Size);
+  std::sort(rows.begin(), rows.end(), [](const TRow &a, const TRow &b) {
+    for (int w = 0; w < Width; ++w)
+      if (a.Key[std::size_t(w)] != b.Key[std::size_t(w)])
+        return a.Key[std::size_t(w)] < b.Key[std::size_t(w)];
+    return a.RecordID < b.RecordID;
+  });
+  duplicates = false;
+  for (std::size_t k = 1; k < rows.size() && !duplicates; ++k)
+    duplicates = rows[k - 1].Key == rows[k].Key;
+  for (std::size_t k = 0; k < rows.size(); ++k)
+    records[k] = rows[k].Record;
 }
 
-// -1, 0 or 1 for the records at positions i and j, over one column.
-int CompareAt(const TKeyColumn &column, std::size_t i, std::size_t j) {
-  if (column.Null[i] || column.Null[j])
-    return column.Null[i] == column.Null[j] ? 0 : (column.Null[i] ? -1 : 1);
-  int result = 0;
-  switch (column.Kind) {
-  case kkInteger: result = Sign(column.Integers[i], column.Integers[j]); break;
-  case kkDouble: result = Sign(column.Doubles[i], column.Doubles[j]); break;
-  case kkBytes: {
-    const TwoxValueView &a = column.Texts[i], &b = column.Texts[j];
-    const int c = std::memcmp(a.Bytes, b.Bytes, std::size_t(std::min(a.Size, b.Size)));
-    result = c != 0 ? (c < 0 ? -1 : 1) : Sign(a.Size, b.Size);
-    break;
-  }
-  case kkAsciiNoCase: result = CompareAsciiNoCase(column.Texts[i], column.Texts[j]); break;
-  case kkCollation: // ranked into integers by FillColumn
-  case kkNone: break;
-  }
-  return column.Descending ? -result : result;
-}
+constexpr int MaxWidth = 4;
 
 } // namespace
 
 bool SortByExtractedKeys(std::vector<TwoxRecord *> &records, const TwoxFieldList &fields, const TwoxCommon &store,
                          bool &duplicates) {
-  std::vector<TKeyColumn> columns(std::size_t(fields.Count()));
+  std::vector<TKeyKind> kinds(std::size_t(fields.Count()));
+  int width = 0;
   for (int f = 0; f < fields.Count(); ++f) {
-    TKeyColumn &column = columns[std::size_t(f)];
-    const TwoxMemTableCompareOptions options = fields.Options(f);
-    if (!KindOf(fields.Fields(f)->DataType(), options, column.Kind))
+    if (!KindOf(fields.Fields(f)->DataType(), fields.Options(f), kinds[std::size_t(f)]))
       return false;
-    column.Descending = options.testFlag(mtcoDescending);
-    column.CaseInsensitive = options.testFlag(mtcoCaseInsensitive);
+    width += WordsOf(kinds[std::size_t(f)]);
   }
-  for (int f = 0; f < fields.Count(); ++f)
-    if (!FillColumn(columns[std::size_t(f)], fields.Fields(f), records, store))
+  if (width > MaxWidth)
+    return false;
+  width = std::max(width, 1);
+  std::vector<quint64> words(records.size() * std::size_t(width), 0);
+  TKeyWriter writer(words, width);
+  for (int f = 0, column = 0; f < fields.Count(); column += WordsOf(kinds[std::size_t(f)]), ++f)
+    if (!FillColumn(kinds[std::size_t(f)], fields.Fields(f), fields.Options(f), records, store, writer, column))
       return false;
-  auto compareKeys = [&columns](std::size_t i, std::size_t j) {
-    for (const TKeyColumn &column : columns)
-      if (const int c = CompareAt(column, i, j))
-        return c;
-    return 0;
-  };
-  std::vector<std::size_t> order(records.size());
-  std::iota(order.begin(), order.end(), std::size_t(0));
-  std::sort(order.begin(), order.end(), [&](std::size_t i, std::size_t j) {
-    const int c = compareKeys(i, j);
-    return c != 0 ? c < 0 : records[i]->RecordID < records[j]->RecordID;
-  });
-  duplicates = false;
-  for (std::size_t k = 1; k < order.size() && !duplicates; ++k)
-    duplicates = compareKeys(order[k - 1], order[k]) == 0;
-  std::vector<TwoxRecord *> sorted(records.size());
-  for (std::size_t k = 0; k < order.size(); ++k)
-    sorted[k] = records[order[k]];
-  records.swap(sorted);
+  switch (width) {
+  case 1: SortRows<1>(records, words, duplicates); break;
+  case 2: SortRows<2>(records, words, duplicates); break;
+  case 3: SortRows<3>(records, words, duplicates); break;
+  default: SortRows<4>(records, words, duplicates); break;
+  }
   return true;
 }

@@ -213,7 +213,7 @@ void TwoxCustomStreamFormat::AfterLoad(TwoxCustomMemTable &table) {
   try {
     if (FStepFailed)
       FLoadGuard.Rollback();
-    RestoreEnableIndexes(table, FWasEnableIndexes);
+    table.SwitchEnableIndexes(FWasEnableIndexes);
     if (table.Active())
       table.RebuildIndexes();
     table.Common().Compact();
@@ -248,11 +248,6 @@ void TwoxCustomStreamFormat::AfterLoad(TwoxCustomMemTable &table) {
     table.Refresh();
 }
 
-void TwoxCustomStreamFormat::RestoreEnableIndexes(TwoxCustomMemTable &table, bool value) {
-  table.FEnableIndexes = value;
-  for (TwoxIndex *index : table.FIndexes.All())
-    index->SetSuspended(!value);
-}
 
 void TwoxCustomStreamFormat::SetLoadResult(TwoxCustomMemTable &table, int count, bool completely) {
   table.FLoadedCount = count;

@@ -132,8 +132,6 @@ protected:
 
 private:
   void ReleaseStreams();
-  // Switches the indexes back on without building them (the load builds them once).
-  static void RestoreEnableIndexes(TwoxCustomMemTable &table, bool value);
   bool TakesPart(const TField &field, TwoxStreamFlags element) const;
 
   TwoxStreamFlags FData = sfSaveData | sfLoadData, FCalculated = 0, FLookup = 0,

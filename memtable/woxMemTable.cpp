@@ -2,6 +2,7 @@
 #include "woxMemTable.h"
 
 #include "FilterExpr.h"
+#include "woxMemFilterProgram.h"
 #include "woxMemDeltaHandler.h"
 #include "woxMemTableError.h"
 #include "woxMemTablePrivate.h"
@@ -130,7 +131,7 @@ void TwoxCustomMemTable::DoBeforeClose() {
 void TwoxCustomMemTable::InternalClose() {
   FCursorOpen = false;
   // The parse tree and the key records refer to fields and a layout that go now.
-  FFilterExpr.reset();
+  TakeFilter(nullptr);
   FRangeActive = false;
   FRangeStart.reset();
   FRangeEnd.reset();

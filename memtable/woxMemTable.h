@@ -15,6 +15,7 @@
 
 class QIODevice;
 class TFilterExpr;
+class TwoxFilterProgram;
 class TwoxMasterDataLink;
 
 enum TwoxProgressCode {
@@ -330,9 +331,13 @@ protected:
 
 private:
   void ApplyIndexSelection();
+  // Sets EnableIndexes without rebuilding: the caller rebuilds the indexes once.
+  void SwitchEnableIndexes(bool value);
   void SelectIndex(TwoxIndex *index, bool rowOrder);
   void ParseFilter();
   std::unique_ptr<TFilterExpr> ParsedFilter(const QString &text, TFilterOptions options);
+  // Makes expr the parsed filter, with its program over stored records when it has one.
+  void TakeFilter(std::unique_ptr<TFilterExpr> expr);
   bool MasterDetailRestricts() const;
   bool PassesRange(TwoxRecord &record);
   bool PassesMasterDetail(TwoxRecord &record);
@@ -396,6 +401,7 @@ private:
   std::unique_ptr<TwoxRecord> FMasterKey;
   int FMasterKeyCount = 0;
   std::unique_ptr<TFilterExpr> FFilterExpr;
+  std::unique_ptr<TwoxFilterProgram> FFilterProgram;
   TwoxCustomMemTable *FAttachedTo = nullptr;
   bool FAttachedAutoRefresh = true;
   QPointer<TwoxCustomDeltaHandler> FDeltaHandler;

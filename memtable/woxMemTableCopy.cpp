@@ -206,7 +206,7 @@ void TwoxCustomMemTable::LoadFromDataSet(TDataSet *source, TwoxCopyOptions optio
   if (!append && options.testFlag(mtcpoProperties))
     CopyDisplayProperties(source);
   FLoadedCount = CopyRecords(source, this, FLoadLimit);
-  SetEnableIndexes(savedEnableIndexes);
+  SwitchEnableIndexes(savedEnableIndexes);
   RebuildIndexes();
   First();
 }

@@ -32,12 +32,16 @@ void TwoxCustomMemTable::RebuildIndexes() {
   FCursor = std::min(FCursor, FCurrentIndex->Count());
 }
 
-void TwoxCustomMemTable::SetEnableIndexes(bool value) {
-  if (value == FEnableIndexes)
-    return;
+void TwoxCustomMemTable::SwitchEnableIndexes(bool value) {
   FEnableIndexes = value;
   for (TwoxIndex *index : FIndexes.All())
     index->SetSuspended(!value);
+}
+
+void TwoxCustomMemTable::SetEnableIndexes(bool value) {
+  if (value == FEnableIndexes)
+    return;
+  SwitchEnableIndexes(value);
   if (value && FCursorOpen) {
     RebuildIndexes();
     if (Active())

@@ -4,6 +4,7 @@
 #include "DataSource.h"
 #include "FilterExpr.h"
 #include "woxMemFilter.h"
+#include "woxMemFilterProgram.h"
 #include "woxMemTableError.h"
 #include "woxMemTablePrivate.h"
 
@@ -61,6 +62,12 @@ bool TwoxCustomMemTable::AcceptRecord(TwoxRecord &record, bool force) {
   if (FUpdateStatusFilter != 0 ? !(FUpdateStatusFilter & (1u << record.UpdateStatus))
                                : record.UpdateStatus == mtusDeleted)
     return false;
+  const bool filtering = Filtered() || force;
+  const bool programUsable = FFilterProgram && FFilterProgram->LayoutSerial() == FCommon->LayoutSerial();
+  if (!FRecalcOnIndex && !(filtering && (OnFilterRecord || (FFilterExpr && !programUsable))))
+    // Nothing reads the record through the fields: no state to switch.
+    return (!FRangeActive || PassesRange(record)) && (!MasterDetailRestricts() || PassesMasterDetail(record)) &&
+           (!filtering || !FFilterExpr || FFilterProgram->Accepts(record));
   TwoxBuffer *scratch = Buf(FFilterScratch);
   scratch->View = &record;
   scratch->Calc.fill('\0');
@@ -86,7 +93,12 @@ bool TwoxCustomMemTable::AcceptRecord(TwoxRecord &record, bool force) {
 
 // ---------------------------------------------------------------- the filter
 
-void TwoxCustomMemTable::ParseFilter() { FFilterExpr = ParsedFilter(Filter(), FilterOptions()); }
+void TwoxCustomMemTable::ParseFilter() { TakeFilter(ParsedFilter(Filter(), FilterOptions())); }
+
+void TwoxCustomMemTable::TakeFilter(std::unique_ptr<TFilterExpr> expr) {
+  FFilterProgram = expr ? TwoxFilterProgram::Compile(expr->Root(), *FCommon) : nullptr;
+  FFilterExpr = std::move(expr);
+}
 
 std::unique_ptr<TFilterExpr> TwoxCustomMemTable::ParsedFilter(const QString &text, TFilterOptions options) {
   const QString trimmed = text.trimmed();
@@ -99,7 +111,7 @@ void TwoxCustomMemTable::SetFilterText(const QString &value) {
   if (value == Filter())
     return;
   if (FCursorOpen)
-    FFilterExpr = ParsedFilter(value, FilterOptions());
+    TakeFilter(ParsedFilter(value, FilterOptions()));
   TDataSet::SetFilterText(value);
 }
 
@@ -107,7 +119,7 @@ void TwoxCustomMemTable::SetFilterOptions(TFilterOptions value) {
   if (value == FilterOptions())
     return;
   if (FCursorOpen)
-    FFilterExpr = ParsedFilter(Filter(), value);
+    TakeFilter(ParsedFilter(Filter(), value));
   TDataSet::SetFilterOptions(value);
 }
 

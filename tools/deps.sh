@@ -9,7 +9,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-translations-l10n
-  sqlite3
+  sqlite3 libsqlite3-dev
   firebird-dev libfbclient2 firebird3.0-server firebird3.0-utils
   zlib1g-dev libjpeg-dev libcurl4-openssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev

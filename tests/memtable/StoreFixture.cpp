@@ -32,6 +32,11 @@ void StoreFixture::Put(TwoxRecord &record, TField *field, const QVariant &value)
     std::memcpy(native.data(), &v, sizeof v);
     break;
   }
+  case ftLargeint: {
+    const qint64 v = value.toLongLong();
+    std::memcpy(native.data(), &v, sizeof v);
+    break;
+  }
   default: ADD_FAILURE() << "type not handled by the fixture";
   }
   Store.WriteField(record, field, native.constData());
