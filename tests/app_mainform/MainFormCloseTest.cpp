@@ -7,6 +7,7 @@
 #include "IBSQL.h"
 #include "IBTransaction.h"
 #include "MainFormFixture.h"
+#include "PendingWork.h"
 #include "ProgramProcess.h"
 #include "TestServer.h"
 #include "UDMSecurity.h"
@@ -56,16 +57,13 @@ struct SecondConnection {
   TIBTransaction Transaction;
 };
 
-// A table and a procedure that changes it; a select from the procedure runs in the console unasked
-// and leaves its change uncommitted.
+// A table whose row the console changes in its own transaction without committing, as a console
+// holds work the person confirmed but has not committed yet.
 void LayPendingWorkObjects(ScratchDatabase &db) {
-  db.Execute(
-      {QStringLiteral("create table T1 (ID integer not null primary key, NAME varchar(30))"),
-       QStringLiteral("create procedure P2 returns (R integer) as begin update T1 set NAME = 'zmienione' "
-                      "where ID = 1; R = 1; suspend; end")});
+  db.Execute({QStringLiteral("create table T1 (ID integer not null primary key, NAME varchar(30))")});
   db.Execute(QStringLiteral("insert into T1 values (1, 'Alfa')"));
 }
-const char *const PendingWork = "select R from P2";
+const char *const PendingWork = "update T1 set NAME = 'zmienione' where ID = 1";
 
 int OtherAttachments(ScratchDatabase &db) {
   return db
@@ -91,8 +89,7 @@ TEST_F(MainFormTest, ClosingTheMainWindowEndsTheProgramAndTheConsoleWithIt) {
   ASSERT_TRUE(Form->MonitorSQLA->Execute());
   QPointer<TSQLMonitorForm> monitor = OpenMonitor();
   ASSERT_FALSE(monitor.isNull());
-  monitor->SetEditorText(QString::fromUtf8(PendingWork));
-  monitor->ExecuteSQLAction->Execute();
+  LeavePendingWork(*monitor, QString::fromUtf8(PendingWork));
   SecondConnection second(*Db);
   ASSERT_FALSE(second.CanChangeRow1()) << "the console holds no pending change";
 

@@ -1,5 +1,5 @@
 // meridox_sec as its main routine runs it, with a scripted start: the login typed and "Połącz" run,
-// "Monitor SQL" opened and one statement run in it, so that a test can end the session of a
+// "Monitor SQL" opened and one statement left uncommitted in its transaction, so that a test can end the session of a
 // connected program by a real signal and look at what it leaves behind.
 //
 //   session_probe INI SERVER DATABASE PASSWORD STATEMENT
@@ -10,6 +10,7 @@
 #include "IBDatabase.h"
 #include "UDMSecurity.h"
 #include "UMainForm.h"
+#include "PendingWork.h"
 #include "USqlMon.h"
 
 #include <QComboBox>
@@ -36,8 +37,7 @@ int main(int argc, char **argv) {
     return 3;
   for (QWidget *widget : QApplication::topLevelWidgets())
     if (auto *monitor = qobject_cast<TSQLMonitorForm *>(widget)) {
-      monitor->SetEditorText(args[5]);
-      monitor->ExecuteSQLAction->Execute();
+      LeavePendingWork(*monitor, args[5]);
     }
   std::puts("ready");
   std::fflush(stdout);
