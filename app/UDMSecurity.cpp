@@ -102,6 +102,11 @@ TDMSecurity::TDMSecurity(QObject *owner) : QObject(owner) {
 
 const QStringList &TDMSecurity::UsersColumns() { return kUsersColumns; }
 
+bool TDMSecurity::CurrentUserHoldsAdminRole() const {
+  TField *role = users->FindField(QStringLiteral("RDB$RELATION_NAME"));
+  return role && QString::compare(role->AsString().trimmed(), QStringLiteral("RDB$ADMIN"), Qt::CaseInsensitive) == 0;
+}
+
 QStringList TDMSecurity::UsersSelectLines() {
   // The grants are reduced to one row per holder before the join: a user granted the role by two
   // administrators is still one user. The names are compared in UTF-8, which holds any holder's

@@ -58,6 +58,8 @@ public:
   static const QStringList &UsersColumns();
   // A user name as USERS stores it: upper-case.
   static QString StoredUserName(const QString &name) { return name.toUpper(); }
+  // Whether the users list's current row holds RDB$ADMIN, as the list's join reads it.
+  bool CurrentUserHoldsAdminRole() const;
 
   // Connects to Server:"meridox_sec" as the user, checks admin rights, upgrades the schema and opens
   // the policy row and the users list. A login without admin rights is told so and disconnected:

@@ -496,8 +496,7 @@ void TMainForm::RadioGroup1Click() {
 }
 
 void TMainForm::UsrGridGetCellParams(QObject *, TField *, TFont &AFont, TColor &, bool) {
-  TField *role = FDM->users->FindField(QStringLiteral("RDB$RELATION_NAME"));
-  if (role && QString::compare(role->AsString().trimmed(), QStringLiteral("RDB$ADMIN"), Qt::CaseInsensitive) == 0)
+  if (FDM->CurrentUserHoldsAdminRole())
     AFont.SetColor(clRed);
 }
 

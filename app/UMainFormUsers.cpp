@@ -184,8 +184,7 @@ void TMainForm::UsunUzytkownikaAExecute(QObject *) {
   if (MessageBox(QString::fromUtf8("Czy napewno chcesz usunąć użytkownika ") + user + QStringLiteral(" ?"),
                  QStringLiteral("Uwaga"), MB_YESNO | MB_ICONQUESTION) != mrYes)
     return;
-  const bool admin = FDM->users->FieldByName(QStringLiteral("RDB$RELATION_NAME"))->AsString().trimmed() ==
-                     QStringLiteral("RDB$ADMIN");
+  const bool admin = FDM->CurrentUserHoldsAdminRole();
   // The server user goes first: when the server refuses, the row keeps the user's names, group,
   // history and log. The role goes with the user, or a later user of the same name would hold it.
   Security->SetUserName(user);
@@ -260,7 +259,7 @@ void TMainForm::DeleteUsersMissingOnServer(const QStringList &onServer) {
       if (sorted.Find(name, index))
         continue;
       missing.append(name);
-      if (!users->FieldByName(QStringLiteral("RDB$RELATION_NAME"))->IsNull())
+      if (FDM->CurrentUserHoldsAdminRole())
         holders.append(name);
     }
   }
