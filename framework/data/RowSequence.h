@@ -11,8 +11,9 @@
 // The rows of a dataset in their order, each with a positive int Id unique among them. Inserting
 // or erasing at any position and finding a row's position by its id cost O(log n) plus the work
 // of one chunk: rows lie in chunks of at most 2 * ChunkRows, a tree of running counts (Fenwick)
-// finds the chunk of a position, and a table by id gives the chunk of a row. Walking positions in
-// order costs O(1) each, because the chunk last found is remembered.
+// finds the chunk of a position, and a table by id gives the chunk of a row (made at the first
+// look-up by id: a fetch that never asks needs none). Walking positions in order costs O(1) each,
+// because the chunk last found is remembered.
 template <class TRow>
 class TRowSequence {
 public:
@@ -27,6 +28,7 @@ public:
     FChunks.clear();
     FCounts.assign(1, 0);
     FChunkOfId.clear();
+    FIdsTabled = false;
     FSize = 0;
     FHitChunk = NoChunk;
   }
@@ -55,11 +57,13 @@ private:
   void Split(std::size_t chunk);
   // Moves the rows of chunk + 1 to the end of chunk and drops it.
   void MergeWithNext(std::size_t chunk);
-  void Own(TChunk *chunk, const TRow &row);
+  // Notes the chunk of a row in the table by id, when there is one.
+  void Own(TChunk *chunk, const TRow &row) const;
 
   std::vector<std::unique_ptr<TChunk>> FChunks;
   std::vector<long> FCounts = std::vector<long>(1, 0); // 1-based Fenwick tree over the chunk sizes
-  std::vector<TChunk *> FChunkOfId;                    // by id; null for ids not in the sequence
+  mutable std::vector<TChunk *> FChunkOfId;            // by id; null for ids not in the sequence
+  mutable bool FIdsTabled = false;
   std::size_t FSize = 0;
   mutable std::size_t FHitChunk = NoChunk, FHitStart = 0;
 };
@@ -128,7 +132,9 @@ void TRowSequence<TRow>::Rebuild() {
 }
 
 template <class TRow>
-void TRowSequence<TRow>::Own(TChunk *chunk, const TRow &row) {
+void TRowSequence<TRow>::Own(TChunk *chunk, const TRow &row) const {
+  if (!FIdsTabled)
+    return;
   const auto id = std::size_t(row.Id);
   if (id >= FChunkOfId.size())
     FChunkOfId.resize(id + 1);
@@ -165,7 +171,7 @@ void TRowSequence<TRow>::Split(std::size_t chunk) {
   std::move(rows.begin() + long(rows.size() / 2), rows.end(), std::back_inserter(upper->Rows));
   rows.resize(rows.size() / 2);
   for (const TRow &row : upper->Rows)
-    FChunkOfId[std::size_t(row.Id)] = upper.get();
+    Own(upper.get(), row);
   FChunks.insert(FChunks.begin() + long(chunk) + 1, std::move(upper));
   Rebuild();
 }
@@ -174,7 +180,7 @@ template <class TRow>
 void TRowSequence<TRow>::MergeWithNext(std::size_t chunk) {
   std::vector<TRow> &rows = FChunks[chunk]->Rows;
   for (TRow &row : FChunks[chunk + 1]->Rows) {
-    FChunkOfId[std::size_t(row.Id)] = FChunks[chunk].get();
+    Own(FChunks[chunk].get(), row);
     rows.push_back(std::move(row));
   }
   FChunks.erase(FChunks.begin() + long(chunk) + 1);
@@ -185,7 +191,7 @@ template <class TRow>
 void TRowSequence<TRow>::erase(std::size_t position) {
   const auto [chunk, offset] = Locate(position);
   std::vector<TRow> &rows = FChunks[chunk]->Rows;
-  FChunkOfId[std::size_t(rows[offset].Id)] = nullptr;
+  Own(nullptr, rows[offset]);
   rows.erase(rows.begin() + long(offset));
   AddCount(chunk, -1);
   --FSize;
@@ -203,6 +209,12 @@ void TRowSequence<TRow>::erase(std::size_t position) {
 
 template <class TRow>
 long TRowSequence<TRow>::IndexOfId(int id) const {
+  if (!FIdsTabled) {
+    FIdsTabled = true;
+    for (const auto &chunk : FChunks)
+      for (const TRow &row : chunk->Rows)
+        Own(chunk.get(), row);
+  }
   if (id < 1 || std::size_t(id) >= FChunkOfId.size() || !FChunkOfId[std::size_t(id)])
     return -1;
   const TChunk &chunk = *FChunkOfId[std::size_t(id)];
