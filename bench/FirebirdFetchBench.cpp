@@ -3,7 +3,7 @@
 // floor: isc_dsql_fetch into one buffer, every value decoded into its native type: the integers,
 // the text into a QString, the timestamp and the scaled numeric into doubles) and through isql-fb
 // (output to /dev/null), and prints the times, their ratios to the floor and TIBQuery's heap per
-// fetched row. All four take turns in each of five rounds, in an order that rotates from round to
+// fetched row. All four take turns in each of five rounds, in an order that turns from round to
 // round, and each keeps its best round.
 //
 //   firebird_fetch_bench            1,000,000 rows
@@ -190,9 +190,8 @@ double FetchThroughIsql(const QString &scriptName) {
   return timer.nsecsElapsed() / 1e9;
 }
 
-// The floor, both kinds of TIBQuery fetch and isql-fb in turn in every round, the first of them
-// moving on by one each round, so that the load other work puts on the shared machine and the
-// server's warm caches touch all four alike.
+// The floor, both kinds of TIBQuery fetch and isql-fb in turn in every round, so that the load
+// other work puts on the shared machine touches all four alike.
 void FetchRounds(benchmark::State &state) {
   TIBDatabase plainDatabase, queryDatabase;
   Login(plainDatabase);
@@ -217,11 +216,14 @@ void FetchRounds(benchmark::State &state) {
       [&] { KeepBest(gTextBest, FetchThroughQuery(query, true, textRows)); },
       [&] { KeepBest(gIsqlBest, FetchThroughIsql(script.fileName())); },
   };
-  std::size_t first = 0;
+  // Each round starts one further on and every second round goes backwards, so that no contender
+  // always follows the same one (the one before leaves the heap and the server's caches behind).
+  std::size_t round = 0;
+  const std::size_t count = contenders.size();
   for (auto _ : state) {
-    for (std::size_t i = 0; i < contenders.size(); ++i)
-      contenders[(first + i) % contenders.size()]();
-    first = (first + 1) % contenders.size();
+    for (std::size_t i = 0; i < count; ++i)
+      contenders[(round + (round % 2 ? count - i : i)) % count]();
+    ++round;
     if (plainRows != gRows || queryRows != gRows || textRows != gRows)
       state.SkipWithError("wrong row count");
   }
