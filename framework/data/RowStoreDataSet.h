@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DB.h"
+#include "RowSequence.h"
 
 #include <QBuffer>
 #include <QByteArray>
@@ -15,7 +16,8 @@
 // calculated-field area. The descendant lays out the record (FOffsets, FBlobIndex, FBlobCount,
 // FDataSize) when it opens and fills FRows, all at once or as FetchUpTo asks for more. Rows made by
 // NewRow keep their slots in blocks of many rows (a fetch of a million rows makes no million heap
-// blocks); a row that is changed gets a block of its own.
+// blocks); a row that is changed gets a block of its own. Rows are inserted and erased anywhere,
+// and found by their id, in logarithmic time (TRowSequence).
 // TBlob is a blob value with `bool IsNull` and `Bytes` assignable from a QByteArray.
 template <class TBlob>
 class TRowStoreDataSet : public TDataSet {
@@ -86,7 +88,7 @@ protected:
   char *FieldSlot(TRecordBuffer buffer, const TField *field) const;
   TBlob &BlobSlot(TRecordBuffer buffer, const TField *field) const;
 
-  std::vector<TRow> FRows;
+  TRowSequence<TRow> FRows;
   std::vector<int> FOffsets;   // by field number - 1; -1 for columns without a slot
   std::vector<int> FBlobIndex; // by field number - 1; -1 for columns that are no blobs
   int FBlobCount = 0;
@@ -183,10 +185,7 @@ template <class TBlob>
 int TRowStoreDataSet<TBlob>::IndexOfId(int id) const {
   if (FIdsInOrder)
     return id >= 1 && id <= int(FRows.size()) ? id - 1 : -1;
-  for (std::size_t i = 0; i < FRows.size(); ++i)
-    if (FRows[i].Id == id)
-      return int(i);
-  return -1;
+  return int(FRows.IndexOfId(id));
 }
 
 template <class TBlob>
@@ -212,14 +211,14 @@ void TRowStoreDataSet<TBlob>::InsertRow(TRecordBuffer buffer, bool append) {
   StoreBuffer(buffer, row);
   const int position = append ? int(FRows.size()) : std::clamp(FCursor, 0, int(FRows.size()));
   FIdsInOrder = FIdsInOrder && position == int(FRows.size());
-  FRows.insert(FRows.begin() + position, std::move(row));
+  FRows.insert(std::size_t(position), std::move(row));
   FCursor = position;
 }
 
 template <class TBlob>
 void TRowStoreDataSet<TBlob>::EraseCursorRow() {
   CursorRow(); // raises when there is none
-  FRows.erase(FRows.begin() + FCursor);
+  FRows.erase(std::size_t(FCursor));
   // Rows stored later take ids past the deleted one: position and id no longer agree.
   FIdsInOrder = false;
 }

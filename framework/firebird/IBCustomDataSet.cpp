@@ -177,7 +177,6 @@ void TIBCustomDataSet::InternalOpen() {
   BindFields(true);
   LayOutRecord();
   ClearRows();
-  FRows.reserve(std::size_t(FBufferChunks));
   FCursor = -1;
   BindSelectParams();
   FCursorOpen = true;
@@ -193,7 +192,6 @@ void TIBCustomDataSet::InternalClose() {
   FCursorOpen = false;
   FQSelect.Close();
   ClearRows();
-  FRows.shrink_to_fit();
   if (FOldBuffer)
     FreeRecordBuffer(FOldBuffer);
   BindFields(false);

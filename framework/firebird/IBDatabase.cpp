@@ -176,6 +176,9 @@ void TIBDatabase::Close() {
 }
 
 void TIBDatabase::Check(const TIBStatus &status) {
+  // Runs after every fetched row: the connection's name is made only for an error.
+  if (!status.Failed())
+    return;
   CheckConnection(status, QStringLiteral("database ") + FDatabaseName, [this] { CloseHandles(true); });
 }
 

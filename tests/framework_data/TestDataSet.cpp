@@ -20,7 +20,8 @@ void TTestDataSet::InternalOpen() {
     FBlobIndex[std::size_t(i)] = i;
     FDataSize += 1 + (field ? field->DataSize() : 0);
   }
-  for (TRow &row : FRows) {
+  for (std::size_t i = 0; i < FRows.size(); ++i) {
+    TRow &row = FRows[i];
     row.Data.resize(FDataSize);
     row.Blobs.resize(std::size_t(FBlobCount));
   }
