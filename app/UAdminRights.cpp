@@ -29,7 +29,8 @@ void SelectRows(TIBDatabase *DB, const QString &sql, const std::vector<std::pair
   transaction.Commit();
 }
 
-bool AnyRow(TIBDatabase *DB, const QString &sql, const std::vector<std::pair<QString, QString>> &params = {}) {
+bool AnyRow(TIBDatabase *DB, const QString &sql,
+            const std::vector<std::pair<QString, QString>> &params = {}) {
   bool found = false;
   SelectRows(DB, sql, params, [&](TIBSQL &) {
     found = true;
@@ -41,10 +42,12 @@ bool AnyRow(TIBDatabase *DB, const QString &sql, const std::vector<std::pair<QSt
 // Names are compared in UTF-8, the character set of the system tables: compared in the connection's
 // Windows-1250, a name that Windows-1250 cannot hold anywhere in the table (a user made through a
 // UTF-8 connection, say) would fail the whole statement.
-const QString kRoleGrantsSql = QStringLiteral(
-    "select * from rdb$user_privileges where UPPER(rdb$user)=UPPER(cast(:username as varchar(63) character set UTF8)) and "
-    "UPPER(rdb$relation_name)=UPPER(cast(:RoleName as varchar(63) character set UTF8)) and rdb$user_type=8 and "
-    "rdb$object_type=13");
+const QString kRoleGrantsSql =
+    QStringLiteral("select * from rdb$user_privileges where UPPER(rdb$user)=UPPER(cast(:username as "
+                   "varchar(63) character set UTF8)) and "
+                   "UPPER(rdb$relation_name)=UPPER(cast(:RoleName as varchar(63) character set UTF8)) and "
+                   "rdb$user_type=8 and "
+                   "rdb$object_type=13");
 
 } // namespace
 
@@ -61,11 +64,12 @@ QString QuotedIdentifier(const QString &name) {
 bool HasAdminRole(TIBDatabase *DB, const QString &UserName) {
   if (IsSysdba(UserName))
     return true;
-  return AnyRow(DB,
-                QStringLiteral("select * from rdb$user_privileges where UPPER(rdb$user)=UPPER(cast(:username as "
-                               "varchar(63) character set UTF8)) and UPPER(rdb$relation_name)=_UTF8'RDB$ADMIN' and "
-                               "rdb$user_type=8 and rdb$object_type=13"),
-                {{QStringLiteral("username"), UserName}});
+  return AnyRow(
+      DB,
+      QStringLiteral("select * from rdb$user_privileges where UPPER(rdb$user)=UPPER(cast(:username as "
+                     "varchar(63) character set UTF8)) and UPPER(rdb$relation_name)=_UTF8'RDB$ADMIN' and "
+                     "rdb$user_type=8 and rdb$object_type=13"),
+      {{QStringLiteral("username"), UserName}});
 }
 
 bool IsConnectedAsAdmin(TIBDatabase *DB) {
@@ -84,7 +88,8 @@ bool AdminRoleExists(TIBDatabase *DB) {
 
 QStringList GetRoleGrantors(TIBDatabase *DB, const QString &UserName, const QString &RoleName) {
   QStringList grantors;
-  SelectRows(DB, kRoleGrantsSql, {{QStringLiteral("username"), UserName}, {QStringLiteral("RoleName"), RoleName}},
+  SelectRows(DB, kRoleGrantsSql,
+             {{QStringLiteral("username"), UserName}, {QStringLiteral("RoleName"), RoleName}},
              [&](TIBSQL &row) {
                grantors.append(row.FieldByName(QStringLiteral("rdb$grantor")).AsString().trimmed());
                return true;
@@ -92,7 +97,8 @@ QStringList GetRoleGrantors(TIBDatabase *DB, const QString &UserName, const QStr
   return grantors;
 }
 
-void RevokeRoleGrants(TIBDatabase *DB, TIBTransaction *Transaction, const QString &UserName, const QString &RoleName) {
+void RevokeRoleGrants(TIBDatabase *DB, TIBTransaction *Transaction, const QString &UserName,
+                      const QString &RoleName) {
   TIBSQL statement;
   statement.SetDatabase(DB);
   statement.SetTransaction(Transaction);
@@ -100,8 +106,9 @@ void RevokeRoleGrants(TIBDatabase *DB, TIBTransaction *Transaction, const QStrin
     if (grantor.isEmpty())
       continue;
     statement.Close();
-    statement.SQL().SetText(QStringLiteral("revoke %1 from %2 granted by %3")
-                                .arg(QuotedIdentifier(RoleName), QuotedIdentifier(UserName), QuotedIdentifier(grantor)));
+    statement.SQL().SetText(
+        QStringLiteral("revoke %1 from %2 granted by %3")
+            .arg(QuotedIdentifier(RoleName), QuotedIdentifier(UserName), QuotedIdentifier(grantor)));
     statement.ExecQuery();
   }
 }
@@ -118,10 +125,11 @@ bool CheckAdminAccess(TIBDatabase *DB, bool CheckRole) {
     return false;
   }
   if (CheckRole && !AdminRoleExists(DB)) {
-    MessageBox(QStringLiteral("Do wskazanej bazy") + u'\n' + DB->DatabaseName() + u'\n' +
-                   QString::fromUtf8("nie można przypisać roli RDB$ADMIN. Baza mogła zostać utworzona starszą "
-                                     "wersją Firebird`a"),
-               QString::fromUtf8("Brak uprawnień"), MB_OK | MB_ICONWARNING);
+    MessageBox(
+        QStringLiteral("Do wskazanej bazy") + u'\n' + DB->DatabaseName() + u'\n' +
+            QString::fromUtf8("nie można przypisać roli RDB$ADMIN. Baza mogła zostać utworzona starszą "
+                              "wersją Firebird`a"),
+        QString::fromUtf8("Brak uprawnień"), MB_OK | MB_ICONWARNING);
     return false;
   }
   return true;

@@ -21,7 +21,8 @@ void GetRoleGrantor(TIBDatabase *DB, const QString &UserName, const QString &Rol
 QStringList GetRoleGrantors(TIBDatabase *DB, const QString &UserName, const QString &RoleName);
 // Revokes every grant of RoleName to UserName, whoever made it, in the given transaction; a grant
 // whose grantor the server does not name cannot be revoked by name and is left alone.
-void RevokeRoleGrants(TIBDatabase *DB, TIBTransaction *Transaction, const QString &UserName, const QString &RoleName);
+void RevokeRoleGrants(TIBDatabase *DB, TIBTransaction *Transaction, const QString &UserName,
+                      const QString &RoleName);
 
 bool IsSysdba(const QString &userName);
 // An SQL identifier in double quotes, embedded quotes doubled.

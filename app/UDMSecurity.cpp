@@ -17,10 +17,11 @@
 
 namespace {
 
-const QStringList kUsersColumns = {"USER_NAME", "PSWD_DATE", "FIRST_NAME", "SECOND_NAME",
-                                   "USER_ID",   "PSWD_VALID", "GRUPA",     "PSWD_ALWAYS_VALID"};
-const QStringList kConfigColumns = {"PASS_LENGTH", "PASS_COUNT", "VALIDATE_DAYS", "EXTRA_CHARS", "VER",
-                                    "OPTIONS",     "INI",        "DIGITS",        "UPPER_CASES", "LOWER_CASES"};
+const QStringList kUsersColumns = {"USER_NAME", "PSWD_DATE",  "FIRST_NAME", "SECOND_NAME",
+                                   "USER_ID",   "PSWD_VALID", "GRUPA",      "PSWD_ALWAYS_VALID"};
+const QStringList kConfigColumns = {"PASS_LENGTH", "PASS_COUNT", "VALIDATE_DAYS", "EXTRA_CHARS",
+                                    "VER",         "OPTIONS",    "INI",           "DIGITS",
+                                    "UPPER_CASES", "LOWER_CASES"};
 
 // "  A = :A," lines of an update statement.
 QStringList Assignments(const QStringList &columns) {
@@ -34,8 +35,9 @@ QStringList InsertLines(const QString &table, const QStringList &columns) {
   QStringList parameters;
   for (const QString &column : columns)
     parameters.append(u':' + column);
-  return {QStringLiteral("insert into ") + table, QStringLiteral("  (") + columns.join(QStringLiteral(", ")) + u')',
-          QStringLiteral("values"), QStringLiteral("  (") + parameters.join(QStringLiteral(", ")) + u')'};
+  return {QStringLiteral("insert into ") + table,
+          QStringLiteral("  (") + columns.join(QStringLiteral(", ")) + u')', QStringLiteral("values"),
+          QStringLiteral("  (") + parameters.join(QStringLiteral(", ")) + u')'};
 }
 
 int IntegerOf(TDataSet *dataSet, const char *fieldName) {
@@ -104,17 +106,20 @@ const QStringList &TDMSecurity::UsersColumns() { return kUsersColumns; }
 
 bool TDMSecurity::CurrentUserHoldsAdminRole() const {
   TField *role = users->FindField(QStringLiteral("RDB$RELATION_NAME"));
-  return role && QString::compare(role->AsString().trimmed(), QStringLiteral("RDB$ADMIN"), Qt::CaseInsensitive) == 0;
+  return role &&
+         QString::compare(role->AsString().trimmed(), QStringLiteral("RDB$ADMIN"), Qt::CaseInsensitive) == 0;
 }
 
 QStringList TDMSecurity::UsersSelectLines() {
   // The grants are reduced to one row per holder before the join: a user granted the role by two
   // administrators is still one user. The names are compared in UTF-8, which holds any holder's
   // name (Windows-1250 does not).
-  return {QStringLiteral("select u.*, up.RDB$RELATION_NAME from USERS u"),
-          QStringLiteral("left join (select distinct upper(RDB$USER) as HOLDER, RDB$RELATION_NAME from RDB$USER_PRIVILEGES "
-                         "where RDB$RELATION_NAME=_UTF8'RDB$ADMIN' and rdb$user_type=8 and rdb$object_type=13) up "
-                         "on up.HOLDER=upper(cast(u.USER_NAME as varchar(50) character set UTF8))")};
+  return {
+      QStringLiteral("select u.*, up.RDB$RELATION_NAME from USERS u"),
+      QStringLiteral(
+          "left join (select distinct upper(RDB$USER) as HOLDER, RDB$RELATION_NAME from RDB$USER_PRIVILEGES "
+          "where RDB$RELATION_NAME=_UTF8'RDB$ADMIN' and rdb$user_type=8 and rdb$object_type=13) up "
+          "on up.HOLDER=upper(cast(u.USER_NAME as varchar(50) character set UTF8))")};
 }
 
 void TDMSecurity::SetUpConfig() {
@@ -130,7 +135,8 @@ void TDMSecurity::SetUpConfig() {
   updConfig->ModifySQL().Assign(QStringList{QStringLiteral("update CONFIG"), QStringLiteral("set")} +
                                 Assignments(kConfigColumns));
   updConfig->InsertSQL().Assign(InsertLines(QStringLiteral("CONFIG"), kConfigColumns));
-  updConfig->DeleteSQL().Assign({QStringLiteral("delete from CONFIG"), QStringLiteral("where VER = :OLD_VER")});
+  updConfig->DeleteSQL().Assign(
+      {QStringLiteral("delete from CONFIG"), QStringLiteral("where VER = :OLD_VER")});
   config->SetUpdateObject(updConfig);
   config->BeforePost = [this](TDataSet *d) { configBeforePost(d); };
   config->AfterPost = [this](TDataSet *d) { configAfterPost(d); };
@@ -145,13 +151,14 @@ void TDMSecurity::SetUpUsers() {
   users->SQL().Assign(UsersSelectLines() + QStringList{UsersOrderByName()});
   updUsers = new TIBUpdateSQL(this);
   updUsers->setObjectName(QStringLiteral("updUsers"));
-  updUsers->RefreshSQL().Assign(UsersSelectLines() + QStringList{QStringLiteral("where u.USER_NAME=:USER_NAME")});
-  updUsers->ModifySQL().Assign(QStringList{QStringLiteral("update USERS"), QStringLiteral("set")} +
-                               Assignments(kUsersColumns) +
-                               QStringList{QStringLiteral("where"), QStringLiteral("  USER_NAME = :OLD_USER_NAME")});
+  updUsers->RefreshSQL().Assign(UsersSelectLines() +
+                                QStringList{QStringLiteral("where u.USER_NAME=:USER_NAME")});
+  updUsers->ModifySQL().Assign(
+      QStringList{QStringLiteral("update USERS"), QStringLiteral("set")} + Assignments(kUsersColumns) +
+      QStringList{QStringLiteral("where"), QStringLiteral("  USER_NAME = :OLD_USER_NAME")});
   updUsers->InsertSQL().Assign(InsertLines(QStringLiteral("USERS"), kUsersColumns));
-  updUsers->DeleteSQL().Assign(
-      {QStringLiteral("delete from USERS"), QStringLiteral("where"), QStringLiteral("  USER_NAME = :OLD_USER_NAME")});
+  updUsers->DeleteSQL().Assign({QStringLiteral("delete from USERS"), QStringLiteral("where"),
+                                QStringLiteral("  USER_NAME = :OLD_USER_NAME")});
   users->SetUpdateObject(updUsers);
   CreateUsersFields();
   users->AfterEdit = [this](TDataSet *d) { usersAfterEdit(d); };
@@ -416,12 +423,14 @@ bool TDMSecurity::CheckPassword(const QString &Password) {
   const TPasswordCounts counts = CountPasswordCharacters(Password);
   const int minLength = ExecIntProc(procGET_PSWD_LENGTH, QStringLiteral("PSWD_LENGTH"));
   if (counts.Length < minLength) {
-    PolicyRefusal(QString::fromUtf8("Minimalna ilość znaków w haśle powinna wynosić: ") + QString::number(minLength));
+    PolicyRefusal(QString::fromUtf8("Minimalna ilość znaków w haśle powinna wynosić: ") +
+                  QString::number(minLength));
     return false;
   }
   const int extra = ExecIntProc(procGET_EXTRA_CHARS, QStringLiteral("EXTRA_CHARS"));
   if (extra > 0 && counts.Special < extra) {
-    PolicyRefusal(QString::fromUtf8("Wymagana liczba znaków specjalnych to ") + QString::number(extra) + u'.');
+    PolicyRefusal(QString::fromUtf8("Wymagana liczba znaków specjalnych to ") + QString::number(extra) +
+                  u'.');
     return false;
   }
   TStringList columns;

@@ -4,10 +4,10 @@
 #include "DBGridColumns.h"
 #include "DBGrids.h"
 #include "DataSource.h"
+#include "Dialogs.h"
 #include "Fields.h"
 #include "IBQuery.h"
 #include "IBTransaction.h"
-#include "Dialogs.h"
 #include "StdCtrls.h"
 #include "UFormLayout.h"
 

@@ -54,11 +54,11 @@ TDBEdit *PolicyEdit(QWidget *parent, TDataSource *source, const char *name, cons
   return edit;
 }
 
-const QStringList kNavigatorHints = {
-    QStringLiteral("Pierwszy"), QStringLiteral("Poprzedni"),        QStringLiteral("Następny"),
-    QStringLiteral("Ostatni"),  QStringLiteral("Wstaw"),            QStringLiteral("Usuń"),
-    QStringLiteral("Edycja"),   QStringLiteral("Zatwierdż zmiany"), QStringLiteral("Anuluj"),
-    QStringLiteral("Odśwież")};
+const QStringList kNavigatorHints = {QStringLiteral("Pierwszy"), QStringLiteral("Poprzedni"),
+                                     QStringLiteral("Następny"), QStringLiteral("Ostatni"),
+                                     QStringLiteral("Wstaw"),    QStringLiteral("Usuń"),
+                                     QStringLiteral("Edycja"),   QStringLiteral("Zatwierdż zmiany"),
+                                     QStringLiteral("Anuluj"),   QStringLiteral("Odśwież")};
 
 TDBNavigator *PostCancelNavigator(QWidget *parent, TDataSource *source, const char *name) {
   auto *navigator = new TDBNavigator(parent);
@@ -143,7 +143,9 @@ TMainForm::TMainForm(QWidget *owner, const QString &iniFileName)
   FDM->users->OnFilterRecord = [this](TDataSet *d, bool &accept) { usersFilterRecord(d, accept); };
   FDM->users->BeforeDelete = [this](TDataSet *d) { usersBeforeDelete(d); };
   if (Application())
-    Application()->OnException = [this](QObject *sender, Exception &e) { ApplicationEventsException(sender, e); };
+    Application()->OnException = [this](QObject *sender, Exception &e) {
+      ApplicationEventsException(sender, e);
+    };
 
   ReadIniFile();
   if (!FDefaultGroup.isEmpty())
@@ -165,11 +167,12 @@ TMainForm::~TMainForm() {
     WriteIniFile();
   } catch (const EInOutError &e) {
     // The file is written whole or not at all: the one from before, if any, is still there.
-    MessageBox(WithSystemReason(QString::fromUtf8("Nie zapisano ustawień programu (ostatni serwer, lista serwerów, "
-                                                  "domyślna grupa) w pliku:\n") +
-                                    FIniFileName,
-                                e.Reason()),
-               QString::fromUtf8("Błąd"), MB_OK | MB_ICONERROR);
+    MessageBox(
+        WithSystemReason(QString::fromUtf8("Nie zapisano ustawień programu (ostatni serwer, lista serwerów, "
+                                           "domyślna grupa) w pliku:\n") +
+                             FIniFileName,
+                         e.Reason()),
+        QString::fromUtf8("Błąd"), MB_OK | MB_ICONERROR);
   }
 }
 
@@ -190,7 +193,8 @@ void TMainForm::CreateActions() {
   PobierzUzytkownikowZSerweraA = action("PobierzUzytkownikowZSerweraA", "Pobierz użytkowników z serwera",
                                         &TMainForm::PobierzUzytkownikowZSerweraAExecute);
   MonitorSQLA = action("MonitorSQLA", "Monitor SQL", &TMainForm::MonitorSQLAExecute);
-  PobierzZVeldarA = action("PobierzZVeldarA", "Pobierz użytkowników z VELDAR", &TMainForm::PobierzZVeldarAExecute);
+  PobierzZVeldarA =
+      action("PobierzZVeldarA", "Pobierz użytkowników z VELDAR", &TMainForm::PobierzZVeldarAExecute);
   // The rights editor's windows: the actions stay disabled.
   MatrycaUprawnienA = action("MatrycaUprawnienA", "Matryca uprawnień", &TMainForm::MatrycaUprawnienAExecute);
   UprawnieniaA = action("UprawnieniaA", "Uprawnienia", &TMainForm::UprawnieniaAExecute);
@@ -245,7 +249,8 @@ QGroupBox *TMainForm::CreatePolicyBox() {
   DBEdit2 = PolicyEdit(GroupBox1, dsConfig, "DBEdit2", "PASS_COUNT",
                        "Wartość \"0\" oznacza możliwość ponownego wybrania tego samego hasła");
   DBEdit4 = PolicyEdit(GroupBox1, dsConfig, "DBEdit4", "EXTRA_CHARS");
-  DBEdit3 = PolicyEdit(GroupBox1, dsConfig, "DBEdit3", "VALIDATE_DAYS", "Wartość \"0\" wyłącza sprawdzanie ważności haseł");
+  DBEdit3 = PolicyEdit(GroupBox1, dsConfig, "DBEdit3", "VALIDATE_DAYS",
+                       "Wartość \"0\" wyłącza sprawdzanie ważności haseł");
   DBEdit5 = PolicyEdit(GroupBox1, dsConfig, "DBEdit5", "DIGITS");
   DBEdit6 = PolicyEdit(GroupBox1, dsConfig, "DBEdit6", "LOWER_CASES");
   DBEdit7 = PolicyEdit(GroupBox1, dsConfig, "DBEdit7", "UPPER_CASES");
@@ -264,7 +269,8 @@ QGroupBox *TMainForm::CreatePolicyBox() {
   row(2, 3, "Ilość dużych liter", DBEdit7);
   cbWithAdminOpt = new QCheckBox(QString::fromUtf8("Dotyczy również SYSDBA"), GroupBox1);
   cbWithAdminOpt->setObjectName(QStringLiteral("cbWithAdminOpt"));
-  connect(cbWithAdminOpt, &QCheckBox::clicked, this, [this] { Guarded(this, [this] { cbWithAdminOptClick(); }); });
+  connect(cbWithAdminOpt, &QCheckBox::clicked, this,
+          [this] { Guarded(this, [this] { cbWithAdminOptClick(); }); });
   grid->addWidget(cbWithAdminOpt, 3, 3, 1, 2);
   DBNavigator1 = PostCancelNavigator(GroupBox1, dsConfig, "DBNavigator1");
   grid->addWidget(DBNavigator1, 0, 6, 1, 1, Qt::AlignRight);
@@ -283,9 +289,9 @@ void TMainForm::CreateUsersGrid() {
     int Width;
     bool Shaded;
   };
-  for (const Column &c : {Column{"USER_NAME", 90, true}, Column{"FIRST_NAME", 73, false},
-                          Column{"SECOND_NAME", 91, false}, Column{"USER_ID", 91, false},
-                          Column{"PSWD_DATE", 136, true}, Column{"GRUPA", 103, false}}) {
+  for (const Column &c :
+       {Column{"USER_NAME", 90, true}, Column{"FIRST_NAME", 73, false}, Column{"SECOND_NAME", 91, false},
+        Column{"USER_ID", 91, false}, Column{"PSWD_DATE", 136, true}, Column{"GRUPA", 103, false}}) {
     TColumn *column = UsrGrid->Columns().Add();
     column->SetFieldName(QString::fromLatin1(c.Field));
     column->SetWidth(c.Width);
@@ -296,7 +302,8 @@ void TMainForm::CreateUsersGrid() {
   // and take the server user over blank; new rows come from "Nowy użytkownik".
   UsrGrid->Columns().Items(0)->SetReadOnly(true);
   UsrGrid->Columns().Items(5)->SetButtonStyle(cbsEllipsis);
-  UsrGrid->OnGetCellParams = [this](QObject *sender, TField *field, TFont &font, TColor &background, bool highlight) {
+  UsrGrid->OnGetCellParams = [this](QObject *sender, TField *field, TFont &font, TColor &background,
+                                    bool highlight) {
     UsrGridGetCellParams(sender, field, font, background, highlight);
   };
   UsrGrid->OnEditButtonClick = [this](QObject *sender) { UsrGridEditButtonClick(sender); };
@@ -373,9 +380,11 @@ void TMainForm::ReadIniFile() {
   TStringList servers;
   ini.ReadSectionValues(QStringLiteral("SERVERS"), servers);
   edSerwer->addItems(servers.ToStringList());
-  edSerwer->setEditText(ini.ReadString(QStringLiteral("LAST_SERVER"), QStringLiteral("SERVER"), QStringLiteral("127.0.0.1")));
+  edSerwer->setEditText(
+      ini.ReadString(QStringLiteral("LAST_SERVER"), QStringLiteral("SERVER"), QStringLiteral("127.0.0.1")));
   FDefaultGroup = ini.ReadString(QStringLiteral("GROUPS"), QStringLiteral("Default"), QString());
-  FChangeEnabled = static_cast<unsigned char>(ini.ReadInteger(QStringLiteral("GROUPS"), QStringLiteral("ChangeEnabled"), 1));
+  FChangeEnabled = static_cast<unsigned char>(
+      ini.ReadInteger(QStringLiteral("GROUPS"), QStringLiteral("ChangeEnabled"), 1));
 }
 
 void TMainForm::WriteIniFile() {
@@ -490,8 +499,9 @@ void TMainForm::RadioGroup1Click() {
   if (index != 0 && index != 1)
     return;
   FDM->users->Close();
-  FDM->users->SQL().Assign(TDMSecurity::UsersSelectLines() +
-                           QStringList{index == 0 ? TDMSecurity::UsersOrderByName() : TDMSecurity::UsersOrderBySurname()});
+  FDM->users->SQL().Assign(
+      TDMSecurity::UsersSelectLines() +
+      QStringList{index == 0 ? TDMSecurity::UsersOrderByName() : TDMSecurity::UsersOrderBySurname()});
   FDM->users->Open();
 }
 

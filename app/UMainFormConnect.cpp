@@ -68,18 +68,19 @@ void TMainForm::GrantAdminRoleAExecute(QObject *) {
 
 void TMainForm::SpeedButton5Click() {
   if (!IsSysdba(edUserName->text())) {
-    MessageBox(QString::fromUtf8("Tylko uzytkownik SYSDBA może utworzyć nową bazę"), QString::fromUtf8("Brak uprawnień"),
-               MB_OK | MB_ICONWARNING);
+    MessageBox(QString::fromUtf8("Tylko uzytkownik SYSDBA może utworzyć nową bazę"),
+               QString::fromUtf8("Brak uprawnień"), MB_OK | MB_ICONWARNING);
     Abort();
   }
-  if (MessageBox(QString::fromUtf8("Przed utworzeniem nowej bazy należy się upewnić czy został dodany odpowiedni wpis "
-                                   "w pliku aliases.conf.") +
+  if (MessageBox(QString::fromUtf8(
+                     "Przed utworzeniem nowej bazy należy się upewnić czy został dodany odpowiedni wpis "
+                     "w pliku aliases.conf.") +
                      u'\n' + QString::fromUtf8("Czy taki wpis został utworzony?"),
                  QStringLiteral("Wpis do aliases.conf"), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != mrYes)
     Abort();
   FDM->CreateSecurityDatabase(edSerwer->currentText(), edAdminPswd->text());
-  MessageBox(QString::fromUtf8("Baza danych została utworzona pomyślnie"), QString::fromUtf8("Operacja zakończona"),
-             MB_OK | MB_ICONINFORMATION);
+  MessageBox(QString::fromUtf8("Baza danych została utworzona pomyślnie"),
+             QString::fromUtf8("Operacja zakończona"), MB_OK | MB_ICONINFORMATION);
   DBConnectA->Execute();
   PobierzUzytkownikowZSerweraA->Execute();
 }

@@ -44,7 +44,9 @@ private:
 void ShowError(const QString &text) { MessageBox(text, QString::fromUtf8("Błąd"), MB_OK | MB_ICONERROR); }
 void ShowError(const char *text) { ShowError(QString::fromUtf8(text)); }
 
-QString UserNameOf(TDMSecurity *dm) { return dm->users->FieldByName(QStringLiteral("USER_NAME"))->AsString(); }
+QString UserNameOf(TDMSecurity *dm) {
+  return dm->users->FieldByName(QStringLiteral("USER_NAME"))->AsString();
+}
 
 void RunModifyPassTime(TDMSecurity *dm, const QString &userName) {
   dm->procMODIFY_PASS_TIME->ParamByName(QStringLiteral("USERNAME"))->SetAsString(userName);
@@ -178,7 +180,8 @@ void TMainForm::UsunUzytkownikaAExecute(QObject *) {
   const QString user = UserNameOf(FDM);
   RefuseUnsafeServerUserName(user);
   if (IsSysdba(user)) {
-    MessageBox(QString::fromUtf8("Nie można usunąć uzytkownika SYSDBA"), QStringLiteral("Komunikat"), MB_OK | MB_ICONERROR);
+    MessageBox(QString::fromUtf8("Nie można usunąć uzytkownika SYSDBA"), QStringLiteral("Komunikat"),
+               MB_OK | MB_ICONERROR);
     Abort();
   }
   if (MessageBox(QString::fromUtf8("Czy napewno chcesz usunąć użytkownika ") + user + QStringLiteral(" ?"),
@@ -231,7 +234,8 @@ void TMainForm::TakeOverServerUsers(const QStringList &onServer) {
     listed.insert(name.toCaseFolded());
   }
   if (!newRows.isEmpty())
-    FDM->InOneCommit([&] { UsersBatch::InsertTakenOver(FDM->Database, FDM->Transaction, newRows, PresetGroup()); });
+    FDM->InOneCommit(
+        [&] { UsersBatch::InsertTakenOver(FDM->Database, FDM->Transaction, newRows, PresetGroup()); });
   FDM->users->Close();
   FDM->users->Open();
 }
@@ -310,14 +314,16 @@ void TMainForm::PobierzZVeldarAExecute(QObject *) {
   Query->SQL().SetText(QStringLiteral("select * from USERS"));
   Query->Open();
   for (Query->First(); !Query->Eof(); Query->Next()) {
-    if (!FDM->users->Locate(QStringLiteral("USER_NAME"), Query->FieldByName(QStringLiteral("USR_NAME"))->AsString(),
-                            kIgnoreCase))
+    if (!FDM->users->Locate(QStringLiteral("USER_NAME"),
+                            Query->FieldByName(QStringLiteral("USR_NAME"))->AsString(), kIgnoreCase))
       continue;
     FDM->users->Edit();
-    FDM->users->FieldByName(QStringLiteral("FIRST_NAME"))->SetAsString(Query->FieldByName(QStringLiteral("IMIE"))->AsString());
+    FDM->users->FieldByName(QStringLiteral("FIRST_NAME"))
+        ->SetAsString(Query->FieldByName(QStringLiteral("IMIE"))->AsString());
     FDM->users->FieldByName(QStringLiteral("SECOND_NAME"))
         ->SetAsString(Query->FieldByName(QStringLiteral("NAZWISKO"))->AsString());
-    FDM->users->FieldByName(QStringLiteral("USER_ID"))->SetAsString(Query->FieldByName(QStringLiteral("PESEL"))->AsString());
+    FDM->users->FieldByName(QStringLiteral("USER_ID"))
+        ->SetAsString(Query->FieldByName(QStringLiteral("PESEL"))->AsString());
     FDM->users->Post();
   }
   FDM->Transaction->CommitRetaining();

@@ -18,21 +18,24 @@ struct TStep {
   QList<std::pair<QString, QString>> Shared;
 };
 
-// "execute block (shared..., N0, N1, ... = ?) as <STEP> begin execute procedure STEP(:N0, shared...); ... end"
+// "execute block (shared..., N0, N1, ... = ?) as <STEP> begin execute procedure STEP(:N0, shared...); ...
+// end"
 QString BlockText(const TStep &step, int count) {
   QStringList parameters, sharedArguments;
   for (const auto &[name, type] : step.Shared) {
     parameters.append(name + u' ' + type + QStringLiteral(" = ?"));
     sharedArguments.append(u':' + name);
   }
-  const QString tail = sharedArguments.isEmpty() ? QString() : QStringLiteral(", ") + sharedArguments.join(u", ");
+  const QString tail =
+      sharedArguments.isEmpty() ? QString() : QStringLiteral(", ") + sharedArguments.join(u", ");
   QString calls;
   for (int i = 0; i < count; ++i) {
     parameters.append(QStringLiteral("N%1 %2 = ?").arg(i).arg(kNameType));
     calls += QStringLiteral("  execute procedure STEP(:N%1%2);\n").arg(i).arg(tail);
   }
-  return QStringLiteral("execute block (") + parameters.join(QStringLiteral(", ")) + QStringLiteral(")\nas\n") +
-         step.Declaration + QStringLiteral("\nbegin\n") + calls + QStringLiteral("end");
+  return QStringLiteral("execute block (") + parameters.join(QStringLiteral(", ")) +
+         QStringLiteral(")\nas\n") + step.Declaration + QStringLiteral("\nbegin\n") + calls +
+         QStringLiteral("end");
 }
 
 // Runs the step for every name, kNamesPerBlock names to a block. A block of one size is prepared
@@ -78,14 +81,16 @@ QString TakeOverDeclaration() {
   return QStringLiteral("declare procedure STEP (NAME %1, GRUPA type of column USERS.GRUPA)\nas\nbegin\n"
                         "  insert into USERS (%2)\n  values (%3);\n"
                         "  execute procedure MODIFY_PASS_TIME(:NAME);\nend")
-      .arg(kNameType, TDMSecurity::UsersColumns().join(QStringLiteral(", ")), values.join(QStringLiteral(", ")));
+      .arg(kNameType, TDMSecurity::UsersColumns().join(QStringLiteral(", ")),
+           values.join(QStringLiteral(", ")));
 }
 
 } // namespace
 
 void UsersBatch::InsertTakenOver(TIBDatabase *DB, TIBTransaction *Transaction, const QStringList &Names,
                                  const QVariant &Group) {
-  static const TStep step{TakeOverDeclaration(), {{QStringLiteral("G"), QStringLiteral("type of column USERS.GRUPA")}}};
+  static const TStep step{TakeOverDeclaration(),
+                          {{QStringLiteral("G"), QStringLiteral("type of column USERS.GRUPA")}}};
   Run(DB, Transaction, step, Names, {Group});
 }
 

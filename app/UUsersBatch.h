@@ -17,7 +17,8 @@ constexpr int kNamesPerBlock = 256;
 
 // For each name in order: a row with USER_NAME = the name, PSWD_VALID 1, GRUPA = Group (null when
 // Group is null) and every other column null, then MODIFY_PASS_TIME for the name.
-void InsertTakenOver(TIBDatabase *DB, TIBTransaction *Transaction, const QStringList &Names, const QVariant &Group);
+void InsertTakenOver(TIBDatabase *DB, TIBTransaction *Transaction, const QStringList &Names,
+                     const QVariant &Group);
 // Deletes the row of each name; the delete trigger takes the user's history and log with it.
 void Delete(TIBDatabase *DB, TIBTransaction *Transaction, const QStringList &Names);
 

@@ -57,11 +57,13 @@ TZmianaHaslaF::TZmianaHaslaF(QWidget *owner) : TForm(owner) {
 void TZmianaHaslaF::BitBtn1Click() {
   // The panel's own flag, not whether the window shows it.
   if (!edOldPassword->isHidden() && edOldPassword->text() != FOldPassword) {
-    MessageBox(QString::fromUtf8("Błędnie wprowadzone stare hasło"), QString::fromUtf8("Błąd"), MB_OK | MB_ICONERROR);
+    MessageBox(QString::fromUtf8("Błędnie wprowadzone stare hasło"), QString::fromUtf8("Błąd"),
+               MB_OK | MB_ICONERROR);
     Abort();
   }
   if (edPSWD1->text() != edPSWD2->text()) {
-    MessageBox(QString::fromUtf8("Błędnie powtórzone hasło"), QString::fromUtf8("Błąd"), MB_OK | MB_ICONERROR);
+    MessageBox(QString::fromUtf8("Błędnie powtórzone hasło"), QString::fromUtf8("Błąd"),
+               MB_OK | MB_ICONERROR);
     Abort();
   }
   // Refused here, so that the dialog stays open with what was typed.

@@ -29,9 +29,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
-#include <stdexcept>
 #include <ibase.h>
 #include <malloc.h>
+#include <stdexcept>
 
 namespace {
 
@@ -60,14 +60,16 @@ std::size_t HeapInUse() {
 
 void Login(TIBDatabase &database) {
   database.SetDatabaseName(Setup().DatabaseName);
-  database.Params().SetText(QStringLiteral("user_name=SYSDBA\npassword=%1\nlc_ctype=WIN1250").arg(Setup().Password));
+  database.Params().SetText(
+      QStringLiteral("user_name=SYSDBA\npassword=%1\nlc_ctype=WIN1250").arg(Setup().Password));
 }
 
 void CreateTable() {
   TIBDatabase database;
   database.SetDatabaseName(Setup().DatabaseName);
-  database.Params().SetText(QStringLiteral(" USER 'SYSDBA' PASSWORD '%1' PAGE_SIZE 8192 DEFAULT CHARACTER SET WIN1250")
-                                .arg(Setup().Password));
+  database.Params().SetText(
+      QStringLiteral(" USER 'SYSDBA' PASSWORD '%1' PAGE_SIZE 8192 DEFAULT CHARACTER SET WIN1250")
+          .arg(Setup().Password));
   database.CreateDatabase();
   TIBTransaction transaction;
   transaction.SetDefaultDatabase(&database);
@@ -75,9 +77,11 @@ void CreateTable() {
   sql.SetTransaction(&transaction);
   sql.SetParamCheck(false);
   for (const QString &statement :
-       {QStringLiteral("create table BENCH (ID integer, NAME varchar(50), STAMP timestamp, AMOUNT numeric(15,2), FLAG smallint)"),
+       {QStringLiteral("create table BENCH (ID integer, NAME varchar(50), STAMP timestamp, AMOUNT "
+                       "numeric(15,2), FLAG smallint)"),
         QStringLiteral("execute block as declare i integer = 0; begin while (i < %1) do begin "
-                       "insert into BENCH values (:i, 'Użytkownik numer ' || :i, dateadd(:i second to timestamp '2020-01-01 00:00:00'), "
+                       "insert into BENCH values (:i, 'Użytkownik numer ' || :i, dateadd(:i second to "
+                       "timestamp '2020-01-01 00:00:00'), "
                        ":i * 1.25, mod(:i, 2)); i = i + 1; end end")
             .arg(gRows)}) {
     sql.SQL().SetText(statement);
@@ -111,7 +115,8 @@ double FetchThroughQuery(TIBQuery &query, bool asText, int &rows) {
         sum += field->DisplayText().size();
     } else {
       amount->GetData(&bcd);
-      sum += id->AsInteger() + name->AsString().size() + stamp->AsDateTime() + bcd.Precision + flag->AsInteger();
+      sum +=
+          id->AsInteger() + name->AsString().size() + stamp->AsDateTime() + bcd.Precision + flag->AsInteger();
     }
   }
   const double seconds = timer.nsecsElapsed() / 1e9;
@@ -156,7 +161,8 @@ double FetchThroughPlainLoop(TIBDatabase &database, TIBTransaction &transaction,
     if (!isNull(0))
       sum += *reinterpret_cast<const ISC_LONG *>(var[0].sqldata);
     if (!isNull(1)) {
-      const QString name = Win1250::Decode(var[1].sqldata + 2, *reinterpret_cast<const short *>(var[1].sqldata));
+      const QString name =
+          Win1250::Decode(var[1].sqldata + 2, *reinterpret_cast<const short *>(var[1].sqldata));
       sum += double(name.size());
     }
     if (!isNull(2)) {
@@ -182,9 +188,10 @@ double FetchThroughIsql(const QString &scriptName) {
   isql.setStandardOutputFile(QProcess::nullDevice());
   QElapsedTimer timer;
   timer.start();
-  isql.start(QStringLiteral("isql-fb"), {QStringLiteral("-user"), QStringLiteral("SYSDBA"), QStringLiteral("-password"),
-                                         Setup().Password, QStringLiteral("-ch"), QStringLiteral("WIN1250"),
-                                         QStringLiteral("-q"), QStringLiteral("-i"), scriptName, Setup().DatabaseName});
+  isql.start(QStringLiteral("isql-fb"),
+             {QStringLiteral("-user"), QStringLiteral("SYSDBA"), QStringLiteral("-password"),
+              Setup().Password, QStringLiteral("-ch"), QStringLiteral("WIN1250"), QStringLiteral("-q"),
+              QStringLiteral("-i"), scriptName, Setup().DatabaseName});
   if (!isql.waitForFinished(-1) || isql.exitCode() != 0)
     throw std::runtime_error("isql-fb failed");
   return timer.nsecsElapsed() / 1e9;
@@ -239,14 +246,18 @@ int main(int argc, char **argv) {
   Setup().Server = server.Server;
   Setup().Password = server.Password;
   const QString dataDir = server.DataDir;
-  Setup().DatabaseName = Setup().Server + u':' +
-                         QDir(dataDir).filePath(QStringLiteral("bench_%1.fdb").arg(QUuid::createUuid().toString(QUuid::Id128).left(8)));
+  Setup().DatabaseName =
+      Setup().Server + u':' +
+      QDir(dataDir).filePath(
+          QStringLiteral("bench_%1.fdb").arg(QUuid::createUuid().toString(QUuid::Id128).left(8)));
   benchmark::Initialize(&argc, argv);
   if (argc > 1)
     gRows = std::max(1, std::atoi(argv[1]));
   try {
     CreateTable();
-    benchmark::RegisterBenchmark("plain loop, TIBQuery, TIBQuery as text, isql-fb", FetchRounds)->Iterations(5)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("plain loop, TIBQuery, TIBQuery as text, isql-fb", FetchRounds)
+        ->Iterations(5)
+        ->Unit(benchmark::kMillisecond);
     benchmark::RunSpecifiedBenchmarks();
     DropDatabase();
   } catch (const std::exception &error) {
@@ -254,13 +265,15 @@ int main(int argc, char **argv) {
     return 1;
   }
   auto ratio = [](double time) { return gPlainBest > 0 ? time / gPlainBest : 0.0; };
-  std::printf("\n%d rows x 5 columns, best of five rounds (the machine may be loaded: read the ratios)\n", gRows);
+  std::printf("\n%d rows x 5 columns, best of five rounds (the machine may be loaded: read the ratios)\n",
+              gRows);
   std::printf("  plain client loop (the floor)  %7.3f s\n", gPlainBest);
-  std::printf("  TIBQuery, values in own types  %7.3f s   ratio to the floor %5.2f   goal 1.2  %s\n", gQueryBest,
-              ratio(gQueryBest), ratio(gQueryBest) <= 1.2 ? "met" : "MISSED");
-  std::printf("  TIBQuery, values read as text  %7.3f s   ratio to the floor %5.2f   goal 1.3  %s\n", gTextBest,
-              ratio(gTextBest), ratio(gTextBest) <= 1.3 ? "met" : "MISSED");
-  std::printf("  isql-fb to /dev/null           %7.3f s   ratio to the floor %5.2f\n", gIsqlBest, ratio(gIsqlBest));
+  std::printf("  TIBQuery, values in own types  %7.3f s   ratio to the floor %5.2f   goal 1.2  %s\n",
+              gQueryBest, ratio(gQueryBest), ratio(gQueryBest) <= 1.2 ? "met" : "MISSED");
+  std::printf("  TIBQuery, values read as text  %7.3f s   ratio to the floor %5.2f   goal 1.3  %s\n",
+              gTextBest, ratio(gTextBest), ratio(gTextBest) <= 1.3 ? "met" : "MISSED");
+  std::printf("  isql-fb to /dev/null           %7.3f s   ratio to the floor %5.2f\n", gIsqlBest,
+              ratio(gIsqlBest));
   std::printf("  TIBQuery keeps %.0f bytes of heap per fetched row\n", gBytesPerRow);
   return 0;
 }

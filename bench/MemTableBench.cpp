@@ -110,33 +110,39 @@ struct TColumn {
 };
 
 const TColumn kColumns[] = {
-    {"ID", ftInteger, 0, "integer"},       {"Nazwisko", ftString, 30, "text"}, {"Imie", ftString, 20, "text"},
-    {"Miasto", ftString, 30, "text"},      {"Ulica", ftString, 40, "text"},    {"Kod", ftString, 6, "text"},
-    {"Email", ftString, 40, "text"},       {"Urodzony", ftDate, 0, "text"},    {"Kwota", ftFloat, 0, "real"},
+    {"ID", ftInteger, 0, "integer"},  {"Nazwisko", ftString, 30, "text"}, {"Imie", ftString, 20, "text"},
+    {"Miasto", ftString, 30, "text"}, {"Ulica", ftString, 40, "text"},    {"Kod", ftString, 6, "text"},
+    {"Email", ftString, 40, "text"},  {"Urodzony", ftDate, 0, "text"},    {"Kwota", ftFloat, 0, "real"},
     {"Grupa", ftString, 10, "text"},
 };
 constexpr int kColumnCount = int(std::size(kColumns));
 
-const char *const kSurnames[] = {"Nowak",     "Kowalski",  "Wiśniewski", "Wójcik",   "Kowalczyk", "Kamiński",
-                                 "Lewandowski", "Zieliński", "Szymański", "Woźniak",  "Dąbrowski", "Kozłowski",
-                                 "Jankowski", "Mazur",     "Kwiatkowski", "Krawczyk", "Piotrowski", "Grabowski",
-                                 "Nowakowski", "Pawłowski", "Michalski",  "Król",     "Wieczorek", "Jabłoński",
-                                 "Wróbel",    "Nowicki",   "Majewski",   "Olszewski", "Stępień",   "Malinowski"};
-const char *const kNames[] = {"Anna",  "Piotr", "Krzysztof", "Maria", "Andrzej", "Małgorzata", "Tomasz",
-                              "Ewa",   "Paweł", "Agnieszka", "Jan",   "Łukasz",  "Zofia",      "Michał",
+const char *const kSurnames[] = {"Nowak",     "Kowalski",    "Wiśniewski", "Wójcik",     "Kowalczyk",
+                                 "Kamiński",  "Lewandowski", "Zieliński",  "Szymański",  "Woźniak",
+                                 "Dąbrowski", "Kozłowski",   "Jankowski",  "Mazur",      "Kwiatkowski",
+                                 "Krawczyk",  "Piotrowski",  "Grabowski",  "Nowakowski", "Pawłowski",
+                                 "Michalski", "Król",        "Wieczorek",  "Jabłoński",  "Wróbel",
+                                 "Nowicki",   "Majewski",    "Olszewski",  "Stępień",    "Malinowski"};
+const char *const kNames[] = {"Anna",   "Piotr", "Krzysztof", "Maria", "Andrzej", "Małgorzata", "Tomasz",
+                              "Ewa",    "Paweł", "Agnieszka", "Jan",   "Łukasz",  "Zofia",      "Michał",
                               "Joanna", "Marek", "Katarzyna", "Jerzy", "Barbara", "Grzegorz"};
-const char *const kCities[] = {"Warszawa", "Kraków", "Łódź",     "Wrocław",  "Poznań", "Gdańsk",  "Szczecin",
-                               "Bydgoszcz", "Lublin", "Białystok", "Katowice", "Gdynia", "Częstochowa", "Radom",
-                               "Toruń",    "Kielce", "Rzeszów",  "Olsztyn",  "Opole",  "Zielona Góra"};
-const char *const kStreets[] = {"Długa", "Krótka", "Polna",   "Leśna",     "Słoneczna", "Ogrodowa", "Lipowa",
-                                "Łąkowa", "Szkolna", "Kościelna", "Kwiatowa", "Brzozowa", "Mickiewicza",
-                                "Kościuszki", "Żeromskiego", "Sienkiewicza"};
-const char *const kGroups[] = {"KORVIN", "VELDAR", "PLOMER", "SARNIK", "TULVAR", "BRONTEL", "FENNO", "DRAVEL", "HOLMAR",
-                               "GRESSON", "PELKAR", "NIRVOS", "TESSAL", "QUENTO", "BAVIRO", "SOLMET", "TORMISK", "KAPRENA"};
+const char *const kCities[] = {"Warszawa", "Kraków",   "Łódź",        "Wrocław", "Poznań",
+                               "Gdańsk",   "Szczecin", "Bydgoszcz",   "Lublin",  "Białystok",
+                               "Katowice", "Gdynia",   "Częstochowa", "Radom",   "Toruń",
+                               "Kielce",   "Rzeszów",  "Olsztyn",     "Opole",   "Zielona Góra"};
+const char *const kStreets[] = {"Długa",       "Krótka",     "Polna",       "Leśna",
+                                "Słoneczna",   "Ogrodowa",   "Lipowa",      "Łąkowa",
+                                "Szkolna",     "Kościelna",  "Kwiatowa",    "Brzozowa",
+                                "Mickiewicza", "Kościuszki", "Żeromskiego", "Sienkiewicza"};
+const char *const kGroups[] = {"KORVIN", "VELDAR", "PLOMER", "SARNIK",  "TULVAR",  "BRONTEL",
+                               "FENNO",  "DRAVEL", "HOLMAR", "GRESSON", "PELKAR",  "NIRVOS",
+                               "TESSAL", "QUENTO", "BAVIRO", "SOLMET",  "TORMISK", "KAPRENA"};
 
 const QString kCity = QStringLiteral("Kraków");
 
-template <class T, std::size_t N> const char *Pick(const T (&list)[N], std::uint32_t r) { return list[r % N]; }
+template <class T, std::size_t N> const char *Pick(const T (&list)[N], std::uint32_t r) {
+  return list[r % N];
+}
 
 QString Quoted(const char *utf8) { return u'"' + QString::fromUtf8(utf8) + u'"'; }
 
@@ -156,11 +162,13 @@ QString WriteCsv(const QString &fileName, int rows) {
     const std::uint32_t r = random();
     const QString surname = QString::fromUtf8(Pick(kSurnames, r));
     const QString name = QString::fromUtf8(Pick(kNames, r >> 5));
-    email = QStringLiteral("%1.%2%3@example.pl").arg(name.toLower().left(1), surname.toLower().left(8)).arg(i);
+    email =
+        QStringLiteral("%1.%2%3@example.pl").arg(name.toLower().left(1), surname.toLower().left(8)).arg(i);
     const QString line =
         QStringLiteral("%1,\"%2\",\"%3\",\"%4\",\"ul. %5 %6\",\"%7-%8\",\"%9\",%10/%11/%12,%13,\"%14\"")
             .arg(qint64(i) * 7919 % rows + 1)
-            .arg(surname, name, QString::fromUtf8(Pick(kCities, r >> 10)), QString::fromUtf8(Pick(kStreets, r >> 15)))
+            .arg(surname, name, QString::fromUtf8(Pick(kCities, r >> 10)),
+                 QString::fromUtf8(Pick(kStreets, r >> 15)))
             .arg(r % 200 + 1)
             .arg(r % 90 + 10, 2, 10, QChar(u'0'))
             .arg(r % 1000, 3, 10, QChar(u'0'))
@@ -258,7 +266,9 @@ void Check(sqlite3 *db, int result, const char *what) {
     qFatal("sqlite: %s: %s", what, sqlite3_errmsg(db));
 }
 
-void Exec(sqlite3 *db, const std::string &sql) { Check(db, sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), sql.c_str()); }
+void Exec(sqlite3 *db, const std::string &sql) {
+  Check(db, sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), sql.c_str());
+}
 
 sqlite3_stmt *Prepare(sqlite3 *db, const std::string &sql) {
   sqlite3_stmt *statement = nullptr;
@@ -298,7 +308,8 @@ void SqliteLoad(sqlite3 *db, const QString &fileName) {
     for (int column = 0; column < kColumnCount && p <= end; ++column) {
       const bool quoted = p < end && *p == '"';
       const char *start = p + (quoted ? 1 : 0);
-      const char *stop = static_cast<const char *>(std::memchr(start, quoted ? '"' : ',', std::size_t(end - start)));
+      const char *stop =
+          static_cast<const char *>(std::memchr(start, quoted ? '"' : ',', std::size_t(end - start)));
       if (!stop)
         stop = end;
       text.clear();
@@ -420,8 +431,8 @@ const char *Verdict(double ratio, double goal) {
 void Print(const std::string &step, const TStep &best, double goal, const char *unit = "s") {
   const double ratio = best.Peer > 0 ? best.Table / best.Peer : 0;
   const bool seconds = std::strcmp(unit, "s") == 0;
-  std::printf("%-40s table %9.*f %-2s  sqlite %9.*f %-2s  ratio %6.2f", step.c_str(), seconds ? 4 : 0, best.Table, unit,
-              seconds ? 4 : 0, best.Peer, unit, ratio);
+  std::printf("%-40s table %9.*f %-2s  sqlite %9.*f %-2s  ratio %6.2f", step.c_str(), seconds ? 4 : 0,
+              best.Table, unit, seconds ? 4 : 0, best.Peer, unit, ratio);
   if (goal > 0)
     std::printf("   goal %4.1f  %s", goal, Verdict(ratio, goal));
   std::printf("\n");
@@ -445,30 +456,38 @@ int main(int argc, char **argv) {
     const QString fileName = folder.filePath(QStringLiteral("rows_%1.csv").arg(rows));
     const QString lastEmail = WriteCsv(fileName, rows);
     const std::string suffix = " " + std::to_string(rows);
-    benchmark::RegisterBenchmark(("table and sqlite" + suffix).c_str(), [=](benchmark::State &state) {
-      bool tableFirst = true;
-      for (auto _ : state) {
-        TRun table, sqlite;
-        if (tableFirst) {
-          table = RunTable(fileName, rows, lastEmail);
-          sqlite = RunSqlite(fileName, rows, lastEmail);
-        } else {
-          sqlite = RunSqlite(fileName, rows, lastEmail);
-          table = RunTable(fileName, rows, lastEmail);
-        }
-        tableFirst = !tableFirst;
-        KeepRound(suffix, table, sqlite);
-        state.SetIterationTime(table.Load);
-      }
-    })->UseManualTime()->Iterations(Rounds(rows))->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark(("table and sqlite" + suffix).c_str(),
+                                 [=](benchmark::State &state) {
+                                   bool tableFirst = true;
+                                   for (auto _ : state) {
+                                     TRun table, sqlite;
+                                     if (tableFirst) {
+                                       table = RunTable(fileName, rows, lastEmail);
+                                       sqlite = RunSqlite(fileName, rows, lastEmail);
+                                     } else {
+                                       sqlite = RunSqlite(fileName, rows, lastEmail);
+                                       table = RunTable(fileName, rows, lastEmail);
+                                     }
+                                     tableFirst = !tableFirst;
+                                     KeepRound(suffix, table, sqlite);
+                                     state.SetIterationTime(table.Load);
+                                   }
+                                 })
+        ->UseManualTime()
+        ->Iterations(Rounds(rows))
+        ->Unit(benchmark::kMillisecond);
   }
-  benchmark::RegisterBenchmark("appends", [](benchmark::State &state) {
-    for (auto _ : state) {
-      Keep("appends ascending", Appends(true, false), Appends(false, false));
-      Keep("appends shuffled", Appends(true, true), Appends(false, true));
-      state.SetIterationTime(gBest["appends ascending"].Table);
-    }
-  })->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark("appends",
+                               [](benchmark::State &state) {
+                                 for (auto _ : state) {
+                                   Keep("appends ascending", Appends(true, false), Appends(false, false));
+                                   Keep("appends shuffled", Appends(true, true), Appends(false, true));
+                                   state.SetIterationTime(gBest["appends ascending"].Table);
+                                 }
+                               })
+      ->UseManualTime()
+      ->Iterations(5)
+      ->Unit(benchmark::kMillisecond);
   benchmark::RunSpecifiedBenchmarks();
 
   std::printf("\n");
@@ -486,8 +505,8 @@ int main(int argc, char **argv) {
   if (counts.size() > 1) {
     const int first = counts.front(), last = counts.back();
     const TStep a = gBest["locate " + std::to_string(first)], b = gBest["locate " + std::to_string(last)];
-    std::printf("Locate time per row, %d rows against %d rows: table %.2fx, sqlite %.2fx (linear = 1.0)\n", last,
-                first, (b.Table / last) / (a.Table / first), (b.Peer / last) / (a.Peer / first));
+    std::printf("Locate time per row, %d rows against %d rows: table %.2fx, sqlite %.2fx (linear = 1.0)\n",
+                last, first, (b.Table / last) / (a.Table / first), (b.Peer / last) / (a.Peer / first));
   }
   std::printf("%d appends, unique index against none (the \"sqlite\" column):\n", kAppends);
   Print("  keys ascending", gBest["appends ascending"], 2.0);

@@ -54,11 +54,13 @@ int main(int argc, char **argv) {
   TBenchServer server;
   if (!server.FromEnvironment())
     return 1;
-  const QString file = QDir(server.DataDir).filePath(QStringLiteral("guard_bench_%1.fdb")
-                                                         .arg(QUuid::createUuid().toString(QUuid::Id128)));
+  const QString file =
+      QDir(server.DataDir)
+          .filePath(QStringLiteral("guard_bench_%1.fdb").arg(QUuid::createUuid().toString(QUuid::Id128)));
   TIBDatabase database;
   database.SetDatabaseName(server.Server + u':' + file);
-  database.Params().SetText(QStringLiteral("USER 'SYSDBA'\nPASSWORD '%1'\nDEFAULT CHARACTER SET WIN1250").arg(server.Password));
+  database.Params().SetText(
+      QStringLiteral("USER 'SYSDBA'\nPASSWORD '%1'\nDEFAULT CHARACTER SET WIN1250").arg(server.Password));
   database.CreateDatabase();
   database.Close();
   database.Params().SetText(

@@ -53,7 +53,8 @@ struct TSysdbaStatement {
 
   TSysdbaStatement() {
     Database.SetDatabaseName(Setup().Server + u':' + Setup().Path);
-    Database.Params().SetText(QStringLiteral("user_name=SYSDBA\npassword=%1\nlc_ctype=WIN1250").arg(Setup().Password));
+    Database.Params().SetText(
+        QStringLiteral("user_name=SYSDBA\npassword=%1\nlc_ctype=WIN1250").arg(Setup().Password));
     Transaction.SetDefaultDatabase(&Database);
     Database.Open();
     SQL.SetDatabase(&Database);
@@ -114,13 +115,18 @@ double SelectServerUsers(int expected) {
   return seconds;
 }
 
-double ReadServiceList() { return Seconds([] { Setup().Form->Security->DisplayUsers(); }); }
+double ReadServiceList() {
+  return Seconds([] { Setup().Form->Security->DisplayUsers(); });
+}
 
-double Synchronise() { return Seconds([] { Setup().Form->SynchroA->Execute(); }); }
+double Synchronise() {
+  return Seconds([] { Setup().Form->SynchroA->Execute(); });
+}
 
 int RowsStartingWith(const QString &prefix) {
   TSysdbaStatement connection;
-  connection.SQL.SQL().SetText(QStringLiteral("select count(*) from USERS where USER_NAME starting with '%1'").arg(prefix));
+  connection.SQL.SQL().SetText(
+      QStringLiteral("select count(*) from USERS where USER_NAME starting with '%1'").arg(prefix));
   connection.SQL.ExecQuery();
   return connection.SQL.Fields(0).AsInteger();
 }

@@ -26,7 +26,8 @@ template <class List> int IndexOfName(const List &list, const QString &name) {
 TwoxCSVDefinitions::TwoxCSVDefinitions(bool load, std::function<QString(const QString &)> unquote)
     : FLoad(load), FUnquote(std::move(unquote)) {}
 
-TwoxCSVDefinitions::TStep TwoxCSVDefinitions::Read(const QString &line, const QString &firstToken, int lineNumber) {
+TwoxCSVDefinitions::TStep TwoxCSVDefinitions::Read(const QString &line, const QString &firstToken,
+                                                   int lineNumber) {
   if (firstToken == QLatin1String("@@FILE VERSION@@"))
     return stContinue;
   if (firstToken == QLatin1String("@@TABLEDEF START@@")) {
@@ -104,12 +105,14 @@ void TwoxCSVDefinitions::ReadField(const QString &line, const QString &firstToke
                       .arg(MessageExcerpt(typeName), MessageExcerpt(firstToken)));
   entry.Type = TFieldType(type);
   if (entry.Type == ftADT || entry.Type == ftArray)
-    LineError(MemUnsupportedTypeMessage(MessageExcerpt(entry.Name), MessageExcerpt(entry.Name), entry.Type), lineNumber);
+    LineError(MemUnsupportedTypeMessage(MessageExcerpt(entry.Name), MessageExcerpt(entry.Name), entry.Type),
+              lineNumber);
   const QString sizeText = parts.value(1).trimmed();
   bool numeric = true;
   const qint64 size = sizeText.isEmpty() ? 0 : sizeText.toLongLong(&numeric);
   if (!numeric)
-    LineError(QStringLiteral("Size '%1' of field %2 is not a number").arg(MessageExcerpt(sizeText), MessageExcerpt(entry.Name)),
+    LineError(QStringLiteral("Size '%1' of field %2 is not a number")
+                  .arg(MessageExcerpt(sizeText), MessageExcerpt(entry.Name)),
               lineNumber);
   const QString sizeProblem = MemFieldSizeProblem(MessageExcerpt(entry.Name), size);
   if (!sizeProblem.isEmpty())
@@ -118,7 +121,8 @@ void TwoxCSVDefinitions::ReadField(const QString &line, const QString &firstToke
   entry.Label = parts.value(2);
   entry.Mask = parts.value(3);
   entry.DisplayWidth = parts.value(4).toInt();
-  const int kind = int(std::find(FieldKindNames.begin(), FieldKindNames.end(), kindName) - FieldKindNames.begin());
+  const int kind =
+      int(std::find(FieldKindNames.begin(), FieldKindNames.end(), kindName) - FieldKindNames.begin());
   entry.Kind = kind < int(FieldKindNames.size()) ? TFieldKind(kind) : fkData;
   FFields.push_back(entry);
 }
@@ -139,8 +143,8 @@ void TwoxCSVDefinitions::ReadIndex(const QString &line, int lineNumber) {
   entry.Options.setFlag(ixUnique, text.contains(QLatin1String(",UNIQ")));
   const QString effectiveName = entry.DisplayName.isEmpty() ? entry.Name : entry.DisplayName;
   for (const TIndexSpec &other : FIndexes)
-    if (!effectiveName.isEmpty() &&
-        (other.DisplayName.isEmpty() ? other.Name : other.DisplayName).compare(effectiveName, Qt::CaseInsensitive) == 0)
+    if (!effectiveName.isEmpty() && (other.DisplayName.isEmpty() ? other.Name : other.DisplayName)
+                                            .compare(effectiveName, Qt::CaseInsensitive) == 0)
       LineError(QStringLiteral("Duplicate index name '%1'").arg(MessageExcerpt(effectiveName)), lineNumber);
   FIndexes.push_back(entry);
 }

@@ -40,7 +40,9 @@ QString TwoxCustomCSVStreamFormat::AtLine(const QString &message, int line) {
   return QStringLiteral("%1 (line %2)").arg(message).arg(line);
 }
 
-QString TwoxCustomCSVStreamFormat::AtLine(const QString &message) const { return AtLine(message, FLineNumber); }
+QString TwoxCustomCSVStreamFormat::AtLine(const QString &message) const {
+  return AtLine(message, FLineNumber);
+}
 
 // ---------------------------------------------------------------- reading lines and tokens
 
@@ -94,8 +96,9 @@ bool TwoxCustomCSVStreamFormat::ReadLine() {
       break;
     }
     if (FLineBytes.size() + (p - begin) > MaxLineLength)
-      MemTableError(AtLine(QStringLiteral("The line is longer than %1 MiB; the file is damaged or not a table file")
-                               .arg(MaxLineLength >> 20)));
+      MemTableError(
+          AtLine(QStringLiteral("The line is longer than %1 MiB; the file is damaged or not a table file")
+                     .arg(MaxLineLength >> 20)));
     FLineBytes.append(begin, p - begin);
     FBlockPos += int(p - begin);
     if (p < end)
@@ -300,7 +303,8 @@ void TwoxCustomCSVStreamFormat::LoadDefinitions(TwoxCustomMemTable &table) {
 }
 
 // The table definitions were read whole and found sound: the table takes them.
-void TwoxCustomCSVStreamFormat::ApplyDefinitions(TwoxCustomMemTable &table, const TwoxCSVDefinitions &definitions) {
+void TwoxCustomCSVStreamFormat::ApplyDefinitions(TwoxCustomMemTable &table,
+                                                 const TwoxCSVDefinitions &definitions) {
   if (definitions.Load() && definitions.HasTable())
     if (TwoxCustomMemTable *owner = table.AttachedTo())
       definitions.CheckSameFields(owner->FieldDefs());
@@ -369,7 +373,10 @@ void TwoxCustomCSVStreamFormat::LoadValue(TwoxCustomMemTable &table, TField *fie
     // The field is named unless the message names it already.
     if (error.Message().contains(u'\'' + field->FieldName() + u'\''))
       MemTableError(AtLine(error.Message()));
-    MemTableError(QStringLiteral("%1 (line %2, field %3)").arg(error.Message()).arg(FLineNumber).arg(field->FieldName()));
+    MemTableError(QStringLiteral("%1 (line %2, field %3)")
+                      .arg(error.Message())
+                      .arg(FLineNumber)
+                      .arg(field->FieldName()));
   }
   if (table.OnLoadField)
     table.OnLoadField(&table, field->Index(), field);

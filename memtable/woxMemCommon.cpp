@@ -53,7 +53,9 @@ int MemFieldDataSize(TFieldType type, int size) {
 }
 
 QString MemUnsupportedTypeMessage(const QString &fieldName, const QString &displayName, TFieldType type) {
-  return QStringLiteral("Fielddef %1 (%2) Datatype %3 not supported.").arg(fieldName, displayName).arg(int(type));
+  return QStringLiteral("Fielddef %1 (%2) Datatype %3 not supported.")
+      .arg(fieldName, displayName)
+      .arg(int(type));
 }
 
 void MemUnsupportedTypeError(const QString &fieldName, const QString &displayName, TFieldType type) {
@@ -92,7 +94,9 @@ void TwoxCommon::NewTableID() {
 
 // ---------------------------------------------------------------- records
 
-std::unique_ptr<TwoxRecord> TwoxCommon::AllocRecord() const { return TwoxRecord::New(FDataSize, FOutsideCount); }
+std::unique_ptr<TwoxRecord> TwoxCommon::AllocRecord() const {
+  return TwoxRecord::New(FDataSize, FOutsideCount);
+}
 
 std::unique_ptr<TwoxRecord> TwoxCommon::AllocRecordFor(const TwoxRecord &source) const {
   std::unique_ptr<TwoxRecord> record = TwoxRecord::New(source.DataSize(), FOutsideCount);
@@ -249,7 +253,8 @@ const TwoxFieldInfo &CheckedInfo(const TwoxCommon &store, const TField *field) {
 
 // The bytes a native value of size bytes is kept as: text without its NUL and unused tail, variable
 // bytes without their length word unless withLength (values stored outside keep it).
-void PackedBytes(TFieldType type, const char *native, int size, bool withLength, const char *&bytes, int &length) {
+void PackedBytes(TFieldType type, const char *native, int size, bool withLength, const char *&bytes,
+                 int &length) {
   bytes = native;
   switch (type) {
   case ftString:
@@ -342,7 +347,8 @@ bool TwoxCommon::ReadField(const TwoxRecord &record, const TField *field, void *
   return true;
 }
 
-void TwoxCommon::ReplaceVarValue(TwoxRecord &record, const TwoxFieldInfo &info, const char *bytes, int size) const {
+void TwoxCommon::ReplaceVarValue(TwoxRecord &record, const TwoxFieldInfo &info, const char *bytes,
+                                 int size) const {
   const int offset = VarOffset(record.Data(), info.VarIndex);
   const int oldSize = SlotLength(record.Data() + info.Offset);
   const int tail = record.DataSize() - offset - oldSize;

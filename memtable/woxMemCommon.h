@@ -170,7 +170,7 @@ private:
   std::vector<std::unique_ptr<TwoxRecord>> FRecords;
   std::vector<int> FFreeIds;
   std::vector<TwoxFieldInfo> FFields; // by FieldNo - 1
-  std::vector<int> FVarSlots;          // the slot offsets of the text and byte fields, in order
+  std::vector<int> FVarSlots;         // the slot offsets of the text and byte fields, in order
   int FDataSize = 0;
   int FOutsideCount = 0;
   quint32 FLayoutSerial = 0;
@@ -204,7 +204,8 @@ private:
 int MemFieldDataSize(TFieldType type, int size);
 // The store's error for a field type it cannot hold (ADT, Array, wide text, ...), and its raising.
 QString MemUnsupportedTypeMessage(const QString &fieldName, const QString &displayName, TFieldType type);
-[[noreturn]] void MemUnsupportedTypeError(const QString &fieldName, const QString &displayName, TFieldType type);
+[[noreturn]] void MemUnsupportedTypeError(const QString &fieldName, const QString &displayName,
+                                          TFieldType type);
 // Raises what the layout of these definitions would raise: none, too many, an unsupported type, a Size
 // out of range.
 void MemCheckFieldDefs(const TFieldDefs &defs);

@@ -60,8 +60,8 @@ int CompareBytes(const char *a, int aSize, const char *b, int bSize) {
   return c != 0 ? (c < 0 ? -1 : 1) : Sign(aSize, bSize);
 }
 
-int CompareText(const TwoxValueView &a, const TwoxValueView &b, TwoxMemTableCompareOptions options, int localeID,
-                bool &fullMatch) {
+int CompareText(const TwoxValueView &a, const TwoxValueView &b, TwoxMemTableCompareOptions options,
+                int localeID, bool &fullMatch) {
   int bSize = b.Size;
   if (options.testFlag(mtcoPartialKey)) {
     fullMatch = a.Size == b.Size;
@@ -93,8 +93,10 @@ const QCollator &MemCollator(int localeID, bool caseInsensitive) {
   return it->second;
 }
 
-int CompareLocaleText(const char *a, int aSize, const char *b, int bSize, int localeID, bool caseInsensitive) {
-  const int c = MemCollator(localeID, caseInsensitive).compare(Win1250::Decode(a, aSize), Win1250::Decode(b, bSize));
+int CompareLocaleText(const char *a, int aSize, const char *b, int bSize, int localeID,
+                      bool caseInsensitive) {
+  const int c =
+      MemCollator(localeID, caseInsensitive).compare(Win1250::Decode(a, aSize), Win1250::Decode(b, bSize));
   return c < 0 ? -1 : (c > 0 ? 1 : 0);
 }
 

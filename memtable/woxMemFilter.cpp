@@ -127,9 +127,7 @@ QVariant Comparison(const TFilterNode &node) {
   }
 }
 
-[[noreturn]] void OverflowError() {
-  MemTableError(QStringLiteral("Integer overflow in filter expression"));
-}
+[[noreturn]] void OverflowError() { MemTableError(QStringLiteral("Integer overflow in filter expression")); }
 
 // Whole-number arithmetic that refuses results outside 64 bits.
 qlonglong CheckedInteger(TCANOperator op, qlonglong x, qlonglong y) {

@@ -122,7 +122,8 @@ struct TwoxFilterProgram::TStep {
     case skIsNull: return value.Null;
     case skNotNull: return !value.Null;
     case skText: return !value.Null && TextHolds(value);
-    default: return !value.Null && Holds(Operator, Sign(MemCompare::StoredInteger(Type, value.Bytes), Integer));
+    default:
+      return !value.Null && Holds(Operator, Sign(MemCompare::StoredInteger(Type, value.Bytes), Integer));
     }
   }
 };
@@ -183,7 +184,8 @@ std::unique_ptr<TStep> Comparison(const TFilterNode &node, const TwoxCommon &sto
 std::unique_ptr<TStep> Compile(const TFilterNode &node, const TwoxCommon &store) {
   if ((node.NodeClass == nodeCOMPARE || node.NodeClass == nodeBINARY) && IsComparison(node.Operator))
     return Comparison(node, store);
-  if (node.NodeClass == nodeBINARY && (node.Operator == coAND || node.Operator == coOR) && node.Args.size() == 2) {
+  if (node.NodeClass == nodeBINARY && (node.Operator == coAND || node.Operator == coOR) &&
+      node.Args.size() == 2) {
     auto step = std::make_unique<TStep>();
     step->Kind = node.Operator == coAND ? TStep::skAnd : TStep::skOr;
     step->Left = Compile(*node.Args[0], store);
@@ -197,7 +199,8 @@ std::unique_ptr<TStep> Compile(const TFilterNode &node, const TwoxCommon &store)
       step->Left = Compile(*node.Args[0], store);
       return step->Left ? std::move(step) : nullptr;
     }
-    if ((node.Operator == coISBLANK || node.Operator == coNOTBLANK) && Readable(*node.Args[0], store, *step)) {
+    if ((node.Operator == coISBLANK || node.Operator == coNOTBLANK) &&
+        Readable(*node.Args[0], store, *step)) {
       step->Kind = node.Operator == coISBLANK ? TStep::skIsNull : TStep::skNotNull;
       return step;
     }
@@ -212,7 +215,8 @@ TwoxFilterProgram::TwoxFilterProgram(const TwoxCommon &store, std::unique_ptr<TS
 
 TwoxFilterProgram::~TwoxFilterProgram() = default;
 
-std::unique_ptr<TwoxFilterProgram> TwoxFilterProgram::Compile(const TFilterNode &root, const TwoxCommon &store) {
+std::unique_ptr<TwoxFilterProgram> TwoxFilterProgram::Compile(const TFilterNode &root,
+                                                              const TwoxCommon &store) {
   std::unique_ptr<TStep> step = ::Compile(root, store);
   return step ? std::unique_ptr<TwoxFilterProgram>(new TwoxFilterProgram(store, std::move(step))) : nullptr;
 }

@@ -291,10 +291,13 @@ int TwoxIndex::LowerBound(const TwoxRecord &key, const TwoxFieldList &fields) {
 int TwoxIndex::BinarySearch(const TwoxRecord &key, const TwoxFieldList &fields) {
   const TwoxFieldList ordered = InIndexDirection(fields);
   const int position = LowerBound(key, ordered);
-  return position < MainCount() && CompareRecords(key, *FRecords[std::size_t(position)], &ordered) == 0 ? position : -1;
+  return position < MainCount() && CompareRecords(key, *FRecords[std::size_t(position)], &ordered) == 0
+             ? position
+             : -1;
 }
 
-int TwoxIndex::Search(const TwoxRecord &key, const TwoxFieldList &searchFields, bool filtering, bool nearest) {
+int TwoxIndex::Search(const TwoxRecord &key, const TwoxFieldList &searchFields, bool filtering,
+                      bool nearest) {
   TwoxStoreLock lock(FHost.IndexStore());
   Settle();
   if (MainCount() > BinarySearchThreshold && SameOrdering(searchFields)) {
@@ -349,7 +352,8 @@ int TwoxIndex::FirstInOrder(std::vector<TwoxRecord *> &matches, bool filtering) 
   std::sort(matches.begin(), matches.end());
   for (int i = 0; i < MainCount() && !matches.empty(); ++i) {
     TwoxRecord *record = FRecords[std::size_t(i)];
-    if (std::binary_search(matches.begin(), matches.end(), record) && (!filtering || FHost.RecordAccepted(*record)))
+    if (std::binary_search(matches.begin(), matches.end(), record) &&
+        (!filtering || FHost.RecordAccepted(*record)))
       return i;
   }
   return -1;

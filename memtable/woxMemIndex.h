@@ -96,8 +96,9 @@ private:
   bool SlotKeyUsable() const;
   // The index's own key: by the slots when bySlots (SlotKeyUsable), else through CompareRecords.
   int CompareKeys(const TwoxRecord &key, const TwoxRecord &record, bool totalOrder, bool bySlots) const;
-  bool CompareByEvent(const TwoxRecord &key, const TwoxRecord &record, TField *field, const TwoxFieldInfo &info,
-                      TwoxMemTableCompareOptions options, bool &fullMatch, int &result) const;
+  bool CompareByEvent(const TwoxRecord &key, const TwoxRecord &record, TField *field,
+                      const TwoxFieldInfo &info, TwoxMemTableCompareOptions options, bool &fullMatch,
+                      int &result) const;
   int MainCount() const { return int(FRecords.size()); }
   // Records appended to a sorted index that nobody reads at the moment wait in a small tail, each
   // with the place in the list it goes to, and join the list in one pass, instead of moving half the

@@ -14,10 +14,13 @@ TwoxKeyMatcher::TwoxKeyMatcher(const TwoxRecord &key, const TwoxFieldList &field
   if (FCompareEvent)
     return;
   for (int i = 0; i < fields.Count(); ++i) {
-    TPart part{fields.Fields(i), *FStore.FieldInfo(fields.Fields(i)->FieldNo()), fields.Options(i), {}, {}, {}, nullptr};
+    TPart part{
+        fields.Fields(i), *FStore.FieldInfo(fields.Fields(i)->FieldNo()), fields.Options(i), {}, {}, {},
+        nullptr};
     part.Key = FStore.View(key, part.Field, part.Info, part.KeyBytes);
     const TFieldType type = part.Field->DataType();
-    if ((type == ftString || type == ftFixedChar) && !part.Options.testFlag(mtcoIgnoreLocale) && !part.Key.Null) {
+    if ((type == ftString || type == ftFixedChar) && !part.Options.testFlag(mtcoIgnoreLocale) &&
+        !part.Key.Null) {
       part.KeyText = Win1250::Decode(part.Key.Bytes, part.Key.Size);
       part.Collator = &MemCollator(FStore.LocaleID(), part.Options.testFlag(mtcoCaseInsensitive));
     }
@@ -58,7 +61,8 @@ int TwoxKeyMatcher::Compare(const TwoxRecord &record) {
       if (part.Options.testFlag(mtcoDescending))
         result = -result;
     } else {
-      result = CompareValues(part.Field->DataType(), part.Key, value, part.Options, FStore.LocaleID(), fullMatch);
+      result =
+          CompareValues(part.Field->DataType(), part.Key, value, part.Options, FStore.LocaleID(), fullMatch);
     }
     if (result != 0)
       return result < 0 ? -1 : 1;

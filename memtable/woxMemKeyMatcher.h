@@ -15,7 +15,8 @@ class TwoxIndex;
 class TwoxKeyMatcher {
 public:
   // index compares instead when it asks OnCompareFields.
-  TwoxKeyMatcher(const TwoxRecord &key, const TwoxFieldList &fields, const TwoxIndex &index, bool compareEvent);
+  TwoxKeyMatcher(const TwoxRecord &key, const TwoxFieldList &fields, const TwoxIndex &index,
+                 bool compareEvent);
 
   // -1, 0 or 1 of the key against record.
   int Compare(const TwoxRecord &record);

@@ -29,8 +29,8 @@ TwoxRecord::TwoxRecord(int capacity, int outsideCount)
 
 std::unique_ptr<TwoxRecord> TwoxRecord::New(int dataSize, int outsideCount) {
   const int capacity = std::max(dataSize, MinInlineCapacity);
-  void *block =
-      ::operator new(sizeof(TwoxRecord) + sizeof(TwoxOutsideValue) * std::size_t(outsideCount) + std::size_t(capacity));
+  void *block = ::operator new(sizeof(TwoxRecord) + sizeof(TwoxOutsideValue) * std::size_t(outsideCount) +
+                               std::size_t(capacity));
   std::unique_ptr<TwoxRecord> record(new (block) TwoxRecord(capacity, outsideCount));
   record->FSize = quint32(dataSize);
   std::memset(record->InlineArea(), 0, std::size_t(dataSize));

@@ -44,7 +44,7 @@ bool KindOf(TFieldType type, TwoxMemTableCompareOptions options, TKeyKind &kind)
   case ftDateTime: kind = kkDouble; return true;
   case ftString:
   case ftFixedChar:
-    kind = !options.testFlag(mtcoIgnoreLocale)           ? kkCollation
+    kind = !options.testFlag(mtcoIgnoreLocale)     ? kkCollation
            : options.testFlag(mtcoCaseInsensitive) ? kkAsciiNoCase
                                                    : kkBytes;
     return true;
@@ -69,7 +69,9 @@ class TKeyWriter {
 public:
   TKeyWriter(std::vector<quint64> &words, int width) : FWords(words), FWidth(width) {}
 
-  void Write(std::size_t record, int column, quint64 word) { FWords[record * std::size_t(FWidth) + std::size_t(column)] = word; }
+  void Write(std::size_t record, int column, quint64 word) {
+    FWords[record * std::size_t(FWidth) + std::size_t(column)] = word;
+  }
 
 private:
   std::vector<quint64> &FWords;
@@ -87,7 +89,9 @@ struct TByteOrder {
 };
 
 struct TAsciiNoCaseOrder : TByteOrder {
-  int Compare(int a, int b) const { return CompareAsciiNoCase((*Values)[std::size_t(a)], (*Values)[std::size_t(b)]); }
+  int Compare(int a, int b) const {
+    return CompareAsciiNoCase((*Values)[std::size_t(a)], (*Values)[std::size_t(b)]);
+  }
 };
 
 struct TCollationOrder {
@@ -138,7 +142,8 @@ void RankTexts(const std::vector<std::string_view> &texts, const std::vector<cha
 }
 
 void RankColumn(TKeyKind kind, const std::vector<std::string_view> &texts, const std::vector<char> &nulls,
-                bool descending, bool caseInsensitive, const TwoxCommon &store, TKeyWriter &writer, int column) {
+                bool descending, bool caseInsensitive, const TwoxCommon &store, TKeyWriter &writer,
+                int column) {
   if (kind == kkBytes) {
     TByteOrder order;
     RankTexts(texts, nulls, descending, writer, column, order);
@@ -153,7 +158,8 @@ void RankColumn(TKeyKind kind, const std::vector<std::string_view> &texts, const
 
 // One key field's words for every record; false when a value needs the general comparison.
 bool FillColumn(TKeyKind kind, TField *field, TwoxMemTableCompareOptions options,
-                const std::vector<TwoxRecord *> &records, const TwoxCommon &store, TKeyWriter &writer, int column) {
+                const std::vector<TwoxRecord *> &records, const TwoxCommon &store, TKeyWriter &writer,
+                int column) {
   const TwoxFieldInfo &info = *store.FieldInfo(field->FieldNo());
   const TFieldType type = field->DataType();
   const bool descending = options.testFlag(mtcoDescending);
@@ -182,7 +188,8 @@ bool FillColumn(TKeyKind kind, TField *field, TwoxMemTableCompareOptions options
     }
     case kkLargeint:
       writer.Write(i, column, 1);
-      writer.Write(i, column + 1, (quint64(MemCompare::Read<qint64>(view.Bytes)) ^ (quint64(1) << 63)) ^ flip);
+      writer.Write(i, column + 1,
+                   (quint64(MemCompare::Read<qint64>(view.Bytes)) ^ (quint64(1) << 63)) ^ flip);
       break;
     case kkDouble: {
       double value = MemCompare::Read<double>(view.Bytes);
@@ -242,8 +249,8 @@ constexpr int MaxWidth = 4;
 
 } // namespace
 
-bool SortByExtractedKeys(std::vector<TwoxRecord *> &records, const TwoxFieldList &fields, const TwoxCommon &store,
-                         bool &duplicates) {
+bool SortByExtractedKeys(std::vector<TwoxRecord *> &records, const TwoxFieldList &fields,
+                         const TwoxCommon &store, bool &duplicates) {
   std::vector<TKeyKind> kinds(std::size_t(fields.Count()));
   int width = 0;
   for (int f = 0; f < fields.Count(); ++f) {
@@ -257,7 +264,8 @@ bool SortByExtractedKeys(std::vector<TwoxRecord *> &records, const TwoxFieldList
   std::vector<quint64> words(records.size() * std::size_t(width), 0);
   TKeyWriter writer(words, width);
   for (int f = 0, column = 0; f < fields.Count(); column += WordsOf(kinds[std::size_t(f)]), ++f)
-    if (!FillColumn(kinds[std::size_t(f)], fields.Fields(f), fields.Options(f), records, store, writer, column))
+    if (!FillColumn(kinds[std::size_t(f)], fields.Fields(f), fields.Options(f), records, store, writer,
+                    column))
       return false;
   switch (width) {
   case 1: SortRows<1>(records, words, duplicates); break;

@@ -12,5 +12,5 @@ class TwoxRecord;
 // the index's record comparison does. duplicates tells whether two records have equal keys. Answers
 // false, leaving the records as they were, when the fields need the general comparison (partial or
 // null-skipping options, BCD values, a NaN).
-bool SortByExtractedKeys(std::vector<TwoxRecord *> &records, const TwoxFieldList &fields, const TwoxCommon &store,
-                         bool &duplicates);
+bool SortByExtractedKeys(std::vector<TwoxRecord *> &records, const TwoxFieldList &fields,
+                         const TwoxCommon &store, bool &duplicates);

@@ -248,7 +248,6 @@ void TwoxCustomStreamFormat::AfterLoad(TwoxCustomMemTable &table) {
     table.Refresh();
 }
 
-
 void TwoxCustomStreamFormat::SetLoadResult(TwoxCustomMemTable &table, int count, bool completely) {
   table.FLoadedCount = count;
   table.FLoadedCompletely = completely;

@@ -2,8 +2,8 @@
 #include "woxMemTable.h"
 
 #include "FilterExpr.h"
-#include "woxMemFilterProgram.h"
 #include "woxMemDeltaHandler.h"
+#include "woxMemFilterProgram.h"
 #include "woxMemTableError.h"
 #include "woxMemTablePrivate.h"
 
@@ -31,7 +31,8 @@ bool SameLayout(const TFieldDefs &mine, const TFieldDefs &owner) {
     return false;
   for (int i = 0; i < mine.Count(); ++i) {
     const TFieldDef &a = *mine.Items(i), &b = *owner.Items(i);
-    if (a.Name().compare(b.Name(), Qt::CaseInsensitive) != 0 || a.DataType() != b.DataType() || a.Size() != b.Size())
+    if (a.Name().compare(b.Name(), Qt::CaseInsensitive) != 0 || a.DataType() != b.DataType() ||
+        a.Size() != b.Size())
       return false;
   }
   return true;
@@ -82,7 +83,8 @@ void TwoxCustomMemTable::InternalOpen() {
   InternalInitFieldDefs();
   MemCheckFieldDefs(FieldDefs());
   if (FAttachedTo && !SameLayout(FieldDefs(), FAttachedTo->FieldDefs()))
-    MemTableError(QStringLiteral("The field definitions differ from those of the table this table is attached to"));
+    MemTableError(
+        QStringLiteral("The field definitions differ from those of the table this table is attached to"));
   if (DefaultFields())
     CreateFields();
   BindFields(true);
@@ -182,7 +184,8 @@ void TwoxCustomMemTable::DiscardRecordsFrom(int firstUniqueRecordID) {
   TwoxStoreLock lock(*FCommon);
   bool discarded = false;
   for (int id = 0; id < FCommon->RecordSlotCount(); ++id)
-    if (const TwoxRecord *record = FCommon->Record(id); record && record->UniqueRecordID >= firstUniqueRecordID) {
+    if (const TwoxRecord *record = FCommon->Record(id);
+        record && record->UniqueRecordID >= firstUniqueRecordID) {
       FCommon->DeleteRecord(id);
       discarded = true;
     }

@@ -66,7 +66,8 @@ bool TwoxCustomMemTable::AcceptRecord(TwoxRecord &record, bool force) {
   const bool programUsable = FFilterProgram && FFilterProgram->LayoutSerial() == FCommon->LayoutSerial();
   if (!FRecalcOnIndex && !(filtering && (OnFilterRecord || (FFilterExpr && !programUsable))))
     // Nothing reads the record through the fields: no state to switch.
-    return (!FRangeActive || PassesRange(record)) && (!MasterDetailRestricts() || PassesMasterDetail(record)) &&
+    return (!FRangeActive || PassesRange(record)) &&
+           (!MasterDetailRestricts() || PassesMasterDetail(record)) &&
            (!filtering || !FFilterExpr || FFilterProgram->Accepts(record));
   TwoxBuffer *scratch = Buf(FFilterScratch);
   scratch->View = &record;

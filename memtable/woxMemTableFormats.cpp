@@ -103,7 +103,9 @@ void TwoxCustomMemTable::WriteData(QIODevice *stream) {
     SaveToStreamViaFormat(stream, FFormFormat);
 }
 
-void TwoxCustomMemTable::ReadData(QIODevice *stream) { FFormData = std::make_unique<QByteArray>(stream->readAll()); }
+void TwoxCustomMemTable::ReadData(QIODevice *stream) {
+  FFormData = std::make_unique<QByteArray>(stream->readAll());
+}
 
 void TwoxCustomMemTable::LoadFormData() {
   const std::unique_ptr<QByteArray> bytes = std::move(FFormData);
@@ -147,8 +149,9 @@ void TwoxCustomMemTable::SavePersistentFile() {
       fs::remove(backup, error);
       fs::create_hard_link(file, backup, error);
       if (error && !fs::copy_file(file, backup, fs::copy_options::overwrite_existing, error))
-        throw EInOutError(QStringLiteral("Cannot keep the backup \"%1\": %2")
-                              .arg(QString::fromStdU16String(backup.u16string()), QString::fromStdString(error.message())));
+        throw EInOutError(
+            QStringLiteral("Cannot keep the backup \"%1\": %2")
+                .arg(QString::fromStdU16String(backup.u16string()), QString::fromStdString(error.message())));
     }
   }
   fs::rename(staged, file, error);

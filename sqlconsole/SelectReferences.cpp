@@ -57,8 +57,8 @@ std::vector<TToken> Tokens(const QString &sql) {
       tokens.push_back({TTokenKind::Value, sql.mid(i, end - i)});
       i = end;
     } else if (c == u':' && i + 1 < n && (IsNameChar(sql.at(i + 1)) || sql.at(i + 1) == u'"')) {
-      const qsizetype end = sql.at(i + 1) == u'"' ? IBSQLText::SkipLiteralOrComment(sql, i + 1)
-                                                   : NameEnd(sql, i + 1);
+      const qsizetype end =
+          sql.at(i + 1) == u'"' ? IBSQLText::SkipLiteralOrComment(sql, i + 1) : NameEnd(sql, i + 1);
       tokens.push_back({TTokenKind::Value, sql.mid(i, end - i)});
       i = end;
     } else {
@@ -90,7 +90,8 @@ private:
   bool IsWord(size_t i, const char *word) const { return Is(i, TTokenKind::Word, QLatin1String(word)); }
   bool IsSymbol(size_t i, char16_t symbol) const { return Is(i, TTokenKind::Symbol, QString(symbol)); }
   bool IsName(size_t i) const {
-    return i < FTokens.size() && (FTokens[i].Kind == TTokenKind::Word || FTokens[i].Kind == TTokenKind::Quoted);
+    return i < FTokens.size() &&
+           (FTokens[i].Kind == TTokenKind::Word || FTokens[i].Kind == TTokenKind::Quoted);
   }
   // The index of the ")" that closes the "(" at open, or the end.
   size_t Closing(size_t open) const;
@@ -128,7 +129,8 @@ bool TScanner::Keyword(size_t i, TLevel &level) {
   if (word == QLatin1String("SELECT")) {
     level = TLevel{true, false, false};
   } else if (word == QLatin1String("FROM")) {
-    // FROM also follows IS [NOT] DISTINCT, and stands in EXTRACT, SUBSTRING and TRIM, none of them in a query level.
+    // FROM also follows IS [NOT] DISTINCT, and stands in EXTRACT, SUBSTRING and TRIM, none of them in a query
+    // level.
     if (level.Query && !(i > 0 && IsWord(i - 1, "DISTINCT")))
       level.InFrom = level.ExpectSource = true;
   } else if (word == QLatin1String("JOIN")) {
@@ -145,8 +147,8 @@ bool TScanner::Keyword(size_t i, TLevel &level) {
 }
 
 bool TScanner::GenIdReadsOnly(size_t open) const {
-  return IsName(open + 1) && IsSymbol(open + 2, u',') && Is(open + 3, TTokenKind::Value, QStringLiteral("0")) &&
-         IsSymbol(open + 4, u')');
+  return IsName(open + 1) && IsSymbol(open + 2, u',') &&
+         Is(open + 3, TTokenKind::Value, QStringLiteral("0")) && IsSymbol(open + 4, u')');
 }
 
 size_t TScanner::Name(size_t i, TLevel &level) {

@@ -11,13 +11,15 @@ namespace {
 // What a dependency row depends on, by the server's object types.
 constexpr int ObjRelation = 0;
 bool IsRoutine(int type) {
-  return type == 5     // procedure
-         || type == 14 // sequence
-         || type == 15 // function or UDF
+  return type == 5                    // procedure
+         || type == 14                // sequence
+         || type == 15                // function or UDF
          || type == 18 || type == 19; // package
 }
 
-QString Literal(const QString &text) { return u'\'' + QString(text).replace(u'\'', QStringLiteral("''")) + u'\''; }
+QString Literal(const QString &text) {
+  return u'\'' + QString(text).replace(u'\'', QStringLiteral("''")) + u'\'';
+}
 
 QString LiteralList(const QSet<QString> &names) {
   QStringList literals;
@@ -39,7 +41,8 @@ QString RoutineRows(int type, const char *kind, const QList<TObjectName> &names)
                             .arg(Literal(name.Package), column, Literal(name.Name)));
   }
   if (!plain.isEmpty())
-    conditions.append(QStringLiteral("(RDB$PACKAGE_NAME is null and %1 in (%2))").arg(column, LiteralList(plain)));
+    conditions.append(
+        QStringLiteral("(RDB$PACKAGE_NAME is null and %1 in (%2))").arg(column, LiteralList(plain)));
   if (conditions.isEmpty())
     return QString();
   return QStringLiteral("select %1, %2 from RDB$%3S where %4")

@@ -18,8 +18,8 @@
 #include <QRegularExpression>
 #include <algorithm>
 #include <climits>
-#include <utility>
 #include <ibase.h>
+#include <utility>
 
 namespace {
 

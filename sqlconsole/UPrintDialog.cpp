@@ -1,5 +1,6 @@
 #include "UPrintDialog.h"
 
 TPrintDialog::TPrintDialog(QWidget *owner)
-    : TPrintTargetDialog(owner, {QStringLiteral("Drukuj"), QStringLiteral("Drukarka:"), QStringLiteral("Plik PDF:"),
-                                 QStringLiteral("Drukuj"), QStringLiteral("Anuluj")}) {}
+    : TPrintTargetDialog(owner,
+                         {QStringLiteral("Drukuj"), QStringLiteral("Drukarka:"), QStringLiteral("Plik PDF:"),
+                          QStringLiteral("Drukuj"), QStringLiteral("Anuluj")}) {}

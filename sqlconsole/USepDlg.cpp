@@ -20,8 +20,10 @@ TSeparatorDlg::TSeparatorDlg(QWidget *owner) : TForm(owner) {
   SetBorderStyle(bsDialog);
   SetPosition(poScreenCenter);
   auto *layout = new QVBoxLayout(this);
-  layout->addWidget(CreateInput(QStringLiteral("Podaj separator:"), FSeparator, Edit, rbSepLetter, rbSepCode));
-  layout->addWidget(CreateInput(QStringLiteral("Podaj ogranicznik:"), FQuote, Edit2, rbQuoteLetter, rbQuoteCode));
+  layout->addWidget(
+      CreateInput(QStringLiteral("Podaj separator:"), FSeparator, Edit, rbSepLetter, rbSepCode));
+  layout->addWidget(
+      CreateInput(QStringLiteral("Podaj ogranicznik:"), FQuote, Edit2, rbQuoteLetter, rbQuoteCode));
   btnOK = new TButton(this, QString::fromUtf8("Potwierdź"));
   btnOK->SetModalResult(mrOk);
   btnCancel = new TButton(this, QStringLiteral("Anuluj"));
@@ -33,8 +35,8 @@ TSeparatorDlg::TSeparatorDlg(QWidget *owner) : TForm(owner) {
   layout->addLayout(buttons);
 }
 
-QWidget *TSeparatorDlg::CreateInput(const QString &label, TCharInput &input, QLineEdit *&edit, QRadioButton *&letter,
-                                    QRadioButton *&code) {
+QWidget *TSeparatorDlg::CreateInput(const QString &label, TCharInput &input, QLineEdit *&edit,
+                                    QRadioButton *&letter, QRadioButton *&code) {
   auto *box = new QWidget(this);
   auto *row = new QHBoxLayout(box);
   row->addWidget(new QLabel(label, box));
@@ -54,7 +56,8 @@ QWidget *TSeparatorDlg::CreateInput(const QString &label, TCharInput &input, QLi
   input.Edit = edit;
   input.Code = code;
   TCharInput *target = &input;
-  connect(code, &QRadioButton::toggled, this, [this, target] { Guarded(this, [target] { Apply(*target); }); });
+  connect(code, &QRadioButton::toggled, this,
+          [this, target] { Guarded(this, [target] { Apply(*target); }); });
   return box;
 }
 

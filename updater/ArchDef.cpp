@@ -200,10 +200,11 @@ void TArchiver::CheckEntry(const TArchiveEntry &entry) const {
   if (available < 0)
     BrokenArchive();
   if (length > MaxMemberLength)
-    throw EArchiveError(QStringLiteral("Plik w archiwum jest większy niż %1 MiB: ").arg(MaxMemberLength >> 20) +
-                        EntryName(entry));
+    throw EArchiveError(
+        QStringLiteral("Plik w archiwum jest większy niż %1 MiB: ").arg(MaxMemberLength >> 20) +
+        EntryName(entry));
   if (qFromLittleEndian(entry.Method) == MethodCompressed ? length > available * MaxInflateRatio
-                                                           : length > available)
+                                                          : length > available)
     BrokenArchive();
 }
 
@@ -215,7 +216,8 @@ void TArchiver::ReadChunkHeader(qint64 position, TChunkHeader &chunk) {
     BrokenArchive();
 }
 
-qint64 TArchiver::DecodeMember(const TArchiveEntry &entry, const TSink &sink, const QString &decompressError) {
+qint64 TArchiver::DecodeMember(const TArchiveEntry &entry, const TSink &sink,
+                               const QString &decompressError) {
   const qint64 length = qFromLittleEndian(entry.Length);
   const bool compressed = qFromLittleEndian(entry.Method) == MethodCompressed;
   char *const piece = FReadBuffer.get();

@@ -19,7 +19,8 @@ class TBindCallback : public IBindStatusCallback {
 public:
   explicit TBindCallback(TURLGetFileWnd &window) : FWindow(window) {}
   HRESULT OnStartBinding() override;
-  HRESULT OnProgress(qint64 progress, qint64 progressMax, unsigned statusCode, const QString &statusText) override;
+  HRESULT OnProgress(qint64 progress, qint64 progressMax, unsigned statusCode,
+                     const QString &statusText) override;
   HRESULT OnStopBinding(HRESULT result) override;
 
 private:

@@ -25,8 +25,8 @@ QString WriteFailed(const QString &target, const QString &reason = QString()) {
 
 // Without AT_SYMLINK_FOLLOW a symbolic link is linked itself, just as a rename moves it.
 bool HardLink(const QString &from, const QString &to) {
-  return ::linkat(AT_FDCWD, QFile::encodeName(from).constData(), AT_FDCWD, QFile::encodeName(to).constData(), 0) ==
-         0;
+  return ::linkat(AT_FDCWD, QFile::encodeName(from).constData(), AT_FDCWD, QFile::encodeName(to).constData(),
+                  0) == 0;
 }
 
 // Something stands at the path, a dangling symbolic link included.
@@ -45,7 +45,8 @@ constexpr QLatin1StringView StagingPrefix(".upgrade-");
 
 // An exclusive lock on the folder itself; -1 when it is held elsewhere or cannot be taken.
 int LockFolder(const QString &folder, bool wait) {
-  const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  const int fd =
+      ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
   if (fd >= 0 && ::flock(fd, LOCK_EX | (wait ? 0 : LOCK_NB)) != 0) {
     ::close(fd);
     return -1;
@@ -73,7 +74,8 @@ bool TStagedFiles::IsStagingName(const QString &name) {
 
 void TStagedFiles::RemoveLeftovers(const QString &folder) {
   const QDir dir(folder);
-  for (const QFileInfo &entry : dir.entryInfoList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot | QDir::NoSymLinks)) {
+  for (const QFileInfo &entry :
+       dir.entryInfoList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot | QDir::NoSymLinks)) {
     if (!IsStagingName(entry.fileName()))
       continue;
     const int lock = LockFolder(entry.filePath(), false);
@@ -88,7 +90,8 @@ void TStagedFiles::RemoveLeftovers(const QString &folder) {
 // file system.
 QString TStagedFiles::NewStagedPath(const QString &target) {
   if (!FStaging) {
-    auto staging = std::make_unique<QTemporaryDir>(QDir(FFolder).filePath(StagingPrefix + QStringLiteral("XXXXXX")));
+    auto staging =
+        std::make_unique<QTemporaryDir>(QDir(FFolder).filePath(StagingPrefix + QStringLiteral("XXXXXX")));
     if (!staging->isValid())
       throw EInOutError(CannotCreate(target, staging->errorString()));
     // The lock goes with the process, however it ends: a folder nobody holds is a leftover.

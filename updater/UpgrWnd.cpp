@@ -46,7 +46,8 @@ void TMainWindow::BuildControls() {
   const auto button = [this](const char *name, const QString &caption, void (TMainWindow::*handler)()) {
     auto *b = new TButton(this, caption);
     b->setObjectName(QString::fromLatin1(name));
-    connect(b, &QPushButton::clicked, this, [this, handler] { Guarded(this, [this, handler] { (this->*handler)(); }); });
+    connect(b, &QPushButton::clicked, this,
+            [this, handler] { Guarded(this, [this, handler] { (this->*handler)(); }); });
     return b;
   };
   Lab = new QLabel(this);
@@ -57,7 +58,8 @@ void TMainWindow::BuildControls() {
   UpgradePath = new QLineEdit(this);
   UpgradePath->setObjectName(QStringLiteral("UpgradePath"));
   UpgradePathBtn = button("UpgradePathBtn", QStringLiteral("Zmień"), &TMainWindow::UpgradePathBtnClick);
-  MakeUpgradeBtn = button("MakeUpgradeBtn", QStringLiteral("Przeprowadź upgrade"), &TMainWindow::MakeUpgradeBtnClick);
+  MakeUpgradeBtn =
+      button("MakeUpgradeBtn", QStringLiteral("Przeprowadź upgrade"), &TMainWindow::MakeUpgradeBtnClick);
   GetUpgrade = button("GetUpgrade", QStringLiteral("Pobierz z Internetu"), &TMainWindow::GetUpgradeClick);
   GetUpgrade->setEnabled(false);
   ExitBtn = button("ExitBtn", QStringLiteral("Wyjście"), &TMainWindow::ExitBtnClick);
@@ -92,7 +94,8 @@ void TMainWindow::FormCreate() {
   Path->setText(AddTrailingBackslash(folder) + QStringLiteral("meridox_sec"));
   // What an install killed half-way left behind goes now, before it can pile up.
   TStagedFiles::RemoveLeftovers(QFileInfo(Path->text()).absolutePath());
-  FUpdateServer = AddTrailingBackslash(registry.ReadString(InstallRegistrySection, UpdateServerValue, DefaultUpdateServer));
+  FUpdateServer = AddTrailingBackslash(
+      registry.ReadString(InstallRegistrySection, UpdateServerValue, DefaultUpdateServer));
   FURLDownloadToFile = URLDownloadToFile;
   GetUpgrade->setEnabled(URLDownloadAvailable());
   DescriptorPath = AddTrailingBackslash(QFileInfo(QCoreApplication::applicationFilePath()).absolutePath()) +
@@ -195,9 +198,11 @@ void TMainWindow::MakeUpgradeBtnClick() {
   }
   TUpgradeInstaller installer(Path->text(), UpgradePath->text());
   installer.OnConfirmNotNewer = [] {
-    return Ask(QStringLiteral("Dotychczasowa wersja programu jest taka sama lub nowsza od upgrade'u. Kontynuować ?"));
+    return Ask(QStringLiteral(
+        "Dotychczasowa wersja programu jest taka sama lub nowsza od upgrade'u. Kontynuować ?"));
   };
   if (!installer.Execute(image))
     return;
-  MessageBox(QStringLiteral("Upgrade został przeprowadzony poprawnie"), QString(), MB_OK | MB_ICONINFORMATION);
+  MessageBox(QStringLiteral("Upgrade został przeprowadzony poprawnie"), QString(),
+             MB_OK | MB_ICONINFORMATION);
 }

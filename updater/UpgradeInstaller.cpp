@@ -42,7 +42,8 @@ bool TUpgradeInstaller::Execute(const QByteArray &installedImage) {
   image = QByteArray();
   TArchiveEntry entry = first;
   while (archiver.NextEntry(entry))
-    staged.Write(MemberTarget(entry), [&](QFileDevice &file) { archiver.ExtractToFile(Folder(), entry, &file); });
+    staged.Write(MemberTarget(entry),
+                 [&](QFileDevice &file) { archiver.ExtractToFile(Folder(), entry, &file); });
   staged.Commit();
   return true;
 }

@@ -26,7 +26,8 @@ public:
   virtual ~IBindStatusCallback() = default;
   virtual HRESULT OnStartBinding() = 0;
   // Any result but S_OK stops the transfer.
-  virtual HRESULT OnProgress(qint64 progress, qint64 progressMax, unsigned statusCode, const QString &statusText) = 0;
+  virtual HRESULT OnProgress(qint64 progress, qint64 progressMax, unsigned statusCode,
+                             const QString &statusText) = 0;
   virtual HRESULT OnStopBinding(HRESULT result) = 0;
 };
 

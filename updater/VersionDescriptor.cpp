@@ -14,7 +14,8 @@ long long VersionNumber(const QByteArray &text, const QByteArray &version) {
   bool ok = false;
   const long long value = text.toLongLong(&ok, 10);
   if (!ok)
-    throw EConvertError(QStringLiteral("Błędny numer wersji w pliku meridox_sec.ver: ") + Win1250::Decode(version));
+    throw EConvertError(QStringLiteral("Błędny numer wersji w pliku meridox_sec.ver: ") +
+                        Win1250::Decode(version));
   return value;
 }
 

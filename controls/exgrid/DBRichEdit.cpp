@@ -3,8 +3,8 @@
 #include "Application.h"
 #include "Field.h"
 #include "FieldDataLink.h"
-#include "RtfFormat.h"
 #include "MaskEdit.h"
+#include "RtfFormat.h"
 #include "Win1250.h"
 
 #include <QKeyEvent>
@@ -58,7 +58,9 @@ bool TDBRichEdit::FormatKey(QKeyEvent *event) {
   QTextCharFormat format;
   const QTextCharFormat current = currentCharFormat();
   switch (event->key()) {
-  case Qt::Key_B: format.setFontWeight(current.fontWeight() >= QFont::Bold ? QFont::Normal : QFont::Bold); break;
+  case Qt::Key_B:
+    format.setFontWeight(current.fontWeight() >= QFont::Bold ? QFont::Normal : QFont::Bold);
+    break;
   case Qt::Key_I: format.setFontItalic(!current.fontItalic()); break;
   case Qt::Key_U: format.setFontUnderline(!current.fontUnderline()); break;
   default: return false;
@@ -79,8 +81,8 @@ void TDBRichEdit::keyPressEvent(QKeyEvent *event) {
       event->accept();
       return;
     }
-    const bool changes = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter ||
-                         TCustomEdit::IsEditingKey(event);
+    const bool changes =
+        event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter || TCustomEdit::IsEditingKey(event);
     if (changes && (FUnreadable || !FDataLink->Edit())) {
       event->accept();
       return;

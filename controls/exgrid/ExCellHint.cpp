@@ -33,8 +33,8 @@ QRect TExCellHint::Placement(QSize hint, QPoint cellTopLeft, const QRect &screen
 void TExCellHint::Show(const QString &text, const QFont &font, QPoint cellTopLeft, const QRect &screen) {
   // At most half the screen wide; a longer text wraps onto more lines.
   const int maxWidth = std::max(1, screen.width() / 2 - 2 * Margin - 2);
-  const QRect bound =
-      QFontMetrics(font).boundingRect(QRect(0, 0, maxWidth, 100000), Qt::TextWordWrap | Qt::TextWrapAnywhere, text);
+  const QRect bound = QFontMetrics(font).boundingRect(QRect(0, 0, maxWidth, 100000),
+                                                      Qt::TextWordWrap | Qt::TextWrapAnywhere, text);
   const QSize size(bound.width() + 2 * Margin + 2, bound.height() + 2 * Margin);
   const QRect place = Placement(size, cellTopLeft, screen);
   if (FWindow->isVisible() && FWindow->text() == text && FWindow->geometry() == place)

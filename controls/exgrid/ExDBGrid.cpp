@@ -282,7 +282,8 @@ void TExDBGrid::DrawCell(int ACol, int ARow, const QRect &ARect, TGridDrawState 
   DrawCellEdges(canvas, ACol, ARow, ARect);
   if (ACol == 0 && ARow == 0 && FTitleCheck && (Options() & dgIndicator) && (Options() & dgTitles))
     DrawCornerTriangle(canvas, ARect);
-  if (FDrawFocusRect && (AState & gdFocused) && ARow >= TitleOffset() && ACol >= IndicatorOffset() && hasFocus())
+  if (FDrawFocusRect && (AState & gdFocused) && ARow >= TitleOffset() && ACol >= IndicatorOffset() &&
+      hasFocus())
     canvas.DrawFocusRect(ARect);
 }
 
@@ -563,7 +564,8 @@ void TExDBGrid::KeyDown(int &Key, TShiftState Shift) {
 
 bool TExDBGrid::CellEditorKey(int Key) {
   const bool space = Key == Qt::Key_Space;
-  if (FEnableCellRangeSelect || EditorMode() || !DataLink()->Active() || !(space || IsEnter(Key) || Key == Qt::Key_F2))
+  if (FEnableCellRangeSelect || EditorMode() || !DataLink()->Active() ||
+      !(space || IsEnter(Key) || Key == Qt::Key_F2))
     return false;
   TColumn *column = ColumnAt(Col());
   // Space, Enter and F2 flip a check-box cell as a click does.
@@ -616,8 +618,9 @@ bool TExDBGrid::CanEditShow() {
     return false;
   }
   // Check-box, picture and date cells change by click, key, picker or popup, never as text.
-  return !(field && ((FDisplayBoolean && IsBooleanField(field)) || (IsBlobKind(field) && !IsMemoKind(field)) ||
-                     (FDisplayDateTime && IsDateTimeKind(field))));
+  return !(field &&
+           ((FDisplayBoolean && IsBooleanField(field)) || (IsBlobKind(field) && !IsMemoKind(field)) ||
+            (FDisplayDateTime && IsDateTimeKind(field))));
 }
 
 void TExDBGrid::DblClick() {

@@ -3,7 +3,6 @@
 #include "Application.h"
 #include "DB.h"
 #include "DBRichEdit.h"
-#include "RtfFormat.h"
 #include "DataSource.h"
 #include "Dialogs.h"
 #include "ExDBGridPicture.h"
@@ -12,6 +11,7 @@
 #include "ExStatusBar.h"
 #include "Exceptions.h"
 #include "Field.h"
+#include "RtfFormat.h"
 #include "TextFile.h"
 
 #include <QApplication>
@@ -198,7 +198,8 @@ void TExDBGridCtlsForm::OkbtnClick() {
     if (FPicture.isNull())
       FField->Clear();
     else
-      FField->SetAsBytes(FPictureBytes.startsWith("\xFF\xD8") ? FPictureBytes : EncodeGridPicture(FPicture, "BMP"));
+      FField->SetAsBytes(FPictureBytes.startsWith("\xFF\xD8") ? FPictureBytes
+                                                              : EncodeGridPicture(FPicture, "BMP"));
   }
   SetModalResult(mrYes);
 }
@@ -239,9 +240,9 @@ void TExDBGridCtlsForm::PrintBtnClick() {
 }
 
 void TExDBGridCtlsForm::FileOpen() {
-  const QString fileName =
-      ChooseFile(TFileDialogKind::Open, "Load Picture File",
-                 "Bitmap files (*.bmp)|*.bmp|Jpeg files (*.jpg *.jpeg)|*.jpg; *.jpeg|All files (*.*)|*.*", "*.bmp");
+  const QString fileName = ChooseFile(
+      TFileDialogKind::Open, "Load Picture File",
+      "Bitmap files (*.bmp)|*.bmp|Jpeg files (*.jpg *.jpeg)|*.jpg; *.jpeg|All files (*.*)|*.*", "*.bmp");
   if (fileName.isEmpty())
     return;
   QFile file(fileName);
@@ -250,22 +251,24 @@ void TExDBGridCtlsForm::FileOpen() {
   const QByteArray bytes = file.read(qint64(MaxGridPicturePixels) * 4 + 1);
   const QImage image = DecodeGridPicture(bytes);
   if (image.isNull())
-    throw EConvertError(QStringLiteral("\"%1\" is not a bitmap or JPEG picture this editor can read")
-                              .arg(fileName));
+    throw EConvertError(
+        QStringLiteral("\"%1\" is not a bitmap or JPEG picture this editor can read").arg(fileName));
   SetPicture(bytes, image);
 }
 
 void TExDBGridCtlsForm::SavebtnClick() {
   if (FPicture.isNull())
     return;
-  const QString fileName = ChooseFile(TFileDialogKind::Save, "Save Bitmap As",
-                                      "Bitmap files (*.bmp)|*.bmp|Jpeg files (*.jpg *.jpeg)|*.jpg; *.jpeg", "*.bmp");
+  const QString fileName =
+      ChooseFile(TFileDialogKind::Save, "Save Bitmap As",
+                 "Bitmap files (*.bmp)|*.bmp|Jpeg files (*.jpg *.jpeg)|*.jpg; *.jpeg", "*.bmp");
   if (fileName.isEmpty())
     return;
   const bool jpeg = fileName.endsWith(QLatin1String(".jpg"), Qt::CaseInsensitive) ||
                     fileName.endsWith(QLatin1String(".jpeg"), Qt::CaseInsensitive);
-  const QByteArray bytes = jpeg && FPictureBytes.startsWith("\xFF\xD8") ? FPictureBytes
-                                                                         : EncodeGridPicture(FPicture, jpeg ? "JPG" : "BMP");
+  const QByteArray bytes = jpeg && FPictureBytes.startsWith("\xFF\xD8")
+                               ? FPictureBytes
+                               : EncodeGridPicture(FPicture, jpeg ? "JPG" : "BMP");
   QSaveFile file(fileName);
   if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
     throw EInOutError(QStringLiteral("Cannot write file \"%1\". %2").arg(fileName, file.errorString()));

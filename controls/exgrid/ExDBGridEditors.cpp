@@ -224,8 +224,9 @@ void TExDBGridEditors::ShowMemo() {
     return;
   PrepareMemo(FGrid.CellRect(FGrid.Col(), FGrid.Row()));
   QApplication::processEvents();
-  TDBFieldControl *control = FMemo && MemoWidget() == FMemo ? static_cast<TDBFieldControl *>(FMemo.data())
-                                                            : static_cast<TDBFieldControl *>(FRichEdit.data());
+  TDBFieldControl *control = FMemo && MemoWidget() == FMemo
+                                 ? static_cast<TDBFieldControl *>(FMemo.data())
+                                 : static_cast<TDBFieldControl *>(FRichEdit.data());
   control->SetDataSource(FGrid.DataSource());
   control->SetDataField(column->Field()->FieldName());
   QWidget *editor = MemoWidget();

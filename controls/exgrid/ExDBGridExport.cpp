@@ -1,7 +1,7 @@
 #include "ExDBGridExport.h"
 
-#include "DataSetControls.h"
 #include "DBGrids.h"
+#include "DataSetControls.h"
 #include "Exceptions.h"
 #include "Field.h"
 #include "TextFile.h"
@@ -22,14 +22,15 @@ QString TExDBGridExport::Line(const QStringList &values, TExportDelimiter delimi
   const QChar separator = DelimiterChar(delimiter);
   QStringList fields;
   for (const QString &value : values) {
-    const bool needsQuotes = value.contains(separator) || value.contains(u'"') || value.contains(u'\r') ||
-                             value.contains(u'\n');
+    const bool needsQuotes =
+        value.contains(separator) || value.contains(u'"') || value.contains(u'\r') || value.contains(u'\n');
     if (!needsQuotes) {
       fields << value;
       continue;
     }
     if (delimiter == TExportDelimiter::Quote)
-      throw EConvertError(QStringLiteral("Value \"%1\" cannot be exported with the quote delimiter").arg(value));
+      throw EConvertError(
+          QStringLiteral("Value \"%1\" cannot be exported with the quote delimiter").arg(value));
     fields << u'"' + QString(value).replace(u'"', QStringLiteral("\"\"")) + u'"';
   }
   return fields.join(separator);

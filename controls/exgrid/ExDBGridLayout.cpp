@@ -41,7 +41,8 @@ void TExDBGrid::SaveLayout() {
   for (int i = 0; i < Columns().Count(); ++i) {
     TColumn *column = Columns()[i];
     TField *field = column->Field();
-    entries.push_back({column->FieldName(), column->Visible() && (!field || field->Visible()), column->Width()});
+    entries.push_back(
+        {column->FieldName(), column->Visible() && (!field || field->Visible()), column->Width()});
   }
   TExDBGridLayoutStore::Save(key, entries);
 }

@@ -14,7 +14,8 @@ QString ValueName(int index) { return QStringLiteral("Column%1").arg(index); }
 } // namespace
 
 QString TExDBGridLayoutStore::Format(const TLayoutEntry &entry) {
-  return QLatin1String(entry.Visible ? "True|" : "False|") + entry.FieldName + u',' + QString::number(entry.Width);
+  return QLatin1String(entry.Visible ? "True|" : "False|") + entry.FieldName + u',' +
+         QString::number(entry.Width);
 }
 
 std::optional<TLayoutEntry> TExDBGridLayoutStore::Parse(const QString &value) {

@@ -15,9 +15,9 @@ namespace {
 // Starts painting on the printer, or raises the printer's failure.
 void Begin(QPainter &painter, QPrinter &printer) {
   if (!painter.begin(&printer))
-    throw EInOutError(QStringLiteral("Cannot print to \"%1\"")
-                          .arg(printer.outputFileName().isEmpty() ? printer.printerName()
-                                                                   : printer.outputFileName()));
+    throw EInOutError(
+        QStringLiteral("Cannot print to \"%1\"")
+            .arg(printer.outputFileName().isEmpty() ? printer.printerName() : printer.outputFileName()));
 }
 
 // Draws the title at the top of the page; the height it took.
@@ -52,8 +52,8 @@ void TExDBGridPrint::Grid(QWidget &grid, const QString &title, QPrinter &printer
   painter.end();
 }
 
-void TExDBGridPrint::Table(const QStringList &captions, const std::vector<QStringList> &rows, const QString &title,
-                           QPrinter &printer) {
+void TExDBGridPrint::Table(const QStringList &captions, const std::vector<QStringList> &rows,
+                           const QString &title, QPrinter &printer) {
   QPainter painter;
   Begin(painter, printer);
   const QRect page(QPoint(0, 0), printer.pageLayout().paintRectPixels(printer.resolution()).size());

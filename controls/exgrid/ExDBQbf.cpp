@@ -142,8 +142,8 @@ bool TdlgExDBQbf::Setup(TCustomDBGrid &grid, TQbfMode mode) {
   const bool sorting = mode == TQbfMode::Sort;
   SetCaption((sorting ? QStringLiteral(" Sort Order For Table ") : QStringLiteral(" Query For Table ")) +
              table->TableName());
-  FGrid->setHorizontalHeaderLabels({QStringLiteral(" Field "), sorting ? QString() : QStringLiteral(" Value "),
-                                    QString()});
+  FGrid->setHorizontalHeaderLabels(
+      {QStringLiteral(" Field "), sorting ? QString() : QStringLiteral(" Value "), QString()});
   FGrid->horizontalHeader()->setDefaultSectionSize(sorting ? 300 : 150);
   FGrid->setRowCount(0);
   for (int i = 0; i < grid.FieldCount(); ++i) {

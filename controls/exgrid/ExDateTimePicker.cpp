@@ -79,7 +79,8 @@ QString TExDateTimePicker::DisplayFormat(const QString &format, QChar dateSepara
     if (ch == u'd') {
       result += QString(std::min<qsizetype>(run, 4), u'd');
     } else if (ch == u'm') {
-      result += afterHour ? QString(std::min<qsizetype>(run, 2), u'm') : QString(std::min<qsizetype>(run, 4), u'M');
+      result +=
+          afterHour ? QString(std::min<qsizetype>(run, 2), u'm') : QString(std::min<qsizetype>(run, 4), u'M');
     } else if (ch == u'y') {
       result += run <= 2 ? QStringLiteral("yy") : QStringLiteral("yyyy");
     } else if (ch == u'h') {

@@ -1,5 +1,6 @@
 #include "ExPrintDialog.h"
 
 TExPrintDialog::TExPrintDialog(QWidget *owner)
-    : TPrintTargetDialog(owner, {QStringLiteral("Print"), QStringLiteral("Printer:"), QStringLiteral("PDF file:"),
-                                 QStringLiteral("&Ok"), QStringLiteral("&Cancel")}) {}
+    : TPrintTargetDialog(owner,
+                         {QStringLiteral("Print"), QStringLiteral("Printer:"), QStringLiteral("PDF file:"),
+                          QStringLiteral("&Ok"), QStringLiteral("&Cancel")}) {}

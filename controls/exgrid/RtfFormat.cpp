@@ -15,11 +15,11 @@ constexpr int DefaultHalfPoints = 20;
 
 // Control words that change nothing the subset shows.
 const QSet<QByteArray> &HarmlessWords() {
-  static const QSet<QByteArray> words = {"rtf",     "ansi",  "ansicpg", "deff",   "deflang", "deflangfe",
-                                         "lang",    "langfe", "langnp", "viewkind", "uc",    "pard",
-                                         "ltrpar",  "ltrch", "f",       "nouicompat", "htmautsp", "sa",
-                                         "sb",      "sl",    "slmult",  "widowctrl", "nowidctlpar", "fnil",
-                                         "fswiss",  "froman", "fmodern", "fcharset", "fprq"};
+  static const QSet<QByteArray> words = {
+      "rtf",      "ansi",     "ansicpg", "deff",     "deflang", "deflangfe", "lang",        "langfe",
+      "langnp",   "viewkind", "uc",      "pard",     "ltrpar",  "ltrch",     "f",           "nouicompat",
+      "htmautsp", "sa",       "sb",      "sl",       "slmult",  "widowctrl", "nowidctlpar", "fnil",
+      "fswiss",   "froman",   "fmodern", "fcharset", "fprq"};
   return words;
 }
 
@@ -61,7 +61,8 @@ public:
       token.Byte = c;
     } else if (FPos < FRtf.size() && std::isalpha(static_cast<unsigned char>(FRtf[FPos]))) {
       token.Type = TToken::Word;
-      while (FPos < FRtf.size() && std::isalpha(static_cast<unsigned char>(FRtf[FPos])) && token.Name.size() < 32)
+      while (FPos < FRtf.size() && std::isalpha(static_cast<unsigned char>(FRtf[FPos])) &&
+             token.Name.size() < 32)
         token.Name += FRtf[FPos++];
       ReadParameter(token);
       if (FPos < FRtf.size() && FRtf[FPos] == ' ')
@@ -171,8 +172,8 @@ public:
 
 private:
   static bool Handled(const QByteArray &word) {
-    static const QSet<QByteArray> words = {"b",   "i",    "ul",  "ulnone", "fs", "cf", "plain",
-                                           "par", "line", "tab", "u",      "uc"};
+    static const QSet<QByteArray> words = {"b",     "i",   "ul",   "ulnone", "fs", "cf",
+                                           "plain", "par", "line", "tab",    "u",  "uc"};
     return words.contains(word) || HarmlessWords().contains(word);
   }
 
@@ -187,9 +188,10 @@ private:
       if (first.Type == TToken::Close)
         return CloseGroup(stack, state);
       const bool skip = (first.Type == TToken::Symbol && first.Byte == '*') ||
-                        (first.Type == TToken::Word && (first.Name == "fonttbl" || first.Name == "stylesheet" ||
-                                                        first.Name == "info"));
-      const bool unknown = first.Type == TToken::Word && !skip && !Handled(first.Name) && first.Name != "colortbl";
+                        (first.Type == TToken::Word &&
+                         (first.Name == "fonttbl" || first.Name == "stylesheet" || first.Name == "info"));
+      const bool unknown =
+          first.Type == TToken::Word && !skip && !Handled(first.Name) && first.Name != "colortbl";
       if (unknown && FStrict)
         return false;
       if (skip || unknown || (first.Type == TToken::Word && first.Name == "colortbl")) {
@@ -235,10 +237,11 @@ private:
       FPending += '\t';
     } else if (word == "u") {
       Flush(state);
-      Append(QString(QChar(char16_t(token.Parameter < 0 ? token.Parameter + 65536 : token.Parameter))), state);
+      Append(QString(QChar(char16_t(token.Parameter < 0 ? token.Parameter + 65536 : token.Parameter))),
+             state);
       SkipFallback(state.UnicodeSkip);
-    } else if (word == "b" || word == "i" || word == "ul" || word == "ulnone" || word == "fs" || word == "cf" ||
-               word == "plain") {
+    } else if (word == "b" || word == "i" || word == "ul" || word == "ulnone" || word == "fs" ||
+               word == "cf" || word == "plain") {
       Flush(state);
       if (word == "b")
         state.Bold = value != 0;
@@ -420,7 +423,8 @@ QByteArray TRtfFormat::Write(const QTextDocument &document) {
       wanted.Underline = format.fontUnderline();
       wanted.HalfPoints = HalfPoints(format);
       const QBrush brush = format.foreground();
-      wanted.Colour = brush.style() != Qt::NoBrush && brush.color() != Qt::black ? colourIndex(brush.color()) : 0;
+      wanted.Colour =
+          brush.style() != Qt::NoBrush && brush.color() != Qt::black ? colourIndex(brush.color()) : 0;
       QByteArray words;
       if (wanted.Bold != current.Bold)
         words += wanted.Bold ? "\\b" : "\\b0";

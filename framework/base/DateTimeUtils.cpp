@@ -28,7 +28,8 @@ std::function<QDateTime()> &Clock() {
 QDateTime CurrentDateTime() { return Clock() ? Clock()() : QDateTime::currentDateTime(); }
 
 [[noreturn]] void ConvertError(const QString &text, const char *what) {
-  throw EConvertError(QStringLiteral("'%1' is not a valid %2").arg(MessageExcerpt(text), QLatin1String(what)));
+  throw EConvertError(
+      QStringLiteral("'%1' is not a valid %2").arg(MessageExcerpt(text), QLatin1String(what)));
 }
 
 qint64 WholeDays(TDateTime value) { return qint64(std::trunc(value)); }
@@ -61,12 +62,14 @@ bool TryEncodeDate(int year, int month, int day, TDateTime &result) {
 TDateTime EncodeDate(int year, int month, int day) {
   TDateTime result;
   if (!TryEncodeDate(year, month, day, result))
-    throw EConvertError(QStringLiteral("Invalid argument to date encode: %1-%2-%3").arg(year).arg(month).arg(day));
+    throw EConvertError(
+        QStringLiteral("Invalid argument to date encode: %1-%2-%3").arg(year).arg(month).arg(day));
   return result;
 }
 
 bool TryEncodeTime(int hour, int minute, int second, int msec, TDateTime &result) {
-  if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59 || msec < 0 || msec > 999)
+  if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59 || msec < 0 ||
+      msec > 999)
     return false;
   result = double(((hour * 60 + minute) * 60 + second) * 1000 + msec) / MSecsPerDay;
   return true;
@@ -76,7 +79,10 @@ TDateTime EncodeTime(int hour, int minute, int second, int msec) {
   TDateTime result;
   if (!TryEncodeTime(hour, minute, second, msec, result))
     throw EConvertError(QStringLiteral("Invalid argument to time encode: %1:%2:%3.%4")
-                            .arg(hour).arg(minute).arg(second).arg(msec));
+                            .arg(hour)
+                            .arg(minute)
+                            .arg(second)
+                            .arg(msec));
   return result;
 }
 
@@ -212,7 +218,8 @@ bool FindsTwelveHourClock(const QString &format) {
         quote = QChar();
     } else if (c == u'\'' || c == u'"') {
       quote = c;
-    } else if (StartsWithCI(format, i, "am/pm") || StartsWithCI(format, i, "a/p") || StartsWithCI(format, i, "ampm")) {
+    } else if (StartsWithCI(format, i, "am/pm") || StartsWithCI(format, i, "a/p") ||
+               StartsWithCI(format, i, "ampm")) {
       return true;
     }
   }
@@ -237,12 +244,31 @@ int RunLength(const QString &s, int pos) {
 // the value with its width, or a nested format of the settings.
 struct TFormatStep {
   enum TKind {
-    Literal, DateSeparator, TimeSeparator, AmPmChoice, AmPmSettings, Year, Month, MonthShort, MonthLong,
-    Day, DayShort, DayLong, Hour, Minute, Second, MSec, ShortDate, LongDate, ShortTime, LongTime, DateAndTime
+    Literal,
+    DateSeparator,
+    TimeSeparator,
+    AmPmChoice,
+    AmPmSettings,
+    Year,
+    Month,
+    MonthShort,
+    MonthLong,
+    Day,
+    DayShort,
+    DayLong,
+    Hour,
+    Minute,
+    Second,
+    MSec,
+    ShortDate,
+    LongDate,
+    ShortTime,
+    LongTime,
+    DateAndTime
   };
   TKind Kind;
   int Width = 0;
-  QString Text, PmText; // Literal; AmPmChoice: the morning and the afternoon text
+  QString Text, PmText;     // Literal; AmPmChoice: the morning and the afternoon text
   bool TwelveHours = false; // Hour: the format names the half of the day
 };
 
@@ -254,7 +280,9 @@ struct TCompiledFormat {
 TCompiledFormat CompileFormat(const QString &format) {
   TCompiledFormat compiled;
   const bool twelve = FindsTwelveHourClock(format);
-  auto add = [&](TFormatStep::TKind kind, int width = 0) { compiled.Steps.push_back({kind, width, {}, {}, twelve}); };
+  auto add = [&](TFormatStep::TKind kind, int width = 0) {
+    compiled.Steps.push_back({kind, width, {}, {}, twelve});
+  };
   auto literal = [&](const QString &text) {
     if (!compiled.Steps.empty() && compiled.Steps.back().Kind == TFormatStep::Literal)
       compiled.Steps.back().Text += text;
@@ -303,8 +331,9 @@ TCompiledFormat CompileFormat(const QString &format) {
       used = std::min(n, 4);
     } else if (lc == u'd') {
       used = std::min(n, 6);
-      const TFormatStep::TKind kinds[] = {TFormatStep::Day,      TFormatStep::Day,       TFormatStep::DayShort,
-                                          TFormatStep::DayLong,  TFormatStep::ShortDate, TFormatStep::LongDate};
+      const TFormatStep::TKind kinds[] = {TFormatStep::Day,       TFormatStep::Day,
+                                          TFormatStep::DayShort,  TFormatStep::DayLong,
+                                          TFormatStep::ShortDate, TFormatStep::LongDate};
       add(kinds[used - 1], used);
     } else if (lc == u'h') {
       add(TFormatStep::Hour, n == 1 ? 1 : 2);
@@ -501,7 +530,9 @@ private:
 
 } // namespace
 
-QString FormatDateTime(const QString &format, TDateTime value) { return TDateFormatter(value).Format(format); }
+QString FormatDateTime(const QString &format, TDateTime value) {
+  return TDateFormatter(value).Format(format);
+}
 
 QString DateToStr(TDateTime value) { return FormatDateTime(FormatSettings().ShortDateFormat, value); }
 QString TimeToStr(TDateTime value) { return FormatDateTime(FormatSettings().LongTimeFormat, value); }
@@ -615,12 +646,21 @@ bool ScanTime(QStringView s, int &pos, TDateTime &result) {
     ++pos;
   const QStringView rest = s.mid(pos).trimmed();
   const TFormatSettings &fs = FormatSettings();
-  auto is = [&](const QString &word) { return !word.isEmpty() && rest.startsWith(word, Qt::CaseInsensitive); };
+  auto is = [&](const QString &word) {
+    return !word.isEmpty() && rest.startsWith(word, Qt::CaseInsensitive);
+  };
   bool pm = false, twelve = false;
   for (const QString &word : {fs.TimeAMString, QStringLiteral("AM"), QStringLiteral("A")})
-    if (!twelve && is(word)) { twelve = true; pos += int(word.size()); }
+    if (!twelve && is(word)) {
+      twelve = true;
+      pos += int(word.size());
+    }
   for (const QString &word : {fs.TimePMString, QStringLiteral("PM"), QStringLiteral("P")})
-    if (!twelve && is(word)) { twelve = true; pm = true; pos += int(word.size()); }
+    if (!twelve && is(word)) {
+      twelve = true;
+      pm = true;
+      pos += int(word.size());
+    }
   if (twelve) {
     if (hour < 1 || hour > 12)
       return false;
@@ -770,9 +810,9 @@ std::vector<QString> FormatSections(const QString &format) {
 
 struct TNumberPattern {
   QString Prefix, Suffix;
-  int IntZeros = 0;     // '0' placeholders before the point
-  int MinDecimals = 0;  // '0' after the point
-  int MaxDecimals = 0;  // '0' and '#' after the point
+  int IntZeros = 0;    // '0' placeholders before the point
+  int MinDecimals = 0; // '0' after the point
+  int MaxDecimals = 0; // '0' and '#' after the point
   bool Thousands = false;
   bool Scientific = false;
   bool ExponentSign = false; // E+ always shows the sign
@@ -786,18 +826,29 @@ TNumberPattern ParsePattern(const QString &section) {
   for (int i = 0; i < section.size(); ++i) {
     const QChar c = section[i];
     if (!quote.isNull()) {
-      if (c == quote) quote = QChar();
-      else (inNumber || done ? p.Suffix : p.Prefix) += c;
+      if (c == quote)
+        quote = QChar();
+      else
+        (inNumber || done ? p.Suffix : p.Prefix) += c;
       continue;
     }
-    if (c == u'\'' || c == u'"') { quote = c; continue; }
+    if (c == u'\'' || c == u'"') {
+      quote = c;
+      continue;
+    }
     const bool placeholder = c == u'0' || c == u'#';
-    if (!done && (placeholder || (c == u'.' ) || (c == u',' && inNumber))) {
+    if (!done && (placeholder || (c == u'.') || (c == u',' && inNumber))) {
       inNumber = true;
-      if (c == u'.') afterPoint = true;
-      else if (c == u',') p.Thousands = true;
-      else if (afterPoint) { ++p.MaxDecimals; if (c == u'0') p.MinDecimals = p.MaxDecimals; }
-      else if (c == u'0') ++p.IntZeros;
+      if (c == u'.')
+        afterPoint = true;
+      else if (c == u',')
+        p.Thousands = true;
+      else if (afterPoint) {
+        ++p.MaxDecimals;
+        if (c == u'0')
+          p.MinDecimals = p.MaxDecimals;
+      } else if (c == u'0')
+        ++p.IntZeros;
       continue;
     }
     if (!done && inNumber && (c == u'E' || c == u'e') && i + 1 < section.size() &&
@@ -805,12 +856,16 @@ TNumberPattern ParsePattern(const QString &section) {
       p.Scientific = true;
       p.ExponentSign = section[i + 1] == u'+';
       i += 2;
-      while (i < section.size() && section[i] == u'0') { ++p.ExponentDigits; ++i; }
+      while (i < section.size() && section[i] == u'0') {
+        ++p.ExponentDigits;
+        ++i;
+      }
       --i;
       done = true;
       continue;
     }
-    if (inNumber) done = true;
+    if (inNumber)
+      done = true;
     (done ? p.Suffix : p.Prefix) += c;
   }
   return p;
@@ -851,7 +906,9 @@ QString FormatMagnitude(const TNumberPattern &p, double magnitude) {
     QString e = QString::number(std::abs(exponent));
     while (e.size() < p.ExponentDigits)
       e.prepend(u'0');
-    out += u'E' + QString(exponent < 0 ? QStringLiteral("-") : (p.ExponentSign ? QStringLiteral("+") : QString())) + e;
+    out += u'E' +
+           QString(exponent < 0 ? QStringLiteral("-") : (p.ExponentSign ? QStringLiteral("+") : QString())) +
+           e;
   }
   return out;
 }

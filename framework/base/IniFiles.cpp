@@ -115,9 +115,8 @@ bool TMemIniFile::ValueExists(const QString &section, const QString &ident) cons
 }
 
 void TMemIniFile::EraseSection(const QString &section) {
-  std::erase_if(FSections, [&](const auto &s) {
-    return QString::compare(s->Name, section, Qt::CaseInsensitive) == 0;
-  });
+  std::erase_if(FSections,
+                [&](const auto &s) { return QString::compare(s->Name, section, Qt::CaseInsensitive) == 0; });
 }
 
 void TMemIniFile::DeleteKey(const QString &section, const QString &ident) {

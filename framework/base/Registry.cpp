@@ -71,7 +71,9 @@ void TRegistry::CloseKey() { FCurrentPath.clear(); }
 
 bool TRegistry::ValueExists(const QString &name) const { return FSettings->contains(ValuePath(name)); }
 
-QString TRegistry::ReadString(const QString &name) const { return FSettings->value(ValuePath(name)).toString(); }
+QString TRegistry::ReadString(const QString &name) const {
+  return FSettings->value(ValuePath(name)).toString();
+}
 
 void TRegistry::WriteString(const QString &name, const QString &value) {
   FSettings->setValue(ValuePath(name), value);

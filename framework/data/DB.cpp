@@ -142,11 +142,8 @@ void TDataSet::CheckBrowseMode() {
     else
       Cancel();
     break;
-  case dsSetKey:
-    Post();
-    break;
-  default:
-    break;
+  case dsSetKey: Post(); break;
+  default: break;
   }
 }
 
@@ -166,20 +163,15 @@ TRecordBuffer TDataSet::ActiveBuffer() const {
 TRecordBuffer TDataSet::GetActiveRecBuf() const {
   switch (FState) {
   case dsBrowse:
-  case dsBlockRead:
-    return IsEmpty() ? nullptr : ActiveBuffer();
+  case dsBlockRead: return IsEmpty() ? nullptr : ActiveBuffer();
   case dsEdit:
   case dsInsert:
   case dsNewValue:
-  case dsCurValue:
-    return ActiveBuffer();
+  case dsCurValue: return ActiveBuffer();
   case dsCalcFields:
-  case dsInternalCalc:
-    return FCalcBuffer;
-  case dsFilter:
-    return FFilterBuffer;
-  default:
-    return nullptr;
+  case dsInternalCalc: return FCalcBuffer;
+  case dsFilter: return FFilterBuffer;
+  default: return nullptr;
   }
 }
 
@@ -265,15 +257,9 @@ void TDataSet::SetCurrentRecord(int index) {
     const TRecordBuffer buffer = FBuffers[std::size_t(index)];
     switch (GetBookmarkFlag(buffer)) {
     case bfCurrent:
-    case bfInserted:
-      InternalSetToRecord(buffer);
-      break;
-    case bfBOF:
-      InternalFirst();
-      break;
-    case bfEOF:
-      InternalLast();
-      break;
+    case bfInserted: InternalSetToRecord(buffer); break;
+    case bfBOF: InternalFirst(); break;
+    case bfEOF: InternalLast(); break;
     }
   }
   FCurrentRecord = index;
@@ -630,8 +616,7 @@ void TDataSet::DataEvent(TDataEvent event, std::intptr_t info) {
       FEnableEvent = deLayoutChange;
     }
     break;
-  default:
-    break;
+  default: break;
   }
   if (notify)
     for (TDataSource *source : std::vector<TDataSource *>(FDataSources))
@@ -686,7 +671,8 @@ void TDataSet::SetFilterOptions(TFilterOptions value) {
 }
 
 std::unique_ptr<QIODevice> TDataSet::CreateBlobStream(TField *field, TBlobStreamMode) {
-  DatabaseError(QStringLiteral("Blob streams are not supported (field '%1')").arg(field->DisplayName()), this);
+  DatabaseError(QStringLiteral("Blob streams are not supported (field '%1')").arg(field->DisplayName()),
+                this);
 }
 
 bool TDataSet::BookmarkValid(const TBookmark &) { return false; }

@@ -9,10 +9,42 @@
 // The vocabulary shared by datasets, fields, data sources and links.
 
 enum TFieldType {
-  ftUnknown, ftString, ftSmallint, ftInteger, ftWord, ftBoolean, ftFloat, ftCurrency, ftBCD, ftDate,
-  ftTime, ftDateTime, ftBytes, ftVarBytes, ftAutoInc, ftBlob, ftMemo, ftGraphic, ftFmtMemo,
-  ftParadoxOle, ftDBaseOle, ftTypedBinary, ftCursor, ftFixedChar, ftWideString, ftLargeint, ftADT,
-  ftArray, ftReference, ftDataSet, ftOraBlob, ftOraClob, ftVariant, ftInterface, ftIDispatch, ftGuid
+  ftUnknown,
+  ftString,
+  ftSmallint,
+  ftInteger,
+  ftWord,
+  ftBoolean,
+  ftFloat,
+  ftCurrency,
+  ftBCD,
+  ftDate,
+  ftTime,
+  ftDateTime,
+  ftBytes,
+  ftVarBytes,
+  ftAutoInc,
+  ftBlob,
+  ftMemo,
+  ftGraphic,
+  ftFmtMemo,
+  ftParadoxOle,
+  ftDBaseOle,
+  ftTypedBinary,
+  ftCursor,
+  ftFixedChar,
+  ftWideString,
+  ftLargeint,
+  ftADT,
+  ftArray,
+  ftReference,
+  ftDataSet,
+  ftOraBlob,
+  ftOraClob,
+  ftVariant,
+  ftInterface,
+  ftIDispatch,
+  ftGuid
 };
 constexpr int FieldTypeCount = ftGuid + 1;
 // "Unknown", "String", ... indexed by the type's ordinal.
@@ -24,16 +56,39 @@ enum TFieldKind { fkData, fkCalculated, fkLookup, fkInternalCalc, fkAggregate };
 extern const std::array<QString, fkAggregate + 1> FieldKindNames;
 
 enum TDataSetState {
-  dsInactive, dsBrowse, dsEdit, dsInsert, dsSetKey, dsCalcFields, dsFilter, dsNewValue, dsOldValue,
-  dsCurValue, dsBlockRead, dsInternalCalc, dsOpening
+  dsInactive,
+  dsBrowse,
+  dsEdit,
+  dsInsert,
+  dsSetKey,
+  dsCalcFields,
+  dsFilter,
+  dsNewValue,
+  dsOldValue,
+  dsCurValue,
+  dsBlockRead,
+  dsInternalCalc,
+  dsOpening
 };
 bool IsEditMode(TDataSetState state);  // dsEdit, dsInsert, dsSetKey
 bool IsWriteMode(TDataSetState state); // the states in which fields accept values
 
 enum TDataEvent {
-  deFieldChange, deRecordChange, deDataSetChange, deDataSetScroll, deLayoutChange, deUpdateRecord,
-  deUpdateState, deCheckBrowseMode, dePropertyChange, deFieldListChange, deFocusControl,
-  deParentScroll, deConnectChange, deReconcileError, deDisabledStateChange
+  deFieldChange,
+  deRecordChange,
+  deDataSetChange,
+  deDataSetScroll,
+  deLayoutChange,
+  deUpdateRecord,
+  deUpdateState,
+  deCheckBrowseMode,
+  dePropertyChange,
+  deFieldListChange,
+  deFocusControl,
+  deParentScroll,
+  deConnectChange,
+  deReconcileError,
+  deDisabledStateChange
 };
 
 enum TGetMode { gmCurrent, gmNext, gmPrior };
@@ -54,12 +109,24 @@ enum TFilterOption { foCaseInsensitive = 1, foNoPartialCompare = 2 };
 Q_DECLARE_FLAGS(TFilterOptions, TFilterOption)
 Q_DECLARE_OPERATORS_FOR_FLAGS(TFilterOptions)
 
-enum TFieldAttribute { faHiddenCol = 1, faReadonly = 2, faRequired = 4, faLink = 8, faUnNamed = 16, faFixed = 32 };
+enum TFieldAttribute {
+  faHiddenCol = 1,
+  faReadonly = 2,
+  faRequired = 4,
+  faLink = 8,
+  faUnNamed = 16,
+  faFixed = 32
+};
 Q_DECLARE_FLAGS(TFieldAttributes, TFieldAttribute)
 Q_DECLARE_OPERATORS_FOR_FLAGS(TFieldAttributes)
 
 enum TIndexOption {
-  ixPrimary = 1, ixUnique = 2, ixDescending = 4, ixCaseInsensitive = 8, ixExpression = 16, ixNonMaintained = 32
+  ixPrimary = 1,
+  ixUnique = 2,
+  ixDescending = 4,
+  ixCaseInsensitive = 8,
+  ixExpression = 16,
+  ixNonMaintained = 32
 };
 Q_DECLARE_FLAGS(TIndexOptions, TIndexOption)
 Q_DECLARE_OPERATORS_FOR_FLAGS(TIndexOptions)

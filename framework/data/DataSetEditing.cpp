@@ -142,8 +142,9 @@ void TDataSet::Delete() {
   DoAfterScroll();
 }
 
-void TDataSet::CheckOperation(const std::function<void()> &operation,
-                              const std::function<void(TDataSet *, EDatabaseError &, TDataAction &)> &errorEvent) {
+void TDataSet::CheckOperation(
+    const std::function<void()> &operation,
+    const std::function<void(TDataSet *, EDatabaseError &, TDataAction &)> &errorEvent) {
   for (;;) {
     try {
       UpdateCursorPos();
@@ -210,8 +211,8 @@ void TDataSet::ClearFields() {
 void TDataSet::CheckFieldWritable(TField *field) {
   if (!IsWriteMode(FState))
     DatabaseError(QStringLiteral("Dataset not in edit or insert mode"), this);
-  const bool internalState = FState == dsSetKey || FState == dsCalcFields || FState == dsFilter ||
-                             FState == dsInternalCalc;
+  const bool internalState =
+      FState == dsSetKey || FState == dsCalcFields || FState == dsFilter || FState == dsInternalCalc;
   if (internalState)
     return;
   if (field->ReadOnly() || field->FieldKind() == fkCalculated || field->FieldKind() == fkLookup ||
@@ -221,8 +222,8 @@ void TDataSet::CheckFieldWritable(TField *field) {
 
 void TDataSet::CheckRequiredFields() {
   for (TField *field : FFields) {
-    if (field->Required() && !field->ReadOnly() && field->FieldKind() == fkData && field->DataType() != ftAutoInc &&
-        field->IsNull()) {
+    if (field->Required() && !field->ReadOnly() && field->FieldKind() == fkData &&
+        field->DataType() != ftAutoInc && field->IsNull()) {
       field->FocusControl();
       DatabaseError(QStringLiteral("Field '%1' must have a value").arg(field->DisplayName()), this);
     }

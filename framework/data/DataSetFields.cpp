@@ -121,10 +121,14 @@ namespace {
 bool CompatibleTypes(TFieldType fieldType, TFieldType defType) {
   auto family = [](TFieldType t) {
     switch (t) {
-    case ftFixedChar: case ftWideString: return ftString;
+    case ftFixedChar:
+    case ftWideString: return ftString;
     case ftAutoInc: return ftInteger;
     case ftFmtMemo: return ftMemo;
-    case ftGraphic: case ftParadoxOle: case ftDBaseOle: case ftTypedBinary: return ftBlob;
+    case ftGraphic:
+    case ftParadoxOle:
+    case ftDBaseOle:
+    case ftTypedBinary: return ftBlob;
     default: return t;
     }
   };
@@ -205,7 +209,8 @@ void TDataSet::CalculateFields(TRecordBuffer buffer) {
 namespace {
 
 bool IsTextType(TFieldType type) {
-  return type == ftString || type == ftFixedChar || type == ftWideString || type == ftMemo || type == ftFmtMemo;
+  return type == ftString || type == ftFixedChar || type == ftWideString || type == ftMemo ||
+         type == ftFmtMemo;
 }
 
 bool IsDateType(TFieldType type) { return type == ftDate || type == ftTime || type == ftDateTime; }
@@ -230,7 +235,8 @@ bool TDataSet::FieldMatches(TField *field, const QVariant &key, TLocateOptions o
     return field->IsNull() && keyNull;
   const TFieldType type = field->DataType();
   if (IsTextType(type)) {
-    const Qt::CaseSensitivity cs = options.testFlag(loCaseInsensitive) ? Qt::CaseInsensitive : Qt::CaseSensitive;
+    const Qt::CaseSensitivity cs =
+        options.testFlag(loCaseInsensitive) ? Qt::CaseInsensitive : Qt::CaseSensitive;
     const QString value = field->AsString();
     const QString text = key.toString();
     return options.testFlag(loPartialKey) ? value.startsWith(text, cs) : value.compare(text, cs) == 0;
@@ -250,7 +256,8 @@ bool TDataSet::FieldMatches(TField *field, const QVariant &key, TLocateOptions o
     return field->AsBytes() == key.toByteArray();
   if (type == ftLargeint || type == ftInteger || type == ftSmallint || type == ftWord || type == ftAutoInc) {
     bool ok = false;
-    const qint64 k = key.typeId() == QMetaType::QString ? key.toString().trimmed().toLongLong(&ok) : key.toLongLong(&ok);
+    const qint64 k =
+        key.typeId() == QMetaType::QString ? key.toString().trimmed().toLongLong(&ok) : key.toLongLong(&ok);
     if (ok && key.typeId() != QMetaType::Double)
       return field->AsLargeInt() == k;
   }
@@ -264,7 +271,8 @@ bool TDataSet::LocateRecord(const QString &keyFields, const QVariant &keyValues,
     DatabaseError(QStringLiteral("There must be at least one field"), this);
   QVariantList keys;
   if (fields.size() == 1) {
-    const bool oneElementList = keyValues.typeId() == QMetaType::QVariantList && keyValues.toList().size() == 1;
+    const bool oneElementList =
+        keyValues.typeId() == QMetaType::QVariantList && keyValues.toList().size() == 1;
     keys << (oneElementList ? keyValues.toList().first() : keyValues);
   } else {
     if (keyValues.typeId() != QMetaType::QVariantList)

@@ -108,8 +108,7 @@ void TDataSource::DataEvent(TDataEvent event, std::intptr_t info) {
     if (OnUpdateData)
       OnUpdateData(this);
     break;
-  default:
-    break;
+  default: break;
   }
 }
 
@@ -271,16 +270,9 @@ void TDataLink::DataEvent(TDataEvent event, std::intptr_t info) {
       LayoutChanged();
     break;
   }
-  case deUpdateRecord:
-    UpdateRecord();
-    break;
-  case deCheckBrowseMode:
-    CheckBrowseMode();
-    break;
-  case deFocusControl:
-    FocusControl(reinterpret_cast<TField **>(info));
-    break;
-  default:
-    break;
+  case deUpdateRecord: UpdateRecord(); break;
+  case deCheckBrowseMode: CheckBrowseMode(); break;
+  case deFocusControl: FocusControl(reinterpret_cast<TField **>(info)); break;
+  default: break;
   }
 }

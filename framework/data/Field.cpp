@@ -153,13 +153,15 @@ void TField::Change() {
 void TField::CalcLookupValue() {
   if (!FLookupDataSet || !FLookupDataSet->Active() || !FDataSet)
     return;
-  SetAsVariant(FLookupDataSet->Lookup(FLookupKeyFields, FDataSet->FieldValues(FKeyFields), FLookupResultField));
+  SetAsVariant(
+      FLookupDataSet->Lookup(FLookupKeyFields, FDataSet->FieldValues(FKeyFields), FLookupResultField));
 }
 
 void TField::FieldError(const QString &message) const { DatabaseError(message, FDataSet); }
 
 void TField::InvalidValue(const QString &text, const char *kind) const {
-  FieldError(QStringLiteral("'%1' is not a valid %2 value for field '%3'").arg(MessageExcerpt(text), QLatin1String(kind), DisplayName()));
+  FieldError(QStringLiteral("'%1' is not a valid %2 value for field '%3'")
+                 .arg(MessageExcerpt(text), QLatin1String(kind), DisplayName()));
 }
 
 void TField::AccessError(const QString &typeName) const {

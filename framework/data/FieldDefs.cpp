@@ -28,8 +28,8 @@ TField *TFieldDef::CreateField(QObject *owner, const QString &fieldName) const {
                              .arg(FName, FieldTypeNames[std::size_t(FDataType)]));
   try {
     field->SetFieldName(fieldName.isEmpty() ? FName : fieldName);
-    if (FDataType == ftString || FDataType == ftFixedChar || FDataType == ftWideString || FDataType == ftBytes ||
-        FDataType == ftVarBytes || FDataType == ftBCD || IsBlobType(FDataType))
+    if (FDataType == ftString || FDataType == ftFixedChar || FDataType == ftWideString ||
+        FDataType == ftBytes || FDataType == ftVarBytes || FDataType == ftBCD || IsBlobType(FDataType))
       field->SetSize(FSize);
     if (auto *bcd = dynamic_cast<TBCDField *>(field))
       bcd->SetPrecision(FPrecision);
@@ -99,11 +99,14 @@ void TFieldDefs::Update() {
 TIndexDef::TIndexDef(const QString &name, const QString &fields, TIndexOptions options)
     : FName(name), FFields(fields), FOptions(options) {}
 
-TIndexDefs::TIndexDefs(TDataSet *dataSet) : TNamedCollection(QStringLiteral("Index definition")), FDataSet(dataSet) {}
+TIndexDefs::TIndexDefs(TDataSet *dataSet)
+    : TNamedCollection(QStringLiteral("Index definition")), FDataSet(dataSet) {}
 
 TIndexDefs::~TIndexDefs() = default;
 
-TIndexDef *TIndexDefs::AddIndexDef() { return AddItem(std::make_unique<TIndexDef>(QString(), QString(), TIndexOptions())); }
+TIndexDef *TIndexDefs::AddIndexDef() {
+  return AddItem(std::make_unique<TIndexDef>(QString(), QString(), TIndexOptions()));
+}
 
 TIndexDef *TIndexDefs::Add(const QString &name, const QString &fields, TIndexOptions options) {
   if (!name.isEmpty() && IndexOf(name) >= 0)
@@ -127,7 +130,8 @@ TIndexDef *TIndexDefs::GetIndexForFields(const QString &fields, bool caseInsensi
       continue;
     const QString &own = def->Fields();
     if (own.compare(fields, Qt::CaseInsensitive) == 0 ||
-        (own.size() > length && own.left(length).compare(fields, Qt::CaseInsensitive) == 0 && own[length] == u';'))
+        (own.size() > length && own.left(length).compare(fields, Qt::CaseInsensitive) == 0 &&
+         own[length] == u';'))
       return def.get();
   }
   return nullptr;
@@ -154,4 +158,3 @@ void TIndexDefs::Assign(const TIndexDefs &source) {
     copy->SetSource(def->Source());
   }
 }
-

@@ -65,7 +65,10 @@ public:
   TFieldDef *AddFieldDef();
   TFieldDef *Add(const QString &name, TFieldType dataType, int size = 0, bool required = false);
   TFieldDef *Find(const QString &name) const; // raises "Field 'X' not found"
-  TFieldDef *FindDef(const QString &name) const { int i = IndexOf(name); return i < 0 ? nullptr : Items(i); }
+  TFieldDef *FindDef(const QString &name) const {
+    int i = IndexOf(name);
+    return i < 0 ? nullptr : Items(i);
+  }
   void Assign(const TFieldDefs &source);
   // Asks the dataset for its definitions unless they are current.
   void Update();
@@ -109,7 +112,7 @@ public:
   TDataSet *DataSet() const { return FDataSet; }
   TIndexDef *AddIndexDef();
   TIndexDef *Add(const QString &name, const QString &fields, TIndexOptions options);
-  TIndexDef *Find(const QString &name) const; // raises "Index 'X' not found"
+  TIndexDef *Find(const QString &name) const;                 // raises "Index 'X' not found"
   TIndexDef *FindIndexForFields(const QString &fields) const; // raises when none starts with them
   TIndexDef *GetIndexForFields(const QString &fields, bool caseInsensitive) const;
   void Assign(const TIndexDefs &source);

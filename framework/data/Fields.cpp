@@ -116,7 +116,9 @@ void TStringField::SetAsStringValue(const QString &value) {
 void TStringField::SetAsIntegerValue(int value) { SetAsStringValue(QString::number(value)); }
 void TStringField::SetAsLargeIntValue(qint64 value) { SetAsStringValue(QString::number(value)); }
 void TStringField::SetAsFloatValue(double value) { SetAsStringValue(FloatToStr(value)); }
-void TStringField::SetAsBooleanValue(bool value) { SetAsStringValue(value ? QStringLiteral("T") : QStringLiteral("F")); }
+void TStringField::SetAsBooleanValue(bool value) {
+  SetAsStringValue(value ? QStringLiteral("T") : QStringLiteral("F"));
+}
 void TStringField::SetAsDateTimeValue(double value) { SetAsStringValue(DateTimeToStr(value)); }
 
 void TStringField::SetVarValue(const QVariant &value) {
@@ -318,7 +320,9 @@ void TDateTimeField::AssignDisplayProperties(const TField &source) {
 
 // ---------------------------------------------------------------- TBinaryField
 
-TBinaryField::TBinaryField(QObject *owner, TFieldType dataType) : TField(owner, dataType) { TField::SetSize(16); }
+TBinaryField::TBinaryField(QObject *owner, TFieldType dataType) : TField(owner, dataType) {
+  TField::SetSize(16);
+}
 TBytesField::TBytesField(QObject *owner) : TBinaryField(owner, ftBytes) {}
 TVarBytesField::TVarBytesField(QObject *owner) : TBinaryField(owner, ftVarBytes) {}
 
@@ -374,7 +378,8 @@ QByteArray TBlobField::GetAsBytes() const {
     throw EDatabaseError(QStringLiteral("Field '%1' has no dataset").arg(DisplayName()));
   if (IsNull())
     return QByteArray();
-  const std::unique_ptr<QIODevice> stream = DataSet()->CreateBlobStream(const_cast<TBlobField *>(this), bmRead);
+  const std::unique_ptr<QIODevice> stream =
+      DataSet()->CreateBlobStream(const_cast<TBlobField *>(this), bmRead);
   return stream->readAll();
 }
 
@@ -438,8 +443,7 @@ void TMemoField::SetVarValue(const QVariant &value) {
 TField *CreateFieldOfType(TFieldType type, QObject *owner) {
   switch (type) {
   case ftString:
-  case ftWideString:
-    return new TStringField(owner);
+  case ftWideString: return new TStringField(owner);
   case ftFixedChar: {
     auto *field = new TStringField(owner);
     field->SetFixedChar(true);
@@ -474,7 +478,6 @@ TField *CreateFieldOfType(TFieldType type, QObject *owner) {
     field->SetBlobType(type);
     return field;
   }
-  default:
-    return nullptr;
+  default: return nullptr;
   }
 }

@@ -35,7 +35,8 @@ public:
     const QChar c = FText[FPos];
     if (c.isLetter() || c == u'_') {
       const int start = FPos;
-      while (FPos < FText.size() && (FText[FPos].isLetterOrNumber() || FText[FPos] == u'_' || FText[FPos] == u'$'))
+      while (FPos < FText.size() &&
+             (FText[FPos].isLetterOrNumber() || FText[FPos] == u'_' || FText[FPos] == u'$'))
         ++FPos;
       token.Kind = tkName;
       token.Text = FText.mid(start, FPos - start);
@@ -150,11 +151,14 @@ private:
   int &FLevel;
 };
 
-bool IsTextType(TFieldType type) { return type == ftString || type == ftFixedChar || type == ftWideString || type == ftMemo; }
+bool IsTextType(TFieldType type) {
+  return type == ftString || type == ftFixedChar || type == ftWideString || type == ftMemo;
+}
 
 // Turns a text constant compared with a field into a constant of the field's type.
 void TypeConstant(TFilterNode &constant, const TFilterNode &field) {
-  if (constant.NodeClass != nodeCONST || constant.DataType != ftString || !constant.Value.isValid() || !field.Field)
+  if (constant.NodeClass != nodeCONST || constant.DataType != ftString || !constant.Value.isValid() ||
+      !field.Field)
     return;
   const TFieldType type = field.Field->DataType();
   const QString text = constant.Value.toString();
@@ -163,15 +167,20 @@ void TypeConstant(TFilterNode &constant, const TFilterNode &field) {
   case ftTime:
   case ftDateTime: {
     double value;
-    const bool ok = type == ftDate ? TryStrToDate(text, value) : type == ftTime ? TryStrToTime(text, value)
-                                                                                : TryStrToDateTime(text, value);
+    const bool ok = type == ftDate   ? TryStrToDate(text, value)
+                    : type == ftTime ? TryStrToTime(text, value)
+                                     : TryStrToDateTime(text, value);
     if (!ok)
       ExprError(QStringLiteral("'%1' is not a valid value for field '%2'").arg(text, field.FieldName));
     constant.DataType = type;
     constant.Value = value;
     break;
   }
-  case ftSmallint: case ftInteger: case ftWord: case ftAutoInc: case ftLargeint: {
+  case ftSmallint:
+  case ftInteger:
+  case ftWord:
+  case ftAutoInc:
+  case ftLargeint: {
     bool ok = false;
     const qint64 value = text.trimmed().toLongLong(&ok);
     if (!ok)
@@ -180,7 +189,9 @@ void TypeConstant(TFilterNode &constant, const TFilterNode &field) {
     constant.Value = value;
     break;
   }
-  case ftFloat: case ftCurrency: case ftBCD: {
+  case ftFloat:
+  case ftCurrency:
+  case ftBCD: {
     double value;
     if (!TryStrToFloat(text, value))
       ExprError(QStringLiteral("'%1' is not a valid value for field '%2'").arg(text, field.FieldName));
@@ -198,8 +209,7 @@ void TypeConstant(TFilterNode &constant, const TFilterNode &field) {
     constant.DataType = ftBoolean;
     break;
   }
-  default:
-    break;
+  default: break;
   }
 }
 
@@ -224,7 +234,9 @@ private:
   bool IsKeyword(const char *word) const {
     return FToken.Kind == tkName && FToken.Text.compare(QLatin1String(word), Qt::CaseInsensitive) == 0;
   }
-  bool IsSymbol(const char *symbol) const { return FToken.Kind == tkSymbol && FToken.Text == QLatin1String(symbol); }
+  bool IsSymbol(const char *symbol) const {
+    return FToken.Kind == tkSymbol && FToken.Text == QLatin1String(symbol);
+  }
   void Expect(const char *symbol) {
     if (!IsSymbol(symbol))
       ExprError(QStringLiteral("'%1' expected but %2 found").arg(QLatin1String(symbol), FToken.Describe()));
@@ -303,9 +315,7 @@ private:
   }
 
   PNode MakeComparison(TCANOperator op, PNode left, PNode right) {
-    const bool nullTest = [&] {
-      return right->NodeClass == nodeCONST && !right->Value.isValid();
-    }();
+    const bool nullTest = [&] { return right->NodeClass == nodeCONST && !right->Value.isValid(); }();
     if (nullTest) {
       if (op != coEQ && op != coNE)
         ExprError(QStringLiteral("NULL only allowed with '=' and '<>'"));
@@ -318,8 +328,9 @@ private:
     PNode node = MakeOperator(nodeCOMPARE, op, std::move(left), std::move(right));
     node->CaseInsensitive = FOptions.testFlag(foCaseInsensitive);
     TFilterNode &constant = *node->Args[1];
-    if ((op == coEQ || op == coNE) && !FOptions.testFlag(foNoPartialCompare) && node->Args[0]->NodeClass == nodeFIELD &&
-        constant.NodeClass == nodeCONST && constant.DataType == ftString) {
+    if ((op == coEQ || op == coNE) && !FOptions.testFlag(foNoPartialCompare) &&
+        node->Args[0]->NodeClass == nodeFIELD && constant.NodeClass == nodeCONST &&
+        constant.DataType == ftString) {
       const QString text = constant.Value.toString();
       if (text.endsWith(u'*')) {
         constant.Value = text.left(text.size() - 1);
@@ -404,12 +415,8 @@ private:
         ExprError(QStringLiteral("'%1' is not a valid number").arg(token.Text));
       return Constant(ftFloat, real);
     }
-    case tkString:
-      Advance();
-      return Constant(ftString, token.Text);
-    case tkBracketName:
-      Advance();
-      return FieldNode(token.Text);
+    case tkString: Advance(); return Constant(ftString, token.Text);
+    case tkBracketName: Advance(); return FieldNode(token.Text);
     case tkName: {
       Advance();
       const QString upper = token.Text.toUpper();
@@ -429,8 +436,7 @@ private:
         return inner;
       }
       [[fallthrough]];
-    default:
-      ExprError(QStringLiteral("Expression expected but %1 found").arg(token.Describe()));
+    default: ExprError(QStringLiteral("Expression expected but %1 found").arg(token.Describe()));
     }
   }
 
@@ -500,22 +506,19 @@ QString ConstantText(const TFilterNode &node) {
   if (!node.Value.isValid())
     return QStringLiteral("NULL");
   switch (node.DataType) {
-  case ftString:
-    return u'\'' + node.Value.toString().replace(u'\'', QStringLiteral("''")) + u'\'';
-  case ftBoolean:
-    return node.Value.toBool() ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
+  case ftString: return u'\'' + node.Value.toString().replace(u'\'', QStringLiteral("''")) + u'\'';
+  case ftBoolean: return node.Value.toBool() ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
   case ftDate:
     return QStringLiteral("DATE'%1'").arg(DateTimeToQDate(node.Value.toDouble()).toString(Qt::ISODate));
   case ftTime:
     return QStringLiteral("TIME'%1'").arg(DateTimeToQTime(node.Value.toDouble()).toString(Qt::ISODateWithMs));
   case ftDateTime:
-    return QStringLiteral("TIMESTAMP'%1'").arg(DateTimeToQDateTime(node.Value.toDouble()).toString(Qt::ISODateWithMs));
+    return QStringLiteral("TIMESTAMP'%1'")
+        .arg(DateTimeToQDateTime(node.Value.toDouble()).toString(Qt::ISODateWithMs));
   case ftFloat:
   case ftCurrency:
-  case ftBCD:
-    return QLocale::c().toString(node.Value.toDouble(), 'g', 15);
-  default:
-    return node.Value.toString();
+  case ftBCD: return QLocale::c().toString(node.Value.toDouble(), 'g', 15);
+  default: return node.Value.toString();
   }
 }
 
@@ -524,10 +527,8 @@ QString ConstantText(const TFilterNode &node) {
 QString TFilterNode::ToString() const {
   auto arg = [this](std::size_t i) { return i < Args.size() ? Args[i]->ToString() : QStringLiteral("?"); };
   switch (NodeClass) {
-  case nodeFIELD:
-    return FieldName;
-  case nodeCONST:
-    return ConstantText(*this);
+  case nodeFIELD: return FieldName;
+  case nodeCONST: return ConstantText(*this);
   case nodeUNARY:
     switch (Operator) {
     case coNOT: return QStringLiteral("(NOT %1)").arg(arg(0));
@@ -552,10 +553,10 @@ QString TFilterNode::ToString() const {
     QStringList parts;
     for (const auto &a : Args)
       parts << a->ToString();
-    return (NodeClass == nodeFUNC ? FunctionName : QString()) + u'(' + parts.join(QStringLiteral(", ")) + u')';
+    return (NodeClass == nodeFUNC ? FunctionName : QString()) + u'(' + parts.join(QStringLiteral(", ")) +
+           u')';
   }
-  default:
-    return QStringLiteral("?");
+  default: return QStringLiteral("?");
   }
 }
 

@@ -12,15 +12,59 @@ class TField;
 
 // Node classes and operator codes of a parsed filter expression.
 enum TNodeClass {
-  nodeNULL, nodeUNARY, nodeBINARY, nodeCOMPARE, nodeFIELD, nodeCONST, nodeTUPLE, nodeCONTINUE,
-  nodeUDF, nodeLIST, nodeFUNC, nodeLISTELEM
+  nodeNULL,
+  nodeUNARY,
+  nodeBINARY,
+  nodeCOMPARE,
+  nodeFIELD,
+  nodeCONST,
+  nodeTUPLE,
+  nodeCONTINUE,
+  nodeUDF,
+  nodeLIST,
+  nodeFUNC,
+  nodeLISTELEM
 };
 
 enum TCANOperator {
-  coNOTDEFINED, coISBLANK, coNOTBLANK, coEQ, coNE, coGT, coLT, coGE, coLE, coNOT, coAND, coOR,
-  coTUPLE2, coFIELD2, coCONST2, coMINUS, coADD, coSUB, coMUL, coDIV, coMOD, coREM, coSUM, coCOUNT,
-  coMIN, coMAX, coAVG, coCONT, coUDF2, coCONTINUE2, coLIKE, coIN, coLIST, coUPPER, coLOWER,
-  coFUNC2, coLISTELEM2, coASSIGN
+  coNOTDEFINED,
+  coISBLANK,
+  coNOTBLANK,
+  coEQ,
+  coNE,
+  coGT,
+  coLT,
+  coGE,
+  coLE,
+  coNOT,
+  coAND,
+  coOR,
+  coTUPLE2,
+  coFIELD2,
+  coCONST2,
+  coMINUS,
+  coADD,
+  coSUB,
+  coMUL,
+  coDIV,
+  coMOD,
+  coREM,
+  coSUM,
+  coCOUNT,
+  coMIN,
+  coMAX,
+  coAVG,
+  coCONT,
+  coUDF2,
+  coCONTINUE2,
+  coLIKE,
+  coIN,
+  coLIST,
+  coUPPER,
+  coLOWER,
+  coFUNC2,
+  coLISTELEM2,
+  coASSIGN
 };
 
 // One node of the tree. Operands (unary: 1, binary and comparison: 2), function arguments and

@@ -63,11 +63,9 @@ void TNumericField::SetIntegerText(const QString &value) {
 
 void TNumericField::SetIntegerVariant(const QVariant &value) {
   switch (value.typeId()) {
-  case QMetaType::QString:
-    return SetIntegerText(value.toString());
+  case QMetaType::QString: return SetIntegerText(value.toString());
   case QMetaType::Double:
-  case QMetaType::Float:
-    return SetAsFloatValue(value.toDouble());
+  case QMetaType::Float: return SetAsFloatValue(value.toDouble());
   default:
     bool ok = false;
     const qint64 number = value.toLongLong(&ok);
@@ -115,7 +113,8 @@ QString IntegerText(const TNumericField &field, bool notNull, qint64 value, bool
 // ---------------------------------------------------------------- TIntegerField
 
 TIntegerField::TIntegerField(QObject *owner)
-    : TIntegerField(owner, ftInteger, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max()) {}
+    : TIntegerField(owner, ftInteger, std::numeric_limits<qint32>::min(),
+                    std::numeric_limits<qint32>::max()) {}
 
 TIntegerField::TIntegerField(QObject *owner, TFieldType dataType, int minRange, int maxRange)
     : TNumericField(owner, dataType), FMinRange(minRange), FMaxRange(maxRange) {}
@@ -184,8 +183,6 @@ void TIntegerField::SetAsFloatValue(double value) {
   SetAsLargeIntValue(std::llround(value));
 }
 
-
-
 void TIntegerField::AssignDisplayProperties(const TField &source) {
   TNumericField::AssignDisplayProperties(source);
   if (const auto *integer = dynamic_cast<const TIntegerField *>(&source)) {
@@ -197,7 +194,8 @@ void TIntegerField::AssignDisplayProperties(const TField &source) {
 TSmallintField::TSmallintField(QObject *owner) : TIntegerField(owner, ftSmallint, -32768, 32767) {}
 TWordField::TWordField(QObject *owner) : TIntegerField(owner, ftWord, 0, 65535) {}
 TAutoIncField::TAutoIncField(QObject *owner)
-    : TIntegerField(owner, ftAutoInc, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max()) {}
+    : TIntegerField(owner, ftAutoInc, std::numeric_limits<qint32>::min(),
+                    std::numeric_limits<qint32>::max()) {}
 
 // ---------------------------------------------------------------- TLargeintField
 
@@ -245,8 +243,6 @@ void TLargeintField::SetAsFloatValue(double value) {
     RangeError(value, -9.2e18, 9.2e18);
   SetAsLargeIntValue(std::llround(value));
 }
-
-
 
 void TLargeintField::AssignDisplayProperties(const TField &source) {
   TNumericField::AssignDisplayProperties(source);
@@ -306,8 +302,9 @@ QString TFloatField::GetText(bool displayText) const {
   if (!format.isEmpty())
     return FormatFloat(format, value);
   if (FCurrency)
-    return displayText ? CurrencyText(value, FormatSettings().CurrencyDecimals)
-                       : FormatFloat(QStringLiteral("0.") + QString(FormatSettings().CurrencyDecimals, u'#'), value);
+    return displayText
+               ? CurrencyText(value, FormatSettings().CurrencyDecimals)
+               : FormatFloat(QStringLiteral("0.") + QString(FormatSettings().CurrencyDecimals, u'#'), value);
   return QString::number(value, 'g', FPrecision).replace(u'.', FormatSettings().DecimalSeparator);
 }
 
@@ -398,7 +395,8 @@ void TBCDField::SetBcd(const TBcd &value) {
 void TBCDField::SetAsFloatValue(double value) {
   if (!std::isfinite(value))
     InvalidValue(QString::number(value), "floating point");
-  SetBcd(StrToBcd(QString::number(value, 'f', std::clamp(Size(), 0, 15)).replace(u'.', FormatSettings().DecimalSeparator)));
+  SetBcd(StrToBcd(QString::number(value, 'f', std::clamp(Size(), 0, 15))
+                      .replace(u'.', FormatSettings().DecimalSeparator)));
 }
 
 void TBCDField::SetAsLargeIntValue(qint64 value) { SetBcd(StrToBcd(QString::number(value))); }

@@ -58,6 +58,7 @@ private:
 class TSmallintField : public TIntegerField {
 public:
   explicit TSmallintField(QObject *owner = nullptr);
+
 protected:
   int GetDefaultWidth() const override { return 6; }
 };
@@ -65,6 +66,7 @@ protected:
 class TWordField : public TIntegerField {
 public:
   explicit TWordField(QObject *owner = nullptr);
+
 protected:
   int GetDefaultWidth() const override { return 5; }
 };

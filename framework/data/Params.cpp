@@ -21,9 +21,7 @@ QVariant DateValue(TFieldType type, double value) {
 TParam::TParam(TParams *owner, const QString &name, TFieldType dataType, TParamType paramType)
     : FOwner(owner), FName(name), FDataType(dataType), FParamType(paramType) {}
 
-void TParam::SetDataType(TFieldType value) {
-  FDataType = value;
-}
+void TParam::SetDataType(TFieldType value) { FDataType = value; }
 
 void TParam::Store(TFieldType type, const QVariant &value) {
   FDataType = type;

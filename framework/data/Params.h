@@ -87,7 +87,7 @@ public:
 
   TParam *AddParam(const QString &name);
   TParam *CreateParam(TFieldType dataType, const QString &name, TParamType paramType);
-  TParam *FindParam(const QString &name) const;  // nullptr when missing
+  TParam *FindParam(const QString &name) const;   // nullptr when missing
   TParam *ParamByName(const QString &name) const; // raises "Parameter 'X' not found"
   // The value of one parameter, or a QVariantList for names separated by ";".
   QVariant ParamValues(const QString &names) const;

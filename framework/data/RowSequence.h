@@ -14,8 +14,7 @@
 // finds the chunk of a position, and a table by id gives the chunk of a row (made at the first
 // look-up by id: a fetch that never asks needs none). Walking positions in order costs O(1) each,
 // because the chunk last found is remembered.
-template <class TRow>
-class TRowSequence {
+template <class TRow> class TRowSequence {
 public:
   std::size_t size() const { return FSize; }
   TRow &operator[](std::size_t position) { return const_cast<TRow &>(std::as_const(*this)[position]); }
@@ -93,22 +92,19 @@ std::pair<std::size_t, std::size_t> TRowSequence<TRow>::Locate(std::size_t posit
   return {chunk, position - start};
 }
 
-template <class TRow>
-std::size_t TRowSequence<TRow>::RowsBefore(std::size_t chunk) const {
+template <class TRow> std::size_t TRowSequence<TRow>::RowsBefore(std::size_t chunk) const {
   long sum = 0;
   for (std::size_t i = chunk; i > 0; i -= i & (~i + 1))
     sum += FCounts[i];
   return std::size_t(sum);
 }
 
-template <class TRow>
-void TRowSequence<TRow>::AddCount(std::size_t chunk, long delta) {
+template <class TRow> void TRowSequence<TRow>::AddCount(std::size_t chunk, long delta) {
   for (std::size_t i = chunk + 1; i < FCounts.size(); i += i & (~i + 1))
     FCounts[i] += delta;
 }
 
-template <class TRow>
-void TRowSequence<TRow>::AppendChunk() {
+template <class TRow> void TRowSequence<TRow>::AppendChunk() {
   auto chunk = std::make_unique<TChunk>();
   chunk->Ordinal = FChunks.size();
   chunk->Rows.reserve(ChunkRows);
@@ -118,8 +114,7 @@ void TRowSequence<TRow>::AppendChunk() {
   FCounts.push_back(long(RowsBefore(i - 1)) - long(RowsBefore(i - (i & (~i + 1)))));
 }
 
-template <class TRow>
-void TRowSequence<TRow>::Rebuild() {
+template <class TRow> void TRowSequence<TRow>::Rebuild() {
   FCounts.assign(FChunks.size() + 1, 0);
   for (std::size_t i = 1; i <= FChunks.size(); ++i) {
     FChunks[i - 1]->Ordinal = i - 1;
@@ -131,8 +126,7 @@ void TRowSequence<TRow>::Rebuild() {
   FHitChunk = NoChunk;
 }
 
-template <class TRow>
-void TRowSequence<TRow>::Own(TChunk *chunk, const TRow &row) const {
+template <class TRow> void TRowSequence<TRow>::Own(TChunk *chunk, const TRow &row) const {
   if (!FIdsTabled)
     return;
   const auto id = std::size_t(row.Id);
@@ -141,8 +135,7 @@ void TRowSequence<TRow>::Own(TChunk *chunk, const TRow &row) const {
   FChunkOfId[id] = chunk;
 }
 
-template <class TRow>
-void TRowSequence<TRow>::insert(std::size_t position, TRow row) {
+template <class TRow> void TRowSequence<TRow>::insert(std::size_t position, TRow row) {
   std::size_t chunk, offset;
   if (position == FSize) {
     if (FChunks.empty() || FChunks.back()->Rows.size() >= 2 * ChunkRows)
@@ -163,8 +156,7 @@ void TRowSequence<TRow>::insert(std::size_t position, TRow row) {
     FHitChunk = NoChunk;
 }
 
-template <class TRow>
-void TRowSequence<TRow>::Split(std::size_t chunk) {
+template <class TRow> void TRowSequence<TRow>::Split(std::size_t chunk) {
   auto upper = std::make_unique<TChunk>();
   std::vector<TRow> &rows = FChunks[chunk]->Rows;
   upper->Rows.reserve(2 * ChunkRows);
@@ -176,8 +168,7 @@ void TRowSequence<TRow>::Split(std::size_t chunk) {
   Rebuild();
 }
 
-template <class TRow>
-void TRowSequence<TRow>::MergeWithNext(std::size_t chunk) {
+template <class TRow> void TRowSequence<TRow>::MergeWithNext(std::size_t chunk) {
   std::vector<TRow> &rows = FChunks[chunk]->Rows;
   for (TRow &row : FChunks[chunk + 1]->Rows) {
     Own(FChunks[chunk].get(), row);
@@ -187,8 +178,7 @@ void TRowSequence<TRow>::MergeWithNext(std::size_t chunk) {
   Rebuild();
 }
 
-template <class TRow>
-void TRowSequence<TRow>::erase(std::size_t position) {
+template <class TRow> void TRowSequence<TRow>::erase(std::size_t position) {
   const auto [chunk, offset] = Locate(position);
   std::vector<TRow> &rows = FChunks[chunk]->Rows;
   Own(nullptr, rows[offset]);
@@ -207,8 +197,7 @@ void TRowSequence<TRow>::erase(std::size_t position) {
   }
 }
 
-template <class TRow>
-long TRowSequence<TRow>::IndexOfId(int id) const {
+template <class TRow> long TRowSequence<TRow>::IndexOfId(int id) const {
   if (!FIdsTabled) {
     FIdsTabled = true;
     for (const auto &chunk : FChunks)

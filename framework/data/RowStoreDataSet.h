@@ -19,8 +19,7 @@
 // blocks); a row that is changed gets a block of its own. Rows are inserted and erased anywhere,
 // and found by their id, in logarithmic time (TRowSequence).
 // TBlob is a blob value with `bool IsNull` and `Bytes` assignable from a QByteArray.
-template <class TBlob>
-class TRowStoreDataSet : public TDataSet {
+template <class TBlob> class TRowStoreDataSet : public TDataSet {
 public:
   explicit TRowStoreDataSet(QObject *owner = nullptr) : TDataSet(owner) { SetBookmarkSize(int(sizeof(int))); }
 
@@ -55,8 +54,12 @@ protected:
   void InternalInitRecord(TRecordBuffer buffer) override;
   void InternalSetToRecord(TRecordBuffer buffer) override { InternalGotoBookmark(&Buf(buffer)->Id); }
   void InternalGotoBookmark(const void *bookmark) override;
-  void GetBookmarkData(TRecordBuffer buffer, void *data) override { std::memcpy(data, &Buf(buffer)->Id, sizeof(int)); }
-  void SetBookmarkData(TRecordBuffer buffer, const void *data) override { std::memcpy(&Buf(buffer)->Id, data, sizeof(int)); }
+  void GetBookmarkData(TRecordBuffer buffer, void *data) override {
+    std::memcpy(data, &Buf(buffer)->Id, sizeof(int));
+  }
+  void SetBookmarkData(TRecordBuffer buffer, const void *data) override {
+    std::memcpy(&Buf(buffer)->Id, data, sizeof(int));
+  }
   TBookmarkFlag GetBookmarkFlag(TRecordBuffer buffer) override { return Buf(buffer)->Flag; }
   void SetBookmarkFlag(TRecordBuffer buffer, TBookmarkFlag value) override { Buf(buffer)->Flag = value; }
   void ClearCalcFields(TRecordBuffer buffer) override;
@@ -112,8 +115,7 @@ private:
 };
 
 // A stream over a blob value of a record; a write stream hands its bytes to the value when it goes.
-template <class TBlob>
-class TRowBlobStream : public QBuffer {
+template <class TBlob> class TRowBlobStream : public QBuffer {
 public:
   TRowBlobStream(TDataSet *dataSet, TField *field, TBlob *slot, const QByteArray &bytes, TBlobStreamMode mode)
       : FDataSet(dataSet), FField(field), FSlot(slot), FWrite(mode != bmRead) {
@@ -136,22 +138,19 @@ private:
   bool FWrite;
 };
 
-template <class TBlob>
-TRecordBuffer TRowStoreDataSet<TBlob>::AllocRecordBuffer() {
+template <class TBlob> TRecordBuffer TRowStoreDataSet<TBlob>::AllocRecordBuffer() {
   auto *buffer = new TBuffer;
   buffer->Data = QByteArray(FDataSize + CalcFieldsSize(), '\0');
   buffer->Blobs.resize(std::size_t(FBlobCount));
   return reinterpret_cast<TRecordBuffer>(buffer);
 }
 
-template <class TBlob>
-void TRowStoreDataSet<TBlob>::FreeRecordBuffer(TRecordBuffer &buffer) {
+template <class TBlob> void TRowStoreDataSet<TBlob>::FreeRecordBuffer(TRecordBuffer &buffer) {
   delete Buf(buffer);
   buffer = nullptr;
 }
 
-template <class TBlob>
-void TRowStoreDataSet<TBlob>::ClearRows() {
+template <class TBlob> void TRowStoreDataSet<TBlob>::ClearRows() {
   FRows.clear();
   FSlotBlocks.clear();
   FSlotBlockUsed = FSlotBlockRows = 0;
@@ -159,8 +158,7 @@ void TRowStoreDataSet<TBlob>::ClearRows() {
   FIdsInOrder = true;
 }
 
-template <class TBlob>
-char *TRowStoreDataSet<TBlob>::TakeSlots() {
+template <class TBlob> char *TRowStoreDataSet<TBlob>::TakeSlots() {
   if (FSlotBlockUsed == FSlotBlockRows) {
     constexpr int BlockBytes = 64 * 1024;
     FSlotBlockRows = std::max(1, BlockBytes / std::max(FDataSize, 1));
@@ -181,15 +179,13 @@ typename TRowStoreDataSet<TBlob>::TRow TRowStoreDataSet<TBlob>::NewRow(char *&sl
   return row;
 }
 
-template <class TBlob>
-int TRowStoreDataSet<TBlob>::IndexOfId(int id) const {
+template <class TBlob> int TRowStoreDataSet<TBlob>::IndexOfId(int id) const {
   if (FIdsInOrder)
     return id >= 1 && id <= int(FRows.size()) ? id - 1 : -1;
   return int(FRows.IndexOfId(id));
 }
 
-template <class TBlob>
-int TRowStoreDataSet<TBlob>::IndexOfBookmark(const TBookmark &bookmark) const {
+template <class TBlob> int TRowStoreDataSet<TBlob>::IndexOfBookmark(const TBookmark &bookmark) const {
   if (bookmark.size() != int(sizeof(int)))
     return -1;
   int id;
@@ -197,15 +193,13 @@ int TRowStoreDataSet<TBlob>::IndexOfBookmark(const TBookmark &bookmark) const {
   return IndexOfId(id);
 }
 
-template <class TBlob>
-typename TRowStoreDataSet<TBlob>::TRow &TRowStoreDataSet<TBlob>::CursorRow() {
+template <class TBlob> typename TRowStoreDataSet<TBlob>::TRow &TRowStoreDataSet<TBlob>::CursorRow() {
   if (FCursor < 0 || FCursor >= int(FRows.size()))
     DatabaseError(QStringLiteral("Record not found"), this);
   return FRows[std::size_t(FCursor)];
 }
 
-template <class TBlob>
-void TRowStoreDataSet<TBlob>::InsertRow(TRecordBuffer buffer, bool append) {
+template <class TBlob> void TRowStoreDataSet<TBlob>::InsertRow(TRecordBuffer buffer, bool append) {
   TRow row;
   row.Id = FNextId++;
   StoreBuffer(buffer, row);
@@ -215,16 +209,14 @@ void TRowStoreDataSet<TBlob>::InsertRow(TRecordBuffer buffer, bool append) {
   FCursor = position;
 }
 
-template <class TBlob>
-void TRowStoreDataSet<TBlob>::EraseCursorRow() {
+template <class TBlob> void TRowStoreDataSet<TBlob>::EraseCursorRow() {
   CursorRow(); // raises when there is none
   FRows.erase(std::size_t(FCursor));
   // Rows stored later take ids past the deleted one: position and id no longer agree.
   FIdsInOrder = false;
 }
 
-template <class TBlob>
-void TRowStoreDataSet<TBlob>::CopyRow(TRecordBuffer buffer, int index) {
+template <class TBlob> void TRowStoreDataSet<TBlob>::CopyRow(TRecordBuffer buffer, int index) {
   TBuffer *b = Buf(buffer);
   const TRow &row = FRows[std::size_t(index)];
   b->Id = row.Id;
@@ -233,20 +225,17 @@ void TRowStoreDataSet<TBlob>::CopyRow(TRecordBuffer buffer, int index) {
   b->Blobs = row.Blobs;
 }
 
-template <class TBlob>
-void TRowStoreDataSet<TBlob>::FillBuffer(TRecordBuffer buffer, int index) {
+template <class TBlob> void TRowStoreDataSet<TBlob>::FillBuffer(TRecordBuffer buffer, int index) {
   CopyRow(buffer, index);
   GetCalcFields(buffer);
 }
 
-template <class TBlob>
-void TRowStoreDataSet<TBlob>::StoreBuffer(TRecordBuffer buffer, TRow &row) const {
+template <class TBlob> void TRowStoreDataSet<TBlob>::StoreBuffer(TRecordBuffer buffer, TRow &row) const {
   row.Data = Buf(buffer)->Data.left(FDataSize);
   row.Blobs = Buf(buffer)->Blobs;
 }
 
-template <class TBlob>
-bool TRowStoreDataSet<TBlob>::TakeRow(TRecordBuffer buffer, int index) {
+template <class TBlob> bool TRowStoreDataSet<TBlob>::TakeRow(TRecordBuffer buffer, int index) {
   FillBuffer(buffer, index);
   if (!RecordAccepted(buffer))
     return false;
@@ -308,8 +297,7 @@ std::unique_ptr<QIODevice> TRowStoreDataSet<TBlob>::CreateBlobStream(TField *fie
   return std::make_unique<TRowBlobStream<TBlob>>(this, field, &slot, bytes, mode);
 }
 
-template <class TBlob>
-bool TRowStoreDataSet<TBlob>::GetFieldData(TField *field, void *buffer) {
+template <class TBlob> bool TRowStoreDataSet<TBlob>::GetFieldData(TField *field, void *buffer) {
   const TRecordBuffer record = GetActiveRecBuf();
   if (!record)
     return false;
@@ -325,8 +313,7 @@ bool TRowStoreDataSet<TBlob>::GetFieldData(TField *field, void *buffer) {
   return true;
 }
 
-template <class TBlob>
-void TRowStoreDataSet<TBlob>::SetFieldData(TField *field, const void *buffer) {
+template <class TBlob> void TRowStoreDataSet<TBlob>::SetFieldData(TField *field, const void *buffer) {
   const TRecordBuffer record = GetActiveRecBuf();
   if (!record)
     DatabaseError(QStringLiteral("No current record"), this);
@@ -348,21 +335,18 @@ void TRowStoreDataSet<TBlob>::SetFieldData(TField *field, const void *buffer) {
     DataEvent(deFieldChange, reinterpret_cast<std::intptr_t>(field));
 }
 
-template <class TBlob>
-void TRowStoreDataSet<TBlob>::ClearCalcFields(TRecordBuffer buffer) {
+template <class TBlob> void TRowStoreDataSet<TBlob>::ClearCalcFields(TRecordBuffer buffer) {
   std::memset(Buf(buffer)->Data.data() + FDataSize, 0, std::size_t(CalcFieldsSize()));
 }
 
-template <class TBlob>
-void TRowStoreDataSet<TBlob>::InternalInitRecord(TRecordBuffer buffer) {
+template <class TBlob> void TRowStoreDataSet<TBlob>::InternalInitRecord(TRecordBuffer buffer) {
   TBuffer *b = Buf(buffer);
   b->Id = 0;
   b->Data.fill('\0');
   b->Blobs.assign(std::size_t(FBlobCount), TBlob());
 }
 
-template <class TBlob>
-void TRowStoreDataSet<TBlob>::InternalGotoBookmark(const void *bookmark) {
+template <class TBlob> void TRowStoreDataSet<TBlob>::InternalGotoBookmark(const void *bookmark) {
   int id;
   std::memcpy(&id, bookmark, sizeof id);
   const int index = IndexOfId(id);
@@ -377,15 +361,13 @@ int TRowStoreDataSet<TBlob>::CompareBookmarks(const TBookmark &bookmark1, const 
   return a < b ? -1 : a > b ? 1 : 0;
 }
 
-template <class TBlob>
-int TRowStoreDataSet<TBlob>::GetRecNo() const {
+template <class TBlob> int TRowStoreDataSet<TBlob>::GetRecNo() const {
   if (State() != dsBrowse || IsEmpty() || Filtered())
     return -1;
   return IndexOfId(Buf(ActiveBuffer())->Id) + 1;
 }
 
-template <class TBlob>
-void TRowStoreDataSet<TBlob>::SetRecNo(int value) {
+template <class TBlob> void TRowStoreDataSet<TBlob>::SetRecNo(int value) {
   CheckBrowseMode();
   FetchUpTo(value - 1);
   if (Filtered() || value < 1 || value > int(FRows.size()))

@@ -2,9 +2,9 @@
 
 #include "Bcd.h"
 #include "Exceptions.h"
+#include "IBBlob.h"
 #include "IBSQLText.h"
 #include "IBUpdateSQL.h"
-#include "IBBlob.h"
 #include "IBValues.h"
 
 #include <algorithm>

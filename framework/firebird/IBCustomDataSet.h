@@ -32,7 +32,9 @@ struct TIBBlobSlot {
 // update statements (of the UpdateObject, else the dataset's own) whose ":x" parameters take the
 // record's new values and ":OLD_x" ones the values it was fetched with; a refresh statement reads
 // the posted row back. The dataset's transaction is not committed here: the program decides that.
-class TIBCustomDataSet : public TRowStoreDataSet<TIBBlobSlot>, public TIBDatabaseClient, public TIBTransactionClient {
+class TIBCustomDataSet : public TRowStoreDataSet<TIBBlobSlot>,
+                         public TIBDatabaseClient,
+                         public TIBTransactionClient {
 public:
   explicit TIBCustomDataSet(QObject *owner = nullptr);
   ~TIBCustomDataSet() override;
@@ -60,7 +62,6 @@ public:
   // The select statement's own parameter descriptors (one per occurrence, preparing on first use).
   TIBXSQLDA &SQLParams() { return FQSelect.Params(); }
   QString Plan() { return FQSelect.Plan(); }
-
 
   void DatabaseClosing(bool connectionLost) override;
   void DatabaseDestroyed() override;

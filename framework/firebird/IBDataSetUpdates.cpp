@@ -123,7 +123,9 @@ void TIBCustomDataSet::InternalPost() {
   PostRecord(ActiveBuffer(), State() == dsInsert, GetBookmarkFlag(ActiveBuffer()) == bfEOF);
 }
 
-void TIBCustomDataSet::InternalAddRecord(TRecordBuffer buffer, bool append) { PostRecord(buffer, true, append); }
+void TIBCustomDataSet::InternalAddRecord(TRecordBuffer buffer, bool append) {
+  PostRecord(buffer, true, append);
+}
 
 void TIBCustomDataSet::InternalDelete() {
   CursorRow(); // raises before the server is asked when there is no row
@@ -150,7 +152,8 @@ qint64 TIBCustomDataSet::NextGeneratorValue() {
 }
 
 void TIBCustomDataSet::ApplyGenerator(TGeneratorApplyEvent event) {
-  if (FGeneratorField.Field.isEmpty() || FGeneratorField.Generator.isEmpty() || FGeneratorField.ApplyEvent != event)
+  if (FGeneratorField.Field.isEmpty() || FGeneratorField.Generator.isEmpty() ||
+      FGeneratorField.ApplyEvent != event)
     return;
   TField *field = FieldByName(FGeneratorField.Field);
   if (event == gamOnPost && !field->IsNull())
@@ -188,12 +191,13 @@ std::vector<TField *> TIBCustomDataSet::KeyFields() const {
   return keys;
 }
 
-bool TIBCustomDataSet::SameKey(const TRow &row, const QByteArray &key, const std::vector<TField *> &fields) const {
+bool TIBCustomDataSet::SameKey(const TRow &row, const QByteArray &key,
+                               const std::vector<TField *> &fields) const {
   qsizetype offset = 0;
   for (const TField *field : fields) {
     const int size = 1 + field->DataSize();
-    if (std::memcmp(row.Data.constData() + FOffsets[std::size_t(field->FieldNo() - 1)], key.constData() + offset,
-                    std::size_t(size)) != 0)
+    if (std::memcmp(row.Data.constData() + FOffsets[std::size_t(field->FieldNo() - 1)],
+                    key.constData() + offset, std::size_t(size)) != 0)
       return false;
     offset += size;
   }
@@ -206,7 +210,8 @@ void TIBCustomDataSet::InternalRefresh() {
   const int oldIndex = FCursor;
   if (FCursor >= 0 && FCursor < int(FRows.size()))
     for (const TField *field : fields)
-      key.append(FRows[std::size_t(FCursor)].Data.mid(FOffsets[std::size_t(field->FieldNo() - 1)], 1 + field->DataSize()));
+      key.append(FRows[std::size_t(FCursor)].Data.mid(FOffsets[std::size_t(field->FieldNo() - 1)],
+                                                      1 + field->DataSize()));
   FQSelect.Close();
   ClearRows();
   BindSelectParams();

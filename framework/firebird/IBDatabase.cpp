@@ -16,9 +16,12 @@ struct TDPBName {
 };
 
 constexpr TDPBName kDPBNames[] = {
-    {"user_name", isc_dpb_user_name},         {"password", isc_dpb_password},
-    {"lc_ctype", isc_dpb_lc_ctype},           {"sql_role_name", isc_dpb_sql_role_name},
-    {"connect_timeout", isc_dpb_connect_timeout}, {"num_buffers", isc_dpb_num_buffers},
+    {"user_name", isc_dpb_user_name},
+    {"password", isc_dpb_password},
+    {"lc_ctype", isc_dpb_lc_ctype},
+    {"sql_role_name", isc_dpb_sql_role_name},
+    {"connect_timeout", isc_dpb_connect_timeout},
+    {"num_buffers", isc_dpb_num_buffers},
 };
 
 template <typename T> void RemoveFrom(std::vector<T *> &items, T *item) {
@@ -234,9 +237,7 @@ void TIBDatabase::AddTransaction(TIBTransaction *transaction) {
     FTransactions.push_back(transaction);
 }
 
-void TIBDatabase::RemoveTransaction(TIBTransaction *transaction) {
-  RemoveFrom(FTransactions, transaction);
-}
+void TIBDatabase::RemoveTransaction(TIBTransaction *transaction) { RemoveFrom(FTransactions, transaction); }
 
 namespace {
 // A non-zero answer to the confirmation round keeps the library from shutting down on a signal.

@@ -9,7 +9,7 @@
 namespace {
 
 bool IsConnectionLostCode(ISC_STATUS code) {
-  static constexpr ISC_STATUS codes[] = {isc_network_error, isc_net_read_err,       isc_net_write_err,
+  static constexpr ISC_STATUS codes[] = {isc_network_error,      isc_net_read_err, isc_net_write_err,
                                          isc_lost_db_connection, isc_att_shutdown, isc_shutdown,
                                          isc_conn_lost};
   return std::find(std::begin(codes), std::end(codes), code) != std::end(codes);

@@ -19,7 +19,8 @@ TParams &TIBQuery::Params() {
       FParams.CreateParam(ftUnknown, name, ptInput);
   for (int i = 0; i < FParams.Count(); ++i)
     for (int j = 0; j < previous.Count(); ++j)
-      if (previous.Items(j)->Bound() && previous.Items(j)->Name().compare(FParams.Items(i)->Name(), Qt::CaseInsensitive) == 0) {
+      if (previous.Items(j)->Bound() &&
+          previous.Items(j)->Name().compare(FParams.Items(i)->Name(), Qt::CaseInsensitive) == 0) {
         FParams.Items(i)->Assign(*previous.Items(j));
         break;
       }

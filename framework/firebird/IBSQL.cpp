@@ -92,8 +92,10 @@ void TIBSQL::Prepare() {
   FDatabase->Check(status);
 
   const QByteArray info = StatementInfo(isc_info_sql_stmt_type);
-  FSQLType = info.size() > 3 ? static_cast<TIBSQLTypes>(InfoInteger(info.constData() + 3, InfoLength(info.constData() + 1)))
-                             : SQLUnknown;
+  FSQLType =
+      info.size() > 3
+          ? static_cast<TIBSQLTypes>(InfoInteger(info.constData() + 3, InfoLength(info.constData() + 1)))
+          : SQLUnknown;
   DescribeInto(FFields, false);
   FParams.Resize(parsed.Names.size());
   isc_dsql_describe_bind(&status, &FHandle, 1, FParams.Data());

@@ -10,8 +10,20 @@
 
 // Statement types as the server reports them for a prepared statement.
 enum TIBSQLTypes {
-  SQLUnknown, SQLSelect, SQLInsert, SQLUpdate, SQLDelete, SQLDDL, SQLGetSegment, SQLPutSegment,
-  SQLExecProcedure, SQLStartTransaction, SQLCommit, SQLRollback, SQLSelectForUpdate, SQLSetGenerator
+  SQLUnknown,
+  SQLSelect,
+  SQLInsert,
+  SQLUpdate,
+  SQLDelete,
+  SQLDDL,
+  SQLGetSegment,
+  SQLPutSegment,
+  SQLExecProcedure,
+  SQLStartTransaction,
+  SQLCommit,
+  SQLRollback,
+  SQLSelectForUpdate,
+  SQLSetGenerator
 };
 
 // One SQL statement on a database and transaction: named ":name" parameters (case-insensitive;

@@ -87,7 +87,8 @@ private:
 std::vector<TUserInfo> ParseUserList(const QByteArray &answer) { return TUserListReader(answer).Read(); }
 
 bool TIBSecurityService::CarriesUserName(const QString &name) {
-  if (name.isEmpty() || name.startsWith(u'-') || !name.isValidUtf16() || name.toUtf8().size() > MaxUserNameBytes)
+  if (name.isEmpty() || name.startsWith(u'-') || !name.isValidUtf16() ||
+      name.toUtf8().size() > MaxUserNameBytes)
     return false;
   for (const QChar c : name)
     if (c.isSpace() || c.category() == QChar::Other_Control)
@@ -179,7 +180,8 @@ void TIBSecurityService::CheckUserName(const QString &name) {
   if (name.trimmed().isEmpty())
     throw EDatabaseError(QStringLiteral("User name is not set"));
   if (!CarriesUserName(name))
-    throw EDatabaseError(QStringLiteral("The user service cannot carry the user name \"%1\" exactly").arg(name));
+    throw EDatabaseError(
+        QStringLiteral("The user service cannot carry the user name \"%1\" exactly").arg(name));
 }
 
 void TIBSecurityService::SetPassword(const QString &value) {
@@ -231,7 +233,8 @@ void TIBSecurityService::RunUserAction(char action, int changes) {
   if (changes & chGroupID)
     request.AddInt4(isc_spb_sec_groupid, FUser.GroupID);
   TIBStatus status;
-  isc_service_start(&status, &FHandle, nullptr, static_cast<unsigned short>(request.Length()), request.Data());
+  isc_service_start(&status, &FHandle, nullptr, static_cast<unsigned short>(request.Length()),
+                    request.Data());
   Check(status);
   // The action has finished when the service has no more output for it.
   QueryAll(isc_info_svc_line);
@@ -262,8 +265,8 @@ QByteArray TIBSecurityService::QueryAll(char item) {
   QByteArray buffer(kAnswerSize, '\0');
   for (;;) {
     TIBStatus status;
-    isc_service_query(&status, &FHandle, nullptr, 0, nullptr, 1, &item, static_cast<unsigned short>(buffer.size()),
-                      buffer.data());
+    isc_service_query(&status, &FHandle, nullptr, 0, nullptr, 1, &item,
+                      static_cast<unsigned short>(buffer.size()), buffer.data());
     Check(status);
     if (buffer[0] == isc_info_end)
       return data;
@@ -289,7 +292,8 @@ void TIBSecurityService::Display(const QString &userName) {
     request.AddString2(isc_spb_sec_username, userName.toUtf8());
   }
   TIBStatus status;
-  isc_service_start(&status, &FHandle, nullptr, static_cast<unsigned short>(request.Length()), request.Data());
+  isc_service_start(&status, &FHandle, nullptr, static_cast<unsigned short>(request.Length()),
+                    request.Data());
   Check(status);
   FUserInfo.clear();
   FUserInfo = ParseUserList(QueryAll(isc_info_svc_get_users));
@@ -301,6 +305,7 @@ void TIBSecurityService::DisplayUser(const QString &userName) { Display(userName
 
 const TUserInfo &TIBSecurityService::UserInfo(int index) const {
   if (index < 0 || index >= UserInfoCount())
-    throw EDatabaseError(QStringLiteral("User index %1 is out of range (%2 users)").arg(index).arg(UserInfoCount()));
+    throw EDatabaseError(
+        QStringLiteral("User index %1 is out of range (%2 users)").arg(index).arg(UserInfoCount()));
   return FUserInfo[std::size_t(index)];
 }

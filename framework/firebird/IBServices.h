@@ -84,7 +84,14 @@ public:
   static constexpr int MaxPasswordBytes = 255;
 
 private:
-  enum TChange { chPassword = 1, chFirstName = 2, chMiddleName = 4, chLastName = 8, chUserID = 16, chGroupID = 32 };
+  enum TChange {
+    chPassword = 1,
+    chFirstName = 2,
+    chMiddleName = 4,
+    chLastName = 8,
+    chUserID = 16,
+    chGroupID = 32
+  };
   QString ServiceName() const;
   void CheckActive() const;
   // Raises the status's error; a lost connection leaves the service inactive.

@@ -33,8 +33,9 @@ void TIBStoredProc::ReadParams() {
   TIBSQL query;
   query.SetDatabase(QSelect().Database());
   query.SetTransaction(QSelect().Transaction());
-  query.SQL().SetText(QStringLiteral("select trim(RDB$PARAMETER_NAME), RDB$PARAMETER_TYPE from RDB$PROCEDURE_PARAMETERS "
-                                     "where RDB$PROCEDURE_NAME = ? order by RDB$PARAMETER_TYPE, RDB$PARAMETER_NUMBER"));
+  query.SQL().SetText(
+      QStringLiteral("select trim(RDB$PARAMETER_NAME), RDB$PARAMETER_TYPE from RDB$PROCEDURE_PARAMETERS "
+                     "where RDB$PROCEDURE_NAME = ? order by RDB$PARAMETER_TYPE, RDB$PARAMETER_NUMBER"));
   query.Params().Vars(0).SetAsString(FStoredProcName);
   TParams previous;
   previous.Assign(FParams);

@@ -6,7 +6,9 @@ TIBTable::TIBTable(QObject *owner) : TIBCustomDataSet(owner) {}
 
 TIBTable::~TIBTable() { CloseOnDestroy(); }
 
-QString TIBTable::Quoted(const QString &name) { return u'"' + QString(name).replace(u'"', QStringLiteral("\"\"")) + u'"'; }
+QString TIBTable::Quoted(const QString &name) {
+  return u'"' + QString(name).replace(u'"', QStringLiteral("\"\"")) + u'"';
+}
 
 void TIBTable::SetTableName(const QString &value) {
   if (value == FTableName)
@@ -45,12 +47,12 @@ void TIBTable::UpdateIndexDefs() {
   TIBSQL query;
   query.SetDatabase(Database());
   query.SetTransaction(Transaction());
-  query.SQL().SetText(QStringLiteral(
-      "select trim(i.RDB$INDEX_NAME), trim(s.RDB$FIELD_NAME), coalesce(i.RDB$UNIQUE_FLAG, 0), "
-      "coalesce(i.RDB$INDEX_TYPE, 0), trim(c.RDB$CONSTRAINT_TYPE) "
-      "from RDB$INDICES i join RDB$INDEX_SEGMENTS s on s.RDB$INDEX_NAME = i.RDB$INDEX_NAME "
-      "left join RDB$RELATION_CONSTRAINTS c on c.RDB$INDEX_NAME = i.RDB$INDEX_NAME "
-      "where i.RDB$RELATION_NAME = ? order by i.RDB$INDEX_NAME, s.RDB$FIELD_POSITION"));
+  query.SQL().SetText(
+      QStringLiteral("select trim(i.RDB$INDEX_NAME), trim(s.RDB$FIELD_NAME), coalesce(i.RDB$UNIQUE_FLAG, 0), "
+                     "coalesce(i.RDB$INDEX_TYPE, 0), trim(c.RDB$CONSTRAINT_TYPE) "
+                     "from RDB$INDICES i join RDB$INDEX_SEGMENTS s on s.RDB$INDEX_NAME = i.RDB$INDEX_NAME "
+                     "left join RDB$RELATION_CONSTRAINTS c on c.RDB$INDEX_NAME = i.RDB$INDEX_NAME "
+                     "where i.RDB$RELATION_NAME = ? order by i.RDB$INDEX_NAME, s.RDB$FIELD_POSITION"));
   query.Params().Vars(0).SetAsString(FTableName);
   IndexDefs().Clear();
   TIndexDef *current = nullptr;
@@ -106,16 +108,17 @@ QString TIBTable::UpdateText(TUpdateKind kind) const {
   const QString table = Quoted(FTableName);
   switch (kind) {
   case ukModify:
-    return QStringLiteral("update %1 set %2 where %3").arg(table, assignments.join(QStringLiteral(", ")),
-                                                            where.join(QStringLiteral(" and ")));
+    return QStringLiteral("update %1 set %2 where %3")
+        .arg(table, assignments.join(QStringLiteral(", ")), where.join(QStringLiteral(" and ")));
   case ukInsert: {
     QStringList columns;
     for (const QString &name : FColumns)
       columns.append(Quoted(name));
-    return QStringLiteral("insert into %1 (%2) values (%3)").arg(table, columns.join(QStringLiteral(", ")),
-                                                                   markers.join(QStringLiteral(", ")));
+    return QStringLiteral("insert into %1 (%2) values (%3)")
+        .arg(table, columns.join(QStringLiteral(", ")), markers.join(QStringLiteral(", ")));
   }
-  case ukDelete: return QStringLiteral("delete from %1 where %2").arg(table, where.join(QStringLiteral(" and ")));
+  case ukDelete:
+    return QStringLiteral("delete from %1 where %2").arg(table, where.join(QStringLiteral(" and ")));
   }
   return QString();
 }

@@ -13,14 +13,22 @@ struct TTPBName {
 };
 
 constexpr TTPBName kTPBNames[] = {
-    {"consistency", isc_tpb_consistency},   {"concurrency", isc_tpb_concurrency},
-    {"shared", isc_tpb_shared},             {"protected", isc_tpb_protected},
-    {"exclusive", isc_tpb_exclusive},       {"wait", isc_tpb_wait},
-    {"nowait", isc_tpb_nowait},             {"read", isc_tpb_read},
-    {"write", isc_tpb_write},               {"read_committed", isc_tpb_read_committed},
-    {"rec_version", isc_tpb_rec_version},   {"no_rec_version", isc_tpb_no_rec_version},
-    {"autocommit", isc_tpb_autocommit},     {"no_auto_undo", isc_tpb_no_auto_undo},
-    {"ignore_limbo", isc_tpb_ignore_limbo}, {"lock_timeout", isc_tpb_lock_timeout},
+    {"consistency", isc_tpb_consistency},
+    {"concurrency", isc_tpb_concurrency},
+    {"shared", isc_tpb_shared},
+    {"protected", isc_tpb_protected},
+    {"exclusive", isc_tpb_exclusive},
+    {"wait", isc_tpb_wait},
+    {"nowait", isc_tpb_nowait},
+    {"read", isc_tpb_read},
+    {"write", isc_tpb_write},
+    {"read_committed", isc_tpb_read_committed},
+    {"rec_version", isc_tpb_rec_version},
+    {"no_rec_version", isc_tpb_no_rec_version},
+    {"autocommit", isc_tpb_autocommit},
+    {"no_auto_undo", isc_tpb_no_auto_undo},
+    {"ignore_limbo", isc_tpb_ignore_limbo},
+    {"lock_timeout", isc_tpb_lock_timeout},
 };
 
 } // namespace
@@ -87,8 +95,8 @@ void TIBTransaction::StartTransaction() {
   FDefaultDatabase->CheckConnected();
   QByteArray tpb = BuildTPB();
   TIBStatus status;
-  isc_start_transaction(&status, &FHandle, 1, FDefaultDatabase->Handle(), static_cast<unsigned short>(tpb.size()),
-                        tpb.isEmpty() ? nullptr : tpb.data());
+  isc_start_transaction(&status, &FHandle, 1, FDefaultDatabase->Handle(),
+                        static_cast<unsigned short>(tpb.size()), tpb.isEmpty() ? nullptr : tpb.data());
   if (status.Failed())
     FHandle = 0;
   FDefaultDatabase->Check(status);
@@ -166,7 +174,8 @@ void TIBTransaction::RemoveClient(TIBTransactionClient *client) {
 void TIBTransaction::CheckAutoStop() {
   if (FAutoStopAction == saNone || !InTransaction())
     return;
-  if (std::any_of(FClients.begin(), FClients.end(), [](const TIBTransactionClient *c) { return c->HoldsCursor(); }))
+  if (std::any_of(FClients.begin(), FClients.end(),
+                  [](const TIBTransactionClient *c) { return c->HoldsCursor(); }))
     return;
   switch (FAutoStopAction) {
   case saNone: break;

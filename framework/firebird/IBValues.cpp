@@ -134,7 +134,8 @@ void IBStoreColumn(const TIBXSQLVAR &column, const TField &field, char *slot, bo
   case ftTime: return Put(out, static_cast<qint32>(IBRead<ISC_TIME>(data) / 10));
   case ftDateTime: {
     const auto stamp = IBRead<ISC_TIMESTAMP>(data);
-    return Put(out, double(stamp.timestamp_date + kNativeDateOfIscEpoch) * 86400000.0 + stamp.timestamp_time / 10);
+    return Put(out,
+               double(stamp.timestamp_date + kNativeDateOfIscEpoch) * 86400000.0 + stamp.timestamp_time / 10);
   }
   default: slot[0] = 0; return;
   }

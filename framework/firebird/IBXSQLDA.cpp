@@ -119,7 +119,9 @@ ISC_TIMESTAMP FromQDateTime(const QDateTime &value) {
 
 QDate ToQDate(ISC_DATE value) { return QDate::fromJulianDay(value + kJulianDayOfIscEpoch); }
 
-ISC_DATE FromQDate(const QDate &value) { return static_cast<ISC_DATE>(value.toJulianDay() - kJulianDayOfIscEpoch); }
+ISC_DATE FromQDate(const QDate &value) {
+  return static_cast<ISC_DATE>(value.toJulianDay() - kJulianDayOfIscEpoch);
+}
 
 QTime ToQTime(ISC_TIME value) { return QTime::fromMSecsSinceStartOfDay(static_cast<int>(value / 10)); }
 
@@ -130,7 +132,6 @@ ISC_TIME FromQTime(const QTime &value) { return static_cast<ISC_TIME>(value.msec
 // --- TIBXSQLVAR
 
 TIBXSQLVAR::TIBXSQLVAR(TIBXSQLDA *owner, int index) : FOwner(owner), FIndex(index) {}
-
 
 void TIBXSQLVAR::Describe(const QString &name) {
   const XSQLVAR &v = Var();
@@ -160,7 +161,6 @@ int TIBXSQLVAR::CharsetId() const {
   return 0;
 }
 
-
 qint64 TIBXSQLVAR::RawInteger() const {
   const char *data = Var().sqldata;
   switch (FType) {
@@ -181,7 +181,8 @@ QVariant TIBXSQLVAR::DecodeValue() const {
   const char *data = v.sqldata;
   TIBSQL &statement = FOwner->Statement();
   const auto text = [&](const QByteArray &bytes) -> QVariant {
-    return CharsetId() == kCharsetOctets ? QVariant(bytes) : QVariant(statement.Database()->DecodeText(bytes));
+    return CharsetId() == kCharsetOctets ? QVariant(bytes)
+                                         : QVariant(statement.Database()->DecodeText(bytes));
   };
   const auto scaled = [&](qint64 value) -> QVariant {
     if (FScale == 0)
@@ -202,10 +203,13 @@ QVariant TIBXSQLVAR::DecodeValue() const {
   case SQL_TYPE_TIME: return IBDateTime::ToQTime(IBRead<ISC_TIME>(data));
   case SQL_BOOLEAN: return *data != 0;
   case SQL_BLOB: {
-    const QByteArray bytes = IBBlob::Read(*statement.Database(), *statement.Transaction(), IBRead<ISC_QUAD>(data));
+    const QByteArray bytes =
+        IBBlob::Read(*statement.Database(), *statement.Transaction(), IBRead<ISC_QUAD>(data));
     return FSubtype == isc_blob_text ? text(bytes) : QVariant(bytes);
   }
-  default: throw EDatabaseError(QStringLiteral("Column \"%1\" has a type that is not supported (%2)").arg(FName).arg(FType));
+  default:
+    throw EDatabaseError(
+        QStringLiteral("Column \"%1\" has a type that is not supported (%2)").arg(FName).arg(FType));
   }
 }
 
@@ -289,7 +293,8 @@ QByteArray TIBXSQLVAR::TextBytes(const QVariant &value) const {
   switch (value.typeId()) {
   case QMetaType::QByteArray: return value.toByteArray();
   case QMetaType::Double: return QByteArray::number(value.toDouble(), 'g', 17);
-  case QMetaType::QDateTime: return value.toDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz")).toLatin1();
+  case QMetaType::QDateTime:
+    return value.toDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz")).toLatin1();
   case QMetaType::QDate: return value.toDate().toString(Qt::ISODate).toLatin1();
   case QMetaType::QTime: return value.toTime().toString(QStringLiteral("hh:mm:ss.zzz")).toLatin1();
   case QMetaType::Bool: return value.toBool() ? "TRUE" : "FALSE";
@@ -338,10 +343,10 @@ void TIBXSQLVAR::Bind() {
   FParamNull = 0;
   const int typeId = FValue.typeId();
   const bool isText = typeId == QMetaType::QString || typeId == QMetaType::QByteArray;
-  const bool isNumber = typeId == QMetaType::Double || typeId == QMetaType::Float || typeId == QMetaType::Int ||
-                        typeId == QMetaType::UInt || typeId == QMetaType::LongLong ||
-                        typeId == QMetaType::ULongLong || typeId == QMetaType::Bool ||
-                        typeId == QMetaType::Short || typeId == QMetaType::UShort;
+  const bool isNumber =
+      typeId == QMetaType::Double || typeId == QMetaType::Float || typeId == QMetaType::Int ||
+      typeId == QMetaType::UInt || typeId == QMetaType::LongLong || typeId == QMetaType::ULongLong ||
+      typeId == QMetaType::Bool || typeId == QMetaType::Short || typeId == QMetaType::UShort;
   switch (FType) {
   case SQL_SHORT:
   case SQL_LONG:
@@ -378,7 +383,8 @@ void TIBXSQLVAR::Bind() {
     return BindNumber<FB_BOOLEAN>(FValue.toBool() ? FB_TRUE : FB_FALSE);
   case SQL_BLOB: {
     TIBSQL &statement = FOwner->Statement();
-    return BindNumber<ISC_QUAD>(IBBlob::Write(*statement.Database(), *statement.Transaction(), TextBytes(FValue)));
+    return BindNumber<ISC_QUAD>(
+        IBBlob::Write(*statement.Database(), *statement.Transaction(), TextBytes(FValue)));
   }
   default: return BindText(TextBytes(FValue));
   }

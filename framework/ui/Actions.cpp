@@ -61,7 +61,6 @@ void LinkAction(QAbstractButton *button, TAction *action) {
     if (pushed->Visible != action->isVisible())
       button->setVisible(pushed->Visible = action->isVisible());
   });
-  QObject::connect(button, &QAbstractButton::clicked, action, [action] {
-    Guarded(action, [action] { action->Execute(); });
-  });
+  QObject::connect(button, &QAbstractButton::clicked, action,
+                   [action] { Guarded(action, [action] { action->Execute(); }); });
 }

@@ -271,15 +271,16 @@ private:
 };
 
 const std::array<const char *, nbRefresh + 1> DefaultHints = {
-    "First record", "Prior record", "Next record", "Last record", "Insert record",
-    "Delete record", "Edit record", "Post edit", "Cancel edit", "Refresh data"};
+    "First record",  "Prior record", "Next record", "Last record", "Insert record",
+    "Delete record", "Edit record",  "Post edit",   "Cancel edit", "Refresh data"};
 
 const std::array<const char *, nbRefresh + 1> Glyphs = {"|\u25C0", "\u25C0", "\u25B6", "\u25B6|", "+",
-                                                       "\u2212", "\u25B2", "\u2714", "\u2716", "\u21BB"};
+                                                        "\u2212",  "\u25B2", "\u2714", "\u2716",  "\u21BB"};
 
 } // namespace
 
-TDBNavigator::TDBNavigator(QWidget *parent) : QWidget(parent), FDataLink(std::make_unique<TNavDataLink>(this)) {
+TDBNavigator::TDBNavigator(QWidget *parent)
+    : QWidget(parent), FDataLink(std::make_unique<TNavDataLink>(this)) {
   auto *layout = new QHBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
@@ -315,7 +316,9 @@ void TDBNavigator::SetVisibleButtons(const TButtonSet &value) {
 void TDBNavigator::SetHints(const QStringList &value) {
   FHints = value;
   for (int i = nbFirst; i <= nbRefresh; ++i) {
-    const QString hint = i < value.size() && !value[i].isEmpty() ? value[i] : QString::fromLatin1(DefaultHints[std::size_t(i)]);
+    const QString hint = i < value.size() && !value[i].isEmpty()
+                             ? value[i]
+                             : QString::fromLatin1(DefaultHints[std::size_t(i)]);
     FButtons[std::size_t(i)]->setToolTip(hint);
   }
 }
@@ -358,7 +361,8 @@ void TDBNavigator::BtnClick(TNavigateBtn button) {
   case nbCancel: dataSet->Cancel(); break;
   case nbRefresh: dataSet->Refresh(); break;
   case nbDelete:
-    if (!FConfirmDelete || MessageDlg(QStringLiteral("Delete record?"), mtConfirmation, {mbOK, mbCancel}) != mrCancel)
+    if (!FConfirmDelete ||
+        MessageDlg(QStringLiteral("Delete record?"), mtConfirmation, {mbOK, mbCancel}) != mrCancel)
       dataSet->Delete();
     break;
   }

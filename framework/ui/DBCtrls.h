@@ -47,7 +47,6 @@ public:
   explicit TDBEdit(QWidget *parent = nullptr);
   ~TDBEdit() override;
 
-
 protected:
   void keyPressEvent(QKeyEvent *event) override;
   void focusInEvent(QFocusEvent *event) override;
@@ -92,7 +91,6 @@ public:
   explicit TDBMemo(QWidget *parent = nullptr);
   ~TDBMemo() override;
 
-
 protected:
   void keyPressEvent(QKeyEvent *event) override;
   void focusOutEvent(QFocusEvent *event) override;
@@ -105,7 +103,18 @@ private:
   bool FLoading = false;
 };
 
-enum TNavigateBtn { nbFirst, nbPrior, nbNext, nbLast, nbInsert, nbDelete, nbEdit, nbPost, nbCancel, nbRefresh };
+enum TNavigateBtn {
+  nbFirst,
+  nbPrior,
+  nbNext,
+  nbLast,
+  nbInsert,
+  nbDelete,
+  nbEdit,
+  nbPost,
+  nbCancel,
+  nbRefresh
+};
 using TButtonSet = std::set<TNavigateBtn>;
 
 // The ten buttons that move through and edit a dataset, enabled by its state.

@@ -27,7 +27,6 @@ bool EditableField(TField *field) {
 
 } // namespace
 
-
 // --- TGridDataLink ---
 
 void TGridDataLink::Reset() {
@@ -612,10 +611,12 @@ void TCustomDBGrid::SetLookupText(TField *field, const QString &text) {
       key->Clear();
     return;
   }
-  const QVariant key = field->LookupDataSet()->Lookup(field->LookupResultField(), text, field->LookupKeyFields());
+  const QVariant key =
+      field->LookupDataSet()->Lookup(field->LookupResultField(), text, field->LookupKeyFields());
   if (key.isNull())
-    DatabaseError(QStringLiteral("'%1' is not a value of the list of field '%2'").arg(text, field->DisplayName()),
-                  dataSet);
+    DatabaseError(
+        QStringLiteral("'%1' is not a value of the list of field '%2'").arg(text, field->DisplayName()),
+        dataSet);
   dataSet->SetFieldValues(field->KeyFields(), key);
 }
 
@@ -653,8 +654,7 @@ TEditStyle TCustomDBGrid::GetEditStyle(int ACol, int) {
     return esSimple;
   switch (column->ButtonStyle()) {
   case cbsEllipsis: return esEllipsis;
-  case cbsAuto:
-    return column->PickList().isEmpty() && !IsLookupList(column->Field()) ? esSimple : esPickList;
+  case cbsAuto: return column->PickList().isEmpty() && !IsLookupList(column->Field()) ? esSimple : esPickList;
   default: return esSimple;
   }
 }

@@ -93,8 +93,7 @@ void TForm::PlaceOnScreen() {
     if (QWidget *owner = parentWidget())
       area = owner->window()->frameGeometry();
     break;
-  default:
-    return;
+  default: return;
   }
   if (area.isValid())
     move(area.center() - rect().center());

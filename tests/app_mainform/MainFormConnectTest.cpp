@@ -6,11 +6,11 @@
 #include "IBQuery.h"
 #include "IBServices.h"
 #include "IBTransaction.h"
-#include <QFile>
 #include "MainFormFixture.h"
 #include "MxToolEdit.h"
 #include "TestServer.h"
 #include "UDMSecurity.h"
+#include <QFile>
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -61,7 +61,8 @@ TEST_F(MainFormTest, OnlySysdbaCreatesTheDatabaseAndOnlyAfterTheQuestion) {
   Form->edUserName->setText("ADMIN");
   Dialogs.AnswerMessage(mrOk);
   EXPECT_THROW(Form->SpeedButton5Click(), EAbort);
-  EXPECT_EQ(Dialogs.Messages().back().Text, QString::fromUtf8("Tylko uzytkownik SYSDBA może utworzyć nową bazę"));
+  EXPECT_EQ(Dialogs.Messages().back().Text,
+            QString::fromUtf8("Tylko uzytkownik SYSDBA może utworzyć nową bazę"));
   EXPECT_EQ(Dialogs.Messages().back().Caption, QString::fromUtf8("Brak uprawnień"));
 
   Form->edUserName->setText("SYSDBA");
@@ -88,7 +89,8 @@ TEST_F(MainFormTest, IdleUpdateFollowsTheLogin) {
   Application()->DoIdle();
   for (TAction *action : SysdbaActions(*Form))
     EXPECT_FALSE(action->Enabled()) << action->objectName().toStdString();
-  for (TAction *action : {Form->MonitorSQLA, Form->DBConnectA, Form->DBDisconnectA, Form->PobierzUzytkownikowZSerweraA})
+  for (TAction *action :
+       {Form->MonitorSQLA, Form->DBConnectA, Form->DBDisconnectA, Form->PobierzUzytkownikowZSerweraA})
     EXPECT_TRUE(action->Enabled()) << action->objectName().toStdString();
 
   Form->DBDisconnectA->Execute();
@@ -111,7 +113,8 @@ TEST_F(MainFormTest, WrongPasswordIsTranslatedAndLeavesTheProgramDisconnected) {
   Dialogs.AnswerMessage(mrOk);
   Guarded(nullptr, [this] { Connect("SYSDBA", "not-the-password"); });
   ASSERT_EQ(Dialogs.Messages().size(), 1u);
-  EXPECT_TRUE(Dialogs.Messages()[0].Text.startsWith(QString::fromUtf8("Nazwa użytkownika lub hasło są nieprawidłowe.")));
+  EXPECT_TRUE(Dialogs.Messages()[0].Text.startsWith(
+      QString::fromUtf8("Nazwa użytkownika lub hasło są nieprawidłowe.")));
   EXPECT_FALSE(Form->DM()->Database->Connected());
 }
 
@@ -150,7 +153,8 @@ TEST_P(GrantTest, GrantThenRevokeEveryGrant) {
   {
     TIBDatabase asBoss;
     asBoss.SetDatabaseName(Db->DatabaseName());
-    asBoss.Params().SetText(QStringLiteral("user_name=%1\npassword=secret4\nsql_role_name=RDB$ADMIN").arg(boss));
+    asBoss.Params().SetText(
+        QStringLiteral("user_name=%1\npassword=secret4\nsql_role_name=RDB$ADMIN").arg(boss));
     TIBQuery grant;
     asBoss.Open();
     TIBTransaction transaction;

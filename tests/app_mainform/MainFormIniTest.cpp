@@ -22,8 +22,9 @@ TEST_F(MainFormOfflineTest, StartsFromTheIniAndRewritesItWholeOnClose) {
   // A server typed but never connected is the last server, not one of the list.
   Form->edSerwer->setEditText("typed-only");
   Form.reset();
-  EXPECT_EQ(ReadIni(), QByteArray("[LAST_SERVER]\r\nSERVER=typed-only\r\n\r\n[SERVERS]\r\nalpha\r\nbeta/3051\r\n\r\n"
-                                  "[GROUPS]\r\nDefault=Kadry\r\nChangeEnabled=0\r\n\r\n"));
+  EXPECT_EQ(ReadIni(),
+            QByteArray("[LAST_SERVER]\r\nSERVER=typed-only\r\n\r\n[SERVERS]\r\nalpha\r\nbeta/3051\r\n\r\n"
+                       "[GROUPS]\r\nDefault=Kadry\r\nChangeEnabled=0\r\n\r\n"));
 }
 
 TEST_F(MainFormOfflineTest, MissingIniGivesTheDefaultsAndIsCreatedOnClose) {
@@ -40,9 +41,9 @@ TEST_F(MainFormOfflineTest, NotConnectedEnablesOnlyTheConnectionActions) {
   Application()->DoIdle();
   for (TAction *action : {Form->DBConnectA, Form->DBDisconnectA, Form->PobierzUzytkownikowZSerweraA})
     EXPECT_TRUE(action->Enabled()) << action->objectName().toStdString();
-  for (TAction *action : {Form->NowyUzytkownikA, Form->ZmienHasloA, Form->UsunUzytkownikaA, Form->GrantAdminRoleA,
-                          Form->SynchroA, Form->MonitorSQLA, Form->PobierzZVeldarA, Form->MatrycaUprawnienA,
-                          Form->UprawnieniaA})
+  for (TAction *action : {Form->NowyUzytkownikA, Form->ZmienHasloA, Form->UsunUzytkownikaA,
+                          Form->GrantAdminRoleA, Form->SynchroA, Form->MonitorSQLA, Form->PobierzZVeldarA,
+                          Form->MatrycaUprawnienA, Form->UprawnieniaA})
     EXPECT_FALSE(action->Enabled()) << action->objectName().toStdString();
   EXPECT_TRUE(Form->edSerwer->isEnabled());
   EXPECT_FALSE(Form->edGrupa->isEnabled());
@@ -58,7 +59,8 @@ TEST(MainFormMessagesTest, TwoServerMessagesAreShownInPolish) {
       "zweryfikowania nazwy użytkownika i hasła.");
   const std::vector<std::pair<QString, QString>> cases = {
       {"Your user name and password are not defined. Ask your database administrator", badLogin},
-      {"I/O error during \"open\" operation\nError while trying to open file\nNo such file", QString::fromUtf8("Błąd otwarcia pliku.")},
+      {"I/O error during \"open\" operation\nError while trying to open file\nNo such file",
+       QString::fromUtf8("Błąd otwarcia pliku.")},
       // The second test runs on the already replaced text.
       {"Your user name and password are not defined; Error while trying to open file", badLogin},
       {"lock conflict on no wait transaction", "lock conflict on no wait transaction"},

@@ -112,8 +112,12 @@ TEST_F(ManyServerUsersTest, TheWholeListIsReadAndTheServiceStaysUsable) {
   EXPECT_EQ(service.UserInfo(0).UserName, Names.last());
 }
 
-QString Literal(const QString &text) { return u'\'' + QString(text).replace(u'\'', QStringLiteral("''")) + u'\''; }
-QString Identifier(const QString &text) { return u'"' + QString(text).replace(u'"', QStringLiteral("\"\"")) + u'"'; }
+QString Literal(const QString &text) {
+  return u'\'' + QString(text).replace(u'\'', QStringLiteral("''")) + u'\'';
+}
+QString Identifier(const QString &text) {
+  return u'"' + QString(text).replace(u'"', QStringLiteral("\"\"")) + u'"';
+}
 
 // A block that runs the statement for the names Prefix + 00000, 00001, ... (Count of them), each
 // in place of "%1".
@@ -127,14 +131,17 @@ QString ForEachNumberedName(const QString &statement, const QString &prefix, int
 
 // Grants of RDB$ADMIN to the name, whoever made them.
 int AdminGrants(ScratchDatabase &db, const QString &user) {
-  return db.QueryValue(QStringLiteral("select count(*) from RDB$USER_PRIVILEGES where RDB$USER = %1 and "
-                                      "RDB$RELATION_NAME = 'RDB$ADMIN' and RDB$USER_TYPE = 8")
-                           .arg(Literal(user)))
+  return db
+      .QueryValue(QStringLiteral("select count(*) from RDB$USER_PRIVILEGES where RDB$USER = %1 and "
+                                 "RDB$RELATION_NAME = 'RDB$ADMIN' and RDB$USER_TYPE = 8")
+                      .arg(Literal(user)))
       .toInt();
 }
 
 int CountOf(ScratchDatabase &db, const QString &table, const QString &prefix) {
-  return db.QueryValue(QStringLiteral("select count(*) from %1 where USER_NAME starting with %2").arg(table, Literal(prefix)))
+  return db
+      .QueryValue(QStringLiteral("select count(*) from %1 where USER_NAME starting with %2")
+                      .arg(table, Literal(prefix)))
       .toInt();
 }
 
@@ -171,9 +178,10 @@ protected:
       return;
     CreateSecurityDatabase();
     Prefix = QStringLiteral("GONE") + UniqueToken() + u'_';
-    for (const char *insert : {"insert into USERS (USER_NAME, PSWD_VALID) values ('%1', 0)",
-                               "insert into PASSWORDS (USER_NAME, PSWD, PSWD_DATE) values ('%1', 'old', current_timestamp)",
-                               "insert into LOGS (USER_NAME, LOG_DATE, LOG) values ('%1', current_timestamp, 'x')"})
+    for (const char *insert :
+         {"insert into USERS (USER_NAME, PSWD_VALID) values ('%1', 0)",
+          "insert into PASSWORDS (USER_NAME, PSWD, PSWD_DATE) values ('%1', 'old', current_timestamp)",
+          "insert into LOGS (USER_NAME, LOG_DATE, LOG) values ('%1', current_timestamp, 'x')"})
       Db->Execute(ForEachNumberedName(QString::fromLatin1(insert), Prefix, kRows));
     Holder = Prefix + QStringLiteral("00007");
     Db->Execute(QStringLiteral("grant RDB$ADMIN to %1").arg(Holder));
@@ -254,7 +262,8 @@ QStringList TableRows(const QString &databaseName, const QDateTime &from, const 
           values.append(QStringLiteral("<null>"));
         } else if (value.SQLType() == SQL_TIMESTAMP) {
           const QDateTime stamp = value.Value().toDateTime();
-          EXPECT_TRUE(stamp >= from && stamp <= to) << table.toStdString() << ' ' << stamp.toString().toStdString();
+          EXPECT_TRUE(stamp >= from && stamp <= to)
+              << table.toStdString() << ' ' << stamp.toString().toStdString();
           values.append(QStringLiteral("<time>"));
         } else {
           values.append(QString::fromLatin1(value.AsBytes().toHex()));
@@ -357,10 +366,12 @@ TEST_P(BatchTakeOverTest, WritesWhatTheRowByRowRoadWrites) {
     EXPECT_EQ(listed.count(TDMSecurity::StoredUserName(name)), 1) << name.toStdString();
   EXPECT_FALSE(listed.contains(cyrillic));
   EXPECT_EQ(CountOf(*Db, QStringLiteral("USERS"), plain), kPlain);
-  const QString group = GetParam().Preset.isNull() ? QStringLiteral("null") : Literal(GetParam().Preset.toString());
-  EXPECT_EQ(Db->QueryValue(QStringLiteral("select count(*) from USERS where PSWD_VALID = 1 and PSWD_DATE is not null "
-                                          "and GRUPA is not distinct from %1")
-                               .arg(group))
+  const QString group =
+      GetParam().Preset.isNull() ? QStringLiteral("null") : Literal(GetParam().Preset.toString());
+  EXPECT_EQ(Db->QueryValue(
+                  QStringLiteral("select count(*) from USERS where PSWD_VALID = 1 and PSWD_DATE is not null "
+                                 "and GRUPA is not distinct from %1")
+                      .arg(group))
                 .toInt(),
             listed.size());
 }
@@ -368,6 +379,8 @@ TEST_P(BatchTakeOverTest, WritesWhatTheRowByRowRoadWrites) {
 INSTANTIATE_TEST_SUITE_P(Groups, BatchTakeOverTest,
                          testing::Values(TGroupCase{"AllGroups", "Wszystkie", QVariant()},
                                          TGroupCase{"PolishGroup", "Płace", QString::fromUtf8("Płace")}),
-                         [](const testing::TestParamInfo<TGroupCase> &info) { return std::string(info.param.Label); });
+                         [](const testing::TestParamInfo<TGroupCase> &info) {
+                           return std::string(info.param.Label);
+                         });
 
 } // namespace

@@ -27,10 +27,12 @@
 namespace {
 
 TEST_F(UsersTest, NewUserRoadRefusesThenAdds) {
-  const QString name = QStringLiteral("nowy") + QString::number(QDateTime::currentMSecsSinceEpoch() % 100000000);
+  const QString name =
+      QStringLiteral("nowy") + QString::number(QDateTime::currentMSecsSinceEpoch() % 100000000);
   Db->ForgetServerUser(name.toUpper());
   // Already listed (compared ignoring case).
-  Dialogs.AnswerModalAs<TNowyUzytkownikF>(Fill({"sysdba", "Jan", "Kowalski", "80010112345", "Ab1!x#yz", "Ab1!x#yz"}));
+  Dialogs.AnswerModalAs<TNowyUzytkownikF>(
+      Fill({"sysdba", "Jan", "Kowalski", "80010112345", "Ab1!x#yz", "Ab1!x#yz"}));
   Dialogs.AnswerMessage(mrOk);
   // Wrong repetition; the dialog comes back with the values kept.
   Dialogs.AnswerModalAs<TNowyUzytkownikF>([](TNowyUzytkownikF &f) {
@@ -40,12 +42,14 @@ TEST_F(UsersTest, NewUserRoadRefusesThenAdds) {
   });
   Dialogs.AnswerMessage(mrOk);
   // Fails the policy (two special characters are required by default).
-  Dialogs.AnswerModalAs<TNowyUzytkownikF>(Fill({"", "Jan", "Kowalski", "80010112345", "Abcdefg1", "Abcdefg1"}));
+  Dialogs.AnswerModalAs<TNowyUzytkownikF>(
+      Fill({"", "Jan", "Kowalski", "80010112345", "Abcdefg1", "Abcdefg1"}));
   Dialogs.AnswerMessage(mrOk);
   Dialogs.AnswerMessage(mrOk);
   Dialogs.AnswerModalAs<TNowyUzytkownikF>([&](TNowyUzytkownikF &f) {
     f.edUser->setText(name);
-    return Fill({name, QString::fromUtf8("Jan"), QString::fromUtf8("Kowalski-Żak"), "80010112345", "Ab1!x#yz", "Ab1!x#yz"})(f);
+    return Fill({name, QString::fromUtf8("Jan"), QString::fromUtf8("Kowalski-Żak"), "80010112345", "Ab1!x#yz",
+                 "Ab1!x#yz"})(f);
   });
   Form->NowyUzytkownikA->Execute();
 
@@ -62,9 +66,11 @@ TEST_F(UsersTest, NewUserRoadRefusesThenAdds) {
   TDataSet *users = Form->DM()->users;
   EXPECT_EQ(users->FieldByName("USER_NAME")->AsString(), name.toUpper());
   EXPECT_EQ(users->FieldByName("SECOND_NAME")->AsString(), QString::fromUtf8("Kowalski-Żak"));
-  EXPECT_EQ(users->FieldByName("PSWD_VALID")->AsInteger(), 0) << "must change the password at the first login";
+  EXPECT_EQ(users->FieldByName("PSWD_VALID")->AsInteger(), 0)
+      << "must change the password at the first login";
   EXPECT_FALSE(users->FieldByName("PSWD_DATE")->IsNull());
-  EXPECT_EQ(Db->QueryValue(QStringLiteral("select count(*) from USERS where USER_NAME = '%1' and PSWD_DATE is not null")
+  EXPECT_EQ(Db->QueryValue(QStringLiteral(
+                               "select count(*) from USERS where USER_NAME = '%1' and PSWD_DATE is not null")
                                .arg(name.toUpper()))
                 .toInt(),
             1);
@@ -79,12 +85,15 @@ TEST_F(UsersTest, NewUserCancelChangesNothing) {
 }
 
 TEST_F(UsersTest, NewUserGetsTheVisibleGroup) {
-  const QString name = QStringLiteral("GRP") + QString::number(QDateTime::currentMSecsSinceEpoch() % 100000000);
+  const QString name =
+      QStringLiteral("GRP") + QString::number(QDateTime::currentMSecsSinceEpoch() % 100000000);
   Db->ForgetServerUser(name);
   Form->edGrupa->SetText("Kadry");
   Dialogs.AnswerModalAs<TNowyUzytkownikF>(Fill({name, "", "", "", "Ab1!x#yz", "Ab1!x#yz"}));
   Form->NowyUzytkownikA->Execute();
-  EXPECT_EQ(Db->QueryValue(QStringLiteral("select GRUPA from USERS where USER_NAME = '%1'").arg(name)).toString(), "Kadry");
+  EXPECT_EQ(
+      Db->QueryValue(QStringLiteral("select GRUPA from USERS where USER_NAME = '%1'").arg(name)).toString(),
+      "Kadry");
 }
 
 TEST_F(MainFormTest, SynchronisationTakesOverServerUsersAndDropsRowsWithoutOne) {
@@ -92,18 +101,25 @@ TEST_F(MainFormTest, SynchronisationTakesOverServerUsersAndDropsRowsWithoutOne) 
   const QString a = Db->CreateServerUser("SYNA", "secret1");
   const QString b = Db->CreateServerUser("SYNB", "secret1");
   const QString c = QStringLiteral("SYNC") + a.mid(4);
-  Db->Execute({QStringLiteral("insert into USERS (USER_NAME, FIRST_NAME, PSWD_VALID) values ('%1', 'Anna', 0)").arg(a),
-               QStringLiteral("insert into USERS (USER_NAME, PSWD_VALID) values ('%1', 0)").arg(c)});
+  Db->Execute(
+      {QStringLiteral("insert into USERS (USER_NAME, FIRST_NAME, PSWD_VALID) values ('%1', 'Anna', 0)")
+           .arg(a),
+       QStringLiteral("insert into USERS (USER_NAME, PSWD_VALID) values ('%1', 0)").arg(c)});
   ConnectAsSysdba();
   const QStringList listed = ListedUsers();
   EXPECT_TRUE(listed.contains(a));
   EXPECT_TRUE(listed.contains(b));
   EXPECT_FALSE(listed.contains(c));
-  EXPECT_EQ(Db->QueryValue(QStringLiteral("select FIRST_NAME || PSWD_VALID from USERS where USER_NAME = '%1'").arg(a)).toString(),
+  EXPECT_EQ(Db->QueryValue(
+                  QStringLiteral("select FIRST_NAME || PSWD_VALID from USERS where USER_NAME = '%1'").arg(a))
+                .toString(),
             "Anna0")
       << "a listed user keeps its row";
-  EXPECT_EQ(Db->QueryValue(QStringLiteral("select PSWD_VALID from USERS where USER_NAME = '%1'").arg(b)).toInt(), 1);
-  EXPECT_EQ(Db->QueryValue(QStringLiteral("select count(*) from USERS where USER_NAME = '%1'").arg(c)).toInt(), 0);
+  EXPECT_EQ(
+      Db->QueryValue(QStringLiteral("select PSWD_VALID from USERS where USER_NAME = '%1'").arg(b)).toInt(),
+      1);
+  EXPECT_EQ(
+      Db->QueryValue(QStringLiteral("select count(*) from USERS where USER_NAME = '%1'").arg(c)).toInt(), 0);
 }
 
 TEST_F(UsersTest, ChangePasswordChecksTheRepetitionAndThePolicy) {
@@ -150,7 +166,8 @@ TEST_F(UsersTest, DeleteAsksThenRemovesTheRowAndTheServerUser) {
   ASSERT_TRUE(SelectUser(user));
   Dialogs.AnswerMessage(mrNo);
   Form->UsunUzytkownikaA->Execute();
-  EXPECT_EQ(Dialogs.Messages().back().Text, QString::fromUtf8("Czy napewno chcesz usunąć użytkownika ") + user + " ?");
+  EXPECT_EQ(Dialogs.Messages().back().Text,
+            QString::fromUtf8("Czy napewno chcesz usunąć użytkownika ") + user + " ?");
   EXPECT_EQ(Dialogs.Messages().back().Icon, mtConfirmation);
   EXPECT_TRUE(ServerHasUser(*Db, user));
 
@@ -228,8 +245,10 @@ TEST_F(UsersTest, SiblingImportFillsNamesOfListedUsersOnly) {
     create.CreateDatabase();
     create.Close();
   }
-  sibling.Execute(QStringLiteral("create table USERS (USR_NAME varchar(50), IMIE varchar(50), NAZWISKO varchar(50), PESEL varchar(11))"));
-  sibling.Execute({QStringLiteral("insert into USERS values ('%1', 'Zofia', 'Łęcka', '90020212345')").arg(listed.toLower()),
+  sibling.Execute(QStringLiteral("create table USERS (USR_NAME varchar(50), IMIE varchar(50), NAZWISKO "
+                                 "varchar(50), PESEL varchar(11))"));
+  sibling.Execute({QStringLiteral("insert into USERS values ('%1', 'Zofia', 'Łęcka', '90020212345')")
+                       .arg(listed.toLower()),
                    QStringLiteral("insert into USERS values ('NOBODY_THERE', 'X', 'Y', '1')")});
   const int before = ListedUsers().size();
   Dialogs.AnswerModal([&](TForm &f) {
@@ -240,11 +259,12 @@ TEST_F(UsersTest, SiblingImportFillsNamesOfListedUsersOnly) {
     return dialog.ModalResult();
   });
   Form->PobierzZVeldarAExecute(nullptr);
-  EXPECT_EQ(Db->QueryValue(QStringLiteral("select FIRST_NAME || ' ' || SECOND_NAME || ' ' || USER_ID from USERS "
-                                          "where USER_NAME = '%1'")
-                               .arg(listed))
-                .toString(),
-            QString::fromUtf8("Zofia Łęcka 90020212345"));
+  EXPECT_EQ(
+      Db->QueryValue(QStringLiteral("select FIRST_NAME || ' ' || SECOND_NAME || ' ' || USER_ID from USERS "
+                                    "where USER_NAME = '%1'")
+                         .arg(listed))
+          .toString(),
+      QString::fromUtf8("Zofia Łęcka 90020212345"));
   EXPECT_EQ(ListedUsers().size(), before) << "nothing is inserted";
   Form->Database->Close();
 }
@@ -273,17 +293,21 @@ TEST_F(UsersTest, OrderingFollowsTheRadioGroup) {
 
 namespace {
 
-QString Quoted(const QString &text) { return u'\'' + QString(text).replace(u'\'', QStringLiteral("''")) + u'\''; }
+QString Quoted(const QString &text) {
+  return u'\'' + QString(text).replace(u'\'', QStringLiteral("''")) + u'\'';
+}
 
 int AdminGrants(ScratchDatabase &db, const QString &user) {
-  return db.QueryValue(QStringLiteral("select count(*) from RDB$USER_PRIVILEGES where RDB$USER = %1 and "
-                                      "RDB$RELATION_NAME = 'RDB$ADMIN'")
-                           .arg(Quoted(user)))
+  return db
+      .QueryValue(QStringLiteral("select count(*) from RDB$USER_PRIVILEGES where RDB$USER = %1 and "
+                                 "RDB$RELATION_NAME = 'RDB$ADMIN'")
+                      .arg(Quoted(user)))
       .toInt();
 }
 
 bool RowListed(ScratchDatabase &db, const QString &user) {
-  return db.QueryValue(QStringLiteral("select count(*) from USERS where USER_NAME = %1").arg(Quoted(user))).toInt() == 1;
+  return db.QueryValue(QStringLiteral("select count(*) from USERS where USER_NAME = %1").arg(Quoted(user)))
+             .toInt() == 1;
 }
 
 TEST_F(UsersTest, DeletedUserKeepsNoAdminGrant) {
@@ -319,10 +343,11 @@ TEST_F(UsersTest, DeleteRefusedByTheServerKeepsTheRow) {
   ASSERT_TRUE(SelectUser(ghost));
   Dialogs.AnswerMessage(mrYes);
   EXPECT_THROW(Form->UsunUzytkownikaA->Execute(), EIBError);
-  EXPECT_EQ(Db->QueryValue(QStringLiteral("select FIRST_NAME || USER_ID || GRUPA from USERS where USER_NAME = '%1'")
-                               .arg(ghost))
-                .toString(),
-            "Anna80010112345Kadry")
+  EXPECT_EQ(
+      Db->QueryValue(QStringLiteral("select FIRST_NAME || USER_ID || GRUPA from USERS where USER_NAME = '%1'")
+                         .arg(ghost))
+          .toString(),
+      "Anna80010112345Kadry")
       << "the row keeps the user's data";
   EXPECT_TRUE(ListedUsers().contains(ghost));
 }
@@ -332,8 +357,10 @@ TEST_F(UsersTest, NewUserWhoseRowCannotBeSavedLeavesNoServerUser) {
   // post hits the primary key.
   const QString hidden = QStringLiteral("HID") + UniqueToken();
   Db->ForgetServerUser(hidden);
-  Db->Execute(QStringLiteral("insert into USERS (USER_NAME, FIRST_NAME, GRUPA, PSWD_VALID) values ('%1', 'Ewa', 'Kadry', 1)")
-                  .arg(hidden));
+  Db->Execute(
+      QStringLiteral(
+          "insert into USERS (USER_NAME, FIRST_NAME, GRUPA, PSWD_VALID) values ('%1', 'Ewa', 'Kadry', 1)")
+          .arg(hidden));
   Form->DM()->users->Close();
   Form->DM()->users->Open();
   Form->edGrupa->SetText(QString::fromUtf8("Płace"));
@@ -348,8 +375,9 @@ TEST_F(UsersTest, NewUserWhoseRowCannotBeSavedLeavesNoServerUser) {
     EXPECT_TRUE(error.Message().contains("PRIMARY or UNIQUE KEY")) << error.Message().toStdString();
   }
   EXPECT_FALSE(ServerHasUser(*Db, hidden)) << "the server user stays without a row";
-  EXPECT_EQ(Db->QueryValue(QStringLiteral("select FIRST_NAME || GRUPA || PSWD_VALID from USERS where USER_NAME = '%1'")
-                               .arg(hidden))
+  EXPECT_EQ(Db->QueryValue(
+                  QStringLiteral("select FIRST_NAME || GRUPA || PSWD_VALID from USERS where USER_NAME = '%1'")
+                      .arg(hidden))
                 .toString(),
             "EwaKadry1");
   EXPECT_EQ(Form->DM()->users->State(), dsBrowse);
@@ -395,7 +423,8 @@ TEST_F(UsersTest, UserGrantedTheRoleTwiceIsListedOnce) {
     EXPECT_TRUE(SelectUser(name));
     TFont font;
     TColor background = clWindow;
-    Form->UsrGridGetCellParams(Form->UsrGrid, Form->DM()->users->FieldByName("USER_NAME"), font, background, false);
+    Form->UsrGridGetCellParams(Form->UsrGrid, Form->DM()->users->FieldByName("USER_NAME"), font, background,
+                               false);
     return font.Color();
   };
   EXPECT_EQ(fontColour(user), clRed);

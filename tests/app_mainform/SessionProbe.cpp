@@ -1,6 +1,6 @@
 // meridox_sec as its main routine runs it, with a scripted start: the login typed and "Połącz" run,
-// "Monitor SQL" opened and one statement left uncommitted in its transaction, so that a test can end the session of a
-// connected program by a real signal and look at what it leaves behind.
+// "Monitor SQL" opened and one statement left uncommitted in its transaction, so that a test can end the
+// session of a connected program by a real signal and look at what it leaves behind.
 //
 //   session_probe INI SERVER DATABASE PASSWORD STATEMENT
 //
@@ -8,9 +8,9 @@
 #include "Actions.h"
 #include "Application.h"
 #include "IBDatabase.h"
+#include "PendingWork.h"
 #include "UDMSecurity.h"
 #include "UMainForm.h"
-#include "PendingWork.h"
 #include "USqlMon.h"
 
 #include <QComboBox>

@@ -29,7 +29,8 @@ TEST_F(AdminRightsTest, RoleAskedForButNeverGrantedIsRefusedAndDisconnected) {
   EXPECT_FALSE(Connect(user.toLower(), "secret1"));
   EXPECT_FALSE(DM->Database->Connected());
   ASSERT_EQ(Dialogs.Messages().size(), 1u);
-  EXPECT_EQ(Dialogs.Messages()[0].Text, QString::fromUtf8("Nie posiadasz praw administratora do bazy użytkowników"));
+  EXPECT_EQ(Dialogs.Messages()[0].Text,
+            QString::fromUtf8("Nie posiadasz praw administratora do bazy użytkowników"));
   EXPECT_EQ(Dialogs.Messages()[0].Caption, QString::fromUtf8("Brak uprawnień"));
   EXPECT_EQ(Dialogs.Messages()[0].Icon, mtWarning);
 }
@@ -53,7 +54,8 @@ TEST_F(AdminRightsTest, GrantorsOfARoleAreAllFound) {
   {
     TIBDatabase asBoss;
     asBoss.SetDatabaseName(Server + u':' + Path);
-    asBoss.Params().SetText(QStringLiteral("user_name=%1\npassword=secret3\nsql_role_name=RDB$ADMIN").arg(boss));
+    asBoss.Params().SetText(
+        QStringLiteral("user_name=%1\npassword=secret3\nsql_role_name=RDB$ADMIN").arg(boss));
     TIBTransaction transaction;
     transaction.SetDefaultDatabase(&asBoss);
     asBoss.SetDefaultTransaction(&transaction);

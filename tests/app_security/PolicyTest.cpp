@@ -1,9 +1,9 @@
 #include "DB.h"
 #include "Fields.h"
+#include "IBDatabase.h"
 #include "IBQuery.h"
 #include "SecurityFixture.h"
 #include "TestServer.h"
-#include "IBDatabase.h"
 
 namespace {
 
@@ -25,8 +25,8 @@ protected:
   }
 
   void SetPolicy(const QVariantList &values) {
-    const char *columns[] = {"PASS_LENGTH", "EXTRA_CHARS", "DIGITS", "LOWER_CASES", "UPPER_CASES",
-                             "VALIDATE_DAYS", "PASS_COUNT"};
+    const char *columns[] = {"PASS_LENGTH", "EXTRA_CHARS",   "DIGITS",    "LOWER_CASES",
+                             "UPPER_CASES", "VALIDATE_DAYS", "PASS_COUNT"};
     DM->config->Edit();
     for (int i = 0; i < values.size(); ++i)
       DM->config->FieldByName(columns[i])->SetValue(values[i]);
@@ -45,7 +45,8 @@ TEST_F(PolicyTest, ConfigRangeChecksStopThePostWithTheirMessage) {
       {{6, -1, 0, 0, 0, 30, 10}, "Liczba znaków specjalnych nie może być mniejsza od 0."},
       {{6, 0, 0, 0, 0, -1, 10}, "Ważność hasłą nie może być mniejsza od 0."},
       {{6, 0, 0, 0, 0, 30, -1}, "Ilość haseł w historii nie może być mniejsza od 0."},
-      {{0, -1, 0, 0, 0, -1, -1}, "Liczba znaków specjalnych nie może być mniejsza od 0."}, // the first check wins
+      {{0, -1, 0, 0, 0, -1, -1},
+       "Liczba znaków specjalnych nie może być mniejsza od 0."}, // the first check wins
   };
   for (const Case &c : cases) {
     Dialogs.Clear();

@@ -46,10 +46,11 @@ COMMIT WORK;
 TEST_F(SecurityTest, NewDatabaseIsAtVersionOneThenTheConnectBringsItToFour) {
   CreateDatabase();
   EXPECT_EQ(DM->GetSchemaVersion(), 1);
-  EXPECT_EQ(QueryValue("select PASS_LENGTH || ',' || PASS_COUNT || ',' || VALIDATE_DAYS || ',' || EXTRA_CHARS "
-                       "|| ',' || VER || ',' || OPTIONS from CONFIG")
-                .toString(),
-            "6,10,30,2,1,0");
+  EXPECT_EQ(
+      QueryValue("select PASS_LENGTH || ',' || PASS_COUNT || ',' || VALIDATE_DAYS || ',' || EXTRA_CHARS "
+                 "|| ',' || VER || ',' || OPTIONS from CONFIG")
+          .toString(),
+      "6,10,30,2,1,0");
   ASSERT_TRUE(ConnectAsSysdba());
   EXPECT_EQ(DM->GetSchemaVersion(), 4);
   EXPECT_TRUE(DM->config->Active());
@@ -62,8 +63,9 @@ TEST_F(SecurityTest, DatabaseWithoutVersionRunsAllFourScripts) {
   {
     TIBDatabase database;
     database.SetDatabaseName(Server + u':' + Path);
-    database.Params().SetText(QStringLiteral(" USER 'SYSDBA' PASSWORD '%1' PAGE_SIZE 8192 DEFAULT CHARACTER SET WIN1250")
-                                  .arg(TestServer::SysdbaPassword()));
+    database.Params().SetText(
+        QStringLiteral(" USER 'SYSDBA' PASSWORD '%1' PAGE_SIZE 8192 DEFAULT CHARACTER SET WIN1250")
+            .arg(TestServer::SysdbaPassword()));
     database.CreateDatabase();
     TIBTransaction transaction;
     transaction.SetDefaultDatabase(&database);
@@ -77,8 +79,8 @@ TEST_F(SecurityTest, DatabaseWithoutVersionRunsAllFourScripts) {
   ASSERT_TRUE(ConnectAsSysdba());
   EXPECT_EQ(DM->GetSchemaVersion(), 4);
   EXPECT_EQ(Columns(*DM, "CONFIG"),
-            QStringList({"PASS_LENGTH", "PASS_COUNT", "VALIDATE_DAYS", "EXTRA_CHARS", "INI", "VER", "OPTIONS", "DIGITS",
-                         "UPPER_CASES", "LOWER_CASES"}));
+            QStringList({"PASS_LENGTH", "PASS_COUNT", "VALIDATE_DAYS", "EXTRA_CHARS", "INI", "VER", "OPTIONS",
+                         "DIGITS", "UPPER_CASES", "LOWER_CASES"}));
   EXPECT_EQ(Columns(*DM, "USERS").mid(6), QStringList({"GRUPA", "PSWD_ALWAYS_VALID"}));
   EXPECT_EQ(QueryValue("select PSWD_ALWAYS_VALID from USERS where USER_NAME='OLDUSER'").toInt(), 0);
   EXPECT_EQ(QueryValue("select OPTIONS from CONFIG").toInt(), 0);
@@ -118,7 +120,8 @@ TEST_F(SchemaBehaviourTest, DeletingAUserRemovesOnlyThatUsersHistoryAndLog) {
   Execute({"insert into USERS (USER_NAME) values ('A')", "insert into USERS (USER_NAME) values ('B')",
            "insert into PASSWORDS values ('A', 'x', current_timestamp)",
            "insert into PASSWORDS values ('B', 'y', current_timestamp)",
-           "insert into LOGS values ('A', current_timestamp, 'a')", "insert into LOGS values ('B', current_timestamp, 'b')"});
+           "insert into LOGS values ('A', current_timestamp, 'a')",
+           "insert into LOGS values ('B', current_timestamp, 'b')"});
   Execute("delete from USERS where USER_NAME = 'A'");
   EXPECT_EQ(QueryValue("select list(USER_NAME) from PASSWORDS").toString(), "B");
   EXPECT_EQ(QueryValue("select list(USER_NAME) from LOGS").toString(), "B");
@@ -146,21 +149,22 @@ TEST_F(SchemaBehaviourTest, CheckValidPasswordVersionFour) {
     int Expected;
   };
   const Case cases[] = {
-      {"1", "1", 100, 30, 1}, // never expires, even when older than the validity
-      {"0", "1", 100, 30, 0}, // expired
-      {"0", "1", 10, 30, 1},  // still valid
-      {"1", "0", 10, 30, 0},  // must change at the next login, whatever the dates
-      {"0", "0", 10, 0, 0},
-      {"0", "1", 100, 0, 1},  // validity 0: never checked
+      {"1", "1", 100, 30, 1},                          // never expires, even when older than the validity
+      {"0", "1", 100, 30, 0},                          // expired
+      {"0", "1", 10, 30, 1},                           // still valid
+      {"1", "0", 10, 30, 0},                           // must change at the next login, whatever the dates
+      {"0", "0", 10, 0, 0},     {"0", "1", 100, 0, 1}, // validity 0: never checked
       {"null", "1", 10, 30, 1},
   };
   Execute("insert into USERS (USER_NAME) values ('SYSDBA')");
   for (const Case &c : cases) {
-    Execute({QStringLiteral("update CONFIG set VALIDATE_DAYS = %1").arg(c.ValidateDays),
-             QStringLiteral("update USERS set PSWD_ALWAYS_VALID = %1, PSWD_VALID = %2, PSWD_DATE = current_timestamp - %3 "
-                            "where USER_NAME = 'SYSDBA'")
-                 .arg(c.AlwaysValid, c.PswdValid)
-                 .arg(c.DaysAgo)});
+    Execute(
+        {QStringLiteral("update CONFIG set VALIDATE_DAYS = %1").arg(c.ValidateDays),
+         QStringLiteral(
+             "update USERS set PSWD_ALWAYS_VALID = %1, PSWD_VALID = %2, PSWD_DATE = current_timestamp - %3 "
+             "where USER_NAME = 'SYSDBA'")
+             .arg(c.AlwaysValid, c.PswdValid)
+             .arg(c.DaysAgo)});
     EXPECT_EQ(QueryValue("select VALIDATE from CHECK_VALID_PASSWORD").toInt(), c.Expected)
         << c.AlwaysValid << "/" << c.PswdValid << " " << c.DaysAgo << " days, validity " << c.ValidateDays;
   }

@@ -13,11 +13,12 @@
 namespace {
 
 // Runs work on a SYSDBA connection of its own to the database, committing at the end.
-template <class F> void WithSysdba(const QString &databaseName, F &&work, const QString &charset = QStringLiteral("WIN1250")) {
+template <class F>
+void WithSysdba(const QString &databaseName, F &&work, const QString &charset = QStringLiteral("WIN1250")) {
   TIBDatabase database;
   database.SetDatabaseName(databaseName);
-  database.Params().SetText(
-      QStringLiteral("user_name=SYSDBA\npassword=%1\nlc_ctype=%2").arg(TestServer::SysdbaPassword(), charset));
+  database.Params().SetText(QStringLiteral("user_name=SYSDBA\npassword=%1\nlc_ctype=%2")
+                                .arg(TestServer::SysdbaPassword(), charset));
   TIBTransaction transaction;
   database.SetDefaultTransaction(&transaction);
   transaction.SetDefaultDatabase(&database);
@@ -79,7 +80,8 @@ ScratchDatabase::~ScratchDatabase() {
       return;
     TIBDatabase database;
     database.SetDatabaseName(DatabaseName());
-    database.Params().SetText(QStringLiteral("user_name=SYSDBA\npassword=%1").arg(TestServer::SysdbaPassword()));
+    database.Params().SetText(
+        QStringLiteral("user_name=SYSDBA\npassword=%1").arg(TestServer::SysdbaPassword()));
     database.Open();
     database.DropDatabase();
   } catch (const std::exception &e) {
@@ -93,15 +95,20 @@ void ScratchDatabase::DropServerUsers(const QStringList &list) {
   // named twice) undoes the others: each name once, and only when it is there.
   QStringList names = list;
   names.removeDuplicates();
-  const auto literal = [](const QString &text) { return u'\'' + QString(text).replace(u'\'', QStringLiteral("''")) + u'\''; };
+  const auto literal = [](const QString &text) {
+    return u'\'' + QString(text).replace(u'\'', QStringLiteral("''")) + u'\'';
+  };
   // A hundred drops keep a block well inside the 64 KB a statement may have.
   constexpr qsizetype kPerBlock = 100;
   for (qsizetype first = 0; first < names.size(); first += kPerBlock) {
     QString block = QStringLiteral("execute block as begin\n");
     for (const QString &name : names.mid(first, kPerBlock)) {
-      const QString drop = QStringLiteral("drop user \"%1\"").arg(QString(name).replace(u'"', QStringLiteral("\"\"")));
-      block += QStringLiteral("  if (exists(select 1 from sec$users where sec$user_name = %1)) then execute statement %2;\n")
-                   .arg(literal(name), literal(drop));
+      const QString drop =
+          QStringLiteral("drop user \"%1\"").arg(QString(name).replace(u'"', QStringLiteral("\"\"")));
+      block +=
+          QStringLiteral(
+              "  if (exists(select 1 from sec$users where sec$user_name = %1)) then execute statement %2;\n")
+              .arg(literal(name), literal(drop));
     }
     ExecuteUtf8(block + QStringLiteral("end"));
   }

@@ -30,6 +30,10 @@ bool SecurityTest::SetUpWithDatabase() {
 
 void SecurityTest::CreateDatabase() { DM->CreateSecurityDatabase(Server, TestServer::SysdbaPassword()); }
 
-bool SecurityTest::Connect(const QString &user, const QString &password) { return DM->Connect(Server, user, password); }
+bool SecurityTest::Connect(const QString &user, const QString &password) {
+  return DM->Connect(Server, user, password);
+}
 
-bool SecurityTest::ConnectAsSysdba() { return Connect(QStringLiteral("SYSDBA"), TestServer::SysdbaPassword()); }
+bool SecurityTest::ConnectAsSysdba() {
+  return Connect(QStringLiteral("SYSDBA"), TestServer::SysdbaPassword());
+}

@@ -2,12 +2,12 @@
 #include "TreeFixture.h"
 
 #include <QAction>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QHelpEvent>
-#include <QToolTip>
 #include <QMenu>
 #include <QTabWidget>
+#include <QToolTip>
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include "GridInput.h"
 
 #include <QPushButton>
-#include <QWidget>
 #include <QRegularExpression>
+#include <QWidget>
 #include <gtest/gtest.h>
 
 namespace {

@@ -75,7 +75,9 @@ INSTANTIATE_TEST_SUITE_P(Types, ExDBGridCheckFrameTest,
                                          FrameCase{"FlatBold", true, TFlatCheckBoxType::Bold, cl3DDkShadow},
                                          FrameCase{"FlatNone", true, TFlatCheckBoxType::None, clNone},
                                          FrameCase{"Sunken", false, TFlatCheckBoxType::Normal, clBtnShadow}),
-                         [](const testing::TestParamInfo<FrameCase> &info) { return std::string(info.param.name); });
+                         [](const testing::TestParamInfo<FrameCase> &info) {
+                           return std::string(info.param.name);
+                         });
 
 TEST_F(ExDBGridCellsTest, Cells3DKeepsTheAccentsOfPolishCapitals) {
   Build({{QStringLiteral("\u015aLUSARZ"), false, 1}, {QStringLiteral("SLUSARZ"), false, 0}});
@@ -106,7 +108,8 @@ TEST_F(ExDBGridCellsTest, MemoCellsShowTheirText) {
   grid->Columns()[1]->SetWidth(60);
   GridInput::ShowFocused(window, *grid);
   const QImage shot = Shot();
-  EXPECT_EQ(shot.copy(DataCell(1, 1)), shot.copy(DataCell(0, 1))) << "the memo paints as its text, not (MEMO)";
+  EXPECT_EQ(shot.copy(DataCell(1, 1)), shot.copy(DataCell(0, 1)))
+      << "the memo paints as its text, not (MEMO)";
   grid->SetDisplayMemo(false);
   const QImage hidden = Shot();
   EXPECT_NE(hidden.copy(DataCell(1, 1)), hidden.copy(DataCell(0, 1)));
@@ -346,7 +349,9 @@ INSTANTIATE_TEST_SUITE_P(Corners, ExCellHintPlacement,
                                          PlacementCase{"RightEdge", QPoint(1000, 100), QPoint(824, 99)},
                                          PlacementCase{"BottomEdge", QPoint(100, 760), QPoint(99, 728)},
                                          PlacementCase{"Corner", QPoint(1020, 765), QPoint(824, 728)}),
-                         [](const testing::TestParamInfo<PlacementCase> &info) { return std::string(info.param.name); });
+                         [](const testing::TestParamInfo<PlacementCase> &info) {
+                           return std::string(info.param.name);
+                         });
 
 class ExDBGridFormControlTest : public ExDBGridFixture {};
 
@@ -361,7 +366,8 @@ TEST_F(ExDBGridFormControlTest, EmptyControlNameHidesNothing) {
   EXPECT_TRUE(box->isVisible());
   grid->SetSelectedField(Field("USER_NAME"));
   grid->SetEditorMode(true);
-  EXPECT_TRUE(grid->InplaceEditor() && grid->InplaceEditor()->isVisible()) << "the field is edited as any other";
+  EXPECT_TRUE(grid->InplaceEditor() && grid->InplaceEditor()->isVisible())
+      << "the field is edited as any other";
   EXPECT_TRUE(box->isVisible());
 }
 

@@ -6,8 +6,8 @@
 #include "ExPrintDialog.h"
 #include "Field.h"
 #include "GridInput.h"
-#include "StdCtrls.h"
 #include "ScriptedDialogs.h"
+#include "StdCtrls.h"
 #include "TestDataSet.h"
 #include "TextFile.h"
 
@@ -155,14 +155,16 @@ TEST_P(ExDBGridCtlsFormPictureTest, TriesBitmapThenOleThenJpeg) {
 
 INSTANTIATE_TEST_SUITE_P(
     Kinds, ExDBGridCtlsFormPictureTest,
-    testing::Values(PictureKindCase{"Bitmap", Bitmap(QSize(20, 10)), "Field: PIC - Bitmap Image - 1Kb", QSize(20, 10)},
-                    PictureKindCase{"OleBitmap", QByteArray(78, 'x') + Bitmap(QSize(30, 30)),
-                                    "Field: PIC - OLE Bitmap Image - 3Kb", QSize(30, 30)},
-                    PictureKindCase{"Jpeg", Jpeg(QSize(40, 30)), "Field: PIC - Jpeg Image - 1Kb", QSize(40, 30)},
-                    PictureKindCase{"Unreadable", QByteArray("GIF89a not one of ours"),
-                                    "Field: PIC - OLE Bitmap Image - 1Kb", QSize(0, 0)},
-                    PictureKindCase{"BitmapClaimingTooMuch", Bitmap(QSize(4, 4)).replace(18, 8, QByteArray("\x30\x75\0\0\x30\x75\0\0", 8)),
-                                    "Field: PIC - OLE Bitmap Image - 1Kb", QSize(0, 0)}),
+    testing::Values(
+        PictureKindCase{"Bitmap", Bitmap(QSize(20, 10)), "Field: PIC - Bitmap Image - 1Kb", QSize(20, 10)},
+        PictureKindCase{"OleBitmap", QByteArray(78, 'x') + Bitmap(QSize(30, 30)),
+                        "Field: PIC - OLE Bitmap Image - 3Kb", QSize(30, 30)},
+        PictureKindCase{"Jpeg", Jpeg(QSize(40, 30)), "Field: PIC - Jpeg Image - 1Kb", QSize(40, 30)},
+        PictureKindCase{"Unreadable", QByteArray("GIF89a not one of ours"),
+                        "Field: PIC - OLE Bitmap Image - 1Kb", QSize(0, 0)},
+        PictureKindCase{"BitmapClaimingTooMuch",
+                        Bitmap(QSize(4, 4)).replace(18, 8, QByteArray("\x30\x75\0\0\x30\x75\0\0", 8)),
+                        "Field: PIC - OLE Bitmap Image - 1Kb", QSize(0, 0)}),
     [](const testing::TestParamInfo<PictureKindCase> &info) { return std::string(info.param.name); });
 
 TEST_F(ExDBGridCtlsFormTest, RichTextShowsFormattedAndWritesRtf) {
@@ -295,7 +297,8 @@ protected:
 
 TEST_F(ExDBGridPrintTest, PrintDataSetPrintsEveryRecordUnderTheCaption) {
   for (int i = 0; i < 10000; ++i)
-    data.AppendRecord({QStringLiteral("U\u017bYTKOWNIK_%1").arg(i, 5, 10, QChar('0')), QVariant(), QVariant(), QVariant()});
+    data.AppendRecord(
+        {QStringLiteral("U\u017bYTKOWNIK_%1").arg(i, 5, 10, QChar('0')), QVariant(), QVariant(), QVariant()});
   data.Last();
   grid->SetReportCaption(QStringLiteral("Lista u\u017cytkownik\u00f3w"));
   const QString pdf = dir.filePath(QStringLiteral("dataset.pdf"));
@@ -303,8 +306,9 @@ TEST_F(ExDBGridPrintTest, PrintDataSetPrintsEveryRecordUnderTheCaption) {
   ASSERT_TRUE(grid->PrintDataSet());
   const QString text = PdfText(pdf);
   EXPECT_GE(text.count(QStringLiteral("Lista u\u017cytkownik\u00f3w")), 2) << "every page carries the title";
-  for (const QString &name : {QStringLiteral("ADAM"), QStringLiteral("BEATA"), QStringLiteral("U\u017bYTKOWNIK_00000"),
-                              QStringLiteral("U\u017bYTKOWNIK_05000"), QStringLiteral("U\u017bYTKOWNIK_09999")})
+  for (const QString &name :
+       {QStringLiteral("ADAM"), QStringLiteral("BEATA"), QStringLiteral("U\u017bYTKOWNIK_00000"),
+        QStringLiteral("U\u017bYTKOWNIK_05000"), QStringLiteral("U\u017bYTKOWNIK_09999")})
     EXPECT_TRUE(text.contains(name)) << name.toStdString();
   EXPECT_TRUE(text.contains("NAME"));
   EXPECT_EQ(Field("NAME")->AsString(), "ADAM") << "the dataset is back on its first record";

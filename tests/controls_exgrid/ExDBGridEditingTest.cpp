@@ -133,7 +133,8 @@ TEST_F(ExDBGridDatePickerTest, SecondClickOnTheSameCellOpensThePickerOverIt) {
   EXPECT_EQ(grid->DatePicker()->geometry(),
             QRect(grid->viewport()->mapTo(&window, grown.topLeft()), grown.size()));
   EXPECT_DOUBLE_EQ(grid->DatePicker()->DateTime(), 45000.0);
-  EXPECT_EQ(grid->DatePicker()->text(), Born()->DisplayText()) << "the program's short date, as the cell shows it";
+  EXPECT_EQ(grid->DatePicker()->text(), Born()->DisplayText())
+      << "the program's short date, as the cell shows it";
   grid->SetDisplayDateTime(false);
   EXPECT_FALSE(PickerShown());
 }

@@ -67,9 +67,12 @@ TEST_F(ExDBGridLayoutTest, EmptyNameSavesUnderTheDefaultKey) {
 }
 
 TEST_F(ExDBGridLayoutTest, LoadRestoresOrderVisibilityAndWidths) {
-  Store("\\Software\\LayoutTest",
-        {{"Column0", "LEVEL,80"}, {"Column1", "True|USER_NAME,120"}, {"Column2", "False|ID,70"},
-         {"Column3", "True|NOSUCH,10"}, {"Column4", ""}, {"Column5", "True|CHECK,30"}});
+  Store("\\Software\\LayoutTest", {{"Column0", "LEVEL,80"},
+                                   {"Column1", "True|USER_NAME,120"},
+                                   {"Column2", "False|ID,70"},
+                                   {"Column3", "True|NOSUCH,10"},
+                                   {"Column4", ""},
+                                   {"Column5", "True|CHECK,30"}});
   grid->LoadLayout();
   EXPECT_EQ(ColumnNames(), QStringList({"LEVEL", "USER_NAME", "CHECK"}))
       << "CHECK lies past the first empty value, so the layout leaves it as it was";
@@ -118,12 +121,13 @@ TEST_P(ExDBGridBadLayoutTest, LeavesTheGridUsable) {
 
 INSTANTIATE_TEST_SUITE_P(
     Values, ExDBGridBadLayoutTest,
-    testing::Values(BadLayoutCase{"NegativeWidth", {{"Column0", "True|ID,-40"}, {"Column1", "True|USER_NAME,-1"}}},
-                    BadLayoutCase{"WidthPastInt", {{"Column0", "True|ID,2147483647"}}},
-                    BadLayoutCase{"WidthPast64Bits", {{"Column0", "True|ID,99999999999999999999"}}},
-                    BadLayoutCase{"OtherDataset", {{"Column0", "True|CUSTOMER,80"}, {"Column1", "False|INVOICE,40"}}},
-                    BadLayoutCase{"PolishUnknownName", {{"Column0", "True|NAZWISKO_\u0141\u0104CZKA,50"}}},
-                    BadLayoutCase{"NoComma", {{"Column0", "True|ID"}, {"Column1", "garbage"}}}),
+    testing::Values(
+        BadLayoutCase{"NegativeWidth", {{"Column0", "True|ID,-40"}, {"Column1", "True|USER_NAME,-1"}}},
+        BadLayoutCase{"WidthPastInt", {{"Column0", "True|ID,2147483647"}}},
+        BadLayoutCase{"WidthPast64Bits", {{"Column0", "True|ID,99999999999999999999"}}},
+        BadLayoutCase{"OtherDataset", {{"Column0", "True|CUSTOMER,80"}, {"Column1", "False|INVOICE,40"}}},
+        BadLayoutCase{"PolishUnknownName", {{"Column0", "True|NAZWISKO_\u0141\u0104CZKA,50"}}},
+        BadLayoutCase{"NoComma", {{"Column0", "True|ID"}, {"Column1", "garbage"}}}),
     [](const testing::TestParamInfo<BadLayoutCase> &info) { return std::string(info.param.name); });
 
 TEST_F(ExDBGridLayoutTest, MissingKeyLeavesFieldsAlone) {
@@ -157,12 +161,13 @@ TEST_P(ExportLineTest, ValuesKeepTheirPlaces) {
 
 INSTANTIATE_TEST_SUITE_P(
     Delimiters, ExportLineTest,
-    testing::Values(ExportCase{"LeadingEmpty", TExportDelimiter::Pipe, {"", "a"}, "|a"},
-                    ExportCase{"TrailingEmpty", TExportDelimiter::Pipe, {"b", ""}, "b|"},
-                    ExportCase{"QuoteDelimiter", TExportDelimiter::Quote, {"x", "y"}, "x\"y"},
-                    ExportCase{"CommaInValue", TExportDelimiter::Comma, {"Kowalski, Jan", "7"}, "\"Kowalski, Jan\",7"},
-                    ExportCase{"QuotesAndPipes", TExportDelimiter::Pipe, {"say \"hi\"", "a|b"},
-                               "\"say \"\"hi\"\"\"|\"a|b\""}),
+    testing::Values(
+        ExportCase{"LeadingEmpty", TExportDelimiter::Pipe, {"", "a"}, "|a"},
+        ExportCase{"TrailingEmpty", TExportDelimiter::Pipe, {"b", ""}, "b|"},
+        ExportCase{"QuoteDelimiter", TExportDelimiter::Quote, {"x", "y"}, "x\"y"},
+        ExportCase{"CommaInValue", TExportDelimiter::Comma, {"Kowalski, Jan", "7"}, "\"Kowalski, Jan\",7"},
+        ExportCase{
+            "QuotesAndPipes", TExportDelimiter::Pipe, {"say \"hi\"", "a|b"}, "\"say \"\"hi\"\"\"|\"a|b\""}),
     [](const testing::TestParamInfo<ExportCase> &info) { return std::string(info.param.name); });
 
 TEST(ExportLine, QuoteDelimiterRefusesValueWithQuote) {

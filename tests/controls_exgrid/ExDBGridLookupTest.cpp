@@ -58,7 +58,8 @@ TEST_F(ExDBGridLookupTest, EnteringTheColumnDropsTheLookupListDown) {
   TInplaceEdit *editor = grid->InplaceEditor();
   ASSERT_TRUE(editor && editor->isVisible());
   EXPECT_EQ(editor->EditStyle(), esPickList);
-  EXPECT_EQ(editor->PickList(), QStringList({"Administratorzy", QStringLiteral("Ksi\u0119gowo\u015b\u0107")}));
+  EXPECT_EQ(editor->PickList(),
+            QStringList({"Administratorzy", QStringLiteral("Ksi\u0119gowo\u015b\u0107")}));
   EXPECT_TRUE(editor->ListVisible());
   EXPECT_EQ(groups.FieldByName("CODE")->AsString(), "A") << "the lookup table keeps its record";
 }

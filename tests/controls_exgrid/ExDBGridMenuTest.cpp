@@ -45,7 +45,10 @@ struct CornerCase {
   bool opens;
 };
 
-void PrintTo(const CornerCase &c, std::ostream *os) { *os << (c.titleCheck ? "TitleCheck" : "NoTitleCheck") << (c.titles ? " Titles" : " NoTitles") << (c.indicator ? " Indicator" : " NoIndicator"); }
+void PrintTo(const CornerCase &c, std::ostream *os) {
+  *os << (c.titleCheck ? "TitleCheck" : "NoTitleCheck") << (c.titles ? " Titles" : " NoTitles")
+      << (c.indicator ? " Indicator" : " NoIndicator");
+}
 
 class ExDBGridCornerTest : public ExDBGridMenuTest, public testing::WithParamInterface<CornerCase> {};
 
@@ -71,7 +74,8 @@ INSTANTIATE_TEST_SUITE_P(Conditions, ExDBGridCornerTest,
                          [](const testing::TestParamInfo<CornerCase> &info) {
                            const CornerCase &c = info.param;
                            return std::string(c.titleCheck ? "TitleCheck" : "NoTitleCheck") +
-                                  (c.titles ? "Titles" : "NoTitles") + (c.indicator ? "Indicator" : "NoIndicator");
+                                  (c.titles ? "Titles" : "NoTitles") +
+                                  (c.indicator ? "Indicator" : "NoIndicator");
                          });
 
 TEST_F(ExDBGridMenuTest, MenuDoesNotOpenFromOtherTitlesOrClosedData) {

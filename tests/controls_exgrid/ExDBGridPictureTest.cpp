@@ -46,7 +46,9 @@ struct FitCase {
   QRect expected;
 };
 
-void PrintTo(const FitCase &c, std::ostream *os) { *os << "Picture" << c.picture.width() << "x" << c.picture.height(); }
+void PrintTo(const FitCase &c, std::ostream *os) {
+  *os << "Picture" << c.picture.width() << "x" << c.picture.height();
+}
 
 class ExDBGridFitPictureTest : public testing::TestWithParam<FitCase> {};
 
@@ -94,7 +96,8 @@ INSTANTIATE_TEST_SUITE_P(
     Damaged, ExDBGridBadPictureTest,
     testing::Values(BadPictureCase{"JpegClaiming30000x30000", JpegClaiming(30000, 30000)},
                     BadPictureCase{"JpegClaiming65535x65535", JpegClaiming(65535, 65535)},
-                    BadPictureCase{"JpegCutInItsHeader", EncodeGridPicture(Filled(QSize(16, 16), Qt::red), "JPG").left(20)},
+                    BadPictureCase{"JpegCutInItsHeader",
+                                   EncodeGridPicture(Filled(QSize(16, 16), Qt::red), "JPG").left(20)},
                     BadPictureCase{"JpegMarkerOnly", QByteArray("\xFF\xD8", 2)},
                     BadPictureCase{"BitmapClaiming30000x30000", BitmapClaiming(30000, 30000)},
                     BadPictureCase{"BitmapClaimingNegativeSize", BitmapClaiming(-5, -2147483647)},
@@ -140,7 +143,9 @@ protected:
     GridInput::UseStableLook();
     GridInput::ShowFocused(window, *grid);
   }
-  QPoint PictureCentre() const { return grid->CellRect(1 + grid->IndicatorOffset(), grid->TitleOffset()).center(); }
+  QPoint PictureCentre() const {
+    return grid->CellRect(1 + grid->IndicatorOffset(), grid->TitleOffset()).center();
+  }
   QImage Shot() const { return grid->viewport()->grab().toImage(); }
 
   TTestDataSet data;

@@ -203,7 +203,8 @@ protected:
     if (IsSkipped())
       return;
     Execute({"create table USERS (ID integer not null primary key, USER_NAME varchar(30), GRUPA varchar(20))",
-             "insert into USERS values (1, 'ZENON', 'KORVIN')", "insert into USERS values (2, 'ADAM', 'VELDAR')",
+             "insert into USERS values (1, 'ZENON', 'KORVIN')",
+             "insert into USERS values (2, 'ADAM', 'VELDAR')",
              "insert into USERS values (3, 'MAREK', 'KORVIN')",
              "insert into USERS values (4, 'Wi\xc5\x9bniewski O''Brien', 'KORVIN')"});
     table.SetDatabase(&Database);

@@ -60,8 +60,9 @@ TEST(RtfFormat, ReadsTheGoldenFileBackWhole) {
   QTextDocument document;
   ASSERT_TRUE(TRtfFormat::Read(Golden("formatted.rtf"), document));
   EXPECT_EQ(document.toPlainText(),
-            QStringLiteral("Za\u017c\u00f3\u0142\u0107 g\u0119\u015bl\u0105 ja\u017a\u0144\nunderlined red {braces} "
-                           "\\\n\u20ac and \u263a"));
+            QStringLiteral(
+                "Za\u017c\u00f3\u0142\u0107 g\u0119\u015bl\u0105 ja\u017a\u0144\nunderlined red {braces} "
+                "\\\n\u20ac and \u263a"));
   EXPECT_EQ(TRtfFormat::Write(document), Golden("formatted.rtf"));
   QTextCursor cursor(&document);
   cursor.setPosition(9);
@@ -137,15 +138,16 @@ TEST_P(RtfFormatRicherTest, IsNotReadAsRichTextButKeepsItsText) {
 
 INSTANTIATE_TEST_SUITE_P(
     Kinds, RtfFormatRicherTest,
-    testing::Values(RicherCase{"Picture",
-                               "{\\rtf1\\ansi\\ansicpg1250\\deff0{\\fonttbl{\\f0\\fnil\\fcharset238 Tahoma;}}\r\n"
-                               "\\viewkind4\\uc1\\pard\\f0\\fs20 Przed obrazem\\par\r\n"
-                               "{\\pict\\wmetafile8\\picw100\\pich100 010009000003500000}\\par\r\npo obrazie\\par\r\n}",
-                               QStringLiteral("Przed obrazem\n\npo obrazie")},
-                    RicherCase{"Centred", "{\\rtf1\\ansi\\pard\\qc Tytu\\'b3\\par}", QStringLiteral("Tytu\u0142")},
-                    RicherCase{"Truncated", "{\\rtf1\\ansi\\pard abc\\b de", QStringLiteral("abcde")},
-                    RicherCase{"NotRtf", "plain \xb3\xf3\x64\x9f", QStringLiteral("plain \u0142\u00f3d\u017a")},
-                    RicherCase{"BrokenEscape", "{\\rtf1\\ansi\\pard a\\'zz\\par", QStringLiteral("a?")}),
+    testing::Values(
+        RicherCase{"Picture",
+                   "{\\rtf1\\ansi\\ansicpg1250\\deff0{\\fonttbl{\\f0\\fnil\\fcharset238 Tahoma;}}\r\n"
+                   "\\viewkind4\\uc1\\pard\\f0\\fs20 Przed obrazem\\par\r\n"
+                   "{\\pict\\wmetafile8\\picw100\\pich100 010009000003500000}\\par\r\npo obrazie\\par\r\n}",
+                   QStringLiteral("Przed obrazem\n\npo obrazie")},
+        RicherCase{"Centred", "{\\rtf1\\ansi\\pard\\qc Tytu\\'b3\\par}", QStringLiteral("Tytu\u0142")},
+        RicherCase{"Truncated", "{\\rtf1\\ansi\\pard abc\\b de", QStringLiteral("abcde")},
+        RicherCase{"NotRtf", "plain \xb3\xf3\x64\x9f", QStringLiteral("plain \u0142\u00f3d\u017a")},
+        RicherCase{"BrokenEscape", "{\\rtf1\\ansi\\pard a\\'zz\\par", QStringLiteral("a?")}),
     [](const testing::TestParamInfo<RicherCase> &info) { return std::string(info.param.name); });
 
 } // namespace

@@ -1,5 +1,5 @@
-#include "Exceptions.h"
 #include "IniFiles.h"
+#include "Exceptions.h"
 
 #include <QDir>
 #include <QFile>
@@ -35,7 +35,8 @@ TEST_F(IniFilesTest, PolishTextRoundTripsAsWindows1250WithCrLf) {
     ini.UpdateFile();
   }
   // "Księgowość" in Windows-1250: ę = 0xEA, ś = 0x9C, ć = 0xE6.
-  EXPECT_EQ(ReadBytes(file), QByteArray("[GROUPS]\r\nDefault=Ksi\xEAgowo\x9C\xE6\r\nChangeEnabled=0\r\n\r\n"));
+  EXPECT_EQ(ReadBytes(file),
+            QByteArray("[GROUPS]\r\nDefault=Ksi\xEAgowo\x9C\xE6\r\nChangeEnabled=0\r\n\r\n"));
   TMemIniFile again(file);
   EXPECT_EQ(again.ReadString("groups", "default", ""), QString::fromUtf8("Księgowość"));
   EXPECT_EQ(again.ReadInteger("GROUPS", "ChangeEnabled", 1), 0);
@@ -67,18 +68,29 @@ struct IntCase {
 
 TEST(StrToIntDefTest, EdgesOfTheIntRange) {
   const IntCase cases[] = {
-      {"2147483647", 2147483647},   {"-2147483648", -2147483647 - 1}, {"2147483648", 7},
-      {"-$80000000", -2147483647 - 1}, {"$80000000", -2147483647 - 1}, {"$FFFFFFFF", -1},
-      {"-$FFFFFFFF", 1},            {"$100000000", 7},               {"0x7fffffff", 2147483647},
-      {"-0x1", -1},                 {"$", 7},                        {"-", 7},
-      {"$-1", 7},                   {"  42 ", 42},                   {"4 2", 7},
+      {"2147483647", 2147483647},
+      {"-2147483648", -2147483647 - 1},
+      {"2147483648", 7},
+      {"-$80000000", -2147483647 - 1},
+      {"$80000000", -2147483647 - 1},
+      {"$FFFFFFFF", -1},
+      {"-$FFFFFFFF", 1},
+      {"$100000000", 7},
+      {"0x7fffffff", 2147483647},
+      {"-0x1", -1},
+      {"$", 7},
+      {"-", 7},
+      {"$-1", 7},
+      {"  42 ", 42},
+      {"4 2", 7},
   };
   for (const IntCase &c : cases)
     EXPECT_EQ(StrToIntDef(QString::fromLatin1(c.Text), 7), c.Expected) << c.Text;
 }
 
 TEST_F(IniFilesTest, SectionValuesKeepPlainLinesWhole) {
-  WriteRaw(Path("s.ini"), "; comment\r\n[SERVERS]\r\nalpha\r\n  10.1.2.3/3050  \r\n\r\nbeta=1\r\n[LAST_SERVER]\nSERVER = gamma\n");
+  WriteRaw(Path("s.ini"), "; comment\r\n[SERVERS]\r\nalpha\r\n  10.1.2.3/3050  "
+                          "\r\n\r\nbeta=1\r\n[LAST_SERVER]\nSERVER = gamma\n");
   TMemIniFile ini(Path("s.ini"));
   TStringList lines;
   ini.ReadSectionValues("SERVERS", lines);
@@ -100,8 +112,10 @@ TEST_F(IniFilesTest, SetStringsReplacesEveryOtherSection) {
   ini.SetStrings(text);
   ini.WriteString("GROUPS", "Default", "B");
   ini.UpdateFile();
-  EXPECT_EQ(ReadBytes(Path("r.ini")),
-            QByteArray("[LAST_SERVER]\r\nSERVER=host\r\n\r\n[SERVERS]\r\nhost\r\n\r\n[GROUPS]\r\nDefault=B\r\n\r\n"));
+  EXPECT_EQ(
+      ReadBytes(Path("r.ini")),
+      QByteArray(
+          "[LAST_SERVER]\r\nSERVER=host\r\n\r\n[SERVERS]\r\nhost\r\n\r\n[GROUPS]\r\nDefault=B\r\n\r\n"));
   TMemIniFile reread(Path("r.ini"));
   EXPECT_FALSE(reread.SectionExists("OTHER"));
 }

@@ -1,6 +1,6 @@
+#include "Win1250.h"
 #include "Exceptions.h"
 #include "FormatSettings.h"
-#include "Win1250.h"
 
 #include <gtest/gtest.h>
 

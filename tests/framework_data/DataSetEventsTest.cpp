@@ -11,12 +11,15 @@ class EventLog {
 public:
   explicit EventLog(TDataSet &ds) {
     const std::pair<std::function<void(TDataSet *)> *, const char *> events[] = {
-        {&ds.BeforeInsert, "BeforeInsert"}, {&ds.AfterInsert, "AfterInsert"}, {&ds.BeforeEdit, "BeforeEdit"},
-        {&ds.AfterEdit, "AfterEdit"},       {&ds.BeforePost, "BeforePost"},   {&ds.AfterPost, "AfterPost"},
-        {&ds.BeforeCancel, "BeforeCancel"}, {&ds.AfterCancel, "AfterCancel"}, {&ds.BeforeDelete, "BeforeDelete"},
-        {&ds.AfterDelete, "AfterDelete"},   {&ds.BeforeScroll, "BeforeScroll"}, {&ds.AfterScroll, "AfterScroll"},
-        {&ds.OnNewRecord, "OnNewRecord"},   {&ds.BeforeRefresh, "BeforeRefresh"}, {&ds.AfterRefresh, "AfterRefresh"},
-        {&ds.BeforeOpen, "BeforeOpen"},     {&ds.AfterOpen, "AfterOpen"},     {&ds.BeforeClose, "BeforeClose"},
+        {&ds.BeforeInsert, "BeforeInsert"}, {&ds.AfterInsert, "AfterInsert"},
+        {&ds.BeforeEdit, "BeforeEdit"},     {&ds.AfterEdit, "AfterEdit"},
+        {&ds.BeforePost, "BeforePost"},     {&ds.AfterPost, "AfterPost"},
+        {&ds.BeforeCancel, "BeforeCancel"}, {&ds.AfterCancel, "AfterCancel"},
+        {&ds.BeforeDelete, "BeforeDelete"}, {&ds.AfterDelete, "AfterDelete"},
+        {&ds.BeforeScroll, "BeforeScroll"}, {&ds.AfterScroll, "AfterScroll"},
+        {&ds.OnNewRecord, "OnNewRecord"},   {&ds.BeforeRefresh, "BeforeRefresh"},
+        {&ds.AfterRefresh, "AfterRefresh"}, {&ds.BeforeOpen, "BeforeOpen"},
+        {&ds.AfterOpen, "AfterOpen"},       {&ds.BeforeClose, "BeforeClose"},
         {&ds.AfterClose, "AfterClose"}};
     for (const auto &[event, name] : events) {
       const QString text = QString::fromLatin1(name);
@@ -35,7 +38,8 @@ TEST(DataSetEvents, InsertAndPostFireInClassicOrder) {
   auto users = MakeUsers({{"ANNA", "A"}, {"BOB", "B"}});
   EventLog log(*users);
   users->Insert();
-  EXPECT_EQ(log.Take(), QStringList({"BeforeInsert", "BeforeScroll", "OnNewRecord", "AfterInsert", "AfterScroll"}));
+  EXPECT_EQ(log.Take(),
+            QStringList({"BeforeInsert", "BeforeScroll", "OnNewRecord", "AfterInsert", "AfterScroll"}));
   EXPECT_EQ(users->State(), dsInsert);
   users->FieldByName("ID")->SetAsInteger(3);
   users->FieldByName("USER_NAME")->SetAsString("CEZARY");
@@ -161,12 +165,14 @@ TEST(DataSetEvents, ErrorsNameTheirCause) {
   users->Cancel();
   users->FieldByName("GRUPA")->SetReadOnly(true);
   users->Edit();
-  EXPECT_EQ(message([&] { users->FieldByName("GRUPA")->SetAsString("B"); }), "users: Field 'GRUPA' cannot be modified");
+  EXPECT_EQ(message([&] { users->FieldByName("GRUPA")->SetAsString("B"); }),
+            "users: Field 'GRUPA' cannot be modified");
   users->Cancel();
   users->SetReadOnly(true);
   EXPECT_EQ(message([&] { users->Edit(); }), "users: Cannot modify a read-only dataset");
   users->Close();
-  EXPECT_EQ(message([&] { users->RecordCount(); }), "users: Cannot perform this operation on a closed dataset");
+  EXPECT_EQ(message([&] { users->RecordCount(); }),
+            "users: Cannot perform this operation on a closed dataset");
   EXPECT_EQ(message([&] { users->Next(); }), "users: Cannot perform this operation on a closed dataset");
 }
 

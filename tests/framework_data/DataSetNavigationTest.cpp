@@ -1,8 +1,8 @@
 #include "UsersFixture.h"
 
 #include "DataSource.h"
-#include "FieldDataLink.h"
 #include "Exceptions.h"
+#include "FieldDataLink.h"
 
 #include <gtest/gtest.h>
 
@@ -346,7 +346,9 @@ TEST(DataSource, LinksFollowAReopenWhileControlsAreDisabled) {
   source.SetDataSet(users.get());
   TFieldDataLink link;
   QStringList seen;
-  link.OnDataChange = [&](TFieldDataLink *l) { seen << (l->Field() ? l->Field()->AsString() : QStringLiteral("-")); };
+  link.OnDataChange = [&](TFieldDataLink *l) {
+    seen << (l->Field() ? l->Field()->AsString() : QStringLiteral("-"));
+  };
   link.SetFieldName("USER_NAME");
   link.SetDataSource(&source);
   EXPECT_EQ(seen, QStringList({"A"}));

@@ -91,9 +91,9 @@ TEST_F(DateTimeUtilsTest, FormatLetters) {
       {"h:nn A/P", "2:07 P"},
       {"'Dzień' d 'o' h", "Dzień 5 o 14"},
       {"\"yyyy\"yyyy", "yyyy2024"},
-      {"h m", "14 7"},        // m after an hour is the minute, also past a literal
+      {"h m", "14 7"}, // m after an hour is the minute, also past a literal
       {"h'h'mm", "14h07"},
-      {"yy m", "24 3"},       // after a year it is the month
+      {"yy m", "24 3"}, // after a year it is the month
   };
   for (const Case &c : cases)
     EXPECT_EQ(FormatDateTime(QString::fromUtf8(c.Format), v), QString::fromUtf8(c.Text)) << c.Format;
@@ -166,10 +166,18 @@ TEST_F(DateTimeUtilsTest, Numbers) {
     double Value;
     const char *Text;
   } cases[] = {
-      {"0.00", 3.14159, "3,14"},    {"#.##", 0.5, ",5"},          {"#,##0", 1234567, "1 234 567"},
-      {"000", 7, "007"},            {"0.0#", 2.1, "2,1"},         {"0.0#", 2.126, "2,13"},
-      {"0.00;(0.00)", -2, "(2,00)"}, {"0;-0;'zero'", 0, "zero"},  {"0.00", -0.001, "0,00"},
-      {"0.00E+00", 12345, "1,23E+04"}, {"'PLN' 0", 5, "PLN 5"},  {"", 2.5, "2,5"},
+      {"0.00", 3.14159, "3,14"},
+      {"#.##", 0.5, ",5"},
+      {"#,##0", 1234567, "1 234 567"},
+      {"000", 7, "007"},
+      {"0.0#", 2.1, "2,1"},
+      {"0.0#", 2.126, "2,13"},
+      {"0.00;(0.00)", -2, "(2,00)"},
+      {"0;-0;'zero'", 0, "zero"},
+      {"0.00", -0.001, "0,00"},
+      {"0.00E+00", 12345, "1,23E+04"},
+      {"'PLN' 0", 5, "PLN 5"},
+      {"", 2.5, "2,5"},
   };
   for (const Case &c : cases)
     EXPECT_EQ(FormatFloat(QString::fromLatin1(c.Format), c.Value), QString::fromLatin1(c.Text)) << c.Format;

@@ -86,8 +86,8 @@ TEST_F(FieldsTest, NativeBufferFormats) {
   struct Case {
     const char *Field;
     int Size;
-  } sizes[] = {{"S", 6}, {"FIXED", 5}, {"SMALL", 2}, {"I", 4}, {"W", 2}, {"BIG", 8}, {"B", 2},
-               {"F", 8}, {"CUR", 8}, {"BCD", 34}, {"D", 4}, {"T", 4}, {"DT", 8}, {"BYTES", 3}, {"VB", 6}};
+  } sizes[] = {{"S", 6},   {"FIXED", 5}, {"SMALL", 2}, {"I", 4}, {"W", 2},  {"BIG", 8},   {"B", 2}, {"F", 8},
+               {"CUR", 8}, {"BCD", 34},  {"D", 4},     {"T", 4}, {"DT", 8}, {"BYTES", 3}, {"VB", 6}};
   for (const Case &c : sizes)
     EXPECT_EQ(F(c.Field)->DataSize(), c.Size) << c.Field;
 
@@ -171,9 +171,9 @@ TEST_F(FieldsTest, IntegerTextsAtTheEndsOfTheirRanges) {
     const char *Field;
     qint64 Value;
   };
-  for (const Case &c : {Case{"SMALL", -32768}, Case{"SMALL", 0}, Case{"W", 65535}, Case{"I", INT32_MIN},
-                        Case{"I", INT32_MAX}, Case{"I", -7}, Case{"BIG", INT64_MIN}, Case{"BIG", INT64_MAX},
-                        Case{"BIG", -1000000000000LL}}) {
+  for (const Case &c :
+       {Case{"SMALL", -32768}, Case{"SMALL", 0}, Case{"W", 65535}, Case{"I", INT32_MIN}, Case{"I", INT32_MAX},
+        Case{"I", -7}, Case{"BIG", INT64_MIN}, Case{"BIG", INT64_MAX}, Case{"BIG", -1000000000000LL}}) {
     F(c.Field)->SetAsLargeInt(c.Value);
     EXPECT_EQ(F(c.Field)->AsString(), QString::number(c.Value)) << c.Field;
     EXPECT_EQ(F(c.Field)->DisplayText(), QString::number(c.Value)) << c.Field;
@@ -189,11 +189,14 @@ TEST_F(FieldsTest, BadValuesAreRefusedAndTheOldValueStays) {
   } cases[] = {
       {"SMALL", [](TField *f) { f->SetAsInteger(40000); },
        "data: 40000 is not a valid value for field 'SMALL'. The allowed range is -32768 to 32767"},
-      {"SMALL", [](TField *f) { f->SetAsString("12a"); }, "data: '12a' is not a valid integer value for field 'SMALL'"},
+      {"SMALL", [](TField *f) { f->SetAsString("12a"); },
+       "data: '12a' is not a valid integer value for field 'SMALL'"},
       {"W", [](TField *f) { f->SetAsInteger(-1); },
        "data: -1 is not a valid value for field 'W'. The allowed range is 0 to 65535"},
-      {"F", [](TField *f) { f->SetAsString("x1"); }, "data: 'x1' is not a valid floating point value for field 'F'"},
-      {"B", [](TField *f) { f->SetAsString("maybe"); }, "data: 'maybe' is not a valid boolean value for field 'B'"},
+      {"F", [](TField *f) { f->SetAsString("x1"); },
+       "data: 'x1' is not a valid floating point value for field 'F'"},
+      {"B", [](TField *f) { f->SetAsString("maybe"); },
+       "data: 'maybe' is not a valid boolean value for field 'B'"},
       {"D", [](TField *f) { f->SetAsString("31.02.2024"); }, "'31.02.2024' is not a valid date"},
       {"I", [](TField *f) { f->SetAsBoolean(true); }, "data: Cannot access field 'I' as type Boolean"},
   };

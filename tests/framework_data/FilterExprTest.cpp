@@ -123,7 +123,8 @@ TEST_F(FilterExprTest, NestingBeyondWhatCanBeWalkedIsRefused) {
   const QString deepParentheses = QString(300, u'(') + QStringLiteral("AGE = 1") + QString(300, u')');
   const QString longChain = QStringLiteral("AGE = 1") + QStringLiteral(" + 1").repeated(1200);
   const QString manyNots = QStringLiteral("NOT ").repeated(300) + QStringLiteral("AGE = 1");
-  const QString manyMinus = QStringLiteral("AGE = ") + QStringLiteral("- ").repeated(300) + QStringLiteral("1");
+  const QString manyMinus =
+      QStringLiteral("AGE = ") + QStringLiteral("- ").repeated(300) + QStringLiteral("1");
   for (const QString &text : {deepParentheses, longChain, manyNots, manyMinus}) {
     try {
       Parse(text);
@@ -134,7 +135,8 @@ TEST_F(FilterExprTest, NestingBeyondWhatCanBeWalkedIsRefused) {
   }
   // What people write stays well inside the limits.
   EXPECT_NO_THROW(Parse(QString(50, u'(') + QStringLiteral("AGE = 1") + QString(50, u')')));
-  EXPECT_NO_THROW(Parse(QStringList(QList<QString>(500, QStringLiteral("AGE = 1"))).join(QStringLiteral(" OR "))));
+  EXPECT_NO_THROW(
+      Parse(QStringList(QList<QString>(500, QStringLiteral("AGE = 1"))).join(QStringLiteral(" OR "))));
 }
 
 TEST(MatchesMask, WildcardsOfLike) {
@@ -142,13 +144,14 @@ TEST(MatchesMask, WildcardsOfLike) {
     const char *Text, *Mask;
     bool CaseInsensitive, Match;
   } cases[] = {
-      {"Anna", "A*", false, true},     {"Anna", "a*", false, false},   {"Anna", "a*", true, true},
-      {"Anna", "*n*", false, true},    {"Anna", "A??a", false, true},  {"Anna", "A?a", false, false},
-      {"Anna", "*", false, true},      {"", "*", false, true},         {"", "?", false, false},
+      {"Anna", "A*", false, true},     {"Anna", "a*", false, false},    {"Anna", "a*", true, true},
+      {"Anna", "*n*", false, true},    {"Anna", "A??a", false, true},   {"Anna", "A?a", false, false},
+      {"Anna", "*", false, true},      {"", "*", false, true},          {"", "?", false, false},
       {"abcabd", "*abd", false, true}, {"abcab", "*abd", false, false}, {"Anna", "Anna", false, true},
       {"Annak", "Anna", false, false},
   };
   for (const Case &c : cases)
-    EXPECT_EQ(MatchesMask(QString::fromLatin1(c.Text), QString::fromLatin1(c.Mask), c.CaseInsensitive), c.Match)
+    EXPECT_EQ(MatchesMask(QString::fromLatin1(c.Text), QString::fromLatin1(c.Mask), c.CaseInsensitive),
+              c.Match)
         << c.Text << " " << c.Mask;
 }

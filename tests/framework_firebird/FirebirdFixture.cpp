@@ -7,8 +7,9 @@ void FirebirdTest::SetUp() {
   REQUIRE_TEST_SERVER();
   DatabaseName = TestServer::FreshDatabase(QStringLiteral("firebird"));
   Database.SetDatabaseName(DatabaseName);
-  Database.Params().SetText(QStringLiteral(" USER 'SYSDBA' PASSWORD '%1' PAGE_SIZE 8192 DEFAULT CHARACTER SET WIN1250")
-                                .arg(TestServer::SysdbaPassword()));
+  Database.Params().SetText(
+      QStringLiteral(" USER 'SYSDBA' PASSWORD '%1' PAGE_SIZE 8192 DEFAULT CHARACTER SET WIN1250")
+          .arg(TestServer::SysdbaPassword()));
   Database.CreateDatabase();
   Database.Close();
   SetLogin(Database, QStringLiteral("SYSDBA"), TestServer::SysdbaPassword());

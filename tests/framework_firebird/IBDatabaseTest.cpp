@@ -17,7 +17,8 @@ QString UniqueUserName(const QString &stem) {
 
 TEST_F(FirebirdTest, ConnectsAsSysdba) {
   EXPECT_TRUE(Database.Connected());
-  EXPECT_EQ(QueryValue(QStringLiteral("select current_user from rdb$database")).toString(), QStringLiteral("SYSDBA"));
+  EXPECT_EQ(QueryValue(QStringLiteral("select current_user from rdb$database")).toString(),
+            QStringLiteral("SYSDBA"));
 }
 
 TEST_F(FirebirdTest, WrongPasswordGivesTheServersMessage) {
@@ -73,12 +74,14 @@ TEST_F(FirebirdTest, AFailedAttachCarriesEveryCodeOfTheStatus) {
 
 TEST_F(FirebirdTest, UserConnectsWithAndWithoutRole) {
   const QString user = UniqueUserName(QStringLiteral("MXROLE"));
-  Execute({QStringLiteral("create user %1 password 'Secret1'").arg(user), QStringLiteral("grant RDB$ADMIN to %1").arg(user)});
+  Execute({QStringLiteral("create user %1 password 'Secret1'").arg(user),
+           QStringLiteral("grant RDB$ADMIN to %1").arg(user)});
   struct Case {
     QString Role;
     QString Expected;
   };
-  for (const Case &c : {Case{QStringLiteral("RDB$ADMIN"), QStringLiteral("RDB$ADMIN")}, Case{QString(), QStringLiteral("NONE")}}) {
+  for (const Case &c : {Case{QStringLiteral("RDB$ADMIN"), QStringLiteral("RDB$ADMIN")},
+                        Case{QString(), QStringLiteral("NONE")}}) {
     TIBDatabase login;
     SetLogin(login, user, QStringLiteral("Secret1"));
     if (!c.Role.isEmpty())
@@ -112,7 +115,8 @@ TEST_F(FirebirdTest, CreatesTheDatabaseThroughTheAlias) {
   transaction.SetDefaultDatabase(&created);
   TIBSQL query;
   query.SetTransaction(&transaction);
-  query.SQL().SetText(QStringLiteral("select MON$PAGE_SIZE, trim(RDB$CHARACTER_SET_NAME) from MON$DATABASE, RDB$DATABASE"));
+  query.SQL().SetText(
+      QStringLiteral("select MON$PAGE_SIZE, trim(RDB$CHARACTER_SET_NAME) from MON$DATABASE, RDB$DATABASE"));
   query.ExecQuery();
   EXPECT_EQ(query.Fields(0).AsInteger(), 8192);
   EXPECT_EQ(query.Fields(1).AsString(), QStringLiteral("WIN1250"));
@@ -153,7 +157,8 @@ TEST_F(FirebirdTest, PolishTextRoundTripsWithAndWithoutCharset) {
     dataset.Close();
     transaction.Commit();
   }
-  EXPECT_EQ(QueryValue(QStringLiteral("select count(distinct S) || '/' || count(*) from T")).toString(), QStringLiteral("1/3"));
+  EXPECT_EQ(QueryValue(QStringLiteral("select count(distinct S) || '/' || count(*) from T")).toString(),
+            QStringLiteral("1/3"));
 }
 
 TEST_F(FirebirdTest, TextOutsideWindows1250RaisesConvertError) {
@@ -209,7 +214,8 @@ TEST_F(FirebirdTest, LostConnectionNamesItAndLeavesNothingOpen) {
   killing.SetDefaultDatabase(&killer);
   TIBSQL kill;
   kill.SetTransaction(&killing);
-  kill.SQL().SetText(QStringLiteral("delete from MON$ATTACHMENTS where MON$ATTACHMENT_ID = %1").arg(attachment));
+  kill.SQL().SetText(
+      QStringLiteral("delete from MON$ATTACHMENTS where MON$ATTACHMENT_ID = %1").arg(attachment));
   kill.ExecQuery();
   killing.Commit();
   TIBSQL probe;

@@ -1,8 +1,8 @@
+#include "IBQuery.h"
 #include "DateTimeUtils.h"
 #include "FirebirdFixture.h"
 #include "FormatSettings.h"
 #include "IBError.h"
-#include "IBQuery.h"
 #include "IBUpdateSQL.h"
 
 #include <QIODevice>
@@ -20,24 +20,30 @@ protected:
   }
   // USERS as the security database has it, with rows A, B, C.
   void CreateUsers() {
-    Execute({"create table USERS (USER_NAME varchar(50) not null primary key, FIRST_NAME varchar(50),"
-             " PSWD_VALID smallint, STAMP timestamp)",
-             "create trigger USERS_BI for USERS before insert as begin new.STAMP = '2001-02-03 04:05:06'; end",
-             "insert into USERS (USER_NAME, FIRST_NAME, PSWD_VALID) values ('A', 'Anna', 1)",
-             "insert into USERS (USER_NAME, FIRST_NAME, PSWD_VALID) values ('B', 'Bartosz', 0)",
-             "insert into USERS (USER_NAME, FIRST_NAME, PSWD_VALID) values ('C', 'Celina', 1)"});
+    Execute(
+        {"create table USERS (USER_NAME varchar(50) not null primary key, FIRST_NAME varchar(50),"
+         " PSWD_VALID smallint, STAMP timestamp)",
+         "create trigger USERS_BI for USERS before insert as begin new.STAMP = '2001-02-03 04:05:06'; end",
+         "insert into USERS (USER_NAME, FIRST_NAME, PSWD_VALID) values ('A', 'Anna', 1)",
+         "insert into USERS (USER_NAME, FIRST_NAME, PSWD_VALID) values ('B', 'Bartosz', 0)",
+         "insert into USERS (USER_NAME, FIRST_NAME, PSWD_VALID) values ('C', 'Celina', 1)"});
   }
   void UseUpdateObject() {
     Update.RefreshSQL().SetText(QStringLiteral("select * from USERS where USER_NAME = :USER_NAME"));
-    Update.ModifySQL().SetText(QStringLiteral("update USERS set USER_NAME = :USER_NAME, FIRST_NAME = :FIRST_NAME,"
-                                              " PSWD_VALID = :PSWD_VALID where USER_NAME = :OLD_USER_NAME"));
+    Update.ModifySQL().SetText(
+        QStringLiteral("update USERS set USER_NAME = :USER_NAME, FIRST_NAME = :FIRST_NAME,"
+                       " PSWD_VALID = :PSWD_VALID where USER_NAME = :OLD_USER_NAME"));
     Update.InsertSQL().SetText(QStringLiteral("insert into USERS (USER_NAME, FIRST_NAME, PSWD_VALID)"
                                               " values (:USER_NAME, :FIRST_NAME, :PSWD_VALID)"));
     Update.DeleteSQL().SetText(QStringLiteral("delete from USERS where USER_NAME = :OLD_USER_NAME"));
     Query.SetUpdateObject(&Update);
     Query.SQL().SetText(QStringLiteral("select * from USERS order by USER_NAME"));
   }
-  QString Names() { return QueryValue(QStringLiteral("select list(USER_NAME || ':' || FIRST_NAME, ',') from (select * from USERS order by USER_NAME)")).toString(); }
+  QString Names() {
+    return QueryValue(QStringLiteral("select list(USER_NAME || ':' || FIRST_NAME, ',') from (select * from "
+                                     "USERS order by USER_NAME)"))
+        .toString();
+  }
 
   TIBQuery Query;
   TIBUpdateSQL Update;
@@ -46,8 +52,8 @@ protected:
 } // namespace
 
 TEST_F(IBQueryTest, FetchesRowsOnlyAsTheCursorMoves) {
-  Execute({"create table T (A integer)",
-           "execute block as declare i integer = 0; begin while (i < 3000) do begin insert into T values (:i); i = i + 1; end end"});
+  Execute({"create table T (A integer)", "execute block as declare i integer = 0; begin while (i < 3000) do "
+                                         "begin insert into T values (:i); i = i + 1; end end"});
   Query.SQL().SetText(QStringLiteral("select A from T order by A"));
   Query.Open();
   EXPECT_LT(Query.RecordCount(), 10);
@@ -78,7 +84,8 @@ TEST_F(IBQueryTest, RowsAcrossManyBlocksKeepTheirValuesAndEdits) {
     int id = Rows - 1;
     for (Query.Last(); !Query.Bof(); Query.Prior(), --id) {
       ASSERT_EQ(Query.FieldByName(QStringLiteral("ID"))->AsInteger(), id);
-      ASSERT_EQ(Query.FieldByName(QStringLiteral("TXT"))->AsString(), id == editedId ? editedText : expected(id))
+      ASSERT_EQ(Query.FieldByName(QStringLiteral("TXT"))->AsString(),
+                id == editedId ? editedText : expected(id))
           << id;
     }
     EXPECT_EQ(id, -1);
@@ -126,7 +133,8 @@ TEST_F(IBQueryTest, UpdateObjectTakesOldValuesAndRefreshesPostedRows) {
   Query.FieldByName(QStringLiteral("FIRST_NAME"))->SetAsString(QStringLiteral("Dorota"));
   Query.Post();
   // The trigger's value came back through the refresh statement.
-  EXPECT_EQ(Query.FieldByName(QStringLiteral("STAMP"))->AsDateTime(), EncodeDate(2001, 2, 3) + EncodeTime(4, 5, 6, 0));
+  EXPECT_EQ(Query.FieldByName(QStringLiteral("STAMP"))->AsDateTime(),
+            EncodeDate(2001, 2, 3) + EncodeTime(4, 5, 6, 0));
   ASSERT_TRUE(Query.Locate(QStringLiteral("USER_NAME"), QStringLiteral("A"), {}));
   Query.Delete();
   Transaction.CommitRetaining();
@@ -170,7 +178,8 @@ TEST_F(IBQueryTest, WithoutUpdateStatementsTheQueryIsReadOnly) {
 
 TEST_F(IBQueryTest, ParametersOfTheSameNameShareTheirValue) {
   CreateUsers();
-  Query.SQL().SetText(QStringLiteral("select USER_NAME from USERS where USER_NAME = :name or FIRST_NAME = :NAME"));
+  Query.SQL().SetText(
+      QStringLiteral("select USER_NAME from USERS where USER_NAME = :name or FIRST_NAME = :NAME"));
   ASSERT_EQ(Query.Params().Count(), 2);
   Query.ParamByName(QStringLiteral("Name"))->SetAsString(QStringLiteral("Celina"));
   Query.Open();
@@ -199,15 +208,17 @@ TEST_F(IBQueryTest, OpeningAStatementWithoutRowsRunsIt) {
 TEST_F(IBQueryTest, EveryColumnTypeBecomesItsField) {
   TFormatSettingsScope keep;
   FormatSettings().DecimalSeparator = u'.';
-  Execute({"create table T (ID integer primary key, C_SMALL smallint, C_BIG bigint, C_DOUBLE double precision,"
-           " C_NUM numeric(15,2), C_DATE date, C_TIME time, C_STAMP timestamp, C_CHAR char(3),"
-           " C_VARCHAR varchar(20) character set WIN1250, C_BOOL boolean, C_TEXT blob sub_type text,"
-           " C_BIN blob sub_type binary)",
-           "insert into T values (1, -7, 9007199254740993, 0.5, -1234567890123.45, '2024-02-29', '13:14:15.678',"
-           " '1999-12-31 23:59:59.999', 'ab', 'Zażółć', true, 'Długi tekst', x'00FF10')"});
+  Execute(
+      {"create table T (ID integer primary key, C_SMALL smallint, C_BIG bigint, C_DOUBLE double precision,"
+       " C_NUM numeric(15,2), C_DATE date, C_TIME time, C_STAMP timestamp, C_CHAR char(3),"
+       " C_VARCHAR varchar(20) character set WIN1250, C_BOOL boolean, C_TEXT blob sub_type text,"
+       " C_BIN blob sub_type binary)",
+       "insert into T values (1, -7, 9007199254740993, 0.5, -1234567890123.45, '2024-02-29', '13:14:15.678',"
+       " '1999-12-31 23:59:59.999', 'ab', 'Zażółć', true, 'Długi tekst', x'00FF10')"});
   Query.SQL().SetText(QStringLiteral("select * from T"));
-  Update.ModifySQL().SetText(QStringLiteral("update T set C_NUM = :C_NUM, C_STAMP = :C_STAMP, C_TEXT = :C_TEXT,"
-                                            " C_BIN = :C_BIN, C_VARCHAR = :C_VARCHAR where ID = :OLD_ID"));
+  Update.ModifySQL().SetText(
+      QStringLiteral("update T set C_NUM = :C_NUM, C_STAMP = :C_STAMP, C_TEXT = :C_TEXT,"
+                     " C_BIN = :C_BIN, C_VARCHAR = :C_VARCHAR where ID = :OLD_ID"));
   Query.SetUpdateObject(&Update);
   Query.Open();
   struct Case {
@@ -235,7 +246,8 @@ TEST_F(IBQueryTest, EveryColumnTypeBecomesItsField) {
   EXPECT_EQ(Query.FieldByName(QStringLiteral("C_TIME"))->DataType(), ftTime);
   EXPECT_EQ(Query.FieldByName(QStringLiteral("C_TIME"))->AsDateTime(), EncodeTime(13, 14, 15, 678));
   EXPECT_EQ(Query.FieldByName(QStringLiteral("C_STAMP"))->DataType(), ftDateTime);
-  EXPECT_EQ(Query.FieldByName(QStringLiteral("C_STAMP"))->AsDateTime(), EncodeDate(1999, 12, 31) + EncodeTime(23, 59, 59, 999));
+  EXPECT_EQ(Query.FieldByName(QStringLiteral("C_STAMP"))->AsDateTime(),
+            EncodeDate(1999, 12, 31) + EncodeTime(23, 59, 59, 999));
   EXPECT_EQ(Query.FieldByName(QStringLiteral("C_BOOL"))->DataType(), ftBoolean);
   EXPECT_TRUE(Query.FieldByName(QStringLiteral("C_BOOL"))->AsBoolean());
   EXPECT_EQ(Query.FieldByName(QStringLiteral("C_BIN"))->DataType(), ftBlob);
@@ -243,7 +255,8 @@ TEST_F(IBQueryTest, EveryColumnTypeBecomesItsField) {
 
   Query.Edit();
   Query.FieldByName(QStringLiteral("C_NUM"))->SetAsString(QStringLiteral("0.01"));
-  Query.FieldByName(QStringLiteral("C_STAMP"))->SetAsDateTime(EncodeDate(2024, 3, 31) + EncodeTime(2, 30, 0, 0));
+  Query.FieldByName(QStringLiteral("C_STAMP"))
+      ->SetAsDateTime(EncodeDate(2024, 3, 31) + EncodeTime(2, 30, 0, 0));
   Query.FieldByName(QStringLiteral("C_TEXT"))->SetAsString(QStringLiteral("Źdźbło ") + QString(70000, u'ą'));
   Query.FieldByName(QStringLiteral("C_BIN"))->SetAsBytes(QByteArray(100000, '\x7F'));
   Query.FieldByName(QStringLiteral("C_VARCHAR"))->SetAsString(QStringLiteral("ŁÓDŹ"));
@@ -251,8 +264,10 @@ TEST_F(IBQueryTest, EveryColumnTypeBecomesItsField) {
   Query.Close();
   Query.Open();
   EXPECT_EQ(Query.FieldByName(QStringLiteral("C_NUM"))->AsString(), QStringLiteral("0.01"));
-  EXPECT_EQ(Query.FieldByName(QStringLiteral("C_STAMP"))->AsDateTime(), EncodeDate(2024, 3, 31) + EncodeTime(2, 30, 0, 0));
-  EXPECT_EQ(Query.FieldByName(QStringLiteral("C_TEXT"))->AsString(), QStringLiteral("Źdźbło ") + QString(70000, u'ą'));
+  EXPECT_EQ(Query.FieldByName(QStringLiteral("C_STAMP"))->AsDateTime(),
+            EncodeDate(2024, 3, 31) + EncodeTime(2, 30, 0, 0));
+  EXPECT_EQ(Query.FieldByName(QStringLiteral("C_TEXT"))->AsString(),
+            QStringLiteral("Źdźbło ") + QString(70000, u'ą'));
   EXPECT_EQ(Query.FieldByName(QStringLiteral("C_BIN"))->AsBytes(), QByteArray(100000, '\x7F'));
   EXPECT_EQ(Query.FieldByName(QStringLiteral("C_VARCHAR"))->AsString(), QStringLiteral("ŁÓDŹ"));
 }
@@ -318,10 +333,11 @@ TEST_F(IBQueryTest, DeletingRunsOfRowsWhileWalkingKeepsTheCursorValid) {
       Query.Delete();
   }
   Transaction.CommitRetaining();
-  EXPECT_EQ(QueryValue(QStringLiteral("select list(USER_NAME, ',') from (select * from USERS order by USER_NAME)"))
-                .toString()
-                .toStdString(),
-            "000,001,002,003,004,012,015,018,021,024,027");
+  EXPECT_EQ(
+      QueryValue(QStringLiteral("select list(USER_NAME, ',') from (select * from USERS order by USER_NAME)"))
+          .toString()
+          .toStdString(),
+      "000,001,002,003,004,012,015,018,021,024,027");
 }
 
 // What a post or delete changed on the server, so that a caller can tell a modify whose key

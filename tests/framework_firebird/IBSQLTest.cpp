@@ -1,7 +1,7 @@
+#include "IBSQL.h"
 #include "FirebirdFixture.h"
 #include "FormatSettings.h"
 #include "IBError.h"
-#include "IBSQL.h"
 #include "IBValues.h"
 #include "Win1250.h"
 
@@ -82,7 +82,8 @@ TEST_F(IBSQLTest, GivesPlanAndRowsAffected) {
   Query.ExecQuery();
   EXPECT_EQ(Query.RowsAffected(), 2);
   Query.SQL().SetText(QStringLiteral("select * from T where A = 1"));
-  EXPECT_TRUE(Query.Plan().startsWith(QStringLiteral("PLAN (T INDEX (RDB$PRIMARY"))) << Query.Plan().toStdString();
+  EXPECT_TRUE(Query.Plan().startsWith(QStringLiteral("PLAN (T INDEX (RDB$PRIMARY")))
+      << Query.Plan().toStdString();
 }
 
 TEST_F(IBSQLTest, ServerErrorsKeepTheirTextAndCodes) {
@@ -91,7 +92,8 @@ TEST_F(IBSQLTest, ServerErrorsKeepTheirTextAndCodes) {
     Query.ExecQuery();
     FAIL();
   } catch (const EIBError &error) {
-    EXPECT_TRUE(error.Message().contains(QStringLiteral("Table unknown\nNO_SUCH_TABLE"))) << error.Message().toStdString();
+    EXPECT_TRUE(error.Message().contains(QStringLiteral("Table unknown\nNO_SUCH_TABLE")))
+        << error.Message().toStdString();
     EXPECT_EQ(error.SQLCode(), -204);
     EXPECT_EQ(error.IBErrorCode(), isc_dsql_error);
     EXPECT_FALSE(error.ConnectionLost());
@@ -101,7 +103,8 @@ TEST_F(IBSQLTest, ServerErrorsKeepTheirTextAndCodes) {
 
 TEST_F(IBSQLTest, EveryColumnTypeRoundTrips) {
   Execute(QStringLiteral(
-      "create table T (C_SMALL smallint, C_INT integer, C_BIG bigint, C_FLOAT float, C_DOUBLE double precision,"
+      "create table T (C_SMALL smallint, C_INT integer, C_BIG bigint, C_FLOAT float, C_DOUBLE double "
+      "precision,"
       " C_NUM numeric(15,2), C_DEC decimal(9,4), C_DATE date, C_TIME time, C_STAMP timestamp, C_CHAR char(5),"
       " C_VARCHAR varchar(30), C_BOOL boolean, C_TEXT blob sub_type text, C_BIN blob sub_type binary)"));
   const QByteArray binary("\x00\x01\xFFzero\x00", 8);
@@ -136,7 +139,8 @@ TEST_F(IBSQLTest, EveryColumnTypeRoundTrips) {
     names.append(QString::fromLatin1(c.Name));
     markers.append(QStringLiteral(":") + QString::fromLatin1(c.Name));
   }
-  Query.SQL().SetText(QStringLiteral("insert into T (%1) values (%2)").arg(names.join(u','), markers.join(u',')));
+  Query.SQL().SetText(
+      QStringLiteral("insert into T (%1) values (%2)").arg(names.join(u','), markers.join(u',')));
   for (const Column &c : columns)
     Query.ParamByName(QString::fromLatin1(c.Name)).SetValue(c.In);
   Query.ExecQuery();
@@ -212,9 +216,9 @@ TEST_F(IBSQLTest, CommitRetainingKeepsTheCursorAndCommitClosesIt) {
 }
 
 TEST(IBValuesTest, ScaledIntegersBecomeTheCanonicalBcd) {
-  const std::pair<qint64, int> cases[] = {{0, -2},      {5, -2},        {-5, -2},      {123450, -2}, {-100, -2},
-                                          {7, 0},       {-1, -4},       {10000, -4},   {INT64_MAX, -2},
-                                          {INT64_MIN, -2}, {120, -1},   {1, -18}};
+  const std::pair<qint64, int> cases[] = {{0, -2},         {5, -2},         {-5, -2},  {123450, -2},
+                                          {-100, -2},      {7, 0},          {-1, -4},  {10000, -4},
+                                          {INT64_MAX, -2}, {INT64_MIN, -2}, {120, -1}, {1, -18}};
   for (const auto &[value, scale] : cases) {
     const TBcd expected = StrToBcd(IBScaledToString(value, scale));
     const TBcd actual = IBScaledToBcd(value, scale);

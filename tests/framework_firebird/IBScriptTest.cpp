@@ -1,8 +1,8 @@
+#include "IBScript.h"
 #include "FirebirdFixture.h"
+#include "IBDataSet.h"
 #include "IBError.h"
 #include "IBSQL.h"
-#include "IBDataSet.h"
-#include "IBScript.h"
 
 namespace {
 
@@ -21,21 +21,21 @@ protected:
 } // namespace
 
 TEST_F(IBScriptTest, RunsTerminatorSwitchesProcedureBodiesAndCommitWork) {
-  Script.Script().SetText(QStringLiteral(
-      "/* schema */\r\n"
-      "CREATE DOMAIN DMN_USERNAME AS VARCHAR(50) CHARACTER SET WIN1250 COLLATE PXW_PLK;\r\n"
-      "-- a table and its first row; ';' inside a literal ends nothing\r\n"
-      "CREATE TABLE USERS (USER_NAME DMN_USERNAME NOT NULL, NOTE VARCHAR(20));\r\n"
-      "INSERT INTO USERS VALUES ('ADAM', 'a;b');\r\n"
-      "COMMIT WORK;\r\n"
-      "SET TERM ^ ;\r\n"
-      "CREATE PROCEDURE MODIFY_NOTE (USERNAME VARCHAR(50) CHARACTER SET WIN1250)\r\n"
-      "AS\r\n"
-      "BEGIN\r\n"
-      "  update USERS set NOTE='done' where USER_NAME=:USERNAME;\r\n"
-      "END^\r\n"
-      "SET TERM ; ^\r\n"
-      "EXECUTE PROCEDURE MODIFY_NOTE 'ADAM';\r\n"));
+  Script.Script().SetText(
+      QStringLiteral("/* schema */\r\n"
+                     "CREATE DOMAIN DMN_USERNAME AS VARCHAR(50) CHARACTER SET WIN1250 COLLATE PXW_PLK;\r\n"
+                     "-- a table and its first row; ';' inside a literal ends nothing\r\n"
+                     "CREATE TABLE USERS (USER_NAME DMN_USERNAME NOT NULL, NOTE VARCHAR(20));\r\n"
+                     "INSERT INTO USERS VALUES ('ADAM', 'a;b');\r\n"
+                     "COMMIT WORK;\r\n"
+                     "SET TERM ^ ;\r\n"
+                     "CREATE PROCEDURE MODIFY_NOTE (USERNAME VARCHAR(50) CHARACTER SET WIN1250)\r\n"
+                     "AS\r\n"
+                     "BEGIN\r\n"
+                     "  update USERS set NOTE='done' where USER_NAME=:USERNAME;\r\n"
+                     "END^\r\n"
+                     "SET TERM ; ^\r\n"
+                     "EXECUTE PROCEDURE MODIFY_NOTE 'ADAM';\r\n"));
   Script.ExecuteScript();
   Transaction.Commit();
   EXPECT_EQ(QueryValue(QStringLiteral("select NOTE from USERS")).toString(), QStringLiteral("done"));
@@ -55,8 +55,10 @@ TEST_F(IBScriptTest, CommitWorkKeepsWhatCameBeforeAFailure) {
     Script.ExecuteScript();
     FAIL() << "the script ran past its failing statement";
   } catch (const EIBError &error) {
-    EXPECT_TRUE(error.Message().contains(QStringLiteral("Table unknown\nNO_SUCH"))) << error.Message().toStdString();
-    EXPECT_TRUE(error.Message().endsWith(QStringLiteral("Statement at line 6:\nINSERT INTO NO_SUCH\r\n  VALUES (3)")))
+    EXPECT_TRUE(error.Message().contains(QStringLiteral("Table unknown\nNO_SUCH")))
+        << error.Message().toStdString();
+    EXPECT_TRUE(
+        error.Message().endsWith(QStringLiteral("Statement at line 6:\nINSERT INTO NO_SUCH\r\n  VALUES (3)")))
         << error.Message().toStdString();
     EXPECT_EQ(error.SQLCode(), -204);
   }
@@ -71,9 +73,10 @@ TEST_F(IBScriptTest, RunsThroughItsDatasetWhoseParamCheckIsOff) {
   scriptDS.SetParamCheck(false);
   TIBScript script;
   script.SetDataset(&scriptDS);
-  script.Script().SetText(QStringLiteral("create table T (A integer);\n"
-                                         "set term ^ ;\n"
-                                         "execute block as declare x integer = 5; begin insert into T values (:x); end^\n"));
+  script.Script().SetText(
+      QStringLiteral("create table T (A integer);\n"
+                     "set term ^ ;\n"
+                     "execute block as declare x integer = 5; begin insert into T values (:x); end^\n"));
   script.ExecuteScript();
   EXPECT_EQ(script.Database(), &Database);
   Transaction.Commit();

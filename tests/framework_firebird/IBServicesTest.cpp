@@ -1,5 +1,5 @@
-#include "IBError.h"
 #include "IBServices.h"
+#include "IBError.h"
 #include "TestServer.h"
 
 #include <QUuid>
@@ -92,9 +92,9 @@ QByteArray Integer(char tag, int value) {
 
 // One user as the service lists it.
 QByteArray Record(const QByteArray &name, const QByteArray &first = {}) {
-  return Text(isc_spb_sec_username, name) + Text(isc_spb_sec_firstname, first) + Text(isc_spb_sec_middlename, {}) +
-         Text(isc_spb_sec_lastname, {}) + Integer(isc_spb_sec_userid, 7) + Integer(isc_spb_sec_groupid, 0) +
-         Integer(isc_spb_sec_admin, 0);
+  return Text(isc_spb_sec_username, name) + Text(isc_spb_sec_firstname, first) +
+         Text(isc_spb_sec_middlename, {}) + Text(isc_spb_sec_lastname, {}) + Integer(isc_spb_sec_userid, 7) +
+         Integer(isc_spb_sec_groupid, 0) + Integer(isc_spb_sec_admin, 0);
 }
 
 const QByteArray kTwoUsers = Record("SYSDBA") + Record(QString::fromUtf8("ŁUKASZ").toUtf8(), "Jan");
@@ -127,7 +127,9 @@ TEST(UserListTest, DamagedAnswersAreErrors) {
   const Case cases[] = {
       {"unknown item", Record("A") + QByteArray(1, char(99)) + Record("B")},
       {"no user name first", Text(isc_spb_sec_firstname, "Jan") + Record("A")},
-      {"length past the end", Text(isc_spb_sec_username, "A").left(1) + QByteArray("\xFF\xFF" "AB", 4)},
+      {"length past the end", Text(isc_spb_sec_username, "A").left(1) + QByteArray("\xFF\xFF"
+                                                                                   "AB",
+                                                                                   4)},
       {"name not UTF-8", Record(QByteArray("\xA3UKASZ", 6))},
   };
   for (const Case &c : cases)

@@ -1,6 +1,6 @@
+#include "IBStoredProc.h"
 #include "FirebirdFixture.h"
 #include "IBError.h"
-#include "IBStoredProc.h"
 
 TEST_F(FirebirdTest, StoredProcedureTakesInputsAndGivesOutputsByName) {
   Execute({"create table USERS (USER_NAME varchar(50), PSWD_DATE timestamp)",

@@ -1,8 +1,9 @@
-#include "FirebirdFixture.h"
 #include "IBTable.h"
+#include "FirebirdFixture.h"
 
 TEST_F(FirebirdTest, TableReadsItsIndexDefinitionsAndWritesByPrimaryKey) {
-  Execute({"create table BAZY (ID integer not null, NAZWA varchar(200), GRUPA varchar(100), constraint PK_BAZY primary key (ID))",
+  Execute({"create table BAZY (ID integer not null, NAZWA varchar(200), GRUPA varchar(100), constraint "
+           "PK_BAZY primary key (ID))",
            "create unique index BAZY_NAZWA on BAZY (NAZWA, GRUPA)",
            "create descending index BAZY_GRUPA on BAZY (GRUPA)",
            "insert into BAZY values (1, 'Zeta', 'KORVIN')", "insert into BAZY values (2, 'Alfa', 'VELDAR')"});
@@ -33,7 +34,8 @@ TEST_F(FirebirdTest, TableReadsItsIndexDefinitionsAndWritesByPrimaryKey) {
   table.First();
   table.Delete();
   Transaction.Commit();
-  EXPECT_EQ(QueryValue(QStringLiteral("select list(ID || GRUPA, ',') from (select * from BAZY order by ID)")).toString(),
+  EXPECT_EQ(QueryValue(QStringLiteral("select list(ID || GRUPA, ',') from (select * from BAZY order by ID)"))
+                .toString(),
             QStringLiteral("1TORMISK"));
   EXPECT_EQ(QueryValue(QStringLiteral("select count(*) from BAZY")).toInt(), 2);
 }

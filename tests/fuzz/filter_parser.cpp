@@ -46,7 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   static QCoreApplication app(argc, argv);
   TwoxMemTable &table = Table();
   const QString text = QString::fromUtf8(reinterpret_cast<const char *>(data), qsizetype(size));
-  for (const TFilterOptions options : {TFilterOptions(), TFilterOptions(foCaseInsensitive | foNoPartialCompare)}) {
+  for (const TFilterOptions options :
+       {TFilterOptions(), TFilterOptions(foCaseInsensitive | foNoPartialCompare)}) {
     try {
       TFilterExpr(&table, text, options).Root().ToString();
       table.SetFilterOptions(options);

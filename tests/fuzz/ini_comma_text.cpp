@@ -24,7 +24,8 @@ QStringList Content(const TMemIniFile &ini) {
 
 void WriteFile(const QString &fileName, const QByteArray &bytes) {
   std::FILE *file = std::fopen(qPrintable(fileName), "wb");
-  if (!file || std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), file) != std::size_t(bytes.size()))
+  if (!file ||
+      std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), file) != std::size_t(bytes.size()))
     Fail("cannot write the input file");
   std::fclose(file);
 }

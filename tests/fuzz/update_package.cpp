@@ -10,8 +10,8 @@
 // what a member may claim.
 #include "ArchDef.h"
 #include "Exceptions.h"
-#include "Upg.h"
 #include "UpdaterTestHelpers.h"
+#include "Upg.h"
 #include "UpgradeInstaller.h"
 
 #include <QDir>

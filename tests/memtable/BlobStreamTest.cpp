@@ -72,13 +72,13 @@ TEST_F(BlobStreamTest, StreamOutlivingItsEditIsRefusedNotWrittenIntoFreedMemory)
   Table.AppendRecord({"a", "kept"});
   Table.AppendRecord({"b", "other"});
   Table.First();
-  const std::vector<std::function<void()>> endings = {
-      [&] { Table.Post(); }, [&] { Table.Cancel(); }, [&] {
-        Table.Post();
-        Table.Next();
-        Table.Edit(); // editing another record now
-      },
-      [&] { Table.Close(); }};
+  const std::vector<std::function<void()>> endings = {[&] { Table.Post(); }, [&] { Table.Cancel(); },
+                                                      [&] {
+                                                        Table.Post();
+                                                        Table.Next();
+                                                        Table.Edit(); // editing another record now
+                                                      },
+                                                      [&] { Table.Close(); }};
   for (const auto &end : endings) {
     if (!Table.Active())
       Table.Open();

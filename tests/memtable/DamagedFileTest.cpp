@@ -16,8 +16,8 @@
 #include <cerrno>
 #include <csignal>
 #include <gmock/gmock.h>
-#include <sys/resource.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 namespace {
 
@@ -30,8 +30,8 @@ struct TTableState {
 };
 
 void PrintTo(const TTableState &state, std::ostream *out) {
-  *out << (state.Active ? "open" : "closed") << " fields " << state.Fields.join(u' ').toStdString() << " rows "
-       << state.Rows.join(u'|').toStdString();
+  *out << (state.Active ? "open" : "closed") << " fields " << state.Fields.join(u' ').toStdString()
+       << " rows " << state.Rows.join(u'|').toStdString();
 }
 
 TTableState StateOf(TwoxMemTable &table) {
@@ -106,8 +106,9 @@ TEST_F(DamagedFileTest, FileCutAtEveryLineLoadsWholeOrNotAtAll) {
     const QString message = Load(target, LinesUpTo(saved, kept));
     if (kept >= 2 && kept <= tableEnd) {
       // Cut inside the definitions: refused, nothing lost.
-      EXPECT_EQ(message, QStringLiteral("The data ends inside the table definitions; the file is damaged (line %1)")
-                             .arg(kept + 1))
+      EXPECT_EQ(message,
+                QStringLiteral("The data ends inside the table definitions; the file is damaged (line %1)")
+                    .arg(kept + 1))
           << kept;
       EXPECT_EQ(StateOf(target), before) << kept;
     } else if (kept > tableEnd) {
@@ -124,7 +125,8 @@ TEST_F(DamagedFileTest, LineCutInsideAQuotedValueIsRefused) {
   const qsizetype lastLine = saved.lastIndexOf("\"P");
   ASSERT_GT(lastLine, 0);
   const TTableState before = StateOf(Target);
-  EXPECT_EQ(Load(Target, saved.left(lastLine + 5)), "A quoted value is not closed; the file is damaged (line 13)");
+  EXPECT_EQ(Load(Target, saved.left(lastLine + 5)),
+            "A quoted value is not closed; the file is damaged (line 13)");
   EXPECT_EQ(StateOf(Target), before);
 }
 
@@ -155,17 +157,20 @@ TEST_F(DamagedFileTest, FieldSizesOutOfRangeAreRefusedWithTheirLine) {
   }
   // Two fields that each fit, whatever their declared sizes add up to.
   TwoxMemTable wide;
-  EXPECT_EQ(Load(wide, "\"@@TABLEDEF START@@\"\r\n\"A=String,32767\"\r\n\"B=String,32767\"\r\n\"@@TABLEDEF END@@\"\r\n"
-                       "\"A\",\"B\"\r\n\"x\",\"y\"\r\n"),
-            "<no error>");
+  EXPECT_EQ(
+      Load(wide,
+           "\"@@TABLEDEF START@@\"\r\n\"A=String,32767\"\r\n\"B=String,32767\"\r\n\"@@TABLEDEF END@@\"\r\n"
+           "\"A\",\"B\"\r\n\"x\",\"y\"\r\n"),
+      "<no error>");
   EXPECT_EQ(wide.RecordCount(), 1);
   EXPECT_EQ(wide.FieldByName("B")->AsString(), "y");
 }
 
 TEST_F(DamagedFileTest, DuplicateFieldsAndTooManyFieldsAreRefused) {
   const TTableState before = StateOf(Target);
-  EXPECT_EQ(Load(Target, "\"@@TABLEDEF START@@\"\r\n\"A=String,5\"\r\n\"a=Integer,0\"\r\n\"@@TABLEDEF END@@\"\r\n"),
-            "Duplicate field name 'a' (line 3)");
+  EXPECT_EQ(
+      Load(Target, "\"@@TABLEDEF START@@\"\r\n\"A=String,5\"\r\n\"a=Integer,0\"\r\n\"@@TABLEDEF END@@\"\r\n"),
+      "Duplicate field name 'a' (line 3)");
   QByteArray many = "\"@@TABLEDEF START@@\"\r\n";
   for (int i = 0; i <= 256; ++i)
     many += QStringLiteral("\"F%1=Integer,0\"\r\n").arg(i).toLatin1();
@@ -200,7 +205,8 @@ TEST_F(DamagedFileTest, TextLongerThanItsFieldIsRefusedNotCut) {
   notes.Open();
   EXPECT_EQ(Load(notes, "\"M\",\"V\"\r\n\"" + QByteArray(100000, 'm') + "\",\"%%\"\r\n"), "<no error>");
   EXPECT_EQ(notes.FieldByName("M")->AsString().size(), 100000);
-  EXPECT_EQ(Load(notes, "\"M\",\"V\"\r\n\"m\",\"" + TwoxCustomCSVStreamFormat::EncodeBinaryText("abc").toLatin1() + "\"\r\n"),
+  EXPECT_EQ(Load(notes, "\"M\",\"V\"\r\n\"m\",\"" +
+                            TwoxCustomCSVStreamFormat::EncodeBinaryText("abc").toLatin1() + "\"\r\n"),
             "A value of 3 bytes does not fit field V of size 2 (line 2)");
   EXPECT_EQ(notes.RecordCount(), 1);
 }
@@ -214,7 +220,8 @@ TEST_F(DamagedFileTest, ValuesThatDoNotConvertNameLineAndField) {
 
 TEST_F(DamagedFileTest, RecordsBreakingAUniqueIndexUndoTheLoad) {
   const TTableState before = StateOf(Target);
-  EXPECT_EQ(Load(Target, "\"Kod\",\"Opis\"\r\n5,\"a\"\r\n2,\"again\"\r\n"), "Duplicate index value. Operation aborted.");
+  EXPECT_EQ(Load(Target, "\"Kod\",\"Opis\"\r\n5,\"a\"\r\n2,\"again\"\r\n"),
+            "Duplicate index value. Operation aborted.");
   EXPECT_EQ(StateOf(Target), before);
   EXPECT_EQ(Load(Target, "\"Kod\",\"Opis\"\r\n5,\"a\"\r\n6,\"b\"\r\n"), "<no error>");
   EXPECT_EQ(Target.RecordCount(), 4);
@@ -226,8 +233,9 @@ TEST_F(DamagedFileTest, FailedLoadOfNewDefinitionsGivesBackTheOldStructure) {
   EXPECT_EQ(Load(Target, "\"@@TABLEDEF START@@\"\r\n\"N=Integer,0\"\r\n\"@@TABLEDEF END@@\"\r\n"),
             "Can't index on field Kod (line 3)");
   EXPECT_EQ(StateOf(Target), before);
-  const QByteArray file = "\"@@TABLEDEF START@@\"\r\n\"N=Integer,0\"\r\n\"@@INDEXDEF START@@\"\r\n\"@@INDEXDEF END@@\"\r\n"
-                          "\"@@TABLEDEF END@@\"\r\n\"N\"\r\n1\r\nzz\r\n";
+  const QByteArray file =
+      "\"@@TABLEDEF START@@\"\r\n\"N=Integer,0\"\r\n\"@@INDEXDEF START@@\"\r\n\"@@INDEXDEF END@@\"\r\n"
+      "\"@@TABLEDEF END@@\"\r\n\"N\"\r\n1\r\nzz\r\n";
   EXPECT_EQ(Load(Target, file), "'zz' is not a valid integer value for field 'N' (line 8)");
   EXPECT_EQ(StateOf(Target), before);
   EXPECT_TRUE(Target.Locate("Kod", 2, {}));
@@ -269,15 +277,18 @@ TEST_F(DamagedFileTest, AttachedTableRefusesDefinitionsThatDifferFromItsOwner) {
       {"\"Kod=Integer,0\"\r\n", "The table this table is attached to has 2 fields, the file 1 (line 3)"},
   };
   for (const Case &c : cases) {
-    const QByteArray file = QByteArray("\"@@TABLEDEF START@@\"\r\n") + c.Definitions + "\"@@TABLEDEF END@@\"\r\n";
+    const QByteArray file =
+        QByteArray("\"@@TABLEDEF START@@\"\r\n") + c.Definitions + "\"@@TABLEDEF END@@\"\r\n";
     EXPECT_EQ(Load(view, file), QString::fromLatin1(c.Message)) << c.Definitions;
     EXPECT_EQ(StateOf(Target), owner) << c.Definitions;
     EXPECT_EQ(StateOf(view), attached) << c.Definitions;
   }
   // The owner's own definitions load, and the records go into the shared store.
-  EXPECT_EQ(Load(view, "\"@@TABLEDEF START@@\"\r\n\"Kod=Integer,0\"\r\n\"Opis=String,40\"\r\n\"@@TABLEDEF END@@\"\r\n"
-                       "\"Kod\",\"Opis\"\r\n9,\"dziewięć\"\r\n"),
-            "<no error>");
+  EXPECT_EQ(
+      Load(view,
+           "\"@@TABLEDEF START@@\"\r\n\"Kod=Integer,0\"\r\n\"Opis=String,40\"\r\n\"@@TABLEDEF END@@\"\r\n"
+           "\"Kod\",\"Opis\"\r\n9,\"dziewięć\"\r\n"),
+      "<no error>");
   EXPECT_EQ(Target.RecordCount(), 2);
   // When the owner takes other definitions, the attached table will not open over them.
   view.Close();
@@ -338,7 +349,8 @@ TEST_F(DamagedFileTest, TwentyThousandRecordsRoundTripWithAUniqueIndex) {
   EXPECT_EQ(copy.FieldByName("ID")->AsInteger(), Records - 1);
   ASSERT_TRUE(copy.Locate("ID", 12345, {}));
   EXPECT_EQ(copy.RecNo(), 12346);
-  EXPECT_EQ(Load(copy, bytes.left(bytes.size() - 2) + "\r\n\"0\",\"dubel\"\r\n"), "Duplicate index value. Operation aborted.");
+  EXPECT_EQ(Load(copy, bytes.left(bytes.size() - 2) + "\r\n\"0\",\"dubel\"\r\n"),
+            "Duplicate index value. Operation aborted.");
   EXPECT_EQ(copy.RecordCount(), Records);
 }
 
@@ -354,7 +366,8 @@ TEST_F(DamagedFileTest, LinePastTheBoundIsRefusedWithItsNumber) {
   notes.Open();
   notes.AppendRecord({1, QStringLiteral("jeden"), QStringLiteral("krótko")});
   const TTableState before = StateOf(notes);
-  const QString tooLong = QStringLiteral("The line is longer than 8 MiB; the file is damaged or not a table file (line %1)");
+  const QString tooLong =
+      QStringLiteral("The line is longer than 8 MiB; the file is damaged or not a table file (line %1)");
   struct Case {
     const char *Label;
     QByteArray File;
@@ -396,7 +409,8 @@ protected:
     QFile old(File);
     ASSERT_TRUE(old.open(QIODevice::ReadOnly));
     EXPECT_EQ(old.readAll(), QByteArray("old bytes"));
-    EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("lista.txt")});
+    EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files | QDir::Hidden),
+              QStringList{QStringLiteral("lista.txt")});
   }
 
   QTemporaryDir Dir;
@@ -407,8 +421,9 @@ protected:
 // A save refuses a record that would not load again.
 TEST_F(SaveOverAFileTest, RecordThatWouldNotLoadAgainIsRefused) {
   Notes.AppendRecord({QString(TwoxCustomCSVStreamFormat::MaxLineLength, u'm')});
-  EXPECT_EQ(Save(), QStringLiteral("A line of %1 bytes is longer than the 8 MiB a line of the file may take")
-                        .arg(TwoxCustomCSVStreamFormat::MaxLineLength + 3)); // the quotes and the record delimiter
+  EXPECT_EQ(Save(),
+            QStringLiteral("A line of %1 bytes is longer than the 8 MiB a line of the file may take")
+                .arg(TwoxCustomCSVStreamFormat::MaxLineLength + 3)); // the quotes and the record delimiter
   ExpectUnchanged();
 }
 
@@ -444,7 +459,8 @@ TEST_F(DamagedFileTest, LongValuesAreCutInMessages) {
 
 // UTF-16 text, with a byte order mark or without, is named for what it is.
 TEST_F(DamagedFileTest, UTF16FileIsNotTakenForWindows1250) {
-  const QString text = QString::fromUtf8("\"@@FILE VERSION@@\",\"251\"\r\n\"Kod\",\"Opis\"\r\n3,\"Łódź\"\r\n");
+  const QString text =
+      QString::fromUtf8("\"@@FILE VERSION@@\",\"251\"\r\n\"Kod\",\"Opis\"\r\n3,\"Łódź\"\r\n");
   const QString header = QString::fromUtf8("\"Kod\",\"Opis\"\r\n3,\"żółw\"\r\n");
   struct Case {
     const char *Label;
@@ -462,7 +478,8 @@ TEST_F(DamagedFileTest, UTF16FileIsNotTakenForWindows1250) {
   };
   const TTableState before = StateOf(Target);
   for (const Case &c : cases) {
-    QStringEncoder encoder(c.Encoding, c.Bom ? QStringConverter::Flag::WriteBom : QStringConverter::Flag::Default);
+    QStringEncoder encoder(c.Encoding,
+                           c.Bom ? QStringConverter::Flag::WriteBom : QStringConverter::Flag::Default);
     const QByteArray bytes = encoder.encode(c.Text);
     EXPECT_EQ(Load(Target, bytes), "The file is not Windows-1250 text: it is UTF-16") << c.Label;
     EXPECT_EQ(StateOf(Target), before) << c.Label;

@@ -19,8 +19,9 @@ protected:
       const char byte = char(b);
       Table.AppendRecord({Win1250::Decode(&byte, 1), QVariant(), QVariant(), b});
     }
-    const char *const words[] = {"Kraków", "kraków", "KRAKÓW", "Krak", "Krakowiak", "Łódź", "łódź", "ŁÓDŹ",
-                                 "Zażółć gęślą jaźń", "ZAŻÓŁĆ", "ab", "abc", "ABC", "Ab", ""};
+    const char *const words[] = {
+        "Kraków", "kraków", "KRAKÓW", "Krak", "Krakowiak", "Łódź", "łódź", "ŁÓDŹ", "Zażółć gęślą jaźń",
+        "ZAŻÓŁĆ", "ab",     "abc",    "ABC",  "Ab",        ""};
     int n = -3;
     for (const char *word : words)
       Table.AppendRecord({QString::fromUtf8(word), QStringLiteral("x"), QVariant(), n++});
@@ -40,7 +41,8 @@ protected:
     Table.SetFiltered(true);
     std::vector<int> shown;
     for (Table.First(); !Table.Eof(); Table.Next())
-      shown.push_back(Table.FieldByName(QStringLiteral("N"))->IsNull() ? 1000 : Table.FieldByName("N")->AsInteger());
+      shown.push_back(Table.FieldByName(QStringLiteral("N"))->IsNull() ? 1000
+                                                                       : Table.FieldByName("N")->AsInteger());
     return shown;
   }
 };
@@ -48,11 +50,12 @@ protected:
 } // namespace
 
 TEST_F(FilterProgramTest, ShowsWhatTheEvaluationShows) {
-  const char *const constants[] = {"Kraków", "kraków", "KRAKÓW", "Krak", "Ł", "ł", "ó", "Ó", "a", "A",
-                                   "ab", "Ab*", "kra*", "Ż", "€", "Я", "", "zażółć*", "ZAŻÓŁĆ"};
+  const char *const constants[] = {"Kraków", "kraków", "KRAKÓW", "Krak",    "Ł",     "ł",    "ó",
+                                   "Ó",      "a",      "A",      "ab",      "Ab*",   "kra*", "Ż",
+                                   "€",      "Я",      "",       "zażółć*", "ZAŻÓŁĆ"};
   const char *const operators[] = {"=", "<>", "<", ">", "<=", ">="};
-  const TFilterOptions optionSets[] = {{}, foCaseInsensitive, foNoPartialCompare,
-                                       TFilterOptions(foCaseInsensitive | foNoPartialCompare)};
+  const TFilterOptions optionSets[] = {
+      {}, foCaseInsensitive, foNoPartialCompare, TFilterOptions(foCaseInsensitive | foNoPartialCompare)};
   int compared = 0;
   for (const char *constant : constants)
     for (const char *op : operators)
@@ -62,7 +65,8 @@ TEST_F(FilterProgramTest, ShowsWhatTheEvaluationShows) {
                                           : QStringLiteral("%2 %1 Nazwa").arg(QLatin1String(op), quoted);
         for (const TFilterOptions options : optionSets) {
           const std::vector<int> fast = Shown(filter, options, false);
-          EXPECT_EQ(fast, Shown(filter, options, true)) << filter.toStdString() << " options " << int(options);
+          EXPECT_EQ(fast, Shown(filter, options, true))
+              << filter.toStdString() << " options " << int(options);
           compared += int(fast.size());
         }
       }
@@ -80,7 +84,8 @@ TEST_F(FilterProgramTest, CombinationsShowWhatTheEvaluationShows) {
                                  "Baza IS NOT NULL AND NOT (Nazwa = 'ab' OR Nazwa = 'Łódź')",
                                  "Grupa IS NULL AND N <= 2"};
   for (const char *filter : filters)
-    EXPECT_EQ(Shown(QString::fromUtf8(filter), {}, false), Shown(QString::fromUtf8(filter), {}, true)) << filter;
+    EXPECT_EQ(Shown(QString::fromUtf8(filter), {}, false), Shown(QString::fromUtf8(filter), {}, true))
+        << filter;
 }
 
 TEST_F(FilterProgramTest, TakesComparisonsWithConstantsOnly) {

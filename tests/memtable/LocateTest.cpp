@@ -17,12 +17,13 @@ protected:
     Table.IndexDefs().Add(QStringLiteral("ByGroup"), QStringLiteral("Grupa;N"), ixDescending);
     Table.SetLocaleID(kPolish);
     Table.Open();
-    const char *const cities[] = {"Kraków", "kraków", "KRAKÓW", "Krakowiak", "Łódź", "łódź", "Lodz", "Zielona Góra",
-                                  "zielona góra", "Żary", "żary", "Zabrze"};
+    const char *const cities[] = {"Kraków", "kraków",       "KRAKÓW",       "Krakowiak", "Łódź", "łódź",
+                                  "Lodz",   "Zielona Góra", "zielona góra", "Żary",      "żary", "Zabrze"};
     int n = 0;
     for (int round = 0; round < 3; ++round)
       for (const char *city : cities) {
-        Table.AppendRecord({QString::fromUtf8(city), QStringLiteral("b"), QStringLiteral("G%1").arg(n % 4), n});
+        Table.AppendRecord(
+            {QString::fromUtf8(city), QStringLiteral("b"), QStringLiteral("G%1").arg(n % 4), n});
         ++n;
       }
     Table.SetIndexName(QStringLiteral("ByGroup"));
@@ -35,22 +36,24 @@ protected:
       QByteArray value = Win1250::Encode(Table.FieldByName(QStringLiteral("Nazwa"))->AsString());
       if (options.testFlag(loPartialKey))
         value.truncate(keyBytes.size());
-      if (CompareLocaleText(keyBytes.constData(), int(keyBytes.size()), value.constData(), int(value.size()), kPolish,
-                            options.testFlag(loCaseInsensitive)) == 0)
+      if (CompareLocaleText(keyBytes.constData(), int(keyBytes.size()), value.constData(), int(value.size()),
+                            kPolish, options.testFlag(loCaseInsensitive)) == 0)
         return Table.FieldByName(QStringLiteral("N"))->AsInteger();
     }
     return -1;
   }
 
   int Located(const QString &key, TLocateOptions options) {
-    return Table.Locate(QStringLiteral("Nazwa"), key, options) ? Table.FieldByName(QStringLiteral("N"))->AsInteger()
-                                                               : -1;
+    return Table.Locate(QStringLiteral("Nazwa"), key, options)
+               ? Table.FieldByName(QStringLiteral("N"))->AsInteger()
+               : -1;
   }
 
   void ExpectFirstMatches(const char *context) {
-    const char *const keys[] = {"Kraków", "kraków", "KRAK", "łódź", "Łódź", "Lodz", "zielona", "Żary", "żary", "Xyz"};
-    const TLocateOptions optionSets[] = {{}, loCaseInsensitive, loPartialKey,
-                                         TLocateOptions(loCaseInsensitive | loPartialKey)};
+    const char *const keys[] = {"Kraków", "kraków",  "KRAK", "łódź", "Łódź",
+                                "Lodz",   "zielona", "Żary", "żary", "Xyz"};
+    const TLocateOptions optionSets[] = {
+        {}, loCaseInsensitive, loPartialKey, TLocateOptions(loCaseInsensitive | loPartialKey)};
     int found = 0;
     for (const char *key : keys)
       for (const TLocateOptions options : optionSets) {

@@ -136,7 +136,9 @@ TEST_F(MemTableTest, AppendsInAnyOrderKeepEveryIndexSortedAndUnique) {
     Table.AppendRecord({QStringLiteral("n%1").arg(i % 50), "", "", (i * 1237) % Records});
   // A duplicate of a key appended just now, and of one appended long ago.
   for (const int duplicate : {(2999 * 1237) % Records, 0})
-    EXPECT_EQ(MessageOf([&] { Table.AppendRecord({"dup", "", "", duplicate}); }),
+    EXPECT_EQ(MessageOf([&] {
+                Table.AppendRecord({"dup", "", "", duplicate});
+              }),
               "Duplicate index value. Operation aborted.");
   EXPECT_EQ(Table.RecordCount(), Records);
   Table.SetIndexName(QStringLiteral("ByN"));
@@ -151,9 +153,8 @@ TEST_F(MemTableTest, AppendsInAnyOrderKeepEveryIndexSortedAndUnique) {
   Table.SetIndexName(QStringLiteral("ByName"));
   QStringList names = Column("Nazwa");
   QStringList sorted = names;
-  std::sort(sorted.begin(), sorted.end(), [](const QString &a, const QString &b) {
-    return QCollator().compare(a, b) < 0;
-  });
+  std::sort(sorted.begin(), sorted.end(),
+            [](const QString &a, const QString &b) { return QCollator().compare(a, b) < 0; });
   EXPECT_EQ(names, sorted);
 }
 

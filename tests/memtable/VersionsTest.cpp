@@ -115,7 +115,7 @@ TEST_F(VersionsTest, RollbackKeepsRecordsChangedWhileVersioningWasOff) {
   Table.StartTransaction();
   Rename("a", "a1");
   Table.SetEnableVersioning(false);
-  Rename("b", "b1");      // no old version kept
+  Rename("b", "b1");         // no old version kept
   Table.AppendRecord({"x"}); // not marked inserted
   Table.SetEnableVersioning(true);
   Table.Rollback();

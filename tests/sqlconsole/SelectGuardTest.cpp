@@ -14,13 +14,15 @@ namespace {
 // sequence, a packaged procedure that deletes, views over writing routines, a table whose computed
 // column calls the deleting function, a view over T1 and a table with columns named like routines.
 const QStringList WritingObjects{
-    QStringLiteral("create procedure P3 returns (R integer) as begin delete from T1 where ID = 1; R = 1; suspend; "
-                   "end"),
+    QStringLiteral(
+        "create procedure P3 returns (R integer) as begin delete from T1 where ID = 1; R = 1; suspend; "
+        "end"),
     QStringLiteral("create function F1 returns integer as begin delete from T1 where ID = 2; return 1; end"),
     QStringLiteral("create sequence G"),
     QStringLiteral("create package PK as begin procedure PP returns (R integer); end"),
-    QStringLiteral("create package body PK as begin procedure PP returns (R integer) as begin delete from T1; "
-                   "R = 1; suspend; end end"),
+    QStringLiteral(
+        "create package body PK as begin procedure PP returns (R integer) as begin delete from T1; "
+        "R = 1; suspend; end end"),
     QStringLiteral("create view V2 as select R from P2"),
     QStringLiteral("create view V3 as select gen_id(G, 1) A from RDB$DATABASE"),
     QStringLiteral("create table T4 (A integer, C computed by (F1()))"),
@@ -41,8 +43,8 @@ protected:
     if (IsSkipped())
       return;
     Db->Execute(WritingObjects);
-    Db->Execute({QStringLiteral("insert into T4 (A) values (1)"),
-                 QStringLiteral("insert into T5 values (1, 2, 3)")});
+    Db->Execute(
+        {QStringLiteral("insert into T4 (A) values (1)"), QStringLiteral("insert into T5 values (1, 2, 3)")});
   }
   QString Committed() { return Db->QueryValue(Fingerprint).toString(); }
   void RunAs(const QString &sql, bool script) {
@@ -152,8 +154,8 @@ const ReadingCase Reading[] = {
     {"Table", "select count(*) from T1", "3"},
     {"View", "select count(*) from V1", "3"},
     {"ColumnsNamedLikeRoutines", "select P2 + F1 + G from T5 where P2 = 1 order by P2", "6"},
-    {"NamesInLiteralsAndComments", "select 'from P2 ' || q'{gen_id(G, 1)}' from T1 -- from P3\r\n where ID = 7",
-     "from P2 gen_id(G, 1)"},
+    {"NamesInLiteralsAndComments",
+     "select 'from P2 ' || q'{gen_id(G, 1)}' from T1 -- from P3\r\n where ID = 7", "from P2 gen_id(G, 1)"},
     {"CommonTableNamedLikeAProcedure", "with P2 as (select ID from T1) select count(*) from P2", "3"},
     {"BuiltInFunctionsAndSequenceRead",
      "select upper(NAME) || gen_id(G, 0) || extract(year from date '2020-01-01') from T1 where ID = 7",
@@ -161,7 +163,8 @@ const ReadingCase Reading[] = {
     {"SystemTable", "select count(*) from RDB$DATABASE", "1"},
 };
 
-INSTANTIATE_TEST_SUITE_P(Statements, PlainSelectTest, testing::Combine(testing::ValuesIn(Reading), testing::Bool()),
+INSTANTIATE_TEST_SUITE_P(Statements, PlainSelectTest,
+                         testing::Combine(testing::ValuesIn(Reading), testing::Bool()),
                          [](const testing::TestParamInfo<ReadingParam> &info) {
                            return std::string(std::get<0>(info.param).Name) +
                                   (std::get<1>(info.param) ? "WithRights" : "WithoutRights");

@@ -17,8 +17,8 @@ QString FreshDatabase(const QString &stem);
 } // namespace TestServer
 
 // Skips the current test when no server is configured (tools/test.sh always configures one).
-#define REQUIRE_TEST_SERVER()                                                                      \
-  do {                                                                                             \
-    if (!TestServer::Available())                                                                  \
-      GTEST_SKIP() << "no test server: run tools/test.sh";                                         \
+#define REQUIRE_TEST_SERVER()                                                                                \
+  do {                                                                                                       \
+    if (!TestServer::Available())                                                                            \
+      GTEST_SKIP() << "no test server: run tools/test.sh";                                                   \
   } while (false)

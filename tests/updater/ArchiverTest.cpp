@@ -1,6 +1,6 @@
 #include "ArchDef.h"
-#include "Upg.h"
 #include "UpdaterTestHelpers.h"
+#include "Upg.h"
 #include "UpgWriter.h"
 
 #include <QDir>
@@ -115,7 +115,8 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(RoundTripCase{"StoredEmpty", 0, false}, RoundTripCase{"CompressedEmpty", 0, true},
                     RoundTripCase{"StoredSmall", 1000, false}, RoundTripCase{"CompressedSmall", 1000, true},
                     // exactly 2 MiB: two full pieces and an empty one
-                    RoundTripCase{"StoredTwoMiB", 2 << 20, false}, RoundTripCase{"CompressedTwoMiB", 2 << 20, true},
+                    RoundTripCase{"StoredTwoMiB", 2 << 20, false},
+                    RoundTripCase{"CompressedTwoMiB", 2 << 20, true},
                     RoundTripCase{"CompressedMultiChunk", (5 << 19) + 3, true},
                     RoundTripCase{"StoredMultiPiece", (5 << 19) + 3, false}),
     [](const testing::TestParamInfo<RoundTripCase> &info) { return std::string(info.param.Label); });
@@ -166,15 +167,18 @@ TEST_F(ArchiverTest, OpenRefusesAMissingFileOtherBytesAndABadChecksum) {
   TPackageDamage badSum;
   badSum.BadChecksum = true;
   path = Package({{QStringLiteral("a"), "data", true}}, badSum);
-  EXPECT_EQ(ErrorOf([&] { archiver.Open(path, true); }), QStringLiteral("Plik:") + path + QStringLiteral(" jest uszkodzony"));
+  EXPECT_EQ(ErrorOf([&] { archiver.Open(path, true); }),
+            QStringLiteral("Plik:") + path + QStringLiteral(" jest uszkodzony"));
   archiver.Open(path, false); // without verifying, the changed reserved byte does no harm
   EXPECT_EQ(ReadAll(archiver), std::vector<QByteArray>{"data"});
 }
 
 TEST_F(ArchiverTest, ReadingAClosedArchiveIsRefused) {
   TArchiveEntry entry{};
-  EXPECT_EQ(ErrorOf([&] { archiver.FirstEntry(entry); }), QStringLiteral("Nie można czytać z nieotwartego archiwum"));
-  EXPECT_EQ(ErrorOf([&] { archiver.NextEntry(entry); }), QStringLiteral("Nie można czytać z nieotwartego archiwum"));
+  EXPECT_EQ(ErrorOf([&] { archiver.FirstEntry(entry); }),
+            QStringLiteral("Nie można czytać z nieotwartego archiwum"));
+  EXPECT_EQ(ErrorOf([&] { archiver.NextEntry(entry); }),
+            QStringLiteral("Nie można czytać z nieotwartego archiwum"));
 }
 
 struct CorruptCase {
@@ -205,13 +209,15 @@ TEST_P(ArchiverCorrupt, ReadingStopsWithTheError) {
 
 INSTANTIATE_TEST_SUITE_P(
     Damages, ArchiverCorrupt,
-    testing::Values(
-        CorruptCase{"BackPointingEntry", Damage([](auto &d) { d.BackPointingEntry = 0; }), "Błąd w pliku archiwum"},
-        CorruptCase{"OversizedChunk", Damage([](auto &d) { d.OversizedChunkEntry = 0; }), "Błąd w pliku archiwum"},
-        CorruptCase{"NameLengthBeyondTheField", Damage([](auto &d) { d.NameLengthEntry = 0, d.NameLength = 200; }),
-                    "Błąd w pliku archiwum"},
-        CorruptCase{"TruncatedInsideAChunk", Damage([](auto &d) { d.TruncateTo = 100000; }),
-                    "Błąd podczas odczytu z archiwum"}),
+    testing::Values(CorruptCase{"BackPointingEntry", Damage([](auto &d) { d.BackPointingEntry = 0; }),
+                                "Błąd w pliku archiwum"},
+                    CorruptCase{"OversizedChunk", Damage([](auto &d) { d.OversizedChunkEntry = 0; }),
+                                "Błąd w pliku archiwum"},
+                    CorruptCase{"NameLengthBeyondTheField",
+                                Damage([](auto &d) { d.NameLengthEntry = 0, d.NameLength = 200; }),
+                                "Błąd w pliku archiwum"},
+                    CorruptCase{"TruncatedInsideAChunk", Damage([](auto &d) { d.TruncateTo = 100000; }),
+                                "Błąd podczas odczytu z archiwum"}),
     [](const testing::TestParamInfo<CorruptCase> &info) { return std::string(info.param.Label); });
 
 class ArchiverTraversal : public ArchiverTest, public testing::WithParamInterface<std::string> {};
@@ -230,9 +236,9 @@ TEST_P(ArchiverTraversal, ForbiddenNameIsRefusedAndNothingWritten) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Names, ArchiverTraversal,
-                         testing::Values("..\\evil", "sub\\..\\..\\evil", "\\tmp\\evil", "/tmp/evil", "C:\\evil",
-                                         "c:evil", "sub/../../evil", "..", std::string("cut\0rest", 8),
-                                         "tab\tname", "new\nline"));
+                         testing::Values("..\\evil", "sub\\..\\..\\evil", "\\tmp\\evil", "/tmp/evil",
+                                         "C:\\evil", "c:evil", "sub/../../evil", "..",
+                                         std::string("cut\0rest", 8), "tab\tname", "new\nline"));
 
 TEST_F(ArchiverTest, EntryLengthsAreBoundedBeforeUse) {
   const std::vector<TPackageMember> stored = {{QStringLiteral("s"), "stored data", false}};
@@ -310,9 +316,10 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         DecodeCase{"Sound", [](qint64) { return TPackageDamage{}; }, Verdict::Reads},
         // one chunk may give at most one piece (1 MiB); this one gives 1.5 MiB
-        DecodeCase{"ChunkOfOneAndAHalfMiB",
-                   [](qint64) { return Damage([](auto &d) { d.ChunkSizeEntry = 0, d.ChunkSize = 3 << 19; }); },
-                   Verdict::Decompression},
+        DecodeCase{
+            "ChunkOfOneAndAHalfMiB",
+            [](qint64) { return Damage([](auto &d) { d.ChunkSizeEntry = 0, d.ChunkSize = 3 << 19; }); },
+            Verdict::Decompression},
         // the claim passes 2^31 and the chunk inflates to more than the claim: refused by the claim
         DecodeCase{"ChunkInflatingPastTwoGiB",
                    [](qint64) {
@@ -324,13 +331,20 @@ INSTANTIATE_TEST_SUITE_P(
                    Verdict::TooLarge},
         // sound chunks of zeros, one byte more than a member may claim
         DecodeCase{"ZerosPastTheBound",
-                   [](qint64) { return Damage([](auto &d) { d.ZeroMemberEntry = 0, d.ZeroMemberLength = MaxMemberLength + 1; }); },
+                   [](qint64) {
+                     return Damage(
+                         [](auto &d) { d.ZeroMemberEntry = 0, d.ZeroMemberLength = MaxMemberLength + 1; });
+                   },
                    Verdict::TooLarge},
         DecodeCase{"ChunksPastTheClaimedLength",
-                   [](qint64 length) { return Damage([=](auto &d) { d.ClaimEntry = 0, d.ClaimedLength = length - 1; }); },
+                   [](qint64 length) {
+                     return Damage([=](auto &d) { d.ClaimEntry = 0, d.ClaimedLength = length - 1; });
+                   },
                    Verdict::Broken},
         DecodeCase{"ClaimedLengthPastTheChunks",
-                   [](qint64 length) { return Damage([=](auto &d) { d.ClaimEntry = 0, d.ClaimedLength = length + 1; }); },
+                   [](qint64 length) {
+                     return Damage([=](auto &d) { d.ClaimEntry = 0, d.ClaimedLength = length + 1; });
+                   },
                    Verdict::Broken}),
     [](const testing::TestParamInfo<DecodeCase> &info) { return std::string(info.param.Label); });
 
@@ -339,7 +353,8 @@ TEST_F(ArchiverTest, ScrambledDataIsUnreadableWithoutTheKey) {
   plain.Open(Package({{QStringLiteral("c"), "compressed data", true}}), true);
   TArchiveEntry entry;
   ASSERT_TRUE(plain.FirstEntry(entry));
-  EXPECT_EQ(ErrorOf([&] { plain.ExtractToMemory(entry); }), QStringLiteral(" Błąd podczas dekompresji pliku: c"));
+  EXPECT_EQ(ErrorOf([&] { plain.ExtractToMemory(entry); }),
+            QStringLiteral(" Błąd podczas dekompresji pliku: c"));
 }
 
 TEST(MarkedBlock, FindsTheFirstMarkerEvenAfterItsFirstByte) {

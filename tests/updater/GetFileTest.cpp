@@ -65,10 +65,16 @@ TEST(BindCallback, StopClosesTheWindowOnlyWhenAsked) {
 }
 
 TEST(BindCallback, StatusTexts) {
-  const std::pair<unsigned, const char *> table[] = {
-      {1, "Przeszukiwanie zasobów..."}, {2, "Łączenie..."}, {4, "Rozpoczęcie pobierania danych..."},
-      {5, "Pobieranie danych..."}, {6, "Zakończenie pobierania danych..."}, {10, "Pobierania danych z cache'u..."},
-      {11, "Wysłanie żądania..."}, {14, "Plik dostępny w cache'u..."}, {3, ""}, {99, ""}};
+  const std::pair<unsigned, const char *> table[] = {{1, "Przeszukiwanie zasobów..."},
+                                                     {2, "Łączenie..."},
+                                                     {4, "Rozpoczęcie pobierania danych..."},
+                                                     {5, "Pobieranie danych..."},
+                                                     {6, "Zakończenie pobierania danych..."},
+                                                     {10, "Pobierania danych z cache'u..."},
+                                                     {11, "Wysłanie żądania..."},
+                                                     {14, "Plik dostępny w cache'u..."},
+                                                     {3, ""},
+                                                     {99, ""}};
   for (const auto &[code, text] : table)
     EXPECT_EQ(BindStatusText(code), QString::fromUtf8(text)) << code;
 }
@@ -118,7 +124,9 @@ TEST_F(DownloadTest, UnreachableServerIsAFailure) {
 TEST_F(DownloadTest, StalledTransferStopsOnTheAbortButton) {
   server.Route(QStringLiteral("/slow.upg"), {200, QByteArray(100000, 's'), 1000});
   // The click arrives through the event queue, which the download lets run while it waits.
-  server.OnStall = [this] { QMetaObject::invokeMethod(window.AbortBtn, &QAbstractButton::click, Qt::QueuedConnection); };
+  server.OnStall = [this] {
+    QMetaObject::invokeMethod(window.AbortBtn, &QAbstractButton::click, Qt::QueuedConnection);
+  };
   EXPECT_EQ(Download(QStringLiteral("/slow.upg")), E_ABORT);
   EXPECT_TRUE(window.Aborted());
   EXPECT_EQ(server.StallsLeftByClient(), 1);

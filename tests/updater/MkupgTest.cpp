@@ -1,5 +1,5 @@
-#include "Upg.h"
 #include "UpdaterTestHelpers.h"
+#include "Upg.h"
 
 #include <QFile>
 #include <QProcess>
@@ -42,9 +42,11 @@ TEST_P(MkupgOptions, WritesThePackageTheOptionDescribes) {
   const MkupgCase c = GetParam();
   const QByteArray image = FakeImage(3, 2, NoiseBytes(3 << 19));
   const QString package = dir.filePath(QStringLiteral("out.upg"));
-  ASSERT_EQ(Mkupg(c.Options + QStringList{package, Write(QStringLiteral("image"), image), QStringLiteral("--stored"),
-                                          Write(QStringLiteral("readme.txt"), "read me") + QStringLiteral("=doc\\readme.txt")}),
-            0)
+  ASSERT_EQ(
+      Mkupg(c.Options +
+            QStringList{package, Write(QStringLiteral("image"), image), QStringLiteral("--stored"),
+                        Write(QStringLiteral("readme.txt"), "read me") + QStringLiteral("=doc\\readme.txt")}),
+      0)
       << errors.toStdString();
   QString error;
   std::vector<std::pair<QString, QByteArray>> members;
@@ -77,10 +79,17 @@ INSTANTIATE_TEST_SUITE_P(
                     MkupgCase{"NameLength", {"--name-length", "1:90"}, "Błąd w pliku archiwum"},
                     MkupgCase{"Truncate", {"--truncate", "5000"}, "Błąd podczas odczytu z archiwum"},
                     MkupgCase{"ClaimPastTheFile", {"--claim", "1:1000000"}, "Błąd w pliku archiwum"},
-                    MkupgCase{"ClaimPastTheBound", {"--claim", "1:268435457"}, "Plik w archiwum jest większy niż 256 MiB: doc\\readme.txt"},
-                    MkupgCase{"ZerosPastTheBound", {"--zero-member", "0:268435457"}, "Plik w archiwum jest większy niż 256 MiB: meridox_sec"},
-                    MkupgCase{"ChunkOfOneAndAHalfMiB", {"--chunk-size", "0:1572864"}, " Błąd podczas dekompresji pliku: meridox_sec"},
-                    MkupgCase{"ChunkInflatingPastTwoGiB", {"--claim", "0:2147483664", "--zero-chunk", "0:2148532224"},
+                    MkupgCase{"ClaimPastTheBound",
+                              {"--claim", "1:268435457"},
+                              "Plik w archiwum jest większy niż 256 MiB: doc\\readme.txt"},
+                    MkupgCase{"ZerosPastTheBound",
+                              {"--zero-member", "0:268435457"},
+                              "Plik w archiwum jest większy niż 256 MiB: meridox_sec"},
+                    MkupgCase{"ChunkOfOneAndAHalfMiB",
+                              {"--chunk-size", "0:1572864"},
+                              " Błąd podczas dekompresji pliku: meridox_sec"},
+                    MkupgCase{"ChunkInflatingPastTwoGiB",
+                              {"--claim", "0:2147483664", "--zero-chunk", "0:2148532224"},
                               "Plik w archiwum jest większy niż 256 MiB: meridox_sec"}),
     [](const testing::TestParamInfo<MkupgCase> &info) { return std::string(info.param.Label); });
 
@@ -91,15 +100,17 @@ TEST_F(MkupgOptions, RefusesWrongUse) {
   EXPECT_EQ(Mkupg({dir.filePath(QStringLiteral("out.upg")), dir.filePath(QStringLiteral("absent"))}), 1);
   EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("out.upg"))));
   // an image without a version block cannot take a version
-  EXPECT_EQ(Mkupg({QStringLiteral("--version"), QStringLiteral("1.2"), dir.filePath(QStringLiteral("out.upg")),
-                   Write(QStringLiteral("plain"), "no block")}),
+  EXPECT_EQ(Mkupg({QStringLiteral("--version"), QStringLiteral("1.2"),
+                   dir.filePath(QStringLiteral("out.upg")), Write(QStringLiteral("plain"), "no block")}),
             1);
   EXPECT_TRUE(errors.contains(QStringLiteral("Brak ciągu identyfikującego"))) << errors.toStdString();
   // lengths past what an entry holds, and chunks that would not end
   const QString image = Write(QStringLiteral("image"), FakeImage(1, 0));
-  for (const QStringList &option : {QStringList{"--claim", "0:4294967296"}, QStringList{"--chunk-size", "0:0"},
-                                    QStringList{"--zero-chunk", "0:-1"}, QStringList{"--claim", "0"}}) {
-    EXPECT_EQ(Mkupg(option + QStringList{dir.filePath(QStringLiteral("out.upg")), image}), 1) << option.join(u' ').toStdString();
+  for (const QStringList &option :
+       {QStringList{"--claim", "0:4294967296"}, QStringList{"--chunk-size", "0:0"},
+        QStringList{"--zero-chunk", "0:-1"}, QStringList{"--claim", "0"}}) {
+    EXPECT_EQ(Mkupg(option + QStringList{dir.filePath(QStringLiteral("out.upg")), image}), 1)
+        << option.join(u' ').toStdString();
     EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("out.upg"))));
   }
 }

@@ -58,12 +58,14 @@ TEST_F(RegistryTest, RootKeyChoosesTheFile) {
 
 TEST_F(RegistryTest, IniFileSectionsAreSubkeysAndReadingCreatesNothing) {
   TRegIniFile reader(QStringLiteral("\\Software\\Halvek"));
-  EXPECT_EQ(reader.ReadString(QStringLiteral("Meridox_sec 1"), QStringLiteral("Główny katalog"), QStringLiteral("def")),
+  EXPECT_EQ(reader.ReadString(QStringLiteral("Meridox_sec 1"), QStringLiteral("Główny katalog"),
+                              QStringLiteral("def")),
             QStringLiteral("def"));
   EXPECT_FALSE(QFile::exists(TRegistry::RootFileName(HKEY_CURRENT_USER)));
 
   TRegIniFile writer(QStringLiteral("\\Software\\Halvek"));
-  writer.WriteString(QStringLiteral("Meridox_sec 1"), QStringLiteral("Główny katalog"), QStringLiteral("/opt/m"));
+  writer.WriteString(QStringLiteral("Meridox_sec 1"), QStringLiteral("Główny katalog"),
+                     QStringLiteral("/opt/m"));
   EXPECT_EQ(reader.ReadString(QStringLiteral("Meridox_sec 1"), QStringLiteral("Główny katalog"), QString()),
             QStringLiteral("/opt/m"));
   TRegistry plain;

@@ -70,7 +70,8 @@ TEST_F(StagedFilesTest, FailedWriteLeavesNoStagedFile) {
   const auto before = FolderState(dir.path());
   TStagedFiles files(dir.path(), FailingAt({}));
   EXPECT_EQ(ErrorOf([&] {
-              files.Write(Path("data.txt"), [](QFileDevice &) { throw EInOutError(QStringLiteral("fill failed")); });
+              files.Write(Path("data.txt"),
+                          [](QFileDevice &) { throw EInOutError(QStringLiteral("fill failed")); });
             }),
             QStringLiteral("fill failed"));
   EXPECT_EQ(FolderState(dir.path()).size(), before.size() + 1) << "an empty staging folder";
@@ -124,7 +125,8 @@ TEST_F(StagedFilesTest, OldFilesThatCannotBePutBackStayAndAreNamed) {
     Stage(files);
     error = ErrorOf([&] { files.Commit(); });
   }
-  const QString prefix = QStringLiteral("simulated rename failure\nPoprzednie wersje plików pozostały w folderze: ");
+  const QString prefix =
+      QStringLiteral("simulated rename failure\nPoprzednie wersje plików pozostały w folderze: ");
   ASSERT_TRUE(error.startsWith(prefix)) << error.toStdString();
   const QDir kept(error.mid(prefix.size()));
   ASSERT_TRUE(kept.exists());
@@ -145,14 +147,16 @@ TEST_F(StagedFilesTest, LeftoversGoAndNothingElse) {
   };
   folder(".upgrade-AbC123");
   folder(".upgrade-xyzXYZ");
-  for (const char *other : {".upgrade-abc", ".upgrade-ABCDEFG", "upgrade-ABCDEF", ".upgrade-AbCdEf-zachowane", ".upgrade-ab-dEf"})
+  for (const char *other :
+       {".upgrade-abc", ".upgrade-ABCDEFG", "upgrade-ABCDEF", ".upgrade-AbCdEf-zachowane", ".upgrade-ab-dEf"})
     folder(other);
   ASSERT_TRUE(WriteTestFile(Path(".upgrade-FILEAB"), "a file"));
   QTemporaryDir outside;
   ASSERT_TRUE(WriteTestFile(outside.filePath(QStringLiteral("kept.txt")), "kept"));
   ASSERT_TRUE(QFile::link(outside.path(), Path(".upgrade-LINKAB")));
   TStagedFiles live(dir.path(), FailingAt({}));
-  const QStringList before = QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+  const QStringList before =
+      QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
   live.Write(Path("data.txt"), [](QFileDevice &file) { file.write("new data"); });
 
   TStagedFiles::RemoveLeftovers(dir.path());

@@ -28,7 +28,9 @@ TEST_P(TokenizerLines, SplitsAtTabAndSpaceOnly) { EXPECT_EQ(Tokens(GetParam().Li
 
 INSTANTIATE_TEST_SUITE_P(
     Lines, TokenizerLines,
-    testing::Values(TokenCase{"Tabs", "P\t1.5\thttp://host:8080/a/meridox_sec.upg", {"P", "1.5", "http://host:8080/a/meridox_sec.upg"}},
+    testing::Values(TokenCase{"Tabs",
+                              "P\t1.5\thttp://host:8080/a/meridox_sec.upg",
+                              {"P", "1.5", "http://host:8080/a/meridox_sec.upg"}},
                     TokenCase{"Spaces", "  P   4.1  x ", {"P", "4.1", "x"}},
                     // "." and "/" cannot start a token and are skipped up to the next that can
                     TokenCase{"SkippedStarts", "./P .5 //x", {"P", "5", "x"}},

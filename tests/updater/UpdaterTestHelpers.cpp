@@ -37,7 +37,8 @@ std::map<QString, TFileState> FolderState(const QString &folder) {
 
 bool WriteTestFile(const QString &path, const QByteArray &bytes) {
   QFile file(path);
-  return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size() && file.flush();
+  return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size() &&
+         file.flush();
 }
 
 QByteArray ReadFile(const QString &path) {

@@ -54,7 +54,8 @@ protected:
   }
   // A descriptor line offering `version` from the package route.
   QByteArray Offer(const QString &version) const {
-    return "X\tnot for us\r\nP\t" + version.toLatin1() + "\t" + server.Url(QStringLiteral("/upd/pkg.upg")).toLatin1() + "\r\n";
+    return "X\tnot for us\r\nP\t" + version.toLatin1() + "\t" +
+           server.Url(QStringLiteral("/upd/pkg.upg")).toLatin1() + "\r\n";
   }
   void Package(std::uint16_t major, std::uint16_t minor) {
     const QByteArray image = WithVersion(ReadFile(QStringLiteral(VERSION_PROBE)), major, minor, 0, 9);
@@ -72,7 +73,8 @@ protected:
   QString DownloadError() const {
     return QStringLiteral("Błąd podczas ściągania pliku. Spróbuj pobrać upgrade ponownie, jeżeli się to nie "
                           "powiedzie połącz się z serwerem: ") +
-           server.Url(QStringLiteral("/upd/")) + QStringLiteral(" i pobierz upgrade bezpośrednio przy użyciu przeglądarki WWW");
+           server.Url(QStringLiteral("/upd/")) +
+           QStringLiteral(" i pobierz upgrade bezpośrednio przy użyciu przeglądarki WWW");
   }
   static TURLGetFileWnd *DownloadWindow() {
     for (QWidget *widget : QApplication::topLevelWidgets())
@@ -185,8 +187,9 @@ TEST_F(UpgrWndTest, CraftedPackageFromTheServerIsRefusedWithNothingChanged) {
   TPackageDamage crafted;
   crafted.ClaimEntry = 0, crafted.ClaimedLength = (1u << 31) + 16;
   crafted.ZeroChunkEntry = 0, crafted.ZeroChunkLength = (qint64(1) << 31) + (1 << 20);
-  server.Route(QStringLiteral("/upd/pkg.upg"),
-               {200, BuildPackage({{QStringLiteral("meridox_sec"), {}, true}, {QStringLiteral("x.txt"), "x", true}}, crafted)});
+  server.Route(QStringLiteral("/upd/pkg.upg"), {200, BuildPackage({{QStringLiteral("meridox_sec"), {}, true},
+                                                                   {QStringLiteral("x.txt"), "x", true}},
+                                                                  crafted)});
   auto window = MakeWindow();
   const auto before = FolderState(Installed());
   dialogs.AnswerMessage(mrYes);
@@ -195,7 +198,8 @@ TEST_F(UpgrWndTest, CraftedPackageFromTheServerIsRefusedWithNothingChanged) {
   ASSERT_EQ(dialogs.Messages().size(), 2u);
   ExpectBox(0, DownloadDone, mtConfirmation);
   // shown by the application's exception box
-  EXPECT_EQ(dialogs.Messages()[1].Text, QStringLiteral("Plik w archiwum jest większy niż 256 MiB: meridox_sec."));
+  EXPECT_EQ(dialogs.Messages()[1].Text,
+            QStringLiteral("Plik w archiwum jest większy niż 256 MiB: meridox_sec."));
   EXPECT_EQ(dialogs.Messages()[1].Icon, mtError);
   auto after = FolderState(Installed());
   EXPECT_EQ(after.erase(QStringLiteral("/meridox_sec.upg")), 1u) << "the downloaded package";
@@ -209,7 +213,8 @@ TEST_F(UpgrWndTest, OlderOfferIsAskedAndNoStopsSilently) {
   dialogs.AnswerMessage(mrNo);
   window->GetUpgrade->click();
   ASSERT_EQ(dialogs.Messages().size(), 1u);
-  ExpectBox(0, QStringLiteral("Nie znaleziono nowszej wersji programu. Kontynuować pobieranie ?"), mtConfirmation);
+  ExpectBox(0, QStringLiteral("Nie znaleziono nowszej wersji programu. Kontynuować pobieranie ?"),
+            mtConfirmation);
   EXPECT_EQ(server.Requests(), 1) << "no package fetched";
   ExpectUsable(*window);
 }
@@ -239,7 +244,8 @@ TEST_F(UpgrWndTest, RefusalsShowTheirMessageAndLeaveTheWindowUsable) {
     ExpectUsable(*window);
   }
   EXPECT_EQ(ReadFile(Program()), before);
-  EXPECT_FALSE(QFile::exists(Installed() + QStringLiteral("/meridox_sec.upg"))) << "a failed package is deleted";
+  EXPECT_FALSE(QFile::exists(Installed() + QStringLiteral("/meridox_sec.upg")))
+      << "a failed package is deleted";
 }
 
 TEST_F(UpgrWndTest, LineWithOnlyTheLetterEndsTheCheckSilently) {
@@ -355,23 +361,27 @@ TEST_F(UpgrWndTest, WrongProgramPathIsRefused) {
 
 TEST_F(UpgrWndTest, LocalPackageOfANewerMajorIsRefusedWithNothingChanged) {
   const auto before = FolderState(Installed());
-  EXPECT_EQ(RefusedLocalUpgrade(PROJECT_MAJOR + 1, 0),
-            QStringLiteral("Upgrade nie może zostać przeprowadzony. Dotychczasowa wersja programu jest za stara."));
+  EXPECT_EQ(
+      RefusedLocalUpgrade(PROJECT_MAJOR + 1, 0),
+      QStringLiteral("Upgrade nie może zostać przeprowadzony. Dotychczasowa wersja programu jest za stara."));
   EXPECT_EQ(FolderState(Installed()), before);
 }
 
 TEST_F(UpgrWndTest, LocalPackageOfTheSameVersionAsksFirst) {
   const QByteArray image = ReadFile(QStringLiteral(VERSION_PROBE));
   const QString package = dir.filePath(QStringLiteral("same.upg"));
-  WritePackage(package, {{QStringLiteral("meridox_sec"), WithVersion(image, PROJECT_MAJOR, PROJECT_MINOR, 5, 5), false}});
+  WritePackage(package, {{QStringLiteral("meridox_sec"),
+                          WithVersion(image, PROJECT_MAJOR, PROJECT_MINOR, 5, 5), false}});
   auto window = MakeWindow();
   window->UpgradePath->setText(package);
   dialogs.AnswerMessage(mrYes);
   dialogs.AnswerMessage(mrOk);
   window->MakeUpgradeBtn->click();
   ASSERT_EQ(dialogs.Messages().size(), 2u);
-  ExpectBox(0, QStringLiteral("Dotychczasowa wersja programu jest taka sama lub nowsza od upgrade'u. Kontynuować ?"),
-            mtConfirmation);
+  ExpectBox(
+      0,
+      QStringLiteral("Dotychczasowa wersja programu jest taka sama lub nowsza od upgrade'u. Kontynuować ?"),
+      mtConfirmation);
   ExpectBox(1, QStringLiteral("Upgrade został przeprowadzony poprawnie"), mtInformation);
   EXPECT_EQ(RunProgram(Program()), QStringLiteral("%1.%2.5.5").arg(PROJECT_MAJOR).arg(PROJECT_MINOR));
 }
@@ -386,7 +396,8 @@ TEST_F(UpgrWndTest, SessionEndDuringADownloadStopsItAndLeavesNoPartOfThePackage)
   Application()->SetMainForm(window.get());
   const auto notMain = qScopeGuard([] { Application()->SetMainForm(nullptr); });
   server.OnStall = [&window] {
-    QMetaObject::invokeMethod(window.get(), [] { Application()->EndSession(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        window.get(), [] { Application()->EndSession(); }, Qt::QueuedConnection);
   };
   const auto before = FolderState(Installed());
   QTimer::singleShot(0, window.get(), [&window] { window->GetUpgrade->click(); });
@@ -403,9 +414,11 @@ TEST_F(UpgrWndTest, SessionEndDuringADownloadStopsItAndLeavesNoPartOfThePackage)
 
 TEST_F(UpgrWndTest, SessionEndDuringAnInstallLetsItFinishWhole) {
   const QString package = dir.filePath(QStringLiteral("nowy.upg"));
-  WritePackage(package, {{QStringLiteral("meridox_sec"),
-                          WithVersion(ReadFile(QStringLiteral(VERSION_PROBE)), PROJECT_MAJOR, PROJECT_MINOR + 1, 0, 9), true},
-                         {QStringLiteral("doc\\zmiany.txt"), "zmiany", true}});
+  WritePackage(
+      package,
+      {{QStringLiteral("meridox_sec"),
+        WithVersion(ReadFile(QStringLiteral(VERSION_PROBE)), PROJECT_MAJOR, PROJECT_MINOR + 1, 0, 9), true},
+       {QStringLiteral("doc\\zmiany.txt"), "zmiany", true}});
   QProcess probe;
   ProgramProcess::StartOffscreen(probe, QStringLiteral(UPGRADE_SESSION_PROBE), {Program(), package},
                                  dir.filePath(QStringLiteral("config")));
@@ -415,13 +428,15 @@ TEST_F(UpgrWndTest, SessionEndDuringAnInstallLetsItFinishWhole) {
   EXPECT_EQ(RunProgram(Program()), newer + QStringLiteral(".0.9"));
   EXPECT_EQ(RunProgram(Installed() + QStringLiteral("/meridox_sec.bak")), built);
   EXPECT_EQ(ReadFile(Installed() + QStringLiteral("/doc/zmiany.txt")), QByteArray("zmiany"));
-  EXPECT_EQ(QDir(Installed()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-            (QStringList{QStringLiteral("doc"), QStringLiteral("meridox_sec"), QStringLiteral("meridox_sec.bak")}));
+  EXPECT_EQ(
+      QDir(Installed()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+      (QStringList{QStringLiteral("doc"), QStringLiteral("meridox_sec"), QStringLiteral("meridox_sec.bak")}));
 }
 
 TEST_F(UpgrWndTest, SessionEndOfTheIdleProgramEndsItCleanly) {
   QProcess process;
-  ProgramProcess::StartOffscreen(process, QStringLiteral(UPGRADE_PROGRAM), {}, dir.filePath(QStringLiteral("config")));
+  ProgramProcess::StartOffscreen(process, QStringLiteral(UPGRADE_PROGRAM), {},
+                                 dir.filePath(QStringLiteral("config")));
   const auto stop = qScopeGuard([&] {
     process.kill();
     process.waitForFinished();

@@ -1,8 +1,8 @@
+#include "UpgradeInstaller.h"
 #include "ArchDef.h"
 #include "Exceptions.h"
 #include "UpdaterTestHelpers.h"
 #include "UpgWriter.h"
-#include "UpgradeInstaller.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,12 +10,12 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
-#include <utility>
 #include <cerrno>
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <utility>
 
 namespace {
 
@@ -39,13 +39,15 @@ public:
     ASSERT_TRUE(file.setPermissions(Executable));
   }
   void WriteFor(const QByteArray &image, const TPackageDamage &damage = {},
-                std::vector<TPackageMember> further = {{QStringLiteral("docs\\readme.txt"), "read me", true}}) {
+                std::vector<TPackageMember> further = {
+                    {QStringLiteral("docs\\readme.txt"), "read me", true}}) {
     further.insert(further.begin(), TPackageMember{QStringLiteral("meridox_sec"), image, true});
     WritePackage(PackagePath(), further, damage);
   }
   // Runs the installer; the question is answered with `answer` and counted.
   // A newer package with a large image and further files, damaged as asked.
-  void Write(const TPackageDamage &damage, std::vector<TPackageMember> further = {{QStringLiteral("ok.txt"), "fine", true}}) {
+  void Write(const TPackageDamage &damage,
+             std::vector<TPackageMember> further = {{QStringLiteral("ok.txt"), "fine", true}}) {
     WriteFor(FakeImage(1, 5, NoiseBytes(3 << 19)), damage, std::move(further));
   }
   bool Run(TUpgradeInstaller &installer, bool answer = true) {
@@ -94,7 +96,8 @@ public:
 TEST_F(UpgradeInstallerTest, NewerPackageReplacesTheProgramKeepsABackupAndExtracts) {
   const QByteArray old = ReadFile(Program());
   ASSERT_TRUE(WriteTestFile(Installed() + QStringLiteral("/notes.txt"), "old notes"));
-  ASSERT_TRUE(QFile::setPermissions(Installed() + QStringLiteral("/notes.txt"), QFile::ReadOwner | QFile::WriteOwner));
+  ASSERT_TRUE(QFile::setPermissions(Installed() + QStringLiteral("/notes.txt"),
+                                    QFile::ReadOwner | QFile::WriteOwner));
   const auto notesPermissions = QFile::permissions(Installed() + QStringLiteral("/notes.txt"));
   ASSERT_TRUE(WriteTestFile(Installed() + QStringLiteral("/meridox_sec.bak"), "an older backup"));
   const QByteArray fresh = FakeImage(1, 5, "new program");
@@ -107,13 +110,15 @@ TEST_F(UpgradeInstallerTest, NewerPackageReplacesTheProgramKeepsABackupAndExtrac
   EXPECT_EQ(questions, 0);
   EXPECT_EQ(ReadFile(Program()), fresh);
   EXPECT_EQ(ReadFile(Installed() + QStringLiteral("/meridox_sec.bak")), old);
-  EXPECT_EQ(QFile::permissions(Program()), QFile::permissions(Installed() + QStringLiteral("/meridox_sec.bak")));
+  EXPECT_EQ(QFile::permissions(Program()),
+            QFile::permissions(Installed() + QStringLiteral("/meridox_sec.bak")));
   EXPECT_TRUE(QFile::permissions(Program()) & QFile::ExeOwner);
   EXPECT_EQ(ReadFile(Installed() + QStringLiteral("/docs/readme.txt")), QByteArray("read me"));
   EXPECT_EQ(ReadFile(Installed() + QStringLiteral("/notes.txt")), QByteArray());
   EXPECT_EQ(QFile::permissions(Installed() + QStringLiteral("/notes.txt")), notesPermissions)
       << "a replaced file keeps its permissions";
-  EXPECT_EQ(ReadFile(Installed() + QStringLiteral("/") + QString(odd).replace(u'\\', u'/')), QByteArray("polskie"));
+  EXPECT_EQ(ReadFile(Installed() + QStringLiteral("/") + QString(odd).replace(u'\\', u'/')),
+            QByteArray("polskie"));
   std::vector<QString> names;
   for (const auto &[name, state] : FolderState(Installed()))
     names.push_back(name);
@@ -171,20 +176,22 @@ TEST_P(UpgradeVersions, ComparesTheTwoVersionBlocks) {
     EXPECT_EQ(FolderState(Installed()), before);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, UpgradeVersions,
-    testing::Values(VersionCase{"NewerMinor", 1, 4, 1, 5, false, false, true},
-                    VersionCase{"SameAcceptedOnYes", 1, 4, 1, 4, true, true, true},
-                    VersionCase{"OlderAcceptedOnYes", 1, 4, 1, 3, true, true, true},
-                    VersionCase{"OlderDeclined", 1, 4, 1, 3, true, false, false},
-                    VersionCase{"LowerMajorIsAsked", 2, 0, 1, 9, true, true, true}),
-    [](const testing::TestParamInfo<VersionCase> &info) { return std::string(info.param.Label); });
+INSTANTIATE_TEST_SUITE_P(Cases, UpgradeVersions,
+                         testing::Values(VersionCase{"NewerMinor", 1, 4, 1, 5, false, false, true},
+                                         VersionCase{"SameAcceptedOnYes", 1, 4, 1, 4, true, true, true},
+                                         VersionCase{"OlderAcceptedOnYes", 1, 4, 1, 3, true, true, true},
+                                         VersionCase{"OlderDeclined", 1, 4, 1, 3, true, false, false},
+                                         VersionCase{"LowerMajorIsAsked", 2, 0, 1, 9, true, true, true}),
+                         [](const testing::TestParamInfo<VersionCase> &info) {
+                           return std::string(info.param.Label);
+                         });
 
 TEST_F(UpgradeInstallerTest, HigherMajorIsRefusedWithoutAQuestion) {
   const auto before = FolderState(Installed());
   WriteFor(FakeImage(2, 0));
-  EXPECT_EQ(ErrorOf(),
-            QStringLiteral("Upgrade nie może zostać przeprowadzony. Dotychczasowa wersja programu jest za stara."));
+  EXPECT_EQ(
+      ErrorOf(),
+      QStringLiteral("Upgrade nie może zostać przeprowadzony. Dotychczasowa wersja programu jest za stara."));
   EXPECT_EQ(questions, 0);
   EXPECT_EQ(FolderState(Installed()), before);
 }
@@ -212,7 +219,8 @@ QString Broken(const UpgradeInstallerTest &) { return QStringLiteral("Błąd w p
 std::function<QString(const UpgradeInstallerTest &)> About(const char *message, const char *name,
                                                            QString reason = QString()) {
   return [message, name, reason](const UpgradeInstallerTest &t) {
-    return WithSystemReason(QString::fromUtf8(message) + t.Installed() + u'/' + QString::fromUtf8(name), reason);
+    return WithSystemReason(QString::fromUtf8(message) + t.Installed() + u'/' + QString::fromUtf8(name),
+                            reason);
   };
 }
 
@@ -235,73 +243,111 @@ INSTANTIATE_TEST_SUITE_P(
     Packages, UpgradeBroken,
     testing::Values(
         BrokenCase{"Magic", [](auto &t) { t.Write(With([](auto &d) { d.BadMagic = true; })); },
-                   [](const auto &t) { return QStringLiteral("Plik:") + t.PackagePath() + QStringLiteral(" nie jest plikiem archiwum"); }},
+                   [](const auto &t) {
+                     return QStringLiteral("Plik:") + t.PackagePath() +
+                            QStringLiteral(" nie jest plikiem archiwum");
+                   }},
         BrokenCase{"Checksum", [](auto &t) { t.Write(With([](auto &d) { d.BadChecksum = true; })); },
-                   [](const auto &t) { return QStringLiteral("Plik:") + t.PackagePath() + QStringLiteral(" jest uszkodzony"); }},
-        BrokenCase{"BackPointingOffset", [](auto &t) { t.Write(With([](auto &d) { d.BackPointingEntry = 1; })); }, Broken},
-        BrokenCase{"OversizedChunkInTheImage", [](auto &t) { t.Write(With([](auto &d) { d.OversizedChunkEntry = 0; })); },
-                   Broken},
+                   [](const auto &t) {
+                     return QStringLiteral("Plik:") + t.PackagePath() + QStringLiteral(" jest uszkodzony");
+                   }},
+        BrokenCase{"BackPointingOffset",
+                   [](auto &t) { t.Write(With([](auto &d) { d.BackPointingEntry = 1; })); }, Broken},
+        BrokenCase{"OversizedChunkInTheImage",
+                   [](auto &t) { t.Write(With([](auto &d) { d.OversizedChunkEntry = 0; })); }, Broken},
         BrokenCase{"OversizedChunkInALaterFile",
-                   [](auto &t) { t.Write(With([](auto &d) { d.OversizedChunkEntry = 2; }),
-                                         {{QStringLiteral("a.txt"), "a", true}, {QStringLiteral("b.txt"), "b", true}}); },
+                   [](auto &t) {
+                     t.Write(With([](auto &d) { d.OversizedChunkEntry = 2; }),
+                             {{QStringLiteral("a.txt"), "a", true}, {QStringLiteral("b.txt"), "b", true}});
+                   },
                    Broken},
         BrokenCase{"Truncated", [](auto &t) { t.Write(With([](auto &d) { d.TruncateTo = 200000; })); },
                    Says("Błąd podczas odczytu z archiwum")},
         BrokenCase{"TraversalName",
-                   [](auto &t) { t.Write({}, {{QStringLiteral("ok.txt"), "fine", true}, {QStringLiteral("..\\escaped"), "x", true}}); },
+                   [](auto &t) {
+                     t.Write({}, {{QStringLiteral("ok.txt"), "fine", true},
+                                  {QStringLiteral("..\\escaped"), "x", true}});
+                   },
                    Says("Niedozwolona nazwa pliku w archiwum: ..\\escaped")},
         // A further file may not take the place of the old program's backup, nor of the program.
         BrokenCase{"MemberNamedLikeTheBackup",
                    [](auto &t) {
-                     ASSERT_TRUE(WriteTestFile(t.Installed() + QStringLiteral("/meridox_sec.bak"), "an older backup"));
-                     t.Write({}, {{QStringLiteral("ok.txt"), "fine", true}, {QStringLiteral("meridox_sec.bak"), "junk", true}});
+                     ASSERT_TRUE(WriteTestFile(t.Installed() + QStringLiteral("/meridox_sec.bak"),
+                                               "an older backup"));
+                     t.Write({}, {{QStringLiteral("ok.txt"), "fine", true},
+                                  {QStringLiteral("meridox_sec.bak"), "junk", true}});
                    },
                    Says("Niedozwolona nazwa pliku w archiwum: meridox_sec.bak")},
         BrokenCase{"MemberNamedLikeTheProgram",
-                   [](auto &t) { t.Write({}, {{QStringLiteral("ok.txt"), "fine", true}, {QStringLiteral("meridox_sec"), "junk", true}}); },
+                   [](auto &t) {
+                     t.Write({}, {{QStringLiteral("ok.txt"), "fine", true},
+                                  {QStringLiteral("meridox_sec"), "junk", true}});
+                   },
                    Says("Niedozwolona nazwa pliku w archiwum: meridox_sec")},
         BrokenCase{"MemberNamedLikeTheProgramThroughADotStep",
-                   [](auto &t) { t.Write({}, {{QStringLiteral(".\\meridox_sec"), "junk", true}}); },
+                   [](auto &t) {
+                     t.Write({}, {{QStringLiteral(".\\meridox_sec"), "junk", true}});
+                   },
                    Says("Niedozwolona nazwa pliku w archiwum: .\\meridox_sec")},
         BrokenCase{"MemberBelowTheBackup",
-                   [](auto &t) { t.Write({}, {{QStringLiteral("meridox_sec.bak\\inner"), "junk", true}}); },
+                   [](auto &t) {
+                     t.Write({}, {{QStringLiteral("meridox_sec.bak\\inner"), "junk", true}});
+                   },
                    Says("Niedozwolona nazwa pliku w archiwum: meridox_sec.bak\\inner")},
         BrokenCase{"AbsoluteName",
-                   [](auto &t) { t.Write({}, {{t.dir.filePath(QStringLiteral("escaped")), "x", true}}); },
-                   [](const auto &t) { return QStringLiteral("Niedozwolona nazwa pliku w archiwum: ") + t.dir.filePath(QStringLiteral("escaped")); }},
+                   [](auto &t) {
+                     t.Write({}, {{t.dir.filePath(QStringLiteral("escaped")), "x", true}});
+                   },
+                   [](const auto &t) {
+                     return QStringLiteral("Niedozwolona nazwa pliku w archiwum: ") +
+                            t.dir.filePath(QStringLiteral("escaped"));
+                   }},
         BrokenCase{"MemberInAStagingFolder",
-                   [](auto &t) { t.Write({}, {{QStringLiteral(".upgrade-AbCdEf\\x"), "x", true}}); },
+                   [](auto &t) {
+                     t.Write({}, {{QStringLiteral(".upgrade-AbCdEf\\x"), "x", true}});
+                   },
                    Says("Niedozwolona nazwa pliku w archiwum: .upgrade-AbCdEf\\x")},
         // The name stays inside, but a folder on its way is a link that leads out.
         BrokenCase{"MemberThroughALinkLeavingTheFolder",
                    [](auto &t) {
                      ASSERT_TRUE(QDir().mkpath(t.dir.filePath(QStringLiteral("outside"))));
-                     ASSERT_TRUE(QFile::link(t.dir.filePath(QStringLiteral("outside")), t.Installed() + QStringLiteral("/docs")));
-                     t.Write({}, {{QStringLiteral("ok.txt"), "fine", true}, {QStringLiteral("docs\\escaped.txt"), "x", true}});
+                     ASSERT_TRUE(QFile::link(t.dir.filePath(QStringLiteral("outside")),
+                                             t.Installed() + QStringLiteral("/docs")));
+                     t.Write({}, {{QStringLiteral("ok.txt"), "fine", true},
+                                  {QStringLiteral("docs\\escaped.txt"), "x", true}});
                    },
                    Says("Niedozwolona nazwa pliku w archiwum: docs\\escaped.txt")},
         BrokenCase{"MemberThroughADanglingLink",
                    [](auto &t) {
-                     ASSERT_TRUE(QFile::link(t.dir.filePath(QStringLiteral("nowhere")), t.Installed() + QStringLiteral("/docs")));
+                     ASSERT_TRUE(QFile::link(t.dir.filePath(QStringLiteral("nowhere")),
+                                             t.Installed() + QStringLiteral("/docs")));
                      t.Write({}, {{QStringLiteral("docs\\escaped.txt"), "x", true}});
                    },
                    Says("Niedozwolona nazwa pliku w archiwum: docs\\escaped.txt")},
         // 4000 MiB of zeros pack into about 4 MB: refused by the claim, before any of it is decoded.
         BrokenCase{"ImageClaimingFourThousandMiB",
-                   [](auto &t) { WritePackage(t.PackagePath(), {{QStringLiteral("meridox_sec"), {}, true}},
-                                              With([](auto &d) { d.ZeroMemberEntry = 0, d.ZeroMemberLength = FourThousandMiB; })); },
-                   Says("Plik w archiwum jest większy niż 256 MiB: meridox_sec")},
-        BrokenCase{"FurtherFileOverTheBound",
                    [](auto &t) {
-                     t.Write(With([](auto &d) { d.ZeroMemberEntry = 2, d.ZeroMemberLength = MaxMemberLength + 1; }),
-                             {{QStringLiteral("ok.txt"), "fine", true}, {QStringLiteral("big.bin"), {}, true}});
+                     WritePackage(
+                         t.PackagePath(), {{QStringLiteral("meridox_sec"), {}, true}},
+                         With([](auto &d) { d.ZeroMemberEntry = 0, d.ZeroMemberLength = FourThousandMiB; }));
                    },
-                   Says("Plik w archiwum jest większy niż 256 MiB: big.bin")},
-        BrokenCase{"OversizedNameLength", [](auto &t) { t.Write(With([](auto &d) { d.NameLengthEntry = 1, d.NameLength = 80; })); },
+                   Says("Plik w archiwum jest większy niż 256 MiB: meridox_sec")},
+        BrokenCase{
+            "FurtherFileOverTheBound",
+            [](auto &t) {
+              t.Write(With([](auto &d) { d.ZeroMemberEntry = 2, d.ZeroMemberLength = MaxMemberLength + 1; }),
+                      {{QStringLiteral("ok.txt"), "fine", true}, {QStringLiteral("big.bin"), {}, true}});
+            },
+            Says("Plik w archiwum jest większy niż 256 MiB: big.bin")},
+        BrokenCase{"OversizedNameLength",
+                   [](auto &t) { t.Write(With([](auto &d) { d.NameLengthEntry = 1, d.NameLength = 80; })); },
                    Broken},
         BrokenCase{"NoMembers", [](auto &t) { WritePackage(t.PackagePath(), {}); },
                    Says("Błędny plik z upgrade'm")},
-        BrokenCase{"ImageWithoutVersionBlock", [](auto &t) { WritePackage(t.PackagePath(), {{QStringLiteral("meridox_sec"), "plain", true}}); },
+        BrokenCase{"ImageWithoutVersionBlock",
+                   [](auto &t) {
+                     WritePackage(t.PackagePath(), {{QStringLiteral("meridox_sec"), "plain", true}});
+                   },
                    Says("Brak ciągu identyfikującego")},
         BrokenCase{"InstalledWithoutVersionBlock",
                    [](auto &t) {
@@ -309,7 +355,8 @@ INSTANTIATE_TEST_SUITE_P(
                      t.Write({});
                    },
                    Says("Brak ciągu identyfikującego")},
-        // The image claims 2 GiB + 16 bytes and its one chunk (2 MB) inflates past that: the claim is refused.
+        // The image claims 2 GiB + 16 bytes and its one chunk (2 MB) inflates past that: the claim is
+        // refused.
         BrokenCase{"ImageChunkInflatingToTwoGiB",
                    [](auto &t) {
                      t.Write(With([](auto &d) {
@@ -322,15 +369,22 @@ INSTANTIATE_TEST_SUITE_P(
         BrokenCase{"FurtherFileWithAOneAndAHalfMiBChunk",
                    [](auto &t) {
                      t.Write(With([](auto &d) { d.ChunkSizeEntry = 2, d.ChunkSize = 3 << 19; }),
-                             {{QStringLiteral("ok.txt"), "fine", true}, {QStringLiteral("big.bin"), NoiseBytes((3 << 19) + 100), true}});
+                             {{QStringLiteral("ok.txt"), "fine", true},
+                              {QStringLiteral("big.bin"), NoiseBytes((3 << 19) + 100), true}});
                    },
                    About("Błąd podczas dekompresji pliku: ", "big.bin")},
         BrokenCase{"ControlCharacterInAName",
-                   [](auto &t) { t.Write({}, {{QStringLiteral("ok.txt"), "fine", true}, {QStringLiteral("bad\x01name"), "x", true}}); },
+                   [](auto &t) {
+                     t.Write({}, {{QStringLiteral("ok.txt"), "fine", true},
+                                  {QStringLiteral("bad\x01name"), "x", true}});
+                   },
                    Says("Niedozwolona nazwa pliku w archiwum: bad\x01name")},
-        BrokenCase{"NameEndingInASeparator",
-                   [](auto &t) { t.Write({}, {{QStringLiteral("ok.txt"), "fine", true}, {QStringLiteral("docs\\"), "x", true}}); },
-                   About("Nie można utworzyć pliku: ", "docs/", SystemErrorText(EISDIR))},
+        BrokenCase{
+            "NameEndingInASeparator",
+            [](auto &t) {
+              t.Write({}, {{QStringLiteral("ok.txt"), "fine", true}, {QStringLiteral("docs\\"), "x", true}});
+            },
+            About("Nie można utworzyć pliku: ", "docs/", SystemErrorText(EISDIR))},
         BrokenCase{"FurtherFileOverAFolder",
                    [](auto &t) {
                      ASSERT_TRUE(QDir().mkpath(t.Installed() + QStringLiteral("/ok.txt/inside")));
@@ -340,8 +394,10 @@ INSTANTIATE_TEST_SUITE_P(
         // Found only while the files are put in place, after the backup and the program: both go back.
         BrokenCase{"FurtherFileBelowAFile",
                    [](auto &t) {
-                     ASSERT_TRUE(WriteTestFile(t.Installed() + QStringLiteral("/notes.txt"), "a file, not a folder"));
-                     t.Write({}, {{QStringLiteral("ok.txt"), "fine", true}, {QStringLiteral("notes.txt\\inner.txt"), "x", true}});
+                     ASSERT_TRUE(
+                         WriteTestFile(t.Installed() + QStringLiteral("/notes.txt"), "a file, not a folder"));
+                     t.Write({}, {{QStringLiteral("ok.txt"), "fine", true},
+                                  {QStringLiteral("notes.txt\\inner.txt"), "x", true}});
                    },
                    About("Nie można utworzyć pliku: ", "notes.txt/inner.txt")}),
     [](const testing::TestParamInfo<BrokenCase> &info) { return std::string(info.param.Label); });
@@ -369,7 +425,9 @@ TEST_F(UpgradeInstallerTest, FailedRenameLeavesTheInstalledProgramIntact) {
   ASSERT_TRUE(WriteTestFile(Installed() + QStringLiteral("/meridox_sec.bak"), "an older backup"));
   ASSERT_TRUE(WriteTestFile(Installed() + QStringLiteral("/notes.txt"), "old notes"));
   const QByteArray fresh = FakeImage(1, 5);
-  WriteFor(fresh, {}, {{QStringLiteral("notes.txt"), "new notes", true}, {QStringLiteral("new\\sub\\file.txt"), "x", true}});
+  WriteFor(
+      fresh, {},
+      {{QStringLiteral("notes.txt"), "new notes", true}, {QStringLiteral("new\\sub\\file.txt"), "x", true}});
   const auto before = FolderState(Installed());
   int failAt = 1;
   for (;; ++failAt) {
@@ -418,8 +476,8 @@ TEST_P(UpgradeFullDisk, ShortWriteLeavesProgramAndFolderAsTheyWere) {
   }
   EXPECT_EQ(exitCode, 1);
   // The system's own reason follows the message, as the kernel gives it for a write past the limit.
-  const QString expected = WithSystemReason(QStringLiteral("Błąd podczas zapisu do pliku: ") + Installed() + u'/' +
-                                                QString::fromUtf8(c.Failing),
+  const QString expected = WithSystemReason(QStringLiteral("Błąd podczas zapisu do pliku: ") + Installed() +
+                                                u'/' + QString::fromUtf8(c.Failing),
                                             SystemErrorText(EFBIG));
   EXPECT_EQ(output, expected);
   EXPECT_EQ(FolderState(Installed()), before);
@@ -430,7 +488,9 @@ INSTANTIATE_TEST_SUITE_P(Limits, UpgradeFullDisk,
                                          FullDiskCase{"FirstFurtherFileDoesNotFit", 200 << 10, "a.bin"},
                                          FullDiskCase{"LastFurtherFileDoesNotFit", 400 << 10, "sub/b.bin"},
                                          FullDiskCase{"EverythingFits", 1 << 20, ""}),
-                         [](const testing::TestParamInfo<FullDiskCase> &info) { return std::string(info.param.Label); });
+                         [](const testing::TestParamInfo<FullDiskCase> &info) {
+                           return std::string(info.param.Label);
+                         });
 
 // The package's claim is refused before memory is taken for it: the step runs in a process that may
 // not hold more than 1 GiB, and a 4 MB package claims a 4000 MiB image that really inflates so far.

@@ -2,8 +2,8 @@
 
 #include "Exceptions.h"
 
-#include <QTemporaryDir>
 #include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -24,11 +24,10 @@ class DescriptorLines : public testing::TestWithParam<DescriptorCase> {};
 TEST_P(DescriptorLines, FindsThePackageForTheInstalledVersion) {
   const DescriptorCase c = GetParam();
   int asked = 0;
-  const TDescriptorResult result =
-      FindUpgrade(QList<QByteArray>(c.Lines.begin(), c.Lines.end()), 1, 4, [&] {
-        ++asked;
-        return c.Answer == 1;
-      });
+  const TDescriptorResult result = FindUpgrade(QList<QByteArray>(c.Lines.begin(), c.Lines.end()), 1, 4, [&] {
+    ++asked;
+    return c.Answer == 1;
+  });
   EXPECT_EQ(asked, c.Answer < 0 ? 0 : 1);
   EXPECT_EQ(result.Outcome, c.Outcome);
   EXPECT_EQ(result.Address, QString::fromLatin1(c.Address));
@@ -39,22 +38,33 @@ using O = TDescriptorOutcome;
 INSTANTIATE_TEST_SUITE_P(
     Cases, DescriptorLines,
     testing::Values(
-        DescriptorCase{"OtherLetterSkippedNewerTaken", {"X 1.9 http://h/x.upg", "P 1.5 http://h/a.upg"}, -1, O::Found, "http://h/a.upg"},
+        DescriptorCase{"OtherLetterSkippedNewerTaken",
+                       {"X 1.9 http://h/x.upg", "P 1.5 http://h/a.upg"},
+                       -1,
+                       O::Found,
+                       "http://h/a.upg"},
         DescriptorCase{"MajorChangeNotOffered", {"P 2.0 http://h/b.upg"}, -1, O::NotFound, ""},
-        DescriptorCase{"OtherMajorSkipped", {"P 2.0 http://h/b.upg", "p\t1.7\thttp://h/c.upg"}, -1, O::Found, "http://h/c.upg"},
+        DescriptorCase{"OtherMajorSkipped",
+                       {"P 2.0 http://h/b.upg", "p\t1.7\thttp://h/c.upg"},
+                       -1,
+                       O::Found,
+                       "http://h/c.upg"},
         DescriptorCase{"OlderTakenOnYes", {"P 1.3 http://h/d.upg"}, 1, O::Found, "http://h/d.upg"},
-        DescriptorCase{"OlderRefusedOnNo", {"P 1.3 http://h/d.upg", "P 1.5 http://h/e.upg"}, 0, O::Stopped, ""},
+        DescriptorCase{
+            "OlderRefusedOnNo", {"P 1.3 http://h/d.upg", "P 1.5 http://h/e.upg"}, 0, O::Stopped, ""},
         DescriptorCase{"SameIsAsked", {"P 1.4 http://h/f.upg"}, 1, O::Found, "http://h/f.upg"},
         DescriptorCase{"OnlyTheLetterStops", {"P", "P 1.5 http://h/g.upg"}, -1, O::Stopped, ""},
         DescriptorCase{"VersionWithoutDotStops", {"P 15 http://h/g.upg"}, -1, O::Stopped, ""},
         DescriptorCase{"NoAddressStops", {"P 1.5"}, -1, O::Stopped, ""},
         DescriptorCase{"LineWithoutTokenStops", {"...", "P 1.5 http://h/g.upg"}, -1, O::Stopped, ""},
-        DescriptorCase{"BlankLinesPassedOver", {"", "  \t", "P 1.5 http://h/h.upg", ""}, -1, O::Found, "http://h/h.upg"},
+        DescriptorCase{
+            "BlankLinesPassedOver", {"", "  \t", "P 1.5 http://h/h.upg", ""}, -1, O::Found, "http://h/h.upg"},
         DescriptorCase{"EmptyFileFindsNothing", {}, -1, O::NotFound, ""}),
     [](const testing::TestParamInfo<DescriptorCase> &info) { return std::string(info.param.Label); });
 
 TEST(Descriptor, VersionThatIsNotANumberIsAClearError) {
-  for (const QByteArray &line : {QByteArray("P 1.x http://h/a.upg"), QByteArray("P a.5 http://h/a.upg"), QByteArray("P 1. u")}) {
+  for (const QByteArray &line :
+       {QByteArray("P 1.x http://h/a.upg"), QByteArray("P a.5 http://h/a.upg"), QByteArray("P 1. u")}) {
     try {
       FindUpgrade({line}, 1, 4, [] { return true; });
       ADD_FAILURE() << line.constData();

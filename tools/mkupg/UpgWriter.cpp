@@ -33,7 +33,8 @@ QByteArray Deflate(const QByteArray &piece) {
   uLongf length = compressBound(uLong(piece.size()));
   QByteArray packed(qsizetype(length), Qt::Uninitialized);
   if (compress2(reinterpret_cast<Bytef *>(packed.data()), &length,
-                reinterpret_cast<const Bytef *>(piece.constData()), uLong(piece.size()), Z_BEST_COMPRESSION) != Z_OK)
+                reinterpret_cast<const Bytef *>(piece.constData()), uLong(piece.size()),
+                Z_BEST_COMPRESSION) != Z_OK)
     throw Exception(QStringLiteral("Compression failed"));
   packed.truncate(qsizetype(length));
   return packed;
@@ -61,13 +62,15 @@ QByteArray RawZeroBlocks(qint64 count, bool last) {
 // Zero bytes in the chunks a sound package has, one deflated piece shared by all full chunks: a member
 // of gigabytes without holding them.
 std::vector<QByteArray> ZeroChunks(qint64 count) {
-  std::vector<QByteArray> chunks(std::size_t(count / ArchivePieceSize), Deflate(QByteArray(ArchivePieceSize, '\0')));
+  std::vector<QByteArray> chunks(std::size_t(count / ArchivePieceSize),
+                                 Deflate(QByteArray(ArchivePieceSize, '\0')));
   chunks.push_back(Deflate(QByteArray(qsizetype(count % ArchivePieceSize), '\0')));
   return chunks;
 }
 
 // The member's chunks as they go into the package, before scrambling.
-std::vector<QByteArray> Chunks(const TPackageMember &member, bool compressed, int index, const TPackageDamage &damage) {
+std::vector<QByteArray> Chunks(const TPackageMember &member, bool compressed, int index,
+                               const TPackageDamage &damage) {
   if (damage.ZeroChunkEntry == index)
     return {ZeroStream(damage.ZeroChunkLength)};
   if (damage.ZeroMemberEntry == index)

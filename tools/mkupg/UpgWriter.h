@@ -16,19 +16,19 @@ struct TPackageMember {
 // indexes; -1 leaves that member alone.
 struct TPackageDamage {
   bool BadMagic = false;
-  bool BadChecksum = false;       // one byte of the first entry's reserved area is changed afterwards
-  int BackPointingEntry = -1;     // its next-entry offset points at itself
-  int OversizedChunkEntry = -1;   // its first chunk claims more than the reader's 2 MiB source buffer
-  int NameLengthEntry = -1;       // its name's length byte becomes NameLength
+  bool BadChecksum = false;     // one byte of the first entry's reserved area is changed afterwards
+  int BackPointingEntry = -1;   // its next-entry offset points at itself
+  int OversizedChunkEntry = -1; // its first chunk claims more than the reader's 2 MiB source buffer
+  int NameLengthEntry = -1;     // its name's length byte becomes NameLength
   std::uint8_t NameLength = 0;
-  qint64 TruncateTo = -1;         // the package is cut to this size before its checksum is sealed
-  int ClaimEntry = -1;            // its entry claims ClaimedLength in place of its data's length
+  qint64 TruncateTo = -1; // the package is cut to this size before its checksum is sealed
+  int ClaimEntry = -1;    // its entry claims ClaimedLength in place of its data's length
   std::uint32_t ClaimedLength = 0;
-  int ChunkSizeEntry = -1;        // it is cut into chunks of ChunkSize decoded bytes in place of 1 MiB
+  int ChunkSizeEntry = -1; // it is cut into chunks of ChunkSize decoded bytes in place of 1 MiB
   qint64 ChunkSize = 0;
-  int ZeroChunkEntry = -1;        // its data is one chunk that inflates to ZeroChunkLength zero bytes
+  int ZeroChunkEntry = -1; // its data is one chunk that inflates to ZeroChunkLength zero bytes
   qint64 ZeroChunkLength = 0;
-  int ZeroMemberEntry = -1;       // its data is ZeroMemberLength zero bytes in sound 1 MiB chunks
+  int ZeroMemberEntry = -1; // its data is ZeroMemberLength zero bytes in sound 1 MiB chunks
   qint64 ZeroMemberLength = 0;
 };
 

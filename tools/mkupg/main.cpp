@@ -34,7 +34,8 @@
 namespace {
 
 [[noreturn]] void Usage(const QString &problem) {
-  throw Exception(problem + QStringLiteral("\nusage: mkupg [options] OUTPUT IMAGE[=NAME] [[--stored] FILE[=NAME]]..."));
+  throw Exception(problem +
+                  QStringLiteral("\nusage: mkupg [options] OUTPUT IMAGE[=NAME] [[--stored] FILE[=NAME]]..."));
 }
 
 qint64 Number(const QString &text, qint64 max = INT_MAX) {
@@ -130,7 +131,8 @@ int Run(const QStringList &args) {
   std::vector<TPackageMember> members;
   for (qsizetype i = 1; i < positional.size(); ++i) {
     const QString fileName = QFileInfo(positional[i].section(u'=', 0, 0)).fileName();
-    members.push_back(ReadMember(positional[i], i == 1 ? QStringLiteral("meridox_sec") : fileName, storedFlags[i]));
+    members.push_back(
+        ReadMember(positional[i], i == 1 ? QStringLiteral("meridox_sec") : fileName, storedFlags[i]));
   }
   if (!version.isEmpty())
     ApplyVersion(members.front(), version);
