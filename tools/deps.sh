@@ -15,6 +15,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb
   poppler-utils
+  clang-format-14
   "$@"
 )
 

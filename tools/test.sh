@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The one test command: installs what is missing, builds, starts a private Firebird server, runs every
-# test against it and stops it again. Exits with the tests' status.
+# test against it and stops it again. Exits with the tests' status, or 1 when a C++ file differs from
+# .clang-format (the files are listed after the tests).
 #
 #   tools/test.sh              the ordinary build in build/
 #   tools/test.sh --sanitize   everything built with AddressSanitizer and UndefinedBehaviorSanitizer in
@@ -21,6 +22,9 @@ elif [ $# -gt 0 ]; then
 fi
 
 "$root/tools/deps.sh"
+# Checked first but reported last, so that a formatting slip does not hide the tests' results.
+format_status=0
+format_report=$("$root/tools/check-format.sh" 2>&1) || format_status=$?
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${config[@]}"
 cmake --build "$build" -j "$(nproc)"
 
@@ -39,4 +43,10 @@ set +a
 echo "test server: $MERIDOX_TEST_SERVER"
 
 cd "$build"
-ctest --output-on-failure -j "$(nproc)" --timeout 900
+test_status=0
+ctest --output-on-failure -j "$(nproc)" --timeout 900 || test_status=$?
+if [ "$format_status" -ne 0 ]; then
+  echo "$format_report" >&2
+  [ "$test_status" -ne 0 ] || test_status=$format_status
+fi
+exit "$test_status"
