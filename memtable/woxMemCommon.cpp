@@ -16,16 +16,30 @@ bool IsStringLike(TFieldType type) {
   return type == ftString || type == ftFixedChar || type == ftBytes || type == ftVarBytes;
 }
 
+// A value of at most this many bytes has a one-byte slot word.
+constexpr int NarrowSlotLimit = 254;
+
 // The slot word of a text or byte value: 0 for null, else the length + 1.
-quint16 SlotWord(const char *slot) {
+int SlotWord(const char *slot, int width) {
+  if (width == 1)
+    return quint8(slot[0]);
   quint16 word;
   std::memcpy(&word, slot, sizeof word);
   return word;
 }
 
-int SlotLength(const char *slot) {
-  const quint16 word = SlotWord(slot);
+int SlotLength(const char *slot, int width) {
+  const int word = SlotWord(slot, width);
   return word == 0 ? 0 : word - 1;
+}
+
+void SetSlotWord(char *slot, int width, int word) {
+  if (width == 1) {
+    slot[0] = char(quint8(word));
+    return;
+  }
+  const auto wide = quint16(word);
+  std::memcpy(slot, &wide, sizeof wide);
 }
 
 } // namespace
@@ -199,7 +213,7 @@ void TwoxCommon::ComputeLayout(const TFieldDefs &defs, const std::function<void(
   TwoxStoreLock lock(*this);
   MemCheckFieldDefs(defs);
   std::vector<TwoxFieldInfo> infos(static_cast<std::size_t>(defs.Count()));
-  std::vector<int> varSlots;
+  std::vector<TwoxVarSlot> varSlots;
   qint64 dataSize = 0;
   int outsideCount = 0;
   for (int i = 0; i < defs.Count(); ++i) {
@@ -221,8 +235,9 @@ void TwoxCommon::ComputeLayout(const TFieldDefs &defs, const std::function<void(
     } else if (IsStringLike(type)) {
       info.Offset = int(dataSize);
       info.VarIndex = int(varSlots.size());
-      varSlots.push_back(info.Offset);
-      dataSize += qint64(sizeof(quint16));
+      info.SlotWidth = size <= NarrowSlotLimit ? 1 : 2;
+      varSlots.push_back({info.Offset, info.SlotWidth});
+      dataSize += info.SlotWidth;
     } else {
       info.Offset = int(dataSize);
       dataSize += 1 + size;
@@ -303,8 +318,10 @@ void UnpackBytes(TFieldType type, const char *bytes, int length, bool withLength
 
 int TwoxCommon::VarOffset(const char *data, int varIndex) const {
   int offset = FDataSize;
-  for (int j = 0; j < varIndex; ++j)
-    offset += SlotLength(data + FVarSlots[std::size_t(j)]);
+  for (int j = 0; j < varIndex; ++j) {
+    const TwoxVarSlot &slot = FVarSlots[std::size_t(j)];
+    offset += SlotLength(data + slot.Offset, slot.Width);
+  }
   return offset;
 }
 
@@ -313,8 +330,8 @@ TwoxValueView TwoxCommon::View(const TwoxRecord &record, const TField *field, co
   TwoxValueView view;
   if (info.VarIndex >= 0) {
     const char *data = record.Data();
-    view.Null = SlotWord(data + info.Offset) == 0;
-    view.Size = SlotLength(data + info.Offset);
+    view.Null = SlotWord(data + info.Offset, info.SlotWidth) == 0;
+    view.Size = SlotLength(data + info.Offset, info.SlotWidth);
     view.Bytes = data + VarOffset(data, info.VarIndex);
   } else if (info.Offset >= 0) {
     const char *slot = record.Data() + info.Offset;
@@ -350,7 +367,7 @@ bool TwoxCommon::ReadField(const TwoxRecord &record, const TField *field, void *
 void TwoxCommon::ReplaceVarValue(TwoxRecord &record, const TwoxFieldInfo &info, const char *bytes,
                                  int size) const {
   const int offset = VarOffset(record.Data(), info.VarIndex);
-  const int oldSize = SlotLength(record.Data() + info.Offset);
+  const int oldSize = SlotLength(record.Data() + info.Offset, info.SlotWidth);
   const int tail = record.DataSize() - offset - oldSize;
   if (size > oldSize) {
     record.ResizeData(record.DataSize() + size - oldSize);
@@ -364,8 +381,7 @@ void TwoxCommon::ReplaceVarValue(TwoxRecord &record, const TwoxFieldInfo &info, 
   char *data = record.Data();
   if (size > 0)
     std::memcpy(data + offset, bytes, std::size_t(size));
-  const quint16 word = bytes ? quint16(size + 1) : 0;
-  std::memcpy(data + info.Offset, &word, sizeof word);
+  SetSlotWord(data + info.Offset, info.SlotWidth, bytes ? size + 1 : 0);
 }
 
 void TwoxCommon::WriteField(TwoxRecord &record, const TField *field, const void *buffer) const {

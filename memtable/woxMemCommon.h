@@ -31,8 +31,15 @@ struct TwoxFieldInfo {
   int Offset = -1;       // of the field's slot in the record data; -1 for a field stored outside
   int OutsideIndex = -1; // among the record's outside values
   int VarIndex = -1;     // text and byte fields: their place among the values after the slots
+  int SlotWidth = 0;     // text and byte fields: bytes of the slot word
   int DataSize = 0;      // of the native value
   quint8 Flags = 0;
+};
+
+// The slot of a text or byte field: where its word is and how wide.
+struct TwoxVarSlot {
+  int Offset;
+  int Width;
 };
 
 // A stored value as it is kept: text without its terminating NUL, bytes without their length.
@@ -76,7 +83,7 @@ public:
   TwoxStoreContent TakeContent();
   void RestoreContent(TwoxStoreContent &&content);
   int NextUniqueRecordID() const { return FNextUniqueRecordID; }
-  // Gives back the room the record list grew by (after a load).
+  // Gives back the room the record list grew by (after a load, while the indexes are empty).
   void Compact() { FRecords.shrink_to_fit(); }
   int RecordSlotCount() const { return int(FRecords.size()); }
   // nullptr for an empty slot or an id out of range.
@@ -86,8 +93,9 @@ public:
 
   // --- layout
   // Lays out one slot per field definition (FieldNo = position + 1): a null flag and the native
-  // value for fixed-size types, for text and bytes a 16-bit word (0 = null, else the length + 1)
-  // with the bytes themselves after all slots, so that a value takes its length, not its Size.
+  // value for fixed-size types, for text and bytes a word (0 = null, else the length + 1; one byte
+  // wide where the value cannot pass 254 bytes, else two) with the bytes themselves after all slots,
+  // so that a value takes its length, not its Size.
   // setupField (fieldNo, flags) may change the flag byte of a field stored outside that is not a
   // blob. Raises for no fields, too many, an unsupported type or a Size out of range.
   void ComputeLayout(const TFieldDefs &defs, const std::function<void(int, quint8 &flags)> &setupField = {});
@@ -170,7 +178,7 @@ private:
   std::vector<std::unique_ptr<TwoxRecord>> FRecords;
   std::vector<int> FFreeIds;
   std::vector<TwoxFieldInfo> FFields; // by FieldNo - 1
-  std::vector<int> FVarSlots;         // the slot offsets of the text and byte fields, in order
+  std::vector<TwoxVarSlot> FVarSlots; // the slots of the text and byte fields, in order
   int FDataSize = 0;
   int FOutsideCount = 0;
   quint32 FLayoutSerial = 0;

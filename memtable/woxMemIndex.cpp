@@ -216,7 +216,7 @@ void TwoxIndex::InsertionSortPass() {
 }
 
 void TwoxIndex::Clear() {
-  FRecords.clear();
+  std::vector<TwoxRecord *>().swap(FRecords);
   FPending.clear();
   FOrdered = true;
 }
@@ -224,8 +224,7 @@ void TwoxIndex::Clear() {
 void TwoxIndex::Rebuild() {
   TwoxCommon &store = FHost.IndexStore();
   TwoxStoreLock lock(store);
-  FRecords.clear();
-  FPending.clear();
+  Clear();
   FRecords.reserve(std::size_t(store.RecordCount()));
   for (int id = 0; id < store.RecordSlotCount(); ++id) {
     TwoxRecord *record = store.Record(id);

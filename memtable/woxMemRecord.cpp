@@ -7,21 +7,16 @@
 
 namespace {
 
-// The inline area holds the pointer and capacity of the data once it moved to a block of its own.
-struct THeapRef {
-  char *Data;
-  quint32 Capacity;
-};
-
-constexpr int MinInlineCapacity = int(sizeof(THeapRef));
+constexpr int MinInlineCapacity = 24; // the heap reference
 
 static_assert(sizeof(TwoxRecord) % alignof(TwoxOutsideValue) == 0);
-static_assert(sizeof(TwoxRecord) <= 32, "the header of every record");
+static_assert(sizeof(TwoxRecord) <= 24, "the header of every record");
 
 } // namespace
 
 TwoxRecord::TwoxRecord(int capacity, int outsideCount)
     : FOutsideCount(quint16(outsideCount)), FOnHeap(0), FCapacity(quint32(capacity)) {
+  static_assert(sizeof(THeapRef) <= MinInlineCapacity);
   TwoxOutsideValue *outside = Outsides();
   for (int i = 0; i < outsideCount; ++i)
     new (outside + i) TwoxOutsideValue();
@@ -38,45 +33,77 @@ std::unique_ptr<TwoxRecord> TwoxRecord::New(int dataSize, int outsideCount) {
 }
 
 TwoxRecord::~TwoxRecord() {
-  if (FOnHeap)
-    std::free(HeapData());
+  if (FOnHeap) {
+    const THeapRef ref = HeapRef();
+    std::free(ref.Data);
+    delete ref.Previous;
+  }
   TwoxOutsideValue *outside = Outsides();
   for (int i = 0; i < FOutsideCount; ++i)
     outside[i].~TwoxOutsideValue();
 }
 
-quint32 TwoxRecord::HeapCapacity() const {
-  THeapRef ref;
-  std::memcpy(&ref, InlineArea(), sizeof ref);
-  return ref.Capacity;
-}
-
-void TwoxRecord::SetHeapData(char *data, quint32 capacity) {
-  const THeapRef ref{data, capacity};
+void TwoxRecord::SetHeapRef(const THeapRef &ref) {
   std::memcpy(InlineArea(), &ref, sizeof ref);
   FOnHeap = 1;
+}
+
+void TwoxRecord::MoveDataToHeap(quint32 capacity) {
+  char *data = static_cast<char *>(std::malloc(std::max<quint32>(capacity, 1)));
+  if (!data)
+    throw std::bad_alloc();
+  std::memcpy(data, InlineArea(), FSize);
+  SetHeapRef({data, nullptr, capacity});
 }
 
 void TwoxRecord::ResizeData(int size) {
   const auto newSize = quint32(size);
   if (!FOnHeap && newSize > FCapacity) {
     // Grows by half again, so that a record written field by field moves only a few times.
-    const quint32 capacity = std::max(newSize, FCapacity + FCapacity / 2);
-    char *data = static_cast<char *>(std::malloc(capacity));
+    MoveDataToHeap(std::max(newSize, FCapacity + FCapacity / 2));
+  } else if (FOnHeap && newSize > HeapRef().Capacity) {
+    THeapRef ref = HeapRef();
+    const quint32 capacity = std::max(newSize, ref.Capacity + ref.Capacity / 2);
+    char *data = static_cast<char *>(std::realloc(ref.Data, capacity));
     if (!data)
       throw std::bad_alloc();
-    std::memcpy(data, InlineArea(), FSize);
-    SetHeapData(data, capacity);
-  } else if (FOnHeap && newSize > HeapCapacity()) {
-    const quint32 capacity = std::max(newSize, HeapCapacity() + HeapCapacity() / 2);
-    char *data = static_cast<char *>(std::realloc(HeapData(), capacity));
-    if (!data)
-      throw std::bad_alloc();
-    SetHeapData(data, capacity);
+    ref.Data = data;
+    ref.Capacity = capacity;
+    SetHeapRef(ref);
   }
   if (newSize > FSize)
     std::memset(Data() + FSize, 0, newSize - FSize);
   FSize = newSize;
+}
+
+TwoxRecord *TwoxRecord::PreviousVersion() const { return FOnHeap ? HeapRef().Previous : nullptr; }
+
+std::unique_ptr<TwoxRecord> TwoxRecord::TakePreviousVersion() {
+  if (!FOnHeap)
+    return nullptr;
+  THeapRef ref = HeapRef();
+  std::unique_ptr<TwoxRecord> previous(ref.Previous);
+  ref.Previous = nullptr;
+  SetHeapRef(ref);
+  return previous;
+}
+
+void TwoxRecord::SetPreviousVersion(std::unique_ptr<TwoxRecord> previous) {
+  if (!FOnHeap) {
+    if (!previous)
+      return;
+    MoveDataToHeap(FSize);
+  }
+  THeapRef ref = HeapRef();
+  delete ref.Previous;
+  ref.Previous = previous.release();
+  SetHeapRef(ref);
+}
+
+void TwoxRecord::KeepVersion() {
+  std::unique_ptr<TwoxRecord> previous = Copy();
+  previous->SetPreviousVersion(TakePreviousVersion());
+  SetPreviousVersion(std::move(previous));
 }
 
 std::unique_ptr<TwoxRecord> TwoxRecord::Copy(bool withVersions) const {
@@ -87,8 +114,8 @@ std::unique_ptr<TwoxRecord> TwoxRecord::Copy(bool withVersions) const {
   copy->UpdateStatus = UpdateStatus;
   copy->TransactionLevel = TransactionLevel;
   copy->CopyDataFrom(*this);
-  if (withVersions && PreviousVersion)
-    copy->PreviousVersion = PreviousVersion->Copy(true);
+  if (withVersions && PreviousVersion())
+    copy->SetPreviousVersion(PreviousVersion()->Copy(true));
   return copy;
 }
 

@@ -19,7 +19,8 @@ struct TwoxOutsideValue {
 // One record: the header, its outside-stored values and its field data (laid out by the store, see
 // TwoxCommon). A record is made by New with room for its data in the same memory block, so that a
 // table of many small records costs little more than their bytes; data that outgrows that room moves
-// to a block of its own. Outside values are implicitly shared between copies.
+// to a block of its own, and so does the data of a record that keeps a previous version (versioning
+// is rare, so the header holds no room for one). Outside values are implicitly shared between copies.
 class TwoxRecord {
 public:
   int RecordID = -1;
@@ -29,15 +30,13 @@ public:
   quint8 UpdateStatus = mtusUnmodified;
 
 private:
-  // Placed here so that the header packs into 32 bytes.
+  // Placed here so that the header packs into 24 bytes.
   quint16 FOutsideCount : 15;
   quint16 FOnHeap : 1;
   quint32 FSize = 0;
   quint32 FCapacity; // of the inline area
 
 public:
-  std::unique_ptr<TwoxRecord> PreviousVersion;
-
   // A cleared record with dataSize zero bytes and outsideCount empty outside values.
   static std::unique_ptr<TwoxRecord> New(int dataSize, int outsideCount);
   ~TwoxRecord();
@@ -54,6 +53,13 @@ public:
   TwoxOutsideValue &Outside(int index) { return Outsides()[index]; }
   const TwoxOutsideValue &Outside(int index) const { return Outsides()[index]; }
 
+  // The older copy of the record kept by versioning, or nullptr.
+  TwoxRecord *PreviousVersion() const;
+  std::unique_ptr<TwoxRecord> TakePreviousVersion();
+  void SetPreviousVersion(std::unique_ptr<TwoxRecord> previous);
+  // A copy of the record as it is now becomes its previous version, before the older ones.
+  void KeepVersion();
+
   // Header, data and outside values; the previous versions only when withVersions.
   std::unique_ptr<TwoxRecord> Copy(bool withVersions = false) const;
   // Data and outside values of a record of the same layout.
@@ -65,11 +71,23 @@ private:
     return reinterpret_cast<TwoxOutsideValue *>(const_cast<TwoxRecord *>(this) + 1);
   }
   char *InlineArea() const { return reinterpret_cast<char *>(Outsides() + FOutsideCount); }
+  // Where the data went once it left the inline area, which then holds this.
+  struct THeapRef {
+    char *Data;
+    TwoxRecord *Previous; // owned
+    quint32 Capacity;
+  };
+  THeapRef HeapRef() const {
+    THeapRef ref;
+    std::memcpy(&ref, InlineArea(), sizeof ref);
+    return ref;
+  }
+  void SetHeapRef(const THeapRef &ref);
   char *HeapData() const {
-    char *data;
+    char *data; // the first member of THeapRef
     std::memcpy(&data, InlineArea(), sizeof data);
     return data;
   }
-  void SetHeapData(char *data, quint32 capacity);
-  quint32 HeapCapacity() const;
+  // Moves the data to a block of its own with room for capacity bytes.
+  void MoveDataToHeap(quint32 capacity);
 };

@@ -216,7 +216,8 @@ void TwoxCustomStreamFormat::AfterLoad(TwoxCustomMemTable &table) {
     table.SwitchEnableIndexes(FWasEnableIndexes);
     if (table.Active())
       table.RebuildIndexes();
-    table.Common().Compact();
+    else
+      table.Common().Compact();
   } catch (...) {
     if (!FStepFailed) {
       try {

@@ -252,7 +252,7 @@ void TwoxCustomMemTable::InternalInitRecord(TRecordBuffer buffer) {
   b->RecordNumber = -1;
   record.Flags = 0;
   record.UpdateStatus = mtusUnmodified;
-  record.PreviousVersion.reset();
+  record.SetPreviousVersion(nullptr);
   record.ResizeData(FCommon->DataSize());
   std::memset(record.Data(), 0, std::size_t(FCommon->DataSize()));
   for (int i = 0; i < record.OutsideCount(); ++i)

@@ -25,7 +25,12 @@ TwoxCustomMemTable::TwoxIndexList TwoxCustomMemTable::MaintainedIndexes() const 
 
 void TwoxCustomMemTable::RebuildIndexes() {
   TwoxStoreLock lock(*FCommon);
-  for (TwoxIndex *index : FIndexes.All()) {
+  const std::vector<TwoxIndex *> indexes = FIndexes.All();
+  // The lists go first, so that the store's list gives back its room while they hold none.
+  for (TwoxIndex *index : indexes)
+    index->Clear();
+  FCommon->Compact();
+  for (TwoxIndex *index : indexes) {
     index->SetSuspended(!FEnableIndexes);
     index->Rebuild();
   }
@@ -150,11 +155,8 @@ void TwoxCustomMemTable::EditPosted(TRecordBuffer buffer) {
   for (TwoxIndex *index : indexes)
     index->CheckUnique(*candidate, stored);
   if (FCommon->EnableVersioning() &&
-      (FCommon->VersioningMode() == mtvmAllSinceCheckPoint || stored->UpdateStatus == mtusUnmodified)) {
-    std::unique_ptr<TwoxRecord> previous = stored->Copy();
-    previous->PreviousVersion = std::move(stored->PreviousVersion);
-    stored->PreviousVersion = std::move(previous);
-  }
+      (FCommon->VersioningMode() == mtvmAllSinceCheckPoint || stored->UpdateStatus == mtusUnmodified))
+    stored->KeepVersion();
   if (FCommon->EnableVersioning() && stored->UpdateStatus != mtusInserted)
     stored->UpdateStatus = mtusModified;
   stored->CopyDataFrom(*candidate);
@@ -175,9 +177,7 @@ void TwoxCustomMemTable::InternalDelete() {
   for (TwoxIndex *index : MaintainedIndexes())
     index->RecordDeleted(stored);
   if (FCommon->EnableVersioning()) {
-    std::unique_ptr<TwoxRecord> previous = stored->Copy();
-    previous->PreviousVersion = std::move(stored->PreviousVersion);
-    stored->PreviousVersion = std::move(previous);
+    stored->KeepVersion();
     stored->UpdateStatus = mtusDeleted;
     stored->TransactionLevel = FCommon->TransactionLevel();
     FCommon->SetDeletedCount(FCommon->DeletedCount() + 1);

@@ -102,7 +102,7 @@ void TwoxCustomMemTable::Rollback() {
   for (int id = FCommon->RecordSlotCount() - 1; id >= 0; --id) {
     TwoxRecord *record = FCommon->Record(id);
     while (record && record->TransactionLevel == level) {
-      if (!record->PreviousVersion) {
+      if (!record->PreviousVersion()) {
         // Inserted at this level, it goes (the indexes are built again below); changed while
         // versioning was off, there is nothing to go back to and it stays as it is.
         if (record->UpdateStatus == mtusInserted)
@@ -111,13 +111,13 @@ void TwoxCustomMemTable::Rollback() {
           record->TransactionLevel = level - 1;
         break;
       }
-      std::unique_ptr<TwoxRecord> previous = std::move(record->PreviousVersion);
+      std::unique_ptr<TwoxRecord> previous = record->TakePreviousVersion();
       if (record->UpdateStatus == mtusDeleted && previous->UpdateStatus != mtusDeleted)
         FCommon->SetDeletedCount(FCommon->DeletedCount() - 1);
       record->CopyDataFrom(*previous);
       record->UpdateStatus = previous->UpdateStatus;
       record->TransactionLevel = previous->TransactionLevel;
-      record->PreviousVersion = std::move(previous->PreviousVersion);
+      record->SetPreviousVersion(previous->TakePreviousVersion());
     }
   }
   FCommon->DecTransactionLevel();
@@ -138,8 +138,8 @@ void TwoxCustomMemTable::Commit() {
     TwoxRecord *record = FCommon->Record(id);
     if (!record || record->TransactionLevel != level)
       continue;
-    while (record->PreviousVersion && record->PreviousVersion->TransactionLevel == level)
-      record->PreviousVersion = std::move(record->PreviousVersion->PreviousVersion);
+    while (record->PreviousVersion() && record->PreviousVersion()->TransactionLevel == level)
+      record->SetPreviousVersion(record->PreviousVersion()->TakePreviousVersion());
     record->TransactionLevel = level - 1;
   }
   FCommon->DecTransactionLevel();
@@ -150,8 +150,8 @@ void TwoxCustomMemTable::Commit() {
 
 TwoxUpdateStatus TwoxCustomMemTable::DeltaStatus(const TwoxRecord &record, const TwoxRecord *&oldest) {
   oldest = &record;
-  while (oldest->PreviousVersion)
-    oldest = oldest->PreviousVersion.get();
+  while (oldest->PreviousVersion())
+    oldest = oldest->PreviousVersion();
   if (record.UpdateStatus == mtusDeleted)
     return oldest->UpdateStatus == mtusInserted ? mtusUnmodified : mtusDeleted;
   if (oldest->UpdateStatus == mtusInserted)

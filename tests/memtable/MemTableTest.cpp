@@ -4,6 +4,8 @@
 #include <QDate>
 #include <QLocale>
 #include <cstring>
+#include <malloc.h>
+#include <set>
 
 #include "Fields.h"
 #include "TestDataSet.h"
@@ -355,6 +357,46 @@ TEST_F(MemTableTest, FilterRecordEventHidesRecords) {
   EXPECT_EQ(Table.RecordCount(), 3);
 }
 
+// Rows deleted and added again, in rounds, some with their old versions kept and rolled back: the
+// values are the last ones written, and the heap in use after a round does not grow from round to round.
+TEST_F(MemTableTest, DeletingAndAddingRowsAgainKeepsTheHeapBounded) {
+  constexpr int Rows = 10000;
+  Table.SetVersioningMode(mtvmAllSinceCheckPoint);
+  Table.Open();
+  std::vector<std::size_t> inUse;
+  for (int round = 0; round < 4; ++round) {
+    while (!Table.IsEmpty()) {
+      Table.First();
+      Table.Delete();
+    }
+    for (int i = 0; i < Rows; ++i)
+      Table.AppendRecord(
+          {QStringLiteral("wiersz %1 runda %2").arg(i).arg(round), QString(), QStringLiteral("G"), i});
+    Table.SetEnableVersioning(true);
+    Table.StartTransaction();
+    for (Table.First(); !Table.Eof(); Table.Next()) {
+      Table.Edit();
+      Table.FieldByName("Baza")->SetAsString(QStringLiteral("zmieniona baza o dłuższej nazwie"));
+      Table.Post();
+    }
+    Table.Rollback();
+    Table.SetEnableVersioning(false);
+    ASSERT_EQ(Table.RecordCount(), Rows);
+    std::set<int> numbers;
+    for (Table.First(); !Table.Eof(); Table.Next()) {
+      const int n = Table.FieldByName("N")->AsInteger();
+      numbers.insert(n);
+      ASSERT_EQ(Table.FieldByName("Nazwa")->AsString(),
+                QStringLiteral("wiersz %1 runda %2").arg(n).arg(round));
+      ASSERT_EQ(Table.FieldByName("Baza")->AsString(), QString());
+    }
+    EXPECT_EQ(numbers.size(), std::size_t(Rows));
+    inUse.push_back(mallinfo2().uordblks);
+  }
+  // The first round grows the lists; later rounds reuse what the earlier ones gave back.
+  EXPECT_LE(inUse[3], inUse[1] + inUse[1] / 20) << inUse[1] << " then " << inUse[3];
+}
+
 TEST_F(MemTableTest, VersioningKeepsFirstOldVersion) {
   Fill({{"a", "", "", 1}});
   Table.Common().SetEnableVersioning(true);
@@ -365,8 +407,8 @@ TEST_F(MemTableTest, VersioningKeepsFirstOldVersion) {
   }
   const TwoxRecord *record = Table.CurrentIndex().Records(0);
   EXPECT_EQ(record->UpdateStatus, mtusModified);
-  ASSERT_NE(record->PreviousVersion, nullptr);
-  EXPECT_EQ(record->PreviousVersion->PreviousVersion, nullptr);
+  ASSERT_NE(record->PreviousVersion(), nullptr);
+  EXPECT_EQ(record->PreviousVersion()->PreviousVersion(), nullptr);
   Table.Delete();
   EXPECT_EQ(Table.RecordCount(), 0);
   EXPECT_EQ(Table.Common().DeletedCount(), 1);

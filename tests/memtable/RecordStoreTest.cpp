@@ -1,6 +1,9 @@
 #include "StoreFixture.h"
 
+#include "Win1250.h"
 #include "woxMemTableError.h"
+
+#include <cstring>
 
 class RecordStoreTest : public StoreFixture {};
 
@@ -97,6 +100,48 @@ TEST_F(RecordStoreTest, CopiesShareOutsideValuesUntilChanged) {
   char buffer[41];
   Store.ReadField(*copy, Field("S"), buffer);
   EXPECT_STREQ(buffer, "original text value");
+}
+
+// Texts of up to 254 bytes keep their length in one byte, longer ones in two: values at and around
+// that limit, written over one record in turn, each read back with its neighbours untouched.
+TEST_F(RecordStoreTest, TextsAtTheLengthWordLimitRoundTrip) {
+  Define({{"Narrow", ftString, 253}, {"Wide", ftString, 254}, {"Short", ftString, 10}, {"N", ftInteger, 0}});
+  ASSERT_EQ(Store.FieldInfo(1)->SlotWidth, 1);
+  ASSERT_EQ(Store.FieldInfo(2)->SlotWidth, 2);
+  struct Case {
+    const char *name;
+    QVariant narrow, wide, shortText;
+  };
+  const QString full253(253, u'a'), full254(254, u'b');
+  const Case cases[] = {
+      {"all null", QVariant(), QVariant(), QVariant()},
+      {"full lengths", full253, full254, QStringLiteral("0123456789")},
+      {"empty texts", QString(), QString(), QString()},
+      {"narrow full, others null", full253, QVariant(), QVariant()},
+      {"one byte below the limits", QString(252, u'c'), QString(253, u'd'), QStringLiteral("x")},
+      {"narrow shrinks, wide grows", QStringLiteral("kot"), full254, QStringLiteral("ąęłńóśźż")},
+  };
+  auto record = Store.AllocRecord();
+  Put(*record, Field("N"), 7);
+  for (const Case &c : cases) {
+    Put(*record, Field("Narrow"), c.narrow);
+    Put(*record, Field("Wide"), c.wide);
+    Put(*record, Field("Short"), c.shortText);
+    const std::pair<const char *, QVariant> expected[] = {
+        {"Narrow", c.narrow}, {"Wide", c.wide}, {"Short", c.shortText}};
+    for (const auto &[name, value] : expected) {
+      char buffer[256] = {};
+      const bool present = Store.ReadField(*record, Field(name), buffer);
+      EXPECT_EQ(present, !value.isNull()) << c.name << ": " << name;
+      if (present) {
+        EXPECT_EQ(Win1250::Decode(buffer, int(std::strlen(buffer))), value.toString())
+            << c.name << ": " << name;
+      }
+    }
+    qint32 n = 0;
+    EXPECT_TRUE(Store.ReadField(*record, Field("N"), &n));
+    EXPECT_EQ(n, 7) << c.name;
+  }
 }
 
 TEST_F(RecordStoreTest, LayoutErrors) {
