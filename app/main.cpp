@@ -1,5 +1,6 @@
 #include "Application.h"
 #include "IBDatabase.h"
+#include "Resources.h"
 #include "UMainForm.h"
 
 int main(int argc, char **argv) {
@@ -7,6 +8,7 @@ int main(int argc, char **argv) {
   application.HandleSessionEnd();
   LeaveSignalShutdownToTheProgram();
   application.SetTitle(QStringLiteral("Menadżer użytkowników MERIDOX"));
+  SetProgramMenuEntry(QStringLiteral("meridox_sec"));
   TMainForm mainForm;
   application.SetMainForm(&mainForm);
   mainForm.show();

@@ -1,5 +1,6 @@
 #include "Resources.h"
 
+#include <QGuiApplication>
 #include <QPixmap>
 
 // A static library's resources are registered only when something asks for them (outside any
@@ -23,4 +24,15 @@ QCursor LoadCursorResource(const QString &name, QPoint hotSpot) {
   if (pixmap.isNull())
     return QCursor(Qt::ArrowCursor);
   return QCursor(pixmap, hotSpot.x(), hotSpot.y());
+}
+
+QIcon LoadProgramIcon(const QString &entry) {
+  EnsureResources();
+  const QPixmap pixmap(QStringLiteral(":/icons/") + entry);
+  return pixmap.isNull() ? QIcon() : QIcon(pixmap);
+}
+
+void SetProgramMenuEntry(const QString &entry) {
+  QGuiApplication::setWindowIcon(LoadProgramIcon(entry));
+  QGuiApplication::setDesktopFileName(entry);
 }
