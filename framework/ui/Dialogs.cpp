@@ -6,10 +6,13 @@
 #include <QCoreApplication>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLayout>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QScreen>
 #include <QStandardPaths>
+#include <algorithm>
 
 namespace {
 
@@ -98,13 +101,41 @@ void PrepareFileDialog(QFileDialog &dialog, const TFileDialogRequest &request) {
 // The program the desktop opens documents and addresses with.
 QString DesktopOpener() { return QStandardPaths::findExecutable(QStringLiteral("xdg-open")); }
 
+// What a title bar needs for the caption: window managers draw it in a bold title font beside the
+// window's icon and its buttons (minimise, maximise, close), each about as wide as the bar is tall,
+// inside the frame's borders.
+int CaptionWidth(const QString &caption) {
+  QFont font = QApplication::font("QMdiSubWindowTitleBar");
+  font.setBold(true);
+  const QFontMetrics metrics(font);
+  const int button = metrics.height() + 8;
+  return metrics.horizontalAdvance(caption) + 5 * button;
+}
+
+// The toolkit leaves only 50 pixels beside the caption in a box it sizes for its text, so a caption
+// longer than the text came out cut ("Hasło nie spełni… bezpieczeństwa").
+class TMessageBoxWindow final : public QMessageBox {
+public:
+  using QMessageBox::QMessageBox;
+
+protected:
+  void showEvent(QShowEvent *event) override {
+    QMessageBox::showEvent(event); // sizes the box for its text
+    const int wanted = std::min(CaptionWidth(windowTitle()), screen()->availableGeometry().width());
+    if (wanted <= width())
+      return;
+    // A wrapped text takes fewer lines in the wider box.
+    setFixedSize(wanted, layout()->hasHeightForWidth() ? layout()->totalHeightForWidth(wanted) : height());
+  }
+};
+
 class TWidgetDialogs final : public TDialogSeam {
 public:
   int MessageBox(const TMessageRequest &request) override {
     // An empty caption stays empty: the toolkit would show the program's file name in its place.
     const QString caption = request.Caption.isEmpty() ? QStringLiteral(" ") : request.Caption;
-    QMessageBox box(BoxIcon(request.Icon), caption, request.Text, QMessageBox::NoButton,
-                    QApplication::activeWindow());
+    TMessageBoxWindow box(BoxIcon(request.Icon), caption, request.Text, QMessageBox::NoButton,
+                          QApplication::activeWindow());
     std::vector<std::pair<QPushButton *, int>> buttons;
     for (size_t i = 0; i < request.Buttons.size(); ++i) {
       const TMsgDlgBtn kind = request.Buttons[i];

@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QRegularExpression>
@@ -92,6 +93,65 @@ TEST(StandardTexts, ARealMessageBoxShowsPolishButtonsAndExactlyItsCaption) {
   MessageBox(QStringLiteral("Upgrade został przeprowadzony poprawnie"), QString(),
              MB_OK | MB_ICONINFORMATION);
   EXPECT_EQ(caption.trimmed(), QString());
+}
+
+// What a real box looks like: its size, and where its icon, text and button sit.
+struct TBoxLooks {
+  QSize Size;
+  QRect Icon, Text, Button;
+};
+
+TBoxLooks Looks(const QMessageBox &box) {
+  const auto place = [&box](const char *name) {
+    const QLabel *label = box.findChild<QLabel *>(QString::fromLatin1(name));
+    return label ? label->geometry() : QRect();
+  };
+  return {box.size(), place("qt_msgboxex_icon_label"), place("qt_msgbox_label"),
+          box.buttons().front()->geometry()};
+}
+
+TBoxLooks ShownLooks(const QString &text, const QString &caption) {
+  TBoxLooks looks;
+  OnNextModal<QMessageBox>([&looks](QMessageBox &box) {
+    looks = Looks(box);
+    box.buttons().front()->click();
+  });
+  MessageBox(text, caption, MB_OK | MB_ICONWARNING);
+  return looks;
+}
+
+// A title bar shows the caption in a bold title font, with the window's icon and three buttons beside it.
+TEST(MessageBoxSize, ABoxIsWideEnoughForItsWholeCaption) {
+  const QString text = QString::fromUtf8("Hasło jest za krótkie");
+  const QString caption = QString::fromUtf8("Hasło nie spełnia zasad bezpieczeństwa");
+  const TBoxLooks captioned = ShownLooks(text, caption);
+  QFont font = QApplication::font("QMdiSubWindowTitleBar");
+  font.setBold(true);
+  const QFontMetrics metrics(font);
+  EXPECT_GE(captioned.Size.width(), metrics.horizontalAdvance(caption) + 4 * metrics.height());
+
+  // Only the width grows: the box is as tall, its icon, text and button where they were.
+  const TBoxLooks plain = ShownLooks(text, QStringLiteral("Uwaga"));
+  EXPECT_GT(captioned.Size.width(), plain.Size.width());
+  EXPECT_EQ(captioned.Size.height(), plain.Size.height());
+  EXPECT_EQ(captioned.Icon, plain.Icon);
+  EXPECT_EQ(captioned.Text.topLeft(), plain.Text.topLeft());
+  EXPECT_EQ(captioned.Text.height(), plain.Text.height());
+  EXPECT_EQ(captioned.Button.size(), plain.Button.size());
+}
+
+// A box whose text is wider than its caption keeps the size the toolkit gives it.
+TEST(MessageBoxSize, ABoxWiderThanItsCaptionKeepsTheToolkitsSize) {
+  const QString text = QString::fromUtf8("Hasło musi zawierać co najmniej 2 cyfry i 2 znaki specjalne");
+  QMessageBox toolkit(QMessageBox::Warning, QStringLiteral("Uwaga"), text, QMessageBox::NoButton);
+  toolkit.addButton(MsgDlgButtonCaption(mbOK), QMessageBox::AcceptRole);
+  toolkit.show();
+  const TBoxLooks expected = Looks(toolkit);
+  toolkit.close();
+  const TBoxLooks shown = ShownLooks(text, QStringLiteral("Uwaga"));
+  EXPECT_EQ(shown.Size, expected.Size);
+  EXPECT_EQ(shown.Text, expected.Text);
+  EXPECT_EQ(shown.Button, expected.Button);
 }
 
 TEST(StandardTexts, ARealFileDialogIsPolishAndShowsEachFilterOnceAsWritten) {
