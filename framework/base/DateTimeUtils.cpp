@@ -394,7 +394,9 @@ public:
     return *this;
   }
   TTextBuilder &operator+=(QChar c) {
-    append(&c, 1);
+    if (FLength == Capacity)
+      Spill();
+    FBuffer[FLength++] = c;
     return *this;
   }
   void append(const QChar *chars, qsizetype count) {
@@ -506,8 +508,20 @@ private:
     }
   }
 
-  // v in decimal with leading zeros to width digits, appended without a temporary text.
+  // v in decimal with leading zeros to width digits, appended without a temporary text; small
+  // enough to be inlined into every step, the longer numbers go to AppendLong.
   static void AppendPadded(TTextBuilder &out, int v, int width) {
+    // Days, months, hours, minutes and seconds: two digits at most, written without the loop.
+    if (v >= 0 && v < 100 && width <= 2) [[likely]] {
+      if (width == 2 || v >= 10)
+        out += QChar(u'0' + v / 10);
+      out += QChar(u'0' + v % 10);
+      return;
+    }
+    AppendLong(out, v, width);
+  }
+
+  static void AppendLong(TTextBuilder &out, int v, int width) {
     if (v < 0) {
       out += QStringLiteral("%1").arg(v, width, 10, QLatin1Char('0'));
       return;

@@ -66,7 +66,7 @@ TBcd StrToBcd(const QString &text) {
   return result;
 }
 
-QString BcdToStr(const TBcd &value) {
+QString BcdToStr(const TBcd &value, QChar point) {
   const int places = value.SignSpecialPlaces & PlacesMask;
   const int precision = std::min<int>(value.Precision, MaxDigits);
   // The digits with leading zeros up to one before the point; built in place, it is read per value shown.
@@ -86,7 +86,7 @@ QString BcdToStr(const TBcd &value) {
   while (end > pointAt && digitAt(end - 1) == 0)
     --end;
   if (end > pointAt) {
-    out[n++] = u'.';
+    out[n++] = point.unicode();
     for (int k = pointAt; k < end; ++k)
       out[n++] = char16_t(u'0' + digitAt(k));
   }

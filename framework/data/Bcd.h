@@ -15,8 +15,8 @@ static_assert(sizeof(TBcd) == 34);
 // Raises EConvertError for text that is not a decimal number ('.' or the format decimal separator).
 TBcd StrToBcd(const QString &text);
 bool TryStrToBcd(const QString &text, TBcd &result);
-// Plain digits with '.' as the decimal point, no exponent.
-QString BcdToStr(const TBcd &value);
+// Plain digits with point ('.' unless given) as the decimal point, no exponent.
+QString BcdToStr(const TBcd &value, QChar point = u'.');
 TBcd DoubleToBcd(double value);
 double BcdToDouble(const TBcd &value);
 bool BcdEqual(const TBcd &a, const TBcd &b);

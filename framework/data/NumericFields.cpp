@@ -365,7 +365,7 @@ qint64 TBCDField::GetAsLargeInt() const { return std::llround(GetAsFloat()); }
 
 QString TBCDField::GetAsString() const {
   TBcd value;
-  return GetValue(value) ? BcdToStr(value).replace(u'.', FormatSettings().DecimalSeparator) : QString();
+  return GetValue(value) ? BcdToStr(value, FormatSettings().DecimalSeparator) : QString();
 }
 
 QVariant TBCDField::GetAsVariant() const {
@@ -382,7 +382,8 @@ QString TBCDField::GetText(bool displayText) const {
     return FormatFloat(format, BcdToDouble(value));
   if (FCurrency && displayText)
     return CurrencyText(BcdToDouble(value), FormatSettings().CurrencyDecimals);
-  return GetAsString();
+  // The value already read: GetAsString would read it again.
+  return BcdToStr(value, FormatSettings().DecimalSeparator);
 }
 
 void TBCDField::SetBcd(const TBcd &value) {

@@ -89,6 +89,10 @@ protected:
   void FillBuffer(TRecordBuffer buffer, int index);
   void StoreBuffer(TRecordBuffer buffer, TRow &row) const;
   char *FieldSlot(TRecordBuffer buffer, const TField *field) const;
+  // Where the field's slot starts in the record; raises for a field without one.
+  int SlotOffset(const TField *field) const;
+  // Kept apart, so that SlotOffset stays small enough to be inlined into every field read.
+  [[noreturn]] void NoSlotError(const TField *field) const;
   TBlob &BlobSlot(TRecordBuffer buffer, const TField *field) const;
 
   TRowSequence<TRow> FRows;
@@ -269,12 +273,22 @@ TGetResult TRowStoreDataSet<TBlob>::GetRecord(TRecordBuffer buffer, TGetMode get
   return grBOF;
 }
 
+template <class TBlob> inline int TRowStoreDataSet<TBlob>::SlotOffset(const TField *field) const {
+  // One unsigned compare covers field numbers below 1 and past the end.
+  const auto index = std::size_t(field->FieldNo() - 1);
+  const int offset = index < FOffsets.size() ? FOffsets[index] : -1;
+  if (offset < 0) [[unlikely]]
+    NoSlotError(field);
+  return offset;
+}
+
+template <class TBlob> void TRowStoreDataSet<TBlob>::NoSlotError(const TField *field) const {
+  DatabaseError(QStringLiteral("Field '%1' has no place in the record").arg(field->DisplayName()), this);
+}
+
 template <class TBlob>
 char *TRowStoreDataSet<TBlob>::FieldSlot(TRecordBuffer buffer, const TField *field) const {
-  const int no = field->FieldNo();
-  if (no < 1 || no > int(FOffsets.size()) || FOffsets[std::size_t(no - 1)] < 0)
-    DatabaseError(QStringLiteral("Field '%1' has no place in the record").arg(field->DisplayName()), this);
-  return Buf(buffer)->Data.data() + FOffsets[std::size_t(no - 1)];
+  return Buf(buffer)->Data.data() + SlotOffset(field);
 }
 
 template <class TBlob>
@@ -305,7 +319,8 @@ template <class TBlob> bool TRowStoreDataSet<TBlob>::GetFieldData(TField *field,
     return GetCalcFieldData(field, Buf(record)->Data.constData() + FDataSize, buffer);
   if (field->IsBlob())
     return !BlobSlot(record, field).IsNull;
-  const char *slot = FieldSlot(record, field);
+  // Read without data(): that would check whether the buffer's bytes are shared on every read.
+  const char *slot = Buf(record)->Data.constData() + SlotOffset(field);
   if (slot[0] == 0)
     return false;
   if (buffer)

@@ -108,6 +108,50 @@ TEST_F(DateTimeUtilsTest, FormatLetters) {
   EXPECT_EQ(DateToStr(v), "05-03-2024") << "'/' stands for the date separator";
 }
 
+// Every number of a format stands at its width with leading zeros, and grows past it.
+TEST_F(DateTimeUtilsTest, NumbersStandAtTheirWidth) {
+  auto padded = [](int value, int width) { return QString::number(value).rightJustified(width, u'0'); };
+  for (const int n : {0, 1, 9, 10, 12, 23}) {
+    const int year = 2000 + n, month = 1 + n % 12, day = 1 + n;
+    const TDateTime v = EncodeDate(year, month, day) + EncodeTime(n, n + 36, n * 2, n * 43);
+    struct Case {
+      const char *Format;
+      int Value, Width;
+    } cases[] = {
+        {"h", n, 1},      {"hh", n, 2},     {"n", n + 36, 1},      {"nn", n + 36, 2}, {"s", n * 2, 1},
+        {"ss", n * 2, 2}, {"z", n * 43, 1}, {"zzz", n * 43, 3},    {"d", day, 1},     {"dd", day, 2},
+        {"m", month, 1},  {"mm", month, 2}, {"yy", year % 100, 2}, {"yyyy", year, 4},
+    };
+    for (const Case &c : cases)
+      EXPECT_EQ(FormatDateTime(QString::fromLatin1(c.Format), v), padded(c.Value, c.Width))
+          << c.Format << " of " << n;
+    const int half = n % 12 == 0 ? 12 : n % 12;
+    EXPECT_EQ(FormatDateTime(QStringLiteral("hh am/pm"), v), padded(half, 2) + (n < 12 ? " am" : " pm")) << n;
+  }
+  EXPECT_EQ(FormatDateTime(QStringLiteral("yyyy yy d"), EncodeDate(5, 1, 1)), "0005 05 1");
+}
+
+// A format read once is read again when the settings change, also when a setting's text is changed
+// in place, and nested formats follow their settings.
+TEST_F(DateTimeUtilsTest, FormatsFollowTheSettings) {
+  const TDateTime v = EncodeDate(2024, 3, 5) + EncodeTime(14, 7, 9, 45);
+  EXPECT_EQ(DateTimeToStr(v), "05.03.2024 14:07:09");
+  FormatSettings().LongTimeFormat = QStringLiteral("hh:nn");
+  FormatSettings().TimeSeparator = u'.';
+  EXPECT_EQ(DateTimeToStr(v), "05.03.2024 14.07");
+  FormatSettings().ShortDateFormat.replace(QStringLiteral("yyyy"), QStringLiteral("yy"));
+  EXPECT_EQ(DateTimeToStr(v), "05.03.24 14.07");
+  EXPECT_EQ(DateToStr(v), "05.03.24");
+  QString format = QStringLiteral("d/m");
+  EXPECT_EQ(FormatDateTime(format, v), "5.3");
+  format[0] = u'm';
+  EXPECT_EQ(FormatDateTime(format, v), "3.3");
+  // More formats than the formatter keeps, then the first again.
+  for (int i = 0; i < 12; ++i)
+    EXPECT_EQ(FormatDateTime(QStringLiteral("'%1' d").arg(i), v), QStringLiteral("%1 5").arg(i));
+  EXPECT_EQ(FormatDateTime(format, v), "3.3");
+}
+
 TEST_F(DateTimeUtilsTest, ParsingByTheFormatSettings) {
   EXPECT_DOUBLE_EQ(StrToDate("29.02.2024"), EncodeDate(2024, 2, 29));
   EXPECT_DOUBLE_EQ(StrToDate(" 1.2.24 "), EncodeDate(2024, 2, 1));

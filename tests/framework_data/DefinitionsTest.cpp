@@ -127,6 +127,7 @@ TEST(Bcd, TextRoundTrips) {
   for (const Case &c : cases) {
     const TBcd bcd = StrToBcd(QString::fromLatin1(c.In));
     EXPECT_EQ(BcdToStr(bcd), QString::fromLatin1(c.Out)) << c.In;
+    EXPECT_EQ(BcdToStr(bcd, u','), QString::fromLatin1(c.Out).replace(u'.', u',')) << c.In;
     EXPECT_EQ(bcd.Precision, c.Precision) << c.In;
     EXPECT_EQ(bcd.SignSpecialPlaces & 0x3F, c.Places) << c.In;
     EXPECT_EQ((bcd.SignSpecialPlaces & 0x80) != 0, c.Negative) << c.In;

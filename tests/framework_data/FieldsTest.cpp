@@ -166,6 +166,26 @@ TEST_F(FieldsTest, ValuesRoundTripThroughTheRecord) {
 
 // Integers are written without the locale machinery: the text must still be what QString::number
 // gives, for the ends of every range.
+// A BCD value is shown with the decimal separator of the moment, in every text of the field.
+TEST_F(FieldsTest, BcdTextsCarryTheDecimalSeparator) {
+  struct Case {
+    const char *In;
+    char16_t Separator;
+    const char *Text;
+  } cases[] = {
+      {"12,345", u',', "12,35"}, {"12,345", u'.', "12.35"}, {"-0,5", u',', "-0,5"},
+      {"7", u',', "7"},          {"-0", u'.', "0"},         {"-1234567,01", u'|', "-1234567|01"},
+  };
+  for (const Case &c : cases) {
+    FormatSettings().DecimalSeparator = u',';
+    F("BCD")->SetAsString(QString::fromLatin1(c.In));
+    FormatSettings().DecimalSeparator = QChar(c.Separator);
+    EXPECT_EQ(F("BCD")->DisplayText(), c.Text) << c.In;
+    EXPECT_EQ(F("BCD")->Text(), c.Text) << c.In;
+    EXPECT_EQ(F("BCD")->AsString(), c.Text) << c.In;
+  }
+}
+
 TEST_F(FieldsTest, IntegerTextsAtTheEndsOfTheirRanges) {
   struct Case {
     const char *Field;
