@@ -7,13 +7,8 @@
 
 namespace {
 
-// The largest answer buffer a query can name: a line of a user action's output fits it.
-constexpr int kLineAnswerSize = 0xFFFF;
-// The service passes the user list on through a buffer of its own of about 1 KB. A query for
-// more than the service holds waits while it refills that buffer, about a millisecond a refill;
-// a query for half of it finds that much ready, the service writing the next piece meanwhile.
-// Measured over loopback at 10,000 users: 512 bytes a query about 4x faster than 64 KB.
-constexpr int kUserListPieceSize = 512;
+// The largest answer buffer a query can name.
+constexpr int kAnswerSize = 0xFFFF;
 
 int LittleEndian(const char *data, int size) {
   return static_cast<int>(isc_vax_integer(data, static_cast<short>(size)));
@@ -242,7 +237,7 @@ void TIBSecurityService::RunUserAction(char action, int changes) {
                     request.Data());
   Check(status);
   // The action has finished when the service has no more output for it.
-  QueryAll(isc_info_svc_line, kLineAnswerSize);
+  QueryAll(isc_info_svc_line);
   FChanges = 0;
 }
 
@@ -265,9 +260,9 @@ void TIBSecurityService::DeleteUser() { RunUserAction(isc_action_svc_delete_user
 
 // The service hands its output out in pieces, each of them ending at whatever byte its buffer
 // ended on; an empty piece ends the output. Output left unread would keep the service busy.
-QByteArray TIBSecurityService::QueryAll(char item, int bufferSize) {
+QByteArray TIBSecurityService::QueryAll(char item) {
   QByteArray data;
-  QByteArray buffer(bufferSize, '\0');
+  QByteArray buffer(kAnswerSize, '\0');
   for (;;) {
     TIBStatus status;
     isc_service_query(&status, &FHandle, nullptr, 0, nullptr, 1, &item,
@@ -301,7 +296,7 @@ void TIBSecurityService::Display(const QString &userName) {
                     request.Data());
   Check(status);
   FUserInfo.clear();
-  FUserInfo = ParseUserList(QueryAll(isc_info_svc_get_users, kUserListPieceSize));
+  FUserInfo = ParseUserList(QueryAll(isc_info_svc_get_users));
 }
 
 void TIBSecurityService::DisplayUsers() { Display(QString()); }

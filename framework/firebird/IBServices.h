@@ -98,9 +98,8 @@ private:
   void Check(const TIBStatus &status);
   static void CheckUserName(const QString &name);
   void RunUserAction(char action, int changes);
-  // The whole answer for the item, gathered over as many calls of at most bufferSize bytes as
-  // the service needs.
-  QByteArray QueryAll(char item, int bufferSize);
+  // The whole answer for the item, gathered over as many calls as the service needs.
+  QByteArray QueryAll(char item);
   void Display(const QString &userName);
 
   QString FServerName;
