@@ -5,7 +5,6 @@
 #include "DBUtils.h"
 #include "Dialogs.h"
 #include "Fields.h"
-#include "GridGlyphs.h"
 #include "InplaceEdit.h"
 #include "MxCtlUtils.h"
 #include "MxDBGridLayout.h"
@@ -22,10 +21,6 @@ TMxDBGrid::TMxDBGrid(QWidget *parent)
     : TDBGrid(parent), FSelection(SelectedRows()), FLayout(std::make_unique<TMxDBGridLayout>(*this)) {
   SetOptions(dgEditing | dgTitles | dgIndicator | dgColumnResize | dgColLines | dgRowLines | dgConfirmDelete |
              dgCancelOnExit);
-  const QPixmap &dot = GridGlyph(TGridGlyph::MultiDot);
-  FMsIndicators = std::make_unique<TImageList>(dot.width(), dot.height());
-  FMsIndicators->Add(dot);
-  FMsIndicators->Add(GridGlyph(TGridGlyph::MultiArrow));
 }
 
 TMxDBGrid::~TMxDBGrid() { FLayout.reset(); }

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "DBGrids.h"
-#include "ImgList.h"
 #include "MxAppUtils.h"
 #include "MxGridSelection.h"
+#include "MxIndicatorMarks.h"
 #include "MxTitleButtonPress.h"
 
 #include <QImage>
@@ -136,5 +136,5 @@ private:
   TMxTitleButtonPress FTitlePress;
   std::unique_ptr<TMxDBGridLayout> FLayout;
   int FFixedCols = 0;
-  std::unique_ptr<TImageList> FMsIndicators;
+  TMxIndicatorMarks FMsIndicators;
 };

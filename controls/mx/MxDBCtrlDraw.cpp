@@ -196,17 +196,8 @@ void TMxDBGrid::DrawIndicatorMark(int ARow, const QRect &ARect) {
   if (!selected)
     return;
   const TDBGridOptions options = Options();
-  const bool bothLines = (options & dgRowLines) && (options & dgColLines);
-  const QRect cell = bothLines ? ARect.adjusted(1, 1, -1, -1) : ARect;
-  const int frame = bothLines ? 1 : 2;
-  int x = cell.left() + cell.width() - FMsIndicators->Width() - frame;
-  if (layoutDirection() == Qt::RightToLeft)
-    ++x;
-  const int y = cell.top() + (cell.height() - FMsIndicators->Height()) / 2;
-  TCanvas &canvas = Canvas();
-  canvas.Brush.Color = FixedColor();
-  canvas.FillRect(cell);
-  FMsIndicators->Draw(canvas.Painter(), x, y, ARow == current ? 1 : 0);
+  FMsIndicators.Draw(Canvas(), ARect, ARow == current, (options & dgRowLines) && (options & dgColLines),
+                     layoutDirection() == Qt::RightToLeft, FixedColor());
 }
 
 void TMxDBGrid::DrawTitleButton(int ACol, const QRect &ARect) {
