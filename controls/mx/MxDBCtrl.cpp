@@ -5,10 +5,9 @@
 #include "DBUtils.h"
 #include "Dialogs.h"
 #include "Fields.h"
-#include "GridGlyphs.h"
 #include "InplaceEdit.h"
 #include "MxCtlUtils.h"
-#include "MxPlacement.h"
+#include "MxDBGridLayout.h"
 
 #include <algorithm>
 
@@ -18,24 +17,19 @@ constexpr int SizingMargin = 3;
 
 } // namespace
 
-TMxDBGrid::TMxDBGrid(QWidget *parent) : TDBGrid(parent), FIniLink(std::make_unique<TIniLink>()) {
+TMxDBGrid::TMxDBGrid(QWidget *parent)
+    : TDBGrid(parent), FSelection(SelectedRows()), FLayout(std::make_unique<TMxDBGridLayout>(*this)) {
   SetOptions(dgEditing | dgTitles | dgIndicator | dgColumnResize | dgColLines | dgRowLines | dgConfirmDelete |
              dgCancelOnExit);
-  const QPixmap &dot = GridGlyph(TGridGlyph::MultiDot);
-  FMsIndicators = std::make_unique<TImageList>(dot.width(), dot.height());
-  FMsIndicators->Add(dot);
-  FMsIndicators->Add(GridGlyph(TGridGlyph::MultiArrow));
-  FIniLink->OnSave = [this](TIniLink *sender) { IniSave(sender); };
-  FIniLink->OnLoad = [this](TIniLink *sender) { IniLoad(sender); };
 }
 
-TMxDBGrid::~TMxDBGrid() { FIniLink.reset(); }
+TMxDBGrid::~TMxDBGrid() { FLayout.reset(); }
 
 // --- properties ---
 
 TDBGridOptions TMxDBGrid::Options() const {
   TDBGridOptions options = TDBGrid::Options();
-  if (FMultiSelect)
+  if (MultiSelect())
     options |= dgMultiSelect;
   return options;
 }
@@ -52,14 +46,8 @@ void TMxDBGrid::SetOptions(TDBGridOptions value) {
 }
 
 void TMxDBGrid::SetMultiSelect(bool value) {
-  if (value == FMultiSelect)
-    return;
-  FMultiSelect = value;
-  if (!value) {
-    SelectedRows().Clear();
-    FSelecting = false;
-  }
-  InvalidateGrid();
+  if (FSelection.SetEnabled(value))
+    InvalidateGrid();
 }
 
 void TMxDBGrid::SetDefaultDrawing(bool value) {
@@ -92,9 +80,17 @@ void TMxDBGrid::SetRowsHeight(int value) {
   Resize();
 }
 
-TFormPlacement *TMxDBGrid::IniStorage() const { return FIniLink->Storage(); }
+TFormPlacement *TMxDBGrid::IniStorage() const { return FLayout->Storage(); }
 
-void TMxDBGrid::SetIniStorage(TFormPlacement *value) { FIniLink->SetStorage(value); }
+void TMxDBGrid::SetIniStorage(TFormPlacement *value) { FLayout->SetStorage(value); }
+
+void TMxDBGrid::SaveLayout(TIniObject IniObject, const QString &Section) {
+  FLayout->Save(IniObject, Section);
+}
+
+void TMxDBGrid::RestoreLayout(TIniObject IniObject, const QString &Section) {
+  FLayout->Restore(IniObject, Section);
+}
 
 // --- frozen columns ---
 
@@ -196,7 +192,7 @@ bool TMxDBGrid::CtrlKeyDown(int &Key) {
   case Qt::Key_End:
   case Qt::Key_Home:
   case Qt::Key_Up:
-  case Qt::Key_Down: ClearSelections(); return false;
+  case Qt::Key_Down: FSelection.Clear(); return false;
   case Qt::Key_Left:
     if (FixedCols() <= 0)
       return false;
@@ -223,7 +219,7 @@ bool TMxDBGrid::PlainKeyDown(int &Key, TShiftState Shift) {
     [[fallthrough]];
   case Qt::Key_End:
     if (Columns().Count() == 0 || rowSelect)
-      ClearSelections();
+      FSelection.Clear();
     return false;
   case Qt::Key_Left:
     if (frozen && !rowSelect && Col() <= FirstDataCol())
@@ -231,7 +227,7 @@ bool TMxDBGrid::PlainKeyDown(int &Key, TShiftState Shift) {
     [[fallthrough]];
   case Qt::Key_Right:
     if (rowSelect)
-      ClearSelections();
+      FSelection.Clear();
     return false;
   case Qt::Key_Up:
   case Qt::Key_Down:
@@ -241,10 +237,10 @@ bool TMxDBGrid::PlainKeyDown(int &Key, TShiftState Shift) {
     return true;
   case Qt::Key_Escape:
   case Qt::Key_PageUp:
-  case Qt::Key_PageDown: ClearSelections(); return false;
+  case Qt::Key_PageDown: FSelection.Clear(); return false;
   case Qt::Key_Insert:
     if ((Options() & dgEditing) && CanModifyDataSet())
-      ClearSelections();
+      FSelection.Clear();
     return false;
   case Qt::Key_Tab:
   case Qt::Key_Backtab:
@@ -255,40 +251,15 @@ bool TMxDBGrid::PlainKeyDown(int &Key, TShiftState Shift) {
   }
 }
 
-void TMxDBGrid::ClearSelections() {
-  if (!FMultiSelect)
-    return;
-  SelectedRows().Clear();
-  FSelecting = false;
-}
-
 void TMxDBGrid::DoSelection(bool Select, int Direction) {
   TDataSet *dataSet = DataLink()->DataSet();
-  bool addAfter = false;
   BeginLayout();
   try {
-    if (FMultiSelect) {
-      if (!Select) {
-        if (FClearSelection)
-          SelectedRows().Clear();
-        FSelecting = false;
-      } else if (!FSelecting) {
-        FSelectionAnchor = dataSet->GetBookmark();
-        SelectedRows().SetCurrentRowSelected(true);
-        FSelecting = true;
-        addAfter = true;
-      } else {
-        const int order = dataSet->CompareBookmarks(dataSet->GetBookmark(), FSelectionAnchor);
-        addAfter = Direction > 0 ? order >= 0 : order <= 0;
-        if (!addAfter)
-          SelectedRows().SetCurrentRowSelected(false);
-      }
-    }
+    const bool selectReached = FSelection.BeforeStep(dataSet, Select, Direction);
     dataSet->MoveBy(Direction);
     if (Direction > 0 && dataSet->Eof() && CanModifyDataSet() && (Options() & dgEditing))
       dataSet->Append();
-    if (addAfter && dataSet->State() == dsBrowse)
-      SelectedRows().SetCurrentRowSelected(true);
+    FSelection.AfterStep(dataSet, selectReached);
   } catch (...) {
     EndLayout();
     throw;
@@ -308,13 +279,13 @@ void TMxDBGrid::DeleteSelectedRecords() {
 }
 
 void TMxDBGrid::CheckTabWrap(bool Forward) {
-  if (!FMultiSelect)
+  if (!FSelection.Enabled())
     return;
   const int step = Forward ? 1 : -1;
   for (int col = Col() + step; col >= IndicatorOffset() && col < ColCount(); col += step)
     if (TabStops(col))
       return;
-  ClearSelections();
+  FSelection.Clear();
 }
 
 // --- mouse ---
@@ -346,7 +317,7 @@ void TMxDBGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) 
   if (FTitleButtons && LinkActive() && titleCell) {
     if (Button == mbRight && (Options() & dgColumnResize)) {
       // Columns are moved and sized with the right button as with the left one.
-      FSwapButtons = true;
+      FTitlePress.SwapButtons();
       TDBGrid::MouseDown(mbLeft, Shift, X, Y);
       return;
     }
@@ -357,9 +328,9 @@ void TMxDBGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) 
         Beep();
         return;
       }
-      FTracking = true;
-      FPressedCol = cell.X;
-      TrackButton(X, Y);
+      FTitlePress.Start(cell.X);
+      if (FTitlePress.Follow(TitleColAt(X, Y)))
+        InvalidateTitles();
       return;
     }
   }
@@ -376,31 +347,15 @@ void TMxDBGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) 
   }
   if (titleCell && (Options() & dgColumnResize))
     return;
-  if (Button == mbLeft && FMultiSelect && LinkActive() && cell.Y >= TitleRows()) {
-    FSelecting = false;
-    if (Shift & ssCtrl) {
-      SelectedRows().SetCurrentRowSelected(!SelectedRows().CurrentRowSelected());
-    } else {
-      SelectedRows().Clear();
-      if (FClearSelection)
-        SelectedRows().SetCurrentRowSelected(true);
-    }
-  }
+  if (Button == mbLeft && LinkActive() && cell.Y >= TitleRows())
+    FSelection.Click(Shift & ssCtrl);
 }
 
-bool TMxDBGrid::InTitleOfPressedCol(int X, int Y) const {
+int TMxDBGrid::TitleColAt(int X, int Y) const {
   if (!viewport()->rect().contains(X, Y))
-    return false;
+    return -1;
   const TGridCoord cell = MouseCoord(X, Y);
-  return cell.Y >= 0 && cell.Y < TitleRows() && cell.X == FPressedCol;
-}
-
-void TMxDBGrid::TrackButton(int X, int Y) {
-  const bool pressed = FTracking && InTitleOfPressedCol(X, Y);
-  if (pressed == FPressed)
-    return;
-  FPressed = pressed;
-  InvalidateTitles();
+  return cell.Y >= 0 && cell.Y < TitleRows() ? cell.X : -1;
 }
 
 void TMxDBGrid::InvalidateTitles() {
@@ -409,30 +364,26 @@ void TMxDBGrid::InvalidateTitles() {
 }
 
 void TMxDBGrid::StopTracking() {
-  if (!FTracking)
-    return;
-  TrackButton(-1, -1);
-  FTracking = false;
+  if (FTitlePress.Stop())
+    InvalidateTitles();
 }
 
 void TMxDBGrid::MouseMove(TShiftState Shift, int X, int Y) {
-  if (FTracking)
-    TrackButton(X, Y);
+  if (FTitlePress.Tracking() && FTitlePress.Follow(TitleColAt(X, Y)))
+    InvalidateTitles();
   TDBGrid::MouseMove(Shift, X, Y);
 }
 
 void TMxDBGrid::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
-  if (FTracking) {
-    const bool clicked = InTitleOfPressedCol(X, Y);
-    const int dataCol = FPressedCol - IndicatorOffset();
+  if (FTitlePress.Tracking()) {
+    const bool clicked = FTitlePress.ReleasedOnPressed(TitleColAt(X, Y));
+    const int dataCol = FTitlePress.PressedCol() - IndicatorOffset();
     StopTracking();
     if (clicked && dataCol >= 0 && dataCol < Columns().Count())
       DoTitleClick(dataCol, Columns()[dataCol]->Field());
   }
-  if (FSwapButtons) {
-    FSwapButtons = false;
+  if (FTitlePress.EndSwap())
     Button = mbLeft;
-  }
   TDBGrid::MouseUp(Button, Shift, X, Y);
 }
 

@@ -1,15 +1,17 @@
 #pragma once
 
 #include "DBGrids.h"
-#include "ImgList.h"
 #include "MxAppUtils.h"
+#include "MxGridSelection.h"
+#include "MxIndicatorMarks.h"
+#include "MxTitleButtonPress.h"
 
 #include <QImage>
 #include <functional>
 #include <memory>
 
 class TFormPlacement;
-class TIniLink;
+class TMxDBGridLayout;
 
 enum TSortMarker { smNone, smDown, smUp };
 
@@ -50,13 +52,13 @@ public:
   // The frozen data columns (the indicator not counted).
   int FixedCols() const;
   void SetFixedCols(int value);
-  bool ClearSelection() const { return FClearSelection; }
-  void SetClearSelection(bool value) { FClearSelection = value; }
+  bool ClearSelection() const { return FSelection.ClearSelection(); }
+  void SetClearSelection(bool value) { FSelection.SetClearSelection(value); }
   bool DefaultDrawing() const { return FDefaultDrawing; }
   void SetDefaultDrawing(bool value);
   TFormPlacement *IniStorage() const;
   void SetIniStorage(TFormPlacement *value);
-  bool MultiSelect() const { return FMultiSelect; }
+  bool MultiSelect() const { return FSelection.Enabled(); }
   void SetMultiSelect(bool value);
   bool ShowGlyphs() const { return FShowGlyphs; }
   void SetShowGlyphs(bool value);
@@ -114,36 +116,25 @@ private:
   // Keys.
   bool CtrlKeyDown(int &Key);
   bool PlainKeyDown(int &Key, TShiftState Shift);
-  void ClearSelections();
   void DoSelection(bool Select, int Direction);
   void DeleteSelectedRecords();
   void CheckTabWrap(bool Forward);
   // Title buttons.
   bool OnSizingBorder(int X, int Y) const;
-  bool InTitleOfPressedCol(int X, int Y) const;
-  void TrackButton(int X, int Y);
+  // The column whose title is under the point, or -1.
+  int TitleColAt(int X, int Y) const;
   void StopTracking();
   void InvalidateTitles();
   // Drawing.
   void DrawIndicatorMark(int ARow, const QRect &ARect);
   void DrawTitleButton(int ACol, const QRect &ARect);
-  // Ini link.
-  void IniSave(TIniLink *Sender);
-  void IniLoad(TIniLink *Sender);
-  QString IniLinkSection() const;
 
   bool FShowGlyphs = true;
   bool FDefaultDrawing = true;
-  bool FMultiSelect = false;
-  bool FSelecting = false;
-  bool FClearSelection = true;
+  TMxGridSelection FSelection;
   bool FTitleButtons = false;
-  int FPressedCol = -1;
-  bool FPressed = false;
-  bool FTracking = false;
-  bool FSwapButtons = false;
-  std::unique_ptr<TIniLink> FIniLink;
+  TMxTitleButtonPress FTitlePress;
+  std::unique_ptr<TMxDBGridLayout> FLayout;
   int FFixedCols = 0;
-  std::unique_ptr<TImageList> FMsIndicators;
-  TBookmark FSelectionAnchor;
+  TMxIndicatorMarks FMsIndicators;
 };

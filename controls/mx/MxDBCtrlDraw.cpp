@@ -105,9 +105,7 @@ int TMxDBGrid::GetImageIndex(TField *Field) const {
   }
 }
 
-bool TMxDBGrid::CurrentRowIsSelected() const {
-  return FMultiSelect && LinkActive() && const_cast<TMxDBGrid *>(this)->SelectedRows().CurrentRowSelected();
-}
+bool TMxDBGrid::CurrentRowIsSelected() const { return LinkActive() && FSelection.CurrentRowSelected(); }
 
 bool TMxDBGrid::HighlightCell(int DataCol, int DataRow, const QString &Value, TGridDrawState AState) {
   return CurrentRowIsSelected() || TDBGrid::HighlightCell(DataCol, DataRow, Value, AState);
@@ -173,7 +171,7 @@ void TMxDBGrid::DrawCell(int ACol, int ARow, const QRect &ARect, TGridDrawState 
   TDBGrid::DrawCell(ACol, ARow, ARect, AState);
   const TDBGridOptions options = Options();
   const int dataRow = ARow - TitleRows();
-  if ((options & dgIndicator) && ACol == 0 && dataRow >= 0 && FMultiSelect && LinkActive() &&
+  if ((options & dgIndicator) && ACol == 0 && dataRow >= 0 && FSelection.Enabled() && LinkActive() &&
       DataLink()->DataSet()->State() == dsBrowse)
     DrawIndicatorMark(dataRow, ARect);
   if ((FTitleButtons || FixedCols() > 0) && (AState & gdFixed) && (options & dgTitles) &&
@@ -198,17 +196,8 @@ void TMxDBGrid::DrawIndicatorMark(int ARow, const QRect &ARect) {
   if (!selected)
     return;
   const TDBGridOptions options = Options();
-  const bool bothLines = (options & dgRowLines) && (options & dgColLines);
-  const QRect cell = bothLines ? ARect.adjusted(1, 1, -1, -1) : ARect;
-  const int frame = bothLines ? 1 : 2;
-  int x = cell.left() + cell.width() - FMsIndicators->Width() - frame;
-  if (layoutDirection() == Qt::RightToLeft)
-    ++x;
-  const int y = cell.top() + (cell.height() - FMsIndicators->Height()) / 2;
-  TCanvas &canvas = Canvas();
-  canvas.Brush.Color = FixedColor();
-  canvas.FillRect(cell);
-  FMsIndicators->Draw(canvas.Painter(), x, y, ARow == current ? 1 : 0);
+  FMsIndicators.Draw(Canvas(), ARect, ARow == current, (options & dgRowLines) && (options & dgColLines),
+                     layoutDirection() == Qt::RightToLeft, FixedColor());
 }
 
 void TMxDBGrid::DrawTitleButton(int ACol, const QRect &ARect) {
@@ -217,7 +206,7 @@ void TMxDBGrid::DrawTitleButton(int ACol, const QRect &ARect) {
     return;
   TCanvas &canvas = Canvas();
   const TDBGridOptions options = Options();
-  const bool down = FPressed && FTitleButtons && FPressedCol == ACol;
+  const bool down = FTitleButtons && FTitlePress.IsDown(ACol);
   QRect rect = ARect;
   if (FTitleButtons || ((options & dgRowLines) && (options & dgColLines)))
     Frame3D(canvas, rect, down ? clBtnShadow : clBtnHighlight, down ? clBtnHighlight : clBtnShadow, 1);

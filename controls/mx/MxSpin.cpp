@@ -1,25 +1,20 @@
 #include "MxSpin.h"
 
 #include "Application.h"
-#include "DateTimeUtils.h"
-#include "Exceptions.h"
-#include "FormatSettings.h"
 #include "Graphics.h"
 #include "MxButtonGlyph.h"
 #include "MxCtlUtils.h"
+#include "MxSpinButtonHolder.h"
+#include "MxSpinValidator.h"
 
-#include <QApplication>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOption>
-#include <QTimer>
-#include <QValidator>
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
 namespace {
 
@@ -35,69 +30,11 @@ QImage ArrowGlyph(bool up) {
   return image;
 }
 
-// Starts (creating on first use) the repeat timer of a held button with the first pause.
-template <class Button> void StartRepeat(Button *button, QTimer *&timer, int pause) {
-  if (!timer) {
-    timer = new QTimer(button);
-    QObject::connect(timer, &QTimer::timeout, button,
-                     [button] { Guarded(button, [button] { button->TimerExpired(); }); });
-  }
-  timer->setInterval(pause);
-  timer->start();
-}
-
-// One tick: later ticks come at the repeat interval; a click that fails stops the repeat.
-template <class F> void RepeatTick(QTimer *timer, int interval, bool held, F click) {
-  if (!timer)
-    return;
-  timer->setInterval(interval);
-  if (!held)
-    return;
-  try {
-    click();
-  } catch (...) {
-    timer->stop();
-    throw;
-  }
-}
-
-int DefaultButtonWidth() {
-  return std::min(QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent), 15);
-}
-
-// Round to nearest, ties to even, kept inside the 64-bit range.
-qint64 RoundToInt64(double value) {
-  constexpr double limit = 9223372036854775807.0;
-  if (!(value < limit))
-    return std::numeric_limits<qint64>::max();
-  if (value <= -limit)
-    return std::numeric_limits<qint64>::min();
-  return qint64(std::nearbyint(value));
-}
-
-// Fixed-point text with 15 significant digits and `decimals` after the separator.
-QString FixedText(double value, int decimals) {
-  if (value != 0 && std::fabs(value) >= 1e15)
-    return FloatToStr(value);
-  int exponent = 0;
-  if (value != 0)
-    exponent = int(std::floor(std::log10(std::fabs(value))));
-  const int shown = std::min(decimals, std::max(0, 14 - exponent));
-  QString text = QString::number(value, 'f', shown);
-  if (decimals > shown)
-    text += QString(shown == 0 ? QStringLiteral(".") : QString()) + QString(decimals - shown, u'0');
-  // A value that rounds to zero shows no sign.
-  if (text.startsWith(u'-') &&
-      !std::any_of(text.begin(), text.end(), [](QChar c) { return c >= u'1' && c <= u'9'; }))
-    text.remove(0, 1);
-  return text.replace(u'.', FormatSettings().DecimalSeparator);
-}
-
 } // namespace
 
 // ---- TMxSpinButton
 
-TMxSpinButton::TMxSpinButton(QWidget *parent) : QWidget(parent) {
+TMxSpinButton::TMxSpinButton(QWidget *parent) : QWidget(parent), FRepeater(this, [this] { TimerExpired(); }) {
   FUpGlyph = ArrowGlyph(true);
   FDownGlyph = ArrowGlyph(false);
   resize(20, 20);
@@ -229,7 +166,7 @@ void TMxSpinButton::mousePressEvent(QMouseEvent *event) {
         FLastState = FState;
         repaint();
       }
-      StartRepeat(this, FRepeatTimer, FRepeat.Pause);
+      FRepeater.Start();
     }
   });
 }
@@ -265,7 +202,7 @@ void TMxSpinButton::mouseReleaseEvent(QMouseEvent *event) {
 }
 
 void TMxSpinButton::TimerExpired() {
-  RepeatTick(FRepeatTimer, FRepeat.Interval, FState != ssReleased && FDragging, [this] {
+  FRepeater.Tick(FState != ssReleased && FDragging, [this] {
     if (FState == ssBottomDown)
       BottomClick();
     else
@@ -275,9 +212,9 @@ void TMxSpinButton::TimerExpired() {
 
 // ---- TMxUpDown
 
-TMxUpDown::TMxUpDown(QWidget *parent) : QWidget(parent) {
+TMxUpDown::TMxUpDown(QWidget *parent) : QWidget(parent), FRepeater(this, [this] { TimerExpired(); }) {
   setFocusPolicy(Qt::NoFocus);
-  resize(DefaultButtonWidth(), 20);
+  resize(DefaultSpinButtonWidth(), 20);
 }
 
 TMxUpDown::~TMxUpDown() { OnClick = nullptr; }
@@ -315,7 +252,7 @@ void TMxUpDown::mousePressEvent(QMouseEvent *event) {
   FInside = true;
   FButton = ButtonAt(event->position().toPoint());
   update();
-  StartRepeat(this, FRepeatTimer, FRepeat.Pause);
+  FRepeater.Start();
   Guarded(this, [this] { Click(FButton); });
 }
 
@@ -334,56 +271,28 @@ void TMxUpDown::mouseMoveEvent(QMouseEvent *event) {
 void TMxUpDown::mouseReleaseEvent(QMouseEvent *event) {
   event->accept();
   FDragging = false;
-  if (FRepeatTimer)
-    FRepeatTimer->stop();
+  FRepeater.Stop();
   update();
 }
 
 void TMxUpDown::TimerExpired() {
-  RepeatTick(FRepeatTimer, FRepeat.Interval, FDragging && FInside, [this] { Click(FButton); });
+  FRepeater.Tick(FDragging && FInside, [this] { Click(FButton); });
 }
-
-// ---- TSpinValidator
-
-// Every change of the text that does not come from the program (typing, pasting, dropping, the
-// context menu) must insert only characters that typing would accept.
-class TSpinValidator : public QValidator {
-public:
-  explicit TSpinValidator(TMxSpinEdit *edit) : QValidator(edit), FEdit(edit) {}
-
-  State validate(QString &input, int &) const override {
-    const QString &old = FEdit->FAcceptedText;
-    if (input == old)
-      return Acceptable;
-    if (!FEdit->FEditorEnabled)
-      return Invalid;
-    qsizetype prefix = 0;
-    while (prefix < old.size() && prefix < input.size() && old[prefix] == input[prefix])
-      ++prefix;
-    qsizetype suffix = 0;
-    while (suffix < old.size() - prefix && suffix < input.size() - prefix &&
-           old[old.size() - 1 - suffix] == input[input.size() - 1 - suffix])
-      ++suffix;
-    QString text = old.left(prefix) + old.right(suffix);
-    const QString inserted = input.mid(prefix, input.size() - prefix - suffix);
-    for (qsizetype i = 0; i < inserted.size(); ++i) {
-      const QChar c = inserted[i];
-      if (c.unicode() < 32 || !FEdit->CharAllowed(c, text))
-        return Invalid;
-      text.insert(prefix + i, c);
-    }
-    return Acceptable;
-  }
-
-private:
-  TMxSpinEdit *FEdit;
-};
 
 // ---- TMxSpinEdit
 
-TMxSpinEdit::TMxSpinEdit(QWidget *parent) : TCustomEdit(parent) {
-  setValidator(new TSpinValidator(this));
-  connect(this, &QLineEdit::textChanged, this, [this](const QString &text) { FAcceptedText = text; });
+TMxSpinEdit::TMxSpinEdit(QWidget *parent)
+    : TCustomEdit(parent), FButtons(std::make_unique<TSpinButtonHolder>(this)) {
+  setValidator(new TSpinValidator(
+      this, [this] { return FEditorEnabled; },
+      [this](QChar key, const QString &text) { return CharAllowed(key, text); }));
+  FButtons->OnSpinClick = [this](bool up) {
+    if (up)
+      StepUp();
+    else
+      StepDown();
+  };
+  FButtons->OnUpDownClick = [this](QObject *sender, TUDBtnType button) { UpDownClick(sender, button); };
   connect(this, &QLineEdit::inputRejected, this, [] { Beep(); });
   FChanging = true;
   SetText(QStringLiteral("0"));
@@ -412,20 +321,20 @@ void TMxSpinEdit::SetButtonKind(TSpinButtonKind value) {
 
 void TMxSpinEdit::SetDecimal(int value) {
   value = std::clamp(value, 0, 255);
-  if (value == FDecimal)
+  if (value == FFormat.Decimal())
     return;
-  FDecimal = value;
+  FFormat.SetDecimal(value);
   Reformat();
 }
 
 void TMxSpinEdit::SetValueType(TValueType value) {
-  if (value == FValueType)
+  const TValueType before = FFormat.ValueType();
+  if (value == before)
     return;
-  const TValueType before = FValueType;
-  FValueType = value;
+  FFormat.SetValueType(value);
   // The text is read as the new type; a text only the old type can read keeps its number.
   double number = 0;
-  if (TryParse(Text(), value, number) || TryParse(Text(), before, number))
+  if (TSpinNumberFormat::Parse(Text(), value, number) || TSpinNumberFormat::Parse(Text(), before, number))
     SetValue(number);
   if (value != vtFloat) {
     FIncrement = double(RoundToInt64(FIncrement));
@@ -434,98 +343,27 @@ void TMxSpinEdit::SetValueType(TValueType value) {
   }
 }
 
-void TMxSpinEdit::SetRepeat(const TSpinRepeat &value) {
-  FRepeat = value;
-  if (FButton)
-    FButton->Repeat() = value;
-  if (FUpDown)
-    FUpDown->Repeat() = value;
-}
+void TMxSpinEdit::SetRepeat(const TSpinRepeat &value) { FButtons->SetRepeat(value); }
 
-bool TMxSpinEdit::TryParse(const QString &text, TValueType type, double &value) const {
-  bool ok = false;
-  const QString s = text.trimmed();
-  switch (type) {
-  case vtFloat: return TryStrToFloat(s, value);
-  case vtHex: {
-    const bool negative = s.startsWith(u'-');
-    const QString digits = s.startsWith(u'-') || s.startsWith(u'+') ? s.mid(1) : s;
-    if (digits.isEmpty() || digits.startsWith(u'+') || digits.startsWith(u'-'))
-      return false;
-    const qint64 number = qint64(digits.toULongLong(&ok, 16));
-    value = double(negative ? -number : number);
-    return ok;
-  }
-  default: {
-    const qint64 number = s.toLongLong(&ok, 10);
-    value = double(number);
-    return ok;
-  }
-  }
-}
+TMxSpinButton *TMxSpinEdit::SpinButton() const { return FButtons->SpinButton(); }
 
-double TMxSpinEdit::Value() const {
-  double value = 0;
-  if (TryParse(Text(), FValueType, value))
-    return value;
-  return FValueType == vtFloat ? FMinValue : std::trunc(FMinValue);
-}
+TMxUpDown *TMxSpinEdit::UpDown() const { return FButtons->UpDown(); }
 
-void TMxSpinEdit::CheckText() const {
-  const QString text = Text();
-  double value = 0;
-  if (text.trimmed().isEmpty() || TryParse(text, FValueType, value))
-    return;
-  if (FValueType == vtFloat)
-    throw EConvertError(QStringLiteral("'%1' is not a valid floating point value").arg(text));
-  throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(text));
-}
-
-double TMxSpinEdit::CheckValue(double value) const {
-  if (FMinValue == FMaxValue)
-    return value;
-  if (value < FMinValue)
-    return FMinValue;
-  return value > FMaxValue ? FMaxValue : value;
-}
-
-QString TMxSpinEdit::FormatValue(double value) const {
-  switch (FValueType) {
-  case vtFloat: return FixedText(value, FDecimal);
-  case vtHex: return QString::number(quint64(RoundToInt64(value)), 16).toUpper();
-  default: return QString::number(RoundToInt64(value));
-  }
-}
-
-void TMxSpinEdit::SetValue(double value) { SetText(FormatValue(CheckValue(value))); }
+void TMxSpinEdit::SetValue(double value) { SetText(FFormat.Format(CheckValue(value))); }
 
 // The low 32 bits of the value truncated towards zero.
 int TMxSpinEdit::AsInteger() const { return int(quint32(quint64(RoundToInt64(std::trunc(Value()))))); }
 
 void TMxSpinEdit::Reformat() {
   double number = 0;
-  if (TryParse(Text(), FValueType, number))
+  if (TSpinNumberFormat::Parse(Text(), FFormat.ValueType(), number))
     SetValue(number);
 }
 
 bool TMxSpinEdit::CharAllowed(QChar key, const QString &text) const {
   if (!FEditorEnabled)
     return key.unicode() < 32 && key != u'\b';
-  if (key.unicode() < 32)
-    return true;
-  if (key == u'+' || key == u'-' || (key >= u'0' && key <= u'9'))
-    return true;
-  if (FValueType == vtFloat) {
-    const QChar separator = FormatSettings().DecimalSeparator;
-    if (key == separator && !text.contains(separator))
-      return true;
-    if ((key == u'E' || key == u'e') && !text.toUpper().contains(u'E'))
-      return true;
-  } else if (FValueType == vtHex) {
-    const QChar upper = key.toUpper();
-    return upper >= u'A' && upper <= u'F' && key.unicode() < 128;
-  }
-  return false;
+  return FFormat.Accepts(key, text);
 }
 
 bool TMxSpinEdit::AcceptsChar(QChar key) const { return CharAllowed(key, Text()); }
@@ -573,56 +411,15 @@ void TMxSpinEdit::UpDownClick(QObject *, TUDBtnType button) {
 
 // ---- the button
 
-int TMxSpinEdit::ButtonWidth() const {
-  if (FUpDown)
-    return FUpDown->width();
-  if (FButton)
-    return FBtnWindow->width();
-  return DefaultButtonWidth();
-}
+int TMxSpinEdit::ButtonWidth() const { return FButtons->Width(); }
 
 void TMxSpinEdit::RecreateButton() {
-  delete FButton;
-  delete FBtnWindow;
-  delete FUpDown;
-  FButton = nullptr;
-  FBtnWindow = nullptr;
-  FUpDown = nullptr;
-  if (ButtonKind() == bkStandard) {
-    FUpDown = new TMxUpDown(this);
-    FUpDown->Repeat() = FRepeat;
-    FUpDown->setEnabled(isEnabled());
-    FUpDown->OnClick = [this](QObject *sender, TUDBtnType button) { UpDownClick(sender, button); };
-    FUpDown->show();
-  } else {
-    FBtnWindow = new QWidget(this);
-    FBtnWindow->setGeometry(0, 0, height(), height());
-    FButton = new TMxSpinButton(FBtnWindow);
-    FButton->Repeat() = FRepeat;
-    FButton->setEnabled(isEnabled());
-    FButton->SetFocusControl(this);
-    FButton->OnTopClick = [this](QObject *) { StepUp(); };
-    FButton->OnBottomClick = [this](QObject *) { StepDown(); };
-    FButton->setGeometry(0, 0, FBtnWindow->width(), FBtnWindow->height());
-    FBtnWindow->show();
-  }
+  FButtons->Rebuild(ButtonKind());
   ResizeButton();
 }
 
 void TMxSpinEdit::ResizeButton() {
-  const bool rightToLeft = layoutDirection() == Qt::RightToLeft;
-  const int w = width(), h = height();
-  if (FUpDown) {
-    const int bw = DefaultButtonWidth();
-    FUpDown->setGeometry(rightToLeft ? 0 : w - bw, 0, bw, h);
-  } else if (FButton) {
-    const bool framed = NewStyleControls && hasFrame();
-    QRect host = framed ? QRect(w - h + 1, 1, h - 3, h - 3) : QRect(w - h, 0, h, h);
-    if (rightToLeft)
-      host = framed ? QRect(1, 1, h - 3, h - 3) : QRect(0, 0, h, h);
-    FBtnWindow->setGeometry(host);
-    FButton->setGeometry(0, 0, host.width(), host.height());
-  }
+  FButtons->Place(NewStyleControls && hasFrame(), layoutDirection() == Qt::RightToLeft);
   SetEditRect();
 }
 
@@ -648,10 +445,7 @@ void TMxSpinEdit::changeEvent(QEvent *event) {
   TCustomEdit::changeEvent(event);
   switch (event->type()) {
   case QEvent::EnabledChange:
-    if (FUpDown)
-      FUpDown->setEnabled(isEnabled());
-    if (FButton)
-      FButton->setEnabled(isEnabled());
+    FButtons->SetEnabled(isEnabled());
     ResizeButton();
     break;
   case QEvent::FontChange:

@@ -2,6 +2,8 @@
 
 #include "DBTypes.h"
 #include "MaskEdit.h"
+#include "MxSpinNumberFormat.h"
+#include "MxSpinRepeater.h"
 
 #include <QImage>
 #include <QPointer>
@@ -10,16 +12,9 @@
 #include <memory>
 
 class QTimer;
+class TSpinButtonHolder;
 
 enum TSpinButtonKind { bkStandard, bkDiagonal };
-enum TValueType { vtInteger, vtFloat, vtHex };
-
-// How long a held spin button waits before it repeats, and how fast it repeats then (ms); tests
-// shorten them.
-struct TSpinRepeat {
-  int Pause = 400;
-  int Interval = 100;
-};
 
 // A square split by its diagonal into an up half (upper left) and a down half (lower right). A
 // press steps at once and repeats while the mouse stays on the pressed half.
@@ -39,8 +34,8 @@ public:
   QWidget *FocusControl() const { return FFocusControl; }
   void SetFocusControl(QWidget *value) { FFocusControl = value; }
   TSpinState State() const { return FState; }
-  TSpinRepeat &Repeat() { return FRepeat; }
-  QTimer *RepeatTimer() const { return FRepeatTimer; }
+  TSpinRepeat &Repeat() { return FRepeater.Timings(); }
+  QTimer *RepeatTimer() const { return FRepeater.Timer(); }
   // Whether the point lies in the upper half (on or above the diagonal).
   bool InUpperHalf(QPoint pos) const;
   // One tick of the repeat timer.
@@ -71,11 +66,10 @@ private:
   bool FInvalidate = true;
   QImage FTopDownFace;
   QImage FBottomDownFace;
-  QTimer *FRepeatTimer = nullptr;
+  TSpinRepeater FRepeater;
   QImage FNormalFace;
   TSpinState FLastState = ssReleased;
   QPointer<QWidget> FFocusControl;
-  TSpinRepeat FRepeat;
 };
 
 enum TUDBtnType { btNext, btPrev };
@@ -90,8 +84,8 @@ public:
 
   // The arrow under the point: btNext for the upper half.
   TUDBtnType ButtonAt(QPoint pos) const { return pos.y() < height() / 2 ? btNext : btPrev; }
-  TSpinRepeat &Repeat() { return FRepeat; }
-  QTimer *RepeatTimer() const { return FRepeatTimer; }
+  TSpinRepeat &Repeat() { return FRepeater.Timings(); }
+  QTimer *RepeatTimer() const { return FRepeater.Timer(); }
   void TimerExpired();
   void Click(TUDBtnType button);
 
@@ -107,8 +101,7 @@ private:
   bool FDragging = false;
   bool FInside = false;
   TUDBtnType FButton = btNext;
-  QTimer *FRepeatTimer = nullptr;
-  TSpinRepeat FRepeat;
+  TSpinRepeater FRepeater;
 };
 
 // A numeric edit with spin buttons at its side: integer, floating or hexadecimal values, bounds,
@@ -125,37 +118,37 @@ public:
   void SetArrowKeys(bool value);
   TSpinButtonKind ButtonKind() const;
   void SetButtonKind(TSpinButtonKind value);
-  int Decimal() const { return FDecimal; }
+  int Decimal() const { return FFormat.Decimal(); }
   void SetDecimal(int value);
   bool EditorEnabled() const { return FEditorEnabled; }
   void SetEditorEnabled(bool value) { FEditorEnabled = value; }
   double Increment() const { return FIncrement; }
   void SetIncrement(double value) { FIncrement = value; }
-  double MaxValue() const { return FMaxValue; }
-  void SetMaxValue(double value) { FMaxValue = value; }
-  double MinValue() const { return FMinValue; }
-  void SetMinValue(double value) { FMinValue = value; }
-  TValueType ValueType() const { return FValueType; }
+  double MaxValue() const { return FFormat.MaxValue(); }
+  void SetMaxValue(double value) { FFormat.SetMaxValue(value); }
+  double MinValue() const { return FFormat.MinValue(); }
+  void SetMinValue(double value) { FFormat.SetMinValue(value); }
+  TValueType ValueType() const { return FFormat.ValueType(); }
   void SetValueType(TValueType value);
 
   // The text as a number of the value type. Never raises: a text that is no number reads as
   // MinValue (truncated for whole numbers); leaving the edit reports such a text.
-  double Value() const;
+  double Value() const { return FFormat.Read(Text()); }
   // Raises EConvertError for a text that is neither empty nor a number of the value type.
-  void CheckText() const;
+  void CheckText() const { FFormat.Check(Text()); }
   // Clamps the value into the bounds and writes it as text.
   void SetValue(double value);
   int AsInteger() const;
   void SetAsInteger(int value) { SetValue(value); }
   // MinValue..MaxValue, only when they differ.
-  double CheckValue(double value) const;
+  double CheckValue(double value) const { return FFormat.Clamp(value); }
 
   virtual bool AcceptsChar(QChar key) const;
   virtual void StepUp();
   virtual void StepDown();
 
-  TMxSpinButton *SpinButton() const { return FButton; }
-  TMxUpDown *UpDown() const { return FUpDown; }
+  TMxSpinButton *SpinButton() const;
+  TMxUpDown *UpDown() const;
   int ButtonWidth() const;
   int MinHeight() const;
   // Timing of the auto-repeat of whichever button the edit shows (kept across button changes).
@@ -173,11 +166,8 @@ protected:
   void changeEvent(QEvent *event) override;
 
 private:
-  friend class TSpinValidator;
   // Whether the character may join the text (the typed and pasted check).
   bool CharAllowed(QChar key, const QString &text) const;
-  bool TryParse(const QString &text, TValueType type, double &value) const;
-  QString FormatValue(double value) const;
   // Value := Value, when the text is a number.
   void Reformat();
   void Step(double delta, const std::function<void(QObject *)> &event);
@@ -189,16 +179,8 @@ private:
   bool FChanging = false;
   bool FArrowKeys = true;
   TSpinButtonKind FButtonKind = bkDiagonal;
-  int FDecimal = 2;
   bool FEditorEnabled = true;
   double FIncrement = 1.0;
-  double FMaxValue = 0;
-  double FMinValue = 0;
-  TValueType FValueType = vtInteger;
-  TSpinRepeat FRepeat;
-  // The text before the change the validator looks at.
-  QString FAcceptedText;
-  TMxSpinButton *FButton = nullptr;
-  QWidget *FBtnWindow = nullptr;
-  TMxUpDown *FUpDown = nullptr;
+  TSpinNumberFormat FFormat;
+  std::unique_ptr<TSpinButtonHolder> FButtons;
 };

@@ -16,35 +16,6 @@
 #include <QScreen>
 #include <QStyle>
 
-namespace {
-
-// Three 2 x 2 dots on a strip 4 pixels high, for a button `buttonWidth` wide.
-QImage EllipsisGlyph(int buttonWidth) {
-  const int width = std::max(1, buttonWidth - 6);
-  QImage image(width, 4, QImage::Format_Mono);
-  image.fill(1);
-  const int step = std::min(3, std::max(1, (width - 6) / 2));
-  const int x0 = (width - 6 - 2 * step) / 2;
-  for (int dot : {x0, x0 + step + 2, x0 + 2 * step + 4})
-    for (int dx = 0; dx < 2; ++dx)
-      for (int y = 1; y < 3; ++y)
-        if (image.valid(dot + dx, y))
-          image.setPixel(dot + dx, y, 0);
-  return image;
-}
-
-// The combo-box arrow: a black triangle of 7, 5, 3 and 1 pixels on white.
-QImage DropDownGlyph() {
-  QImage image(7, 4, QImage::Format_Mono);
-  image.fill(1);
-  for (int row = 0; row < 4; ++row)
-    for (int x = row; x < 7 - row; ++x)
-      image.setPixel(x, row, 0);
-  return image;
-}
-
-} // namespace
-
 const QImage &FileEditGlyph() {
   static const QImage glyph = LoadBitmapResource(QStringLiteral("FEDITBMP"));
   return glyph;
@@ -113,8 +84,8 @@ void TEditButton::paintEvent(QPaintEvent *event) {
 
 void TEditButton::mousePressEvent(QMouseEvent *event) {
   if (event->button() == Qt::LeftButton) {
-    FNoAction = FEditor->FPopup && FEditor->FPopupVisible;
-    if (FEditor->FPopupVisible)
+    FNoAction = FEditor->Popup() && FEditor->PopupVisible();
+    if (FEditor->PopupVisible())
       Guarded(this, [this] { FEditor->PopupCloseUp(FEditor, true); });
     else if (FEditor->focusPolicy() & Qt::TabFocus && FEditor->isEnabled() && !FEditor->hasFocus())
       FEditor->setFocus(Qt::MouseFocusReason);
@@ -124,10 +95,10 @@ void TEditButton::mousePressEvent(QMouseEvent *event) {
 
 // ---- TCustomComboEdit
 
-TCustomComboEdit::TCustomComboEdit(QWidget *parent) : TCustomMaskEdit(parent) {
-  FBtnControl = new QWidget(this);
+TCustomComboEdit::TCustomComboEdit(QWidget *parent)
+    : TCustomMaskEdit(parent), FBtnControl(new QWidget(this)), FButton(new TEditButton(this, FBtnControl)),
+      FGlyph(FButton) {
   FBtnControl->resize(21, 17);
-  FButton = new TEditButton(this, FBtnControl);
   FButton->setGeometry(0, 0, FBtnControl->width(), FBtnControl->height());
   FButton->OnClick = [this](QObject *) { EditButtonClick(); };
   resize(121, 21);
@@ -194,29 +165,13 @@ void TCustomComboEdit::SetReadOnly(bool value) {
 }
 
 void TCustomComboEdit::RecreateGlyph() {
-  switch (FGlyphKind) {
-  case gkDefault:
-    if (const QImage *glyph = GetDefaultGlyph()) {
-      FButton->SetGlyph(*glyph);
-      FButton->SetNumGlyphs(FDefNumGlyphs);
-    }
-    break;
-  case gkDropDown:
-    FButton->SetGlyph(DropDownGlyph());
-    FButton->SetNumGlyphs(1);
-    break;
-  case gkEllipsis:
-    FButton->SetGlyph(EllipsisGlyph(FButton->width()));
-    FButton->SetNumGlyphs(1);
-    break;
-  case gkCustom: break;
-  }
+  FGlyph.Recreate(GlyphKind() == gkDefault ? GetDefaultGlyph() : nullptr);
 }
 
 void TCustomComboEdit::SetGlyphKind(TGlyphKind value) {
-  if (value == FGlyphKind)
+  if (value == GlyphKind())
     return;
-  FGlyphKind = value;
+  FGlyph.SetKind(value);
   RecreateGlyph();
   if (value == gkDefault && !FButton->Glyph().isNull())
     SetButtonWidth(std::max(FButton->Glyph().width() / FButton->NumGlyphs() + 6, ButtonWidth()));
@@ -224,18 +179,9 @@ void TCustomComboEdit::SetGlyphKind(TGlyphKind value) {
     SetButtonWidth(style()->pixelMetric(QStyle::PM_ScrollBarExtent));
 }
 
-void TCustomComboEdit::SetGlyph(const QImage &value) {
-  FButton->SetGlyph(value);
-  FGlyphKind = gkCustom;
-}
+void TCustomComboEdit::SetGlyph(const QImage &value) { FGlyph.SetCustom(value); }
 
-void TCustomComboEdit::SetNumGlyphs(TMxNumGlyphs value) {
-  if (FGlyphKind == gkDropDown || FGlyphKind == gkEllipsis)
-    value = 1;
-  else if (FGlyphKind == gkDefault)
-    value = FDefNumGlyphs;
-  FButton->SetNumGlyphs(value);
-}
+void TCustomComboEdit::SetNumGlyphs(TMxNumGlyphs value) { FGlyph.SetNumGlyphs(value); }
 
 void TCustomComboEdit::SetPopup(TPopupWindow *popup) {
   FPopup = popup;

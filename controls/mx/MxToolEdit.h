@@ -3,6 +3,7 @@
 #include "Dialogs.h"
 #include "MaskEdit.h"
 #include "MxCtrls.h"
+#include "MxEditButtonGlyph.h"
 
 #include <QFrame>
 #include <QKeySequence>
@@ -17,7 +18,6 @@ public:
   using Exception::Exception;
 };
 
-enum TGlyphKind { gkCustom, gkDefault, gkDropDown, gkEllipsis };
 enum TPopupAlign { epaRight, epaLeft };
 enum TFileEditStyle { fsEdit, fsComboBox };
 
@@ -83,8 +83,6 @@ private:
 // Alt+Down) and may run a drop-down window. DirectInput off keeps the text from being typed into.
 class TCustomComboEdit : public TCustomMaskEdit {
   Q_OBJECT
-  friend class TEditButton;
-
 public:
   explicit TCustomComboEdit(QWidget *parent = nullptr);
   ~TCustomComboEdit() override;
@@ -103,7 +101,7 @@ public:
   void SetReadOnly(bool value);
   TPopupAlign PopupAlign() const { return FPopupAlign; }
   void SetPopupAlign(TPopupAlign value) { FPopupAlign = value; }
-  TGlyphKind GlyphKind() const { return FGlyphKind; }
+  TGlyphKind GlyphKind() const { return FGlyph.Kind(); }
   void SetGlyphKind(TGlyphKind value);
   const QImage &Glyph() const { return FButton->Glyph(); }
   void SetGlyph(const QImage &value);
@@ -137,7 +135,7 @@ protected:
 
   // The drop-down window; owned by the descendant that makes it.
   void SetPopup(TPopupWindow *popup);
-  void SetDefNumGlyphs(int value) { FDefNumGlyphs = value; }
+  void SetDefNumGlyphs(int value) { FGlyph.SetDefNumGlyphs(value); }
   void Change() override;
   void EditButtonClick();
   void UpdateBtnBounds();
@@ -156,8 +154,9 @@ private:
   void ApplyReadOnly();
   bool InsidePopupFamily(QObject *object) const;
 
-  TEditButton *FButton;
   QWidget *FBtnControl;
+  TEditButton *FButton;
+  TEditButtonGlyph FGlyph;
   QKeySequence FClickKey{Qt::ALT | Qt::Key_Down};
   bool FReadOnly = false;
   bool FDirectInput = true;
@@ -165,9 +164,7 @@ private:
   bool FPopupEditDisabled = false;
   bool FFocused = false;
   TPopupAlign FPopupAlign = epaRight;
-  TGlyphKind FGlyphKind = gkCustom;
   QPointer<TPopupWindow> FPopup;
-  int FDefNumGlyphs = 1;
 };
 
 // The combo edit with every property in use.
