@@ -144,6 +144,67 @@ TEST_F(RecordStoreTest, TextsAtTheLengthWordLimitRoundTrip) {
   }
 }
 
+// A record keeps up to 64 KiB of data in its own block; beyond, the data moves to a block of its own.
+// Values that take a record across that line and back, in a record made for them, in its copy and in
+// its kept version, each read back with the values around them; an outside value stays with it.
+TEST_F(RecordStoreTest, RecordsPastSixtyFourKilobytesKeepTheirValues) {
+  Define({{"A", ftString, 30000},
+          {"B", ftString, 30000},
+          {"C", ftString, 30000},
+          {"N", ftInteger, 0},
+          {"M", ftMemo, 0}});
+  const auto text = [](char letter, int length) { return QString(length, QChar::fromLatin1(letter)); };
+  auto expectValues = [&](const TwoxRecord &record, const QVariantList &values, const char *where) {
+    for (int i = 0; i < values.size(); ++i) {
+      TField *field = Fields.Fields(i);
+      QByteArray buffer(field->DataSize() + 1, '\0');
+      const bool present = Store.ReadField(record, field, buffer.data());
+      ASSERT_EQ(present, !values[i].isNull()) << where << ": " << field->FieldName().toStdString();
+      if (!present)
+        continue;
+      if (field->DataType() == ftInteger) {
+        qint32 n;
+        std::memcpy(&n, buffer.constData(), sizeof n);
+        EXPECT_EQ(n, values[i].toInt()) << where;
+      } else {
+        EXPECT_EQ(QString::fromLatin1(buffer.constData()), values[i].toString())
+            << where << ": " << field->FieldName().toStdString();
+      }
+    }
+  };
+  const QVariantList rounds[] = {
+      {text('a', 30000), text('b', 30000), text('c', 30000), 1}, // about 90 KiB
+      {text('d', 10), text('e', 30000), QVariant(), 2},          // back below the line
+      {text('f', 30000), text('g', 30000), text('h', 5000), 3},  // across it again
+      {QVariant(), QVariant(), QVariant(), 4},                   // all text null
+  };
+  auto buffer = Store.AllocRecord();
+  Store.OutsideBlock(*buffer, Field("M"))->append("memo");
+  buffer->Outside(0).State = 2;
+  TwoxRecord *stored = nullptr;
+  for (const QVariantList &values : rounds) {
+    for (int i = 0; i < values.size(); ++i)
+      Put(*buffer, Fields.Fields(i), values[i]);
+    expectValues(*buffer, values, "written");
+    if (!stored) {
+      stored = Store.AppendRecord(Store.AllocRecordFor(*buffer));
+    } else {
+      stored->KeepVersion();
+      stored->CopyDataFrom(*buffer);
+    }
+    expectValues(*stored, values, "stored");
+    expectValues(*stored->Copy(true), values, "copied");
+    EXPECT_EQ(stored->Outside(0).Block, QByteArray("memo"));
+  }
+  // The versions hold the rounds before, newest first.
+  const TwoxRecord *version = stored->PreviousVersion();
+  for (int i = int(std::size(rounds)) - 2; i >= 0; --i, version = version->PreviousVersion()) {
+    ASSERT_NE(version, nullptr) << i;
+    expectValues(*version, rounds[i], "kept version");
+  }
+  EXPECT_EQ(version, nullptr);
+}
+
 TEST_F(RecordStoreTest, LayoutErrors) {
   TTestDataSet none;
   TwoxCommon store(&none);
