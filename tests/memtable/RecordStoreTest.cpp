@@ -3,6 +3,7 @@
 #include "Win1250.h"
 #include "woxMemTableError.h"
 
+#include <algorithm>
 #include <cstring>
 
 class RecordStoreTest : public StoreFixture {};
@@ -203,6 +204,40 @@ TEST_F(RecordStoreTest, RecordsPastSixtyFourKilobytesKeepTheirValues) {
     expectValues(*version, rounds[i], "kept version");
   }
   EXPECT_EQ(version, nullptr);
+}
+
+// The record list grows in chunks: ids across their borders are freed, reused last freed first, taken
+// out with the content and put back.
+TEST_F(RecordStoreTest, ThousandsOfRecordsAcrossChunksKeepTheirIds) {
+  Define({{"ID", ftInteger, 0}});
+  constexpr int Rows = 10000;
+  for (int i = 0; i < Rows; ++i)
+    Add({i});
+  const int freed[] = {0, 1023, 1024, 2047, 2048, 9999};
+  for (int id : freed)
+    Store.DeleteRecord(id);
+  EXPECT_EQ(Store.RecordCount(), Rows - int(std::size(freed)));
+  EXPECT_EQ(Store.RecordSlotCount(), Rows);
+  for (int i = int(std::size(freed)) - 1; i >= 0; --i)
+    EXPECT_EQ(Add({-freed[i]})->RecordID, freed[i]);
+  EXPECT_EQ(Add({Rows})->RecordID, Rows);
+  TwoxStoreContent content = Store.TakeContent();
+  EXPECT_EQ(Store.RecordCount(), 0);
+  EXPECT_EQ(Store.Record(5), nullptr);
+  EXPECT_EQ(Add({-1})->RecordID, 0);
+  Store.RestoreContent(std::move(content));
+  ASSERT_EQ(Store.RecordCount(), Rows + 1);
+  for (int id = 0; id <= Rows; ++id) {
+    const TwoxRecord *record = Store.Record(id);
+    ASSERT_NE(record, nullptr) << id;
+    ASSERT_EQ(record->RecordID, id);
+    qint32 value = 0;
+    Store.ReadField(*record, Field("ID"), &value);
+    const bool wasFreed = std::find(std::begin(freed), std::end(freed), id) != std::end(freed);
+    ASSERT_EQ(value, wasFreed ? -id : id) << id;
+  }
+  EXPECT_EQ(Store.Record(Rows + 1), nullptr);
+  EXPECT_EQ(Store.Record(-1), nullptr);
 }
 
 TEST_F(RecordStoreTest, LayoutErrors) {
