@@ -129,12 +129,12 @@ TwoxRecord *TwoxCommon::AppendRecord(std::unique_ptr<TwoxRecord> record) {
   TwoxRecord *result = record.get();
   if (FFreeIds.empty()) {
     record->RecordID = FNextRecordID++;
-    FRecords.push_back(std::move(record));
+    FRecords.PushBack(std::move(record));
   } else {
     const int id = FFreeIds.back();
     FFreeIds.pop_back();
     record->RecordID = id;
-    FRecords[std::size_t(id)] = std::move(record);
+    FRecords.Set(id, std::move(record));
   }
   FDataModified = true;
   return result;
@@ -144,14 +144,14 @@ void TwoxCommon::DeleteRecord(int recordId) {
   TwoxStoreLock lock(*this);
   if (!Record(recordId))
     return;
-  FRecords[std::size_t(recordId)].reset();
+  FRecords.Set(recordId, nullptr);
   FFreeIds.push_back(recordId);
   FDataModified = true;
 }
 
 void TwoxCommon::Empty() {
   TwoxStoreLock lock(*this);
-  FRecords.clear();
+  FRecords.Clear();
   FFreeIds.clear();
   FNextRecordID = 0;
   FNextUniqueRecordID = 0;
@@ -184,12 +184,6 @@ void TwoxCommon::RestoreContent(TwoxStoreContent &&content) {
   FHighestAutoInc = content.HighestAutoInc;
   FTableID = content.TableID;
   FDataModified = content.DataModified;
-}
-
-TwoxRecord *TwoxCommon::Record(int recordId) const {
-  if (recordId < 0 || recordId >= int(FRecords.size()))
-    return nullptr;
-  return FRecords[std::size_t(recordId)].get();
 }
 
 // ---------------------------------------------------------------- layout

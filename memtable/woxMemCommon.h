@@ -3,6 +3,7 @@
 #include "DBTypes.h"
 
 #include "woxMemRecord.h"
+#include "woxMemRecordSlots.h"
 
 #include <QByteArray>
 #include <QRecursiveMutex>
@@ -51,7 +52,7 @@ struct TwoxValueView {
 
 // The records of a store with its counters, taken out whole and put back when a load fails.
 struct TwoxStoreContent {
-  std::vector<std::unique_ptr<TwoxRecord>> Records;
+  TwoxRecordSlots Records;
   std::vector<int> FreeIds;
   int NextRecordID = 0, NextUniqueRecordID = 0, DeletedCount = 0, HighestAutoInc = 0;
   quint32 TableID = 0;
@@ -83,12 +84,10 @@ public:
   TwoxStoreContent TakeContent();
   void RestoreContent(TwoxStoreContent &&content);
   int NextUniqueRecordID() const { return FNextUniqueRecordID; }
-  // Gives back the room the record list grew by (after a load, while the indexes are empty).
-  void Compact() { FRecords.shrink_to_fit(); }
-  int RecordSlotCount() const { return int(FRecords.size()); }
+  int RecordSlotCount() const { return FRecords.Size(); }
   // nullptr for an empty slot or an id out of range.
-  TwoxRecord *Record(int recordId) const;
-  int RecordCount() const { return int(FRecords.size() - FFreeIds.size()); }
+  TwoxRecord *Record(int recordId) const { return FRecords.Get(recordId); }
+  int RecordCount() const { return FRecords.Size() - int(FFreeIds.size()); }
   quint32 TableID() const { return FTableID; }
 
   // --- layout
@@ -175,7 +174,7 @@ private:
   QRecursiveMutex FLock;
   bool FStandalone = false;
   TDataSet *FOwner;
-  std::vector<std::unique_ptr<TwoxRecord>> FRecords;
+  TwoxRecordSlots FRecords;
   std::vector<int> FFreeIds;
   std::vector<TwoxFieldInfo> FFields; // by FieldNo - 1
   std::vector<TwoxVarSlot> FVarSlots; // the slots of the text and byte fields, in order

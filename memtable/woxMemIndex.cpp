@@ -218,21 +218,45 @@ void TwoxIndex::InsertionSortPass() {
 void TwoxIndex::Clear() {
   std::vector<TwoxRecord *>().swap(FRecords);
   FPending.clear();
+  FMirrored = nullptr;
   FOrdered = true;
+}
+
+void TwoxIndex::Materialise(const TwoxRecord *leaveOut) {
+  if (!FMirrored)
+    return;
+  const TwoxCommon &store = *FMirrored;
+  FMirrored = nullptr;
+  FRecords.reserve(std::size_t(store.RecordCount()));
+  for (int id = 0; id < store.RecordSlotCount(); ++id)
+    if (TwoxRecord *record = store.Record(id); record && record != leaveOut)
+      FRecords.push_back(record);
 }
 
 void TwoxIndex::Rebuild() {
   TwoxCommon &store = FHost.IndexStore();
   TwoxStoreLock lock(store);
   Clear();
-  FRecords.reserve(std::size_t(store.RecordCount()));
+  // The row-order index mirrors the store until a record is missing from it.
+  bool mirror = FRowOrder;
+  if (!mirror)
+    FRecords.reserve(std::size_t(store.RecordCount()));
   for (int id = 0; id < store.RecordSlotCount(); ++id) {
     TwoxRecord *record = store.Record(id);
-    if (!record || (store.EnableVersioning() && record->UpdateStatus == mtusDeleted))
-      continue;
-    if (FHost.IndexAccepts(*this, *record))
+    const bool take = record && !(store.EnableVersioning() && record->UpdateStatus == mtusDeleted) &&
+                      FHost.IndexAccepts(*this, *record);
+    if (mirror && !take) {
+      // The records before this one were all taken.
+      mirror = false;
+      FRecords.reserve(std::size_t(store.RecordCount()));
+      for (int before = 0; before < id; ++before)
+        FRecords.push_back(store.Record(before));
+    } else if (take && !mirror) {
       FRecords.push_back(record);
+    }
   }
+  if (mirror)
+    FMirrored = &store;
   FOrdered = false;
   if (FHost.IndexActive())
     Sort();
@@ -332,7 +356,7 @@ int TwoxIndex::Search(const TwoxRecord &key, const TwoxFieldList &searchFields, 
   for (int i = 0; i < MainCount(); ++i) {
     if (i % 100 == 0)
       FHost.SearchProgress(MainCount() ? int(qint64(i) * 100 / MainCount()) : 0);
-    TwoxRecord &record = *FRecords[std::size_t(i)];
+    TwoxRecord &record = *At(i);
     const int c = matcher.Compare(record);
     if (c == 0 && (!filtering || FHost.RecordAccepted(record)))
       return i;
@@ -350,7 +374,7 @@ int TwoxIndex::FirstInOrder(std::vector<TwoxRecord *> &matches, bool filtering) 
   }
   std::sort(matches.begin(), matches.end());
   for (int i = 0; i < MainCount() && !matches.empty(); ++i) {
-    TwoxRecord *record = FRecords[std::size_t(i)];
+    TwoxRecord *record = At(i);
     if (std::binary_search(matches.begin(), matches.end(), record) &&
         (!filtering || FHost.RecordAccepted(*record)))
       return i;
@@ -360,6 +384,8 @@ int TwoxIndex::FirstInOrder(std::vector<TwoxRecord *> &matches, bool filtering) 
 
 int TwoxIndex::PositionOf(const TwoxRecord &record, int hint) {
   Settle();
+  if (FMirrored)
+    return At(record.RecordID) == &record ? record.RecordID : -1;
   if (hint >= 0 && hint < MainCount() && FRecords[std::size_t(hint)] == &record)
     return hint;
   int start = 0;
@@ -406,8 +432,17 @@ int TwoxIndex::MainInsertPosition(const TwoxRecord &record) {
 }
 
 int TwoxIndex::RecordInserted(TwoxRecord *record, int rowOrderPosition, bool positionWanted) {
-  if (!FHost.IndexAccepts(*this, *record))
+  if (!FHost.IndexAccepts(*this, *record)) {
+    Materialise(record);
     return -1;
+  }
+  if (FMirrored) {
+    // The store took the record already: at its end, it keeps the mirror.
+    const int last = MainCount() - 1;
+    if (record->RecordID == last && At(last) == record && (rowOrderPosition < 0 || rowOrderPosition >= last))
+      return last;
+    Materialise(record);
+  }
   int position = MainCount();
   if (FRowOrder) {
     if (rowOrderPosition >= 0 && rowOrderPosition < MainCount())
@@ -462,6 +497,7 @@ void TwoxIndex::Settle() const {
 
 void TwoxIndex::RecordDeleted(const TwoxRecord *record) {
   Settle();
+  Materialise();
   const int position = PositionOf(*record);
   if (position >= 0)
     FRecords.erase(FRecords.begin() + position);

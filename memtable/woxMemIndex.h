@@ -1,5 +1,6 @@
 #pragma once
 
+#include "woxMemCommon.h"
 #include "woxMemFieldList.h"
 
 #include <QString>
@@ -9,7 +10,6 @@
 class TDataSet;
 class TIndexDef;
 class TIndexDefs;
-class TwoxCommon;
 class TwoxIndex;
 class TwoxRecord;
 struct TwoxFieldInfo;
@@ -60,10 +60,10 @@ public:
   void SetPosition(int value) { FPosition = value; }
 
   const TwoxCommon &Store() const { return FHost.IndexStore(); }
-  int Count() const { return int(FRecords.size() + FPending.size()); }
+  int Count() const { return MainCount() + int(FPending.size()); }
   TwoxRecord *Records(int position) const {
     Settle();
-    return FRecords[std::size_t(position)];
+    return At(position);
   }
 
   // -1, 0 or 1 of key against record over the key fields (or the given list); totalOrder breaks
@@ -99,7 +99,12 @@ private:
   bool CompareByEvent(const TwoxRecord &key, const TwoxRecord &record, TField *field,
                       const TwoxFieldInfo &info, TwoxMemTableCompareOptions options, bool &fullMatch,
                       int &result) const;
-  int MainCount() const { return int(FRecords.size()); }
+  int MainCount() const { return FMirrored ? FMirrored->RecordSlotCount() : int(FRecords.size()); }
+  TwoxRecord *At(int position) const {
+    return FMirrored ? FMirrored->Record(position) : FRecords[std::size_t(position)];
+  }
+  // A mirroring row-order index takes a list of its own: the store's records but leaveOut.
+  void Materialise(const TwoxRecord *leaveOut = nullptr);
   // Records appended to a sorted index that nobody reads at the moment wait in a small tail, each
   // with the place in the list it goes to, and join the list in one pass, instead of moving half the
   // list each time.
@@ -131,6 +136,10 @@ private:
 
   QString FName;
   mutable std::vector<TwoxRecord *> FRecords;
+  // A row-order index that holds every record of the store in id order (the common case after a
+  // load) keeps no list: position i is the store's record i. The first change that breaks this
+  // (a delete, an insert before the end, a record the index refuses) gives it a list of its own.
+  const TwoxCommon *FMirrored = nullptr;
   // Ordered by MainPosition, then by key and record id.
   mutable std::vector<TwoxPendingRecord> FPending;
   // Where CheckUnique found that its candidate goes, so that inserting it searches no more.

@@ -8,14 +8,14 @@
 namespace {
 
 constexpr int MinInlineCapacity = 24; // the heap reference
+constexpr int MaxInlineCapacity = 0xFFFF;
 
-static_assert(sizeof(TwoxRecord) % alignof(TwoxOutsideValue) == 0);
-static_assert(sizeof(TwoxRecord) <= 24, "the header of every record");
+static_assert(sizeof(TwoxRecord) <= 20, "the header of every record");
 
 } // namespace
 
 TwoxRecord::TwoxRecord(int capacity, int outsideCount)
-    : FOutsideCount(quint16(outsideCount)), FOnHeap(0), FCapacity(quint32(capacity)) {
+    : FOutsideCount(quint16(outsideCount)), FOnHeap(0), FCapacity(quint16(capacity)) {
   static_assert(sizeof(THeapRef) <= MinInlineCapacity);
   TwoxOutsideValue *outside = Outsides();
   for (int i = 0; i < outsideCount; ++i)
@@ -23,12 +23,17 @@ TwoxRecord::TwoxRecord(int capacity, int outsideCount)
 }
 
 std::unique_ptr<TwoxRecord> TwoxRecord::New(int dataSize, int outsideCount) {
-  const int capacity = std::max(dataSize, MinInlineCapacity);
-  void *block = ::operator new(sizeof(TwoxRecord) + sizeof(TwoxOutsideValue) * std::size_t(outsideCount) +
-                               std::size_t(capacity));
+  const bool fits = dataSize <= MaxInlineCapacity;
+  const int capacity = fits ? std::max(dataSize, MinInlineCapacity) : MinInlineCapacity;
+  void *block = ::operator new(InlineOffset(outsideCount) + std::size_t(capacity));
   std::unique_ptr<TwoxRecord> record(new (block) TwoxRecord(capacity, outsideCount));
-  record->FSize = quint32(dataSize);
-  std::memset(record->InlineArea(), 0, std::size_t(dataSize));
+  if (fits) {
+    record->FSize = quint16(dataSize);
+    std::memset(record->InlineArea(), 0, std::size_t(dataSize));
+  } else {
+    record->MoveDataToHeap(quint32(dataSize));
+    record->ResizeData(dataSize);
+  }
   return record;
 }
 
@@ -53,14 +58,15 @@ void TwoxRecord::MoveDataToHeap(quint32 capacity) {
   if (!data)
     throw std::bad_alloc();
   std::memcpy(data, InlineArea(), FSize);
-  SetHeapRef({data, nullptr, capacity});
+  SetHeapRef({data, nullptr, capacity, FSize});
 }
 
 void TwoxRecord::ResizeData(int size) {
   const auto newSize = quint32(size);
+  const quint32 oldSize = quint32(DataSize());
   if (!FOnHeap && newSize > FCapacity) {
     // Grows by half again, so that a record written field by field moves only a few times.
-    MoveDataToHeap(std::max(newSize, FCapacity + FCapacity / 2));
+    MoveDataToHeap(std::max(newSize, quint32(FCapacity) + FCapacity / 2));
   } else if (FOnHeap && newSize > HeapRef().Capacity) {
     THeapRef ref = HeapRef();
     const quint32 capacity = std::max(newSize, ref.Capacity + ref.Capacity / 2);
@@ -71,9 +77,15 @@ void TwoxRecord::ResizeData(int size) {
     ref.Capacity = capacity;
     SetHeapRef(ref);
   }
-  if (newSize > FSize)
-    std::memset(Data() + FSize, 0, newSize - FSize);
-  FSize = newSize;
+  if (newSize > oldSize)
+    std::memset(Data() + oldSize, 0, newSize - oldSize);
+  if (FOnHeap) {
+    THeapRef ref = HeapRef();
+    ref.Size = newSize;
+    SetHeapRef(ref);
+  } else {
+    FSize = quint16(newSize);
+  }
 }
 
 TwoxRecord *TwoxRecord::PreviousVersion() const { return FOnHeap ? HeapRef().Previous : nullptr; }
@@ -121,7 +133,7 @@ std::unique_ptr<TwoxRecord> TwoxRecord::Copy(bool withVersions) const {
 
 void TwoxRecord::CopyDataFrom(const TwoxRecord &source) {
   ResizeData(source.DataSize());
-  std::memcpy(Data(), source.Data(), FSize);
+  std::memcpy(Data(), source.Data(), std::size_t(DataSize()));
   const int count = std::min<int>(FOutsideCount, source.FOutsideCount);
   for (int i = 0; i < count; ++i)
     Outside(i) = source.Outside(i);

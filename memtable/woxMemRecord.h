@@ -18,9 +18,10 @@ struct TwoxOutsideValue {
 
 // One record: the header, its outside-stored values and its field data (laid out by the store, see
 // TwoxCommon). A record is made by New with room for its data in the same memory block, so that a
-// table of many small records costs little more than their bytes; data that outgrows that room moves
-// to a block of its own, and so does the data of a record that keeps a previous version (versioning
-// is rare, so the header holds no room for one). Outside values are implicitly shared between copies.
+// table of many small records costs little more than their bytes; data that outgrows that room (or
+// 64 KiB) moves to a block of its own, and so does the data of a record that keeps a previous version
+// (versioning is rare, so the header holds no room for one). Outside values are implicitly shared
+// between copies.
 class TwoxRecord {
 public:
   int RecordID = -1;
@@ -30,11 +31,12 @@ public:
   quint8 UpdateStatus = mtusUnmodified;
 
 private:
-  // Placed here so that the header packs into 24 bytes.
+  // Placed here so that the header packs into 20 bytes: sizes of the inline area are 16-bit, those
+  // of data in a block of its own live in its heap reference.
   quint16 FOutsideCount : 15;
   quint16 FOnHeap : 1;
-  quint32 FSize = 0;
-  quint32 FCapacity; // of the inline area
+  quint16 FSize = 0;     // while inline
+  quint16 FCapacity = 0; // of the inline area
 
 public:
   // A cleared record with dataSize zero bytes and outsideCount empty outside values.
@@ -44,9 +46,9 @@ public:
   TwoxRecord &operator=(const TwoxRecord &) = delete;
   static void operator delete(void *block) { ::operator delete(block); }
 
-  char *Data() { return FOnHeap ? HeapData() : InlineArea(); }
-  const char *Data() const { return FOnHeap ? HeapData() : InlineArea(); }
-  int DataSize() const { return int(FSize); }
+  char *Data() { return FOnHeap ? HeapRef().Data : InlineArea(); }
+  const char *Data() const { return FOnHeap ? HeapRef().Data : InlineArea(); }
+  int DataSize() const { return FOnHeap ? int(HeapRef().Size) : int(FSize); }
   // Keeps the first bytes; new bytes are zero.
   void ResizeData(int size);
   int OutsideCount() const { return FOutsideCount; }
@@ -67,15 +69,28 @@ public:
 
 private:
   TwoxRecord(int capacity, int outsideCount);
-  TwoxOutsideValue *Outsides() const {
-    return reinterpret_cast<TwoxOutsideValue *>(const_cast<TwoxRecord *>(this) + 1);
+  // The outside values follow the header, aligned for their pointers; the inline area follows them.
+  static std::size_t OutsidesOffset(int outsideCount) {
+    return outsideCount == 0
+               ? sizeof(TwoxRecord)
+               : (sizeof(TwoxRecord) + alignof(TwoxOutsideValue) - 1) & ~(alignof(TwoxOutsideValue) - 1);
   }
-  char *InlineArea() const { return reinterpret_cast<char *>(Outsides() + FOutsideCount); }
+  static std::size_t InlineOffset(int outsideCount) {
+    return OutsidesOffset(outsideCount) + sizeof(TwoxOutsideValue) * std::size_t(outsideCount);
+  }
+  TwoxOutsideValue *Outsides() const {
+    return reinterpret_cast<TwoxOutsideValue *>(reinterpret_cast<char *>(const_cast<TwoxRecord *>(this)) +
+                                                OutsidesOffset(FOutsideCount));
+  }
+  char *InlineArea() const {
+    return reinterpret_cast<char *>(const_cast<TwoxRecord *>(this)) + InlineOffset(FOutsideCount);
+  }
   // Where the data went once it left the inline area, which then holds this.
   struct THeapRef {
     char *Data;
     TwoxRecord *Previous; // owned
     quint32 Capacity;
+    quint32 Size;
   };
   THeapRef HeapRef() const {
     THeapRef ref;
@@ -83,11 +98,6 @@ private:
     return ref;
   }
   void SetHeapRef(const THeapRef &ref);
-  char *HeapData() const {
-    char *data; // the first member of THeapRef
-    std::memcpy(&data, InlineArea(), sizeof data);
-    return data;
-  }
   // Moves the data to a block of its own with room for capacity bytes.
   void MoveDataToHeap(quint32 capacity);
 };

@@ -216,8 +216,6 @@ void TwoxCustomStreamFormat::AfterLoad(TwoxCustomMemTable &table) {
     table.SwitchEnableIndexes(FWasEnableIndexes);
     if (table.Active())
       table.RebuildIndexes();
-    else
-      table.Common().Compact();
   } catch (...) {
     if (!FStepFailed) {
       try {

@@ -25,12 +25,7 @@ TwoxCustomMemTable::TwoxIndexList TwoxCustomMemTable::MaintainedIndexes() const 
 
 void TwoxCustomMemTable::RebuildIndexes() {
   TwoxStoreLock lock(*FCommon);
-  const std::vector<TwoxIndex *> indexes = FIndexes.All();
-  // The lists go first, so that the store's list gives back its room while they hold none.
-  for (TwoxIndex *index : indexes)
-    index->Clear();
-  FCommon->Compact();
-  for (TwoxIndex *index : indexes) {
+  for (TwoxIndex *index : FIndexes.All()) {
     index->SetSuspended(!FEnableIndexes);
     index->Rebuild();
   }

@@ -413,3 +413,85 @@ TEST_F(MemTableTest, VersioningKeepsFirstOldVersion) {
   EXPECT_EQ(Table.RecordCount(), 0);
   EXPECT_EQ(Table.Common().DeletedCount(), 1);
 }
+
+// The row order of 10,000 rows, in the owner and in a table attached to it, against a plain list
+// doing the same: appends, inserts before a row, deletes, records that OnFilterIndex refuses (it
+// sees the record being posted), and a rebuild of the indexes in between; every row keeps its place,
+// its RecNo and its bookmark.
+TEST_F(MemTableTest, RowOrderOfThousandsOfRowsFollowsEveryChange) {
+  constexpr int Rows = 10000;
+  Table.SetAttachMaxCount(2);
+  TwoxMemTable view;
+  view.SetAttachedTo(&Table);
+  Table.Open();
+  view.Open();
+  bool refusing = true;
+  Table.OnFilterIndex = [&](TDataSet *dataSet, TwoxIndex *, bool &accept) {
+    accept = !refusing || dataSet->FieldByName("N")->AsInteger() >= 0;
+  };
+  std::vector<int> owner, attached; // N by row order
+  auto append = [&](int n) {
+    Table.AppendRecord({QString(), QString(), QString(), n});
+    if (n >= 0 || !refusing)
+      owner.push_back(n);
+    attached.push_back(n); // the view has no OnFilterIndex
+  };
+  auto expectOrder = [](TwoxMemTable &table, const std::vector<int> &model, const char *step) {
+    ASSERT_EQ(table.RecordCount(), int(model.size())) << step;
+    int recNo = 1;
+    for (table.First(); !table.Eof(); table.Next(), ++recNo) {
+      ASSERT_EQ(table.FieldByName("N")->AsInteger(), model[std::size_t(recNo - 1)])
+          << step << " at " << recNo;
+      ASSERT_EQ(table.RecNo(), recNo) << step;
+    }
+  };
+  for (int n = 0; n < Rows; ++n)
+    append(n);
+  expectOrder(Table, owner, "appended");
+  expectOrder(view, attached, "appended, attached");
+  int next = Rows;
+  for (int round = 0; round < 3; ++round) {
+    append(-1 - round); // refused by the owner's index
+    append(next++);
+    // Before the row at 1/3: the owner takes it there, the attached table at its end.
+    const int at = int(owner.size()) / 3;
+    Table.SetRecNo(at + 1);
+    Table.Insert();
+    Table.FieldByName("N")->SetAsInteger(next);
+    Table.Post();
+    owner.insert(owner.begin() + at, next);
+    attached.push_back(next++);
+    // The row at 2/3 goes.
+    const int gone = int(owner.size()) * 2 / 3;
+    Table.SetRecNo(gone + 1);
+    attached.erase(std::find(attached.begin(), attached.end(), owner[std::size_t(gone)]));
+    owner.erase(owner.begin() + gone);
+    Table.Delete();
+    append(next++);
+    expectOrder(Table, owner, "changed");
+    expectOrder(view, attached, "changed, attached");
+    if (round == 1) {
+      // Built again with every record taken, the row order is the order of the store's slots.
+      refusing = false;
+      Table.SetEnableIndexes(false);
+      Table.SetEnableIndexes(true);
+      std::vector<int> bySlot;
+      for (int id = 0; id < Table.Common().RecordSlotCount(); ++id)
+        if (const TwoxRecord *record = Table.Common().Record(id)) {
+          qint32 n = 0;
+          Table.Common().ReadField(*record, Table.FieldByName("N"), &n);
+          bySlot.push_back(n);
+        }
+      owner = bySlot;
+      expectOrder(Table, owner, "rebuilt");
+    }
+  }
+  Table.SetRecNo(5000);
+  const TBookmark mark = Table.GetBookmark();
+  const int n = Table.FieldByName("N")->AsInteger();
+  Table.Last();
+  Table.GotoBookmark(mark);
+  EXPECT_EQ(Table.FieldByName("N")->AsInteger(), n);
+  EXPECT_EQ(Table.RecNo(), 5000);
+  view.Close();
+}

@@ -3,6 +3,7 @@
 #include "Win1250.h"
 #include "woxMemTableError.h"
 
+#include <algorithm>
 #include <cstring>
 
 class RecordStoreTest : public StoreFixture {};
@@ -142,6 +143,101 @@ TEST_F(RecordStoreTest, TextsAtTheLengthWordLimitRoundTrip) {
     EXPECT_TRUE(Store.ReadField(*record, Field("N"), &n));
     EXPECT_EQ(n, 7) << c.name;
   }
+}
+
+// A record keeps up to 64 KiB of data in its own block; beyond, the data moves to a block of its own.
+// Values that take a record across that line and back, in a record made for them, in its copy and in
+// its kept version, each read back with the values around them; an outside value stays with it.
+TEST_F(RecordStoreTest, RecordsPastSixtyFourKilobytesKeepTheirValues) {
+  Define({{"A", ftString, 30000},
+          {"B", ftString, 30000},
+          {"C", ftString, 30000},
+          {"N", ftInteger, 0},
+          {"M", ftMemo, 0}});
+  const auto text = [](char letter, int length) { return QString(length, QChar::fromLatin1(letter)); };
+  auto expectValues = [&](const TwoxRecord &record, const QVariantList &values, const char *where) {
+    for (int i = 0; i < values.size(); ++i) {
+      TField *field = Fields.Fields(i);
+      QByteArray buffer(field->DataSize() + 1, '\0');
+      const bool present = Store.ReadField(record, field, buffer.data());
+      ASSERT_EQ(present, !values[i].isNull()) << where << ": " << field->FieldName().toStdString();
+      if (!present)
+        continue;
+      if (field->DataType() == ftInteger) {
+        qint32 n;
+        std::memcpy(&n, buffer.constData(), sizeof n);
+        EXPECT_EQ(n, values[i].toInt()) << where;
+      } else {
+        EXPECT_EQ(QString::fromLatin1(buffer.constData()), values[i].toString())
+            << where << ": " << field->FieldName().toStdString();
+      }
+    }
+  };
+  const QVariantList rounds[] = {
+      {text('a', 30000), text('b', 30000), text('c', 30000), 1}, // about 90 KiB
+      {text('d', 10), text('e', 30000), QVariant(), 2},          // back below the line
+      {text('f', 30000), text('g', 30000), text('h', 5000), 3},  // across it again
+      {QVariant(), QVariant(), QVariant(), 4},                   // all text null
+  };
+  auto buffer = Store.AllocRecord();
+  Store.OutsideBlock(*buffer, Field("M"))->append("memo");
+  buffer->Outside(0).State = 2;
+  TwoxRecord *stored = nullptr;
+  for (const QVariantList &values : rounds) {
+    for (int i = 0; i < values.size(); ++i)
+      Put(*buffer, Fields.Fields(i), values[i]);
+    expectValues(*buffer, values, "written");
+    if (!stored) {
+      stored = Store.AppendRecord(Store.AllocRecordFor(*buffer));
+    } else {
+      stored->KeepVersion();
+      stored->CopyDataFrom(*buffer);
+    }
+    expectValues(*stored, values, "stored");
+    expectValues(*stored->Copy(true), values, "copied");
+    EXPECT_EQ(stored->Outside(0).Block, QByteArray("memo"));
+  }
+  // The versions hold the rounds before, newest first.
+  const TwoxRecord *version = stored->PreviousVersion();
+  for (int i = int(std::size(rounds)) - 2; i >= 0; --i, version = version->PreviousVersion()) {
+    ASSERT_NE(version, nullptr) << i;
+    expectValues(*version, rounds[i], "kept version");
+  }
+  EXPECT_EQ(version, nullptr);
+}
+
+// The record list grows in chunks: ids across their borders are freed, reused last freed first, taken
+// out with the content and put back.
+TEST_F(RecordStoreTest, ThousandsOfRecordsAcrossChunksKeepTheirIds) {
+  Define({{"ID", ftInteger, 0}});
+  constexpr int Rows = 10000;
+  for (int i = 0; i < Rows; ++i)
+    Add({i});
+  const int freed[] = {0, 1023, 1024, 2047, 2048, 9999};
+  for (int id : freed)
+    Store.DeleteRecord(id);
+  EXPECT_EQ(Store.RecordCount(), Rows - int(std::size(freed)));
+  EXPECT_EQ(Store.RecordSlotCount(), Rows);
+  for (int i = int(std::size(freed)) - 1; i >= 0; --i)
+    EXPECT_EQ(Add({-freed[i]})->RecordID, freed[i]);
+  EXPECT_EQ(Add({Rows})->RecordID, Rows);
+  TwoxStoreContent content = Store.TakeContent();
+  EXPECT_EQ(Store.RecordCount(), 0);
+  EXPECT_EQ(Store.Record(5), nullptr);
+  EXPECT_EQ(Add({-1})->RecordID, 0);
+  Store.RestoreContent(std::move(content));
+  ASSERT_EQ(Store.RecordCount(), Rows + 1);
+  for (int id = 0; id <= Rows; ++id) {
+    const TwoxRecord *record = Store.Record(id);
+    ASSERT_NE(record, nullptr) << id;
+    ASSERT_EQ(record->RecordID, id);
+    qint32 value = 0;
+    Store.ReadField(*record, Field("ID"), &value);
+    const bool wasFreed = std::find(std::begin(freed), std::end(freed), id) != std::end(freed);
+    ASSERT_EQ(value, wasFreed ? -id : id) << id;
+  }
+  EXPECT_EQ(Store.Record(Rows + 1), nullptr);
+  EXPECT_EQ(Store.Record(-1), nullptr);
 }
 
 TEST_F(RecordStoreTest, LayoutErrors) {
