@@ -20,10 +20,6 @@ namespace {
 
 constexpr int BaseLineHeight = 17;
 
-TTextFormat AlignmentFormat(TAlignment alignment) {
-  return alignment == taRightJustify ? tfRight : alignment == taCenter ? tfCenter : tfLeft;
-}
-
 } // namespace
 
 TExDBGrid::TExDBGrid(QWidget *parent)
@@ -61,38 +57,37 @@ bool TExDBGrid::ShowPopupEditor() { return FEditors->ShowPopupEditor(); }
 // --- simple properties ---
 
 void TExDBGrid::SetUseRowColors(bool value) {
-  if (value)
-    SetUseBackgroundPicture(false);
-  Change(FUseRowColors, value);
+  if (FPainter.SetUseRowColors(value))
+    InvalidateGrid();
 }
 
 void TExDBGrid::SetUseBackgroundPicture(bool value) {
-  if (value)
-    FUseRowColors = false;
-  else
-    FBackgroundCopy = QPixmap();
-  Change(FUseBackgroundPicture, value);
+  if (FPainter.SetUseBackgroundPicture(value))
+    InvalidateGrid();
 }
 
 void TExDBGrid::SetBackgroundPicture(const QImage &value) {
-  FBackgroundPicture = value;
-  FBackgroundCopy = QPixmap();
+  FPainter.SetBackgroundPicture(value);
   InvalidateGrid();
 }
 
 void TExDBGrid::SetUseBitmapDrawing(bool value) { Change(FUseBitmapDrawing, value); }
 
-void TExDBGrid::SetFlatCheckBox(bool value) { Change(FCheckBoxLook.Flat, value); }
+void TExDBGrid::SetFlatCheckBox(bool value) { Change(FPainter.Look().CheckBox.Flat, value); }
 
-void TExDBGrid::SetFlatCheckBoxType(TFlatCheckBoxType value) { Change(FCheckBoxLook.FrameType, value); }
+void TExDBGrid::SetFlatCheckBoxType(TFlatCheckBoxType value) {
+  Change(FPainter.Look().CheckBox.FrameType, value);
+}
 
-void TExDBGrid::SetRowColor1(TColor value) { Change(FRowColor1, value); }
-void TExDBGrid::SetRowColor2(TColor value) { Change(FRowColor2, value); }
-void TExDBGrid::SetHighlightColor(TColor value) { Change(FHighlightColor, value); }
-void TExDBGrid::SetHighlightFontColor(TColor value) { Change(FHighlightFontColor, value); }
-void TExDBGrid::SetShowTextEllipsis(bool value) { Change(FShowTextEllipsis, value); }
-void TExDBGrid::SetShowTitlesWhenInactive(bool value) { Change(FShowTitlesWhenInactive, value); }
-void TExDBGrid::SetTitleCheck(bool value) { Change(FTitleCheck, value); }
+void TExDBGrid::SetRowColor1(TColor value) { Change(FPainter.Look().RowColor1, value); }
+void TExDBGrid::SetRowColor2(TColor value) { Change(FPainter.Look().RowColor2, value); }
+void TExDBGrid::SetHighlightColor(TColor value) { Change(FPainter.Look().HighlightColor, value); }
+void TExDBGrid::SetHighlightFontColor(TColor value) { Change(FPainter.Look().HighlightFontColor, value); }
+void TExDBGrid::SetShowTextEllipsis(bool value) { Change(FPainter.Look().ShowTextEllipsis, value); }
+void TExDBGrid::SetShowTitlesWhenInactive(bool value) {
+  Change(FPainter.Look().ShowTitlesWhenInactive, value);
+}
+void TExDBGrid::SetTitleCheck(bool value) { Change(FPainter.Look().TitleCheck, value); }
 
 void TExDBGrid::SetCellHints(bool value) {
   FCellHints = value;
@@ -145,7 +140,7 @@ void TExDBGrid::ApplyLockedColumns() {
       TColumn *column = Columns()[i];
       const bool locked = locking && i < FLockedCols;
       column->Font().Assign(locked ? FLockedFont : Font());
-      column->SetColor(locked ? FLockedColor : FCells3D ? FixedColor() : Color());
+      column->SetColor(locked ? FLockedColor : Cells3D() ? FixedColor() : Color());
     }
   } catch (...) {
     FApplyingLocks = false;
@@ -178,7 +173,7 @@ void TExDBGrid::SetColumnAttributes() {
 }
 
 void TExDBGrid::LinkActive(bool Value) {
-  FPictures.Clear();
+  FPainter.ClearPictures();
   TDBGrid::LinkActive(Value);
   if (Value) {
     ApplyLockedColumns();
@@ -211,7 +206,7 @@ void TExDBGrid::ColWidthsChanged() {
 void TExDBGrid::TopLeftChanged() {
   TDBGrid::TopLeftChanged();
   // The background picture stays where it is while the cells scroll over it.
-  if (FUseBackgroundPicture)
+  if (UseBackgroundPicture())
     InvalidateGrid();
 }
 
@@ -229,6 +224,10 @@ bool TExDBGrid::IsChecked(const TField *field) const {
   return field->AsBoolean();
 }
 
+QByteArray TExDBGrid::PaintedRecord() const { return DataLink()->DataSet()->Bookmark(); }
+TColor TExDBGrid::GridFontColor() const { return Font().Color(); }
+bool TExDBGrid::BothGridLines() const { return (Options() & dgColLines) && (Options() & dgRowLines); }
+
 bool TExDBGrid::HighlightCell(int DataCol, int DataRow, const QString &Value, TGridDrawState AState) {
   FHighlighted = TDBGrid::HighlightCell(DataCol, DataRow, Value, AState) || InCellRange(DataCol);
   return FHighlighted;
@@ -236,10 +235,9 @@ bool TExDBGrid::HighlightCell(int DataCol, int DataRow, const QString &Value, TG
 
 void TExDBGrid::paintEvent(QPaintEvent *event) {
   // A grey grid turns white unless it shows raised 3D cells.
-  if ((Color() == clBtnFace || Color() == clSilver) &&
-      !(FCells3D && (Options() & dgColLines) && (Options() & dgRowLines)))
+  if ((Color() == clBtnFace || Color() == clSilver) && !FPainter.Raised3D())
     SetColor(clWindow);
-  PrepareBackgroundCopy();
+  FPainter.PrepareBackground(viewport()->size());
   if (!FUseBitmapDrawing) {
     TDBGrid::paintEvent(event);
     return;
@@ -252,24 +250,9 @@ void TExDBGrid::paintEvent(QPaintEvent *event) {
   QPainter(viewport()).drawPixmap(0, 0, buffer);
 }
 
-void TExDBGrid::PrepareBackgroundCopy() {
-  if (!FUseBackgroundPicture || FBackgroundPicture.isNull() || FBackgroundCopy.size() == viewport()->size())
-    return;
-  // The picture tiled over the whole client area; each cell copies its own part of it.
-  FBackgroundCopy = QPixmap(viewport()->size());
-  QPainter painter(&FBackgroundCopy);
-  painter.drawTiledPixmap(FBackgroundCopy.rect(), QPixmap::fromImage(FBackgroundPicture));
-}
-
-void TExDBGrid::DrawBackground(TCanvas &canvas, const QRect &cell) {
-  if (FBackgroundCopy.isNull())
-    return;
-  canvas.Painter().drawPixmap(cell, FBackgroundCopy, cell);
-}
-
 void TExDBGrid::DrawCell(int ACol, int ARow, const QRect &ARect, TGridDrawState AState) {
   TCanvas &canvas = Canvas();
-  if (!FShowTitlesWhenInactive && !DataLink()->Active()) {
+  if (!FPainter.Look().ShowTitlesWhenInactive && !DataLink()->Active()) {
     canvas.Brush.Color = Color();
     canvas.Brush.Style = bsSolid;
     canvas.FillRect(ARect.adjusted(-1, -1, 1, 1));
@@ -279,12 +262,13 @@ void TExDBGrid::DrawCell(int ACol, int ARow, const QRect &ARect, TGridDrawState 
   if ((AState & gdFixed) && ACol >= IndicatorOffset() && ARow >= TitleOffset())
     AState &= ~TGridDrawState(gdFixed);
   TDBGrid::DrawCell(ACol, ARow, ARect, AState);
-  DrawCellEdges(canvas, ACol, ARow, ARect);
-  if (ACol == 0 && ARow == 0 && FTitleCheck && (Options() & dgIndicator) && (Options() & dgTitles))
-    DrawCornerTriangle(canvas, ARect);
-  if (FDrawFocusRect && (AState & gdFocused) && ARow >= TitleOffset() && ACol >= IndicatorOffset() &&
-      hasFocus())
-    canvas.DrawFocusRect(ARect);
+  TExCellPlace place;
+  place.Kind = ARow < TitleOffset()       ? TExCellKind::Title
+               : ACol < IndicatorOffset() ? TExCellKind::Indicator
+                                          : TExCellKind::Data;
+  place.Corner = ACol == 0 && ARow == 0 && (Options() & dgIndicator) && (Options() & dgTitles);
+  place.Focused = (AState & gdFocused) && hasFocus();
+  FPainter.DrawCellMarks(canvas, ARect, place, FixedColor());
 }
 
 void TExDBGrid::DrawTitleCell(const QRect &Rect, TColumn *Column, TGridDrawState State) {
@@ -292,23 +276,8 @@ void TExDBGrid::DrawTitleCell(const QRect &Rect, TColumn *Column, TGridDrawState
 }
 
 void TExDBGrid::DrawTitleCell(TCanvas &ACanvas, int ACol, const QRect &ARect, TGridDrawState) {
-  TColumn *column = ColumnAt(ACol);
-  if (!column)
-    return;
-  ACanvas.Font = column->Title().Font();
-  ACanvas.Brush.Color = column->Title().Color();
-  ACanvas.Brush.Style = bsSolid;
-  ACanvas.FillRect(ARect);
-  TTextFormat format = AlignmentFormat(column->Title().Alignment());
-  if (FShowTitleEllipsis)
-    format |= tfSingleLine | tfEndEllipsis;
-  else if (FMultiLineTitles)
-    format |= tfWordBreak;
-  else
-    format |= tfSingleLine;
-  ACanvas.Brush.Style = bsClear;
-  ACanvas.TextRect(ARect.adjusted(2, 2, -2, 0), column->Title().Caption(), format);
-  ACanvas.Brush.Style = bsSolid;
+  if (TColumn *column = ColumnAt(ACol))
+    FPainter.DrawTitle(ACanvas, ARect, column->Title());
 }
 
 QPixmap TExDBGrid::MakeDragImage(int ACol) {
@@ -332,51 +301,11 @@ QPixmap TExDBGrid::MakeDragImage(int ACol) {
 }
 
 void TExDBGrid::SetCells3D(bool value) {
-  if (FCells3D == value)
+  if (FPainter.Look().Cells3D == value)
     return;
-  FCells3D = value;
+  FPainter.Look().Cells3D = value;
   ApplyLockedColumns();
   InvalidateGrid();
-}
-
-bool TExDBGrid::Raised3D() const { return FCells3D && (Options() & dgColLines) && (Options() & dgRowLines); }
-
-namespace {
-
-// A one-pixel edge: light top and left, shadow bottom and right.
-void DrawRaisedEdge(TCanvas &canvas, const QRect &r, TColor light, TColor shadow) {
-  canvas.Pen.Color = light;
-  canvas.MoveTo(r.left(), r.bottom());
-  canvas.LineTo(r.left(), r.top());
-  canvas.LineTo(r.right() + 1, r.top());
-  canvas.Pen.Color = shadow;
-  canvas.MoveTo(r.right(), r.top() + 1);
-  canvas.LineTo(r.right(), r.bottom());
-  canvas.LineTo(r.left(), r.bottom());
-}
-
-} // namespace
-
-void TExDBGrid::DrawCellEdges(TCanvas &canvas, int ACol, int ARow, const QRect &cell) {
-  const bool title = ARow < TitleOffset();
-  const bool indicator = !title && ACol < IndicatorOffset();
-  if (!Raised3D()) {
-    if (title || indicator)
-      DrawRaisedEdge(canvas, cell, FixedColor(), clBtnShadow);
-    return;
-  }
-  if ((title && !FBoldTitlesWhenCells3D) || (indicator && !FBoldIndicatorsWhenCells3D))
-    DrawRaisedEdge(canvas, cell.adjusted(1, 1, -1, -1), FixedColor(), clBtnShadow);
-  DrawRaisedEdge(canvas, cell, clHighlightText, clBtnShadow);
-}
-
-void TExDBGrid::DrawCornerTriangle(TCanvas &canvas, const QRect &cell) {
-  const int left = cell.left() + (cell.width() - 7) / 2;
-  const int top = cell.top() + (cell.height() - 4) / 2;
-  canvas.Brush.Color = clBlack;
-  canvas.Brush.Style = bsSolid;
-  canvas.Pen.Color = clBlack;
-  canvas.Polygon({QPoint(left, top), QPoint(left + 6, top), QPoint(left + 3, top + 3)});
 }
 
 void TExDBGrid::DrawColumnCell(const QRect &Rect, int DataCol, TColumn *Column, TGridDrawState State) {
@@ -384,70 +313,15 @@ void TExDBGrid::DrawColumnCell(const QRect &Rect, int DataCol, TColumn *Column, 
   if (!field)
     return;
   TCanvas &canvas = Canvas();
-  canvas.Brush.Style = bsSolid;
-  const bool highlighted = FHighlighted || (State & gdFocused);
-  if (highlighted) {
-    canvas.Brush.Color = FHighlightColor;
-    canvas.Font.SetColor(FHighlightFontColor);
-    canvas.FillRect(Rect);
-  } else if (FUseRowColors) {
-    canvas.Brush.Color = (Rect.top() / (Rect.height() + 1)) % 2 ? FRowColor1 : FRowColor2;
-    canvas.FillRect(Rect);
-  } else if (FUseBackgroundPicture && !FBackgroundCopy.isNull()) {
-    DrawBackground(canvas, Rect);
-  } else {
-    canvas.FillRect(Rect);
-  }
-  if (!highlighted && OnApplyCellAttribute) {
-    const TBrush before = canvas.Brush;
-    OnApplyCellAttribute(this, field, canvas, State);
-    // The cell was filled before the handler ran: a brush it changed is painted now, under the text.
-    if (canvas.Brush.Color != before.Color || canvas.Brush.Style != before.Style)
-      canvas.FillRect(Rect);
-  }
-  DrawFieldContent(canvas, Rect, Column, highlighted);
+  std::function<void()> applyAttribute;
+  if (OnApplyCellAttribute)
+    applyAttribute = [&] { OnApplyCellAttribute(this, field, canvas, State); };
+  FPainter.DrawDataCell(canvas, Rect, *Column, FHighlighted || (State & gdFocused), applyAttribute);
   if ((State & gdFocused) && FEditors->IsDatePickerCell(Column))
     FEditors->PrepareDatePicker(Rect, field);
   if ((State & gdFocused) && FEditors->IsMemoCell(Column))
     FEditors->PrepareMemo(Rect);
   TDBGrid::DrawColumnCell(Rect, DataCol, Column, State);
-}
-
-void TExDBGrid::DrawFieldContent(TCanvas &canvas, const QRect &Rect, TColumn *Column, bool highlighted) {
-  TField *field = Column->Field();
-  if (FDisplayBoolean && IsBooleanField(field)) {
-    TCheckBoxLook look = FCheckBoxLook;
-    look.CellColor = canvas.Brush.Color;
-    look.TickColor = GridTickColor(canvas.Font.Color(), highlighted, FHighlightFontColor);
-    DrawGridCheckBox(canvas, Rect, !field->IsNull() && IsChecked(field), look);
-    return;
-  }
-  if (FDisplayImages && IsBlobKind(field) && !IsMemoKind(field)) {
-    DrawPictureCell(canvas, Rect, field, highlighted);
-    return;
-  }
-  // Raised cells keep their text off the one-pixel edge, which would cut the accents of capitals.
-  const QRect textRect = Raised3D() ? Rect.adjusted(2, 1, -2, -1) : Rect.adjusted(2, 0, -2, 0);
-  TTextFormat format = AlignmentFormat(Column->Alignment());
-  format |= FShowTextEllipsis ? (tfSingleLine | tfEndEllipsis | tfVerticalCenter) : tfWordBreak;
-  // A long memo is cut to what the cell can show before it is laid out.
-  const QString text =
-      CellText(field, FDisplayMemo, ShownTextLimit(textRect.size(), canvas.TextHeight(QString())));
-  canvas.Brush.Style = bsClear;
-  canvas.TextRect(textRect, text, format);
-  canvas.Brush.Style = bsSolid;
-}
-
-void TExDBGrid::DrawPictureCell(TCanvas &canvas, const QRect &cell, TField *field, bool highlighted) {
-  if (highlighted) {
-    canvas.Brush.Color = FImageHighlightColor;
-    canvas.Font.SetColor(Font().Color());
-    canvas.FillRect(cell);
-  }
-  const QImage picture =
-      FPictures.Picture(DataLink()->DataSet()->Bookmark(), field->FieldName(), field->AsBytes(), cell.size());
-  if (!picture.isNull())
-    canvas.Painter().drawImage(FitPictureRect(picture.size(), cell), picture);
 }
 
 // --- check-box clicks ---
@@ -463,7 +337,7 @@ void TExDBGrid::CellClick(TColumn *Column) {
 bool TExDBGrid::CanToggleCheck(TColumn *Column) {
   TField *field = Column ? Column->Field() : nullptr;
   // An empty dataset has no value to flip; editing it would insert a record.
-  return field && FDisplayBoolean && IsBooleanField(field) && (Options() & dgEditing) &&
+  return field && DisplayBoolean() && IsBooleanField(field) && (Options() & dgEditing) &&
          !(Options() & dgRowSelect) && CanModifyDataSet() && !DataLink()->DataSet()->IsEmpty() &&
          !Column->ReadOnly() && field->CanModify();
 }
@@ -513,7 +387,7 @@ void TExDBGrid::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
   }
   const TGridCoord cell = MouseCoord(X, Y);
   TDBGrid::MouseUp(Button, Shift, X, Y);
-  if (cell.X == 0 && cell.Y == 0 && FTitleCheck && (Options() & dgTitles) && (Options() & dgIndicator) &&
+  if (cell.X == 0 && cell.Y == 0 && TitleCheck() && (Options() & dgTitles) && (Options() & dgIndicator) &&
       DataLink()->Active()) {
     UpdateMenuChecks();
     FMenu->popup(viewport()->mapToGlobal(QPoint(X, Y)));
@@ -619,7 +493,7 @@ bool TExDBGrid::CanEditShow() {
   }
   // Check-box, picture and date cells change by click, key, picker or popup, never as text.
   return !(field &&
-           ((FDisplayBoolean && IsBooleanField(field)) || (IsBlobKind(field) && !IsMemoKind(field)) ||
+           ((DisplayBoolean() && IsBooleanField(field)) || (IsBlobKind(field) && !IsMemoKind(field)) ||
             (FDisplayDateTime && IsDateTimeKind(field))));
 }
 
@@ -657,7 +531,7 @@ void TExDBGrid::leaveEvent(QEvent *event) {
 
 void TExDBGrid::Scroll(int Distance) {
   TakeDownIdleFormControl();
-  if (FUseRowColors)
+  if (UseRowColors())
     InvalidateGrid();
   TDBGrid::Scroll(Distance);
   HideCellHint();
@@ -675,7 +549,7 @@ void TExDBGrid::UpdateCellHint(int x, int y) {
   if (!column || dataRow < 0 || !DataLink()->Active() || dataRow >= DataLink()->RecordCount())
     return;
   TField *field = column->Field();
-  if (!field || (FDisplayBoolean && IsBooleanField(field)) || (IsBlobKind(field) && !IsMemoKind(field)))
+  if (!field || (DisplayBoolean() && IsBooleanField(field)) || (IsBlobKind(field) && !IsMemoKind(field)))
     return;
   TCanvas &canvas = Canvas();
   canvas.Font = column->Font();
@@ -685,7 +559,7 @@ void TExDBGrid::UpdateCellHint(int x, int y) {
       ShownTextLimit(QSize(screen.width() / 2, screen.height()), canvas.TextHeight(QString()));
   const int oldActive = DataLink()->ActiveRecord();
   DataLink()->SetActiveRecord(dataRow);
-  const QString text = CellText(field, FDisplayMemo, limit);
+  const QString text = CellText(field, DisplayMemo(), limit);
   DataLink()->SetActiveRecord(oldActive);
   if (text.isEmpty() || EditorMode() || canvas.TextWidth(text) + 2 <= column->Width())
     return;

@@ -6,6 +6,7 @@
 #include "ExDBGridExport.h"
 #include "ExDBGridMenuRules.h"
 #include "ExDBGridPicture.h"
+#include "ExGridCellPainter.h"
 
 #include <QFlags>
 #include <QImage>
@@ -37,29 +38,29 @@ enum class TMemoViewType { WordWrapOn, ScrollBarsOn };
 // printing and the option menu in the top-left corner cell. Its in-place editors (TExDBGridEditors),
 // cell hint (TExCellHint), column drag (TExColumnDrag), layout store and menu rules are classes of
 // their own.
-class TExDBGrid : public TDBGrid {
+class TExDBGrid : public TDBGrid, private TExCellPaintSite {
 public:
   explicit TExDBGrid(QWidget *parent = nullptr);
   ~TExDBGrid() override;
 
-  bool DisplayBoolean() const { return FDisplayBoolean; }
+  bool DisplayBoolean() const { return FPainter.Look().DisplayBoolean; }
   void SetDisplayBoolean(bool value);
-  bool DisplayImages() const { return FDisplayImages; }
+  bool DisplayImages() const { return FPainter.Look().DisplayImages; }
   void SetDisplayImages(bool value);
-  TColor ImageHighlightColor() const { return FImageHighlightColor; }
-  void SetImageHighlightColor(TColor value) { Change(FImageHighlightColor, value); }
-  bool DisplayMemo() const { return FDisplayMemo; }
+  TColor ImageHighlightColor() const { return FPainter.Look().ImageHighlightColor; }
+  void SetImageHighlightColor(TColor value) { Change(FPainter.Look().ImageHighlightColor, value); }
+  bool DisplayMemo() const { return FPainter.Look().DisplayMemo; }
   void SetDisplayMemo(bool value);
   bool DisplayDateTime() const { return FDisplayDateTime; }
   void SetDisplayDateTime(bool value);
   bool FullSizeMemo() const { return FFullSizeMemo; }
   void SetFullSizeMemo(bool value);
-  bool Cells3D() const { return FCells3D; }
+  bool Cells3D() const { return FPainter.Look().Cells3D; }
   void SetCells3D(bool value);
-  bool BoldTitlesWhenCells3D() const { return FBoldTitlesWhenCells3D; }
-  void SetBoldTitlesWhenCells3D(bool value) { Change(FBoldTitlesWhenCells3D, value); }
-  bool BoldIndicatorsWhenCells3D() const { return FBoldIndicatorsWhenCells3D; }
-  void SetBoldIndicatorsWhenCells3D(bool value) { Change(FBoldIndicatorsWhenCells3D, value); }
+  bool BoldTitlesWhenCells3D() const { return FPainter.Look().BoldTitlesWhenCells3D; }
+  void SetBoldTitlesWhenCells3D(bool value) { Change(FPainter.Look().BoldTitlesWhenCells3D, value); }
+  bool BoldIndicatorsWhenCells3D() const { return FPainter.Look().BoldIndicatorsWhenCells3D; }
+  void SetBoldIndicatorsWhenCells3D(bool value) { Change(FPainter.Look().BoldIndicatorsWhenCells3D, value); }
   bool HotTrack() const { return FHotTrack; }
   void SetHotTrack(bool value) { FHotTrack = value; }
   TColor HotTrackColor() const { return FHotTrackColor; }
@@ -68,23 +69,23 @@ public:
   void SetValueChecked(int value) { FValueChecked = value; }
   int ValueUnChecked() const { return FValueUnChecked; }
   void SetValueUnChecked(int value) { FValueUnChecked = value; }
-  bool UseRowColors() const { return FUseRowColors; }
+  bool UseRowColors() const { return FPainter.UseRowColors(); }
   void SetUseRowColors(bool value);
-  bool UseBackgroundPicture() const { return FUseBackgroundPicture; }
+  bool UseBackgroundPicture() const { return FPainter.UseBackgroundPicture(); }
   void SetUseBackgroundPicture(bool value);
-  TColor RowColor1() const { return FRowColor1; }
+  TColor RowColor1() const { return FPainter.Look().RowColor1; }
   void SetRowColor1(TColor value);
-  TColor RowColor2() const { return FRowColor2; }
+  TColor RowColor2() const { return FPainter.Look().RowColor2; }
   void SetRowColor2(TColor value);
-  TColor HighlightColor() const { return FHighlightColor; }
+  TColor HighlightColor() const { return FPainter.Look().HighlightColor; }
   void SetHighlightColor(TColor value);
-  TColor HighlightFontColor() const { return FHighlightFontColor; }
+  TColor HighlightFontColor() const { return FPainter.Look().HighlightFontColor; }
   void SetHighlightFontColor(TColor value);
-  bool ShowTextEllipsis() const { return FShowTextEllipsis; }
+  bool ShowTextEllipsis() const { return FPainter.Look().ShowTextEllipsis; }
   void SetShowTextEllipsis(bool value);
-  bool ShowTitlesWhenInactive() const { return FShowTitlesWhenInactive; }
+  bool ShowTitlesWhenInactive() const { return FPainter.Look().ShowTitlesWhenInactive; }
   void SetShowTitlesWhenInactive(bool value);
-  bool TitleCheck() const { return FTitleCheck; }
+  bool TitleCheck() const { return FPainter.Look().TitleCheck; }
   void SetTitleCheck(bool value);
   bool CellHints() const { return FCellHints; }
   void SetCellHints(bool value);
@@ -94,18 +95,18 @@ public:
   void SetLockedColor(TColor value);
   TFont &LockedFont() { return FLockedFont; }
   void SetLockedFont(const TFont &value);
-  bool FlatCheckBox() const { return FCheckBoxLook.Flat; }
+  bool FlatCheckBox() const { return FPainter.Look().CheckBox.Flat; }
   void SetFlatCheckBox(bool value);
-  TFlatCheckBoxType FlatCheckBoxType() const { return FCheckBoxLook.FrameType; }
+  TFlatCheckBoxType FlatCheckBoxType() const { return FPainter.Look().CheckBox.FrameType; }
   void SetFlatCheckBoxType(TFlatCheckBoxType value);
   // Painted behind the unselected data cells, tiled from the top-left corner.
-  const QImage &BackgroundPicture() const { return FBackgroundPicture; }
+  const QImage &BackgroundPicture() const { return FPainter.BackgroundPicture(); }
   void SetBackgroundPicture(const QImage &value);
   // The whole grid is painted into a bitmap first and copied to the screen in one piece.
   bool UseBitmapDrawing() const { return FUseBitmapDrawing; }
   void SetUseBitmapDrawing(bool value);
-  bool DrawFocusRect() const { return FDrawFocusRect; }
-  void SetDrawFocusRect(bool value) { Change(FDrawFocusRect, value); }
+  bool DrawFocusRect() const { return FPainter.Look().DrawFocusRect; }
+  void SetDrawFocusRect(bool value) { Change(FPainter.Look().DrawFocusRect, value); }
   // The title of the printed grid and dataset.
   const QString &ReportCaption() const { return FReportCaption; }
   void SetReportCaption(const QString &value) { FReportCaption = value; }
@@ -166,9 +167,9 @@ public:
   // 0 goes back to the height the base works out from the font.
   void SetDefaultRowHeight(int value);
   using TDBGrid::DefaultRowHeight;
-  bool MultiLineTitles() const { return FMultiLineTitles; }
+  bool MultiLineTitles() const { return FPainter.Look().MultiLineTitles; }
   void SetMultiLineTitles(bool value);
-  bool ShowTitleEllipsis() const { return FShowTitleEllipsis; }
+  bool ShowTitleEllipsis() const { return FPainter.Look().ShowTitleEllipsis; }
   void SetShowTitleEllipsis(bool value);
   bool MultiLineRows() const { return FMultiLineRows; }
   void SetMultiLineRows(bool value);
@@ -278,17 +279,16 @@ private:
   }
   bool LockingApplies() const;
   void ScrollLineLeft();
-  // Cells3D with both grid lines: every cell raised.
-  bool Raised3D() const;
   static bool IsEnter(int Key);
   // Space, Enter and F2 on check-box, memo, picture and date cells; true when taken.
   bool CellEditorKey(int Key);
   void FixLockedCount();
-  bool IsBooleanField(const TField *field) const;
-  bool IsChecked(const TField *field) const;
-  void DrawCornerTriangle(TCanvas &canvas, const QRect &cell);
-  void DrawPictureCell(TCanvas &canvas, const QRect &cell, TField *field, bool highlighted);
-  void DrawCellEdges(TCanvas &canvas, int ACol, int ARow, const QRect &cell);
+  // What the cell painter asks.
+  bool IsBooleanField(const TField *field) const override;
+  bool IsChecked(const TField *field) const override;
+  QByteArray PaintedRecord() const override;
+  TColor GridFontColor() const override;
+  bool BothGridLines() const override;
   void SetGridFontColor(TColor color);
   void ToggleCheck(TField *field);
   bool CanToggleCheck(TColumn *Column);
@@ -312,9 +312,6 @@ private:
   void ExtendCellRange(int X, int Y);
   void WatchThumbDrag();
   void UpdateScrollHint();
-  void DrawFieldContent(TCanvas &canvas, const QRect &Rect, TColumn *Column, bool highlighted);
-  void DrawBackground(TCanvas &canvas, const QRect &cell);
-  void PrepareBackgroundCopy();
   void FontChanged();
   bool StartColumnDrag(int X, int Y);
   // Form controls.
@@ -350,30 +347,14 @@ private:
   bool PrintReport(const std::function<void(QPrinter &)> &print);
   void ChooseMemoEditor(TMemoInplaceEditor editor);
 
-  bool FDisplayBoolean = true;
-  bool FCells3D = false;
-  bool FBoldTitlesWhenCells3D = false;
-  bool FBoldIndicatorsWhenCells3D = false;
   bool FHotTrack = false;
   TColor FHotTrackColor = clNavy;
   TColor FFontColorBeforeHotTrack = clWindowText;
   bool FHotTracking = false;
-  bool FDisplayMemo = true;
-  bool FDisplayImages = true;
-  TColor FImageHighlightColor = clWindow;
   bool FDisplayDateTime = true;
   bool FFullSizeMemo = false;
   int FValueChecked = 1;
   int FValueUnChecked = 0;
-  bool FUseRowColors = false;
-  bool FUseBackgroundPicture = false;
-  TColor FRowColor1 = 0xBAFF6F;
-  TColor FRowColor2 = clWindow;
-  TColor FHighlightColor = clNavy;
-  TColor FHighlightFontColor = clWhite;
-  bool FShowTextEllipsis = false;
-  bool FShowTitlesWhenInactive = false;
-  bool FTitleCheck = false;
   bool FCellHints = false;
   int FLockedCols = 0;
   TColor FLockedColor = clGray;
@@ -405,8 +386,6 @@ private:
   TCellAnchor FRangeEnd;
   int FStoredRowHeight = 0;
   int FRowHeightChanges = 0;
-  bool FMultiLineTitles = false;
-  bool FShowTitleEllipsis = false;
   bool FMultiLineRows = false;
   int FLinesPerRow = 1;
   bool FRowSizingAllowed = false;
@@ -415,16 +394,12 @@ private:
   std::vector<QAction *> FMenuItems;
   std::unique_ptr<TExCellHint> FCellHint;
   TGridCoord FHintCell{-1, -1};
-  TCheckBoxLook FCheckBoxLook;
-  QImage FBackgroundPicture;
-  QPixmap FBackgroundCopy;
   bool FUseBitmapDrawing = false;
-  bool FDrawFocusRect = true;
   QString FReportCaption;
   bool FMaskedColumnDrag = true;
   QPointer<QMenu> FPopupMenu;
-  TGridPictureCache FPictures;
   std::unique_ptr<TExColumnDrag> FColumnDrag;
+  TExGridCellPainter FPainter{*this};
   int FFontHeight = 0;
   QString FHint;
   bool FRowSizingChanged = false;

@@ -48,7 +48,7 @@ void TExDBGrid::LayoutChanged() {
 void TExDBGrid::UpdateTitleHeight() {
   if (!(Options() & dgTitles) || RowCount() == 0)
     return;
-  if (!FMultiLineTitles) {
+  if (!MultiLineTitles()) {
     SetRowHeights(0, BaseLineHeight);
     return;
   }
@@ -67,13 +67,13 @@ void TExDBGrid::UpdateTitleHeight() {
 }
 
 void TExDBGrid::SetMultiLineTitles(bool value) {
-  if (FMultiLineTitles == value)
+  if (MultiLineTitles() == value)
     return;
-  FMultiLineTitles = value;
+  FPainter.Look().MultiLineTitles = value;
   LayoutChanged();
 }
 
-void TExDBGrid::SetShowTitleEllipsis(bool value) { Change(FShowTitleEllipsis, value); }
+void TExDBGrid::SetShowTitleEllipsis(bool value) { Change(FPainter.Look().ShowTitleEllipsis, value); }
 
 void TExDBGrid::SetMultiLineRows(bool value) {
   if (FMultiLineRows == value)
