@@ -1,8 +1,6 @@
 #include "ExDBGrid.h"
 
 #include "DB.h"
-#include "ExCellHint.h"
-#include "ExDBGridCellText.h"
 #include "ExDBGridColumnDrag.h"
 #include "ExDBGridEditors.h"
 #include "ExDBGridFieldKinds.h"
@@ -14,7 +12,6 @@
 #include <QMenu>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QScreen>
 
 namespace {
 
@@ -22,9 +19,7 @@ constexpr int BaseLineHeight = 17;
 
 } // namespace
 
-TExDBGrid::TExDBGrid(QWidget *parent)
-    : TDBGrid(parent), FEditors(std::make_unique<TExDBGridEditors>(*this)),
-      FCellHint(std::make_unique<TExCellHint>(this)), FColumnDrag(std::make_unique<TExColumnDrag>(*this)) {
+TExDBGrid::TExDBGrid(QWidget *parent) : TDBGrid(parent), FEditors(std::make_unique<TExDBGridEditors>(*this)) {
   SetDefaultDrawing(false);
   SetBorderStyle(bsNone);
   viewport()->setMouseTracking(true);
@@ -47,11 +42,11 @@ TExDBGrid::~TExDBGrid() {
 TExDateTimePicker *TExDBGrid::DatePicker() const { return FEditors->Picker(); }
 TDBMemo *TExDBGrid::MemoEditor() const { return FEditors->Memo(); }
 TDBRichEdit *TExDBGrid::RichEditor() const { return FEditors->RichEdit(); }
-QLabel *TExDBGrid::CellHintWindow() const { return FCellHint->Window(); }
-int TExDBGrid::DraggedColumn() const { return FColumnDrag->Column(); }
-QLabel *TExDBGrid::DragImage() const { return FColumnDrag->Image(); }
-QTimer *TExDBGrid::DragTimer() const { return FColumnDrag->Timer(); }
-void TExDBGrid::ColumnDragTimer() { FColumnDrag->Tick(); }
+QLabel *TExDBGrid::CellHintWindow() const { return FInput.CellHintWindow(); }
+int TExDBGrid::DraggedColumn() const { return FInput.ColumnDrag().Column(); }
+QLabel *TExDBGrid::DragImage() const { return FInput.ColumnDrag().Image(); }
+QTimer *TExDBGrid::DragTimer() const { return FInput.ColumnDrag().Timer(); }
+void TExDBGrid::ColumnDragTimer() { FInput.ColumnDrag().Tick(); }
 bool TExDBGrid::ShowPopupEditor() { return FEditors->ShowPopupEditor(); }
 
 // --- simple properties ---
@@ -89,10 +84,14 @@ void TExDBGrid::SetShowTitlesWhenInactive(bool value) {
 }
 void TExDBGrid::SetTitleCheck(bool value) { Change(FPainter.Look().TitleCheck, value); }
 
-void TExDBGrid::SetCellHints(bool value) {
-  FCellHints = value;
-  if (!value)
-    HideCellHint();
+void TExDBGrid::SetCellHints(bool value) { FInput.SetCellHints(value); }
+
+void TExDBGrid::SetEnableCellRangeSelect(bool value) {
+  if (!FInput.SetEnableCellRangeSelect(value))
+    return;
+  if (value)
+    HideEditor();
+  InvalidateGrid();
 }
 
 void TExDBGrid::FontChanged() {
@@ -229,7 +228,7 @@ TColor TExDBGrid::GridFontColor() const { return Font().Color(); }
 bool TExDBGrid::BothGridLines() const { return (Options() & dgColLines) && (Options() & dgRowLines); }
 
 bool TExDBGrid::HighlightCell(int DataCol, int DataRow, const QString &Value, TGridDrawState AState) {
-  FHighlighted = TDBGrid::HighlightCell(DataCol, DataRow, Value, AState) || InCellRange(DataCol);
+  FHighlighted = TDBGrid::HighlightCell(DataCol, DataRow, Value, AState) || FInput.InCellRange(DataCol);
   return FHighlighted;
 }
 
@@ -324,154 +323,56 @@ void TExDBGrid::DrawColumnCell(const QRect &Rect, int DataCol, TColumn *Column, 
   TDBGrid::DrawColumnCell(Rect, DataCol, Column, State);
 }
 
-// --- check-box clicks ---
+// --- keys and mouse ---
 
-void TExDBGrid::CellClick(TColumn *Column) {
-  HideSearchEdit();
-  if (CanToggleCheck(Column))
-    ToggleCheck(Column->Field());
-  FEditors->CellClicked(Column);
-  TDBGrid::CellClick(Column);
+void TExDBGrid::KeyDown(int &Key, TShiftState Shift) { FInput.KeyDown(Key, Shift); }
+void TExDBGrid::KeyPress(QChar &Key) { FInput.KeyPress(Key); }
+void TExDBGrid::KeyUp(int &Key, TShiftState Shift) { FInput.KeyUp(Key, Shift); }
+void TExDBGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  FInput.MouseDown(Button, Shift, X, Y);
 }
-
-bool TExDBGrid::CanToggleCheck(TColumn *Column) {
-  TField *field = Column ? Column->Field() : nullptr;
-  // An empty dataset has no value to flip; editing it would insert a record.
-  return field && DisplayBoolean() && IsBooleanField(field) && (Options() & dgEditing) &&
-         !(Options() & dgRowSelect) && CanModifyDataSet() && !DataLink()->DataSet()->IsEmpty() &&
-         !Column->ReadOnly() && field->CanModify();
-}
-
-void TExDBGrid::ToggleCheck(TField *field) {
-  TDataSet *dataSet = DataLink()->DataSet();
-  dataSet->Edit();
-  if (OnIsBooleanField)
-    field->SetAsInteger(field->AsInteger() == FValueUnChecked ? FValueChecked : FValueUnChecked);
-  else
-    field->SetAsBoolean(!field->AsBoolean());
-}
-
-// --- mouse ---
-
-bool TExDBGrid::StartColumnDrag(int X, int Y) {
-  const TGridCoord cell = MouseCoord(X, Y);
-  const bool sizing = viewport()->cursor().shape() == Qt::SplitHCursor;
-  if (FSearchMode || sizing || !(Options() & dgColumnResize) || !DataLink()->Active() || cell.Y < 0 ||
-      cell.Y >= TitleOffset() || cell.X < std::max(IndicatorOffset(), FixedCols()))
-    return false;
-  setFocus(Qt::MouseFocusReason);
-  FColumnDrag->Start(cell.X);
-  FColumnDrag->Move(QPoint(X, Y));
-  if (OnMouseDown)
-    OnMouseDown(this, mbLeft, {}, X, Y);
-  return true;
-}
-
 void TExDBGrid::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
-  if (FColumnDrag->Active() && Button == mbLeft) {
-    const int from = FColumnDrag->Column();
-    const TGridCoord cell = MouseCoord(X, Y);
-    FColumnDrag->Drop(QPoint(X, Y));
-    // A click that did not move the mouse off the title is a title click.
-    if (cell.X == from && cell.Y >= 0 && cell.Y < TitleOffset())
-      if (TColumn *column = ColumnAt(cell.X))
-        TitleClick(column);
-    ApplyLockedColumns();
-    if (OnMouseUp)
-      OnMouseUp(this, Button, Shift, X, Y);
-    return;
-  }
-  if (FRangeCapture && Button == mbLeft) {
-    ExtendCellRange(X, Y);
-    FRangeCapture = false;
-  }
-  const TGridCoord cell = MouseCoord(X, Y);
+  FInput.MouseUp(Button, Shift, X, Y);
+}
+void TExDBGrid::MouseMove(TShiftState Shift, int X, int Y) { FInput.MouseMove(Shift, X, Y); }
+void TExDBGrid::CellClick(TColumn *Column) { FInput.CellClick(Column); }
+void TExDBGrid::DblClick() { FInput.DblClick(); }
+
+void TExDBGrid::enterEvent(QEnterEvent *event) {
+  TDBGrid::enterEvent(event);
+  FInput.Enter();
+}
+
+void TExDBGrid::leaveEvent(QEvent *event) {
+  FInput.Leave();
+  TDBGrid::leaveEvent(event);
+}
+
+TColumn *TExDBGrid::ColumnOf(int RawCol) const { return ColumnAt(RawCol); }
+bool TExDBGrid::CanModifyData() const { return CanModifyDataSet(); }
+void TExDBGrid::InheritedKeyDown(int &Key, TShiftState Shift) { TDBGrid::KeyDown(Key, Shift); }
+void TExDBGrid::InheritedKeyPress(QChar &Key) { TDBGrid::KeyPress(Key); }
+void TExDBGrid::InheritedKeyUp(int &Key, TShiftState Shift) { TDBGrid::KeyUp(Key, Shift); }
+void TExDBGrid::InheritedMouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  TDBGrid::MouseDown(Button, Shift, X, Y);
+}
+void TExDBGrid::InheritedMouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
   TDBGrid::MouseUp(Button, Shift, X, Y);
-  if (cell.X == 0 && cell.Y == 0 && TitleCheck() && (Options() & dgTitles) && (Options() & dgIndicator) &&
-      DataLink()->Active()) {
-    UpdateMenuChecks();
-    FMenu->popup(viewport()->mapToGlobal(QPoint(X, Y)));
-  } else if (cell.Y == 0 && (Options() & dgTitles)) {
-    ApplyLockedColumns();
-  }
+}
+void TExDBGrid::InheritedMouseMove(TShiftState Shift, int X, int Y) { TDBGrid::MouseMove(Shift, X, Y); }
+void TExDBGrid::InheritedCellClick(TColumn *Column) { TDBGrid::CellClick(Column); }
+void TExDBGrid::InheritedDblClick() { TDBGrid::DblClick(); }
+void TExDBGrid::ClickTitle(TColumn *Column) { TitleClick(Column); }
+
+void TExDBGrid::DropColumn(int FromIndex, int ToIndex) {
+  if (ToIndex != FromIndex)
+    MoveColumn(FromIndex, ToIndex);
+  FixLockedCount();
 }
 
-void TExDBGrid::MouseMove(TShiftState Shift, int X, int Y) {
-  if (FColumnDrag->Active()) {
-    FColumnDrag->Move(QPoint(X, Y));
-    return;
-  }
-  TDBGrid::MouseMove(Shift, X, Y);
-  if (FRangeCapture)
-    ExtendCellRange(X, Y);
-  else if (FCellHints && !FEnableCellRangeSelect)
-    UpdateCellHint(X, Y);
-}
-
-// --- keys ---
-
-bool TExDBGrid::IsEnter(int Key) { return Key == Qt::Key_Return || Key == Qt::Key_Enter; }
-
-void TExDBGrid::KeyDown(int &Key, TShiftState Shift) {
-  HideCellHint();
-  if (FEnterAsTab && IsEnter(Key))
-    Key = Qt::Key_Tab;
-  if (CellClipboardKey(Key, Shift)) {
-    Key = 0;
-    return;
-  }
-  if (CellEditorKey(Key)) {
-    Key = 0;
-    return;
-  }
-  TDataSet *dataSet = DataLink()->Active() ? DataLink()->DataSet() : nullptr;
-  const bool wasInserting = dataSet && dataSet->State() == dsInsert;
-  const int key = Key;
-  TDBGrid::KeyDown(Key, Shift);
-  // Moving past the last row appends an empty record; without AllowAutoAppend it is taken back.
-  if (!FAllowAutoAppend && dataSet && !wasInserting && dataSet->State() == dsInsert &&
-      (key == Qt::Key_Down || key == Qt::Key_PageDown || key == Qt::Key_Tab)) {
-    dataSet->Cancel();
-    Key = 0;
-  }
-}
-
-bool TExDBGrid::CellEditorKey(int Key) {
-  const bool space = Key == Qt::Key_Space;
-  if (FEnableCellRangeSelect || EditorMode() || !DataLink()->Active() ||
-      !(space || IsEnter(Key) || Key == Qt::Key_F2))
-    return false;
-  TColumn *column = ColumnAt(Col());
-  // Space, Enter and F2 flip a check-box cell as a click does.
-  if (CanToggleCheck(column)) {
-    ToggleCheck(column->Field());
-    return true;
-  }
-  if (Key == Qt::Key_F2 || !(Options() & dgEditing) || (Options() & dgRowSelect) || !CanModifyDataSet())
-    return false;
-  if (FDisplayPopupEditors && FEditors->ShowPopupEditor())
-    return true;
-  if (FEditors->IsDatePickerCell(column)) {
-    FEditors->ShowDatePicker();
-    return true;
-  }
-  if (FEditors->IsMemoCell(column)) {
-    FEditors->ShowMemo();
-    return true;
-  }
-  return false;
-}
-
-void TExDBGrid::KeyPress(QChar &Key) {
-  if (FEnterAsTab && Key == QChar(u'\r') && !EditorMode())
-    Key = QChar(u'\t');
-  TDBGrid::KeyPress(Key);
-}
-
-void TExDBGrid::KeyUp(int &Key, TShiftState Shift) {
-  if (FEnterAsTab && IsEnter(Key))
-    Key = Qt::Key_Tab;
-  TDBGrid::KeyUp(Key, Shift);
+void TExDBGrid::PopupOptionMenu(QPoint at) {
+  UpdateMenuChecks();
+  FMenu->popup(at);
 }
 
 TInplaceEdit *TExDBGrid::CreateEditor() {
@@ -481,7 +382,7 @@ TInplaceEdit *TExDBGrid::CreateEditor() {
 }
 
 bool TExDBGrid::CanEditShow() {
-  if (FEnableCellRangeSelect || !TDBGrid::CanEditShow())
+  if (EnableCellRangeSelect() || !TDBGrid::CanEditShow())
     return false;
   TColumn *column = ColumnAt(Col());
   TField *field = column ? column->Field() : nullptr;
@@ -497,82 +398,10 @@ bool TExDBGrid::CanEditShow() {
             (FDisplayDateTime && IsDateTimeKind(field))));
 }
 
-void TExDBGrid::DblClick() {
-  HideCellHint();
-  if (!FEditors->ShowPopupEditor())
-    TDBGrid::DblClick();
-}
-
-void TExDBGrid::SetGridFontColor(TColor color) {
-  Font().SetColor(color);
-  ApplyLockedColumns();
-  InvalidateGrid();
-}
-
-void TExDBGrid::enterEvent(QEnterEvent *event) {
-  TDBGrid::enterEvent(event);
-  if (!FHotTrack || FHotTracking || FEnableCellRangeSelect)
-    return;
-  FHotTracking = true;
-  FFontColorBeforeHotTrack = Font().Color();
-  SetGridFontColor(FHotTrackColor);
-}
-
-void TExDBGrid::leaveEvent(QEvent *event) {
-  HideCellHint();
-  if (FColumnDrag->Active())
-    FColumnDrag->Image()->move(-200, -200);
-  if (FHotTracking) {
-    FHotTracking = false;
-    SetGridFontColor(FFontColorBeforeHotTrack);
-  }
-  TDBGrid::leaveEvent(event);
-}
-
 void TExDBGrid::Scroll(int Distance) {
   TakeDownIdleFormControl();
   if (UseRowColors())
     InvalidateGrid();
   TDBGrid::Scroll(Distance);
-  HideCellHint();
-}
-
-// --- cell hints ---
-
-void TExDBGrid::UpdateCellHint(int x, int y) {
-  const TGridCoord cell = MouseCoord(x, y);
-  if (cell == FHintCell && FCellHint->Visible())
-    return;
-  HideCellHint();
-  const int dataRow = cell.Y - TitleOffset();
-  TColumn *column = cell.X >= IndicatorOffset() ? ColumnAt(cell.X) : nullptr;
-  if (!column || dataRow < 0 || !DataLink()->Active() || dataRow >= DataLink()->RecordCount())
-    return;
-  TField *field = column->Field();
-  if (!field || (DisplayBoolean() && IsBooleanField(field)) || (IsBlobKind(field) && !IsMemoKind(field)))
-    return;
-  TCanvas &canvas = Canvas();
-  canvas.Font = column->Font();
-  const QRect screen = this->screen() ? this->screen()->geometry() : QRect(0, 0, 1024, 768);
-  // The hint is at most half the screen wide: a long memo is cut to what that can show.
-  const qsizetype limit =
-      ShownTextLimit(QSize(screen.width() / 2, screen.height()), canvas.TextHeight(QString()));
-  const int oldActive = DataLink()->ActiveRecord();
-  DataLink()->SetActiveRecord(dataRow);
-  const QString text = CellText(field, DisplayMemo(), limit);
-  DataLink()->SetActiveRecord(oldActive);
-  if (text.isEmpty() || EditorMode() || canvas.TextWidth(text) + 2 <= column->Width())
-    return;
-  FHintCell = cell;
-  // The grid's hint becomes the text, keeping the long part of the hint it had.
-  const qsizetype bar = FHint.indexOf(u'|');
-  FHint = text + u'|' + (bar >= 0 ? FHint.mid(bar + 1) : FHint);
-  FCellHint->Show(text, column->Font().ToQFont(), viewport()->mapToGlobal(CellRect(cell.X, cell.Y).topLeft()),
-                  screen);
-}
-
-void TExDBGrid::HideCellHint() {
-  FHintCell = {-1, -1};
-  if (FCellHint)
-    FCellHint->Hide();
+  FInput.HideCellHint();
 }

@@ -7,6 +7,7 @@
 #include "ExDBGridMenuRules.h"
 #include "ExDBGridPicture.h"
 #include "ExGridCellPainter.h"
+#include "ExGridInput.h"
 
 #include <QFlags>
 #include <QImage>
@@ -21,7 +22,6 @@ class QLineEdit;
 class QAction;
 class QPrinter;
 class QTimer;
-class TExCellHint;
 class TExColumnDrag;
 class TExDBGridEditors;
 class TExDateTimePicker;
@@ -38,7 +38,7 @@ enum class TMemoViewType { WordWrapOn, ScrollBarsOn };
 // printing and the option menu in the top-left corner cell. Its in-place editors (TExDBGridEditors),
 // cell hint (TExCellHint), column drag (TExColumnDrag), layout store and menu rules are classes of
 // their own.
-class TExDBGrid : public TDBGrid, private TExCellPaintSite {
+class TExDBGrid : public TDBGrid, private TExCellPaintSite, private TExGridInputSite {
 public:
   explicit TExDBGrid(QWidget *parent = nullptr);
   ~TExDBGrid() override;
@@ -61,10 +61,10 @@ public:
   void SetBoldTitlesWhenCells3D(bool value) { Change(FPainter.Look().BoldTitlesWhenCells3D, value); }
   bool BoldIndicatorsWhenCells3D() const { return FPainter.Look().BoldIndicatorsWhenCells3D; }
   void SetBoldIndicatorsWhenCells3D(bool value) { Change(FPainter.Look().BoldIndicatorsWhenCells3D, value); }
-  bool HotTrack() const { return FHotTrack; }
-  void SetHotTrack(bool value) { FHotTrack = value; }
-  TColor HotTrackColor() const { return FHotTrackColor; }
-  void SetHotTrackColor(TColor value) { FHotTrackColor = value; }
+  bool HotTrack() const { return FInput.HotTrack(); }
+  void SetHotTrack(bool value) { FInput.SetHotTrack(value); }
+  TColor HotTrackColor() const { return FInput.HotTrackColor(); }
+  void SetHotTrackColor(TColor value) { FInput.SetHotTrackColor(value); }
   int ValueChecked() const { return FValueChecked; }
   void SetValueChecked(int value) { FValueChecked = value; }
   int ValueUnChecked() const { return FValueUnChecked; }
@@ -87,7 +87,7 @@ public:
   void SetShowTitlesWhenInactive(bool value);
   bool TitleCheck() const { return FPainter.Look().TitleCheck; }
   void SetTitleCheck(bool value);
-  bool CellHints() const { return FCellHints; }
+  bool CellHints() const { return FInput.CellHints(); }
   void SetCellHints(bool value);
   int LockedCols() const { return FLockedCols; }
   void SetLockedCols(int value);
@@ -122,10 +122,10 @@ public:
   void SetGridAutoWidth(TAutoWidth value);
   bool GridAutoWidthOnResize() const { return FGridAutoWidthOnResize; }
   void SetGridAutoWidthOnResize(bool value);
-  bool AllowAutoAppend() const { return FAllowAutoAppend; }
-  void SetAllowAutoAppend(bool value) { FAllowAutoAppend = value; }
-  bool EnterAsTab() const { return FEnterAsTab; }
-  void SetEnterAsTab(bool value) { FEnterAsTab = value; }
+  bool AllowAutoAppend() const { return FInput.AllowAutoAppend(); }
+  void SetAllowAutoAppend(bool value) { FInput.SetAllowAutoAppend(value); }
+  bool EnterAsTab() const { return FInput.EnterAsTab(); }
+  void SetEnterAsTab(bool value) { FInput.SetEnterAsTab(value); }
   TExMenuOptions ExMenuOptions() const { return FExMenuOptions; }
   void SetExMenuOptions(TExMenuOptions value);
 
@@ -153,7 +153,7 @@ public:
   void SetScrollHints(bool value) { FScrollHints = value; }
   QLabel *ScrollHintWindow() const { return FScrollHint; }
   // Dragging selects a rectangle of cells; no editing then.
-  bool EnableCellRangeSelect() const { return FEnableCellRangeSelect; }
+  bool EnableCellRangeSelect() const { return FInput.EnableCellRangeSelect(); }
   void SetEnableCellRangeSelect(bool value);
 
   TColor EditColor() const { return FEditColor; }
@@ -269,7 +269,6 @@ protected:
 
 private:
   friend class TExDBGridEditors;
-  friend class TExColumnDrag;
   // Stores a changed value and repaints.
   template <class T> void Change(T &member, T value) {
     if (member == value)
@@ -279,9 +278,6 @@ private:
   }
   bool LockingApplies() const;
   void ScrollLineLeft();
-  static bool IsEnter(int Key);
-  // Space, Enter and F2 on check-box, memo, picture and date cells; true when taken.
-  bool CellEditorKey(int Key);
   void FixLockedCount();
   // What the cell painter asks.
   bool IsBooleanField(const TField *field) const override;
@@ -289,9 +285,21 @@ private:
   QByteArray PaintedRecord() const override;
   TColor GridFontColor() const override;
   bool BothGridLines() const override;
-  void SetGridFontColor(TColor color);
-  void ToggleCheck(TField *field);
-  bool CanToggleCheck(TColumn *Column);
+  // What the input handling asks.
+  TColumn *ColumnOf(int RawCol) const override;
+  bool CanModifyData() const override;
+  void InheritedKeyDown(int &Key, TShiftState Shift) override;
+  void InheritedKeyPress(QChar &Key) override;
+  void InheritedKeyUp(int &Key, TShiftState Shift) override;
+  void InheritedMouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void InheritedMouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void InheritedMouseMove(TShiftState Shift, int X, int Y) override;
+  void InheritedCellClick(TColumn *Column) override;
+  void InheritedDblClick() override;
+  void ClickTitle(TColumn *Column) override;
+  void DropColumn(int FromIndex, int ToIndex) override;
+  void PopupOptionMenu(QPoint at) override;
+  TExDBGridEditors &Editors() override { return *FEditors; }
   // Column sizing.
   bool CanSize() const;
   void ApplyAutoWidth(TAutoWidth mode);
@@ -300,35 +308,19 @@ private:
   int AvailableWidth(int visibleCount) const;
   // Runs a width change inside the layout pair with the sizing flag up.
   void RunSizing(const std::function<void()> &sizing);
-  // The cell range: anchors hold the raw column and row and the row's bookmark.
-  struct TCellAnchor {
-    int Col = -1;
-    int Row = -1;
-    TBookmark Bookmark;
-  };
-  bool InCellRange(int DataCol) const;
-  TCellAnchor CurrentAnchor() const;
-  void MoveCurrentTo(const TGridCoord &cell);
-  void ExtendCellRange(int X, int Y);
   void WatchThumbDrag();
   void UpdateScrollHint();
   void FontChanged();
-  bool StartColumnDrag(int X, int Y);
   // Form controls.
   QWidget *ListedControl(const TField *field) const;
   void HideListedControls();
   bool FormControlEvent(QEvent *event);
   void TakeDownIdleFormControl();
-  // Ctrl+C and Ctrl+V on the selected cell; true when the key was one of them.
-  bool CellClipboardKey(int Key, TShiftState Shift);
-  // Cell hints.
-  void UpdateCellHint(int x, int y);
-  void HideCellHint();
   // Layout and search.
   QString LayoutKey();
   void ShowSearchEdit(TColumn *Column);
   void SearchEditChange();
-  void HideSearchEdit();
+  void HideSearchEdit() override;
   // Which columns take the text editor, run when a column is entered.
   void ApplyColumnEnterRules();
   // Stores a display switch that decides which columns take the text editor.
@@ -347,15 +339,10 @@ private:
   bool PrintReport(const std::function<void(QPrinter &)> &print);
   void ChooseMemoEditor(TMemoInplaceEditor editor);
 
-  bool FHotTrack = false;
-  TColor FHotTrackColor = clNavy;
-  TColor FFontColorBeforeHotTrack = clWindowText;
-  bool FHotTracking = false;
   bool FDisplayDateTime = true;
   bool FFullSizeMemo = false;
   int FValueChecked = 1;
   int FValueUnChecked = 0;
-  bool FCellHints = false;
   int FLockedCols = 0;
   TColor FLockedColor = clGray;
   TFont FLockedFont;
@@ -367,8 +354,6 @@ private:
   bool FHighlighted = false;
   bool FApplyingLocks = false;
   TColor FEditColor = clWindow;
-  bool FAllowAutoAppend = true;
-  bool FEnterAsTab = false;
   TExportDelimiter FExportDelimiter = TExportDelimiter::Pipe;
   QString FRegistrySaveName;
   bool FSearchMode = false;
@@ -378,12 +363,8 @@ private:
   std::unique_ptr<TExDBGridEditors> FEditors;
   TMemoViewType FMemoViewType = TMemoViewType::WordWrapOn;
   bool FDisplayPopupEditors = false;
-  bool FEnableCellRangeSelect = false;
   bool FScrollHints = false;
   QLabel *FScrollHint = nullptr;
-  bool FRangeCapture = false;
-  TCellAnchor FRangeStart;
-  TCellAnchor FRangeEnd;
   int FStoredRowHeight = 0;
   int FRowHeightChanges = 0;
   bool FMultiLineRows = false;
@@ -392,14 +373,12 @@ private:
   TMemoInplaceEditor FMemoInplaceEditor = TMemoInplaceEditor::Memo;
   QMenu *FMenu = nullptr;
   std::vector<QAction *> FMenuItems;
-  std::unique_ptr<TExCellHint> FCellHint;
-  TGridCoord FHintCell{-1, -1};
   bool FUseBitmapDrawing = false;
   QString FReportCaption;
   bool FMaskedColumnDrag = true;
   QPointer<QMenu> FPopupMenu;
-  std::unique_ptr<TExColumnDrag> FColumnDrag;
   TExGridCellPainter FPainter{*this};
+  TExGridInput FInput{*this, *this};
   int FFontHeight = 0;
   QString FHint;
   bool FRowSizingChanged = false;

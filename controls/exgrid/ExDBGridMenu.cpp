@@ -225,7 +225,7 @@ void TExDBGrid::UpdateMenuChecks() {
   FMenuItems[ItemMultiLineTitles]->setChecked(MultiLineTitles());
   FMenuItems[ItemMemoEditor]->setChecked(FMemoInplaceEditor == TMemoInplaceEditor::Memo);
   FMenuItems[ItemRichEditEditor]->setChecked(FMemoInplaceEditor == TMemoInplaceEditor::RichEdit);
-  FMenuItems[ItemCellHints]->setChecked(FCellHints);
+  FMenuItems[ItemCellHints]->setChecked(CellHints());
   FMenuItems[ItemUseRowColors]->setChecked(UseRowColors());
   FMenuItems[ItemSearchMode]->setChecked(FSearchMode);
   for (QAction *sub : FMenuItems[ItemFixedColumns]->menu()->actions())
