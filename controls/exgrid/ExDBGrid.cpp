@@ -19,7 +19,9 @@ constexpr int BaseLineHeight = 17;
 
 } // namespace
 
-TExDBGrid::TExDBGrid(QWidget *parent) : TDBGrid(parent), FEditors(std::make_unique<TExDBGridEditors>(*this)) {
+TExDBGrid::TExDBGrid(QWidget *parent)
+    : TDBGrid(parent),
+      FEditors(std::make_unique<TExDBGridEditors>(*this, static_cast<const TExGridAccess &>(*this))) {
   SetDefaultDrawing(false);
   SetBorderStyle(bsNone);
   viewport()->setMouseTracking(true);

@@ -268,7 +268,6 @@ protected:
   bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-  friend class TExDBGridEditors;
   // Stores a changed value and repaints.
   template <class T> void Change(T &member, T value) {
     if (member == value)
