@@ -13,12 +13,6 @@
 #include <QPaintEvent>
 #include <QPainter>
 
-namespace {
-
-constexpr int BaseLineHeight = 17;
-
-} // namespace
-
 TExDBGrid::TExDBGrid(QWidget *parent)
     : TDBGrid(parent),
       FEditors(std::make_unique<TExDBGridEditors>(*this, static_cast<const TExGridAccess &>(*this))) {
@@ -97,14 +91,35 @@ void TExDBGrid::SetEnableCellRangeSelect(bool value) {
 }
 
 void TExDBGrid::FontChanged() {
-  // A font taller than the base line height makes the rows taller.
-  const int height = QFontMetrics(Font().ToQFont()).boundingRect(QStringLiteral("Wg")).height();
-  if (height > BaseLineHeight && height != FFontHeight) {
-    FFontHeight = height;
-    SetDefaultRowHeight(height);
-  }
+  FRowHeights.FontChanged(Font());
   InvalidateGrid();
 }
+
+// --- row heights and titles ---
+
+void TExDBGrid::SetDefaultRowHeight(int value) { FRowHeights.SetDefaultRowHeight(value); }
+void TExDBGrid::SetMultiLineRows(bool value) { FRowHeights.SetMultiLineRows(value); }
+void TExDBGrid::SetLinesPerRow(int value) { FRowHeights.SetLinesPerRow(value); }
+void TExDBGrid::SetRowSizingAllowed(bool value) { FRowHeights.SetRowSizingAllowed(value); }
+
+void TExDBGrid::LayoutChanged() {
+  TDBGrid::LayoutChanged();
+  FRowHeights.LayoutChanged();
+}
+
+void TExDBGrid::RowHeightsChanged() {
+  TDBGrid::RowHeightsChanged();
+  FRowHeights.RowHeightsChanged();
+}
+
+void TExDBGrid::SetMultiLineTitles(bool value) {
+  if (MultiLineTitles() == value)
+    return;
+  FPainter.Look().MultiLineTitles = value;
+  LayoutChanged();
+}
+
+void TExDBGrid::SetShowTitleEllipsis(bool value) { Change(FPainter.Look().ShowTitleEllipsis, value); }
 
 // --- locked columns ---
 

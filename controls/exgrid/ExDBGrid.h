@@ -8,6 +8,7 @@
 #include "ExDBGridPicture.h"
 #include "ExGridCellPainter.h"
 #include "ExGridInput.h"
+#include "ExGridRowHeights.h"
 
 #include <QFlags>
 #include <QImage>
@@ -38,7 +39,10 @@ enum class TMemoViewType { WordWrapOn, ScrollBarsOn };
 // printing and the option menu in the top-left corner cell. Its in-place editors (TExDBGridEditors),
 // cell hint (TExCellHint), column drag (TExColumnDrag), layout store and menu rules are classes of
 // their own.
-class TExDBGrid : public TDBGrid, private TExCellPaintSite, private TExGridInputSite {
+class TExDBGrid : public TDBGrid,
+                  private TExCellPaintSite,
+                  private TExGridInputSite,
+                  private TExRowHeightSite {
 public:
   explicit TExDBGrid(QWidget *parent = nullptr);
   ~TExDBGrid() override;
@@ -171,13 +175,13 @@ public:
   void SetMultiLineTitles(bool value);
   bool ShowTitleEllipsis() const { return FPainter.Look().ShowTitleEllipsis; }
   void SetShowTitleEllipsis(bool value);
-  bool MultiLineRows() const { return FMultiLineRows; }
+  bool MultiLineRows() const { return FRowHeights.MultiLineRows(); }
   void SetMultiLineRows(bool value);
-  int LinesPerRow() const { return FLinesPerRow; }
+  int LinesPerRow() const { return FRowHeights.LinesPerRow(); }
   void SetLinesPerRow(int value);
   TMemoInplaceEditor MemoInplaceEditor() const { return FMemoInplaceEditor; }
   void SetMemoInplaceEditor(TMemoInplaceEditor value) { FMemoInplaceEditor = value; }
-  bool RowSizingAllowed() const { return FRowSizingAllowed; }
+  bool RowSizingAllowed() const { return FRowHeights.RowSizingAllowed(); }
   void SetRowSizingAllowed(bool value);
 
   // Writes every record's column texts to a delimited file; an empty name means "DataExport.Dat"
@@ -324,8 +328,10 @@ private:
   void ApplyColumnEnterRules();
   // Stores a display switch that decides which columns take the text editor.
   void ChangeEditorRule(bool &member, bool value);
-  // Row heights and titles.
-  void UpdateTitleHeight();
+  // What the row heights ask.
+  void Relayout() override { LayoutChanged(); }
+  void RecountRows() override { UpdateRowCount(); }
+  void ReapplyGridOptions() override { UpdateGridOptions(); }
   // The option menu.
   void BuildMenu();
   void UpdateMenuChecks();
@@ -364,11 +370,6 @@ private:
   bool FDisplayPopupEditors = false;
   bool FScrollHints = false;
   QLabel *FScrollHint = nullptr;
-  int FStoredRowHeight = 0;
-  int FRowHeightChanges = 0;
-  bool FMultiLineRows = false;
-  int FLinesPerRow = 1;
-  bool FRowSizingAllowed = false;
   TMemoInplaceEditor FMemoInplaceEditor = TMemoInplaceEditor::Memo;
   QMenu *FMenu = nullptr;
   std::vector<QAction *> FMenuItems;
@@ -378,7 +379,6 @@ private:
   QPointer<QMenu> FPopupMenu;
   TExGridCellPainter FPainter{*this};
   TExGridInput FInput{*this, *this};
-  int FFontHeight = 0;
+  TExGridRowHeights FRowHeights{*this, *this};
   QString FHint;
-  bool FRowSizingChanged = false;
 };

@@ -61,12 +61,7 @@ void TExDBGrid::ApplyColumnEnterRules() {
 }
 
 TGridOptions TExDBGrid::AdjustGridOptions(TGridOptions Value) {
-  const TGridOptions rowOptions =
-      goDrawFocusSelected | goColSizing | goRowMoving | goColMoving | goTabs | goThumbTracking;
-  if (FRowSizingAllowed)
-    Value |= rowOptions | goRowSizing;
-  else if (FRowSizingChanged)
-    Value = (Value | rowOptions) & ~TGridOptions(goRowSizing);
+  Value = FRowHeights.AdjustGridOptions(Value);
   // Check-box, picture, memo and date columns have editors of their own, whatever the options say.
   TField *field = DataLink()->Active() ? SelectedField() : nullptr;
   if (field && CanModifyDataSet() &&

@@ -221,7 +221,7 @@ void TExDBGrid::UpdateMenuChecks() {
   FMenuItems[ItemDisplayDateTime]->setChecked(FDisplayDateTime);
   FMenuItems[ItemFullSizeMemo]->setChecked(FFullSizeMemo);
   FMenuItems[ItemShowTitleEllipsis]->setChecked(ShowTitleEllipsis());
-  FMenuItems[ItemAllowRowSizing]->setChecked(FRowSizingAllowed);
+  FMenuItems[ItemAllowRowSizing]->setChecked(RowSizingAllowed());
   FMenuItems[ItemMultiLineTitles]->setChecked(MultiLineTitles());
   FMenuItems[ItemMemoEditor]->setChecked(FMemoInplaceEditor == TMemoInplaceEditor::Memo);
   FMenuItems[ItemRichEditEditor]->setChecked(FMemoInplaceEditor == TMemoInplaceEditor::RichEdit);
