@@ -36,9 +36,11 @@ enum class TMemoViewType { WordWrapOn, ScrollBarsOn };
 
 // The data grid of the rights windows: check-box, picture, memo and date cells, row colours or a
 // background picture, locked columns, automatic widths, cell hints, columns dragged by their titles,
-// printing and the option menu in the top-left corner cell. Its in-place editors (TExDBGridEditors),
-// cell hint (TExCellHint), column drag (TExColumnDrag), layout store and menu rules are classes of
-// their own.
+// printing and the option menu in the top-left corner cell. The painting of its cells
+// (TExGridCellPainter), its keyboard and mouse (TExGridInput), its row heights (TExGridRowHeights)
+// and its in-place editors (TExDBGridEditors) are classes of their own, each keeping its own state
+// and asking the grid through a small interface the grid implements privately; so are its cell
+// hint, column drag, layout store and menu rules.
 class TExDBGrid : public TDBGrid,
                   private TExCellPaintSite,
                   private TExGridInputSite,
@@ -282,7 +284,7 @@ private:
   bool LockingApplies() const;
   void ScrollLineLeft();
   void FixLockedCount();
-  // What the cell painter asks.
+  // What the cell painter and the input handling ask.
   bool IsBooleanField(const TField *field) const override;
   bool IsChecked(const TField *field) const override;
   QByteArray PaintedRecord() const override;
