@@ -1,8 +1,6 @@
 #include "ExDBGrid.h"
 
 #include "DB.h"
-#include "ExCellHint.h"
-#include "ExDBGridCellText.h"
 #include "ExDBGridColumnDrag.h"
 #include "ExDBGridEditors.h"
 #include "ExDBGridFieldKinds.h"
@@ -14,21 +12,10 @@
 #include <QMenu>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QScreen>
-
-namespace {
-
-constexpr int BaseLineHeight = 17;
-
-TTextFormat AlignmentFormat(TAlignment alignment) {
-  return alignment == taRightJustify ? tfRight : alignment == taCenter ? tfCenter : tfLeft;
-}
-
-} // namespace
 
 TExDBGrid::TExDBGrid(QWidget *parent)
-    : TDBGrid(parent), FEditors(std::make_unique<TExDBGridEditors>(*this)),
-      FCellHint(std::make_unique<TExCellHint>(this)), FColumnDrag(std::make_unique<TExColumnDrag>(*this)) {
+    : TDBGrid(parent),
+      FEditors(std::make_unique<TExDBGridEditors>(*this, static_cast<const TExGridAccess &>(*this))) {
   SetDefaultDrawing(false);
   SetBorderStyle(bsNone);
   viewport()->setMouseTracking(true);
@@ -51,64 +38,88 @@ TExDBGrid::~TExDBGrid() {
 TExDateTimePicker *TExDBGrid::DatePicker() const { return FEditors->Picker(); }
 TDBMemo *TExDBGrid::MemoEditor() const { return FEditors->Memo(); }
 TDBRichEdit *TExDBGrid::RichEditor() const { return FEditors->RichEdit(); }
-QLabel *TExDBGrid::CellHintWindow() const { return FCellHint->Window(); }
-int TExDBGrid::DraggedColumn() const { return FColumnDrag->Column(); }
-QLabel *TExDBGrid::DragImage() const { return FColumnDrag->Image(); }
-QTimer *TExDBGrid::DragTimer() const { return FColumnDrag->Timer(); }
-void TExDBGrid::ColumnDragTimer() { FColumnDrag->Tick(); }
+QLabel *TExDBGrid::CellHintWindow() const { return FInput.CellHintWindow(); }
+int TExDBGrid::DraggedColumn() const { return FInput.ColumnDrag().Column(); }
+QLabel *TExDBGrid::DragImage() const { return FInput.ColumnDrag().Image(); }
+QTimer *TExDBGrid::DragTimer() const { return FInput.ColumnDrag().Timer(); }
+void TExDBGrid::ColumnDragTimer() { FInput.ColumnDrag().Tick(); }
 bool TExDBGrid::ShowPopupEditor() { return FEditors->ShowPopupEditor(); }
 
 // --- simple properties ---
 
 void TExDBGrid::SetUseRowColors(bool value) {
-  if (value)
-    SetUseBackgroundPicture(false);
-  Change(FUseRowColors, value);
+  if (FPainter.SetUseRowColors(value))
+    InvalidateGrid();
 }
 
 void TExDBGrid::SetUseBackgroundPicture(bool value) {
-  if (value)
-    FUseRowColors = false;
-  else
-    FBackgroundCopy = QPixmap();
-  Change(FUseBackgroundPicture, value);
+  if (FPainter.SetUseBackgroundPicture(value))
+    InvalidateGrid();
 }
 
 void TExDBGrid::SetBackgroundPicture(const QImage &value) {
-  FBackgroundPicture = value;
-  FBackgroundCopy = QPixmap();
+  FPainter.SetBackgroundPicture(value);
   InvalidateGrid();
 }
 
 void TExDBGrid::SetUseBitmapDrawing(bool value) { Change(FUseBitmapDrawing, value); }
 
-void TExDBGrid::SetFlatCheckBox(bool value) { Change(FCheckBoxLook.Flat, value); }
+void TExDBGrid::SetFlatCheckBox(bool value) { Change(FPainter.Look().CheckBox.Flat, value); }
 
-void TExDBGrid::SetFlatCheckBoxType(TFlatCheckBoxType value) { Change(FCheckBoxLook.FrameType, value); }
+void TExDBGrid::SetFlatCheckBoxType(TFlatCheckBoxType value) {
+  Change(FPainter.Look().CheckBox.FrameType, value);
+}
 
-void TExDBGrid::SetRowColor1(TColor value) { Change(FRowColor1, value); }
-void TExDBGrid::SetRowColor2(TColor value) { Change(FRowColor2, value); }
-void TExDBGrid::SetHighlightColor(TColor value) { Change(FHighlightColor, value); }
-void TExDBGrid::SetHighlightFontColor(TColor value) { Change(FHighlightFontColor, value); }
-void TExDBGrid::SetShowTextEllipsis(bool value) { Change(FShowTextEllipsis, value); }
-void TExDBGrid::SetShowTitlesWhenInactive(bool value) { Change(FShowTitlesWhenInactive, value); }
-void TExDBGrid::SetTitleCheck(bool value) { Change(FTitleCheck, value); }
+void TExDBGrid::SetRowColor1(TColor value) { Change(FPainter.Look().RowColor1, value); }
+void TExDBGrid::SetRowColor2(TColor value) { Change(FPainter.Look().RowColor2, value); }
+void TExDBGrid::SetHighlightColor(TColor value) { Change(FPainter.Look().HighlightColor, value); }
+void TExDBGrid::SetHighlightFontColor(TColor value) { Change(FPainter.Look().HighlightFontColor, value); }
+void TExDBGrid::SetShowTextEllipsis(bool value) { Change(FPainter.Look().ShowTextEllipsis, value); }
+void TExDBGrid::SetShowTitlesWhenInactive(bool value) {
+  Change(FPainter.Look().ShowTitlesWhenInactive, value);
+}
+void TExDBGrid::SetTitleCheck(bool value) { Change(FPainter.Look().TitleCheck, value); }
 
-void TExDBGrid::SetCellHints(bool value) {
-  FCellHints = value;
-  if (!value)
-    HideCellHint();
+void TExDBGrid::SetCellHints(bool value) { FInput.SetCellHints(value); }
+
+void TExDBGrid::SetEnableCellRangeSelect(bool value) {
+  if (!FInput.SetEnableCellRangeSelect(value))
+    return;
+  if (value)
+    HideEditor();
+  InvalidateGrid();
 }
 
 void TExDBGrid::FontChanged() {
-  // A font taller than the base line height makes the rows taller.
-  const int height = QFontMetrics(Font().ToQFont()).boundingRect(QStringLiteral("Wg")).height();
-  if (height > BaseLineHeight && height != FFontHeight) {
-    FFontHeight = height;
-    SetDefaultRowHeight(height);
-  }
+  FRowHeights.FontChanged(Font());
   InvalidateGrid();
 }
+
+// --- row heights and titles ---
+
+void TExDBGrid::SetDefaultRowHeight(int value) { FRowHeights.SetDefaultRowHeight(value); }
+void TExDBGrid::SetMultiLineRows(bool value) { FRowHeights.SetMultiLineRows(value); }
+void TExDBGrid::SetLinesPerRow(int value) { FRowHeights.SetLinesPerRow(value); }
+void TExDBGrid::SetRowSizingAllowed(bool value) { FRowHeights.SetRowSizingAllowed(value); }
+
+void TExDBGrid::LayoutChanged() {
+  TDBGrid::LayoutChanged();
+  FRowHeights.LayoutChanged();
+}
+
+void TExDBGrid::RowHeightsChanged() {
+  TDBGrid::RowHeightsChanged();
+  FRowHeights.RowHeightsChanged();
+}
+
+void TExDBGrid::SetMultiLineTitles(bool value) {
+  if (MultiLineTitles() == value)
+    return;
+  FPainter.Look().MultiLineTitles = value;
+  LayoutChanged();
+}
+
+void TExDBGrid::SetShowTitleEllipsis(bool value) { Change(FPainter.Look().ShowTitleEllipsis, value); }
 
 // --- locked columns ---
 
@@ -145,7 +156,7 @@ void TExDBGrid::ApplyLockedColumns() {
       TColumn *column = Columns()[i];
       const bool locked = locking && i < FLockedCols;
       column->Font().Assign(locked ? FLockedFont : Font());
-      column->SetColor(locked ? FLockedColor : FCells3D ? FixedColor() : Color());
+      column->SetColor(locked ? FLockedColor : Cells3D() ? FixedColor() : Color());
     }
   } catch (...) {
     FApplyingLocks = false;
@@ -178,7 +189,7 @@ void TExDBGrid::SetColumnAttributes() {
 }
 
 void TExDBGrid::LinkActive(bool Value) {
-  FPictures.Clear();
+  FPainter.ClearPictures();
   TDBGrid::LinkActive(Value);
   if (Value) {
     ApplyLockedColumns();
@@ -211,7 +222,7 @@ void TExDBGrid::ColWidthsChanged() {
 void TExDBGrid::TopLeftChanged() {
   TDBGrid::TopLeftChanged();
   // The background picture stays where it is while the cells scroll over it.
-  if (FUseBackgroundPicture)
+  if (UseBackgroundPicture())
     InvalidateGrid();
 }
 
@@ -229,17 +240,20 @@ bool TExDBGrid::IsChecked(const TField *field) const {
   return field->AsBoolean();
 }
 
+QByteArray TExDBGrid::PaintedRecord() const { return DataLink()->DataSet()->Bookmark(); }
+TColor TExDBGrid::GridFontColor() const { return Font().Color(); }
+bool TExDBGrid::BothGridLines() const { return (Options() & dgColLines) && (Options() & dgRowLines); }
+
 bool TExDBGrid::HighlightCell(int DataCol, int DataRow, const QString &Value, TGridDrawState AState) {
-  FHighlighted = TDBGrid::HighlightCell(DataCol, DataRow, Value, AState) || InCellRange(DataCol);
+  FHighlighted = TDBGrid::HighlightCell(DataCol, DataRow, Value, AState) || FInput.InCellRange(DataCol);
   return FHighlighted;
 }
 
 void TExDBGrid::paintEvent(QPaintEvent *event) {
   // A grey grid turns white unless it shows raised 3D cells.
-  if ((Color() == clBtnFace || Color() == clSilver) &&
-      !(FCells3D && (Options() & dgColLines) && (Options() & dgRowLines)))
+  if ((Color() == clBtnFace || Color() == clSilver) && !FPainter.Raised3D())
     SetColor(clWindow);
-  PrepareBackgroundCopy();
+  FPainter.PrepareBackground(viewport()->size());
   if (!FUseBitmapDrawing) {
     TDBGrid::paintEvent(event);
     return;
@@ -252,24 +266,9 @@ void TExDBGrid::paintEvent(QPaintEvent *event) {
   QPainter(viewport()).drawPixmap(0, 0, buffer);
 }
 
-void TExDBGrid::PrepareBackgroundCopy() {
-  if (!FUseBackgroundPicture || FBackgroundPicture.isNull() || FBackgroundCopy.size() == viewport()->size())
-    return;
-  // The picture tiled over the whole client area; each cell copies its own part of it.
-  FBackgroundCopy = QPixmap(viewport()->size());
-  QPainter painter(&FBackgroundCopy);
-  painter.drawTiledPixmap(FBackgroundCopy.rect(), QPixmap::fromImage(FBackgroundPicture));
-}
-
-void TExDBGrid::DrawBackground(TCanvas &canvas, const QRect &cell) {
-  if (FBackgroundCopy.isNull())
-    return;
-  canvas.Painter().drawPixmap(cell, FBackgroundCopy, cell);
-}
-
 void TExDBGrid::DrawCell(int ACol, int ARow, const QRect &ARect, TGridDrawState AState) {
   TCanvas &canvas = Canvas();
-  if (!FShowTitlesWhenInactive && !DataLink()->Active()) {
+  if (!FPainter.Look().ShowTitlesWhenInactive && !DataLink()->Active()) {
     canvas.Brush.Color = Color();
     canvas.Brush.Style = bsSolid;
     canvas.FillRect(ARect.adjusted(-1, -1, 1, 1));
@@ -279,12 +278,13 @@ void TExDBGrid::DrawCell(int ACol, int ARow, const QRect &ARect, TGridDrawState 
   if ((AState & gdFixed) && ACol >= IndicatorOffset() && ARow >= TitleOffset())
     AState &= ~TGridDrawState(gdFixed);
   TDBGrid::DrawCell(ACol, ARow, ARect, AState);
-  DrawCellEdges(canvas, ACol, ARow, ARect);
-  if (ACol == 0 && ARow == 0 && FTitleCheck && (Options() & dgIndicator) && (Options() & dgTitles))
-    DrawCornerTriangle(canvas, ARect);
-  if (FDrawFocusRect && (AState & gdFocused) && ARow >= TitleOffset() && ACol >= IndicatorOffset() &&
-      hasFocus())
-    canvas.DrawFocusRect(ARect);
+  TExCellPlace place;
+  place.Kind = ARow < TitleOffset()       ? TExCellKind::Title
+               : ACol < IndicatorOffset() ? TExCellKind::Indicator
+                                          : TExCellKind::Data;
+  place.Corner = ACol == 0 && ARow == 0 && (Options() & dgIndicator) && (Options() & dgTitles);
+  place.Focused = (AState & gdFocused) && hasFocus();
+  FPainter.DrawCellMarks(canvas, ARect, place, FixedColor());
 }
 
 void TExDBGrid::DrawTitleCell(const QRect &Rect, TColumn *Column, TGridDrawState State) {
@@ -292,23 +292,8 @@ void TExDBGrid::DrawTitleCell(const QRect &Rect, TColumn *Column, TGridDrawState
 }
 
 void TExDBGrid::DrawTitleCell(TCanvas &ACanvas, int ACol, const QRect &ARect, TGridDrawState) {
-  TColumn *column = ColumnAt(ACol);
-  if (!column)
-    return;
-  ACanvas.Font = column->Title().Font();
-  ACanvas.Brush.Color = column->Title().Color();
-  ACanvas.Brush.Style = bsSolid;
-  ACanvas.FillRect(ARect);
-  TTextFormat format = AlignmentFormat(column->Title().Alignment());
-  if (FShowTitleEllipsis)
-    format |= tfSingleLine | tfEndEllipsis;
-  else if (FMultiLineTitles)
-    format |= tfWordBreak;
-  else
-    format |= tfSingleLine;
-  ACanvas.Brush.Style = bsClear;
-  ACanvas.TextRect(ARect.adjusted(2, 2, -2, 0), column->Title().Caption(), format);
-  ACanvas.Brush.Style = bsSolid;
+  if (TColumn *column = ColumnAt(ACol))
+    FPainter.DrawTitle(ACanvas, ARect, column->Title());
 }
 
 QPixmap TExDBGrid::MakeDragImage(int ACol) {
@@ -332,51 +317,11 @@ QPixmap TExDBGrid::MakeDragImage(int ACol) {
 }
 
 void TExDBGrid::SetCells3D(bool value) {
-  if (FCells3D == value)
+  if (FPainter.Look().Cells3D == value)
     return;
-  FCells3D = value;
+  FPainter.Look().Cells3D = value;
   ApplyLockedColumns();
   InvalidateGrid();
-}
-
-bool TExDBGrid::Raised3D() const { return FCells3D && (Options() & dgColLines) && (Options() & dgRowLines); }
-
-namespace {
-
-// A one-pixel edge: light top and left, shadow bottom and right.
-void DrawRaisedEdge(TCanvas &canvas, const QRect &r, TColor light, TColor shadow) {
-  canvas.Pen.Color = light;
-  canvas.MoveTo(r.left(), r.bottom());
-  canvas.LineTo(r.left(), r.top());
-  canvas.LineTo(r.right() + 1, r.top());
-  canvas.Pen.Color = shadow;
-  canvas.MoveTo(r.right(), r.top() + 1);
-  canvas.LineTo(r.right(), r.bottom());
-  canvas.LineTo(r.left(), r.bottom());
-}
-
-} // namespace
-
-void TExDBGrid::DrawCellEdges(TCanvas &canvas, int ACol, int ARow, const QRect &cell) {
-  const bool title = ARow < TitleOffset();
-  const bool indicator = !title && ACol < IndicatorOffset();
-  if (!Raised3D()) {
-    if (title || indicator)
-      DrawRaisedEdge(canvas, cell, FixedColor(), clBtnShadow);
-    return;
-  }
-  if ((title && !FBoldTitlesWhenCells3D) || (indicator && !FBoldIndicatorsWhenCells3D))
-    DrawRaisedEdge(canvas, cell.adjusted(1, 1, -1, -1), FixedColor(), clBtnShadow);
-  DrawRaisedEdge(canvas, cell, clHighlightText, clBtnShadow);
-}
-
-void TExDBGrid::DrawCornerTriangle(TCanvas &canvas, const QRect &cell) {
-  const int left = cell.left() + (cell.width() - 7) / 2;
-  const int top = cell.top() + (cell.height() - 4) / 2;
-  canvas.Brush.Color = clBlack;
-  canvas.Brush.Style = bsSolid;
-  canvas.Pen.Color = clBlack;
-  canvas.Polygon({QPoint(left, top), QPoint(left + 6, top), QPoint(left + 3, top + 3)});
 }
 
 void TExDBGrid::DrawColumnCell(const QRect &Rect, int DataCol, TColumn *Column, TGridDrawState State) {
@@ -384,28 +329,10 @@ void TExDBGrid::DrawColumnCell(const QRect &Rect, int DataCol, TColumn *Column, 
   if (!field)
     return;
   TCanvas &canvas = Canvas();
-  canvas.Brush.Style = bsSolid;
-  const bool highlighted = FHighlighted || (State & gdFocused);
-  if (highlighted) {
-    canvas.Brush.Color = FHighlightColor;
-    canvas.Font.SetColor(FHighlightFontColor);
-    canvas.FillRect(Rect);
-  } else if (FUseRowColors) {
-    canvas.Brush.Color = (Rect.top() / (Rect.height() + 1)) % 2 ? FRowColor1 : FRowColor2;
-    canvas.FillRect(Rect);
-  } else if (FUseBackgroundPicture && !FBackgroundCopy.isNull()) {
-    DrawBackground(canvas, Rect);
-  } else {
-    canvas.FillRect(Rect);
-  }
-  if (!highlighted && OnApplyCellAttribute) {
-    const TBrush before = canvas.Brush;
-    OnApplyCellAttribute(this, field, canvas, State);
-    // The cell was filled before the handler ran: a brush it changed is painted now, under the text.
-    if (canvas.Brush.Color != before.Color || canvas.Brush.Style != before.Style)
-      canvas.FillRect(Rect);
-  }
-  DrawFieldContent(canvas, Rect, Column, highlighted);
+  std::function<void()> applyAttribute;
+  if (OnApplyCellAttribute)
+    applyAttribute = [&] { OnApplyCellAttribute(this, field, canvas, State); };
+  FPainter.DrawDataCell(canvas, Rect, *Column, FHighlighted || (State & gdFocused), applyAttribute);
   if ((State & gdFocused) && FEditors->IsDatePickerCell(Column))
     FEditors->PrepareDatePicker(Rect, field);
   if ((State & gdFocused) && FEditors->IsMemoCell(Column))
@@ -413,191 +340,56 @@ void TExDBGrid::DrawColumnCell(const QRect &Rect, int DataCol, TColumn *Column, 
   TDBGrid::DrawColumnCell(Rect, DataCol, Column, State);
 }
 
-void TExDBGrid::DrawFieldContent(TCanvas &canvas, const QRect &Rect, TColumn *Column, bool highlighted) {
-  TField *field = Column->Field();
-  if (FDisplayBoolean && IsBooleanField(field)) {
-    TCheckBoxLook look = FCheckBoxLook;
-    look.CellColor = canvas.Brush.Color;
-    look.TickColor = GridTickColor(canvas.Font.Color(), highlighted, FHighlightFontColor);
-    DrawGridCheckBox(canvas, Rect, !field->IsNull() && IsChecked(field), look);
-    return;
-  }
-  if (FDisplayImages && IsBlobKind(field) && !IsMemoKind(field)) {
-    DrawPictureCell(canvas, Rect, field, highlighted);
-    return;
-  }
-  // Raised cells keep their text off the one-pixel edge, which would cut the accents of capitals.
-  const QRect textRect = Raised3D() ? Rect.adjusted(2, 1, -2, -1) : Rect.adjusted(2, 0, -2, 0);
-  TTextFormat format = AlignmentFormat(Column->Alignment());
-  format |= FShowTextEllipsis ? (tfSingleLine | tfEndEllipsis | tfVerticalCenter) : tfWordBreak;
-  // A long memo is cut to what the cell can show before it is laid out.
-  const QString text =
-      CellText(field, FDisplayMemo, ShownTextLimit(textRect.size(), canvas.TextHeight(QString())));
-  canvas.Brush.Style = bsClear;
-  canvas.TextRect(textRect, text, format);
-  canvas.Brush.Style = bsSolid;
+// --- keys and mouse ---
+
+void TExDBGrid::KeyDown(int &Key, TShiftState Shift) { FInput.KeyDown(Key, Shift); }
+void TExDBGrid::KeyPress(QChar &Key) { FInput.KeyPress(Key); }
+void TExDBGrid::KeyUp(int &Key, TShiftState Shift) { FInput.KeyUp(Key, Shift); }
+void TExDBGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  FInput.MouseDown(Button, Shift, X, Y);
 }
-
-void TExDBGrid::DrawPictureCell(TCanvas &canvas, const QRect &cell, TField *field, bool highlighted) {
-  if (highlighted) {
-    canvas.Brush.Color = FImageHighlightColor;
-    canvas.Font.SetColor(Font().Color());
-    canvas.FillRect(cell);
-  }
-  const QImage picture =
-      FPictures.Picture(DataLink()->DataSet()->Bookmark(), field->FieldName(), field->AsBytes(), cell.size());
-  if (!picture.isNull())
-    canvas.Painter().drawImage(FitPictureRect(picture.size(), cell), picture);
-}
-
-// --- check-box clicks ---
-
-void TExDBGrid::CellClick(TColumn *Column) {
-  HideSearchEdit();
-  if (CanToggleCheck(Column))
-    ToggleCheck(Column->Field());
-  FEditors->CellClicked(Column);
-  TDBGrid::CellClick(Column);
-}
-
-bool TExDBGrid::CanToggleCheck(TColumn *Column) {
-  TField *field = Column ? Column->Field() : nullptr;
-  // An empty dataset has no value to flip; editing it would insert a record.
-  return field && FDisplayBoolean && IsBooleanField(field) && (Options() & dgEditing) &&
-         !(Options() & dgRowSelect) && CanModifyDataSet() && !DataLink()->DataSet()->IsEmpty() &&
-         !Column->ReadOnly() && field->CanModify();
-}
-
-void TExDBGrid::ToggleCheck(TField *field) {
-  TDataSet *dataSet = DataLink()->DataSet();
-  dataSet->Edit();
-  if (OnIsBooleanField)
-    field->SetAsInteger(field->AsInteger() == FValueUnChecked ? FValueChecked : FValueUnChecked);
-  else
-    field->SetAsBoolean(!field->AsBoolean());
-}
-
-// --- mouse ---
-
-bool TExDBGrid::StartColumnDrag(int X, int Y) {
-  const TGridCoord cell = MouseCoord(X, Y);
-  const bool sizing = viewport()->cursor().shape() == Qt::SplitHCursor;
-  if (FSearchMode || sizing || !(Options() & dgColumnResize) || !DataLink()->Active() || cell.Y < 0 ||
-      cell.Y >= TitleOffset() || cell.X < std::max(IndicatorOffset(), FixedCols()))
-    return false;
-  setFocus(Qt::MouseFocusReason);
-  FColumnDrag->Start(cell.X);
-  FColumnDrag->Move(QPoint(X, Y));
-  if (OnMouseDown)
-    OnMouseDown(this, mbLeft, {}, X, Y);
-  return true;
-}
-
 void TExDBGrid::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
-  if (FColumnDrag->Active() && Button == mbLeft) {
-    const int from = FColumnDrag->Column();
-    const TGridCoord cell = MouseCoord(X, Y);
-    FColumnDrag->Drop(QPoint(X, Y));
-    // A click that did not move the mouse off the title is a title click.
-    if (cell.X == from && cell.Y >= 0 && cell.Y < TitleOffset())
-      if (TColumn *column = ColumnAt(cell.X))
-        TitleClick(column);
-    ApplyLockedColumns();
-    if (OnMouseUp)
-      OnMouseUp(this, Button, Shift, X, Y);
-    return;
-  }
-  if (FRangeCapture && Button == mbLeft) {
-    ExtendCellRange(X, Y);
-    FRangeCapture = false;
-  }
-  const TGridCoord cell = MouseCoord(X, Y);
+  FInput.MouseUp(Button, Shift, X, Y);
+}
+void TExDBGrid::MouseMove(TShiftState Shift, int X, int Y) { FInput.MouseMove(Shift, X, Y); }
+void TExDBGrid::CellClick(TColumn *Column) { FInput.CellClick(Column); }
+void TExDBGrid::DblClick() { FInput.DblClick(); }
+
+void TExDBGrid::enterEvent(QEnterEvent *event) {
+  TDBGrid::enterEvent(event);
+  FInput.Enter();
+}
+
+void TExDBGrid::leaveEvent(QEvent *event) {
+  FInput.Leave();
+  TDBGrid::leaveEvent(event);
+}
+
+TColumn *TExDBGrid::ColumnOf(int RawCol) const { return ColumnAt(RawCol); }
+bool TExDBGrid::CanModifyData() const { return CanModifyDataSet(); }
+void TExDBGrid::InheritedKeyDown(int &Key, TShiftState Shift) { TDBGrid::KeyDown(Key, Shift); }
+void TExDBGrid::InheritedKeyPress(QChar &Key) { TDBGrid::KeyPress(Key); }
+void TExDBGrid::InheritedKeyUp(int &Key, TShiftState Shift) { TDBGrid::KeyUp(Key, Shift); }
+void TExDBGrid::InheritedMouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  TDBGrid::MouseDown(Button, Shift, X, Y);
+}
+void TExDBGrid::InheritedMouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
   TDBGrid::MouseUp(Button, Shift, X, Y);
-  if (cell.X == 0 && cell.Y == 0 && FTitleCheck && (Options() & dgTitles) && (Options() & dgIndicator) &&
-      DataLink()->Active()) {
-    UpdateMenuChecks();
-    FMenu->popup(viewport()->mapToGlobal(QPoint(X, Y)));
-  } else if (cell.Y == 0 && (Options() & dgTitles)) {
-    ApplyLockedColumns();
-  }
+}
+void TExDBGrid::InheritedMouseMove(TShiftState Shift, int X, int Y) { TDBGrid::MouseMove(Shift, X, Y); }
+void TExDBGrid::InheritedCellClick(TColumn *Column) { TDBGrid::CellClick(Column); }
+void TExDBGrid::InheritedDblClick() { TDBGrid::DblClick(); }
+void TExDBGrid::ClickTitle(TColumn *Column) { TitleClick(Column); }
+
+void TExDBGrid::DropColumn(int FromIndex, int ToIndex) {
+  if (ToIndex != FromIndex)
+    MoveColumn(FromIndex, ToIndex);
+  FixLockedCount();
 }
 
-void TExDBGrid::MouseMove(TShiftState Shift, int X, int Y) {
-  if (FColumnDrag->Active()) {
-    FColumnDrag->Move(QPoint(X, Y));
-    return;
-  }
-  TDBGrid::MouseMove(Shift, X, Y);
-  if (FRangeCapture)
-    ExtendCellRange(X, Y);
-  else if (FCellHints && !FEnableCellRangeSelect)
-    UpdateCellHint(X, Y);
-}
-
-// --- keys ---
-
-bool TExDBGrid::IsEnter(int Key) { return Key == Qt::Key_Return || Key == Qt::Key_Enter; }
-
-void TExDBGrid::KeyDown(int &Key, TShiftState Shift) {
-  HideCellHint();
-  if (FEnterAsTab && IsEnter(Key))
-    Key = Qt::Key_Tab;
-  if (CellClipboardKey(Key, Shift)) {
-    Key = 0;
-    return;
-  }
-  if (CellEditorKey(Key)) {
-    Key = 0;
-    return;
-  }
-  TDataSet *dataSet = DataLink()->Active() ? DataLink()->DataSet() : nullptr;
-  const bool wasInserting = dataSet && dataSet->State() == dsInsert;
-  const int key = Key;
-  TDBGrid::KeyDown(Key, Shift);
-  // Moving past the last row appends an empty record; without AllowAutoAppend it is taken back.
-  if (!FAllowAutoAppend && dataSet && !wasInserting && dataSet->State() == dsInsert &&
-      (key == Qt::Key_Down || key == Qt::Key_PageDown || key == Qt::Key_Tab)) {
-    dataSet->Cancel();
-    Key = 0;
-  }
-}
-
-bool TExDBGrid::CellEditorKey(int Key) {
-  const bool space = Key == Qt::Key_Space;
-  if (FEnableCellRangeSelect || EditorMode() || !DataLink()->Active() ||
-      !(space || IsEnter(Key) || Key == Qt::Key_F2))
-    return false;
-  TColumn *column = ColumnAt(Col());
-  // Space, Enter and F2 flip a check-box cell as a click does.
-  if (CanToggleCheck(column)) {
-    ToggleCheck(column->Field());
-    return true;
-  }
-  if (Key == Qt::Key_F2 || !(Options() & dgEditing) || (Options() & dgRowSelect) || !CanModifyDataSet())
-    return false;
-  if (FDisplayPopupEditors && FEditors->ShowPopupEditor())
-    return true;
-  if (FEditors->IsDatePickerCell(column)) {
-    FEditors->ShowDatePicker();
-    return true;
-  }
-  if (FEditors->IsMemoCell(column)) {
-    FEditors->ShowMemo();
-    return true;
-  }
-  return false;
-}
-
-void TExDBGrid::KeyPress(QChar &Key) {
-  if (FEnterAsTab && Key == QChar(u'\r') && !EditorMode())
-    Key = QChar(u'\t');
-  TDBGrid::KeyPress(Key);
-}
-
-void TExDBGrid::KeyUp(int &Key, TShiftState Shift) {
-  if (FEnterAsTab && IsEnter(Key))
-    Key = Qt::Key_Tab;
-  TDBGrid::KeyUp(Key, Shift);
+void TExDBGrid::PopupOptionMenu(QPoint at) {
+  UpdateMenuChecks();
+  FMenu->popup(at);
 }
 
 TInplaceEdit *TExDBGrid::CreateEditor() {
@@ -607,7 +399,7 @@ TInplaceEdit *TExDBGrid::CreateEditor() {
 }
 
 bool TExDBGrid::CanEditShow() {
-  if (FEnableCellRangeSelect || !TDBGrid::CanEditShow())
+  if (EnableCellRangeSelect() || !TDBGrid::CanEditShow())
     return false;
   TColumn *column = ColumnAt(Col());
   TField *field = column ? column->Field() : nullptr;
@@ -619,86 +411,14 @@ bool TExDBGrid::CanEditShow() {
   }
   // Check-box, picture and date cells change by click, key, picker or popup, never as text.
   return !(field &&
-           ((FDisplayBoolean && IsBooleanField(field)) || (IsBlobKind(field) && !IsMemoKind(field)) ||
+           ((DisplayBoolean() && IsBooleanField(field)) || (IsBlobKind(field) && !IsMemoKind(field)) ||
             (FDisplayDateTime && IsDateTimeKind(field))));
-}
-
-void TExDBGrid::DblClick() {
-  HideCellHint();
-  if (!FEditors->ShowPopupEditor())
-    TDBGrid::DblClick();
-}
-
-void TExDBGrid::SetGridFontColor(TColor color) {
-  Font().SetColor(color);
-  ApplyLockedColumns();
-  InvalidateGrid();
-}
-
-void TExDBGrid::enterEvent(QEnterEvent *event) {
-  TDBGrid::enterEvent(event);
-  if (!FHotTrack || FHotTracking || FEnableCellRangeSelect)
-    return;
-  FHotTracking = true;
-  FFontColorBeforeHotTrack = Font().Color();
-  SetGridFontColor(FHotTrackColor);
-}
-
-void TExDBGrid::leaveEvent(QEvent *event) {
-  HideCellHint();
-  if (FColumnDrag->Active())
-    FColumnDrag->Image()->move(-200, -200);
-  if (FHotTracking) {
-    FHotTracking = false;
-    SetGridFontColor(FFontColorBeforeHotTrack);
-  }
-  TDBGrid::leaveEvent(event);
 }
 
 void TExDBGrid::Scroll(int Distance) {
   TakeDownIdleFormControl();
-  if (FUseRowColors)
+  if (UseRowColors())
     InvalidateGrid();
   TDBGrid::Scroll(Distance);
-  HideCellHint();
-}
-
-// --- cell hints ---
-
-void TExDBGrid::UpdateCellHint(int x, int y) {
-  const TGridCoord cell = MouseCoord(x, y);
-  if (cell == FHintCell && FCellHint->Visible())
-    return;
-  HideCellHint();
-  const int dataRow = cell.Y - TitleOffset();
-  TColumn *column = cell.X >= IndicatorOffset() ? ColumnAt(cell.X) : nullptr;
-  if (!column || dataRow < 0 || !DataLink()->Active() || dataRow >= DataLink()->RecordCount())
-    return;
-  TField *field = column->Field();
-  if (!field || (FDisplayBoolean && IsBooleanField(field)) || (IsBlobKind(field) && !IsMemoKind(field)))
-    return;
-  TCanvas &canvas = Canvas();
-  canvas.Font = column->Font();
-  const QRect screen = this->screen() ? this->screen()->geometry() : QRect(0, 0, 1024, 768);
-  // The hint is at most half the screen wide: a long memo is cut to what that can show.
-  const qsizetype limit =
-      ShownTextLimit(QSize(screen.width() / 2, screen.height()), canvas.TextHeight(QString()));
-  const int oldActive = DataLink()->ActiveRecord();
-  DataLink()->SetActiveRecord(dataRow);
-  const QString text = CellText(field, FDisplayMemo, limit);
-  DataLink()->SetActiveRecord(oldActive);
-  if (text.isEmpty() || EditorMode() || canvas.TextWidth(text) + 2 <= column->Width())
-    return;
-  FHintCell = cell;
-  // The grid's hint becomes the text, keeping the long part of the hint it had.
-  const qsizetype bar = FHint.indexOf(u'|');
-  FHint = text + u'|' + (bar >= 0 ? FHint.mid(bar + 1) : FHint);
-  FCellHint->Show(text, column->Font().ToQFont(), viewport()->mapToGlobal(CellRect(cell.X, cell.Y).topLeft()),
-                  screen);
-}
-
-void TExDBGrid::HideCellHint() {
-  FHintCell = {-1, -1};
-  if (FCellHint)
-    FCellHint->Hide();
+  FInput.HideCellHint();
 }

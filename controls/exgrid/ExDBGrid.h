@@ -6,6 +6,9 @@
 #include "ExDBGridExport.h"
 #include "ExDBGridMenuRules.h"
 #include "ExDBGridPicture.h"
+#include "ExGridCellPainter.h"
+#include "ExGridInput.h"
+#include "ExGridRowHeights.h"
 
 #include <QFlags>
 #include <QImage>
@@ -20,7 +23,6 @@ class QLineEdit;
 class QAction;
 class QPrinter;
 class QTimer;
-class TExCellHint;
 class TExColumnDrag;
 class TExDBGridEditors;
 class TExDateTimePicker;
@@ -34,59 +36,64 @@ enum class TMemoViewType { WordWrapOn, ScrollBarsOn };
 
 // The data grid of the rights windows: check-box, picture, memo and date cells, row colours or a
 // background picture, locked columns, automatic widths, cell hints, columns dragged by their titles,
-// printing and the option menu in the top-left corner cell. Its in-place editors (TExDBGridEditors),
-// cell hint (TExCellHint), column drag (TExColumnDrag), layout store and menu rules are classes of
-// their own.
-class TExDBGrid : public TDBGrid {
+// printing and the option menu in the top-left corner cell. The painting of its cells
+// (TExGridCellPainter), its keyboard and mouse (TExGridInput), its row heights (TExGridRowHeights)
+// and its in-place editors (TExDBGridEditors) are classes of their own, each keeping its own state
+// and asking the grid through a small interface the grid implements privately; so are its cell
+// hint, column drag, layout store and menu rules.
+class TExDBGrid : public TDBGrid,
+                  private TExCellPaintSite,
+                  private TExGridInputSite,
+                  private TExRowHeightSite {
 public:
   explicit TExDBGrid(QWidget *parent = nullptr);
   ~TExDBGrid() override;
 
-  bool DisplayBoolean() const { return FDisplayBoolean; }
+  bool DisplayBoolean() const { return FPainter.Look().DisplayBoolean; }
   void SetDisplayBoolean(bool value);
-  bool DisplayImages() const { return FDisplayImages; }
+  bool DisplayImages() const { return FPainter.Look().DisplayImages; }
   void SetDisplayImages(bool value);
-  TColor ImageHighlightColor() const { return FImageHighlightColor; }
-  void SetImageHighlightColor(TColor value) { Change(FImageHighlightColor, value); }
-  bool DisplayMemo() const { return FDisplayMemo; }
+  TColor ImageHighlightColor() const { return FPainter.Look().ImageHighlightColor; }
+  void SetImageHighlightColor(TColor value) { Change(FPainter.Look().ImageHighlightColor, value); }
+  bool DisplayMemo() const { return FPainter.Look().DisplayMemo; }
   void SetDisplayMemo(bool value);
   bool DisplayDateTime() const { return FDisplayDateTime; }
   void SetDisplayDateTime(bool value);
   bool FullSizeMemo() const { return FFullSizeMemo; }
   void SetFullSizeMemo(bool value);
-  bool Cells3D() const { return FCells3D; }
+  bool Cells3D() const { return FPainter.Look().Cells3D; }
   void SetCells3D(bool value);
-  bool BoldTitlesWhenCells3D() const { return FBoldTitlesWhenCells3D; }
-  void SetBoldTitlesWhenCells3D(bool value) { Change(FBoldTitlesWhenCells3D, value); }
-  bool BoldIndicatorsWhenCells3D() const { return FBoldIndicatorsWhenCells3D; }
-  void SetBoldIndicatorsWhenCells3D(bool value) { Change(FBoldIndicatorsWhenCells3D, value); }
-  bool HotTrack() const { return FHotTrack; }
-  void SetHotTrack(bool value) { FHotTrack = value; }
-  TColor HotTrackColor() const { return FHotTrackColor; }
-  void SetHotTrackColor(TColor value) { FHotTrackColor = value; }
+  bool BoldTitlesWhenCells3D() const { return FPainter.Look().BoldTitlesWhenCells3D; }
+  void SetBoldTitlesWhenCells3D(bool value) { Change(FPainter.Look().BoldTitlesWhenCells3D, value); }
+  bool BoldIndicatorsWhenCells3D() const { return FPainter.Look().BoldIndicatorsWhenCells3D; }
+  void SetBoldIndicatorsWhenCells3D(bool value) { Change(FPainter.Look().BoldIndicatorsWhenCells3D, value); }
+  bool HotTrack() const { return FInput.HotTrack(); }
+  void SetHotTrack(bool value) { FInput.SetHotTrack(value); }
+  TColor HotTrackColor() const { return FInput.HotTrackColor(); }
+  void SetHotTrackColor(TColor value) { FInput.SetHotTrackColor(value); }
   int ValueChecked() const { return FValueChecked; }
   void SetValueChecked(int value) { FValueChecked = value; }
   int ValueUnChecked() const { return FValueUnChecked; }
   void SetValueUnChecked(int value) { FValueUnChecked = value; }
-  bool UseRowColors() const { return FUseRowColors; }
+  bool UseRowColors() const { return FPainter.UseRowColors(); }
   void SetUseRowColors(bool value);
-  bool UseBackgroundPicture() const { return FUseBackgroundPicture; }
+  bool UseBackgroundPicture() const { return FPainter.UseBackgroundPicture(); }
   void SetUseBackgroundPicture(bool value);
-  TColor RowColor1() const { return FRowColor1; }
+  TColor RowColor1() const { return FPainter.Look().RowColor1; }
   void SetRowColor1(TColor value);
-  TColor RowColor2() const { return FRowColor2; }
+  TColor RowColor2() const { return FPainter.Look().RowColor2; }
   void SetRowColor2(TColor value);
-  TColor HighlightColor() const { return FHighlightColor; }
+  TColor HighlightColor() const { return FPainter.Look().HighlightColor; }
   void SetHighlightColor(TColor value);
-  TColor HighlightFontColor() const { return FHighlightFontColor; }
+  TColor HighlightFontColor() const { return FPainter.Look().HighlightFontColor; }
   void SetHighlightFontColor(TColor value);
-  bool ShowTextEllipsis() const { return FShowTextEllipsis; }
+  bool ShowTextEllipsis() const { return FPainter.Look().ShowTextEllipsis; }
   void SetShowTextEllipsis(bool value);
-  bool ShowTitlesWhenInactive() const { return FShowTitlesWhenInactive; }
+  bool ShowTitlesWhenInactive() const { return FPainter.Look().ShowTitlesWhenInactive; }
   void SetShowTitlesWhenInactive(bool value);
-  bool TitleCheck() const { return FTitleCheck; }
+  bool TitleCheck() const { return FPainter.Look().TitleCheck; }
   void SetTitleCheck(bool value);
-  bool CellHints() const { return FCellHints; }
+  bool CellHints() const { return FInput.CellHints(); }
   void SetCellHints(bool value);
   int LockedCols() const { return FLockedCols; }
   void SetLockedCols(int value);
@@ -94,18 +101,18 @@ public:
   void SetLockedColor(TColor value);
   TFont &LockedFont() { return FLockedFont; }
   void SetLockedFont(const TFont &value);
-  bool FlatCheckBox() const { return FCheckBoxLook.Flat; }
+  bool FlatCheckBox() const { return FPainter.Look().CheckBox.Flat; }
   void SetFlatCheckBox(bool value);
-  TFlatCheckBoxType FlatCheckBoxType() const { return FCheckBoxLook.FrameType; }
+  TFlatCheckBoxType FlatCheckBoxType() const { return FPainter.Look().CheckBox.FrameType; }
   void SetFlatCheckBoxType(TFlatCheckBoxType value);
   // Painted behind the unselected data cells, tiled from the top-left corner.
-  const QImage &BackgroundPicture() const { return FBackgroundPicture; }
+  const QImage &BackgroundPicture() const { return FPainter.BackgroundPicture(); }
   void SetBackgroundPicture(const QImage &value);
   // The whole grid is painted into a bitmap first and copied to the screen in one piece.
   bool UseBitmapDrawing() const { return FUseBitmapDrawing; }
   void SetUseBitmapDrawing(bool value);
-  bool DrawFocusRect() const { return FDrawFocusRect; }
-  void SetDrawFocusRect(bool value) { Change(FDrawFocusRect, value); }
+  bool DrawFocusRect() const { return FPainter.Look().DrawFocusRect; }
+  void SetDrawFocusRect(bool value) { Change(FPainter.Look().DrawFocusRect, value); }
   // The title of the printed grid and dataset.
   const QString &ReportCaption() const { return FReportCaption; }
   void SetReportCaption(const QString &value) { FReportCaption = value; }
@@ -121,10 +128,10 @@ public:
   void SetGridAutoWidth(TAutoWidth value);
   bool GridAutoWidthOnResize() const { return FGridAutoWidthOnResize; }
   void SetGridAutoWidthOnResize(bool value);
-  bool AllowAutoAppend() const { return FAllowAutoAppend; }
-  void SetAllowAutoAppend(bool value) { FAllowAutoAppend = value; }
-  bool EnterAsTab() const { return FEnterAsTab; }
-  void SetEnterAsTab(bool value) { FEnterAsTab = value; }
+  bool AllowAutoAppend() const { return FInput.AllowAutoAppend(); }
+  void SetAllowAutoAppend(bool value) { FInput.SetAllowAutoAppend(value); }
+  bool EnterAsTab() const { return FInput.EnterAsTab(); }
+  void SetEnterAsTab(bool value) { FInput.SetEnterAsTab(value); }
   TExMenuOptions ExMenuOptions() const { return FExMenuOptions; }
   void SetExMenuOptions(TExMenuOptions value);
 
@@ -152,7 +159,7 @@ public:
   void SetScrollHints(bool value) { FScrollHints = value; }
   QLabel *ScrollHintWindow() const { return FScrollHint; }
   // Dragging selects a rectangle of cells; no editing then.
-  bool EnableCellRangeSelect() const { return FEnableCellRangeSelect; }
+  bool EnableCellRangeSelect() const { return FInput.EnableCellRangeSelect(); }
   void SetEnableCellRangeSelect(bool value);
 
   TColor EditColor() const { return FEditColor; }
@@ -166,17 +173,17 @@ public:
   // 0 goes back to the height the base works out from the font.
   void SetDefaultRowHeight(int value);
   using TDBGrid::DefaultRowHeight;
-  bool MultiLineTitles() const { return FMultiLineTitles; }
+  bool MultiLineTitles() const { return FPainter.Look().MultiLineTitles; }
   void SetMultiLineTitles(bool value);
-  bool ShowTitleEllipsis() const { return FShowTitleEllipsis; }
+  bool ShowTitleEllipsis() const { return FPainter.Look().ShowTitleEllipsis; }
   void SetShowTitleEllipsis(bool value);
-  bool MultiLineRows() const { return FMultiLineRows; }
+  bool MultiLineRows() const { return FRowHeights.MultiLineRows(); }
   void SetMultiLineRows(bool value);
-  int LinesPerRow() const { return FLinesPerRow; }
+  int LinesPerRow() const { return FRowHeights.LinesPerRow(); }
   void SetLinesPerRow(int value);
   TMemoInplaceEditor MemoInplaceEditor() const { return FMemoInplaceEditor; }
   void SetMemoInplaceEditor(TMemoInplaceEditor value) { FMemoInplaceEditor = value; }
-  bool RowSizingAllowed() const { return FRowSizingAllowed; }
+  bool RowSizingAllowed() const { return FRowHeights.RowSizingAllowed(); }
   void SetRowSizingAllowed(bool value);
 
   // Writes every record's column texts to a delimited file; an empty name means "DataExport.Dat"
@@ -267,8 +274,6 @@ protected:
   bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-  friend class TExDBGridEditors;
-  friend class TExColumnDrag;
   // Stores a changed value and repaints.
   template <class T> void Change(T &member, T value) {
     if (member == value)
@@ -278,20 +283,28 @@ private:
   }
   bool LockingApplies() const;
   void ScrollLineLeft();
-  // Cells3D with both grid lines: every cell raised.
-  bool Raised3D() const;
-  static bool IsEnter(int Key);
-  // Space, Enter and F2 on check-box, memo, picture and date cells; true when taken.
-  bool CellEditorKey(int Key);
   void FixLockedCount();
-  bool IsBooleanField(const TField *field) const;
-  bool IsChecked(const TField *field) const;
-  void DrawCornerTriangle(TCanvas &canvas, const QRect &cell);
-  void DrawPictureCell(TCanvas &canvas, const QRect &cell, TField *field, bool highlighted);
-  void DrawCellEdges(TCanvas &canvas, int ACol, int ARow, const QRect &cell);
-  void SetGridFontColor(TColor color);
-  void ToggleCheck(TField *field);
-  bool CanToggleCheck(TColumn *Column);
+  // What the cell painter and the input handling ask.
+  bool IsBooleanField(const TField *field) const override;
+  bool IsChecked(const TField *field) const override;
+  QByteArray PaintedRecord() const override;
+  TColor GridFontColor() const override;
+  bool BothGridLines() const override;
+  // What the input handling asks.
+  TColumn *ColumnOf(int RawCol) const override;
+  bool CanModifyData() const override;
+  void InheritedKeyDown(int &Key, TShiftState Shift) override;
+  void InheritedKeyPress(QChar &Key) override;
+  void InheritedKeyUp(int &Key, TShiftState Shift) override;
+  void InheritedMouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void InheritedMouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void InheritedMouseMove(TShiftState Shift, int X, int Y) override;
+  void InheritedCellClick(TColumn *Column) override;
+  void InheritedDblClick() override;
+  void ClickTitle(TColumn *Column) override;
+  void DropColumn(int FromIndex, int ToIndex) override;
+  void PopupOptionMenu(QPoint at) override;
+  TExDBGridEditors &Editors() override { return *FEditors; }
   // Column sizing.
   bool CanSize() const;
   void ApplyAutoWidth(TAutoWidth mode);
@@ -300,44 +313,27 @@ private:
   int AvailableWidth(int visibleCount) const;
   // Runs a width change inside the layout pair with the sizing flag up.
   void RunSizing(const std::function<void()> &sizing);
-  // The cell range: anchors hold the raw column and row and the row's bookmark.
-  struct TCellAnchor {
-    int Col = -1;
-    int Row = -1;
-    TBookmark Bookmark;
-  };
-  bool InCellRange(int DataCol) const;
-  TCellAnchor CurrentAnchor() const;
-  void MoveCurrentTo(const TGridCoord &cell);
-  void ExtendCellRange(int X, int Y);
   void WatchThumbDrag();
   void UpdateScrollHint();
-  void DrawFieldContent(TCanvas &canvas, const QRect &Rect, TColumn *Column, bool highlighted);
-  void DrawBackground(TCanvas &canvas, const QRect &cell);
-  void PrepareBackgroundCopy();
   void FontChanged();
-  bool StartColumnDrag(int X, int Y);
   // Form controls.
   QWidget *ListedControl(const TField *field) const;
   void HideListedControls();
   bool FormControlEvent(QEvent *event);
   void TakeDownIdleFormControl();
-  // Ctrl+C and Ctrl+V on the selected cell; true when the key was one of them.
-  bool CellClipboardKey(int Key, TShiftState Shift);
-  // Cell hints.
-  void UpdateCellHint(int x, int y);
-  void HideCellHint();
   // Layout and search.
   QString LayoutKey();
   void ShowSearchEdit(TColumn *Column);
   void SearchEditChange();
-  void HideSearchEdit();
+  void HideSearchEdit() override;
   // Which columns take the text editor, run when a column is entered.
   void ApplyColumnEnterRules();
   // Stores a display switch that decides which columns take the text editor.
   void ChangeEditorRule(bool &member, bool value);
-  // Row heights and titles.
-  void UpdateTitleHeight();
+  // What the row heights ask.
+  void Relayout() override { LayoutChanged(); }
+  void RecountRows() override { UpdateRowCount(); }
+  void ReapplyGridOptions() override { UpdateGridOptions(); }
   // The option menu.
   void BuildMenu();
   void UpdateMenuChecks();
@@ -350,31 +346,10 @@ private:
   bool PrintReport(const std::function<void(QPrinter &)> &print);
   void ChooseMemoEditor(TMemoInplaceEditor editor);
 
-  bool FDisplayBoolean = true;
-  bool FCells3D = false;
-  bool FBoldTitlesWhenCells3D = false;
-  bool FBoldIndicatorsWhenCells3D = false;
-  bool FHotTrack = false;
-  TColor FHotTrackColor = clNavy;
-  TColor FFontColorBeforeHotTrack = clWindowText;
-  bool FHotTracking = false;
-  bool FDisplayMemo = true;
-  bool FDisplayImages = true;
-  TColor FImageHighlightColor = clWindow;
   bool FDisplayDateTime = true;
   bool FFullSizeMemo = false;
   int FValueChecked = 1;
   int FValueUnChecked = 0;
-  bool FUseRowColors = false;
-  bool FUseBackgroundPicture = false;
-  TColor FRowColor1 = 0xBAFF6F;
-  TColor FRowColor2 = clWindow;
-  TColor FHighlightColor = clNavy;
-  TColor FHighlightFontColor = clWhite;
-  bool FShowTextEllipsis = false;
-  bool FShowTitlesWhenInactive = false;
-  bool FTitleCheck = false;
-  bool FCellHints = false;
   int FLockedCols = 0;
   TColor FLockedColor = clGray;
   TFont FLockedFont;
@@ -386,8 +361,6 @@ private:
   bool FHighlighted = false;
   bool FApplyingLocks = false;
   TColor FEditColor = clWindow;
-  bool FAllowAutoAppend = true;
-  bool FEnterAsTab = false;
   TExportDelimiter FExportDelimiter = TExportDelimiter::Pipe;
   QString FRegistrySaveName;
   bool FSearchMode = false;
@@ -397,35 +370,17 @@ private:
   std::unique_ptr<TExDBGridEditors> FEditors;
   TMemoViewType FMemoViewType = TMemoViewType::WordWrapOn;
   bool FDisplayPopupEditors = false;
-  bool FEnableCellRangeSelect = false;
   bool FScrollHints = false;
   QLabel *FScrollHint = nullptr;
-  bool FRangeCapture = false;
-  TCellAnchor FRangeStart;
-  TCellAnchor FRangeEnd;
-  int FStoredRowHeight = 0;
-  int FRowHeightChanges = 0;
-  bool FMultiLineTitles = false;
-  bool FShowTitleEllipsis = false;
-  bool FMultiLineRows = false;
-  int FLinesPerRow = 1;
-  bool FRowSizingAllowed = false;
   TMemoInplaceEditor FMemoInplaceEditor = TMemoInplaceEditor::Memo;
   QMenu *FMenu = nullptr;
   std::vector<QAction *> FMenuItems;
-  std::unique_ptr<TExCellHint> FCellHint;
-  TGridCoord FHintCell{-1, -1};
-  TCheckBoxLook FCheckBoxLook;
-  QImage FBackgroundPicture;
-  QPixmap FBackgroundCopy;
   bool FUseBitmapDrawing = false;
-  bool FDrawFocusRect = true;
   QString FReportCaption;
   bool FMaskedColumnDrag = true;
   QPointer<QMenu> FPopupMenu;
-  TGridPictureCache FPictures;
-  std::unique_ptr<TExColumnDrag> FColumnDrag;
-  int FFontHeight = 0;
+  TExGridCellPainter FPainter{*this};
+  TExGridInput FInput{*this, *this};
+  TExGridRowHeights FRowHeights{*this, *this};
   QString FHint;
-  bool FRowSizingChanged = false;
 };

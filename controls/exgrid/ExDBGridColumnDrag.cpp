@@ -1,7 +1,7 @@
 #include "ExDBGridColumnDrag.h"
 
 #include "Application.h"
-#include "ExDBGrid.h"
+#include "Grids.h"
 
 #include <QLabel>
 #include <QTimer>
@@ -14,8 +14,9 @@ const QPoint OutOfSight(-200, -200);
 
 } // namespace
 
-TExColumnDrag::TExColumnDrag(TExDBGrid &grid)
-    : FGrid(grid), FImage(new QLabel(grid.viewport())), FTimer(new QTimer(&grid)) {
+TExColumnDrag::TExColumnDrag(TCustomGrid &grid, TPicture picture, TDrop drop)
+    : FGrid(grid), FPicture(std::move(picture)), FDrop(std::move(drop)), FImage(new QLabel(grid.viewport())),
+      FTimer(new QTimer(&grid)) {
   FImage->setAttribute(Qt::WA_TransparentForMouseEvents);
   FImage->hide();
   FTimer->setInterval(TickMs);
@@ -26,7 +27,7 @@ TExColumnDrag::~TExColumnDrag() = default;
 
 void TExColumnDrag::Start(int col) {
   FColumn = col;
-  const QPixmap picture = FGrid.MakeDragImage(col);
+  const QPixmap picture = FPicture(col);
   FImage->setPixmap(picture);
   FImage->setMask(picture.mask());
   FImage->resize(picture.size());
@@ -83,9 +84,7 @@ void TExColumnDrag::Drop(QPoint at) {
   const int from = FColumn;
   const int to = TargetColumn(at);
   End();
-  if (to != from)
-    FGrid.MoveColumn(from, to);
-  FGrid.FixLockedCount();
+  FDrop(from, to);
 }
 
 void TExColumnDrag::End() {

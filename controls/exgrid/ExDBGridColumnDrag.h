@@ -1,17 +1,22 @@
 #pragma once
 
+#include <QPixmap>
 #include <QPoint>
+#include <functional>
 
 class QLabel;
 class QTimer;
-class TExDBGrid;
+class TCustomGrid;
 
-// Moving a column of a TExDBGrid by dragging its title: a picture of the title follows the mouse
+// Moving a column of a grid by dragging its title: a picture of the title follows the mouse
 // along the title row, the grid scrolls while the mouse rests within 5 pixels of its scrollable
-// edges (one column per tick of a 500 ms timer), and the drop moves the column there.
+// edges (one column per tick of a 500 ms timer), and the drop hands the column and its target to
+// the grid, which moves it.
 class TExColumnDrag {
 public:
-  explicit TExColumnDrag(TExDBGrid &grid);
+  using TPicture = std::function<QPixmap(int col)>;
+  using TDrop = std::function<void(int from, int to)>;
+  TExColumnDrag(TCustomGrid &grid, TPicture picture, TDrop drop);
   ~TExColumnDrag();
 
   bool Active() const { return FColumn >= 0; }
@@ -22,7 +27,7 @@ public:
 
   void Start(int col);
   void Move(QPoint at);
-  // Moves the dragged column to the column under the point and ends the drag.
+  // Ends the drag and hands the dragged column and the column under the point to the drop.
   void Drop(QPoint at);
   void End();
   // One tick of the timer: scrolls towards the edge the mouse rests at, or stops.
@@ -33,7 +38,9 @@ private:
   int EdgeAt(QPoint at) const;
   int TargetColumn(QPoint at) const;
 
-  TExDBGrid &FGrid;
+  TCustomGrid &FGrid;
+  TPicture FPicture;
+  TDrop FDrop;
   QLabel *FImage;
   QTimer *FTimer;
   int FColumn = -1;

@@ -14,10 +14,10 @@ void TExDBGrid::ChangeEditorRule(bool &member, bool value) {
   InvalidateGrid();
 }
 
-void TExDBGrid::SetDisplayBoolean(bool value) { ChangeEditorRule(FDisplayBoolean, value); }
+void TExDBGrid::SetDisplayBoolean(bool value) { ChangeEditorRule(FPainter.Look().DisplayBoolean, value); }
 void TExDBGrid::SetDisplayImages(bool value) {
-  FPictures.Clear();
-  ChangeEditorRule(FDisplayImages, value);
+  FPainter.ClearPictures();
+  ChangeEditorRule(FPainter.Look().DisplayImages, value);
 }
 
 void TExDBGrid::SetDisplayDateTime(bool value) {
@@ -27,9 +27,9 @@ void TExDBGrid::SetDisplayDateTime(bool value) {
 }
 
 void TExDBGrid::SetDisplayMemo(bool value) {
-  if (FDisplayMemo == value)
+  if (DisplayMemo() == value)
     return;
-  FDisplayMemo = value;
+  FPainter.Look().DisplayMemo = value;
   if (!value)
     FFullSizeMemo = false;
   InvalidateGrid();
@@ -61,12 +61,7 @@ void TExDBGrid::ApplyColumnEnterRules() {
 }
 
 TGridOptions TExDBGrid::AdjustGridOptions(TGridOptions Value) {
-  const TGridOptions rowOptions =
-      goDrawFocusSelected | goColSizing | goRowMoving | goColMoving | goTabs | goThumbTracking;
-  if (FRowSizingAllowed)
-    Value |= rowOptions | goRowSizing;
-  else if (FRowSizingChanged)
-    Value = (Value | rowOptions) & ~TGridOptions(goRowSizing);
+  Value = FRowHeights.AdjustGridOptions(Value);
   // Check-box, picture, memo and date columns have editors of their own, whatever the options say.
   TField *field = DataLink()->Active() ? SelectedField() : nullptr;
   if (field && CanModifyDataSet() &&

@@ -9,6 +9,7 @@
 #include "ExDBGridCtlsForm.h"
 #include "ExDBGridFieldKinds.h"
 #include "ExDateTimePicker.h"
+#include "ExGridAccess.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -20,7 +21,8 @@ void ApplyEditColor(QWidget &widget, TColor color) {
   widget.setPalette(colours);
 }
 
-TExDBGridEditors::TExDBGridEditors(TExDBGrid &grid) : FGrid(grid) {}
+TExDBGridEditors::TExDBGridEditors(TExDBGrid &grid, const TExGridAccess &access)
+    : FGrid(grid), FAccess(access) {}
 
 TExDBGridEditors::~TExDBGridEditors() {
   delete FPicker.data();
@@ -87,7 +89,7 @@ QRect TExDBGridEditors::PickerBounds(const QRect &cell) const {
 }
 
 void TExDBGridEditors::ShowDatePicker() {
-  TColumn *column = FGrid.ColumnAt(FGrid.Col());
+  TColumn *column = FAccess.ColumnOf(FGrid.Col());
   if (!IsDatePickerCell(column))
     return;
   PrepareDatePicker(FGrid.CellRect(FGrid.Col(), FGrid.Row()), column->Field());
@@ -124,7 +126,7 @@ void TExDBGridEditors::PickerChanged() {
   FPickerEdited = true;
   TDataSet *dataSet = FGrid.DataLink()->DataSet();
   TField *field = FGrid.SelectedField();
-  if (!field || !FGrid.CanModifyDataSet() || !field->CanModify())
+  if (!field || !FAccess.CanModifyData() || !field->CanModify())
     return;
   // A change while browsing starts the edit; every later change of that edit reaches the field too.
   if (dataSet->State() == dsBrowse) {
@@ -219,7 +221,7 @@ void TExDBGridEditors::PrepareMemo(const QRect &cell) {
 }
 
 void TExDBGridEditors::ShowMemo() {
-  TColumn *column = FGrid.ColumnAt(FGrid.Col());
+  TColumn *column = FAccess.ColumnOf(FGrid.Col());
   if (!IsMemoCell(column))
     return;
   PrepareMemo(FGrid.CellRect(FGrid.Col(), FGrid.Row()));
@@ -295,7 +297,7 @@ void TExDBGridEditors::CellClicked(TColumn *Column) {
 
 bool TExDBGridEditors::ShowPopupEditor() {
   TField *field = FGrid.DataLink()->Active() ? FGrid.SelectedField() : nullptr;
-  if (!field || !FGrid.DisplayPopupEditors() || !FGrid.CanModifyDataSet() || !(FGrid.Options() & dgEditing) ||
+  if (!field || !FGrid.DisplayPopupEditors() || !FAccess.CanModifyData() || !(FGrid.Options() & dgEditing) ||
       (FGrid.Options() & dgRowSelect) || !(IsBlobKind(field) || IsMemoKind(field)))
     return false;
   TExDBGridCtlsForm form(&FGrid);

@@ -15,6 +15,7 @@ class QObject;
 class QWidget;
 class TColumn;
 class TExDBGrid;
+class TExGridAccess;
 class TField;
 
 // Gives a widget the grid's edit colour as its background.
@@ -25,7 +26,7 @@ void ApplyEditColor(QWidget &widget, TColor color);
 // (so they may reach past the grid's edge) but belong to the grid: they go when it goes.
 class TExDBGridEditors {
 public:
-  explicit TExDBGridEditors(TExDBGrid &grid);
+  TExDBGridEditors(TExDBGrid &grid, const TExGridAccess &access);
   ~TExDBGridEditors();
 
   TExDateTimePicker *Picker() const { return FPicker; }
@@ -62,6 +63,7 @@ private:
   QRect PickerBounds(const QRect &cell) const;
 
   TExDBGrid &FGrid;
+  const TExGridAccess &FAccess;
   QPointer<TExDateTimePicker> FPicker;
   QPointer<TDBMemo> FMemo;
   QPointer<TDBRichEdit> FRichEdit;

@@ -214,19 +214,19 @@ void TExDBGrid::SelectAllRows(bool select) {
 void TExDBGrid::UpdateMenuChecks() {
   FMenuItems[ItemAutoSize]->setChecked(FGridAutoSize);
   FMenuItems[ItemAutoWidth]->setChecked(FGridAutoWidth != awNone);
-  FMenuItems[ItemDisplayBoolean]->setChecked(FDisplayBoolean);
-  FMenuItems[ItemShowTextEllipsis]->setChecked(FShowTextEllipsis);
-  FMenuItems[ItemDisplayImages]->setChecked(FDisplayImages);
-  FMenuItems[ItemDisplayMemo]->setChecked(FDisplayMemo);
+  FMenuItems[ItemDisplayBoolean]->setChecked(DisplayBoolean());
+  FMenuItems[ItemShowTextEllipsis]->setChecked(ShowTextEllipsis());
+  FMenuItems[ItemDisplayImages]->setChecked(DisplayImages());
+  FMenuItems[ItemDisplayMemo]->setChecked(DisplayMemo());
   FMenuItems[ItemDisplayDateTime]->setChecked(FDisplayDateTime);
   FMenuItems[ItemFullSizeMemo]->setChecked(FFullSizeMemo);
-  FMenuItems[ItemShowTitleEllipsis]->setChecked(FShowTitleEllipsis);
-  FMenuItems[ItemAllowRowSizing]->setChecked(FRowSizingAllowed);
-  FMenuItems[ItemMultiLineTitles]->setChecked(FMultiLineTitles);
+  FMenuItems[ItemShowTitleEllipsis]->setChecked(ShowTitleEllipsis());
+  FMenuItems[ItemAllowRowSizing]->setChecked(RowSizingAllowed());
+  FMenuItems[ItemMultiLineTitles]->setChecked(MultiLineTitles());
   FMenuItems[ItemMemoEditor]->setChecked(FMemoInplaceEditor == TMemoInplaceEditor::Memo);
   FMenuItems[ItemRichEditEditor]->setChecked(FMemoInplaceEditor == TMemoInplaceEditor::RichEdit);
-  FMenuItems[ItemCellHints]->setChecked(FCellHints);
-  FMenuItems[ItemUseRowColors]->setChecked(FUseRowColors);
+  FMenuItems[ItemCellHints]->setChecked(CellHints());
+  FMenuItems[ItemUseRowColors]->setChecked(UseRowColors());
   FMenuItems[ItemSearchMode]->setChecked(FSearchMode);
   for (QAction *sub : FMenuItems[ItemFixedColumns]->menu()->actions())
     sub->setChecked(sub->data().toInt() - 1 == FLockedCols);

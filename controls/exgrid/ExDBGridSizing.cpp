@@ -181,7 +181,7 @@ void TExDBGrid::SetFullSizeMemo(bool value) {
     return;
   FFullSizeMemo = value;
   if (value) {
-    FDisplayMemo = true;
+    FPainter.Look().DisplayMemo = true;
     if (FGridAutoWidth != awWidestValue && FGridAutoWidth != awWidestValueTitle)
       FGridAutoWidth = awNone;
   }
