@@ -79,13 +79,15 @@ QString TwoxCustomCSVStreamFormat::UnescapeCSVText(const QString &text) {
       result += text[i];
       continue;
     }
-    // Each pair stands for one character; an unknown pair for its second character.
+    // A pair the format writes stands for one character. Any other "%" was written by hand (as in
+    // "50%rabat"): it stays with the character after it, so that a save writes the text back.
     const QChar next = text[++i];
     switch (next.unicode()) {
+    case u'%': result += u'%'; break;
     case u'0': result += QChar(0); break;
     case u'n': result += QChar(10); break;
     case u'c': result += QChar(13); break;
-    default: result += next;
+    default: result += u'%'; result += next;
     }
   }
   return result;

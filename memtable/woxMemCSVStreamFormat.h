@@ -40,7 +40,7 @@ public:
   // longer line, before the memory for it is taken.
   static constexpr qsizetype MaxLineLength = qsizetype(8) << 20;
 
-  // %0 %n %c %% for NUL, LF, CR and %; and back.
+  // %0 %n %c %% for NUL, LF, CR and %; and back, where a "%" that starts no such pair stays as it is.
   static QString EscapeCSVText(const QString &text);
   static QString UnescapeCSVText(const QString &text);
   // Bytes as 6-bit groups, each the character 32 + group (least significant bit first); and back.
@@ -63,6 +63,16 @@ protected:
   virtual bool FillBuffer();
   virtual bool ReadLine();
   virtual void ReadToken(QString &token, bool &null);
+  // Reads the current line's values into the appended record; answers whether the line holds a
+  // record (one that does not is cancelled).
+  virtual bool LoadRecord(TwoxCustomMemTable &table);
+
+  // Whether the current line has values not read yet.
+  bool LineHasText() const { return FLinePos < FLine.size(); }
+  // The number of the current line in the file, from 1.
+  int LineNumber() const { return FLineNumber; }
+  // Whether bytes after the current line are still unread.
+  bool DataLeft() const;
 
 private:
   QString Quote(const QString &text) const;
@@ -71,12 +81,12 @@ private:
   QString FieldDefinitionLine(const TField &field) const;
   QString RecordLine(TwoxCustomMemTable &table);
   void ApplyDefinitions(TwoxCustomMemTable &table, const TwoxCSVDefinitions &definitions);
-  void LoadRecord(TwoxCustomMemTable &table);
   void LoadValue(TwoxCustomMemTable &table, TField *field, const QString &token, bool null);
   void PostLoaded(TwoxCustomMemTable &table);
   // Refuses a text or a byte value longer than the field holds.
   void CheckFits(const TField &field, qsizetype length, bool text) const;
-  // Refuses a first block that is UTF-16 text, which reads as lines of one character each.
+  // Refuses a first block that is UTF-16 text, which reads as lines of one character each, or that
+  // starts with the UTF-8 byte order mark.
   void CheckTextEncoding() const;
   // ReadToken, refusing a quoted value that the line does not close.
   void ReadCheckedToken(QString &token, bool &null);
@@ -84,7 +94,6 @@ private:
   static QString AtLine(const QString &message, int line);
   QString AtLine(const QString &message) const;
   QString Unquoted(const QString &line) const;
-  bool LineHasText() const { return FLinePos < FLine.size(); }
 
   QChar FQuote = u'"', FFieldDelimiter = u',', FRecordDelimiter = u',';
   QString FTrueString = QStringLiteral("True"), FFalseString = QStringLiteral("False");

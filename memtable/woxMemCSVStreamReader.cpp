@@ -56,9 +56,10 @@ bool TwoxCustomCSVStreamFormat::FillBuffer() {
   return !FBlock.isEmpty();
 }
 
-// A byte order mark, or a start where NUL stands in at least every other character's high byte and
-// never in its low byte, as ASCII and Polish letters in UTF-16 do. A NUL ends a line, so a
-// Windows-1250 file never looks so.
+// A UTF-16 byte order mark, or a start where NUL stands in at least every other character's high
+// byte and never in its low byte, as ASCII and Polish letters in UTF-16 do. A NUL ends a line, so a
+// Windows-1250 file never looks so. The UTF-8 mark is refused too: its three bytes would start the
+// first name, and every Polish letter after it would read as two characters.
 void TwoxCustomCSVStreamFormat::CheckTextEncoding() const {
   const QByteArrayView start = QByteArrayView(FBlock).first(std::min<qsizetype>(FBlock.size(), 64) & ~1);
   bool utf16 = start.startsWith("\xFF\xFE") || start.startsWith("\xFE\xFF");
@@ -71,6 +72,12 @@ void TwoxCustomCSVStreamFormat::CheckTextEncoding() const {
   }
   if (utf16)
     MemTableError(QStringLiteral("The file is not Windows-1250 text: it is UTF-16"));
+  if (FBlock.startsWith("\xEF\xBB\xBF"))
+    MemTableError(QStringLiteral("The file is not Windows-1250 text: it is UTF-8"));
+}
+
+bool TwoxCustomCSVStreamFormat::DataLeft() const {
+  return FBlockPos < FBlock.size() || (WorkStream() && !WorkStream()->atEnd());
 }
 
 bool TwoxCustomCSVStreamFormat::ReadLine() {
@@ -382,7 +389,7 @@ void TwoxCustomCSVStreamFormat::LoadValue(TwoxCustomMemTable &table, TField *fie
     table.OnLoadField(&table, field->Index(), field);
 }
 
-void TwoxCustomCSVStreamFormat::LoadRecord(TwoxCustomMemTable &table) {
+bool TwoxCustomCSVStreamFormat::LoadRecord(TwoxCustomMemTable &table) {
   const std::vector<int> &map = LoadFields();
   const bool loadAllKinds = sfFieldKind() & sfLoadFieldKind;
   QString &token = FToken;
@@ -396,6 +403,7 @@ void TwoxCustomCSVStreamFormat::LoadRecord(TwoxCustomMemTable &table) {
       continue;
     LoadValue(table, field, token, null);
   }
+  return true;
 }
 
 void TwoxCustomCSVStreamFormat::PostLoaded(TwoxCustomMemTable &table) {
@@ -427,9 +435,8 @@ void TwoxCustomCSVStreamFormat::LoadRecords(TwoxCustomMemTable &table) {
     FLinePos = 0;
     table.Append();
     try {
-      LoadRecord(table);
-      bool accept = true;
-      if (table.OnLoadRecord)
+      bool accept = LoadRecord(table);
+      if (accept && table.OnLoadRecord)
         table.OnLoadRecord(&table, accept);
       if (accept) {
         PostLoaded(table);

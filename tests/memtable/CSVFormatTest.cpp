@@ -152,7 +152,34 @@ TEST_F(CSVFormatTest, BinaryTextEncoding) {
   }
   EXPECT_EQ(TwoxCustomCSVStreamFormat::EncodeBinaryText(QByteArray()), QString());
   EXPECT_EQ(TwoxCustomCSVStreamFormat::EscapeCSVText(QString("a%\r\n") + QChar(0)), "a%%%c%n%0");
-  EXPECT_EQ(TwoxCustomCSVStreamFormat::UnescapeCSVText("a%%%c%n%0%x%"), QString("a%\r\n") + QChar(0) + "x%");
+  EXPECT_EQ(TwoxCustomCSVStreamFormat::UnescapeCSVText("a%%%c%n%0%x%"), QString("a%\r\n") + QChar(0) + "%x%");
+}
+
+// A "%" typed by hand that starts no pair the format writes is a character of the value, and a
+// save writes it back so that it reads the same again.
+TEST_F(CSVFormatTest, HandWrittenPercentIsKeptWithTheCharacterAfterIt) {
+  struct Case {
+    const char *InFile;
+    QString Value;
+  };
+  const Case cases[] = {
+      {"/data/50%rabat.fdb", "/data/50%rabat.fdb"},
+      {"100%", "100%"},
+      {"%%x%y%", "%x%y%"},
+      {"a%c%nb", "a\r\nb"},
+      {"%%%%%", "%%%"},
+  };
+  Fill({});
+  for (const Case &c : cases) {
+    LoadBytes(Table,
+              QByteArray("\"Nazwa\",\"Baza\",\"Grupa\",\"N\",\r\n\"a\",\"") + c.InFile + "\",\"b\",1,\r\n");
+    Table.Last();
+    EXPECT_EQ(Table.FieldByName("Baza")->AsString(), c.Value) << c.InFile;
+    TwoxMemTable again;
+    LoadBytes(again, SaveToBytes(Table));
+    again.Last();
+    EXPECT_EQ(again.FieldByName("Baza")->AsString(), c.Value) << c.InFile;
+  }
 }
 
 TEST_F(CSVFormatTest, BlobAndBooleanValues) {

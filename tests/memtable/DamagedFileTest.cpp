@@ -457,31 +457,38 @@ TEST_F(DamagedFileTest, LongValuesAreCutInMessages) {
   EXPECT_EQ(StateOf(Target), before);
 }
 
-// UTF-16 text, with a byte order mark or without, is named for what it is.
-TEST_F(DamagedFileTest, UTF16FileIsNotTakenForWindows1250) {
+// UTF-16 text, with a byte order mark or without, and UTF-8 text with its mark are named for what
+// they are, not read as columns of odd names.
+TEST_F(DamagedFileTest, UnicodeFileIsNotTakenForWindows1250) {
   const QString text =
       QString::fromUtf8("\"@@FILE VERSION@@\",\"251\"\r\n\"Kod\",\"Opis\"\r\n3,\"Łódź\"\r\n");
   const QString header = QString::fromUtf8("\"Kod\",\"Opis\"\r\n3,\"żółw\"\r\n");
+  const QString utf16 = QStringLiteral("The file is not Windows-1250 text: it is UTF-16");
+  const QString utf8 = QStringLiteral("The file is not Windows-1250 text: it is UTF-8");
   struct Case {
     const char *Label;
     QStringConverter::Encoding Encoding;
     bool Bom;
     QString Text;
+    QString Error;
   };
   const Case cases[] = {
-      {"little endian with a mark", QStringConverter::Utf16LE, true, text},
-      {"little endian", QStringConverter::Utf16LE, false, text},
-      {"big endian with a mark", QStringConverter::Utf16BE, true, text},
-      {"big endian", QStringConverter::Utf16BE, false, text},
-      {"little endian header only", QStringConverter::Utf16LE, false, header},
-      {"big endian header only", QStringConverter::Utf16BE, false, header},
+      {"little endian with a mark", QStringConverter::Utf16LE, true, text, utf16},
+      {"little endian", QStringConverter::Utf16LE, false, text, utf16},
+      {"big endian with a mark", QStringConverter::Utf16BE, true, text, utf16},
+      {"big endian", QStringConverter::Utf16BE, false, text, utf16},
+      {"little endian header only", QStringConverter::Utf16LE, false, header, utf16},
+      {"big endian header only", QStringConverter::Utf16BE, false, header, utf16},
+      {"UTF-8 with a mark", QStringConverter::Utf8, true, text, utf8},
+      {"UTF-8 header with a mark", QStringConverter::Utf8, true, header, utf8},
+      {"UTF-8 mark and one letter", QStringConverter::Utf8, true, QStringLiteral("x"), utf8},
   };
   const TTableState before = StateOf(Target);
   for (const Case &c : cases) {
     QStringEncoder encoder(c.Encoding,
                            c.Bom ? QStringConverter::Flag::WriteBom : QStringConverter::Flag::Default);
     const QByteArray bytes = encoder.encode(c.Text);
-    EXPECT_EQ(Load(Target, bytes), "The file is not Windows-1250 text: it is UTF-16") << c.Label;
+    EXPECT_EQ(Load(Target, bytes), c.Error) << c.Label;
     EXPECT_EQ(StateOf(Target), before) << c.Label;
   }
 }
