@@ -1,27 +1,39 @@
 #include "DatabaseListKeeper.h"
 
+#include "DatabaseListFormat.h"
 #include "Dialogs.h"
 #include "Exceptions.h"
+#include "TextFile.h"
 #include "woxMemTable.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <filesystem>
 
 namespace {
 
-// A second name of the file where the file system has links, else a copy: the replacing write
-// puts a new file in place of the old name and leaves this one as it was.
+// A copy of the old bytes, written whole or not at all. A second name would not do where "bazy.txt"
+// is a symbolic link: the save writes into the file the link names, which the second name shows.
 void KeepBeside(const QString &path, const QString &backup) {
-  namespace fs = std::filesystem;
-  const fs::path from = path.toStdU16String(), to = backup.toStdU16String();
-  std::error_code error;
-  fs::create_hard_link(from, to, error);
-  if (error && !fs::copy_file(from, to, error))
+  QFile file(path);
+  QString reason;
+  if (file.open(QIODevice::ReadOnly)) {
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+      reason = file.errorString();
+    else
+      try {
+        TextFile::WriteBytes(backup, bytes);
+      } catch (const EInOutError &error) {
+        reason = error.Reason().isEmpty() ? error.Message() : error.Reason();
+      }
+  } else {
+    reason = file.errorString();
+  }
+  if (!reason.isEmpty())
     throw EInOutError(WithSystemReason(QString::fromUtf8("Nie udało się zachować pliku %1 jako %2; lista nie "
                                                          "została zapisana.")
                                            .arg(path, backup),
-                                       QString::fromStdString(error.message())));
+                                       reason));
 }
 
 } // namespace
@@ -33,7 +45,7 @@ void TDatabaseListKeeper::Load() {
   if (!QFileInfo::exists(FPath))
     return;
   try {
-    FTable.LoadFromFile(FPath);
+    LoadDatabaseList(FTable, FPath);
     FReadError.clear();
   } catch (const Exception &error) {
     FReadError = error.Message().isEmpty() ? QStringLiteral("?") : error.Message();

@@ -238,7 +238,7 @@ void TUprawnieniaForm::InitRightsEditor(TIBDatabase *Database, const QString &Se
   MemTable->Open();
   // The list window's rules: a list read with a loss is refused here too, not shown half.
   woxCSVStreamFormat1->SetFileName(ProgramFolder() + FFileName);
-  MemTable->LoadFromFile(ProgramFolder() + FFileName);
+  LoadDatabaseList(*MemTable, ProgramFolder() + FFileName);
   BuildProgramTree();
   ShowTreeCheckBoxes();
   if (!Database->Connected())

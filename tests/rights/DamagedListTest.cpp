@@ -1,5 +1,6 @@
 // A "bazy.txt" that cannot be read whole: the list window replaces it only when the person agrees,
-// and then keeps the old bytes beside it; the rights editor refuses it and writes nothing.
+// and then keeps a copy of the old bytes beside it; the rights editor refuses it and writes nothing.
+// A file that reads whole loads in both windows and is written back unasked.
 #include "MatrixFixture.h"
 
 #include "DatabaseListKeeper.h"
@@ -15,7 +16,9 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <random>
+#include <unistd.h>
 
 namespace {
 
@@ -43,28 +46,54 @@ QByteArray Utf16(const QByteArray &text) {
 struct DamagedFile {
   const char *Name;
   QByteArray Bytes;
-  // The text the load error holds, "" where the in-memory table's own message tells.
+  // The text the load error starts with, %1 standing for the file; "" where junk decides it.
   QString Error;
 };
 
 void PrintTo(const DamagedFile &file, std::ostream *os) { *os << file.Name; }
 
+// The reader's own words, inside the list's sentence.
+QString ReaderError(const char *text) {
+  return QString::fromUtf8("Odczyt listy baz z pliku %1 przerwał błąd: ") + QString::fromUtf8(text);
+}
+
+QString BlankFirstLine() {
+  return QString::fromUtf8("Plik %1 ma pusty wiersz 1 przed dalszymi wierszami: lista została odczytana "
+                           "tylko do niego, a jej zapis pominąłby resztę pliku.");
+}
+
 const std::vector<DamagedFile> &DamagedFiles() {
   static const std::vector<DamagedFile> files = {
-      {"TruncatedRow", kHeader + kMapy + "\"Ewidencja\",\"/data/ew", ""},
-      {"NulByte", kHeader + kMapy + QByteArray(kNulRow, sizeof kNulRow - 1), ""},
+      {"TruncatedRow", kHeader + kMapy + "\"Ewidencja\",\"/data/ew",
+       ReaderError("A quoted value is not closed; the file is damaged (line 3)")},
+      {"NulByte", kHeader + kMapy + QByteArray(kNulRow, sizeof kNulRow - 1),
+       ReaderError("A quoted value is not closed; the file is damaged (line 3)")},
       {"OverlongValue",
        kHeader + kMapy + "\"Za dluga\",\"/data/" + QByteArray(300, 'x') + ".fdb\",\"VELDAR\",\r\n",
        QString::fromUtf8("Wartość pola „Baza” w pliku %1 ma 310 znaków, a pole mieści najwyżej 300.")},
       // Read as a header of junk columns, it would give rows of nothing.
       {"RandomBytes", RandomBytes(4096), ""},
-      {"Utf16", Utf16(kHeader + kMapy), ""},
+      {"Utf16", Utf16(kHeader + kMapy), ReaderError("The file is not Windows-1250 text: it is UTF-16")},
+      {"Utf8WithMark", "\xEF\xBB\xBF" + kHeader + kMapy,
+       ReaderError("The file is not Windows-1250 text: it is UTF-8")},
       // The column would be dropped by the next save.
       {"UnknownColumn",
        "\"Nazwa\",\"Baza\",\"Grupa\",\"Opis\",\r\n\"Mapy\",\"/data/mapy.fdb\",\"KORVIN\",\"stara\",\r\n",
        QString::fromUtf8(
            "Kolumna „Opis” w pliku %1 nie należy do listy baz (Nazwa, Baza, Grupa); zapis listy "
            "by ją pominął.")},
+      // Every row's group would be written empty.
+      {"MissingColumn", "\"Nazwa\",\"Baza\",\r\n\"Mapy\",\"/data/mapy.fdb\",\"KORVIN\",\r\n",
+       QString::fromUtf8("W nagłówku pliku %1 brak kolumny „Grupa” listy baz (Nazwa, Baza, Grupa); zapis "
+                         "listy zostawiłby ją pustą w każdym wierszu.")},
+      // The fourth value would be dropped by the next save.
+      {"ValuePastColumns", kHeader + kMapy + "\"Ewidencja\",\"/data/ewid.fdb\",\"VELDAR\",\"stara\",\r\n",
+       QString::fromUtf8("Wiersz 3 pliku %1 ma więcej wartości niż kolumn listy baz (Nazwa, Baza, Grupa); "
+                         "zapis listy pominąłby wartość „stara”.")},
+      // The reader stops at the empty line; every row after it would go at the next save.
+      {"BlankFirstLineCrLf", "\r\n" + kHeader + kMapy, BlankFirstLine()},
+      {"BlankFirstLineLf", "\n" + kHeader + kMapy, BlankFirstLine()},
+      {"BlankLinesBeforeHeader", "\r\n\r\n\n" + kHeader + kMapy, BlankFirstLine()},
   };
   return files;
 }
@@ -252,6 +281,104 @@ TEST_F(DamagedListTest, AReplaceThatCannotKeepTheOldFileWritesNothing) {
   EXPECT_EQ(FileBytes(BackupPath()), file.Bytes);
   EXPECT_EQ(FileBytes(ListPath()), kWritten);
 }
+
+// However the list's name reaches its bytes, the ".bak" is a file of its own holding the old bytes,
+// and the list that was saved is what the name then reads.
+TEST_F(DamagedListTest, TheOldBytesAreCopiedWhateverNameTheListHas) {
+  const DamagedFile &file = DamagedFiles().front();
+  const QString kept = Folder.filePath(QStringLiteral("kept.txt"));
+  using Link = bool (*)(const QString &, const QString &);
+  const std::pair<const char *, Link> names[] = {
+      {"symbolic link", [](const QString &target, const QString &name) { return QFile::link(target, name); }},
+      {"second name", [](const QString &target,
+                         const QString &name) { return ::link(qPrintable(target), qPrintable(name)) == 0; }},
+  };
+  for (const auto &[label, link] : names) {
+    QFile::remove(ListPath());
+    QFile::remove(BackupPath());
+    Dialogs.Clear();
+    WriteFileBytes(kept, file.Bytes);
+    ASSERT_TRUE(link(kept, ListPath())) << label;
+    const QString loadError = OpenOnDamaged(file);
+    Form->TableBazy->AppendRecord({"Nowa", "/data/nowa.fdb", "VELDAR"});
+    Dialogs.AnswerMessage(mrYes);
+    Click(Form->BitBtn3);
+    ExpectQuestion(loadError, BackupPath());
+    EXPECT_FALSE(QFileInfo(BackupPath()).isSymLink()) << label;
+    EXPECT_EQ(FileBytes(BackupPath()), file.Bytes) << label;
+    EXPECT_EQ(FileBytes(ListPath()), kWritten) << label;
+    QFile::remove(kept);
+  }
+}
+
+// Files that lose nothing when they are read: both windows take them, and the list window writes
+// them back without a question.
+struct SoundFile {
+  const char *Name;
+  QByteArray Bytes;
+  QStringList Rows;
+  QByteArray Saved;
+};
+
+void PrintTo(const SoundFile &file, std::ostream *os) { *os << file.Name; }
+
+const std::vector<SoundFile> &SoundFiles() {
+  static const std::vector<SoundFile> files = {
+      {"ColumnsInAnotherOrder",
+       "\"Grupa\",\"Baza\",\"Nazwa\",\r\n\"KORVIN\",\"/data/mapy.fdb\",\"Mapy\",\r\n",
+       {"Mapy|/data/mapy.fdb|KORVIN"},
+       kHeader + kMapy},
+      // A row of nothing but blanks, bare or quoted, is no row.
+      {"RowsOfBlanks",
+       kHeader + "   \r\n" + kMapy + "\"  \",,,\r\n \t ,  ,\r\n",
+       {"Mapy|/data/mapy.fdb|KORVIN"},
+       kHeader + kMapy},
+      {"BlankValuePastColumns",
+       kHeader + "\"Mapy\",\"/data/mapy.fdb\",\"KORVIN\", \r\n",
+       {"Mapy|/data/mapy.fdb|KORVIN"},
+       kHeader + kMapy},
+      // A "%" typed by hand is a character of the path; the save escapes it.
+      {"HandWrittenPercent",
+       kHeader + "\"Rabat\",\"/data/50%rabat.fdb\",\"VELDAR\",\r\n",
+       {"Rabat|/data/50%rabat.fdb|VELDAR"},
+       kHeader + "\"Rabat\",\"/data/50%%rabat.fdb\",\"VELDAR\",\r\n"},
+      {"OnlyLineEnds", "\r\n\r\n\n", {}, kHeader},
+  };
+  return files;
+}
+
+class SoundListTest : public DamagedListTest, public testing::WithParamInterface<SoundFile> {};
+
+TEST_P(SoundListTest, TheListWindowShowsTheRowsAndWritesThemBackUnasked) {
+  const SoundFile &file = GetParam();
+  WriteFileBytes(ListPath(), file.Bytes);
+  OpenWindow();
+  EXPECT_TRUE(Dialogs.Messages().empty());
+  EXPECT_FALSE(Form->DatabaseList().Unread());
+  EXPECT_EQ(ListedRows(*Form), file.Rows);
+  Click(Form->BitBtn3);
+  EXPECT_TRUE(Dialogs.Messages().empty());
+  EXPECT_EQ(FileBytes(ListPath()), file.Saved);
+  EXPECT_EQ(QDir(Folder.path()).entryList(QDir::Files), QStringList{"bazy.txt"});
+  // What was written reads back the same.
+  OpenWindow();
+  EXPECT_TRUE(Dialogs.Messages().empty());
+  EXPECT_EQ(ListedRows(*Form), file.Rows);
+}
+
+TEST_P(SoundListTest, TheRightsEditorTakesTheRows) {
+  const SoundFile &file = GetParam();
+  WriteFileBytes(ListPath(), file.Bytes);
+  TUprawnieniaForm editor;
+  editor.FGroup = QStringLiteral("Wszystkie");
+  editor.InitRightsEditor(Module->Database, People->Server(), QStringLiteral("bazy.txt"));
+  EXPECT_EQ(ListedRows(*editor.MemTable), file.Rows);
+  EXPECT_TRUE(Dialogs.Messages().empty());
+  EXPECT_EQ(FileBytes(ListPath()), file.Bytes);
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, SoundListTest, testing::ValuesIn(SoundFiles()),
+                         [](const testing::TestParamInfo<SoundFile> &info) { return info.param.Name; });
 
 class DamagedListEditorTest : public DamagedListTest, public testing::WithParamInterface<DamagedFile> {};
 

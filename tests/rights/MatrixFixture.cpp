@@ -53,14 +53,15 @@ QByteArray MatrixPageHead() {
 
 QByteArray MatrixPageTail() { return "</table>\r\n</BODY>\r\n</HTML>\r\n"; }
 
-QStringList ListedRows(TMatrycaUprawnien &form) {
+QStringList ListedRows(TDataSet &table) {
   QStringList rows;
-  TDataSet *table = form.TableBazy;
-  for (table->First(); !table->Eof(); table->Next())
-    rows << table->FieldByName("Nazwa")->AsString() + u'|' + table->FieldByName("Baza")->AsString() + u'|' +
-                table->FieldByName("Grupa")->AsString();
+  for (table.First(); !table.Eof(); table.Next())
+    rows << table.FieldByName("Nazwa")->AsString() + u'|' + table.FieldByName("Baza")->AsString() + u'|' +
+                table.FieldByName("Grupa")->AsString();
   return rows;
 }
+
+QStringList ListedRows(TMatrycaUprawnien &form) { return ListedRows(*form.TableBazy); }
 
 void MatrixListTest::SetUp() {
   GridInput::UseStableLook();

@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 #include <memory>
 
+class TDataSet;
+
 // The bytes of a file; empty when there is none.
 QByteArray FileBytes(const QString &path);
 void WriteFileBytes(const QString &path, const QByteArray &bytes);
@@ -33,7 +35,9 @@ QDateTime MatrixRunTime();
 QByteArray MatrixPageHead();
 QByteArray MatrixPageTail();
 
-// The text of the rows of the list window's table: "Nazwa|Baza|Grupa" per row, in table order.
+// The text of the rows of a database list: "Nazwa|Baza|Grupa" per row, in table order; of the list
+// window's table.
+QStringList ListedRows(TDataSet &table);
 QStringList ListedRows(TMatrycaUprawnien &form);
 
 // The database list window over a folder of the test's own, which stands for the program's folder.

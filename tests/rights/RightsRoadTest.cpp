@@ -146,7 +146,10 @@ TEST_F(RightsRoad, AMissingListReachesTheApplicationsHandlerAndNoWindowIsShown) 
   EXPECT_TRUE(Dialogs.ModalForms().empty());
   ASSERT_EQ(Dialogs.Messages().size(), 1u);
   const TMessageRequest &message = Dialogs.Messages()[0];
-  EXPECT_TRUE(message.Text.contains("bazy.txt")) << message.Text.toStdString();
+  // The reader's English words come inside a Polish sentence.
+  EXPECT_TRUE(message.Text.startsWith(
+      QString::fromUtf8("Odczyt listy baz z pliku %1 przerwał błąd: ").arg(Folder.filePath("bazy.txt"))))
+      << message.Text.toStdString();
   EXPECT_EQ(message.Caption, Application()->Title());
   EXPECT_EQ(message.Icon, mtError);
   EXPECT_TRUE(Main->findChildren<TUprawnieniaForm *>().isEmpty()) << "the window is freed";
