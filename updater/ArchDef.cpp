@@ -35,8 +35,9 @@ std::uint32_t SumDwords(const char *data, qint64 count) {
   return sum;
 }
 
-// A stored name that would land outside the target folder (a ".." step, a root or a drive letter) or
-// that the file system would read otherwise (a control character: a NUL ends the name early).
+// A stored name that would land outside the target folder (a ".." step, a root or a drive letter), that
+// names no file (an empty or "." last step), or that the file system would read otherwise (a control
+// character: a NUL ends the name early).
 bool ForbiddenName(const QString &name) {
   if (name.isEmpty() || name.startsWith(u'\\') || name.startsWith(u'/'))
     return true;
@@ -45,29 +46,33 @@ bool ForbiddenName(const QString &name) {
   if (name.size() >= 2 && name.at(1) == u':' && name.at(0).isLetter())
     return true;
   const QStringList steps = QString(name).replace(u'\\', u'/').split(u'/');
+  if (steps.last().isEmpty() || steps.last() == u".")
+    return true;
   return std::any_of(steps.begin(), steps.end(), [](const QString &step) { return step == u".."; });
 }
 
-// A folder on the way from `base` to the target that is a symbolic link leading out of `base`: the
-// file would land outside however harmless its name looks.
-bool LeadsOutThroughLink(const QString &base, const QString &relative) {
+// Where a member's path really lands below `base`, relative to it: every folder on the way taken as its
+// links lead, the file's own name as it is, so that two roads to one file give one path. A null string
+// when a folder on the way is a link that leads out of `base` or to no folder.
+QString ResolveBelow(const QString &base, const QString &relative) {
+  QStringList steps = relative.split(u'/', Qt::SkipEmptyParts);
+  steps.removeAll(QStringLiteral("."));
   const QString root = QFileInfo(base).canonicalFilePath();
   if (root.isEmpty())
-    return false; // no folder yet, so no link below it
-  QString path = base;
-  const QStringList steps = relative.split(u'/', Qt::SkipEmptyParts);
-  for (qsizetype i = 0; i + 1 < steps.size(); ++i) {
-    path += u'/' + steps[i];
-    const QFileInfo info(path);
-    if (info.isSymLink()) {
-      const QString target = info.canonicalFilePath();
-      if (target.isEmpty() || (target != root && !target.startsWith(root + u'/')))
-        return true;
-    } else if (!info.exists()) {
-      return false;
+    return steps.join(u'/'); // no folder yet, so no link below it
+  const QString name = steps.takeLast();
+  QString path = root;
+  for (const QString &step : steps) {
+    const QFileInfo info(path + u'/' + step);
+    if (!info.isSymLink()) {
+      path = info.filePath(); // a folder, a file (refused when put in place) or nothing yet
+      continue;
     }
+    path = info.canonicalFilePath();
+    if (path.isEmpty() || !info.isDir() || !IsWithinFolder(path, root))
+      return QString();
   }
-  return false;
+  return QDir(root).relativeFilePath(path + u'/' + name);
 }
 
 } // namespace
@@ -199,13 +204,24 @@ void TArchiver::CheckEntry(const TArchiveEntry &entry) const {
   const qint64 available = FFile.size() - dataOffset;
   if (available < 0)
     BrokenArchive();
-  if (length > MaxMemberLength)
-    throw EArchiveError(
-        QStringLiteral("Plik w archiwum jest większy niż %1 MiB: ").arg(MaxMemberLength >> 20) +
-        EntryName(entry));
+  CheckClaim(entry);
   if (qFromLittleEndian(entry.Method) == MethodCompressed ? length > available * MaxInflateRatio
                                                           : length > available)
     BrokenArchive();
+}
+
+void TArchiver::CheckClaim(const TArchiveEntry &entry) {
+  if (qFromLittleEndian(entry.Length) > MaxMemberLength)
+    throw EArchiveError(
+        QStringLiteral("Plik w archiwum jest większy niż %1 MiB: ").arg(MaxMemberLength >> 20) +
+        EntryName(entry));
+}
+
+void TArchiver::ForEachEntry(const std::function<void(const TArchiveEntry &)> &visit) {
+  TArchiveEntry entry;
+  for (bool more = FirstEntry(entry); more; more = NextEntry(entry))
+    if (visit)
+      visit(entry);
 }
 
 void TArchiver::ReadChunkHeader(qint64 position, TChunkHeader &chunk) {
@@ -269,12 +285,13 @@ QByteArray TArchiver::ExtractToMemory(const TArchiveEntry &entry) {
 
 QString TArchiver::TargetPath(const QString &folder, const TArchiveEntry &entry) {
   const QString name = EntryName(entry);
-  const QString relative = QString(name).replace(u'\\', u'/');
-  if (ForbiddenName(name) || LeadsOutThroughLink(folder.isEmpty() ? QDir::currentPath() : folder, relative))
+  if (ForbiddenName(name))
     throw EArchiveError(ForbiddenNameMessage(entry));
-  if (folder.isEmpty())
-    return QDir::current().absoluteFilePath(relative);
-  return AddTrailingBackslash(folder) + relative;
+  const QString base = folder.isEmpty() ? QDir::currentPath() : folder;
+  const QString resolved = ResolveBelow(base, QString(name).replace(u'\\', u'/'));
+  if (resolved.isNull())
+    throw EArchiveError(ForbiddenNameMessage(entry));
+  return AddTrailingBackslash(base) + resolved;
 }
 
 QString TArchiver::ForbiddenNameMessage(const TArchiveEntry &entry) {

@@ -81,6 +81,11 @@ public:
 
   bool FirstEntry(TArchiveEntry &entry);
   bool NextEntry(TArchiveEntry &entry);
+  // Reads the whole chain of entries, handing each to `visit`; raises when the chain breaks off or
+  // loops. Decodes no member.
+  void ForEachEntry(const std::function<void(const TArchiveEntry &)> &visit = {});
+  // Raises when the member claims more than a member may.
+  static void CheckClaim(const TArchiveEntry &entry);
 
   // The member's decoded bytes.
   QByteArray ExtractToMemory(const TArchiveEntry &entry);
@@ -88,8 +93,9 @@ public:
   // start, cut at the end; nothing is created below `folder` then, which only names the member in
   // errors). A file of its own is written whole or not at all.
   void ExtractToFile(const QString &folder, const TArchiveEntry &entry, QFileDevice *target = nullptr);
-  // Where ExtractToFile puts the member; raises for a name that would leave the folder, by its steps
-  // or through a symbolic link on the way.
+  // Where ExtractToFile puts the member: the folders on the way as their links lead, so that every road
+  // to one file gives one path. Raises for a name that names no file or would leave the folder, by its
+  // steps or through a symbolic link on the way.
   static QString TargetPath(const QString &folder, const TArchiveEntry &entry);
   // The refusal of a member's name.
   static QString ForbiddenNameMessage(const TArchiveEntry &entry);

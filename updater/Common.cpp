@@ -59,3 +59,7 @@ QString AddTrailingBackslash(const QString &path) {
     return path;
   return path + u'/';
 }
+
+bool IsWithinFolder(const QString &path, const QString &folder) {
+  return path == folder || path.startsWith(AddTrailingBackslash(folder));
+}

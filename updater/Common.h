@@ -26,3 +26,5 @@ int FindCharInSet(const QByteArray &text, int from, const TCharSet &set);
 
 // Appends the folder separator unless the path is empty or already ends with one.
 QString AddTrailingBackslash(const QString &path);
+// Whether the path is the folder itself or lies below it; both clean, "/" between steps.
+bool IsWithinFolder(const QString &path, const QString &folder);

@@ -23,6 +23,12 @@ void TUpgradeArchiver::BeginMember(const QString &, const TArchiveEntry &) { Res
 
 void TUpgradeArchiver::DecodeBuffer(char *buffer, qint64 count) { ApplyKey(buffer, count); }
 
+void VerifyPackage(const QString &fileName) {
+  TUpgradeArchiver archiver;
+  archiver.Open(fileName, true);
+  archiver.ForEachEntry();
+}
+
 namespace {
 
 // Where the value area after the block's first marker begins.

@@ -29,6 +29,10 @@ private:
   TRandomGenerator FRandom;
 };
 
+// Raises the reader's error when the file is not a whole update package: not an archive, a checksum
+// that does not match, a chain of entries that breaks off. Decodes no member.
+void VerifyPackage(const QString &fileName);
+
 // A version block as the updater holds it: the marker and the value area after it.
 struct TVersionBlock {
   VersionBlock::TBlockBytes Bytes = VersionBlock::Make(0, 0, 0, 0);

@@ -24,6 +24,15 @@ void ErrorBox(const QString &text) { MessageBox(text, QString(), MB_OK | MB_ICON
 
 bool Ask(const QString &text) { return MessageBox(text, QString(), MB_YESNO | MB_ICONQUESTION) == mrYes; }
 
+// What went wrong, where the person can do something about it; other failures have no reason.
+QString DownloadFailureReason(HRESULT result, const TDownloadLimits &limits) {
+  if (result == INET_E_CONNECTION_TIMEOUT)
+    return QStringLiteral("serwer nie przysłał danych przez %1 s").arg(limits.StallSeconds);
+  if (result == E_FILE_TOO_LARGE)
+    return QStringLiteral("plik na serwerze jest większy niż %1 MiB").arg(limits.MaxBytes >> 20);
+  return QString();
+}
+
 TFileDialogRequest OpenDialog(const QString &title, const QString &filter) {
   TFileDialogRequest request;
   request.Kind = TFileDialogKind::Open;
@@ -121,15 +130,34 @@ QString TMainWindow::DownloadErrorText() const {
 }
 
 // A download the end of the program stopped is no failure to tell the person about.
-void TMainWindow::ReportDownloadError() const {
+void TMainWindow::ReportDownloadError(const QString &reason) const {
   if (!Application() || !Application()->Terminated())
-    ErrorBox(DownloadErrorText());
+    ErrorBox(WithSystemReason(DownloadErrorText(), reason));
 }
 
-bool TMainWindow::Fetch(TURLGetFileWnd &window, const QString &url, const QString &fileName) {
+bool TMainWindow::Fetch(TURLGetFileWnd &window, const QString &url, const QString &fileName,
+                        qint64 maxBytes) {
   window.SetURL(url);
   window.SetFileName(fileName);
-  return window.Download(FURLDownloadToFile) == S_OK;
+  const TDownloadLimits limits{maxBytes, StallSeconds};
+  const HRESULT result =
+      window.Download([this, &limits](const QString &from, const QString &to, IBindStatusCallback &callback) {
+        return FURLDownloadToFile(from, to, callback, limits);
+      });
+  if (result == S_OK)
+    return true;
+  ReportDownloadError(DownloadFailureReason(result, limits));
+  return false;
+}
+
+bool TMainWindow::PackageArrivedWhole(const QString &package) const {
+  try {
+    VerifyPackage(package);
+    return true;
+  } catch (const EArchiveError &e) {
+    ReportDownloadError(e.Message());
+    return false;
+  }
 }
 
 void TMainWindow::GetUpgradeClick() {
@@ -155,10 +183,8 @@ void TMainWindow::GetUpgradeClick() {
     setEnabled(true);
     window.reset();
   });
-  if (!Fetch(*window, FUpdateServer + QStringLiteral("meridox_sec.ver"), DescriptorPath)) {
-    ReportDownloadError();
+  if (!Fetch(*window, FUpdateServer + QStringLiteral("meridox_sec.ver"), DescriptorPath, MaxDescriptorBytes))
     return;
-  }
   QList<QByteArray> lines;
   if (!ReadDescriptorLines(DescriptorPath, lines)) {
     ErrorBox(QStringLiteral("Nie można otworzyć pliku: ") + DescriptorPath);
@@ -175,9 +201,8 @@ void TMainWindow::GetUpgradeClick() {
   }
   const QString package =
       AddTrailingBackslash(QFileInfo(Path->text()).absolutePath()) + QStringLiteral("meridox_sec.upg");
-  if (!Fetch(*window, offer.Address, package)) {
+  if (!Fetch(*window, offer.Address, package, MaxPackageBytes) || !PackageArrivedWhole(package)) {
     QFile::remove(package);
-    ReportDownloadError();
     return;
   }
   UpgradePath->setText(package);

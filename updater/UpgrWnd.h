@@ -40,18 +40,29 @@ public:
 
   // Where the downloaded descriptor is kept: "meridox_sec.ver" beside upgrade.
   QString DescriptorPath;
+  // How long a download waits for a server that sends nothing before it gives up.
+  int StallSeconds = 30;
+
+  // The most a download may bring: a descriptor is a few lines, a package holds members of up to
+  // 256 MiB each.
+  static constexpr qint64 MaxDescriptorBytes = qint64(1) << 20;
+  static constexpr qint64 MaxPackageBytes = qint64(1) << 30;
 
 private:
   void FormCreate();
   void BuildControls();
   void ChooseFile(TFileDialogRequest &dialog, QLineEdit *edit);
   QString DownloadErrorText() const;
-  void ReportDownloadError() const;
-  // Runs the download window for one file; false after a failure, which it has reported.
-  bool Fetch(TURLGetFileWnd &window, const QString &url, const QString &fileName);
+  // The download error message, with what went wrong in parentheses where that is known.
+  void ReportDownloadError(const QString &reason) const;
+  // Runs the download window for one file of at most `maxBytes`; false after a failure, which it has
+  // reported.
+  bool Fetch(TURLGetFileWnd &window, const QString &url, const QString &fileName, qint64 maxBytes);
+  // Whether the downloaded package is whole; a transfer cut short is reported as a failed download.
+  bool PackageArrivedWhole(const QString &package) const;
 
   QString FUpdateServer;
-  TURLDownloadToFile FURLDownloadToFile;
+  decltype(&URLDownloadToFile) FURLDownloadToFile = nullptr;
 };
 
 // The registry entry that names the install folder, and the update server's address beside it.

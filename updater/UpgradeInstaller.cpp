@@ -11,8 +11,30 @@
 #include <cerrno>
 #include <cstdio>
 
-TUpgradeInstaller::TUpgradeInstaller(QString programPath, QString packagePath)
-    : FProgramPath(std::move(programPath)), FPackagePath(std::move(packagePath)) {}
+namespace {
+
+// The program file itself. One reached through a symbolic link is replaced where the link leads, so
+// that the link goes on naming the program, now the new build.
+QString ProgramFile(const QString &path) {
+  const QFileInfo info(path);
+  const QString real = info.isSymLink() ? info.canonicalFilePath() : QString();
+  return real.isEmpty() ? info.absoluteFilePath() : real;
+}
+
+// Whether a file put at `target` (its folders resolved) would replace `kept` or land below it, or
+// would replace a link that names it: each is a road that loses the file.
+bool TakesPlaceOf(const QString &target, const QString &kept) {
+  if (IsWithinFolder(target, QDir::cleanPath(kept)))
+    return true;
+  const QFileInfo place(target);
+  const QString real = QFileInfo(kept).canonicalFilePath();
+  return place.isSymLink() && !real.isEmpty() && place.canonicalFilePath() == real;
+}
+
+} // namespace
+
+TUpgradeInstaller::TUpgradeInstaller(const QString &programPath, QString packagePath)
+    : FProgramPath(ProgramFile(programPath)), FPackagePath(std::move(packagePath)) {}
 
 QString TUpgradeInstaller::Folder() const {
   return AddTrailingBackslash(QFileInfo(FProgramPath).absolutePath());
@@ -25,6 +47,8 @@ bool TUpgradeInstaller::Execute(const QByteArray &installedImage) {
   const TVersionBlock installed = ImageVersionBlock(installedImage);
   TUpgradeArchiver archiver;
   archiver.Open(FPackagePath, true);
+  // No member is decoded before every member's claim is known to be within bounds.
+  archiver.ForEachEntry(TArchiver::CheckClaim);
   TArchiveEntry first;
   if (!archiver.FirstEntry(first))
     throw Exception(QStringLiteral("Błędny plik z upgrade'm"));
@@ -38,7 +62,7 @@ bool TUpgradeInstaller::Execute(const QByteArray &installedImage) {
     return false;
   TStagedFiles staged(Folder(), [this](const QString &from, const QString &to) { RenameFile(from, to); });
   staged.Keep(FProgramPath, BackupPath());
-  staged.Write(QFileInfo(FProgramPath).absoluteFilePath(), image);
+  staged.Write(FProgramPath, image);
   image = QByteArray();
   TArchiveEntry entry = first;
   while (archiver.NextEntry(entry))
@@ -48,17 +72,12 @@ bool TUpgradeInstaller::Execute(const QByteArray &installedImage) {
   return true;
 }
 
-// A further file may take neither the place of the program nor of its backup, which would lose the old
-// program, nor go into a staging folder, which the next run would remove.
+// A further file may take neither the place of the program nor of its backup, by any road, which would
+// lose the old program, nor go into a staging folder, which the next run would remove.
 QString TUpgradeInstaller::MemberTarget(const TArchiveEntry &entry) const {
-  const QString target = TArchiver::TargetPath(Folder(), entry);
-  const QString clean = QDir::cleanPath(target);
-  const auto within = [&clean](const QString &path) {
-    const QString other = QDir::cleanPath(path);
-    return clean == other || clean.startsWith(other + u'/');
-  };
-  const QString firstStep = QDir(Folder()).relativeFilePath(clean).section(u'/', 0, 0);
-  if (within(QFileInfo(FProgramPath).absoluteFilePath()) || within(BackupPath()) ||
+  const QString target = QDir::cleanPath(TArchiver::TargetPath(Folder(), entry));
+  const QString firstStep = QDir(Folder()).relativeFilePath(target).section(u'/', 0, 0);
+  if (TakesPlaceOf(target, FProgramPath) || TakesPlaceOf(target, BackupPath()) ||
       TStagedFiles::IsStagingName(firstStep))
     throw EArchiveError(TArchiver::ForbiddenNameMessage(entry));
   return target;

@@ -13,7 +13,9 @@
 // the program and its folder as they were, and there is never a moment without a program.
 class TUpgradeInstaller {
 public:
-  TUpgradeInstaller(QString programPath, QString packagePath);
+  // A program reached through a symbolic link is replaced where the link leads; its folder is the
+  // folder of the package's further files.
+  TUpgradeInstaller(const QString &programPath, QString packagePath);
   virtual ~TUpgradeInstaller() = default;
 
   // Asked when the package is not newer than the installed program; true goes on.

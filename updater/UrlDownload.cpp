@@ -1,5 +1,6 @@
 #include "UrlDownload.h"
 
+#include <QElapsedTimer>
 #include <QSaveFile>
 #include <QUrl>
 #include <curl/curl.h>
@@ -11,13 +12,23 @@ struct TTransfer {
   QSaveFile File;
   IBindStatusCallback &Callback;
   QString Url;
+  TDownloadLimits Limits;
   bool Begun = false;
   bool WriteFailed = false;
+  bool TooLarge = false;
+  bool Stalled = false;
+  curl_off_t Received = 0;
+  QElapsedTimer SinceLastByte{};
 };
 
 size_t WriteBody(char *data, size_t size, size_t count, void *user) {
   auto *transfer = static_cast<TTransfer *>(user);
   const qint64 length = qint64(size * count);
+  // A body without a declared length is bounded by what arrives.
+  if (transfer->File.size() + length > transfer->Limits.MaxBytes) {
+    transfer->TooLarge = true;
+    return 0;
+  }
   if (transfer->File.write(data, length) != length) {
     transfer->WriteFailed = true;
     return 0;
@@ -27,6 +38,14 @@ size_t WriteBody(char *data, size_t size, size_t count, void *user) {
 
 int Progress(void *user, curl_off_t total, curl_off_t now, curl_off_t, curl_off_t) {
   auto *transfer = static_cast<TTransfer *>(user);
+  // A server that sends nothing for the limit's time, before its answer or in the middle, is given up.
+  if (now != transfer->Received) {
+    transfer->Received = now;
+    transfer->SinceLastByte.start();
+  } else if (transfer->SinceLastByte.hasExpired(qint64(transfer->Limits.StallSeconds) * 1000)) {
+    transfer->Stalled = true;
+    return 1;
+  }
   unsigned status = BINDSTATUS_SENDINGREQUEST;
   if (now > 0) {
     status = transfer->Begun ? BINDSTATUS_DOWNLOADINGDATA : BINDSTATUS_BEGINDOWNLOADDATA;
@@ -45,15 +64,21 @@ HRESULT Perform(TTransfer &transfer) {
   curl_easy_setopt(curl.get(), CURLOPT_FAILONERROR, 1L);
   curl_easy_setopt(curl.get(), CURLOPT_FOLLOWLOCATION, 1L);
   curl_easy_setopt(curl.get(), CURLOPT_NOSIGNAL, 1L);
-  curl_easy_setopt(curl.get(), CURLOPT_CONNECTTIMEOUT, 30L);
+  curl_easy_setopt(curl.get(), CURLOPT_CONNECTTIMEOUT, long(transfer.Limits.StallSeconds));
+  curl_easy_setopt(curl.get(), CURLOPT_MAXFILESIZE_LARGE, curl_off_t(transfer.Limits.MaxBytes));
   curl_easy_setopt(curl.get(), CURLOPT_WRITEFUNCTION, WriteBody);
   curl_easy_setopt(curl.get(), CURLOPT_WRITEDATA, &transfer);
   curl_easy_setopt(curl.get(), CURLOPT_NOPROGRESS, 0L);
   curl_easy_setopt(curl.get(), CURLOPT_XFERINFOFUNCTION, Progress);
   curl_easy_setopt(curl.get(), CURLOPT_XFERINFODATA, &transfer);
+  transfer.SinceLastByte.start();
   const CURLcode code = curl_easy_perform(curl.get());
+  if (code == CURLE_OPERATION_TIMEDOUT || transfer.Stalled)
+    return INET_E_CONNECTION_TIMEOUT;
   if (code == CURLE_ABORTED_BY_CALLBACK)
     return E_ABORT;
+  if (code == CURLE_FILESIZE_EXCEEDED || transfer.TooLarge)
+    return E_FILE_TOO_LARGE;
   if (code != CURLE_OK || transfer.WriteFailed)
     return E_FAIL;
   const qint64 size = transfer.File.size();
@@ -69,10 +94,11 @@ bool URLDownloadAvailable() {
   return initialised;
 }
 
-HRESULT URLDownloadToFile(const QString &url, const QString &fileName, IBindStatusCallback &callback) {
+HRESULT URLDownloadToFile(const QString &url, const QString &fileName, IBindStatusCallback &callback,
+                          const TDownloadLimits &limits) {
   if (!URLDownloadAvailable())
     return E_FAIL;
-  TTransfer transfer{QSaveFile(fileName), callback, url};
+  TTransfer transfer{QSaveFile(fileName), callback, url, limits};
   if (!transfer.File.open(QIODevice::WriteOnly))
     return E_FAIL;
   callback.OnStartBinding();

@@ -54,8 +54,9 @@ public:
 // Raises the silent EAbort.
 [[noreturn]] void Abort();
 
-// The program's own words for a failed step, then the operating system's reason in parentheses
-// ("Nie można utworzyć pliku: /a/b (Is a directory)"); the message alone when there is no reason.
+// The program's own words for a failed step, then the operating system's reason in parentheses, in
+// Polish where the toolkit leaves it English ("Nie można utworzyć pliku: /a/b (Jest katalogiem)"); the
+// message alone when there is no reason.
 QString WithSystemReason(const QString &message, const QString &reason);
 // A value as a message quotes it: whole up to 60 characters, else its start and "...", so that a
 // value read from a damaged file cannot make a message of megabytes.

@@ -203,7 +203,7 @@ INSTANTIATE_TEST_SUITE_P(
                                         file.write("[LAST_SERVER]\r\nSERVER=stary\r\n");
                                         return file.fileName();
                                       },
-                                      "File too large",
+                                      "Plik jest za duży",
                                       [] {
                                         std::signal(SIGXFSZ, SIG_IGN);
                                         const rlimit tiny = {8, RLIM_INFINITY};

@@ -7,7 +7,11 @@
 // 0:2148532224), and a further file whose chunk holds 1.5 MiB (--chunk-size 1:1572864). Hostile ones
 // too: further files named "meridox_sec.bak", "meridox_sec", ".\meridox_sec", an absolute path and a
 // path into a staging folder, and members of 300 MiB of zeros in sound chunks (--zero-member), past
-// what a member may claim.
+// what a member may claim. The install folder holds links that lead back into it ("self" to itself,
+// "sub\up" to its parent) and one that names the program ("prog"): seeds name further files through
+// them ("self\meridox_sec", "sub\up\meridox_sec.bak", "self\.upgrade-AbCdEf\x", "prog"), and names of
+// no file ("docs\", ".", "docs\."). Also a package cut short as a broken download leaves it, and an
+// image that does not decode before a member past the bound (--oversized-chunk 0 --zero-member).
 #include "ArchDef.h"
 #include "Exceptions.h"
 #include "UpdaterTestHelpers.h"
@@ -15,12 +19,14 @@
 #include "UpgradeInstaller.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <unistd.h>
 
 namespace {
 
@@ -62,22 +68,45 @@ QByteArray Sealed(QByteArray bytes) {
   return bytes;
 }
 
-// The whole upgrade over an installed program of version 1.0: it installs and keeps the old program as
-// the backup, or it refuses and leaves the folder as it was; nothing lands beside the folder.
+void Link(const char *target, const QString &link) {
+  if (::symlink(target, QFile::encodeName(link).constData()) != 0)
+    Fail("cannot make a link");
+}
+
+// A program with its version block is in place, the old one is the backup, the links are still links.
+void CheckInstalled(const QString &folder, const QString &backup, const QByteArray &old) {
+  try {
+    ImageVersionBlock(ReadFile(folder + QStringLiteral("/meridox_sec")));
+  } catch (const Exception &) {
+    Fail("no program is in place");
+  }
+  if (ReadFile(backup) != old)
+    Fail("the old program was not kept as the backup");
+  for (const char *link : {"self", "sub/up", "prog"})
+    if (!QFileInfo(folder + u'/' + QString::fromLatin1(link)).isSymLink())
+      Fail("a link was taken away");
+}
+
+// The whole upgrade over an installed program of version 1.0, in a folder with links leading back into
+// it: it installs and keeps the old program as the backup, or it refuses and leaves the folder as it
+// was; nothing lands beside the folder.
 void Install(const QTemporaryDir &dir, const QString &package) {
   const QString folder = dir.filePath(QStringLiteral("inst"));
   QDir(folder).removeRecursively();
-  if (!QDir().mkpath(folder))
+  if (!QDir().mkpath(folder + QStringLiteral("/sub")))
     Fail("cannot make the install folder");
   const QString program = folder + QStringLiteral("/meridox_sec");
   const QByteArray image = FakeImage(1, 0, "installed program");
   Put(program, image);
+  Link(".", folder + QStringLiteral("/self"));
+  Link("..", folder + QStringLiteral("/sub/up"));
+  Link("meridox_sec", folder + QStringLiteral("/prog"));
   const auto before = FolderState(folder);
   try {
     TUpgradeInstaller installer(program, package);
     installer.OnConfirmNotNewer = [] { return true; };
-    if (installer.Execute(image) && ReadFile(installer.BackupPath()) != image)
-      Fail("the old program was not kept as the backup");
+    if (installer.Execute(image))
+      CheckInstalled(folder, installer.BackupPath(), image);
   } catch (const Exception &) {
     if (FolderState(folder) != before)
       Fail("a refused package changed the install folder");

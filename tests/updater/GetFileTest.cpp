@@ -79,13 +79,24 @@ TEST(BindCallback, StatusTexts) {
     EXPECT_EQ(BindStatusText(code), QString::fromUtf8(text)) << code;
 }
 
+constexpr TDownloadLimits OneMiB{1 << 20, 30};
+
 class DownloadTest : public testing::Test {
 protected:
   QString Target() const { return dir.filePath(QStringLiteral("meridox_sec.upg")); }
-  HRESULT Download(const QString &path) {
-    window.SetURL(server.Url(path));
+  HRESULT DownloadFrom(const QString &url, const TDownloadLimits &limits = OneMiB) {
+    window.SetURL(url);
     window.SetFileName(Target());
-    return window.Download(URLDownloadToFile);
+    return window.Download([&limits](const QString &from, const QString &to, IBindStatusCallback &callback) {
+      return URLDownloadToFile(from, to, callback, limits);
+    });
+  }
+  HRESULT Download(const QString &path, const TDownloadLimits &limits = OneMiB) {
+    return DownloadFrom(server.Url(path), limits);
+  }
+  void ExpectNoFile() const {
+    EXPECT_FALSE(QFile::exists(Target())) << "no partial file";
+    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
   }
 
   QTemporaryDir dir;
@@ -115,9 +126,7 @@ TEST_F(DownloadTest, HttpErrorIsAFailureAndSavesNoErrorPage) {
 }
 
 TEST_F(DownloadTest, UnreachableServerIsAFailure) {
-  window.SetURL(QStringLiteral("http://127.0.0.1:1/x"));
-  window.SetFileName(Target());
-  EXPECT_EQ(window.Download(URLDownloadToFile), E_FAIL);
+  EXPECT_EQ(DownloadFrom(QStringLiteral("http://127.0.0.1:1/x")), E_FAIL);
   EXPECT_FALSE(QFile::exists(Target()));
 }
 
@@ -130,8 +139,7 @@ TEST_F(DownloadTest, StalledTransferStopsOnTheAbortButton) {
   EXPECT_EQ(Download(QStringLiteral("/slow.upg")), E_ABORT);
   EXPECT_TRUE(window.Aborted());
   EXPECT_EQ(server.StallsLeftByClient(), 1);
-  EXPECT_FALSE(QFile::exists(Target())) << "no partial file";
-  EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
+  ExpectNoFile();
 }
 
 TEST_F(DownloadTest, ClosingTheWindowDuringADownloadStopsIt) {
@@ -140,5 +148,55 @@ TEST_F(DownloadTest, ClosingTheWindowDuringADownloadStopsIt) {
   EXPECT_EQ(Download(QStringLiteral("/slow.upg")), E_ABORT);
   EXPECT_FALSE(QFile::exists(Target()));
 }
+
+struct LimitCase {
+  const char *Label;
+  TLoopbackServer::TRoute Route;
+  TDownloadLimits Limits;
+  HRESULT Result;
+};
+
+void PrintTo(const LimitCase &c, std::ostream *os) { *os << c.Label; }
+
+class DownloadLimits : public DownloadTest, public testing::WithParamInterface<LimitCase> {};
+
+// A server can neither fill the disk nor keep the download waiting: past a limit the transfer fails
+// and leaves no file; a body of exactly the bound still arrives.
+TEST_P(DownloadLimits, EndTheTransfer) {
+  const LimitCase &c = GetParam();
+  server.Route(QStringLiteral("/f"), c.Route);
+  EXPECT_EQ(Download(QStringLiteral("/f"), c.Limits), c.Result);
+  if (c.Result == S_OK) {
+    EXPECT_EQ(ReadFile(Target()), c.Route.Body);
+    return;
+  }
+  ExpectNoFile();
+  if (c.Result == INET_E_CONNECTION_TIMEOUT) {
+    EXPECT_EQ(server.StallsLeftByClient(), 1) << "the client gave up, not the server";
+  }
+}
+
+constexpr qsizetype Mib = 1 << 20;
+constexpr qint64 NoLength = TLoopbackServer::NoLength;
+constexpr qint64 BodyLength = TLoopbackServer::BodyLength;
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DownloadLimits,
+    testing::Values(
+        LimitCase{
+            "EndlessBody", {200, QByteArray(64 << 10, 'e'), -1, BodyLength, true}, OneMiB, E_FILE_TOO_LARGE},
+        LimitCase{"BodyPastTheBoundWithoutALength",
+                  {200, QByteArray(Mib + 1, 'b'), -1, NoLength},
+                  OneMiB,
+                  E_FILE_TOO_LARGE},
+        LimitCase{"BodyOfTheBoundWithoutALength", {200, QByteArray(Mib, 'b'), -1, NoLength}, OneMiB, S_OK},
+        LimitCase{"DeclaredLengthPastTheBound", {200, "short", -1, 2 * Mib}, OneMiB, E_FILE_TOO_LARGE},
+        LimitCase{
+            "StallInTheBody", {200, QByteArray(100000, 's'), 1000}, {Mib, 1}, INET_E_CONNECTION_TIMEOUT},
+        LimitCase{"ServerThatNeverAnswers",
+                  {200, {}, TLoopbackServer::Silent},
+                  {Mib, 1},
+                  INET_E_CONNECTION_TIMEOUT}),
+    [](const testing::TestParamInfo<LimitCase> &info) { return std::string(info.param.Label); });
 
 } // namespace

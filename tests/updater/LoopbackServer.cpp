@@ -65,21 +65,41 @@ void TLoopbackServer::Serve(std::promise<quint16> *port) {
       if (auto it = FRoutes.find(path); it != FRoutes.end())
         route = it->second;
     }
-    socket->write("HTTP/1.1 " + StatusLine(route.Status) + "\r\nContent-Length: " +
-                  QByteArray::number(route.Body.size()) + "\r\nConnection: close\r\n\r\n");
-    socket->write(route.StallAfter < 0 ? route.Body : route.Body.left(route.StallAfter));
-    socket->waitForBytesWritten(2000);
-    if (route.StallAfter >= 0) {
-      if (OnStall)
-        OnStall();
-      while (!FStop && !lifetime.hasExpired() && socket->state() == QAbstractSocket::ConnectedState)
-        socket->waitForReadyRead(50);
-      if (socket->state() != QAbstractSocket::ConnectedState)
-        ++FStallsLeftByClient;
-    }
+    Answer(*socket, route, lifetime);
     socket->disconnectFromHost();
     if (socket->state() != QAbstractSocket::UnconnectedState)
       socket->waitForDisconnected(1000);
     FServing = false;
   }
+}
+
+void TLoopbackServer::Answer(QTcpSocket &socket, const TRoute &route, const QDeadlineTimer &lifetime) {
+  const bool stalls = route.StallAfter >= 0 || route.StallAfter == Silent;
+  if (route.StallAfter != Silent) {
+    QByteArray head = "HTTP/1.1 " + StatusLine(route.Status) + "\r\n";
+    const qint64 length = route.ContentLength == BodyLength ? route.Body.size() : route.ContentLength;
+    if (length >= 0 && !route.Endless)
+      head += "Content-Length: " + QByteArray::number(length) + "\r\n";
+    socket.write(head + "Connection: close\r\n\r\n");
+    socket.write(route.StallAfter < 0 ? route.Body : route.Body.left(route.StallAfter));
+    socket.waitForBytesWritten(2000);
+  }
+  while (route.Endless && !FStop && !lifetime.hasExpired() &&
+         socket.state() == QAbstractSocket::ConnectedState) {
+    if (socket.bytesToWrite() < route.Body.size())
+      socket.write(route.Body);
+    socket.waitForBytesWritten(100);
+  }
+  if (stalls) {
+    if (OnStall)
+      OnStall();
+    if (WaitForTheClientToLeave(socket, lifetime))
+      ++FStallsLeftByClient;
+  }
+}
+
+bool TLoopbackServer::WaitForTheClientToLeave(QTcpSocket &socket, const QDeadlineTimer &lifetime) const {
+  while (!FStop && !lifetime.hasExpired() && socket.state() == QAbstractSocket::ConnectedState)
+    socket.waitForReadyRead(50);
+  return socket.state() != QAbstractSocket::ConnectedState;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDeadlineTimer>
 #include <QString>
 #include <atomic>
 #include <functional>
@@ -8,16 +9,24 @@
 #include <map>
 #include <thread>
 
+class QTcpSocket;
+
 // A tiny HTTP server on 127.0.0.1 for the download tests, on its own thread. Each path answers
-// with a status and a body; a stalled route sends part of its body, calls OnStall (on the server's
-// thread) and then waits until the client goes away or the server stops. It stops by itself after
-// at most 30 seconds.
+// with a status and a body; a stalled route sends part of its body (nothing at all, not even its
+// status, with StallAfter = Silent), calls OnStall (on the server's thread) and then waits until the
+// client goes away or the server stops. It stops by itself after at most 30 seconds.
 class TLoopbackServer {
 public:
+  static constexpr qint64 BodyLength = -1; // the declared length is the body's
+  static constexpr qint64 NoLength = -2;   // no length is declared: the body ends with the connection
+  static constexpr qsizetype Silent = -2;
+
   struct TRoute {
     int Status = 200;
     QByteArray Body;
     qsizetype StallAfter = -1;
+    qint64 ContentLength = BodyLength;
+    bool Endless = false; // the body is sent again and again, with no length, until the client leaves
   };
 
   TLoopbackServer();
@@ -34,6 +43,9 @@ public:
 
 private:
   void Serve(std::promise<quint16> *port);
+  void Answer(QTcpSocket &socket, const TRoute &route, const QDeadlineTimer &lifetime);
+  // Waits until the client goes away or the server stops; true when the client went.
+  bool WaitForTheClientToLeave(QTcpSocket &socket, const QDeadlineTimer &lifetime) const;
 
   std::map<QString, TRoute> FRoutes;
   std::atomic<bool> FStop{false};

@@ -22,6 +22,8 @@
 #include <QTimer>
 #include <cerrno>
 #include <gtest/gtest.h>
+#include <optional>
+#include <unistd.h>
 
 namespace {
 
@@ -57,12 +59,15 @@ protected:
     return "X\tnot for us\r\nP\t" + version.toLatin1() + "\t" +
            server.Url(QStringLiteral("/upd/pkg.upg")).toLatin1() + "\r\n";
   }
-  void Package(std::uint16_t major, std::uint16_t minor) {
+  static QByteArray PackageBytes(std::uint16_t major, std::uint16_t minor) {
     const QByteArray image = WithVersion(ReadFile(QStringLiteral(VERSION_PROBE)), major, minor, 0, 9);
-    server.Route(QStringLiteral("/upd/pkg.upg"),
-                 {200, BuildPackage({{QStringLiteral("meridox_sec"), image, true},
-                                     {QStringLiteral("doc\\zmiany.txt"), "zmiany", true}})});
+    return BuildPackage(
+        {{QStringLiteral("meridox_sec"), image, true}, {QStringLiteral("doc\\zmiany.txt"), "zmiany", true}});
   }
+  void Package(std::uint16_t major, std::uint16_t minor) {
+    server.Route(QStringLiteral("/upd/pkg.upg"), {200, PackageBytes(major, minor)});
+  }
+  QString DownloadedPackage() const { return Installed() + QStringLiteral("/meridox_sec.upg"); }
   void ExpectBox(size_t index, const QString &text, TMsgDlgType icon) const {
     ASSERT_LT(index, dialogs.Messages().size());
     const TMessageRequest &box = dialogs.Messages()[index];
@@ -82,11 +87,16 @@ protected:
         return download;
     return nullptr;
   }
-  // Applies a local package of that version, which fails; returns the one message shown.
-  QString RefusedLocalUpgrade(std::uint16_t major, std::uint16_t minor) {
+  // Applies a local package of that version with those further files, which fails; returns the one
+  // message shown.
+  QString RefusedLocalUpgrade(std::uint16_t major, std::uint16_t minor,
+                              std::vector<TPackageMember> further = {}) {
     const QString package = dir.filePath(QStringLiteral("local.upg"));
-    WritePackage(package, {{QStringLiteral("meridox_sec"),
-                            WithVersion(ReadFile(QStringLiteral(VERSION_PROBE)), major, minor, 0, 0), true}});
+    further.insert(further.begin(),
+                   TPackageMember{QStringLiteral("meridox_sec"),
+                                  WithVersion(ReadFile(QStringLiteral(VERSION_PROBE)), major, minor, 0, 0),
+                                  true});
+    WritePackage(package, further);
     auto window = MakeWindow();
     window->UpgradePath->setText(package);
     dialogs.AnswerMessage(mrOk);
@@ -330,9 +340,117 @@ TEST_F(UpgrWndTest, AFolderInThePlaceOfTheBackupIsReportedAndNothingChanges) {
   ASSERT_TRUE(QDir().mkpath(backup + QStringLiteral("/stare wersje")));
   const auto before = FolderState(Installed());
   EXPECT_EQ(RefusedLocalUpgrade(PROJECT_MAJOR, PROJECT_MINOR + 1),
-            QStringLiteral("Nie można utworzyć pliku: %1 (%2)").arg(backup, SystemErrorText(EISDIR)));
+            QStringLiteral("Nie można utworzyć pliku: %1 (Jest katalogiem)").arg(backup));
   EXPECT_EQ(FolderState(Installed()), before);
 }
+
+// A link in the program's folder that leads back into it is one more road to the program: the package
+// is refused and the old program still runs.
+TEST_F(UpgrWndTest, MemberReachingTheProgramThroughALinkIsRefused) {
+  ASSERT_EQ(::symlink(".", QFile::encodeName(Installed() + QStringLiteral("/self")).constData()), 0);
+  const auto before = FolderState(Installed());
+  // shown by the application's exception box
+  EXPECT_EQ(RefusedLocalUpgrade(PROJECT_MAJOR, PROJECT_MINOR + 1,
+                                {{QStringLiteral("self\\meridox_sec"), "junk", true}}),
+            QStringLiteral("Niedozwolona nazwa pliku w archiwum: self\\meridox_sec."));
+  ASSERT_FALSE(dialogs.Messages().empty());
+  EXPECT_EQ(dialogs.Messages().back().Icon, mtError);
+  EXPECT_EQ(FolderState(Installed()), before);
+  EXPECT_EQ(RunProgram(Program()), built);
+}
+
+struct CutShortCase {
+  const char *Label;
+  std::function<TLoopbackServer::TRoute(const QByteArray &package)> Route;
+};
+
+void PrintTo(const CutShortCase &c, std::ostream *os) { *os << c.Label; }
+
+class UpgrWndCutShort : public UpgrWndTest, public testing::WithParamInterface<CutShortCase> {};
+
+// A transfer that ends early looks finished to the transfer itself; the package's checksum tells, and
+// the person is told of a failed download before any question.
+TEST_P(UpgrWndCutShort, DownloadIsAFailureAndNothingIsAsked) {
+  Descriptor(Offer(newer));
+  server.Route(QStringLiteral("/upd/pkg.upg"),
+               GetParam().Route(PackageBytes(PROJECT_MAJOR, PROJECT_MINOR + 1)));
+  const auto before = FolderState(Installed());
+  auto window = MakeWindow();
+  dialogs.AnswerMessage(mrOk);
+  window->GetUpgrade->click();
+  ASSERT_EQ(dialogs.Messages().size(), 1u);
+  ExpectBox(0, DownloadError() + QStringLiteral(" (Plik:%1 jest uszkodzony)").arg(DownloadedPackage()),
+            mtError);
+  EXPECT_EQ(FolderState(Installed()), before) << "the damaged package is deleted";
+  EXPECT_EQ(RunProgram(Program()), built);
+  ExpectUsable(*window);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Transfers, UpgrWndCutShort,
+    testing::Values(CutShortCase{"WithoutALength",
+                                 [](const QByteArray &package) {
+                                   return TLoopbackServer::TRoute{200, package.left(package.size() / 2), -1,
+                                                                  TLoopbackServer::NoLength};
+                                 }},
+                    CutShortCase{"WithAShorterLength",
+                                 [](const QByteArray &package) {
+                                   return TLoopbackServer::TRoute{200, package, -1, package.size() / 2};
+                                 }}),
+    [](const testing::TestParamInfo<CutShortCase> &info) { return std::string(info.param.Label); });
+
+struct LimitCase {
+  const char *Label;
+  std::optional<TLoopbackServer::TRoute> Descriptor; // none: one that offers the package route
+  TLoopbackServer::TRoute Package;
+  const char *Reason;
+};
+
+void PrintTo(const LimitCase &c, std::ostream *os) { *os << c.Label; }
+
+class UpgrWndLimits : public UpgrWndTest, public testing::WithParamInterface<LimitCase> {};
+
+// An endless or oversized file and a server that stops sending end the download with a reason, and the
+// window is usable again.
+TEST_P(UpgrWndLimits, EndTheDownloadWithTheirReason) {
+  const LimitCase &c = GetParam();
+  if (c.Descriptor)
+    server.Route(QStringLiteral("/upd/meridox_sec.ver"), *c.Descriptor);
+  else
+    Descriptor(Offer(newer));
+  server.Route(QStringLiteral("/upd/pkg.upg"), c.Package);
+  const auto before = FolderState(Installed());
+  auto window = MakeWindow();
+  window->StallSeconds = 1;
+  dialogs.AnswerMessage(mrOk);
+  window->GetUpgrade->click();
+  ASSERT_EQ(dialogs.Messages().size(), 1u);
+  ExpectBox(0, DownloadError() + QStringLiteral(" (%1)").arg(QString::fromUtf8(c.Reason)), mtError);
+  EXPECT_EQ(FolderState(Installed()), before) << "no part of a package is left";
+  ExpectUsable(*window);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, UpgrWndLimits,
+                         testing::Values(LimitCase{"EndlessDescriptor",
+                                                   TLoopbackServer::TRoute{200, QByteArray(64 << 10, 'P'), -1,
+                                                                           TLoopbackServer::BodyLength, true},
+                                                   {},
+                                                   "plik na serwerze jest większy niż 1 MiB"},
+                                         LimitCase{"PackageDeclaringMoreThanAPackageMayHold",
+                                                   std::nullopt,
+                                                   {200, "AGZ1", -1, TMainWindow::MaxPackageBytes + 1},
+                                                   "plik na serwerze jest większy niż 1024 MiB"},
+                                         LimitCase{"SilentDescriptorServer",
+                                                   TLoopbackServer::TRoute{200, {}, TLoopbackServer::Silent},
+                                                   {},
+                                                   "serwer nie przysłał danych przez 1 s"},
+                                         LimitCase{"PackageStalledHalfWay",
+                                                   std::nullopt,
+                                                   {200, QByteArray(200000, 'x'), 5000},
+                                                   "serwer nie przysłał danych przez 1 s"}),
+                         [](const testing::TestParamInfo<LimitCase> &info) {
+                           return std::string(info.param.Label);
+                         });
 
 TEST_F(UpgrWndTest, ProgramWithoutAVersionBlockMakesTheCheckDoNothing) {
   QFile::remove(Program());

@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <utility>
 
 namespace {
@@ -379,12 +380,6 @@ INSTANTIATE_TEST_SUITE_P(
                                   {QStringLiteral("bad\x01name"), "x", true}});
                    },
                    Says("Niedozwolona nazwa pliku w archiwum: bad\x01name")},
-        BrokenCase{
-            "NameEndingInASeparator",
-            [](auto &t) {
-              t.Write({}, {{QStringLiteral("ok.txt"), "fine", true}, {QStringLiteral("docs\\"), "x", true}});
-            },
-            About("Nie można utworzyć pliku: ", "docs/", SystemErrorText(EISDIR))},
         BrokenCase{"FurtherFileOverAFolder",
                    [](auto &t) {
                      ASSERT_TRUE(QDir().mkpath(t.Installed() + QStringLiteral("/ok.txt/inside")));
@@ -401,6 +396,133 @@ INSTANTIATE_TEST_SUITE_P(
                    },
                    About("Nie można utworzyć pliku: ", "notes.txt/inner.txt")}),
     [](const testing::TestParamInfo<BrokenCase> &info) { return std::string(info.param.Label); });
+
+struct RoadCase {
+  const char *Label;
+  std::vector<std::pair<const char *, const char *>> Links; // what each holds (null: the folder's
+                                                            // absolute path), where it is
+  const char *Member;
+  bool ProgramIsALink = false; // "meridox_sec" is a link to the real file "meridox_sec-1.4"
+};
+
+void PrintTo(const RoadCase &c, std::ostream *os) { *os << c.Label; }
+
+class UpgradeRoads : public UpgradeInstallerTest, public testing::WithParamInterface<RoadCase> {};
+
+// However a further file's name reaches the program, its backup or a staging folder (links inside the
+// folder that lead back into it, a link that names the program), and whatever names no file, it is
+// refused as a name and nothing changes on disk.
+TEST_P(UpgradeRoads, AreRefusedAsNames) {
+  const RoadCase &c = GetParam();
+  ASSERT_TRUE(WriteTestFile(Installed() + QStringLiteral("/meridox_sec.bak"), "an older backup"));
+  ASSERT_TRUE(QDir().mkpath(Installed() + QStringLiteral("/sub")));
+  std::vector<std::pair<const char *, const char *>> links = c.Links;
+  if (c.ProgramIsALink) {
+    ASSERT_TRUE(QFile::rename(Program(), Installed() + QStringLiteral("/meridox_sec-1.4")));
+    links.emplace_back("meridox_sec-1.4", "meridox_sec");
+  }
+  const QByteArray folder = QFile::encodeName(Installed());
+  for (const auto &[target, at] : links)
+    ASSERT_EQ(::symlink(target ? target : folder.constData(), (folder + '/' + at).constData()), 0) << at;
+  const QString member = QString::fromUtf8(c.Member);
+  Write({}, {{QStringLiteral("ok.txt"), "fine", true}, {member, "junk", true}});
+  const auto before = FolderState(Installed());
+  EXPECT_EQ(ErrorOf(), QStringLiteral("Niedozwolona nazwa pliku w archiwum: ") + member);
+  EXPECT_EQ(FolderState(Installed()), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, UpgradeRoads,
+    testing::Values(RoadCase{"EndingInASeparator", {}, "docs\\"}, RoadCase{"OfTheFolderItself", {}, "."},
+                    RoadCase{"EndingInADotStep", {}, "docs\\."},
+                    RoadCase{"ProgramThroughALinkToTheFolder", {{".", "self"}}, "self\\meridox_sec"},
+                    RoadCase{"BackupThroughALinkToTheFolder", {{".", "self"}}, "self\\meridox_sec.bak"},
+                    RoadCase{"ProgramThroughALinkToTheParent", {{"..", "sub/up"}}, "sub\\up\\meridox_sec"},
+                    RoadCase{"BackupThroughALinkToTheParent", {{"..", "sub/up"}}, "sub\\up\\meridox_sec.bak"},
+                    RoadCase{"ProgramThroughTwoLinks", {{"sub", "a"}, {"..", "sub/b"}}, "a\\b\\meridox_sec"},
+                    RoadCase{"ProgramThroughAnAbsoluteLink", {{nullptr, "abs"}}, "abs\\meridox_sec"},
+                    RoadCase{"StagingFolderThroughALink", {{".", "self"}}, "self\\.upgrade-AbCdEf\\x"},
+                    RoadCase{"LinkNamingTheProgram", {{"meridox_sec", "prog"}}, "prog"},
+                    RoadCase{"LinkNamingTheBackup", {{"meridox_sec.bak", "previous"}}, "previous"},
+                    RoadCase{"LinkThatIsTheProgram", {}, "meridox_sec", true},
+                    RoadCase{"FileTheProgramLinkNames", {}, "meridox_sec-1.4", true}),
+    [](const testing::TestParamInfo<RoadCase> &info) { return std::string(info.param.Label); });
+
+struct ClaimFirstCase {
+  const char *Label;
+  std::uint16_t OfferedMinor;
+  int BrokenImageChunk; // -1: the image decodes
+};
+
+void PrintTo(const ClaimFirstCase &c, std::ostream *os) { *os << c.Label; }
+
+class UpgradeClaimsFirst : public UpgradeInstallerTest, public testing::WithParamInterface<ClaimFirstCase> {};
+
+// Every member's claim is checked before the image is decoded: a later member past the bound is what
+// the person hears of, and nobody is asked about the image's version first.
+TEST_P(UpgradeClaimsFirst, LaterMemberPastTheBoundIsRefusedBeforeTheImageIsDecoded) {
+  const ClaimFirstCase &c = GetParam();
+  WriteFor(FakeImage(1, c.OfferedMinor, NoiseBytes(3 << 19)), With([&c](auto &d) {
+             d.OversizedChunkEntry = c.BrokenImageChunk;
+             d.ZeroMemberEntry = 2, d.ZeroMemberLength = MaxMemberLength + 1;
+           }),
+           {{QStringLiteral("ok.txt"), "fine", true}, {QStringLiteral("big.bin"), {}, true}});
+  const auto before = FolderState(Installed());
+  EXPECT_EQ(ErrorOf(), QStringLiteral("Plik w archiwum jest większy niż 256 MiB: big.bin"));
+  EXPECT_EQ(questions, 0);
+  EXPECT_EQ(FolderState(Installed()), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Images, UpgradeClaimsFirst,
+                         testing::Values(ClaimFirstCase{"ImageThatDoesNotDecode", 5, 0},
+                                         ClaimFirstCase{"OlderImageThatWouldBeAskedAbout", 3, -1}),
+                         [](const testing::TestParamInfo<ClaimFirstCase> &info) {
+                           return std::string(info.param.Label);
+                         });
+
+struct LinkedProgramCase {
+  const char *Label;
+  const char *Real;   // the real program, below the test folder
+  const char *Link;   // the link the window names, below the test folder
+  const char *Target; // what the link holds
+};
+
+void PrintTo(const LinkedProgramCase &c, std::ostream *os) { *os << c.Label; }
+
+class UpgradeLinkedProgram : public UpgradeInstallerTest,
+                             public testing::WithParamInterface<LinkedProgramCase> {};
+
+// A program reached through a symbolic link is updated where the link leads: the link stays and now
+// names the new build; the backup and the further files go beside the real file.
+TEST_P(UpgradeLinkedProgram, IsReplacedWhereTheLinkLeads) {
+  const LinkedProgramCase &c = GetParam();
+  const QString real = dir.filePath(QString::fromUtf8(c.Real));
+  const QString link = dir.filePath(QString::fromUtf8(c.Link));
+  const QString folder = QFileInfo(real).absolutePath();
+  ASSERT_TRUE(QDir().mkpath(folder));
+  ASSERT_TRUE(QDir().mkpath(QFileInfo(link).absolutePath()));
+  ASSERT_TRUE(QFile::rename(Program(), real));
+  ASSERT_EQ(::symlink(c.Target, QFile::encodeName(link).constData()), 0);
+  const QByteArray old = ReadFile(real);
+  const QByteArray fresh = FakeImage(1, 5, "new program");
+  WriteFor(fresh);
+  TUpgradeInstaller installer(link, PackagePath());
+  EXPECT_TRUE(installer.Execute(ReadFile(link)));
+  EXPECT_EQ(QFileInfo(link).symLinkTarget(), QFileInfo(real).absoluteFilePath()) << "still the link";
+  EXPECT_EQ(ReadFile(link), fresh);
+  EXPECT_EQ(ReadFile(real), fresh);
+  EXPECT_EQ(ReadFile(folder + QStringLiteral("/meridox_sec.bak")), old);
+  EXPECT_EQ(ReadFile(folder + QStringLiteral("/docs/readme.txt")), QByteArray("read me"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Links, UpgradeLinkedProgram,
+                         testing::Values(LinkedProgramCase{"BesideTheRealFile", "inst/meridox_sec-1.4",
+                                                           "inst/meridox_sec", "meridox_sec-1.4"},
+                                         LinkedProgramCase{"FromAnotherFolder", "opt/meridox/meridox_sec",
+                                                           "bin/meridox_sec", "../opt/meridox/meridox_sec"}),
+                         [](const testing::TestParamInfo<LinkedProgramCase> &info) {
+                           return std::string(info.param.Label);
+                         });
 
 // Fails the n-th rename, as a busy or read-only folder would.
 class FailingRenameInstaller : public TUpgradeInstaller {
@@ -476,9 +598,8 @@ TEST_P(UpgradeFullDisk, ShortWriteLeavesProgramAndFolderAsTheyWere) {
   }
   EXPECT_EQ(exitCode, 1);
   // The system's own reason follows the message, as the kernel gives it for a write past the limit.
-  const QString expected = WithSystemReason(QStringLiteral("Błąd podczas zapisu do pliku: ") + Installed() +
-                                                u'/' + QString::fromUtf8(c.Failing),
-                                            SystemErrorText(EFBIG));
+  const QString expected = QStringLiteral("Błąd podczas zapisu do pliku: ") + Installed() + u'/' +
+                           QString::fromUtf8(c.Failing) + QStringLiteral(" (Plik jest za duży)");
   EXPECT_EQ(output, expected);
   EXPECT_EQ(FolderState(Installed()), before);
 }
