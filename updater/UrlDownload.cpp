@@ -1,15 +1,19 @@
 #include "UrlDownload.h"
 
 #include <QElapsedTimer>
-#include <QSaveFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
 #include <QUrl>
 #include <curl/curl.h>
+#include <filesystem>
 #include <memory>
+#include <system_error>
+#include <unistd.h>
 
 namespace {
 
 struct TTransfer {
-  QSaveFile File;
+  QTemporaryFile File;
   IBindStatusCallback &Callback;
   QString Url;
   TDownloadLimits Limits;
@@ -84,7 +88,19 @@ HRESULT Perform(TTransfer &transfer) {
   const qint64 size = transfer.File.size();
   if (transfer.Callback.OnProgress(size, size, BINDSTATUS_ENDDOWNLOADDATA, transfer.Url) != S_OK)
     return E_ABORT;
-  return transfer.File.commit() ? S_OK : E_FAIL;
+  return transfer.File.flush() && ::fsync(transfer.File.handle()) == 0 ? S_OK : E_FAIL;
+}
+
+// rename() replaces a link at the name by the file, where a save file would write through the link
+// onto whatever it names (the program itself, say).
+bool MoveIntoPlace(QTemporaryFile &file, const QString &fileName) {
+  std::error_code error;
+  std::filesystem::rename(QFile::encodeName(file.fileName()).constData(),
+                          QFile::encodeName(fileName).constData(), error);
+  if (error)
+    return false;
+  file.setAutoRemove(false);
+  return true;
 }
 
 } // namespace
@@ -98,8 +114,11 @@ HRESULT URLDownloadToFile(const QString &url, const QString &fileName, IBindStat
                           const TDownloadLimits &limits) {
   if (!URLDownloadAvailable())
     return E_FAIL;
-  TTransfer transfer{QSaveFile(fileName), callback, url, limits};
-  if (!transfer.File.open(QIODevice::WriteOnly))
+  const QFileInfo target(fileName);
+  TTransfer transfer{QTemporaryFile(target.absolutePath() + QStringLiteral("/.") + target.fileName() +
+                                    QStringLiteral(".XXXXXX")),
+                     callback, url, limits};
+  if (!transfer.File.open())
     return E_FAIL;
   callback.OnStartBinding();
   const QString host = QUrl(url).host();
@@ -107,8 +126,8 @@ HRESULT URLDownloadToFile(const QString &url, const QString &fileName, IBindStat
   if (result == S_OK)
     result = callback.OnProgress(0, 0, BINDSTATUS_CONNECTING, host);
   result = result == S_OK ? Perform(transfer) : E_ABORT;
-  if (result != S_OK)
-    transfer.File.cancelWriting();
+  if (result == S_OK && !MoveIntoPlace(transfer.File, fileName))
+    result = E_FAIL;
   callback.OnStopBinding(result);
   return result;
 }

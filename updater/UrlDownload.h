@@ -47,6 +47,7 @@ bool URLDownloadAvailable();
 // Fetches the address into the file: S_OK once the whole body is in place; E_ABORT when the callback
 // stopped it; INET_E_CONNECTION_TIMEOUT and E_FILE_TOO_LARGE past the limits; E_FAIL for every other
 // failure, an HTTP error status included. The file is written under a temporary name and renamed into
-// place only when complete, so a failure leaves it as it was.
+// place only when complete, so a failure leaves it as it was; a link at the name is replaced by the
+// file, never written through.
 HRESULT URLDownloadToFile(const QString &url, const QString &fileName, IBindStatusCallback &callback,
                           const TDownloadLimits &limits);

@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -123,6 +124,26 @@ TEST_F(DownloadTest, HttpErrorIsAFailureAndSavesNoErrorPage) {
   EXPECT_EQ(Download(QStringLiteral("/missing.upg")), E_FAIL);
   EXPECT_EQ(ReadFile(Target()), QByteArray("previous"));
   EXPECT_EQ(server.Requests(), 1);
+}
+
+// A link at the package's name (to the program, say) is replaced by the package, never written
+// through; a failed download leaves the link as it was.
+TEST_F(DownloadTest, LinkAtTheFileNameIsReplacedNotWrittenThrough) {
+  const QString program = dir.filePath(QStringLiteral("meridox_sec"));
+  QFile file(program);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write("old program");
+  file.close();
+  ASSERT_TRUE(QFile::link(program, Target()));
+
+  EXPECT_EQ(Download(QStringLiteral("/missing.upg")), E_FAIL);
+  EXPECT_EQ(QFileInfo(Target()).symLinkTarget(), program);
+
+  server.Route(QStringLiteral("/pkg.upg"), {200, QByteArray("package")});
+  EXPECT_EQ(Download(QStringLiteral("/pkg.upg")), S_OK);
+  EXPECT_FALSE(QFileInfo(Target()).isSymLink());
+  EXPECT_EQ(ReadFile(Target()), QByteArray("package"));
+  EXPECT_EQ(ReadFile(program), QByteArray("old program"));
 }
 
 TEST_F(DownloadTest, UnreachableServerIsAFailure) {
