@@ -75,8 +75,9 @@ bool TSelectRoutines::MayChangeData(const QString &sql) {
   const TSelectReferences references = ScanSelect(sql);
   if (references.StepsSequence || references.LocksRows || references.SourceMissing)
     return true;
-  if (ReachesRoutine(references, *FTransaction))
-    return true;
+  // What the server runs is the last committed metadata: not the console's snapshot, which misses what
+  // another connection changed since, and not the console's own uncommitted DDL, which the server
+  // does not run before it commits.
   TIBTransaction committed;
   committed.SetDefaultDatabase(FTransaction->DefaultDatabase());
   committed.Params().SetText(QStringLiteral("read_committed\nrec_version\nnowait\nread"));
@@ -111,7 +112,6 @@ bool TSelectRoutines::ReachesRoutine(const TSelectReferences &references, TIBTra
     query.SetTransaction(&transaction);
     query.SetParamCheck(false);
     query.SQL().SetText(parts.join(QStringLiteral(" union all ")));
-    transaction.EnsureActive();
     for (query.ExecQuery(); !query.Eof(); query.Next()) {
       const int type = query.Fields(0).AsInteger();
       if (IsRoutine(type))

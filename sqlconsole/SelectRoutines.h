@@ -10,11 +10,10 @@ struct TSelectReferences;
 // Whether a statement that reads, by its type, may still change data through what it reaches: a
 // selectable procedure, a function of the database (UDF or PSQL), a step of a sequence, a row lock, or
 // a view, a computed column or a domain's check built on one of them, at any depth. Asks the
-// database's own metadata at the moment of the question, twice: in the given transaction (so that it
-// sees what that transaction created) and as last committed (what another connection changed after
-// the transaction's snapshot, and what the server runs).
+// database's own metadata, as last committed, at the moment of the question.
 class TSelectRoutines {
 public:
+  // On the database of the transaction the statement runs in.
   explicit TSelectRoutines(TIBTransaction *transaction) : FTransaction(transaction) {}
 
   // Also true for a select the reading cannot find the sources of.
@@ -27,7 +26,7 @@ public:
   }
 
 private:
-  // Whether what references names reaches a routine in the metadata that transaction sees.
+  // Whether what references names reaches a routine in the metadata the transaction sees.
   static bool ReachesRoutine(const TSelectReferences &references, TIBTransaction &transaction);
 
   TIBTransaction *FTransaction;
