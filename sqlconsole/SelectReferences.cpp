@@ -21,11 +21,43 @@ struct TToken {
 };
 
 bool IsNameChar(QChar c) { return c.isLetterOrNumber() || c == u'_' || c == u'$'; }
+bool IsDigit(QChar c) { return c >= u'0' && c <= u'9'; }
+bool IsHexDigit(QChar c) { return IsDigit(c) || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F'); }
 
 qsizetype NameEnd(const QString &sql, qsizetype i) {
   while (i < sql.size() && IsNameChar(sql.at(i)))
     ++i;
   return i;
+}
+
+// Where the number that starts at i ends, as the server reads it: 0x and hex digits, or digits with
+// at most one point and then an exponent (E, a sign, digits) after a digit. What cannot continue the
+// number starts the next token: "1from" is a number and FROM, "1e1from" too.
+qsizetype NumberEnd(const QString &sql, qsizetype i) {
+  const auto at = [&sql](qsizetype k) { return k < sql.size() ? sql.at(k) : QChar(); };
+  if (at(i) == u'0' && (at(i + 1) == u'x' || at(i + 1) == u'X') && IsHexDigit(at(i + 2))) {
+    i += 2;
+    while (IsHexDigit(at(i)))
+      ++i;
+    return i;
+  }
+  bool point = false, digits = false;
+  for (;; ++i) {
+    if (IsDigit(at(i)))
+      digits = true;
+    else if (at(i) == u'.' && !point)
+      point = true;
+    else
+      break;
+  }
+  qsizetype exponent = i + 1;
+  if (at(exponent) == u'+' || at(exponent) == u'-')
+    ++exponent;
+  if (!digits || (at(i) != u'e' && at(i) != u'E') || !IsDigit(at(exponent)))
+    return i;
+  while (IsDigit(at(exponent)))
+    ++exponent;
+  return exponent;
 }
 
 std::vector<TToken> Tokens(const QString &sql) {
@@ -50,10 +82,8 @@ std::vector<TToken> Tokens(const QString &sql) {
       const qsizetype end = NameEnd(sql, i);
       tokens.push_back({TTokenKind::Word, sql.mid(i, end - i).toUpper()});
       i = end;
-    } else if (c.isDigit() || (c == u'.' && i + 1 < n && sql.at(i + 1).isDigit())) {
-      qsizetype end = i + 1;
-      while (end < n && (IsNameChar(sql.at(end)) || sql.at(end) == u'.'))
-        ++end;
+    } else if (IsDigit(c) || (c == u'.' && i + 1 < n && IsDigit(sql.at(i + 1)))) {
+      const qsizetype end = NumberEnd(sql, i);
       tokens.push_back({TTokenKind::Value, sql.mid(i, end - i)});
       i = end;
     } else if (c == u':' && i + 1 < n && (IsNameChar(sql.at(i + 1)) || sql.at(i + 1) == u'"')) {
@@ -69,12 +99,16 @@ std::vector<TToken> Tokens(const QString &sql) {
   return tokens;
 }
 
-// One level of parentheses: whether it holds a query, whether its FROM list is being read and
-// whether the next name stands where a source does.
+// One level of parentheses: whether it holds a query, whether its FROM list is being read, whether
+// the next name stands where a source does, whether its query's SELECT has been read and a source
+// found for it, and whether the parentheses are a CAST's.
 struct TLevel {
   bool Query = false;
   bool InFrom = false;
   bool ExpectSource = false;
+  bool Select = false;
+  bool Sourced = false;
+  bool Cast = false;
 };
 
 class TScanner {
@@ -100,12 +134,19 @@ private:
   // Reads the (qualified) name at i; returns the index past it.
   size_t Name(size_t i, TLevel &level);
   bool GenIdReadsOnly(size_t open) const;
+  // WITH LOCK (not a common table named LOCK) or FOR UPDATE at i.
+  bool LocksRows(size_t i) const;
+  // A query ends with its level (or with the next SELECT of a UNION).
+  void EndQuery(const TLevel &level) {
+    FResult.SourceMissing = FResult.SourceMissing || (level.Select && !level.Sourced);
+  }
 
   std::vector<TToken> FTokens;
   std::vector<TLevel> FLevels{TLevel{}};
   // The common table expressions of the statement's own WITH, each by the index of the ")" that ends
   // it: past that, its name stands for it.
   QHash<QString, size_t> FCommonTables;
+  bool FSelects = false; // a SELECT has been read
   TSelectReferences FResult;
 };
 
@@ -127,7 +168,9 @@ bool TScanner::Keyword(size_t i, TLevel &level) {
       QStringLiteral("FETCH"), QStringLiteral("OFFSET"), QStringLiteral("WITH")};
   const QString &word = FTokens[i].Text;
   if (word == QLatin1String("SELECT")) {
-    level = TLevel{true, false, false};
+    EndQuery(level);
+    level = TLevel{.Query = true, .Select = true};
+    FSelects = true;
   } else if (word == QLatin1String("FROM")) {
     // FROM also follows IS [NOT] DISTINCT, and stands in EXTRACT, SUBSTRING and TRIM, none of them in a query
     // level.
@@ -138,12 +181,20 @@ bool TScanner::Keyword(size_t i, TLevel &level) {
   } else if (clauseEnds.contains(word)) {
     level.InFrom = level.ExpectSource = false;
     level.Query = level.Query || word == QLatin1String("WITH");
+    FResult.LocksRows = FResult.LocksRows || LocksRows(i);
+  } else if (word == QLatin1String("AS") && level.Cast && IsName(i + 1)) {
+    FResult.Casts.append({QString(), FTokens[i + 1].Text});
   } else if (word == QLatin1String("NEXT") && IsWord(i + 1, "VALUE") && IsWord(i + 2, "FOR")) {
     FResult.StepsSequence = true;
   } else {
     return false;
   }
   return true;
+}
+
+bool TScanner::LocksRows(size_t i) const {
+  return (IsWord(i, "WITH") && IsWord(i + 1, "LOCK") && !IsWord(i + 2, "AS") && !IsSymbol(i + 2, u'(')) ||
+         (IsWord(i, "FOR") && IsWord(i + 1, "UPDATE"));
 }
 
 bool TScanner::GenIdReadsOnly(size_t open) const {
@@ -160,6 +211,7 @@ size_t TScanner::Name(size_t i, TLevel &level) {
   }
   if (level.ExpectSource) {
     level.ExpectSource = false;
+    level.Sourced = true;
     const auto common = FCommonTables.constFind(name.Name);
     if (!name.Package.isEmpty() || common == FCommonTables.cend() || *common > i)
       FResult.Sources.append(name);
@@ -190,11 +242,15 @@ TSelectReferences TScanner::Scan() {
       // A parenthesis where a source stands opens a derived table or a joined group of sources.
       const bool source = level.ExpectSource;
       level.ExpectSource = false;
-      FLevels.push_back(TLevel{false, source, source});
+      level.Sourced = level.Sourced || source;
+      FLevels.push_back(
+          TLevel{.InFrom = source, .ExpectSource = source, .Cast = i > 0 && IsWord(i - 1, "CAST")});
       ++i;
     } else if (IsSymbol(i, u')')) {
-      if (FLevels.size() > 1)
+      if (FLevels.size() > 1) {
+        EndQuery(FLevels.back());
         FLevels.pop_back();
+      }
       ++i;
     } else if (IsSymbol(i, u',')) {
       level.ExpectSource = level.InFrom;
@@ -210,6 +266,9 @@ TSelectReferences TScanner::Scan() {
       ++i;
     }
   }
+  for (const TLevel &level : FLevels)
+    EndQuery(level);
+  FResult.SourceMissing = FResult.SourceMissing || !FSelects;
   return FResult;
 }
 

@@ -8,8 +8,9 @@
 
 namespace {
 
-// What a dependency row depends on, by the server's object types.
-constexpr int ObjRelation = 0;
+// What a dependency row depends on, by the server's object types: a table read by a view, a computed
+// column or a check is recorded as a relation (0), a view read by one of them as a view (1).
+constexpr int ObjRelation = 0, ObjView = 1, ObjDomain = 9;
 bool IsRoutine(int type) {
   return type == 5                    // procedure
          || type == 14                // sequence
@@ -49,46 +50,68 @@ QString RoutineRows(int type, const char *kind, const QList<TObjectName> &names)
       .arg(QString::number(type), column, QLatin1String(kind), conditions.join(QStringLiteral(" or ")));
 }
 
-// What the views and the computed columns among relations depend on.
-QString DependencyRows(const QSet<QString> &relations) {
-  if (relations.isEmpty())
-    return QString();
-  const QString names = LiteralList(relations);
-  return QStringLiteral("select RDB$DEPENDED_ON_TYPE, RDB$DEPENDED_ON_NAME from RDB$DEPENDENCIES "
-                        "where RDB$DEPENDENT_TYPE = 1 and RDB$DEPENDENT_NAME in (%1) "
-                        "union all "
-                        "select d.RDB$DEPENDED_ON_TYPE, d.RDB$DEPENDED_ON_NAME from RDB$RELATION_FIELDS f "
-                        "join RDB$DEPENDENCIES d on d.RDB$DEPENDENT_NAME = f.RDB$FIELD_SOURCE "
-                        "and d.RDB$DEPENDENT_TYPE = 3 where f.RDB$RELATION_NAME in (%1)")
-      .arg(names);
+// What the views and the computed columns among relations, and the checks of the domains, depend on.
+QString DependencyRows(const QSet<QString> &relations, const QSet<QString> &domains) {
+  QStringList parts;
+  if (!relations.isEmpty())
+    parts.append(
+        QStringLiteral("select RDB$DEPENDED_ON_TYPE, RDB$DEPENDED_ON_NAME from RDB$DEPENDENCIES "
+                       "where RDB$DEPENDENT_TYPE = 1 and RDB$DEPENDENT_NAME in (%1) "
+                       "union all "
+                       "select d.RDB$DEPENDED_ON_TYPE, d.RDB$DEPENDED_ON_NAME from RDB$RELATION_FIELDS f "
+                       "join RDB$DEPENDENCIES d on d.RDB$DEPENDENT_NAME = f.RDB$FIELD_SOURCE "
+                       "and d.RDB$DEPENDENT_TYPE = 3 where f.RDB$RELATION_NAME in (%1)")
+            .arg(LiteralList(relations)));
+  if (!domains.isEmpty())
+    parts.append(QStringLiteral("select RDB$DEPENDED_ON_TYPE, RDB$DEPENDED_ON_NAME from RDB$DEPENDENCIES "
+                                "where RDB$DEPENDENT_TYPE = 4 and RDB$DEPENDENT_NAME in (%1)")
+                     .arg(LiteralList(domains)));
+  return parts.join(QStringLiteral(" union all "));
 }
 
 } // namespace
 
 bool TSelectRoutines::MayChangeData(const QString &sql) {
   const TSelectReferences references = ScanSelect(sql);
-  if (references.StepsSequence)
+  if (references.StepsSequence || references.LocksRows || references.SourceMissing)
     return true;
-  QSet<QString> relations, seen;
+  // What the server runs is the last committed metadata: not the console's snapshot, which misses what
+  // another connection changed since, and not the console's own uncommitted DDL, which the server
+  // does not run before it commits.
+  TIBTransaction committed;
+  committed.SetDefaultDatabase(FTransaction->DefaultDatabase());
+  committed.Params().SetText(QStringLiteral("read_committed\nrec_version\nnowait\nread"));
+  committed.StartTransaction();
+  const bool reaches = ReachesRoutine(references, committed);
+  committed.Commit();
+  return reaches;
+}
+
+bool TSelectRoutines::ReachesRoutine(const TSelectReferences &references, TIBTransaction &transaction) {
+  QSet<QString> relations, domains, seenRelations, seenDomains;
   for (const TObjectName &source : references.Sources)
     if (source.Package.isEmpty())
       relations.insert(source.Name);
+  for (const TObjectName &cast : references.Casts)
+    domains.insert(cast.Name);
   QStringList parts{RoutineRows(5, "PROCEDURE", references.Sources),
                     RoutineRows(15, "FUNCTION", references.Calls)};
-  // Views over views and computed columns over other tables: one query a level, each relation once.
+  // Views over views, computed columns and domain checks over other relations: one query a level,
+  // each relation and each domain once.
   while (true) {
-    parts.append(DependencyRows(relations));
+    parts.append(DependencyRows(relations, domains));
     parts.removeAll(QString());
     if (parts.isEmpty())
       return false;
-    seen.unite(relations);
+    seenRelations.unite(relations);
+    seenDomains.unite(domains);
     relations.clear();
+    domains.clear();
     TIBSQL query;
-    query.SetDatabase(FTransaction->DefaultDatabase());
-    query.SetTransaction(FTransaction);
+    query.SetDatabase(transaction.DefaultDatabase());
+    query.SetTransaction(&transaction);
     query.SetParamCheck(false);
     query.SQL().SetText(parts.join(QStringLiteral(" union all ")));
-    FTransaction->EnsureActive();
     for (query.ExecQuery(); !query.Eof(); query.Next()) {
       const int type = query.Fields(0).AsInteger();
       if (IsRoutine(type))
@@ -96,8 +119,10 @@ bool TSelectRoutines::MayChangeData(const QString &sql) {
       QString name = query.Fields(1).AsString();
       while (name.endsWith(u' '))
         name.chop(1);
-      if (type == ObjRelation && !seen.contains(name))
+      if ((type == ObjRelation || type == ObjView) && !seenRelations.contains(name))
         relations.insert(name);
+      else if (type == ObjDomain && !seenDomains.contains(name))
+        domains.insert(name);
     }
     parts.clear();
   }

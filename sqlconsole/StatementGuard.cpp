@@ -71,16 +71,23 @@ TStatementKind StatementKind(const QString &sql, TIBSQLTypes type) {
   }
 }
 
+bool IsTransactionStatement(const QString &sql) {
+  const QStringList words = LeadingWords(sql, 2);
+  static const QStringList transaction{QStringLiteral("COMMIT"), QStringLiteral("ROLLBACK"),
+                                       QStringLiteral("SAVEPOINT"), QStringLiteral("RELEASE")};
+  return transaction.contains(words.value(0)) ||
+         words == QStringList{QStringLiteral("SET"), QStringLiteral("TRANSACTION")};
+}
+
 TStatementKind ScriptStatementKind(const QString &sql) {
   const QStringList words = LeadingWords(sql, 2);
   const QString first = words.value(0), second = words.value(1);
-  static const QStringList reading{QStringLiteral("SELECT"), QStringLiteral("WITH"), QStringLiteral("COMMIT"),
-                                   QStringLiteral("ROLLBACK")};
+  static const QStringList reading{QStringLiteral("SELECT"), QStringLiteral("WITH")};
   static const QStringList structure{QStringLiteral("CREATE"),  QStringLiteral("ALTER"),
                                      QStringLiteral("DROP"),    QStringLiteral("RECREATE"),
                                      QStringLiteral("DECLARE"), QStringLiteral("GRANT"),
                                      QStringLiteral("REVOKE"),  QStringLiteral("COMMENT")};
-  if (reading.contains(first) || (first == QStringLiteral("SET") && second == QStringLiteral("TRANSACTION")))
+  if (reading.contains(first) || IsTransactionStatement(sql))
     return TStatementKind::skReads;
   if (structure.contains(first) || (first == QStringLiteral("SET") && second == QStringLiteral("STATISTICS")))
     return TStatementKind::skChangesStructure;

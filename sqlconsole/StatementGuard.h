@@ -18,6 +18,9 @@ enum class TStatementKind {
 // changes data (a selectable block can write as well as one that returns nothing), and so does an
 // INSERT, UPDATE, DELETE or MERGE with RETURNING, which the server reports as a procedure call.
 TStatementKind StatementKind(const QString &sql, TIBSQLTypes type);
+// COMMIT, ROLLBACK, SAVEPOINT, RELEASE SAVEPOINT or SET TRANSACTION, by its leading words: a statement
+// that reads by its type and is none of these is a select.
+bool IsTransactionStatement(const QString &sql);
 // The kind of a script statement by its leading words. A script is not prepared ahead: its statements
 // may need what earlier ones create. Anything not known to read counts as a data change.
 TStatementKind ScriptStatementKind(const QString &sql);

@@ -43,8 +43,11 @@ qsizetype SkipLiteralOrComment(const QString &sql, qsizetype pos) {
     return n;
   }
   if (c == u'-' && pos + 1 < n && sql.at(pos + 1) == u'-') {
-    const qsizetype end = sql.indexOf(u'\n', pos);
-    return end < 0 ? n : end + 1;
+    // The server ends a line comment at a lone CR as well.
+    qsizetype end = pos + 2;
+    while (end < n && sql.at(end) != u'\n' && sql.at(end) != u'\r')
+      ++end;
+    return end < n ? end + 1 : n;
   }
   if (c == u'/' && pos + 1 < n && sql.at(pos + 1) == u'*') {
     const qsizetype end = sql.indexOf(QStringLiteral("*/"), pos + 2);

@@ -110,6 +110,17 @@ TEST(IBScriptStatementsTest, ListsWhatRunsWithTheTerminatorSwitchesApplied) {
   EXPECT_EQ(lines, (QList<int>{2, 4, 5, 7, 9, 10}));
 }
 
+// As on the server, a line comment ends at a lone CR too: what follows it is read, terminator and all.
+TEST(IBScriptStatementsTest, ALineCommentEndsAtALoneCR) {
+  TIBScript script;
+  script.Script().SetText(QStringLiteral("select 1 from RDB$DATABASE -- note\r; delete from T -- more\n;"));
+  QStringList texts;
+  for (const TIBScriptStatement &statement : script.Statements())
+    texts.append(statement.Text);
+  EXPECT_EQ(texts, (QStringList{QStringLiteral("select 1 from RDB$DATABASE -- note"),
+                                QStringLiteral("delete from T -- more")}));
+}
+
 TEST_F(IBScriptTest, TellsAfterEachStatementWhetherItCommittedTheWorkBeforeIt) {
   Script.Script().SetText(QStringLiteral("create table T (A integer);\n"
                                          "insert into T values (1);\n"

@@ -8,7 +8,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
   const QString text = QString::fromUtf8(reinterpret_cast<const char *>(data), qsizetype(size));
   const TSelectReferences references = ScanSelect(text);
-  for (const TObjectName &name : references.Sources + references.Calls)
+  for (const TObjectName &name : references.Sources + references.Calls + references.Casts)
     if (name.Name.size() > text.size())
       __builtin_trap(); // a name is read from the text, never made up
   StatementKind(text, SQLSelect);

@@ -10,6 +10,9 @@ struct ScanCase {
   QStringList Sources; // "PKG.NAME" for a packaged one
   QStringList Calls;
   bool Steps;
+  QStringList Casts = {};
+  bool Locks = false;
+  bool Missing = false; // no source found for some query
 };
 
 void PrintTo(const ScanCase &c, std::ostream *out) { *out << c.Name; }
@@ -29,6 +32,9 @@ TEST_P(ScanSelectTest, FindsTheNamesInSourceAndCallPlaces) {
   EXPECT_EQ(Texts(found.Sources), c.Sources);
   EXPECT_EQ(Texts(found.Calls), c.Calls);
   EXPECT_EQ(found.StepsSequence, c.Steps);
+  EXPECT_EQ(Texts(found.Casts), c.Casts);
+  EXPECT_EQ(found.LocksRows, c.Locks);
+  EXPECT_EQ(found.SourceMissing, c.Missing);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -117,7 +123,56 @@ INSTANTIATE_TEST_SUITE_P(
         ScanCase{"NextValueFor", "select next value for G from RDB$DATABASE", {"RDB$DATABASE"}, {}, true},
         ScanCase{"ColumnsNamedNextAndGenId", "select NEXT, GEN_ID, \"NEXT\" from T1", {"T1"}, {}, false},
         ScanCase{"ParametersAreNoNames", "select * from T1 where ID = :P2 and NAME = ?", {"T1"}, {}, false},
-        ScanCase{"NoSelect", "commit", {}, {}, false}),
+        ScanCase{"NoSelect", "commit", {}, {}, false, {}, false, true},
+        // Numbers end where the server's lexer ends them: what cannot continue one starts the next token.
+        ScanCase{"NumberGluedToFrom", "select 1from P3", {"P3"}, {}, false},
+        ScanCase{"ExponentGluedToFrom", "select 1e1from P3, T1", {"P3", "T1"}, {}, false},
+        ScanCase{"PointGluedToFrom", "select 1.from P3 join T1 on 1 = 1", {"P3", "T1"}, {}, false},
+        ScanCase{"SignedExponentsAndLeadingPoints",
+                 "select 1.5e-3from P3 where ID = .5e+1or ID = 5.E1and 1 in (select .5from T1)",
+                 {"P3", "T1"},
+                 {"IN"},
+                 false},
+        ScanCase{"ASecondExponentIsAnAlias", "select 1e1e1 from P3", {"P3"}, {}, false},
+        ScanCase{"HexNumbers", "select 0x1Fe1 + 0XaB, 0x from P3, T1", {"P3", "T1"}, {}, false},
+        ScanCase{"GluedNumberInAUnion", "select 1 from T1 union select 2from P3", {"T1", "P3"}, {}, false},
+        ScanCase{"LiteralsGluedToFrom",
+                 "select x'41'from P3 where 'a''b' = q'{a'b}'and \"A\"\"B\"= 1or NAME=''",
+                 {"P3"},
+                 {},
+                 false},
+        ScanCase{"CommentsGluedToWords", "select 1/**/from/**/P3--x\n,T1", {"P3", "T1"}, {}, false},
+        ScanCase{"ALineCommentEndsAtALoneCR", "select 1 from T1 -- note\r, P3", {"T1", "P3"}, {}, false},
+        ScanCase{"CommentsDoNotNest", "select 1 from /* /* */ P3 -- */", {"P3"}, {}, false},
+        ScanCase{
+            "WithLock", "select ID from T1 where ID = 1 with /* rows */ lock", {"T1"}, {}, false, {}, true},
+        ScanCase{"ForUpdate", "select ID from T1 for update of ID", {"T1"}, {}, false, {}, true},
+        ScanCase{"CommonTablesNamedLock",
+                 "with lock as (select 1 A from T1), X as (select 1 A from lock) select * from X",
+                 {"T1"},
+                 {},
+                 false},
+        ScanCase{"CommonTableNamedLockWithColumns",
+                 "with lock (B) as (select 1 A from T1) select * from lock",
+                 {"T1"},
+                 {},
+                 false},
+        ScanCase{"CastsNameTheirDomains",
+                 "select cast(ID as D1), cast(cast(NAME as \"d 2\") as varchar(5)), ID as D3 from T1",
+                 {"T1"},
+                 {"CAST", "CAST", "CAST", "VARCHAR"},
+                 false,
+                 {"D1", "d 2", "VARCHAR"}},
+        ScanCase{"NoFromAtAll", "select 1", {}, {}, false, {}, false, true},
+        ScanCase{"ASubqueryWithoutSource",
+                 "select 1 from T1 where exists (select 1)",
+                 {"T1"},
+                 {"EXISTS"},
+                 false,
+                 {},
+                 false,
+                 true},
+        ScanCase{"AnUnterminatedCommentHidesTheRest", "select 1 /* from P3", {}, {}, false, {}, false, true}),
     [](const testing::TestParamInfo<ScanCase> &info) { return std::string(info.param.Name); });
 
 } // namespace

@@ -69,7 +69,7 @@ INSTANTIATE_TEST_SUITE_P(
                     ScriptCase{"OnlyReading",
                                {"select 1 from RDB$DATABASE",
                                 "with X as (select 1 A from RDB$DATABASE) select A from X", "commit",
-                                "SET TRANSACTION", "rollback"},
+                                "SET TRANSACTION", "rollback", "savepoint S1", "release savepoint S1"},
                                K::skReads},
                     ScriptCase{"AWrite",
                                {"select 1 from RDB$DATABASE", "/* why */ update T1 set NAME = 'x'"},
@@ -83,6 +83,34 @@ INSTANTIATE_TEST_SUITE_P(
                     ScriptCase{"GrantIsStructure", {"grant select on T1 to PUBLIC"}, K::skChangesStructure},
                     ScriptCase{"SetStatistics", {"set statistics index PK_T1"}, K::skChangesStructure}),
     [](const testing::TestParamInfo<ScriptCase> &info) { return std::string(info.param.Name); });
+
+struct TransactionCase {
+  const char *Name;
+  const char *Sql;
+  bool Expected;
+};
+
+class TransactionStatementTest : public testing::TestWithParam<TransactionCase> {};
+
+// What is not told apart as a transaction statement is read as a select, whatever it starts with.
+TEST_P(TransactionStatementTest, OnlyTheLeadingWordsOfTransactionControlCount) {
+  EXPECT_EQ(IsTransactionStatement(QString::fromUtf8(GetParam().Sql)), GetParam().Expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Statements, TransactionStatementTest,
+    testing::Values(TransactionCase{"Commit", "commit work", true},
+                    TransactionCase{"RollbackToASavepoint", "ROLLBACK TO SAVEPOINT S1", true},
+                    TransactionCase{"Savepoint", "savepoint S1", true},
+                    TransactionCase{"Release", "release savepoint S1 only", true},
+                    TransactionCase{"SetTransaction", "set transaction read committed", true},
+                    TransactionCase{"AfterACommentEndingAtACR", "-- note\rcommit", true},
+                    TransactionCase{"Select", "select 1 from RDB$DATABASE", false},
+                    TransactionCase{"CommitInAComment", "/* commit */ select 1 from RDB$DATABASE", false},
+                    TransactionCase{"AWordThatStartsLikeCommit", "committed", false},
+                    TransactionCase{"SetGenerator", "set generator G to 1", false},
+                    TransactionCase{"Nothing", "(select 1 from RDB$DATABASE)", false}),
+    [](const testing::TestParamInfo<TransactionCase> &info) { return std::string(info.param.Name); });
 
 struct CheckCase {
   const char *Name;
