@@ -55,7 +55,8 @@ void TMainForm::GrantAdminRoleAExecute(QObject *) {
     FDM->Transaction->StartTransaction();
   if (IsSysdba(user))
     return;
-  if (HasAdminRole(FDM->Database, user)) {
+  // The row's own grants decide, not those of a user whose name differs only in case.
+  if (!GetExactRoleGrantors(FDM->Database, user, QStringLiteral("RDB$ADMIN")).isEmpty()) {
     // Every grant of the role goes, however many grantors made one.
     RevokeRoleGrants(FDM->Database, &transaction, user, QStringLiteral("RDB$ADMIN"));
   } else {

@@ -8,6 +8,7 @@
 #include "Exceptions.h"
 #include "Fields.h"
 #include "IBDatabase.h"
+#include "IBError.h"
 #include "IBQuery.h"
 #include "IBServices.h"
 #include "IBStoredProc.h"
@@ -21,7 +22,6 @@
 #include "UServerUserName.h"
 #include "UUsersBatch.h"
 #include "UZmianaHaslaF.h"
-#include "Win1250.h"
 
 #include <QLineEdit>
 #include <memory>
@@ -53,16 +53,6 @@ void RunModifyPassTime(TDMSecurity *dm, const QString &userName) {
   dm->procMODIFY_PASS_TIME->ExecProc();
 }
 
-// The server keeps grants of RDB$ADMIN when it drops a user: a new user of the same name would
-// log in with them. They go, whoever made them, before the user exists.
-void RevokeLeftoverAdminGrants(TDMSecurity *dm, const QString &name) {
-  TIBTransaction transaction;
-  transaction.SetDefaultDatabase(dm->Database);
-  transaction.StartTransaction();
-  RevokeRoleGrants(dm->Database, &transaction, name, QStringLiteral("RDB$ADMIN"));
-  transaction.Commit();
-}
-
 // A step failed after the server had done its part: tells what was done and what is left, the
 // server's own text below, and stops.
 [[noreturn]] void ReportHalfDone(const QString &account, const QString &serverText) {
@@ -72,6 +62,21 @@ void RevokeLeftoverAdminGrants(TDMSecurity *dm, const QString &name) {
 
 // Quoted for a message, so that an empty value shows as empty.
 QString Typed(const QString &text) { return QString::fromUtf8("„") + text + QString::fromUtf8("”"); }
+
+// Whether the server has a user of exactly this name, as the service that adds users reads it.
+bool IsServerUser(TIBSecurityService *security, const QString &name) {
+  security->DisplayUser(name);
+  for (int i = 0; i < security->UserInfoCount(); ++i)
+    if (security->UserInfo(i).UserName == name)
+      return true;
+  return false;
+}
+
+// The service refused to add a user whose name the server already holds.
+bool IsDuplicateUser(const Exception &error) {
+  const auto *server = dynamic_cast<const EIBError *>(&error);
+  return server && (server->HasCode(isc_unique_key_violation) || server->HasCode(isc_no_dup));
+}
 
 } // namespace
 
@@ -88,6 +93,19 @@ void TMainForm::NowyUzytkownikAExecute(QObject *) {
       ShowError("Dany użytkownik istnieje juz na liście");
       continue;
     }
+    // The server user gets the name that the row will have.
+    const QString name = dialog->edUser->text().toUpper();
+    // The list need not show every server user. Asked before anything changes: the grants of RDB$ADMIN
+    // to an existing user's name are that user's, not leftovers. A name the service cannot carry is
+    // refused below.
+    if (TIBSecurityService::CarriesUserName(name) && IsServerUser(Security, name)) {
+      ShowError(
+          QString::fromUtf8("Użytkownik %1 istnieje już na serwerze, choć lista go nie pokazuje: może go "
+                            "ukrywać wybrana grupa albo dodano go po odczytaniu listy. Niczego nie "
+                            "zmieniono. Po „Połącz” będzie na liście.")
+              .arg(name));
+      continue;
+    }
     if (dialog->edPswd1->text() != dialog->edPSWD2->text()) {
       ShowError("Błędnie powtórzone hasło");
       continue;
@@ -100,16 +118,24 @@ void TMainForm::NowyUzytkownikAExecute(QObject *) {
       ShowError("Hasło nie spełnia zasad bezpieczeństwa");
       continue;
     }
-    // The server user gets the name that the row will have.
-    const QString name = dialog->edUser->text().toUpper();
     if (const QString problem = ServerUserNameProblem(name); !problem.isEmpty()) {
       ShowError(problem);
       continue;
     }
-    RevokeLeftoverAdminGrants(FDM, name);
     Security->SetUserName(name);
     Security->SetPassword(dialog->edPswd1->text());
-    Security->AddUser();
+    try {
+      Security->AddUser();
+    } catch (const Exception &error) {
+      if (!IsDuplicateUser(error))
+        throw;
+      ReportHalfDone(
+          QString::fromUtf8("Użytkownika %1 nie dodano: w tej samej chwili dodano go na serwerze w "
+                            "innym miejscu. Niczego nie zmieniono ani na serwerze, ani na liście, "
+                            "ani w uprawnieniach. Po „Połącz” będzie na liście.")
+              .arg(name),
+          error.Message());
+    }
     AddNewUserRow(*dialog, name);
     FDM->users->Refresh();
     break;
@@ -119,9 +145,12 @@ void TMainForm::NowyUzytkownikAExecute(QObject *) {
 // A server user without its row would be taken over by the next synchronisation as a user who
 // need not change the password: when the row cannot be saved, the server user goes again. When
 // that cannot reach the server either, the person learns what is left and what was typed.
+// The server keeps grants of RDB$ADMIN when it drops a user, and the new user would log in with
+// them: they go in the row's commit, which the server user's withdrawal follows when it fails.
 void TMainForm::AddNewUserRow(TNowyUzytkownikF &dialog, const QString &name) {
   try {
     FDM->InOneCommit([&] {
+      RevokeRoleGrants(FDM->Database, FDM->Transaction, name, QStringLiteral("RDB$ADMIN"));
       TDataSet *users = FDM->users;
       users->Insert();
       users->FieldByName(QStringLiteral("USER_NAME"))->SetAsString(name);
@@ -226,9 +255,8 @@ QStringList TMainForm::ServerUserNames() {
 void TMainForm::TakeOverServerUsers(const QStringList &onServer) {
   QSet<QString> listed = FDM->ListedUserNames();
   QStringList newRows;
-  for (const QString &name : onServer) {
-    // A name that Windows-1250 cannot hold cannot have a row.
-    if (listed.contains(name.toCaseFolded()) || !Win1250::CanEncode(name))
+  for (const QString &name : ServerUsersWithOwnRows(onServer)) {
+    if (listed.contains(name.toCaseFolded()))
       continue;
     newRows.append(TDMSecurity::StoredUserName(name));
     listed.insert(name.toCaseFolded());
@@ -252,27 +280,24 @@ void TMainForm::DeleteUsersMissingOnServer(const QStringList &onServer) {
   for (const QString &name : onServer)
     sorted.Add(name);
   sorted.SetSorted(true);
-  // The rows the list shows, as the list shows them: a holder of RDB$ADMIN is marked.
-  QStringList missing, holders;
+  // The rows the list shows, as the list shows them.
+  QStringList missing;
   TDataSet *users = FDM->users;
   {
     TControlsDisabled quiet(*users);
     for (users->First(); !users->Eof(); users->Next()) {
       const QString name = UserNameOf(FDM);
       int index = 0;
-      if (sorted.Find(name, index))
-        continue;
-      missing.append(name);
-      if (FDM->CurrentUserHoldsAdminRole())
-        holders.append(name);
+      if (!sorted.Find(name, index))
+        missing.append(name);
     }
   }
   if (missing.isEmpty())
     return;
-  // Firebird keeps a dropped user's role grants: a later user of the same name would inherit them.
+  // A row stands for the server users of its name in any case; none of them is left, and the grants
+  // Firebird keeps for them would pass to a later user of the name.
   FDM->InOneCommit([&] {
-    for (const QString &holder : holders)
-      RevokeRoleGrants(FDM->Database, FDM->Transaction, holder, QStringLiteral("RDB$ADMIN"));
+    UsersBatch::RevokeLeftoverAdminGrants(FDM->Database, FDM->Transaction, missing);
     UsersBatch::Delete(FDM->Database, FDM->Transaction, missing);
   });
   users->Close();

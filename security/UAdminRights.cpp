@@ -41,13 +41,29 @@ bool AnyRow(TIBDatabase *DB, const QString &sql,
 
 // Names are compared in UTF-8, the character set of the system tables: compared in the connection's
 // Windows-1250, a name that Windows-1250 cannot hold anywhere in the table (a user made through a
-// UTF-8 connection, say) would fail the whole statement.
-const QString kRoleGrantsSql =
-    QStringLiteral("select * from rdb$user_privileges where UPPER(rdb$user)=UPPER(cast(:username as "
-                   "varchar(63) character set UTF8)) and "
-                   "UPPER(rdb$relation_name)=UPPER(cast(:RoleName as varchar(63) character set UTF8)) and "
-                   "rdb$user_type=8 and "
-                   "rdb$object_type=13");
+// UTF-8 connection, say) would fail the whole statement. Compared exactly, a name is the server's
+// own spelling: "jan" and "JAN" are two users.
+QString RoleGrantsSql(bool exactName) {
+  const QString user = QStringLiteral("cast(:username as varchar(63) character set UTF8)");
+  return QStringLiteral(
+             "select * from rdb$user_privileges where %1 and "
+             "UPPER(rdb$relation_name)=UPPER(cast(:RoleName as varchar(63) character set UTF8)) and "
+             "rdb$user_type=8 and "
+             "rdb$object_type=13")
+      .arg(exactName ? QStringLiteral("rdb$user=") + user
+                     : QStringLiteral("UPPER(rdb$user)=UPPER(%1)").arg(user));
+}
+
+QStringList Grantors(TIBDatabase *DB, const QString &UserName, const QString &RoleName, bool exactName) {
+  QStringList grantors;
+  SelectRows(DB, RoleGrantsSql(exactName),
+             {{QStringLiteral("username"), UserName}, {QStringLiteral("RoleName"), RoleName}},
+             [&](TIBSQL &row) {
+               grantors.append(row.FieldByName(QStringLiteral("rdb$grantor")).AsString().trimmed());
+               return true;
+             });
+  return grantors;
+}
 
 } // namespace
 
@@ -87,14 +103,11 @@ bool AdminRoleExists(TIBDatabase *DB) {
 }
 
 QStringList GetRoleGrantors(TIBDatabase *DB, const QString &UserName, const QString &RoleName) {
-  QStringList grantors;
-  SelectRows(DB, kRoleGrantsSql,
-             {{QStringLiteral("username"), UserName}, {QStringLiteral("RoleName"), RoleName}},
-             [&](TIBSQL &row) {
-               grantors.append(row.FieldByName(QStringLiteral("rdb$grantor")).AsString().trimmed());
-               return true;
-             });
-  return grantors;
+  return Grantors(DB, UserName, RoleName, false);
+}
+
+QStringList GetExactRoleGrantors(TIBDatabase *DB, const QString &UserName, const QString &RoleName) {
+  return Grantors(DB, UserName, RoleName, true);
 }
 
 void RevokeRoleGrants(TIBDatabase *DB, TIBTransaction *Transaction, const QString &UserName,
@@ -102,7 +115,7 @@ void RevokeRoleGrants(TIBDatabase *DB, TIBTransaction *Transaction, const QStrin
   TIBSQL statement;
   statement.SetDatabase(DB);
   statement.SetTransaction(Transaction);
-  for (const QString &grantor : GetRoleGrantors(DB, UserName, RoleName)) {
+  for (const QString &grantor : GetExactRoleGrantors(DB, UserName, RoleName)) {
     if (grantor.isEmpty())
       continue;
     statement.Close();

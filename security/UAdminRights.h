@@ -17,10 +17,13 @@ bool IsConnectedAsAdmin(TIBDatabase *DB);
 bool AdminRoleExists(TIBDatabase *DB);
 // Who granted RoleName to UserName (the first grant found), or "".
 void GetRoleGrantor(TIBDatabase *DB, const QString &UserName, const QString &RoleName, QString &Grantor);
-// Every grantor of RoleName to UserName, so that a revoke can remove every grant.
+// Every grantor of RoleName to UserName, the names compared ignoring case.
 QStringList GetRoleGrantors(TIBDatabase *DB, const QString &UserName, const QString &RoleName);
-// Revokes every grant of RoleName to UserName, whoever made it, in the given transaction; a grant
-// whose grantor the server does not name cannot be revoked by name and is left alone.
+// Every grantor of RoleName to the user of exactly this name ("" for a grant without a named
+// grantor): the grants that this user, and no other, holds.
+QStringList GetExactRoleGrantors(TIBDatabase *DB, const QString &UserName, const QString &RoleName);
+// Revokes every grant of RoleName to exactly UserName, whoever made it, in the given transaction; a
+// grant whose grantor the server does not name cannot be revoked by name and is left alone.
 void RevokeRoleGrants(TIBDatabase *DB, TIBTransaction *Transaction, const QString &UserName,
                       const QString &RoleName);
 

@@ -113,13 +113,12 @@ bool TDMSecurity::CurrentUserHoldsAdminRole() const {
 QStringList TDMSecurity::UsersSelectLines() {
   // The grants are reduced to one row per holder before the join: a user granted the role by two
   // administrators is still one user. The names are compared in UTF-8, which holds any holder's
-  // name (Windows-1250 does not).
-  return {
-      QStringLiteral("select u.*, up.RDB$RELATION_NAME from USERS u"),
-      QStringLiteral(
-          "left join (select distinct upper(RDB$USER) as HOLDER, RDB$RELATION_NAME from RDB$USER_PRIVILEGES "
-          "where RDB$RELATION_NAME=_UTF8'RDB$ADMIN' and rdb$user_type=8 and rdb$object_type=13) up "
-          "on up.HOLDER=upper(cast(u.USER_NAME as varchar(50) character set UTF8))")};
+  // name (Windows-1250 does not), and exactly: a grant to "jan" is not one to "JAN".
+  return {QStringLiteral("select u.*, up.RDB$RELATION_NAME from USERS u"),
+          QStringLiteral(
+              "left join (select distinct RDB$USER as HOLDER, RDB$RELATION_NAME from RDB$USER_PRIVILEGES "
+              "where RDB$RELATION_NAME=_UTF8'RDB$ADMIN' and rdb$user_type=8 and rdb$object_type=13) up "
+              "on up.HOLDER=cast(u.USER_NAME as varchar(50) character set UTF8)")};
 }
 
 void TDMSecurity::SetUpConfig() {

@@ -3,7 +3,10 @@
 #include "Dialogs.h"
 #include "Exceptions.h"
 #include "IBServices.h"
+#include "UDMSecurity.h"
 #include "Win1250.h"
+
+#include <QHash>
 
 QString ServerUserNameProblem(const QString &name) {
   if (TIBSecurityService::CarriesUserName(name) && Win1250::CanEncode(name))
@@ -41,4 +44,20 @@ void RefuseUnsafeServerUserName(const QString &name) {
                  problem,
              QString::fromUtf8("Błąd"), MB_OK | MB_ICONERROR);
   Abort();
+}
+
+QStringList ServerUsersWithOwnRows(const QStringList &onServer) {
+  QHash<QString, int> givers;
+  for (const QString &name : onServer)
+    ++givers[TDMSecurity::StoredUserName(name)];
+  QStringList own;
+  for (const QString &name : onServer) {
+    const QString stored = TDMSecurity::StoredUserName(name);
+    if (!Win1250::CanEncode(name) || !Win1250::CanEncode(stored) || stored.size() != name.size())
+      continue;
+    if (stored != name && givers.value(stored) > 1)
+      continue;
+    own.append(name);
+  }
+  return own;
 }

@@ -2,9 +2,11 @@
 
 #include "Actions.h"
 #include "DB.h"
+#include "Graphics.h"
 #include "IBDatabase.h"
 #include "IBError.h"
 #include "IBQuery.h"
+#include "MxDBCtrl.h"
 #include "StdCtrls.h"
 #include "TestServer.h"
 #include "UDMSecurity.h"
@@ -72,6 +74,15 @@ QStringList MainFormTest::ListedUsers() {
   for (users->First(); !users->Eof(); users->Next())
     names.append(users->FieldByName(QStringLiteral("USER_NAME"))->AsString());
   return names;
+}
+
+bool MainFormTest::ShownRed(const QString &name) {
+  EXPECT_TRUE(SelectUser(name)) << name.toStdString();
+  TFont font;
+  TColor background = clWindow;
+  Form->UsrGridGetCellParams(Form->UsrGrid, Form->DM()->users->FieldByName(QStringLiteral("USER_NAME")), font,
+                             background, false);
+  return font.Color() == clRed;
 }
 
 void UsersTest::SetUp() {

@@ -31,6 +31,8 @@ protected:
   // Moves the users list to the user's row; false when it is not listed.
   bool SelectUser(const QString &name);
   QStringList ListedUsers();
+  // Whether the users grid paints the user's row red, as it does for a holder of RDB$ADMIN.
+  bool ShownRed(const QString &name);
 
   QTemporaryDir IniDir;
   std::unique_ptr<ScratchDatabase> Db;

@@ -278,4 +278,77 @@ TEST_F(UsersTest, PolishLettersInNamesAndPasswords) {
   EXPECT_FALSE(RowExists(*Db, name));
 }
 
+struct TListingCase {
+  const char *Label;
+  // Server users made in SQL, from the token.
+  QStringList (*Make)(const QString &token);
+  // The rows they give, from the token.
+  QStringList (*Rows)(const QString &token);
+};
+
+void PrintTo(const TListingCase &c, std::ostream *os) { *os << c.Label; }
+
+const TListingCase kListings[] = {
+    // Upper case takes it out of Windows-1250: the micro sign becomes a Greek capital.
+    {"MicroSign", [](const QString &t) { return QStringList{QString::fromUtf8("µik") + t}; },
+     [](const QString &) { return QStringList{}; }},
+    {"SharpS", [](const QString &t) { return QStringList{QString::fromUtf8("straße") + t}; },
+     [](const QString &) { return QStringList{}; }},
+    {"BesideItsUpperCase",
+     [](const QString &t) {
+       return QStringList{"jan" + t.toLower(), "JAN" + t};
+     },
+     [](const QString &t) { return QStringList{"JAN" + t}; }},
+    {"TwoSpellingsOfOneUpperCase",
+     [](const QString &t) {
+       return QStringList{"Ola" + t, "oLa" + t};
+     },
+     [](const QString &) { return QStringList{}; }},
+    {"AloneInLowerCase", [](const QString &t) { return QStringList{"ewa" + t.toLower()}; },
+     [](const QString &t) { return QStringList{"EWA" + t}; }},
+};
+
+class ServerNameListingTest : public MainFormTest, public testing::WithParamInterface<TListingCase> {};
+
+TEST_P(ServerNameListingTest, ConnectLeavesOutNamesWithoutARowOfTheirOwnAndSynchronisesTheRest) {
+  const QString token = UniqueToken();
+  const QStringList names = GetParam().Make(token);
+  const QString plain = QStringLiteral("PLAIN") + token;
+  const QString gone = QStringLiteral("GONE") + token;
+  CreateSecurityDatabase();
+  QStringList statements;
+  for (const QString &name : names + QStringList{plain}) {
+    Db->ForgetServerUser(name);
+    statements.append(
+        QStringLiteral("create user %1 password %2").arg(Identifier(name), Literal(kOldPassword)));
+  }
+  statements.append(
+      QStringLiteral("insert into USERS (USER_NAME, PSWD_VALID) values (%1, 0)").arg(Literal(gone)));
+  Db->Execute(statements);
+
+  ConnectAsSysdba();
+  EXPECT_TRUE(Dialogs.Messages().empty());
+  EXPECT_TRUE(Form->DM()->users->Active());
+  const QStringList listed = ListedUsers();
+  EXPECT_EQ(listed.count(plain), 1) << "the others are taken over";
+  EXPECT_FALSE(listed.contains(gone)) << "a row without a server user goes";
+  const QStringList rows = GetParam().Rows(token);
+  for (const QString &row : rows)
+    EXPECT_EQ(listed.count(row), 1) << row.toStdString();
+  EXPECT_EQ(
+      Db->QueryValue(
+            QStringLiteral("select count(*) from USERS where USER_NAME containing %1").arg(Literal(token)))
+          .toInt(),
+      rows.size() + 1);
+  // And again: what was left out stays out, nothing fails.
+  ConnectAsSysdba();
+  EXPECT_TRUE(Dialogs.Messages().empty());
+  EXPECT_EQ(ListedUsers(), listed);
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, ServerNameListingTest, testing::ValuesIn(kListings),
+                         [](const testing::TestParamInfo<TListingCase> &info) {
+                           return std::string(info.param.Label);
+                         });
+
 } // namespace

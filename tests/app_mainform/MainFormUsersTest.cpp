@@ -419,16 +419,8 @@ TEST_F(UsersTest, UserGrantedTheRoleTwiceIsListedOnce) {
     EXPECT_EQ(listed.count(QStringLiteral("SYSDBA")), 1);
     EXPECT_EQ(listed.size(), QSet<QString>(listed.begin(), listed.end()).size());
   }
-  const auto fontColour = [this](const QString &name) {
-    EXPECT_TRUE(SelectUser(name));
-    TFont font;
-    TColor background = clWindow;
-    Form->UsrGridGetCellParams(Form->UsrGrid, Form->DM()->users->FieldByName("USER_NAME"), font, background,
-                               false);
-    return font.Color();
-  };
-  EXPECT_EQ(fontColour(user), clRed);
-  EXPECT_NE(fontColour(plain), clRed);
+  EXPECT_TRUE(ShownRed(user));
+  EXPECT_FALSE(ShownRed(plain));
   EXPECT_EQ(Form->DM()->users->FieldByName("RDB$RELATION_NAME")->AsString().trimmed(), "");
   ASSERT_TRUE(SelectUser(user));
   EXPECT_EQ(Form->DM()->users->FieldByName("RDB$RELATION_NAME")->AsString().trimmed(), "RDB$ADMIN");
