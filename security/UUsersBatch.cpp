@@ -104,12 +104,15 @@ void UsersBatch::Delete(TIBDatabase *DB, TIBTransaction *Transaction, const QStr
 
 void UsersBatch::RevokeLeftoverAdminGrants(TIBDatabase *DB, TIBTransaction *Transaction,
                                            const QStringList &Names) {
-  // Done on the server, in UTF-8: a grantee's name need not fit Windows-1250.
+  // Done on the server, in UTF-8: a grantee's name need not fit Windows-1250. A transaction reads
+  // the server's users once and keeps them, so whether a grantee is a server user is asked in a
+  // transaction of its own: a user another connection made since is not a dropped one.
   static const TStep step{
       QStringLiteral(
           "declare procedure STEP (NAME %1)\nas\n"
           "declare HOLDER varchar(63) character set UTF8;\n"
           "declare GRANTOR varchar(63) character set UTF8;\n"
+          "declare USERS_NAMED integer;\n"
           "begin\n"
           "  for select distinct trim(trailing from p.RDB$USER), trim(trailing from p.RDB$GRANTOR)\n"
           "      from RDB$USER_PRIVILEGES p\n"
@@ -117,12 +120,15 @@ void UsersBatch::RevokeLeftoverAdminGrants(TIBDatabase *DB, TIBTransaction *Tran
           "        and p.RDB$USER_TYPE = 8 and p.RDB$OBJECT_TYPE = 13\n"
           "        and upper(p.RDB$USER) = upper(cast(:NAME as varchar(50) character set UTF8))\n"
           "        and coalesce(trim(trailing from p.RDB$GRANTOR), _UTF8'') <> _UTF8''\n"
-          "        and not exists (select 1 from SEC$USERS s where s.SEC$USER_NAME = p.RDB$USER)\n"
           "      into :HOLDER, :GRANTOR\n"
-          "  do\n"
-          "    execute statement _UTF8'revoke \"RDB$ADMIN\" from \"'\n"
-          "      || replace(HOLDER, _UTF8'\"', _UTF8'\"\"')\n"
-          "      || _UTF8'\" granted by \"' || replace(GRANTOR, _UTF8'\"', _UTF8'\"\"') || _UTF8'\"';\n"
+          "  do begin\n"
+          "    in autonomous transaction do\n"
+          "      select count(*) from SEC$USERS s where s.SEC$USER_NAME = :HOLDER into :USERS_NAMED;\n"
+          "    if (USERS_NAMED = 0) then\n"
+          "      execute statement _UTF8'revoke \"RDB$ADMIN\" from \"'\n"
+          "        || replace(HOLDER, _UTF8'\"', _UTF8'\"\"')\n"
+          "        || _UTF8'\" granted by \"' || replace(GRANTOR, _UTF8'\"', _UTF8'\"\"') || _UTF8'\"';\n"
+          "  end\n"
           "end")
           .arg(kNameType),
       {}};

@@ -255,9 +255,11 @@ TEST_P(CaseOfNamesTest, RowShowsAndChangesOnlyItsOwnUsersRights) {
   EXPECT_EQ(AdminGrantRows(*Db, Lower), 2);
 }
 
+// Dropped by another connection while the window stays connected: the window's transaction read the
+// server's users before.
 TEST_P(CaseOfNamesTest, BothDroppedLeaveNoGrantForANewUserOfTheName) {
   Db->DropServerUsers({Lower, Upper});
-  ConnectAsSysdba();
+  Form->SynchroA->Execute();
   EXPECT_FALSE(ListedUsers().contains(Upper));
   EXPECT_EQ(AdminGrantRows(*Db, Lower), 0);
   EXPECT_EQ(AdminGrantRows(*Db, Upper), 0);
@@ -270,6 +272,19 @@ TEST_P(CaseOfNamesTest, BothDroppedLeaveNoGrantForANewUserOfTheName) {
   ASSERT_TRUE(ServerHasUser(*Db, Upper));
   EXPECT_FALSE(ShownRed(Upper));
   EXPECT_EQ(RoleOnLogin(*Db, Upper, password), QStringLiteral("NONE"));
+}
+
+// A lower-case user alone of its upper case is listed under it: the row stands for that user, and
+// shows the user's own grant.
+TEST_P(CaseOfNamesTest, LoneLowerCaseUsersRowShowsItsGrant) {
+  Db->DropServerUsers({Upper});
+  ConnectAsSysdba();
+  ASSERT_EQ(ListedUsers().count(Upper), 1);
+  EXPECT_TRUE(ShownRed(Upper)) << "jan holds the role";
+  Db->Execute({QStringLiteral("revoke RDB$ADMIN from %1").arg(Identifier(Lower)),
+               QStringLiteral("revoke RDB$ADMIN from %1 granted by %2").arg(Identifier(Lower), Grantor)});
+  Form->SynchroA->Execute();
+  EXPECT_FALSE(ShownRed(Upper));
 }
 
 // Quotes go into the statements that revoke, and a Polish letter upper-cases outside ASCII.
