@@ -3,6 +3,7 @@
 #include "ActionTools.h"
 #include "Application.h"
 #include "Dialogs.h"
+#include "PageWidthPrint.h"
 #include "ResultReport.h"
 #include "StringList.h"
 #include "TextFile.h"
@@ -53,6 +54,9 @@ void TColEdFrame::SetReport(const TResultReport &report) {
     cursor.insertBlock(lines, QTextCharFormat());
     cursor.insertText(row, QTextCharFormat());
   }
+  // The editor's own cursor went along with the text to the end of the last row, and the editor
+  // would open scrolled there.
+  RichEdit->moveCursor(QTextCursor::Start);
 }
 
 QStringList TColEdFrame::Lines() const { return RichEdit->toPlainText().split(u'\n'); }
@@ -115,5 +119,5 @@ void TColEdFrame::PrintAExecute() {
   if (!dialog.Execute(printer))
     return;
   printer.setDocName(QString());
-  RichEdit->document()->print(&printer);
+  PrintScaledToPageWidth(*RichEdit->document(), *RichEdit, printer);
 }

@@ -13,7 +13,7 @@ packages=(
   firebird-dev libfbclient2 firebird3.0-server firebird3.0-utils
   zlib1g-dev libjpeg-dev libcurl4-openssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb
+  xvfb openbox x11-utils
   poppler-utils
   clang-format-14
   "$@"

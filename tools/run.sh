@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Builds meridox_sec and runs it against a local Firebird server whose data stays in run/ of the
-# checkout between runs. The server stops when the program ends.
+# checkout between runs. The server stops when the program ends. The build runs a job per core;
+# CMAKE_BUILD_PARALLEL_LEVEL (as cmake reads it) sets another number of jobs.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${MERIDOX_BUILD_DIR:-$root/build}
 
 "$root/tools/deps.sh"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build "$build" -j "$(nproc)" --target meridox_sec upgrade
+cmake --build "$build" -j "${CMAKE_BUILD_PARALLEL_LEVEL:-$(nproc)}" --target meridox_sec upgrade
 # The HTML templates the console's "Generuj HTML" offers live in SQL/Wzorce beside the program.
 mkdir -p "$build/bin/SQL/Wzorce"
 cp "$root"/resources/SQL/Wzorce/*.htm "$build/bin/SQL/Wzorce/"

@@ -3,46 +3,20 @@
 # private Firebird server, a security database created as "Utwórz nową bazę" creates it, users
 # added through "Nowy użytkownik", and an update package served by a slow local HTTP server. The
 # driver plugin of tools/screenshots walks each program through its windows, checks the caption
-# the X server shows for every window and message box and the Polish standard texts, and takes the
-# pictures. Usage: tools/screenshots.sh [OUTPUT_FOLDER]   (default: docs/ of the checkout)
+# the X server shows for every window and message box, that every message box is wide enough for
+# its title bar to show the whole caption, and the Polish standard texts, and takes the pictures. Usage: tools/screenshots.sh [OUTPUT_FOLDER]   (default: docs/ of the checkout)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${MERIDOX_BUILD_DIR:-$root/build}
 out=$(mkdir -p "${1:-$root/docs}" && cd "${1:-$root/docs}" && pwd)
 
-"$root/tools/deps.sh" openbox x11-utils python3
+"$root/tools/deps.sh" python3
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j 6 --target meridox_sec upgrade mkupg meridox_shots
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/meridox-shots.XXXXXX")
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  "$root/tools/fbserver" stop "$work/fbserver" >/dev/null 2>&1 || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-# A display of our own, the first free number from 90 on, and a window manager for the captions.
-display=90
-while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
-export DISPLAY=":$display"
-Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 50); do xprop -root >/dev/null 2>&1 && break; sleep 0.2; done
-mkdir -p "$work/home"
-HOME="$work/home" openbox --sm-disable >"$work/openbox.log" 2>&1 &
-pids+=($!)
-# Windows mapped before the window manager runs would get no frame.
-for _ in $(seq 100); do
-  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-  sleep 0.1
-done
-
-mkdir -p "$work/fbserver"
-"$root/tools/fbserver" start "$work/fbserver" >/dev/null
-# shellcheck disable=SC1091
-source "$work/fbserver/server.env"
+# shellcheck source=tools/screenshots/session.sh
+source "$root/tools/screenshots/session.sh"
+start_session meridox-shots
 
 # The programs run from a folder of their own, as installed: meridox_sec writes its .ini there and
 # upgrade replaces it there.
@@ -93,7 +67,7 @@ with open(sys.argv[2], "w") as port:
 server.serve_forever()
 PY
 python3 "$work/serve.py" "$work/web" "$work/port" &
-pids+=($!)
+session_pids+=($!)
 for _ in $(seq 50); do [ -s "$work/port" ] && break; sleep 0.1; done
 url="http://127.0.0.1:$(cat "$work/port")/meridox_sec/"
 printf 'P\t%s\t%smeridox_sec.upg\r\n' "$newer" "$url" >"$work/web/meridox_sec/meridox_sec.ver"

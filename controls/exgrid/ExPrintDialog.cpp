@@ -3,4 +3,5 @@
 TExPrintDialog::TExPrintDialog(QWidget *owner)
     : TPrintTargetDialog(owner,
                          {QStringLiteral("Print"), QStringLiteral("Printer:"), QStringLiteral("PDF file:"),
-                          QStringLiteral("&Ok"), QStringLiteral("&Cancel")}) {}
+                          QStringLiteral("Orientation:"), QStringLiteral("Portrait"),
+                          QStringLiteral("Landscape"), QStringLiteral("&Ok"), QStringLiteral("&Cancel")}) {}

@@ -4,6 +4,7 @@
 #include "Forms.h"
 
 #include <QCoreApplication>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLayout>
@@ -112,20 +113,31 @@ int CaptionWidth(const QString &caption) {
   return metrics.horizontalAdvance(caption) + 5 * button;
 }
 
+// The toolkit never sizes a box wider than this.
+int WidestBox(const QScreen &screen) {
+  const int width = screen.availableGeometry().width();
+  return width <= 1024 ? width : std::min(width - 480, 1000);
+}
+
 // The toolkit leaves only 50 pixels beside the caption in a box it sizes for its text, so a caption
-// longer than the text came out cut ("Hasło nie spełni… bezpieczeństwa").
+// longer than the text came out cut ("Hasło nie spełni… bezpieczeństwa"). It sizes the box again on
+// every layout request, from the layout's minimum width, and a window manager's framing brings more
+// of them: a size set on the box does not last. The row of buttons spans the box, so as wide as the
+// caption needs it keeps the box that wide through every sizing; it stays within the widest box, or
+// its buttons would be cut off at the right.
 class TMessageBoxWindow final : public QMessageBox {
 public:
   using QMessageBox::QMessageBox;
 
 protected:
   void showEvent(QShowEvent *event) override {
-    QMessageBox::showEvent(event); // sizes the box for its text
-    const int wanted = std::min(CaptionWidth(windowTitle()), screen()->availableGeometry().width());
-    if (wanted <= width())
-      return;
-    // A wrapped text takes fewer lines in the wider box.
-    setFixedSize(wanted, layout()->hasHeightForWidth() ? layout()->totalHeightForWidth(wanted) : height());
+    if (auto *buttons = findChild<QDialogButtonBox *>()) {
+      const QMargins margins = layout()->contentsMargins();
+      const int wanted = std::min(CaptionWidth(windowTitle()), WidestBox(*screen()));
+      buttons->setMinimumWidth(
+          std::max(wanted - margins.left() - margins.right(), buttons->minimumSizeHint().width()));
+    }
+    QMessageBox::showEvent(event); // sizes the box
   }
 };
 

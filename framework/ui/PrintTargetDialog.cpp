@@ -20,6 +20,9 @@ TPrintTargetDialog::TPrintTargetDialog(QWidget *owner, const TPrintTargetTexts &
   cbPrinter->addItems(QPrinterInfo::availablePrinterNames());
   cbPrinter->setCurrentText(QPrinterInfo::defaultPrinterName());
   edPdfFile = new QLineEdit(this);
+  cbOrientation = new QComboBox(this);
+  cbOrientation->addItem(texts.Portrait, int(QPageLayout::Portrait));
+  cbOrientation->addItem(texts.Landscape, int(QPageLayout::Landscape));
   btnOK = new TButton(this, texts.Ok);
   btnOK->SetModalResult(mrOk);
   btnOK->SetDefault(true);
@@ -28,6 +31,7 @@ TPrintTargetDialog::TPrintTargetDialog(QWidget *owner, const TPrintTargetTexts &
   auto *rows = new QFormLayout;
   rows->addRow(texts.PrinterLabel, cbPrinter);
   rows->addRow(texts.PdfFileLabel, edPdfFile);
+  rows->addRow(texts.OrientationLabel, cbOrientation);
   auto *buttons = new QHBoxLayout;
   buttons->addStretch();
   buttons->addWidget(btnOK);
@@ -48,5 +52,6 @@ bool TPrintTargetDialog::Execute(QPrinter &printer) {
     printer.setOutputFormat(QPrinter::NativeFormat);
     printer.setPrinterName(cbPrinter->currentText());
   }
+  printer.setPageOrientation(QPageLayout::Orientation(cbOrientation->currentData().toInt()));
   return true;
 }

@@ -12,11 +12,15 @@ struct TPrintTargetTexts {
   QString Caption;
   QString PrinterLabel;
   QString PdfFileLabel;
+  QString OrientationLabel;
+  QString Portrait;
+  QString Landscape;
   QString Ok;
   QString Cancel;
 };
 
-// Where a report goes: a printer of the system, or a PDF file when one is named.
+// Where a report goes: a printer of the system, or a PDF file when one is named; and which way up
+// its pages are.
 class TPrintTargetDialog : public TForm {
   Q_OBJECT
 public:
@@ -27,6 +31,7 @@ public:
 
   QComboBox *cbPrinter;
   QLineEdit *edPdfFile;
+  QComboBox *cbOrientation; // portrait, landscape
   TButton *btnOK;
   TButton *btnCancel;
 };

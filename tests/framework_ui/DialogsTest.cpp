@@ -110,9 +110,13 @@ TBoxLooks Looks(const QMessageBox &box) {
           box.buttons().front()->geometry()};
 }
 
+// The box as it looks once the toolkit has sized it again, as it does on every layout request (a
+// window manager's framing brings them).
 TBoxLooks ShownLooks(const QString &text, const QString &caption) {
   TBoxLooks looks;
   OnNextModal<QMessageBox>([&looks](QMessageBox &box) {
+    QEvent request(QEvent::LayoutRequest);
+    QCoreApplication::sendEvent(&box, &request);
     looks = Looks(box);
     box.buttons().front()->click();
   });

@@ -14,11 +14,14 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
 #include <QFile>
 #include <QLineEdit>
 #include <QProcess>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextEdit>
 #include <QTextLayout>
@@ -197,32 +200,44 @@ std::vector<qreal> PreviewCellStarts(const QTextBlock &block) {
   return starts;
 }
 
-// The words of a PDF with the left edge and the line of each, as pdftotext reads them.
+// The words of a PDF with the left and right edge and the line of each, and the size of its pages,
+// as pdftotext reads them.
 struct PdfWord {
   QString Text;
   double Left;
+  double Right;
   double Top;
+  size_t Page;
 };
 
-std::vector<PdfWord> PdfWords(const QString &file) {
+struct PdfText {
+  std::vector<QSizeF> Pages;
+  std::vector<PdfWord> Words;
+};
+
+PdfText ReadPdf(const QString &file) {
   QProcess process;
   process.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), file, QStringLiteral("-")});
   if (!process.waitForFinished(30000) || process.exitCode() != 0) {
     ADD_FAILURE() << "pdftotext failed: " << process.readAllStandardError().constData();
     return {};
   }
-  std::vector<PdfWord> words;
-  static const QRegularExpression word(
-      QStringLiteral(R"re(<word xMin="([\d.]+)" yMin="([\d.]+)"[^>]*>([^<]*)</word>)re"));
-  for (auto it = word.globalMatch(QString::fromUtf8(process.readAllStandardOutput())); it.hasNext();) {
+  PdfText pdf;
+  static const QRegularExpression item(QStringLiteral(
+      R"re(<page width="([\d.]+)" height="([\d.]+)">|<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)"[^>]*>([^<]*)</word>)re"));
+  for (auto it = item.globalMatch(QString::fromUtf8(process.readAllStandardOutput())); it.hasNext();) {
     const QRegularExpressionMatch match = it.next();
-    words.push_back({match.captured(3), match.captured(1).toDouble(), match.captured(2).toDouble()});
+    if (match.capturedLength(1) > 0)
+      pdf.Pages.emplace_back(match.captured(1).toDouble(), match.captured(2).toDouble());
+    else
+      pdf.Words.push_back({match.captured(6), match.captured(3).toDouble(), match.captured(5).toDouble(),
+                           match.captured(4).toDouble(), pdf.Pages.size() - 1});
   }
-  return words;
+  return pdf;
 }
 
-// The left edge of each cell's first word on the PDF line that reads as the cells; empty when no
-// line does.
+// The left edge of each cell's first word on the PDF line that reads as the cells, left to right
+// (pdftotext may list a line's words in another order); empty when no line does.
 std::vector<double> PdfCellStarts(const std::vector<PdfWord> &words, const QStringList &cells) {
   QStringList wanted;
   std::vector<int> firstWords;
@@ -230,18 +245,27 @@ std::vector<double> PdfCellStarts(const std::vector<PdfWord> &words, const QStri
     firstWords.push_back(int(wanted.size()));
     wanted += cell.split(u' ');
   }
-  for (size_t start = 0; start < words.size();) {
-    size_t end = start;
-    QStringList line;
-    while (end < words.size() && std::abs(words[end].Top - words[start].Top) < 1)
-      line.append(words[end++].Text);
-    if (line == wanted) {
+  std::vector<std::vector<PdfWord>> lines;
+  for (const PdfWord &word : words) {
+    const auto line = std::find_if(lines.begin(), lines.end(), [&word](const std::vector<PdfWord> &line) {
+      return line.front().Page == word.Page && std::abs(line.front().Top - word.Top) < 1;
+    });
+    if (line == lines.end())
+      lines.push_back({word});
+    else
+      line->push_back(word);
+  }
+  for (std::vector<PdfWord> &line : lines) {
+    std::sort(line.begin(), line.end(), [](const PdfWord &a, const PdfWord &b) { return a.Left < b.Left; });
+    QStringList texts;
+    for (const PdfWord &word : line)
+      texts.append(word.Text);
+    if (texts == wanted) {
       std::vector<double> starts;
       for (int first : firstWords)
-        starts.push_back(words[start + size_t(first)].Left);
+        starts.push_back(line[size_t(first)].Left);
       return starts;
     }
-    start = end;
   }
   return {};
 }
@@ -299,7 +323,7 @@ TEST_F(ConsoleExportTest, EveryColumnStartsAtItsStopInThePreviewAndOnPaper) {
   });
   ASSERT_TRUE(Console->PrintA->Execute());
   ASSERT_EQ(stops.size(), 3u);
-  const std::vector<PdfWord> words = PdfWords(pdf);
+  const std::vector<PdfWord> words = ReadPdf(pdf).Words;
   for (const QStringList &cells : lines) {
     const std::vector<double> starts = PdfCellStarts(words, cells);
     ASSERT_EQ(starts.size(), cells.size()) << "the printed line " << cells.join(u'|').toStdString();
@@ -308,6 +332,116 @@ TEST_F(ConsoleExportTest, EveryColumnStartsAtItsStopInThePreviewAndOnPaper) {
           << "column " << i << " of " << cells.join(u'|').toStdString();
   }
 }
+
+// A result far wider than a page of either orientation: rows numbered from 1 and fourteen columns,
+// each value naming its row and its column.
+QString WideSelect(int rows) {
+  QStringList columns{QStringLiteral("ID")};
+  for (int k = 1; k <= 14; ++k)
+    columns.append(QStringLiteral("'w' || ID || 'k%1' as KOLUMNA_NR_%1").arg(k, 2, 10, QLatin1Char('0')));
+  return QStringLiteral("with recursive R (ID) as (select 1 from RDB$DATABASE union all "
+                        "select ID + 1 from R where ID < %1) select %2 from R order by ID")
+      .arg(rows)
+      .arg(columns.join(QStringLiteral(", ")));
+}
+
+// The header and the rows of WideSelect, cell by cell.
+std::vector<QStringList> WideLines(int rows) {
+  std::vector<QStringList> lines(size_t(rows) + 1);
+  lines[0].append(QStringLiteral("ID"));
+  for (int id = 1; id <= rows; ++id)
+    lines[size_t(id)].append(QString::number(id));
+  for (int k = 1; k <= 14; ++k) {
+    const QString column = QStringLiteral("%1").arg(k, 2, 10, QLatin1Char('0'));
+    lines[0].append(QStringLiteral("KOLUMNA_NR_") + column);
+    for (int id = 1; id <= rows; ++id)
+      lines[size_t(id)].append(QStringLiteral("w%1k%2").arg(id).arg(column));
+  }
+  return lines;
+}
+
+TEST_F(ConsoleExportTest, ThePreviewOfAWideResultOpensAtItsTopLeft) {
+  Run(WideSelect(3));
+  Dialogs.AnswerModalAs<TPrintForm>([](TPrintForm &form) {
+    form.show();
+    QCoreApplication::processEvents();
+    const QTextEdit &edit = *form.ColEdFrame->RichEdit;
+    EXPECT_GT(edit.horizontalScrollBar()->maximum(), 0) << "the preview is narrower than the result";
+    EXPECT_EQ(edit.horizontalScrollBar()->value(), 0);
+    EXPECT_EQ(edit.cursorForPosition(QPoint(1, 1)).position(), 0) << "the first column's header shows first";
+    EXPECT_EQ(edit.textCursor().position(), 0);
+    form.hide();
+    return int(mrOk);
+  });
+  ASSERT_TRUE(Console->PrintA->Execute());
+}
+
+struct PrintoutCase {
+  const char *Name;
+  const char *Orientation; // as the print dialog offers it
+  bool Landscape;
+  int Rows;
+  bool SeveralPages;
+};
+
+void PrintTo(const PrintoutCase &c, std::ostream *os) { *os << c.Name; }
+
+class WidePrintoutTest : public ConsoleExportTest, public testing::WithParamInterface<PrintoutCase> {};
+
+// Scaled down to the page's width: every header and every value on paper, each where its column
+// starts, none past the page's edge.
+TEST_P(WidePrintoutTest, EveryColumnIsOnPaperInItsColumn) {
+  const PrintoutCase &c = GetParam();
+  Run(WideSelect(c.Rows));
+  const QString pdf = SavedQueryPath("szeroki.pdf");
+  std::vector<int> stops;
+  Dialogs.AnswerModalAs<TPrintForm>([&](TPrintForm &form) {
+    stops = form.ColEdFrame->TabStops();
+    Dialogs.AnswerModalAs<TPrintDialog>([&](TPrintDialog &dialog) {
+      EXPECT_EQ(dialog.cbOrientation->currentText(), QStringLiteral("Pionowa"));
+      dialog.edPdfFile->setText(pdf);
+      dialog.cbOrientation->setCurrentIndex(dialog.cbOrientation->findText(QString::fromUtf8(c.Orientation)));
+      return int(mrOk);
+    });
+    form.ColEdFrame->PrintA->Execute();
+    return int(mrOk);
+  });
+  ASSERT_TRUE(Console->PrintA->Execute());
+  const PdfText text = ReadPdf(pdf);
+  ASSERT_FALSE(text.Pages.empty());
+  EXPECT_EQ(text.Pages.size() > 1, c.SeveralPages);
+  const QSizeF page = text.Pages.front();
+  EXPECT_EQ(page.width() > page.height(), c.Landscape);
+  ASSERT_EQ(stops.size(), 14u);
+  ASSERT_GT(stops.back() * 0.75, page.width())
+      << "at the preview's size the last column starts past the edge";
+  double scale = 0;
+  for (const QStringList &cells : WideLines(c.Rows)) {
+    const std::vector<double> starts = PdfCellStarts(text.Words, cells);
+    ASSERT_EQ(starts.size(), cells.size()) << "the printed line " << cells.join(u'|').toStdString();
+    if (scale == 0)
+      scale = (starts.back() - starts.front()) / stops.back();
+    for (size_t i = 1; i < starts.size(); ++i)
+      EXPECT_NEAR(starts[i] - starts[0], stops[i - 1] * scale, 1.0)
+          << "column " << i << " of " << cells.join(u'|').toStdString();
+  }
+  EXPECT_LT(scale, 0.75);
+  double right = 0;
+  for (const PdfWord &word : text.Words) {
+    EXPECT_GE(word.Left, 0) << word.Text.toStdString();
+    EXPECT_LE(word.Right, page.width()) << word.Text.toStdString();
+    right = std::max(right, word.Right);
+  }
+  EXPECT_GT(right, page.width() - 2 / 2.54 * 72 - 30) << "the widest line reaches the right margin";
+}
+
+INSTANTIATE_TEST_SUITE_P(Layouts, WidePrintoutTest,
+                         testing::Values(PrintoutCase{"Portrait", "Pionowa", false, 3, false},
+                                         PrintoutCase{"Landscape", "Pozioma", true, 3, false},
+                                         PrintoutCase{"PortraitPages", "Pionowa", false, 400, true}),
+                         [](const testing::TestParamInfo<PrintoutCase> &info) {
+                           return std::string(info.param.Name);
+                         });
 
 TEST_F(ConsoleExportTest, HtmlNeedsAResultAndOpensTheReportDialog) {
   try {

@@ -13,6 +13,8 @@
 #include <QRegularExpression>
 #include <QScreen>
 #include <QWidget>
+#include <QXmlStreamReader>
+#include <optional>
 
 namespace {
 
@@ -34,9 +36,9 @@ QString XTool(const QString &tool, QWidget *window, const QStringList &more = {}
   return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
 }
 
-// The window with its frame, as the X server has placed it (the toolkit's own idea of the frame
-// may still be the one from before the window manager framed it).
-QRect FramedRect(QWidget *window) {
+// The window without its frame, as the X server has placed it (the toolkit's own idea may still
+// be the one from before the window manager framed it).
+std::optional<QRect> ServerRect(QWidget *window) {
   const QString info = XTool(QStringLiteral("xwininfo"), window);
   const auto number = [&info](const char *label) {
     const QRegularExpression line(QString::fromLatin1(label) + QStringLiteral(":\\s*(-?\\d+)"));
@@ -46,13 +48,62 @@ QRect FramedRect(QWidget *window) {
   const QRect client(number("Absolute upper-left X"), number("Absolute upper-left Y"), number("Width"),
                      number("Height"));
   if (client.width() <= 0 || client.height() <= 0)
-    return window->frameGeometry();
+    return std::nullopt;
+  return client;
+}
+
+// The frame the window manager put around the window: its borders and, at the top, the title bar.
+QMargins FrameExtents(QWidget *window) {
   const QString extents = XTool(QStringLiteral("xprop"), window, {QStringLiteral("_NET_FRAME_EXTENTS")});
   const QStringList sides = extents.section(u'=', 1).split(u',', Qt::SkipEmptyParts);
   if (sides.size() != 4)
-    return client;
-  return client.adjusted(-sides[0].trimmed().toInt(), -sides[2].trimmed().toInt(), sides[1].trimmed().toInt(),
-                         sides[3].trimmed().toInt());
+    return {};
+  return {sides[0].trimmed().toInt(), sides[2].trimmed().toInt(), sides[1].trimmed().toInt(),
+          sides[3].trimmed().toInt()};
+}
+
+// The window with its frame, as the X server has placed it.
+QRect FramedRect(QWidget *window) {
+  const std::optional<QRect> client = ServerRect(window);
+  return client ? client->marginsAdded(FrameExtents(window)) : window->frameGeometry();
+}
+
+// What openbox draws beside the window's caption: its font and the title buttons of its layout
+// (openbox's own defaults where the configuration names none).
+struct TTitleBar {
+  QFont Font = QFont(QStringLiteral("sans"), 8, QFont::Bold);
+  int Buttons = 4; // "NLIMC": icon, caption, iconify, maximise, close
+};
+
+std::optional<TTitleBar> ReadTitleBar(const QString &fileName) {
+  QFile file(fileName);
+  if (fileName.isEmpty() || !file.open(QIODevice::ReadOnly))
+    return std::nullopt;
+  TTitleBar bar;
+  bool activeFont = false;
+  QXmlStreamReader xml(&file);
+  while (!xml.atEnd()) {
+    xml.readNext();
+    if (xml.isEndElement() && xml.name() == u"font")
+      activeFont = false;
+    if (!xml.isStartElement())
+      continue;
+    if (xml.name() == u"titleLayout") {
+      const QString layout = xml.readElementText().trimmed();
+      bar.Buttons = int(layout.size()) - (layout.contains(u'L') ? 1 : 0);
+    } else if (xml.name() == u"font") {
+      activeFont = xml.attributes().value(QStringLiteral("place")) == u"ActiveWindow";
+    } else if (activeFont && xml.name() == u"name") {
+      bar.Font.setFamily(xml.readElementText().trimmed());
+    } else if (activeFont && xml.name() == u"size") {
+      bar.Font.setPointSizeF(xml.readElementText().trimmed().toDouble());
+    } else if (activeFont && xml.name() == u"weight") {
+      bar.Font.setBold(xml.readElementText().trimmed() == u"bold");
+    }
+  }
+  if (xml.hasError())
+    return std::nullopt;
+  return bar;
 }
 
 // The caption the X server holds for the window, as its window manager shows it.
@@ -150,6 +201,31 @@ void TShotDriver::Shot(QWidget *window, const QString &name) {
     Fail(QStringLiteral("could not write %1").arg(file));
 }
 
+void TShotDriver::CheckCaptionRoom(QWidget *window) {
+  const QString config = qEnvironmentVariable("MERIDOX_WM_CONFIG");
+  const std::optional<TTitleBar> bar = ReadTitleBar(config);
+  const std::optional<QRect> client = ServerRect(window);
+  if (!bar || !client) {
+    Fail(
+        QStringLiteral("cannot measure the title bar of \"%1\": %2")
+            .arg(window->windowTitle(), bar ? QStringLiteral("the X server does not know the window")
+                                            : QStringLiteral("no openbox configuration \"%1\"").arg(config)));
+    return;
+  }
+  const QMargins frame = FrameExtents(window);
+  const int width = client->marginsAdded(frame).width();
+  const int needed =
+      QFontMetrics(bar->Font).horizontalAdvance(window->windowTitle()) + bar->Buttons * frame.top();
+  qInfo("screenshot driver: \"%s\" is %d pixels wide with its frame; its caption needs %d",
+        qPrintable(window->windowTitle()), width, needed);
+  if (width < needed)
+    Fail(QStringLiteral(
+             "\"%1\" is %2 pixels wide with its frame: its title bar cuts the caption, which needs %3")
+             .arg(window->windowTitle())
+             .arg(width)
+             .arg(needed));
+}
+
 void TShotDriver::Fail(const QString &fault) {
   FFaults.append(fault);
   qWarning("screenshot driver: %s", qPrintable(fault));
@@ -179,8 +255,18 @@ void TShotDriver::AnswerBoxes() {
   auto *box = qobject_cast<QMessageBox *>(Shown("QMessageBox"));
   if (!box)
     return;
+  // The toolkit and the window manager size a box again after it shows.
+  if (box != FBox) {
+    FBox = box;
+    FBoxClock.start();
+    return;
+  }
+  if (FBoxClock.elapsed() < SettleMs)
+    return;
+  FBox = nullptr;
   for (const auto &[start, answer] : FAnswers)
     if (box->text().startsWith(start)) {
+      CheckCaptionRoom(box);
       if (QAbstractButton *button = ButtonWithText(box, answer))
         ClickLater(button);
       else
@@ -258,7 +344,7 @@ class TShotPlugin : public QGenericPlugin {
 public:
   QObject *create(const QString &, const QString &) override {
     auto *driver = new TShotDriver(qEnvironmentVariable("MERIDOX_SHOT_DIR", QDir::currentPath()));
-    AddScenario(*driver, driver->Program());
+    AddScenario(*driver, qEnvironmentVariable("MERIDOX_SHOT_SCENARIO", driver->Program()));
     return driver;
   }
 };

@@ -2,6 +2,7 @@
 
 #include <QElapsedTimer>
 #include <QObject>
+#include <QPointer>
 #include <QStringList>
 #include <QTimer>
 #include <QWidget>
@@ -16,7 +17,8 @@ class QMessageBox;
 // held a moment, so that the windows have painted), then acts. Actions that open a modal window are
 // queued, so that the steps go on inside its loop. Every window that comes up is checked: the
 // caption the X server shows must be the window's own, and message boxes must show the toolkit's
-// translated button texts. The outcome goes to "<dir>/<program>.log": "ok", or one line per fault.
+// translated button texts and, once settled, leave the title bar room for the whole caption. The
+// outcome goes to "<dir>/<program>.log": "ok", or one line per fault.
 class TShotDriver : public QObject {
 public:
   explicit TShotDriver(QString outputDir);
@@ -27,8 +29,12 @@ public:
 
   void Step(const QString &name, std::function<bool()> ready, std::function<void()> work);
   void Do(const QString &name, std::function<void()> work);
-  // Answers every message box whose text begins so, whenever it comes up.
+  // Answers every message box whose text begins so, whenever it comes up and has settled.
   void AutoAnswer(const QString &textStart, const QString &buttonText);
+  // Fails unless the window's width, as the X server holds it with its frame, takes the caption in
+  // the title font of the window manager (openbox, configured in MERIDOX_WM_CONFIG) and a title bar's
+  // height for each of its title buttons.
+  void CheckCaptionRoom(QWidget *window);
 
   // The visible top-level window of that class.
   static QWidget *Shown(const char *className);
@@ -61,6 +67,8 @@ private:
   std::deque<TStep> FSteps;
   std::vector<std::pair<QString, QString>> FAnswers;
   std::set<QWidget *> FChecked;
+  QPointer<QMessageBox> FBox; // the message box waiting to settle before it is answered
+  QElapsedTimer FBoxClock;
   QStringList FFaults;
   QTimer FPoll;
   QElapsedTimer FStepClock;
@@ -69,5 +77,6 @@ private:
   bool FFinished = false;
 };
 
-// The steps for the program this process runs (meridox_sec or upgrade).
-void AddScenario(TShotDriver &driver, const QString &program);
+// The steps of a scenario: "meridox_sec" or "upgrade" (the pictures of that program), or
+// "message-boxes" (meridox_sec's boxes on a server without the security database).
+void AddScenario(TShotDriver &driver, const QString &scenario);

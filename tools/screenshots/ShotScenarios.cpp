@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QTabWidget>
@@ -59,12 +60,8 @@ void RunInConsole(TShotDriver &driver, const QString &sql) {
   });
 }
 
-void SecurityManager(TShotDriver &driver) {
-  driver.AutoAnswer(QString::fromUtf8("Przed utworzeniem nowej bazy"), QStringLiteral("&Tak"));
-  driver.AutoAnswer(QString::fromUtf8("Baza danych została utworzona"), QStringLiteral("OK"));
-  driver.AutoAnswer(QString::fromUtf8("Zostaną dokonane zmiany w bazie"), QStringLiteral("&Tak"));
-  driver.AutoAnswer(QString::fromUtf8("Czy chcesz zatwierdzić zmiany"), QStringLiteral("&Tak"));
-
+// Types the server's address, SYSDBA and its password into the main window.
+void LogIn(TShotDriver &driver) {
   driver.Step(
       QStringLiteral("log in"), [] { return MainForm(); },
       [] {
@@ -74,6 +71,15 @@ void SecurityManager(TShotDriver &driver) {
         SetText(form, "edUserName", QStringLiteral("SYSDBA"));
         SetText(form, "edAdminPswd", qEnvironmentVariable("MERIDOX_SHOT_PASSWORD"));
       });
+}
+
+void SecurityManager(TShotDriver &driver) {
+  driver.AutoAnswer(QString::fromUtf8("Przed utworzeniem nowej bazy"), QStringLiteral("&Tak"));
+  driver.AutoAnswer(QString::fromUtf8("Baza danych została utworzona"), QStringLiteral("OK"));
+  driver.AutoAnswer(QString::fromUtf8("Zostaną dokonane zmiany w bazie"), QStringLiteral("&Tak"));
+  driver.AutoAnswer(QString::fromUtf8("Czy chcesz zatwierdzić zmiany"), QStringLiteral("&Tak"));
+
+  LogIn(driver);
   driver.Do(QStringLiteral("create the security database"),
             [] { TShotDriver::ClickLater(TShotDriver::Child<QWidget>(MainForm(), "SpeedButton5")); });
   driver.Step(
@@ -161,6 +167,32 @@ void SecurityManager(TShotDriver &driver) {
       [] { MainForm()->close(); });
 }
 
+// "Połącz" on a server that has no security database yet: the program's title over a short text,
+// the box that came out too narrow for its caption.
+void MessageBoxes(TShotDriver &driver) {
+  LogIn(driver);
+  driver.Do(QString::fromUtf8("\"Połącz\" without the security database"),
+            [] { TShotDriver::TriggerLater(MainForm(), "DBConnectA"); });
+  driver.Step(
+      QStringLiteral("the error box"), [] { return !NoMessageBox(); },
+      [&driver] {
+        auto *box = qobject_cast<QMessageBox *>(TShotDriver::Shown("QMessageBox"));
+        const QString text = QString::fromUtf8("Błąd otwarcia pliku.");
+        const QString caption = QString::fromUtf8("Menadżer użytkowników MERIDOX");
+        if (box->text() != text || box->windowTitle() != caption)
+          driver.Fail(QStringLiteral("the box \"%1\" over \"%2\" came instead of \"%3\" over \"%4\"")
+                          .arg(box->windowTitle(), box->text(), caption, text));
+        driver.CheckCaptionRoom(box);
+        if (QAbstractButton *ok = TShotDriver::ButtonWithText(box, QStringLiteral("OK"))) {
+          TShotDriver::ClickLater(ok);
+        } else {
+          driver.Fail(QStringLiteral("the box has no button \"OK\""));
+          box->reject();
+        }
+      });
+  driver.Step(QStringLiteral("the box answered"), NoMessageBox, [] { MainForm()->close(); });
+}
+
 void Updater(TShotDriver &driver) {
   driver.AutoAnswer(QString::fromUtf8("Pobieranie pliku zakończyło się"), QStringLiteral("&Tak"));
   driver.AutoAnswer(QString::fromUtf8("Upgrade został przeprowadzony"), QStringLiteral("OK"));
@@ -186,11 +218,13 @@ void Updater(TShotDriver &driver) {
 
 } // namespace
 
-void AddScenario(TShotDriver &driver, const QString &program) {
-  if (program == QStringLiteral("meridox_sec"))
+void AddScenario(TShotDriver &driver, const QString &scenario) {
+  if (scenario == QStringLiteral("meridox_sec"))
     SecurityManager(driver);
-  else if (program == QStringLiteral("upgrade"))
+  else if (scenario == QStringLiteral("upgrade"))
     Updater(driver);
+  else if (scenario == QStringLiteral("message-boxes"))
+    MessageBoxes(driver);
   else
-    driver.Fail(QStringLiteral("no scenario for ") + program);
+    driver.Fail(QStringLiteral("no scenario ") + scenario);
 }
