@@ -1,6 +1,7 @@
 #include "woxMemFilterProgram.h"
 
 #include "DB.h"
+#include "Fields.h"
 #include "FilterExpr.h"
 #include "Win1250.h"
 #include "woxMemCommon.h"
@@ -81,8 +82,25 @@ struct TwoxFilterProgram::TStep {
   QByteArray Bytes;
   bool Encodable = false, CaseInsensitive = false;
   int PartialLength = 0;
+  // Text: what the field makes of the stored bytes. It gives at most FieldSize of them, up to a
+  // NUL, and a fixed-length (CHAR) field drops the blanks that pad it. A NUL can only be in a value
+  // kept outside the record (OnDecompressField may hand back any bytes); one in the record was cut
+  // when it was written.
+  int FieldSize = 0;
+  bool FixedChar = false, MayHoldNul = false;
   qint64 Integer = 0;
   TFieldType Type = ftUnknown;
+
+  // The length of the text the field gives for a stored value.
+  int TextSize(const TwoxValueView &value) const {
+    int size = std::min(value.Size, FieldSize);
+    if (MayHoldNul)
+      size = int(::strnlen(value.Bytes, std::size_t(size)));
+    if (FixedChar)
+      while (size > 0 && value.Bytes[size - 1] == ' ')
+        --size;
+    return size;
+  }
 
   int CompareText(const char *bytes, int size) const {
     if (PartialLength > 0)
@@ -100,13 +118,14 @@ struct TwoxFilterProgram::TStep {
   }
 
   bool TextHolds(const TwoxValueView &value) const {
+    const int size = TextSize(value);
     if ((Operator == coEQ || Operator == coNE) && !CaseInsensitive && PartialLength == 0) {
       // Equality of texts is equality of their bytes: the code page maps bytes to units one to one.
-      const bool equal = Encodable && value.Size == Bytes.size() &&
-                         std::memcmp(value.Bytes, Bytes.constData(), std::size_t(value.Size)) == 0;
+      const bool equal = Encodable && size == Bytes.size() &&
+                         std::memcmp(value.Bytes, Bytes.constData(), std::size_t(size)) == 0;
       return equal == (Operator == coEQ);
     }
-    return Holds(Operator, CompareText(value.Bytes, value.Size));
+    return Holds(Operator, CompareText(value.Bytes, size));
   }
 
   bool Run(const TwoxCommon &store, const TwoxRecord &record) const {
@@ -156,7 +175,15 @@ std::unique_ptr<TStep> Comparison(const TFilterNode &node, const TwoxCommon &sto
     return nullptr;
   step->Operator = fieldFirst ? node.Operator : Mirrored(node.Operator);
   if (IsText(step->Type) && IsTextConstant(constant.DataType)) {
+    // The steps read the text as TStringField reads it; a field of another class may read it
+    // otherwise.
+    const auto *field = dynamic_cast<const TStringField *>(step->Field);
+    if (!field)
+      return nullptr;
     step->Kind = TStep::skText;
+    step->FieldSize = std::min(step->Info.DataSize, field->DataSize()) - 1;
+    step->FixedChar = field->FixedChar();
+    step->MayHoldNul = step->Info.OutsideIndex >= 0;
     step->Units = constant.Value.toString();
     for (const QChar c : step->Units)
       if (c.isSurrogate())

@@ -312,6 +312,7 @@ protected:
   virtual bool RestrictionsActive() const;
 
   struct TwoxBuffer;
+  class TwoxRecordAccess;
   static TwoxBuffer *Buf(TRecordBuffer buffer) { return reinterpret_cast<TwoxBuffer *>(buffer); }
   static const TwoxRecord &DataRecord(TRecordBuffer buffer);
   // The stored record that a buffer was read from, or nullptr.

@@ -7,6 +7,7 @@
 #include "woxMemTablePrivate.h"
 
 #include <cstring>
+#include <optional>
 
 // ---------------------------------------------------------------- index upkeep
 
@@ -49,10 +50,17 @@ void TwoxCustomMemTable::SetEnableIndexes(bool value) {
   }
 }
 
-bool TwoxCustomMemTable::IndexAccepts(TwoxIndex &index, TwoxRecord &) {
+bool TwoxCustomMemTable::IndexAccepts(TwoxIndex &index, TwoxRecord &record) {
   bool accept = true;
-  if (OnFilterIndex)
-    OnFilterIndex(this, &index, accept);
+  if (!OnFilterIndex)
+    return accept;
+  // The handler reads the record being decided on through the fields, whatever the cursor is on: a
+  // rebuild walks every stored record, and a post by an attached table hands over its own. Records
+  // keep no calculated values, so they are computed for it. A closed table has no fields to point.
+  std::optional<TwoxRecordAccess> access;
+  if (FFilterScratch)
+    access.emplace(*this, record, true);
+  OnFilterIndex(this, &index, accept);
   return accept;
 }
 

@@ -69,27 +69,40 @@ bool TwoxCustomMemTable::AcceptRecord(TwoxRecord &record, bool force) {
     return (!FRangeActive || PassesRange(record)) &&
            (!MasterDetailRestricts() || PassesMasterDetail(record)) &&
            (!filtering || !FFilterExpr || FFilterProgram->Accepts(record));
-  TwoxBuffer *scratch = Buf(FFilterScratch);
+  const TwoxRecordAccess access(*this, record, FRecalcOnIndex);
+  return (!FRangeActive || PassesRange(record)) && (!MasterDetailRestricts() || PassesMasterDetail(record)) &&
+         (!filtering || PassesFilter());
+}
+
+TwoxCustomMemTable::TwoxRecordAccess::TwoxRecordAccess(TwoxCustomMemTable &table, TwoxRecord &record,
+                                                       bool calculate)
+    : FTable(table), FPreviousView(Buf(table.FFilterScratch)->View), FPreviousBuffer(table.FilterBuffer()) {
+  TwoxBuffer *scratch = Buf(table.FFilterScratch);
+  if (FPreviousView)
+    FPreviousCalc = scratch->Calc;
   scratch->View = &record;
   scratch->Calc.fill('\0');
-  const TRecordBuffer previousBuffer = FilterBuffer();
-  SetFilterBuffer(FFilterScratch);
-  const TDataSetState saved = SetTempState(dsFilter);
-  bool accept;
+  table.SetFilterBuffer(table.FFilterScratch);
+  FPreviousState = table.SetTempState(dsFilter);
+  if (!calculate)
+    return;
   try {
-    if (FRecalcOnIndex)
-      GetCalcFields(FFilterScratch);
-    accept = (!FRangeActive || PassesRange(record)) &&
-             (!MasterDetailRestricts() || PassesMasterDetail(record)) &&
-             (!(Filtered() || force) || PassesFilter());
+    table.GetCalcFields(table.FFilterScratch);
   } catch (...) {
-    RestoreState(saved);
-    SetFilterBuffer(previousBuffer);
+    Restore();
     throw;
   }
-  RestoreState(saved);
-  SetFilterBuffer(previousBuffer);
-  return accept;
+}
+
+TwoxCustomMemTable::TwoxRecordAccess::~TwoxRecordAccess() { Restore(); }
+
+void TwoxCustomMemTable::TwoxRecordAccess::Restore() {
+  FTable.RestoreState(FPreviousState);
+  FTable.SetFilterBuffer(FPreviousBuffer);
+  TwoxBuffer *scratch = Buf(FTable.FFilterScratch);
+  if (FPreviousView)
+    scratch->Calc = FPreviousCalc;
+  scratch->View = FPreviousView;
 }
 
 // ---------------------------------------------------------------- the filter

@@ -15,6 +15,28 @@ struct TwoxCustomMemTable::TwoxBuffer {
   quint32 TableID = 0;
 };
 
+// Points the table's field access at a stored record while it lives: the filter state over the
+// filter scratch buffer, the calculated fields cleared or, when asked, computed for the record.
+// The state, the filter buffer and what the scratch buffer showed (an access can run inside
+// another, e.g. a post's OnFilterIndex during a load) come back when it ends, also when a handler
+// raises.
+class TwoxCustomMemTable::TwoxRecordAccess {
+public:
+  TwoxRecordAccess(TwoxCustomMemTable &table, TwoxRecord &record, bool calculate);
+  ~TwoxRecordAccess();
+  TwoxRecordAccess(const TwoxRecordAccess &) = delete;
+  TwoxRecordAccess &operator=(const TwoxRecordAccess &) = delete;
+
+private:
+  void Restore();
+
+  TwoxCustomMemTable &FTable;
+  TwoxRecord *FPreviousView;
+  QByteArray FPreviousCalc;
+  TRecordBuffer FPreviousBuffer;
+  TDataSetState FPreviousState;
+};
+
 // Tells the detail table when its master moves or changes.
 class TwoxMasterDataLink : public TDataLink {
 public:

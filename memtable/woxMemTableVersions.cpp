@@ -160,25 +160,8 @@ TwoxUpdateStatus TwoxCustomMemTable::DeltaStatus(const TwoxRecord &record, const
 }
 
 QVariant TwoxCustomMemTable::ValueOf(TwoxRecord &record, TField *field) {
-  TwoxBuffer *scratch = Buf(FFilterScratch);
-  TwoxRecord *previousView = scratch->View;
-  scratch->View = &record;
-  const TRecordBuffer previousBuffer = FilterBuffer();
-  SetFilterBuffer(FFilterScratch);
-  const TDataSetState saved = SetTempState(dsFilter);
-  QVariant value;
-  try {
-    value = field->Value();
-  } catch (...) {
-    RestoreState(saved);
-    SetFilterBuffer(previousBuffer);
-    scratch->View = previousView;
-    throw;
-  }
-  RestoreState(saved);
-  SetFilterBuffer(previousBuffer);
-  scratch->View = previousView;
-  return value;
+  const TwoxRecordAccess access(*this, record, false);
+  return field->Value();
 }
 
 void TwoxCustomMemTable::UpdateToDataSet(TDataSet *destination, const QString &keyFields,

@@ -495,3 +495,55 @@ TEST_F(MemTableTest, RowOrderOfThousandsOfRowsFollowsEveryChange) {
   EXPECT_EQ(Table.RecNo(), 5000);
   view.Close();
 }
+
+// OnFilterIndex decides on the record it is asked about: a rebuild keeps the rows it accepts in every
+// index, a post asks about the posted row, also the handler of a table attached to the one posting,
+// and a handler that raises leaves the table browsing its record.
+TEST_F(MemTableTest, OnFilterIndexDecidesOnTheRecordItIsAskedAbout) {
+  Table.SetAttachMaxCount(2);
+  TwoxMemTable view;
+  view.SetAttachedTo(&Table);
+  Table.IndexDefs().Add(QStringLiteral("ByName"), QStringLiteral("Nazwa"), {});
+  for (int n = 1; n <= 10; ++n)
+    Fill({{QStringLiteral("r%1").arg(11 - n, 2, 10, QChar(u'0')), QString(), QString(), n}});
+  view.Open();
+  std::multiset<int> asked;
+  Table.OnFilterIndex = [&](TDataSet *dataSet, TwoxIndex *, bool &accept) {
+    const int n = dataSet->FieldByName("N")->AsInteger();
+    asked.insert(n);
+    accept = n % 2 == 0;
+  };
+  ASSERT_TRUE(Table.Locate("N", 3, {}));
+  Table.SetEnableIndexes(false);
+  Table.SetEnableIndexes(true);
+  EXPECT_EQ(Column("N"), QStringList({"2", "4", "6", "8", "10"}));
+  Table.SetIndexName(QStringLiteral("ByName"));
+  EXPECT_EQ(Column("N"), QStringList({"10", "8", "6", "4", "2"}));
+  for (int n = 1; n <= 10; ++n)
+    EXPECT_EQ(asked.count(n), 2u) << n; // once by each index
+  Table.SetIndexName(QString());
+
+  view.OnFilterIndex = [](TDataSet *dataSet, TwoxIndex *, bool &accept) {
+    accept = dataSet->FieldByName("N")->AsInteger() > 12;
+  };
+  view.First(); // on N = 1, which the view's handler would refuse
+  for (const int n : {13, 14, -2})
+    Fill({{QStringLiteral("p%1").arg(n), QString(), QString(), n}});
+  EXPECT_EQ(Column("N"), QStringList({"2", "4", "6", "8", "10", "14", "-2"}));
+  QStringList shown;
+  for (view.First(); !view.Eof(); view.Next())
+    shown << view.FieldByName("N")->AsString();
+  EXPECT_EQ(shown, QStringList({"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "13", "14"}));
+
+  Table.Locate("N", 6, {});
+  Table.OnFilterIndex = [](TDataSet *, TwoxIndex *, bool &) { MemTableError(QStringLiteral("refused")); };
+  Table.SetEnableIndexes(false);
+  EXPECT_EQ(MessageOf([&] { Table.SetEnableIndexes(true); }), "refused");
+  EXPECT_EQ(Table.State(), dsBrowse);
+  EXPECT_EQ(Table.FieldByName("N")->AsInteger(), 6);
+  Table.OnFilterIndex = nullptr;
+  Table.SetEnableIndexes(false);
+  Table.SetEnableIndexes(true);
+  EXPECT_EQ(Table.RecordCount(), 13);
+  view.Close();
+}
