@@ -118,3 +118,9 @@ bool CanLogIn(ScratchDatabase &db, const QString &user, const QString &password)
 }
 
 QString UniqueToken() { return QUuid::createUuid().toString(QUuid::Id128).left(8).toUpper(); }
+
+bool RowListed(ScratchDatabase &db, const QString &user) {
+  return db.QueryValue(QStringLiteral("select count(*) from USERS where USER_NAME = '%1'")
+                           .arg(QString(user).replace(u'\'', QStringLiteral("''"))))
+             .toInt() == 1;
+}

@@ -62,3 +62,5 @@ bool ServerHasUser(ScratchDatabase &db, const QString &name);
 bool CanLogIn(ScratchDatabase &db, const QString &user, const QString &password);
 // Eight characters that no other test's names hold.
 QString UniqueToken();
+// Whether USERS holds a row of exactly this name.
+bool RowListed(ScratchDatabase &db, const QString &user);
