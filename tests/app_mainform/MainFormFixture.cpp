@@ -8,6 +8,7 @@
 #include "StdCtrls.h"
 #include "TestServer.h"
 #include "UDMSecurity.h"
+#include "UZmianaHaslaF.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -123,4 +124,13 @@ bool RowListed(ScratchDatabase &db, const QString &user) {
   return db.QueryValue(QStringLiteral("select count(*) from USERS where USER_NAME = '%1'")
                            .arg(QString(user).replace(u'\'', QStringLiteral("''"))))
              .toInt() == 1;
+}
+
+std::function<int(TZmianaHaslaF &)> TypeNewPassword(const QString &password) {
+  return [password](TZmianaHaslaF &f) {
+    f.edPSWD1->setText(password);
+    f.edPSWD2->setText(password);
+    f.BitBtn1->click();
+    return f.ModalResult();
+  };
 }

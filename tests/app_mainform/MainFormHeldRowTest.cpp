@@ -49,15 +49,6 @@ private:
 
 const char *const NewPassword = "New1!p#ss";
 
-std::function<int(TZmianaHaslaF &)> TypeNewPassword() {
-  return [](TZmianaHaslaF &f) {
-    f.edPSWD1->setText(QString::fromLatin1(NewPassword));
-    f.edPSWD2->setText(QString::fromLatin1(NewPassword));
-    f.BitBtn1->click();
-    return f.ModalResult();
-  };
-}
-
 // The server itself breaks the window's connection off as it is about to insert, update or delete the
 // user's row (the external statement's report of its own connection going with it is swallowed: it is
 // not the error to look at). "drop trigger USERS_CUT" lets the row be written again.
@@ -86,7 +77,8 @@ protected:
       return;
     User = Db->CreateServerUser(QStringLiteral("HELD"), QStringLiteral("Old1!pass"));
     Form->SynchroA->Execute();
-    Db->Execute(QStringLiteral("update USERS set PSWD_DATE = '2020-01-02 03:04:05' where USER_NAME = '%1'").arg(User));
+    Db->Execute(QStringLiteral("update USERS set PSWD_DATE = '2020-01-02 03:04:05' where USER_NAME = '%1'")
+                    .arg(User));
     Form->DM()->users->Close();
     Form->DM()->users->Open();
     Other = std::make_unique<TOtherConnection>(*Db);
@@ -145,16 +137,17 @@ TEST_P(UnrecordedDateTest, TheMessageNamesTheChangedPasswordAndTheNextConnectRec
   const TUnrecordedDateCase &c = GetParam();
   Hinder();
   ASSERT_TRUE(SelectUser(User));
-  Dialogs.AnswerModalAs<TZmianaHaslaF>(TypeNewPassword());
+  Dialogs.AnswerModalAs<TZmianaHaslaF>(TypeNewPassword(QString::fromLatin1(NewPassword)));
   Dialogs.AnswerMessage(mrOk);
   EXPECT_THROW(Form->ZmienHasloA->Execute(), EAbort);
   ASSERT_EQ(Dialogs.Messages().size(), 1u);
   ExpectLeadOverServerText(
       Dialogs.Messages()[0],
-      QString::fromUtf8("Hasło użytkownika %1 zostało zmienione na serwerze: obowiązuje już nowe hasło. Daty "
-                        "zmiany hasła nie zapisano na liście: %2.\nProgram zapisze ją przy następnym „Połącz”, "
-                        "jeśli nie zostanie wcześniej zamknięty; do tego czasu ważność hasła liczy się od "
-                        "poprzedniej daty.")
+      QString::fromUtf8(
+          "Hasło użytkownika %1 zostało zmienione na serwerze: obowiązuje już nowe hasło. Daty "
+          "zmiany hasła nie zapisano na liście: %2.\nProgram zapisze ją przy następnym „Połącz”, "
+          "jeśli nie zostanie wcześniej zamknięty; do tego czasu ważność hasła liczy się od "
+          "poprzedniej daty.")
           .arg(User, QString::fromUtf8(c.Why)),
       c.ServerText);
   EXPECT_EQ(Dialogs.Messages()[0].Caption, QString::fromUtf8("Błąd"));
@@ -174,7 +167,8 @@ TEST_P(UnrecordedDateTest, TheMessageNamesTheChangedPasswordAndTheNextConnectRec
   EXPECT_EQ(StoredDate(), OldDate);
 
   StopHindering();
-  const QDateTime freed = Db->QueryValue(QStringLiteral("select current_timestamp from RDB$DATABASE")).toDateTime();
+  const QDateTime freed =
+      Db->QueryValue(QStringLiteral("select current_timestamp from RDB$DATABASE")).toDateTime();
   ConnectAsSysdba();
   EXPECT_EQ(Dialogs.Messages().size(), 2u);
   EXPECT_GE(StoredDate(), freed) << "the date of the change is recorded now";
@@ -191,12 +185,13 @@ TEST_P(UnrecordedDateTest, TheMessageNamesTheChangedPasswordAndTheNextConnectRec
 
 INSTANTIATE_TEST_SUITE_P(
     Hindrances, UnrecordedDateTest,
-    testing::Values(TUnrecordedDateCase{"RowHeld", false,
-                                        "blokuje to niezatwierdzona zmiana innego połączenia (np. logowanie w "
-                                        "innym programie, sesja SQL)",
-                                        "update conflicts with concurrent update"},
-                    TUnrecordedDateCase{"ConnectionLost", true, "połączenie z serwerem zostało przerwane",
-                                        "Connection lost"}),
+    testing::Values(
+        TUnrecordedDateCase{"RowHeld", false,
+                            "blokuje to niezatwierdzona zmiana innego połączenia (np. logowanie w "
+                            "innym programie, sesja SQL)",
+                            "update conflicts with concurrent update"},
+        TUnrecordedDateCase{"ConnectionLost", true, "połączenie z serwerem zostało przerwane",
+                            "Connection lost"}),
     [](const testing::TestParamInfo<TUnrecordedDateCase> &info) { return std::string(info.param.Name); });
 
 TEST_F(HeldRowTest, APostOnAHeldRowKeepsWhatWasTypedUntilTheRowIsFree) {
@@ -210,9 +205,10 @@ TEST_F(HeldRowTest, APostOnAHeldRowKeepsWhatWasTypedUntilTheRowIsFree) {
   ASSERT_EQ(Dialogs.Messages().size(), 1u);
   ExpectLeadOverServerText(
       Dialogs.Messages()[0],
-      QString::fromUtf8("Zmian użytkownika %1 nie zapisano: inne połączenie (np. logowanie w innym programie, "
-                        "sesja SQL) ma niezatwierdzoną zmianę tego wiersza. Wpisane wartości pozostawiono; "
-                        "zatwierdź je ponownie, gdy tamta zmiana zostanie zatwierdzona lub wycofana.")
+      QString::fromUtf8(
+          "Zmian użytkownika %1 nie zapisano: inne połączenie (np. logowanie w innym programie, "
+          "sesja SQL) ma niezatwierdzoną zmianę tego wiersza. Wpisane wartości pozostawiono; "
+          "zatwierdź je ponownie, gdy tamta zmiana zostanie zatwierdzona lub wycofana.")
           .arg(User),
       "concurrent");
   EXPECT_EQ(Dialogs.Messages()[0].Caption, QStringLiteral("Uwaga"));
@@ -234,12 +230,13 @@ TEST_F(HeldRowTest, DeletingAHeldUserSaysTheServerUserIsGoneAndTheNextConnectRem
   Dialogs.AnswerMessage(mrOk);
   EXPECT_THROW(Form->UsunUzytkownikaA->Execute(), EAbort);
   ASSERT_EQ(Dialogs.Messages().size(), 2u);
-  ExpectLeadOverServerText(Dialogs.Messages()[1],
-                           QString::fromUtf8("Użytkownik %1 został usunięty z serwera, ale jego wiersz na liście "
-                                             "nie został usunięty.\nWiersz i historia haseł zostaną usunięte "
-                                             "przy następnym „Połącz”.")
-                               .arg(User),
-                           "update conflicts with concurrent update");
+  ExpectLeadOverServerText(
+      Dialogs.Messages()[1],
+      QString::fromUtf8("Użytkownik %1 został usunięty z serwera, ale jego wiersz na liście "
+                        "nie został usunięty.\nWiersz i historia haseł zostaną usunięte "
+                        "przy następnym „Połącz”.")
+          .arg(User),
+      "update conflicts with concurrent update");
   EXPECT_FALSE(ServerHasUser(*Db, User)) << "done, as the message says";
   EXPECT_TRUE(RowListed(*Db, User)) << "left, as the message says";
 
@@ -301,30 +298,34 @@ TEST_P(StoppedStepTest, SaysWhatWasNotDoneAndTheNextConnectDoesIt) {
 INSTANTIATE_TEST_SUITE_P(
     Steps, StoppedStepTest,
     testing::Values(
-        TStoppedStepCase{"TakeOverOfAHeldRow", false, false,
-                         "Użytkowników serwera nie przejęto na listę: inne połączenie właśnie dopisało wiersz "
-                         "jednego z nich albo ma jego niezatwierdzoną zmianę (np. logowanie w innym programie, "
-                         "sesja SQL). Żaden nie został dopisany; przy następnym „Połącz” zostaną przejęci ci, "
-                         "którzy nadal nie mają wiersza.",
-                         "PRIMARY or UNIQUE KEY"},
-        TStoppedStepCase{"RemovalOfAHeldRow", true, false,
-                         "Użytkownicy serwera bez wiersza zostali przejęci na listę, ale użytkowników, których "
-                         "nie ma już na serwerze, nie usunięto z listy: inne połączenie ma niezatwierdzoną "
-                         "zmianę wiersza jednego z nich (np. logowanie w innym programie, sesja SQL). Nie "
-                         "usunięto żadnego z tych wierszy ani nie odebrano ich uprawnień RDB$ADMIN; zostaną "
-                         "usunięte przy następnym „Połącz”, gdy tamta zmiana zostanie zatwierdzona lub "
-                         "wycofana.",
-                         "update conflicts with concurrent update"},
-        TStoppedStepCase{"TakeOverCutOff", false, true,
-                         "Połączenie z serwerem zostało przerwane podczas przejmowania użytkowników serwera na "
-                         "listę: żaden z nich nie został dopisany. Zostaną przejęci przy następnym „Połącz”.",
-                         "Connection lost"},
-        TStoppedStepCase{"RemovalCutOff", true, true,
-                         "Użytkownicy serwera bez wiersza zostali przejęci na listę, ale połączenie z serwerem "
-                         "zostało przerwane podczas usuwania z listy użytkowników, których nie ma już na "
-                         "serwerze: nie usunięto żadnego z tych wierszy ani nie odebrano ich uprawnień "
-                         "RDB$ADMIN. Zostaną usunięte przy następnym „Połącz”.",
-                         "Connection lost"}),
+        TStoppedStepCase{
+            "TakeOverOfAHeldRow", false, false,
+            "Użytkowników serwera nie przejęto na listę: inne połączenie właśnie dopisało wiersz "
+            "jednego z nich albo ma jego niezatwierdzoną zmianę (np. logowanie w innym programie, "
+            "sesja SQL). Żaden nie został dopisany; przy następnym „Połącz” zostaną przejęci ci, "
+            "którzy nadal nie mają wiersza.",
+            "PRIMARY or UNIQUE KEY"},
+        TStoppedStepCase{
+            "RemovalOfAHeldRow", true, false,
+            "Użytkownicy serwera bez wiersza zostali przejęci na listę, ale użytkowników, których "
+            "nie ma już na serwerze, nie usunięto z listy: inne połączenie ma niezatwierdzoną "
+            "zmianę wiersza jednego z nich (np. logowanie w innym programie, sesja SQL). Nie "
+            "usunięto żadnego z tych wierszy ani nie odebrano ich uprawnień RDB$ADMIN; zostaną "
+            "usunięte przy następnym „Połącz”, gdy tamta zmiana zostanie zatwierdzona lub "
+            "wycofana.",
+            "update conflicts with concurrent update"},
+        TStoppedStepCase{
+            "TakeOverCutOff", false, true,
+            "Połączenie z serwerem zostało przerwane podczas przejmowania użytkowników serwera na "
+            "listę: żaden z nich nie został dopisany. Zostaną przejęci przy następnym „Połącz”.",
+            "Connection lost"},
+        TStoppedStepCase{
+            "RemovalCutOff", true, true,
+            "Użytkownicy serwera bez wiersza zostali przejęci na listę, ale połączenie z serwerem "
+            "zostało przerwane podczas usuwania z listy użytkowników, których nie ma już na "
+            "serwerze: nie usunięto żadnego z tych wierszy ani nie odebrano ich uprawnień "
+            "RDB$ADMIN. Zostaną usunięte przy następnym „Połącz”.",
+            "Connection lost"}),
     [](const testing::TestParamInfo<TStoppedStepCase> &info) { return std::string(info.param.Name); });
 
 } // namespace

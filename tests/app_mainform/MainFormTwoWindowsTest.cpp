@@ -8,7 +8,6 @@
 #include "Exceptions.h"
 #include "IBQuery.h"
 #include "MainFormFixture.h"
-#include "StdCtrls.h"
 #include "TestServer.h"
 #include "UDMSecurity.h"
 #include "UZmianaHaslaF.h"
@@ -125,12 +124,7 @@ TEST_F(TwoWindowsTest, ChangingThePasswordOfAUserTheOtherWindowDeletedChangesNot
   ASSERT_FALSE(ServerHasUser(*Db, User));
 
   ASSERT_TRUE(Form->DM()->users->Locate(QStringLiteral("USER_NAME"), User, TLocateOptions{}));
-  Dialogs.AnswerModalAs<TZmianaHaslaF>([](TZmianaHaslaF &f) {
-    f.edPSWD1->setText(QStringLiteral("New1!p#ss"));
-    f.edPSWD2->setText(QStringLiteral("New1!p#ss"));
-    f.BitBtn1->click();
-    return f.ModalResult();
-  });
+  Dialogs.AnswerModalAs<TZmianaHaslaF>(TypeNewPassword(QStringLiteral("New1!p#ss")));
   Dialogs.AnswerMessage(mrOk);
   EXPECT_THROW(Form->ZmienHasloA->Execute(), EAbort);
   ASSERT_EQ(Dialogs.Messages().size(), 2u);
