@@ -3,6 +3,8 @@
 #include "Forms.h"
 #include "Graphics.h"
 
+#include <QHash>
+#include <QSet>
 #include <QString>
 #include <memory>
 
@@ -160,6 +162,10 @@ private:
   void TakeOverServerUsers(const QStringList &onServer);
   // The group of a new row: the visible group as the row holds it, or null for "Wszystkie".
   QVariant PresetGroup() const;
+  // Records the date of a password change that the server has made, or tells that it could not.
+  void RecordPasswordChange(const QString &user);
+  // Records, at "Połącz", the dates that an earlier password change could not record on this database.
+  void RecordDuePasswordDates();
 
   QString FIniFileName;
   unsigned char FChangeEnabled = 1;
@@ -169,4 +175,6 @@ private:
   // Non-zero while the program itself deletes users rows; a delete from the grid goes through
   // "Usuń użytkownika" instead.
   unsigned char FAllowDelete = 0;
+  // By database name: the users whose new password the server has, without the date of the change.
+  QHash<QString, QSet<QString>> FPasswordDatesDue;
 };

@@ -36,6 +36,7 @@ void TMainForm::DBConnectAExecute(QObject *) {
   SynchroA->Execute();
   edGrupa->SetText(FDefaultGroup.isEmpty() ? QStringLiteral("Wszystkie") : FDefaultGroup);
   ApplyGroupFilter();
+  RecordDuePasswordDates();
 }
 
 void TMainForm::DBDisconnectAExecute(QObject *) { FDM->Database->Close(); }

@@ -19,6 +19,7 @@
 #include "UGrupy.h"
 #include "UNowyUzytkownikF.h"
 #include "UPobierzUzytkownikowF.h"
+#include "UServerErrors.h"
 #include "UServerUserName.h"
 #include "UUsersBatch.h"
 #include "UZmianaHaslaF.h"
@@ -58,6 +59,57 @@ void RunModifyPassTime(TDMSecurity *dm, const QString &userName) {
 [[noreturn]] void ReportHalfDone(const QString &account, const QString &serverText) {
   MessageBox(account + QStringLiteral("\n\n") + serverText, QString::fromUtf8("Błąd"), MB_OK | MB_ICONERROR);
   Abort();
+}
+
+// Why a row was not written, to follow the first words of a message.
+QString WhyNotWritten(const Exception &error) {
+  if (IsRowLockConflict(error))
+    return QString::fromUtf8(": blokuje to niezatwierdzona zmiana innego połączenia (np. logowanie w innym "
+                             "programie, sesja SQL)");
+  if (IsConnectionLost(error))
+    return QString::fromUtf8(": połączenie z serwerem zostało przerwane");
+  return QString();
+}
+
+// What the person reads when a step of the synchronisation stops half-way, and which errors say that
+// another connection holds a row the step writes.
+struct TSynchronisationStep {
+  const char *WhenLost;
+  const char *WhenHeld;
+  bool (*Held)(const Exception &error);
+};
+
+const TSynchronisationStep kTakeOverStep = {
+    "Połączenie z serwerem zostało przerwane podczas przejmowania użytkowników serwera na listę: żaden z "
+    "nich nie został dopisany. Zostaną przejęci przy następnym „Połącz”.",
+    "Użytkowników serwera nie przejęto na listę: inne połączenie właśnie dopisało wiersz jednego z nich "
+    "albo ma jego niezatwierdzoną zmianę (np. logowanie w innym programie, sesja SQL). Żaden nie został "
+    "dopisany; przy następnym „Połącz” zostaną przejęci ci, którzy nadal nie mają wiersza.",
+    // The list was read just before: a row of the same name has come from elsewhere since.
+    [](const Exception &error) { return IsRowLockConflict(error) || IsDuplicateKey(error); }};
+
+const TSynchronisationStep kRemovalStep = {
+    "Użytkownicy serwera bez wiersza zostali przejęci na listę, ale połączenie z serwerem zostało przerwane "
+    "podczas usuwania z listy użytkowników, których nie ma już na serwerze: nie usunięto żadnego z tych "
+    "wierszy ani nie odebrano ich uprawnień RDB$ADMIN. Zostaną usunięte przy następnym „Połącz”.",
+    "Użytkownicy serwera bez wiersza zostali przejęci na listę, ale użytkowników, których nie ma już na "
+    "serwerze, nie usunięto z listy: inne połączenie ma niezatwierdzoną zmianę wiersza jednego z nich (np. "
+    "logowanie w innym programie, sesja SQL). Nie usunięto żadnego z tych wierszy ani nie odebrano ich "
+    "uprawnień RDB$ADMIN; zostaną usunięte przy następnym „Połącz”, gdy tamta zmiana zostanie zatwierdzona "
+    "lub wycofana.",
+    IsRowLockConflict};
+
+// Each step commits all of its work at once or none of it; the next "Połącz" does again what is left.
+void InSynchronisationStep(const TSynchronisationStep &step, const std::function<void()> &work) {
+  try {
+    work();
+  } catch (const Exception &error) {
+    if (IsConnectionLost(error))
+      ReportHalfDone(QString::fromUtf8(step.WhenLost), error.Message());
+    if (step.Held(error))
+      ReportHalfDone(QString::fromUtf8(step.WhenHeld), error.Message());
+    throw;
+  }
 }
 
 // Quoted for a message, so that an empty value shows as empty.
@@ -199,10 +251,63 @@ void TMainForm::ZmienHasloAExecute(QObject *) {
   }
   Security->SetUserName(user);
   Security->SetPassword(dialog->edPSWD1->text());
-  Security->ModifyUser();
-  RunModifyPassTime(FDM, user);
-  FDM->Transaction->CommitRetaining();
+  try {
+    Security->ModifyUser();
+  } catch (const Exception &error) {
+    if (!IsServerUserMissing(error))
+      throw;
+    ReportHalfDone(
+        QString::fromUtf8("Hasła nie zmieniono: na serwerze nie ma już użytkownika %1 (usunięto go "
+                          "w innym oknie albo poza programem). Przy następnym „Połącz” zniknie on "
+                          "z listy.")
+            .arg(user),
+        error.Message());
+  }
+  RecordPasswordChange(user);
+}
+
+// The server has the new password by now: a failure from here on leaves the password changed and the
+// date of the change unrecorded, which the next "Połącz" makes up for.
+void TMainForm::RecordPasswordChange(const QString &user) {
+  QSet<QString> &due = FPasswordDatesDue[FDM->Database->DatabaseName()];
+  try {
+    RunModifyPassTime(FDM, user);
+    FDM->Transaction->CommitRetaining();
+  } catch (const Exception &error) {
+    due.insert(user);
+    ReportHalfDone(
+        QString::fromUtf8("Hasło użytkownika %1 zostało zmienione na serwerze: obowiązuje już nowe "
+                          "hasło. Daty zmiany hasła nie zapisano na liście%2.\nProgram zapisze ją "
+                          "przy następnym „Połącz”, jeśli nie zostanie wcześniej zamknięty; do "
+                          "tego czasu ważność hasła liczy się od poprzedniej daty.")
+            .arg(user, WhyNotWritten(error)),
+        error.Message());
+  }
+  due.remove(user);
   FDM->users->Refresh();
+}
+
+void TMainForm::RecordDuePasswordDates() {
+  QSet<QString> &due = FPasswordDatesDue[FDM->Database->DatabaseName()];
+  if (due.isEmpty())
+    return;
+  QStringList users(due.begin(), due.end());
+  users.sort();
+  try {
+    FDM->InOneCommit([&] {
+      for (const QString &user : users)
+        RunModifyPassTime(FDM, user);
+    });
+  } catch (const Exception &error) {
+    ReportHalfDone(
+        QString::fromUtf8("Nadal nie zapisano dat zmiany haseł (użytkownicy: %1)%2.\nProgram zapisze "
+                          "je przy następnym „Połącz”, jeśli nie zostanie wcześniej zamknięty.")
+            .arg(users.join(QStringLiteral(", ")), WhyNotWritten(error)),
+        error.Message());
+  }
+  due.clear();
+  FDM->users->Close();
+  FDM->users->Open();
 }
 
 void TMainForm::UsunUzytkownikaAExecute(QObject *) {
@@ -241,7 +346,9 @@ void TMainForm::UsunUzytkownikaAExecute(QObject *) {
   }
 }
 
-void TMainForm::PobierzUzytkownikowZSerweraAExecute(QObject *) { TakeOverServerUsers(ServerUserNames()); }
+void TMainForm::PobierzUzytkownikowZSerweraAExecute(QObject *) {
+  InSynchronisationStep(kTakeOverStep, [this] { TakeOverServerUsers(ServerUserNames()); });
+}
 
 QStringList TMainForm::ServerUserNames() {
   Security->DisplayUsers();
@@ -270,9 +377,12 @@ void TMainForm::TakeOverServerUsers(const QStringList &onServer) {
 
 void TMainForm::SynchroAExecute(QObject *) {
   // One reading of the server's users serves both steps.
-  const QStringList onServer = ServerUserNames();
-  TakeOverServerUsers(onServer);
-  DeleteUsersMissingOnServer(onServer);
+  QStringList onServer;
+  InSynchronisationStep(kTakeOverStep, [&] {
+    onServer = ServerUserNames();
+    TakeOverServerUsers(onServer);
+  });
+  InSynchronisationStep(kRemovalStep, [&] { DeleteUsersMissingOnServer(onServer); });
 }
 
 void TMainForm::DeleteUsersMissingOnServer(const QStringList &onServer) {

@@ -13,6 +13,7 @@
 #include "IBUpdateSQL.h"
 #include "IBValues.h"
 #include "USecuritySchema.h"
+#include "UServerErrors.h"
 #include "Win1250.h"
 
 namespace {
@@ -320,30 +321,30 @@ void TDMSecurity::usersBeforePost(TDataSet *DataSet) {
 }
 
 // Another window may have changed or deleted the row since this one read it: a post must neither
-// overwrite a change the person has not seen nor report success for a row that is gone. The row
-// stays locked from the check to the commit after the post.
+// overwrite a change the person has not seen nor report success for a row that is gone. The stored row
+// is read as the list reads it, so that a value the server keeps more finely than the list's field
+// (a time stamp to 1/10000 s) still compares equal to what the list shows. The row stays locked from
+// the check to the commit after the post.
 void TDMSecurity::RefuseUnseenChange() {
   const QString seenName = FSeenRow.value(0).toString();
-  TIBSQL check;
-  check.SetDatabase(Database);
-  check.SetTransaction(Transaction);
-  check.SQL().SetText(QStringLiteral("select USER_NAME from USERS where USER_NAME = :USER_NAME with lock"));
-  check.ParamByName(QStringLiteral("USER_NAME")).SetValue(FSeenRow.value(0));
-  check.ExecQuery();
-  const bool exists = !check.Eof();
-  check.Close();
-  bool unchanged = false;
-  if (exists) {
-    QStringList same;
-    for (const QString &column : kUsersColumns)
-      same.append(QStringLiteral("%1 is not distinct from :%1").arg(column));
-    check.SQL().SetText(QStringLiteral("select 1 from USERS where ") + same.join(QStringLiteral(" and ")));
-    for (qsizetype i = 0; i < kUsersColumns.size(); ++i)
-      check.ParamByName(kUsersColumns[i]).SetValue(FSeenRow.value(i));
-    check.ExecQuery();
-    unchanged = !check.Eof();
-    check.Close();
+  TIBQuery stored;
+  stored.SetDatabase(Database);
+  stored.SetTransaction(Transaction);
+  stored.SQL().SetText(QStringLiteral("select ") + kUsersColumns.join(QStringLiteral(", ")) +
+                       QStringLiteral(" from USERS where USER_NAME = :USER_NAME with lock"));
+  stored.ParamByName(QStringLiteral("USER_NAME"))->SetValue(FSeenRow.value(0));
+  try {
+    stored.Open();
+  } catch (const Exception &error) {
+    if (IsRowLockConflict(error))
+      RefuseLockedRow(seenName, error);
+    throw;
   }
+  const bool exists = !stored.Eof();
+  bool unchanged = exists;
+  for (qsizetype i = 0; unchanged && i < kUsersColumns.size(); ++i)
+    unchanged = IBParamValue(*stored.FieldByName(kUsersColumns[i])) == FSeenRow.value(i);
+  stored.Close();
   if (unchanged)
     return;
   ReloadKeepingTyped(seenName);
@@ -354,6 +355,20 @@ void TDMSecurity::RefuseUnseenChange() {
                               "sprawdzenia i ponownego zatwierdzenia.")
                 .arg(seenName)
           : QString::fromUtf8("Użytkownika %1 usunięto w innym oknie. Zmian nie zapisano.").arg(seenName),
+      QStringLiteral("Uwaga"), MB_OK | MB_ICONWARNING);
+  Abort();
+}
+
+// The row stays in edit with what was typed, for the person to post again once the other connection
+// has finished.
+void TDMSecurity::RefuseLockedRow(const QString &userName, const Exception &error) {
+  MessageBox(
+      QString::fromUtf8("Zmian użytkownika %1 nie zapisano: inne połączenie (np. logowanie w innym "
+                        "programie, sesja SQL) ma niezatwierdzoną zmianę tego wiersza. Wpisane wartości "
+                        "pozostawiono; zatwierdź je ponownie, gdy tamta zmiana zostanie zatwierdzona "
+                        "lub wycofana.")
+              .arg(userName) +
+          QStringLiteral("\n\n") + error.Message(),
       QStringLiteral("Uwaga"), MB_OK | MB_ICONWARNING);
   Abort();
 }

@@ -9,6 +9,7 @@
 #include <QVariant>
 #include <functional>
 
+class Exception;
 class TDataSet;
 class TField;
 class TIBDatabase;
@@ -105,6 +106,7 @@ private:
   int ExecIntProc(TIBStoredProc *proc, const QString &output);
   void CommitUsersChange();
   void RefuseUnseenChange();
+  [[noreturn]] void RefuseLockedRow(const QString &userName, const Exception &error);
   void ReloadKeepingTyped(const QString &userName);
 
   int FOneCommitDepth = 0;

@@ -8,6 +8,7 @@
 #include "USqlItem.h"
 
 #include <QPointer>
+#include <functional>
 
 class QCheckBox;
 class QListWidget;
@@ -122,6 +123,8 @@ private:
   QWidget *CreateResultBar();
   // Opens Query, through the parameter dialog when the statement has parameters.
   void OpenQuery();
+  // Runs a statement or a script on the server; the end of the session cancels it there.
+  void RunOnServer(const std::function<void()> &work);
   void ShowHistoryEntry(const QString &text);
   // Asks for the export file and writes the result into it in the mode FTabMode and FKorvinMode set.
   void ExportToChosenFile();

@@ -3,10 +3,13 @@
 
 #include "ConsoleScript.h"
 #include "Dialogs.h"
+#include "Exceptions.h"
+#include "IBDatabase.h"
 #include "IBQuery.h"
 #include "IBScript.h"
 #include "IBTransaction.h"
 #include "SelectRoutines.h"
+#include "SessionEnd.h"
 #include "UParSql.h"
 
 #include <memory>
@@ -40,9 +43,27 @@ void TSQLMonitorForm::ExecuteSQLActionExecute() {
   }
 }
 
+// A statement may keep the server busy for minutes, and the event loop with it: the end of the
+// session stops it on the server, and the run then ends silently, so that the windows close as usual.
+void TSQLMonitorForm::RunOnServer(const std::function<void()> &work) {
+  TIBDatabase *database = FDatabase.data();
+  const TSessionEndInterruption interruption([database] {
+    if (database)
+      database->CancelOperation();
+  });
+  try {
+    work();
+  } catch (const Exception &) {
+    if (interruption.Fired())
+      Abort();
+    throw;
+  }
+}
+
 void TSQLMonitorForm::OpenQuery() {
+  const auto open = [this] { RunOnServer([this] { Query->Open(); }); };
   if (Query->SQLParams().Count() == 0) {
-    Query->Open();
+    open();
     return;
   }
   auto dialog = std::make_unique<TSQLParamsForm>(this);
@@ -50,13 +71,15 @@ void TSQLMonitorForm::OpenQuery() {
   if (dialog->ShowModal() == mrOk) {
     Query->Close();
     dialog->WriteBack();
-    Query->Open();
+    open();
   }
 }
 
 void TSQLMonitorForm::ExecuteSQLScriptAExecute() {
   TConsoleScript script(*IBScript, FGuard);
-  if (script.Run(EditorText()))
+  bool ran = false;
+  RunOnServer([&] { ran = script.Run(EditorText()); });
+  if (ran)
     FLastStatement = EditorText();
 }
 

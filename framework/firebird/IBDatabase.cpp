@@ -178,6 +178,15 @@ void TIBDatabase::Close() {
   }
 }
 
+bool TIBDatabase::CancelOperation() {
+  isc_db_handle handle = FHandle;
+  if (handle == 0)
+    return false;
+  TIBStatus status;
+  fb_cancel_operation(&status, &handle, fb_cancel_raise);
+  return !status.Failed();
+}
+
 void TIBDatabase::Check(const TIBStatus &status) {
   // Runs after every fetched row: the connection's name is made only for an error.
   if (!status.Failed())

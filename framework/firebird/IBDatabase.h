@@ -51,6 +51,10 @@ public:
   void Close();
   bool Connected() const { return FHandle != 0; }
   void SetConnected(bool value) { value ? Open() : Close(); }
+  // Asks the server to stop the call that runs on this connection now, which then fails with the
+  // server's "operation was cancelled". Meant for another thread while that call runs; false when there
+  // is no connection or the server refused.
+  bool CancelOperation();
   // "CREATE DATABASE '<DatabaseName>'" followed by the Params lines as its clauses (" USER 'SYSDBA'
   // PASSWORD '...' PAGE_SIZE 8192 DEFAULT CHARACTER SET WIN1250"); the database stays connected.
   void CreateDatabase();

@@ -16,10 +16,12 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QPointer>
 #include <QProcess>
 #include <QScopeGuard>
+#include <QThread>
 #include <QTimer>
 #include <csignal>
 #include <sys/resource.h>
@@ -216,33 +218,108 @@ INSTANTIATE_TEST_SUITE_P(
 using ProgramProcess::EndSession;
 using ProgramProcess::StartOffscreen;
 
-TEST_F(MainFormTest, SessionEndOfTheConnectedProgramWritesItsIniAndClosesTheConnection) {
-  CreateSecurityDatabase();
-  LayPendingWorkObjects(*Db);
-  Form.reset();
-  QFile::remove(IniPath());
-  QProcess probe;
-  StartOffscreen(
-      probe, QStringLiteral(SESSION_PROBE),
-      {IniPath(), Db->Server(), Db->Path(), TestServer::SysdbaPassword(), QString::fromUtf8(PendingWork)},
-      IniDir.path());
-  const auto stop = qScopeGuard([&] {
-    probe.kill();
-    probe.waitForFinished();
-  });
-  while (!probe.canReadLine())
-    ASSERT_TRUE(probe.waitForReadyRead(30000)) << probe.readAllStandardError().toStdString();
-  ASSERT_EQ(probe.readLine(), "ready\n");
+// The probe on a security database of the test's own, its console holding pending work.
+class SessionProbeTest : public MainFormTest {
+protected:
+  void TearDown() override {
+    Probe.kill();
+    Probe.waitForFinished();
+    MainFormTest::TearDown();
+  }
+  // Starts the probe with these further arguments and waits until it is ready.
+  void StartProbe(const QStringList &more = {}) {
+    CreateSecurityDatabase();
+    LayPendingWorkObjects(*Db);
+    Form.reset();
+    QFile::remove(IniPath());
+    StartOffscreen(Probe, QStringLiteral(SESSION_PROBE),
+                   QStringList{IniPath(), Db->Server(), Db->Path(), TestServer::SysdbaPassword(),
+                               QString::fromUtf8(PendingWork)} +
+                       more,
+                   IniDir.path());
+    while (!Probe.canReadLine())
+      ASSERT_TRUE(Probe.waitForReadyRead(30000)) << Probe.readAllStandardError().toStdString();
+    ASSERT_EQ(Probe.readLine(), "ready\n");
+  }
+
+  QProcess Probe;
+};
+
+TEST_F(SessionProbeTest, SessionEndOfTheConnectedProgramWritesItsIniAndClosesTheConnection) {
+  ASSERT_NO_FATAL_FAILURE(StartProbe());
   SecondConnection second(*Db);
   ASSERT_FALSE(second.CanChangeRow1()) << "the console holds no pending change";
 
-  EndSession(probe);
+  EndSession(Probe);
   EXPECT_EQ(Db->QueryValue(QStringLiteral("select NAME from T1 where ID = 1")).toString(), "Alfa");
   EXPECT_TRUE(second.CanChangeRow1());
   EXPECT_EQ(OtherAttachments(*Db), 1); // the second connection's
   EXPECT_EQ(ReadIni(), "[LAST_SERVER]\r\nSERVER=" + Db->Server().toUtf8() + "\r\n\r\n[SERVERS]\r\n" +
                            Db->Server().toUtf8() + "\r\n\r\n[GROUPS]\r\nDefault=\r\nChangeEnabled=1\r\n\r\n");
 }
+
+// Counts the statements that the server runs now for other connections than the asking one.
+int RunningStatements(ScratchDatabase &db) {
+  return db
+      .QueryValue(QStringLiteral("select count(*) from MON$STATEMENTS where MON$STATE = 1 and "
+                                 "MON$ATTACHMENT_ID <> current_connection"))
+      .toInt();
+}
+
+// Four copies of a system table joined: minutes of counting.
+const char *const LongStatement = "select count(*) from RDB$TYPES a, RDB$TYPES b, RDB$TYPES c, RDB$TYPES d";
+
+struct TLongRunCase {
+  const char *Name;
+  const char *Action;
+  const char *Text;
+};
+
+void PrintTo(const TLongRunCase &c, std::ostream *out) { *out << c.Name; }
+
+class LongRunTest : public SessionProbeTest, public testing::WithParamInterface<TLongRunCase> {
+protected:
+  void TearDown() override {
+    Probe.kill();
+    Probe.waitForFinished();
+    // Left running, the statement would keep the server busy long after the test.
+    if (Db)
+      Db->Execute(QStringLiteral("delete from MON$STATEMENTS where MON$STATE = 1 and "
+                                 "MON$ATTACHMENT_ID <> current_connection"));
+    SessionProbeTest::TearDown();
+  }
+};
+
+TEST_P(LongRunTest, SessionEndStopsItOnTheServerAndClosesAsUsual) {
+  ASSERT_NO_FATAL_FAILURE(
+      StartProbe({QString::fromUtf8(GetParam().Text), QString::fromLatin1(GetParam().Action)}));
+  QElapsedTimer waited;
+  waited.start();
+  while (RunningStatements(*Db) == 0) {
+    ASSERT_LT(waited.elapsed(), 30000) << "the console never ran the statement";
+    QThread::msleep(50);
+  }
+
+  QElapsedTimer ending;
+  ending.start();
+  EndSession(Probe);
+  EXPECT_LT(ending.elapsed(), 10000) << "the end waited for the statement";
+  EXPECT_EQ(RunningStatements(*Db), 0) << "the statement still runs on the server";
+  // The console rolled back as it closed, and the window wrote its .ini.
+  EXPECT_EQ(Db->QueryValue(QStringLiteral("select NAME from T1 where ID = 1")).toString(), "Alfa");
+  EXPECT_EQ(OtherAttachments(*Db), 0);
+  EXPECT_TRUE(ReadIni().startsWith("[LAST_SERVER]\r\nSERVER=" + Db->Server().toUtf8() + "\r\n"));
+  EXPECT_EQ(QString::fromUtf8(Probe.readAllStandardOutput()).toStdString(), "")
+      << "the stopped statement is no error to show";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ConsoleRuns, LongRunTest,
+    testing::Values(TLongRunCase{"Statement", "ExecuteSQLAction", LongStatement},
+                    TLongRunCase{"Script", "ExecuteSQLScriptA",
+                                 "select count(*) from RDB$DATABASE;\r\nselect count(*) from RDB$TYPES a, "
+                                 "RDB$TYPES b, RDB$TYPES c, RDB$TYPES d;"}),
+    [](const testing::TestParamInfo<TLongRunCase> &info) { return std::string(info.param.Name); });
 
 TEST(SessionEndTest, ProgramNotConnectedWritesItsIniAndExitsCleanly) {
   // The program keeps its .ini beside itself: a copy in a folder of its own.

@@ -10,6 +10,7 @@
 #include "StdCtrls.h"
 #include "TestServer.h"
 #include "UDMSecurity.h"
+#include "UZmianaHaslaF.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -129,3 +130,18 @@ bool CanLogIn(ScratchDatabase &db, const QString &user, const QString &password)
 }
 
 QString UniqueToken() { return QUuid::createUuid().toString(QUuid::Id128).left(8).toUpper(); }
+
+bool RowListed(ScratchDatabase &db, const QString &user) {
+  return db.QueryValue(QStringLiteral("select count(*) from USERS where USER_NAME = '%1'")
+                           .arg(QString(user).replace(u'\'', QStringLiteral("''"))))
+             .toInt() == 1;
+}
+
+std::function<int(TZmianaHaslaF &)> TypeNewPassword(const QString &password) {
+  return [password](TZmianaHaslaF &f) {
+    f.edPSWD1->setText(password);
+    f.edPSWD2->setText(password);
+    f.BitBtn1->click();
+    return f.ModalResult();
+  };
+}

@@ -6,8 +6,11 @@
 #include "UNowyUzytkownikF.h"
 
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
+
+class TZmianaHaslaF;
 
 // The real main window over a security database of the test's own, its .ini in a temporary
 // folder, every dialog answered through the script.
@@ -64,3 +67,7 @@ bool ServerHasUser(ScratchDatabase &db, const QString &name);
 bool CanLogIn(ScratchDatabase &db, const QString &user, const QString &password);
 // Eight characters that no other test's names hold.
 QString UniqueToken();
+// Whether USERS holds a row of exactly this name.
+bool RowListed(ScratchDatabase &db, const QString &user);
+// Types the password twice into "Zmiana hasła" and presses "Zatwierdź".
+std::function<int(TZmianaHaslaF &)> TypeNewPassword(const QString &password);

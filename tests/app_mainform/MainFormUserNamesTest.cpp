@@ -39,16 +39,6 @@ bool RowExists(ScratchDatabase &db, const QString &user) {
              .toInt() == 1;
 }
 
-// Types the password twice into "Zmiana hasła" and presses "Zatwierdź".
-std::function<int(TZmianaHaslaF &)> TypeNewPassword(const QString &password) {
-  return [password](TZmianaHaslaF &f) {
-    f.edPSWD1->setText(password);
-    f.edPSWD2->setText(password);
-    f.BitBtn1->click();
-    return f.ModalResult();
-  };
-}
-
 enum class TUserAction { NewUser, ChangePassword, Delete, GrantAdmin };
 
 struct TNameCase {

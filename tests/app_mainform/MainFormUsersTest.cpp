@@ -305,11 +305,6 @@ int AdminGrants(ScratchDatabase &db, const QString &user) {
       .toInt();
 }
 
-bool RowListed(ScratchDatabase &db, const QString &user) {
-  return db.QueryValue(QStringLiteral("select count(*) from USERS where USER_NAME = %1").arg(Quoted(user)))
-             .toInt() == 1;
-}
-
 TEST_F(UsersTest, DeletedUserKeepsNoAdminGrant) {
   const QString user = Db->CreateServerUser("ADM", "secret1");
   const QString other = Db->CreateServerUser("GRANTOR", "secret1");
