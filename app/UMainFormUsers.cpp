@@ -229,7 +229,16 @@ void TMainForm::AddNewUserRow(TNowyUzytkownikF &dialog, const QString &name) {
                    Typed(dialog.edPesel->text())),
           error.Message() + u'\n' + withdrawal.Message());
     }
-    throw;
+    if (dynamic_cast<const EAbort *>(&error))
+      throw;
+    ReportHalfDone(
+        QString::fromUtf8("Użytkownika %1 nie dodano: jego wiersza nie udało się zapisać na liście%2. "
+                          "Dlatego usunięto go także z serwera; niczego nie zmieniono.")
+            .arg(name, IsDuplicateKey(error) ? QString::fromUtf8(": lista ma już wiersz tej nazwy, "
+                                                                 "którego może nie pokazywać "
+                                                                 "wybrana grupa")
+                                             : WhyNotWritten(error)),
+        error.Message());
   }
 }
 

@@ -363,12 +363,16 @@ TEST_F(UsersTest, NewUserWhoseRowCannotBeSavedLeavesNoServerUser) {
   ASSERT_FALSE(ListedUsers().contains(hidden));
 
   Dialogs.AnswerModalAs<TNowyUzytkownikF>(Fill({hidden, "Jan", "", "", "Ab1!x#yz", "Ab1!x#yz"}));
-  try {
-    Form->NowyUzytkownikA->Execute();
-    FAIL() << "the duplicate row was saved";
-  } catch (const EIBError &error) {
-    EXPECT_TRUE(error.Message().contains("PRIMARY or UNIQUE KEY")) << error.Message().toStdString();
-  }
+  Dialogs.AnswerMessage(mrOk);
+  EXPECT_THROW(Form->NowyUzytkownikA->Execute(), EAbort) << "the duplicate row was saved";
+  ASSERT_EQ(Dialogs.Messages().size(), 1u);
+  const QString text = Dialogs.Messages().front().Text;
+  EXPECT_TRUE(
+      text.startsWith(QString::fromUtf8("Użytkownika %1 nie dodano: jego wiersza nie udało się zapisać "
+                                        "na liście: lista ma już wiersz tej nazwy")
+                          .arg(hidden)))
+      << text.toStdString();
+  EXPECT_TRUE(text.contains("PRIMARY or UNIQUE KEY")) << "the server's text below";
   EXPECT_FALSE(ServerHasUser(*Db, hidden)) << "the server user stays without a row";
   EXPECT_EQ(Db->QueryValue(
                   QStringLiteral("select FIRST_NAME || GRUPA || PSWD_VALID from USERS where USER_NAME = '%1'")
