@@ -116,18 +116,24 @@ QStringList TDMSecurity::UsersSelectLines() {
   // administrators is still one user. The names are compared in UTF-8, which holds any holder's
   // name (Windows-1250 does not), and exactly: a grant to "jan" is not one to "JAN". A server user
   // whose upper case no other server user shares is listed under it, so its row shows its grants;
-  // which users the server has is as the connection's transaction first read them.
-  return {QStringLiteral("select u.*, up.RDB$RELATION_NAME from USERS u"),
-          QStringLiteral("left join (select distinct iif(p.RDB$USER<>upper(p.RDB$USER) "
-                         "and exists (select 1 from SEC$USERS s where s.SEC$USER_NAME=p.RDB$USER) "
-                         "and not exists (select 1 from SEC$USERS s where s.SEC$USER_NAME<>p.RDB$USER "
-                         "and upper(cast(s.SEC$USER_NAME as varchar(63) character set UTF8))="
-                         "upper(cast(p.RDB$USER as varchar(63) character set UTF8))), "
-                         "upper(cast(p.RDB$USER as varchar(63) character set UTF8)), p.RDB$USER) as HOLDER, "
-                         "p.RDB$RELATION_NAME from RDB$USER_PRIVILEGES p "
-                         "where p.RDB$RELATION_NAME=_UTF8'RDB$ADMIN' and p.rdb$user_type=8 and "
-                         "p.rdb$object_type=13) up "
-                         "on up.HOLDER=cast(u.USER_NAME as varchar(50) character set UTF8)")};
+  // which users the server has is as the connection's transaction first read them. Such grants are
+  // looked for row by row only when there is one at all.
+  const QString grants = QStringLiteral(
+      "from RDB$USER_PRIVILEGES p where p.RDB$RELATION_NAME=_UTF8'RDB$ADMIN' and p.rdb$user_type=8 and "
+      "p.rdb$object_type=13 and p.RDB$USER<>upper(p.RDB$USER)");
+  const QString utf8User = QStringLiteral("cast(%1 as varchar(63) character set UTF8)");
+  return {
+      QStringLiteral("select u.*, coalesce(up.RDB$RELATION_NAME, iif(exists (select 1 %1), (select first 1 "
+                     "p.RDB$RELATION_NAME %1 and upper(%2)=%3 "
+                     "and exists (select 1 from SEC$USERS s where s.SEC$USER_NAME=p.RDB$USER) "
+                     "and not exists (select 1 from SEC$USERS s where s.SEC$USER_NAME<>p.RDB$USER "
+                     "and upper(%4)=upper(%2))), null)) as RDB$RELATION_NAME from USERS u")
+          .arg(grants, utf8User.arg(QStringLiteral("p.RDB$USER")),
+               utf8User.arg(QStringLiteral("u.USER_NAME")), utf8User.arg(QStringLiteral("s.SEC$USER_NAME"))),
+      QStringLiteral(
+          "left join (select distinct RDB$USER as HOLDER, RDB$RELATION_NAME from RDB$USER_PRIVILEGES "
+          "where RDB$RELATION_NAME=_UTF8'RDB$ADMIN' and rdb$user_type=8 and rdb$object_type=13) up "
+          "on up.HOLDER=cast(u.USER_NAME as varchar(50) character set UTF8)")};
 }
 
 void TDMSecurity::SetUpConfig() {

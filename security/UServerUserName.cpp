@@ -47,15 +47,25 @@ void RefuseUnsafeServerUserName(const QString &name) {
 }
 
 QStringList ServerUsersWithOwnRows(const QStringList &onServer) {
-  QHash<QString, int> givers;
-  for (const QString &name : onServer)
-    ++givers[TDMSecurity::StoredUserName(name)];
-  QStringList own;
+  QStringList stored;
+  stored.reserve(onServer.size());
+  bool anyRestored = false;
   for (const QString &name : onServer) {
-    const QString stored = TDMSecurity::StoredUserName(name);
-    if (!Win1250::CanEncode(name) || !Win1250::CanEncode(stored) || stored.size() != name.size())
-      continue;
-    if (stored != name && givers.value(stored) > 1)
+    stored.append(TDMSecurity::StoredUserName(name));
+    anyRestored = anyRestored || stored.back() != name;
+  }
+  // Only a name that upper case changes can collide; most lists have none.
+  QHash<QString, int> givers;
+  if (anyRestored)
+    for (const QString &form : stored)
+      ++givers[form];
+  QStringList own;
+  own.reserve(onServer.size());
+  for (qsizetype i = 0; i < onServer.size(); ++i) {
+    const QString &name = onServer[i];
+    const QString &form = stored[i];
+    if (!Win1250::CanEncode(name) ||
+        (form != name && (!Win1250::CanEncode(form) || form.size() != name.size() || givers.value(form) > 1)))
       continue;
     own.append(name);
   }
