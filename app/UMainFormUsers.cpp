@@ -8,7 +8,6 @@
 #include "Exceptions.h"
 #include "Fields.h"
 #include "IBDatabase.h"
-#include "IBError.h"
 #include "IBQuery.h"
 #include "IBServices.h"
 #include "IBStoredProc.h"
@@ -124,12 +123,6 @@ bool IsServerUser(TIBSecurityService *security, const QString &name) {
   return false;
 }
 
-// The service refused to add a user whose name the server already holds.
-bool IsDuplicateUser(const Exception &error) {
-  const auto *server = dynamic_cast<const EIBError *>(&error);
-  return server && (server->HasCode(isc_unique_key_violation) || server->HasCode(isc_no_dup));
-}
-
 } // namespace
 
 void TMainForm::InsertUserRow() {
@@ -179,7 +172,7 @@ void TMainForm::NowyUzytkownikAExecute(QObject *) {
     try {
       Security->AddUser();
     } catch (const Exception &error) {
-      if (!IsDuplicateUser(error))
+      if (!IsServerUserTaken(error))
         throw;
       ReportHalfDone(
           QString::fromUtf8("Użytkownika %1 nie dodano: w tej samej chwili dodano go na serwerze w "

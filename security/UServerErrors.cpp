@@ -21,6 +21,11 @@ bool IsDuplicateKey(const Exception &error) {
   return server && server->HasCode(isc_unique_key_violation);
 }
 
+bool IsServerUserTaken(const Exception &error) {
+  const EIBError *server = ServerError(error);
+  return server && (server->HasCode(isc_unique_key_violation) || server->HasCode(isc_no_dup));
+}
+
 bool IsServerUserMissing(const Exception &error) {
   const EIBError *server = ServerError(error);
   return server && server->HasCode(isc_usrname_not_found);

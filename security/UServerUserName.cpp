@@ -49,14 +49,14 @@ void RefuseUnsafeServerUserName(const QString &name) {
 QStringList ServerUsersWithOwnRows(const QStringList &onServer) {
   QStringList stored;
   stored.reserve(onServer.size());
-  bool anyRestored = false;
+  bool anyChanged = false;
   for (const QString &name : onServer) {
     stored.append(TDMSecurity::StoredUserName(name));
-    anyRestored = anyRestored || stored.back() != name;
+    anyChanged = anyChanged || stored.back() != name;
   }
   // Only a name that upper case changes can collide; most lists have none.
   QHash<QString, int> givers;
-  if (anyRestored)
+  if (anyChanged)
     for (const QString &form : stored)
       ++givers[form];
   QStringList own;

@@ -343,6 +343,8 @@ const std::vector<SoundFile> &SoundFiles() {
        {"Rabat|/data/50%rabat.fdb|VELDAR"},
        kHeader + "\"Rabat\",\"/data/50%%rabat.fdb\",\"VELDAR\",\r\n"},
       {"OnlyLineEnds", "\r\n\r\n\n", {}, kHeader},
+      // An editor that leaves empty lines at the end loses nothing by them.
+      {"EmptyLinesAtTheEnd", kHeader + kMapy + "\r\n\r\n\n", {"Mapy|/data/mapy.fdb|KORVIN"}, kHeader + kMapy},
   };
   return files;
 }
